@@ -1,0 +1,1 @@
+// Scripts included by the status pages are kept in this folder.

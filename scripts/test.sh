@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test through CTest; fails when one fails.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+bash "$root/scripts/build.sh"
+ctest --test-dir "$root/build" --output-on-failure --timeout 300

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QTextStream>
+
+#include "core/UserPrompts.h"
+
+class Logger;
+class LogList;
+
+// Questions without an operator: every message is printed and every question
+// takes its default answer (No; an empty input).
+class HeadlessPrompts : public UserPrompts {
+public:
+    explicit HeadlessPrompts(QTextStream &out) : m_out(out) {}
+
+    void message(const QString &text) override;
+    bool confirm(const QString &text) override;
+    QString input(const QString &prompt) override;
+    void editFile(const QString &path) override;
+
+private:
+    QTextStream &m_out;
+};
+
+// Prints every line added to the main window's lists as "ListName | line".
+void printListLines(Logger &log, QTextStream &out);

@@ -1,0 +1,24 @@
+#include "app/FrontEnds.h"
+#include "core/ui/DialogPrompts.h"
+#include "core/ui/MainWindow.h"
+#include "platform/TerminationSignals.h"
+
+#include <QApplication>
+
+int runWindows(const MainController::Options &options)
+{
+    DialogPrompts prompts;
+    MainController controller(options, prompts);
+    MainWindow window(controller);
+    prompts.setParent(&window);
+
+    platform::TerminationSignals termination;
+    QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &controller,
+                     [&controller] { controller.unload(); });
+    QObject::connect(&controller, &MainController::finished, qApp, &QCoreApplication::exit, Qt::QueuedConnection);
+
+    window.show();
+    if (!controller.start())
+        return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,59 @@
+#include "app/FrontEnds.h"
+#include "core/CommandLine.h"
+#include "core/Preferences.h"
+#include "platform/Display.h"
+#include "platform/PlatformPaths.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTextStream>
+#include <memory>
+
+namespace {
+
+QString absolute(const QString &dir)
+{
+    return QDir(dir).absolutePath();
+}
+
+MainController::Options options(const CommandLine &cl)
+{
+    MainController::Options o;
+    o.minimo = cl.minimo;
+    o.paths.appDir = absolute(cl.appDir.isEmpty() ? QCoreApplication::applicationDirPath() : cl.appDir);
+    o.paths.sharedDir = cl.sharedDir.isEmpty() ? platform::defaultSharedDir(o.paths.appDir) : absolute(cl.sharedDir);
+    o.paths.rootDir = cl.rootDir.isEmpty() ? platform::defaultRootDir(o.paths.appDir) : absolute(cl.rootDir);
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine cl = CommandLine::parse(arguments);
+    QTextStream err(stderr);
+    if (cl.help) {
+        QTextStream(stdout) << CommandLine::usage();
+        return 0;
+    }
+    if (!cl.error.isEmpty()) {
+        err << cl.error << Qt::endl << CommandLine::usage();
+        return 2;
+    }
+
+    const bool headless = cl.headless || !platform::hasDisplay();
+    std::unique_ptr<QCoreApplication> app;
+    if (headless)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorin-db-server"));
+
+    const int code = headless ? runHeadless(options(cl)) : runWindows(options(cl));
+    if (code == 1)
+        err << Preferences::kMissingConnString << Qt::endl;
+    return code;
+}

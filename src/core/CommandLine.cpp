@@ -1,0 +1,53 @@
+#include "core/CommandLine.h"
+
+CommandLine CommandLine::parse(const QStringList &arguments)
+{
+    CommandLine cl;
+    QStringList words; // what the original would have seen as its command line
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments[i];
+        QString *folder = nullptr;
+        if (arg == QStringLiteral("--headless"))
+            cl.headless = true;
+        else if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h"))
+            cl.help = true;
+        else if (arg == QStringLiteral("--app-dir"))
+            folder = &cl.appDir;
+        else if (arg == QStringLiteral("--shared-dir"))
+            folder = &cl.sharedDir;
+        else if (arg == QStringLiteral("--root-dir"))
+            folder = &cl.rootDir;
+        else if (arg.startsWith(QStringLiteral("--")))
+            cl.error = QStringLiteral("unknown option ") + arg;
+        else
+            words.append(arg);
+        if (!folder)
+            continue;
+        if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+            cl.error = arg + QStringLiteral(" needs a folder");
+            break;
+        }
+        *folder = arguments[++i];
+    }
+    const QString line = words.join(QLatin1Char(' ')).toUpper();
+    cl.minimo = line.contains(QStringLiteral("MINIMO"));
+    cl.fast = line.contains(QStringLiteral("FAST"));
+    return cl;
+}
+
+QString CommandLine::usage()
+{
+    return QStringLiteral(
+        "Usage: quorin-db-server [options] [MINIMO] [FAST]\n"
+        "\n"
+        "  MINIMO            read only the \"Settings\" section; no database\n"
+        "  FAST              no pauses when writing dialer packets\n"
+        "  --headless        no windows; list lines go to standard output\n"
+        "  --app-dir DIR     application folder (conn_quorin.ini, SQL templates, web/, js/)\n"
+        "                    default: the executable's folder\n"
+        "  --shared-dir DIR  folder of tm40.ini, Orderby190.ini and Pos_CT.ini\n"
+        "                    default: Z:\\work\\tm40\\dati on Windows, <app-dir>/dati elsewhere\n"
+        "  --root-dir DIR    folder of DEBUG.TXT and DEBUG-AGGDB.LOG\n"
+        "                    default: the drive root on Windows, the application folder elsewhere\n"
+        "  --help            this text\n");
+}

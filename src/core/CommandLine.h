@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. "MINIMO" and "FAST" are matched anywhere in
+// the upper-cased command line, outside the values of the folder options.
+struct CommandLine {
+    bool headless = false;
+    bool help = false;
+    bool minimo = false;
+    bool fast = false;
+    QString appDir;    // empty: the executable's folder
+    QString sharedDir; // empty: the platform default
+    QString rootDir;   // empty: the platform default
+    QString error;     // set when the line could not be understood
+
+    static CommandLine parse(const QStringList &arguments); // without the program name
+    static QString usage();
+};

@@ -1,0 +1,34 @@
+#include "core/HtmlFiles.h"
+
+#include "core/AnsiCodec.h"
+#include "core/Settings.h"
+
+#include <QFile>
+
+bool HtmlFiles::salvaFileHtml(const QString &text, const QString &name, bool append) const
+{
+    QFile f(m_files.webFile(name));
+    const auto mode = QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
+    if (!f.open(mode))
+        return false;
+    const QByteArray bytes = ansi::encode(text) + "\r\n";
+    return f.write(bytes) == bytes.size();
+}
+
+QString HtmlFiles::requestLogHeader()
+{
+    const QString eol = QStringLiteral("\r\n");
+    QString text = QStringLiteral("<html><head><title>Log Richieste PD</title>")
+        + QStringLiteral("<meta http-equiv=\"refresh\" content=\"10\">")
+        + QStringLiteral("<link rel=\"stylesheet\" type=\"text/css\" href=\"stileservice.css\">");
+    const char *const lines[] = {"</head>", "<table>", "<tr>", "<th>data</th>", "<th>id</th>",
+                                 "<th>gruppo/oper</th>", "<th>rich.</th>", "<th>inviati</th>", "</tr>"};
+    for (const char *line : lines)
+        text += QString::fromLatin1(line) + eol;
+    return text;
+}
+
+bool HtmlFiles::creaFileLogRichieste() const
+{
+    return salvaFileHtml(requestLogHeader(), QStringLiteral("richieste"), false);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class FileLocations;
+
+// HTML files of the web folder: the request log and, later, the status pages.
+class HtmlFiles {
+public:
+    explicit HtmlFiles(const FileLocations &files) : m_files(files) {}
+
+    // SalvaFileHtml: the text and CR LF, appended or replacing the file.
+    // A missing folder or a locked file leaves things as they were.
+    bool salvaFileHtml(const QString &text, const QString &name, bool append) const;
+
+    // CreaFileLogRichieste: a fresh request log with its table header.
+    bool creaFileLogRichieste() const;
+
+    static QString requestLogHeader();
+
+private:
+    const FileLocations &m_files;
+};

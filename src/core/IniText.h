@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Private-profile semantics over the text of an INI file: section and key
+// names match without regard to case, values are trimmed, a value quoted as
+// a whole loses its quotes, reads are cut at 254 characters, writing an empty
+// value removes the key, and a write touches no other line of the file.
+namespace initext {
+
+inline constexpr int kMaxValueLength = 254;
+
+QString value(const QString &text, const QString &section, const QString &key);
+
+// The text with `key` in `section` set to `value` (removed when empty).
+// A missing section is appended at the end.
+QString withValue(const QString &text, const QString &section, const QString &key, const QString &value);
+
+} // namespace initext

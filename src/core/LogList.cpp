@@ -1,0 +1,65 @@
+#include "core/LogList.h"
+
+#include <algorithm>
+
+LogList::LogList(QString name, QObject *parent) : QAbstractListModel(parent), m_name(std::move(name)) {}
+
+void LogList::setSelection(int index)
+{
+    if (index == m_selection)
+        return;
+    m_selection = index;
+    Q_EMIT selectionChanged(index);
+}
+
+void LogList::append(const QString &line)
+{
+    const int row = count();
+    beginInsertRows(QModelIndex(), row, row);
+    m_lines.append(line);
+    endInsertRows();
+    Q_EMIT lineAdded(line);
+}
+
+void LogList::addEmptyingWhenFull(const QString &line)
+{
+    if (count() >= kEmptyAt)
+        clear();
+    append(line);
+    setSelection(count() - 1);
+}
+
+void LogList::addTrimming(const QString &line, int threshold)
+{
+    const int previous = m_selection;
+    append(line);
+    if (previous > threshold) {
+        const int removable = std::min(kTrimCount, count() - 1);
+        if (removable > 0) {
+            beginRemoveRows(QModelIndex(), 1, removable);
+            m_lines.remove(1, removable);
+            endRemoveRows();
+        }
+    }
+    setSelection(count() - 1);
+}
+
+void LogList::clear()
+{
+    beginResetModel();
+    m_lines.clear();
+    endResetModel();
+    setSelection(-1);
+}
+
+int LogList::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant LogList::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count() || role != Qt::DisplayRole)
+        return {};
+    return m_lines.at(index.row());
+}

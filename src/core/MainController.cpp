@@ -1,0 +1,199 @@
+#include "core/MainController.h"
+
+#include "core/AppInfo.h"
+#include "core/ConfigFiles.h"
+#include "core/IniFile.h"
+#include "core/LogList.h"
+#include "core/OutcomeRates.h"
+#include "core/TextFormats.h"
+#include "core/UserPrompts.h"
+
+namespace {
+constexpr int kMainTickMs = 1000;
+constexpr int kMinuteTickMs = 60000;
+} // namespace
+
+MainController::MainController(Options options, UserPrompts &prompts, Plugins plugins, QObject *parent)
+    : QObject(parent),
+      m_options(std::move(options)),
+      m_prompts(prompts),
+      m_plugins(plugins),
+      m_files(m_options.paths),
+      m_log(m_model.debugLevel),
+      m_debug(m_files.rootFile(QStringLiteral("DEBUG.TXT"))),
+      m_html(m_files),
+      m_prefs(m_files, m_settings, m_model, m_log, m_prompts, m_plugins),
+      m_tick(m_model, m_log, m_plugins, m_clock,
+             {[this] { connetti(); }, [this] { chiudiSocket(); }, [this] { invertiTasti(); },
+              [this] { sendStatusReport(); }})
+{
+    m_timer1.setInterval(kMainTickMs);
+    m_timer2.setInterval(kMinuteTickMs);
+    connect(&m_timer1, &QTimer::timeout, this, [this] { m_tick.tick(); });
+    connect(&m_timer2, &QTimer::timeout, this, [this] { m_tick.minuteTick(); });
+    for (int i = 0; i < MainModel::kOutcomeCount; ++i)
+        connect(m_model.outcomes[i], &TextValue::textChanged, this, [this, i] { onOutcomeChanged(i); });
+}
+
+bool MainController::start()
+{
+    sendStatusReport();
+    const QDateTime now = QDateTime::currentDateTime();
+    m_model.menuClock.setText(textformats::time(now.time()));
+    if (m_plugins.statusPages)
+        m_plugins.statusPages->startListener();
+    m_clock.lastReceive = now;
+    m_clock.lastSend = now;
+    settaCaption();
+
+    if (m_prefs.leggiPreferenze(m_options.minimo) == Preferences::Outcome::MissingConnectionString) {
+        m_unloaded = true;
+        return false;
+    }
+    if (m_model.emula.value() && m_plugins.emulator)
+        m_plugins.emulator->listen(static_cast<quint16>(textformats::leadingInteger(m_model.serverPort.text())));
+    m_debug.reset();
+    initialReset();
+
+    const QString ini = m_files.settingsFile();
+    const auto number = [&](const char *key) {
+        return textformats::leadingNumber(inifile::leggiIni(ini, kSettingsSection, QString::fromLatin1(key)));
+    };
+    const bool replica = number("ReplicaUDP_Port") != 0 && number("ReplicaUDP_IP") != 0;
+    if ((replica || number("AutoCTMonitor") != 0) && m_plugins.ctMonitor)
+        m_plugins.ctMonitor->toggle();
+
+    m_timer1.start();
+    m_timer2.start();
+    return true;
+}
+
+void MainController::settaCaption()
+{
+    m_model.caption.setText(appinfo::title() + QStringLiteral("  (versione ") + QString::number(QUORIN_VERSION_MINOR)
+                            + QLatin1Char('.') + QString::number(QUORIN_VERSION_PATCH) + QStringLiteral(")")
+                            + QStringLiteral(" (start time=") + textformats::dateTimeOrZero(m_clock.countingStart)
+                            + QLatin1Char(')'));
+}
+
+void MainController::sendStatusReport()
+{
+    const QString host =
+        inifile::leggiIni(m_files.settingsFile(), kSettingsSection, QStringLiteral("StatusReportHost"));
+    m_report.send(host);
+}
+
+void MainController::initialReset()
+{
+    if (m_plugins.campaign)
+        m_plugins.campaign->initialReset();
+}
+
+void MainController::connetti()
+{
+    m_prefs.salvaPreferenze();
+    chiudiSocket();
+    initialReset();
+    if (m_model.serverIp.text().isEmpty() || m_model.serverPort.text().isEmpty()) {
+        m_prompts.message(QStringLiteral("Dati Server mancanti"));
+        return;
+    }
+    const auto port = static_cast<quint16>(textformats::leadingInteger(m_model.serverPort.text()));
+    if (m_model.emula.value() && m_plugins.emulator)
+        m_plugins.emulator->listen(port);
+    if (m_model.noDb.value()) {
+        m_model.noDb.set(false);
+        if (m_plugins.campaign)
+            m_plugins.campaign->open(m_settings.connString);
+    } else {
+        m_html.creaFileLogRichieste();
+    }
+    if (!m_plugins.link)
+        return;
+    m_log.scriviLog(QStringLiteral("Tento la connessione"), Logger::List1);
+    m_plugins.link->connectTo(m_model.serverIp.text(), port);
+}
+
+void MainController::chiudi()
+{
+    chiudiSocket();
+    initialReset();
+}
+
+void MainController::chiudiSocket()
+{
+    if (m_plugins.link)
+        m_plugins.link->close();
+    m_model.closeEnabled.set(false);
+    m_model.connectEnabled.set(true);
+}
+
+void MainController::invertiTasti()
+{
+    m_model.closeEnabled.set(true);
+    m_model.connectEnabled.set(false);
+}
+
+void MainController::clearLists()
+{
+    m_log.list1().clear();
+    m_log.list2().clear();
+}
+
+void MainController::toggleLogPanel()
+{
+    m_model.logPanelVisible.set(!m_model.logPanelVisible.value());
+}
+
+void MainController::editConfiguration(int index)
+{
+    const QString path = configfiles::path(m_files, index);
+    if (path.isEmpty())
+        return;
+    m_prompts.editFile(path);
+    if (m_plugins.campaign && m_plugins.campaign->isOpen())
+        m_plugins.campaign->close();
+    if (m_prefs.leggiPreferenze(false) == Preferences::Outcome::MissingConnectionString)
+        unload(1);
+}
+
+void MainController::onOutcomeChanged(int index)
+{
+    const int sent = MainModel::numberOf(*m_model.customers[0]);
+    if (sent <= 0)
+        return;
+    m_model.outcomePercent[index]->setText(
+        outcomerates::percentText(MainModel::numberOf(*m_model.outcomes[index]), sent));
+}
+
+void MainController::esci()
+{
+    m_timer1.stop();
+    chiudiSocket();
+    requestClose();
+}
+
+bool MainController::requestClose()
+{
+    if (m_unloaded)
+        return true;
+    if (!m_prompts.confirm(kExitQuestion))
+        return false;
+    unload();
+    return true;
+}
+
+void MainController::unload(int exitCode)
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    if (m_plugins.ctMonitor)
+        m_plugins.ctMonitor->shutdown();
+    m_timer1.stop();
+    m_timer2.stop();
+    chiudiSocket();
+    if (m_plugins.campaign && m_plugins.campaign->isOpen())
+        m_plugins.campaign->close();
+    Q_EMIT finished(exitCode);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <array>
+
+#include "core/ObservableValue.h"
+
+// Everything the main window shows or lets the operator set. The window binds
+// to these values; logic reads and writes them.
+class MainModel : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTrafficCount = 12;
+    static constexpr int kDbCount = 12;
+    static constexpr int kOutcomeCount = 12;
+    static constexpr int kLastCount = 6;
+
+    explicit MainModel(QObject *parent = nullptr);
+
+    // Window caption and the clock menu.
+    TextValue caption;
+    TextValue menuClock;
+
+    // "Server Quorin" frame: the live connection settings.
+    TextValue serverIp{QStringLiteral("127.0.0.1")};
+    TextValue serverPort{QStringLiteral("12000")};
+    FlagValue emula;        // "Simulazione"
+    FlagValue autoConnect;  // "AutoConnect"
+    FlagValue pingOnIdle;   // "ping on idle"
+    FlagValue noDb;         // "NODB"
+    TextValue debugLevel;   // "Lv debug"
+
+    // Dialer link indicator.
+    TextValue codeStatus{QStringLiteral("0")};
+    TextValue status;
+    ColourValue led;
+    FlagValue connectEnabled{true}; // "Connetti"
+    FlagValue closeEnabled{false};  // "Chiudi"
+
+    // Watchdog, ping and CT monitor indicators.
+    TextValue watchdog{QStringLiteral("wd")};
+    ColourValue ledWatchdog;
+    TextValue pingCaption{QStringLiteral("ping"), QStringLiteral("Clicca x Ping singolo")};
+    TextValue pingResult;
+    TextValue acdCode{QStringLiteral("0")};
+    ColourValue ledAcd;
+
+    // Counter arrays.
+    std::array<TextValue *, kTrafficCount> traffic{}; // lblstatus
+    std::array<TextValue *, kDbCount> database{};     // lbl_DatiDB
+    std::array<TextValue *, kOutcomeCount> outcomes{}; // lblEsiti
+    std::array<TextValue *, kOutcomeCount> outcomePercent{}; // lblPercEsiti
+    std::array<TextValue *, 2> customers{};           // lblCL_TX_RX: sent, refused
+    std::array<TextValue *, kLastCount> lastRequest{}; // lblLast
+
+    // Panels.
+    FlagValue logPanelVisible;    // "Log": the two request lists
+    FlagValue groupBrowserVisible; // "Gruppi/Operatori"
+    TextValue groupFilter;
+    TextValue operatorFilter;
+
+    static int numberOf(const TextValue &label);
+};

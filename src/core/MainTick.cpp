@@ -1,0 +1,127 @@
+#include "core/MainTick.h"
+
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "core/OutcomeRates.h"
+#include "core/Ports.h"
+#include "core/RunClock.h"
+#include "core/SocketStates.h"
+#include "core/TextFormats.h"
+
+#include <cstdlib>
+
+namespace {
+constexpr int kStatusFileEvery = 5;
+constexpr int kPingEvery = 10;
+constexpr int kReportEvery = 15;
+} // namespace
+
+MainTick::MainTick(MainModel &model, Logger &log, Plugins &plugins, RunClock &clock, Actions actions)
+    : m_model(model), m_log(log), m_plugins(plugins), m_clock(clock), m_actions(std::move(actions)),
+      m_now([] { return QDateTime::currentDateTime(); })
+{
+}
+
+void MainTick::tick()
+{
+    const QDateTime now = m_now();
+    statusFiles();
+    idleClocks(now);
+    outcomeRates(now);
+    const int state = linkState();
+    if (state == socketstates::kConnecting && !m_model.closeEnabled.value() && m_actions.invertiTasti)
+        m_actions.invertiTasti();
+    pingOnIdle(state);
+    reconnect(state);
+    m_model.menuClock.setText(textformats::time(now.time()));
+    watchdog();
+}
+
+void MainTick::statusFiles()
+{
+    if (++m_statusFileTicks < kStatusFileEvery)
+        return;
+    if (m_plugins.statusPages)
+        m_plugins.statusPages->writeStatusFiles();
+    m_statusFileTicks = 0;
+}
+
+void MainTick::idleClocks(const QDateTime &now)
+{
+    m_model.traffic[8]->setText(textformats::elapsedClock(m_clock.lastReceive.secsTo(now)));
+    m_model.traffic[9]->setText(textformats::elapsedClock(m_clock.lastSend.secsTo(now)));
+}
+
+void MainTick::outcomeRates(const QDateTime &now)
+{
+    if (!m_clock.countingStart.isValid())
+        return;
+    const qint64 seconds = std::llabs(m_clock.countingStart.secsTo(now));
+    m_model.traffic[10]->setToolTip(QString::number(seconds));
+    const int total = outcomerates::perHour(MainModel::numberOf(*m_model.outcomes[0]), seconds);
+    const int toOperator = outcomerates::perHour(MainModel::numberOf(*m_model.outcomes[7]), seconds);
+    m_model.traffic[10]->setText(QString::number(total));
+    m_model.traffic[11]->setText(QString::number(toOperator));
+    if (m_statusFileTicks == 0 && total > 0 && m_plugins.statusPages)
+        m_plugins.statusPages->storeOutcomeCounters();
+}
+
+int MainTick::linkState()
+{
+    const int state = m_plugins.link ? m_plugins.link->state() : socketstates::kClosed;
+    m_model.codeStatus.setText(QString::number(state));
+    const auto look = socketstates::appearance(state, m_model.status.text());
+    if (state != m_lastState) {
+        m_log.scriviLog(look.text, Logger::List1);
+        m_lastState = state;
+    }
+    m_model.led.set(look.colour);
+    m_model.status.setText(look.text);
+    return state;
+}
+
+void MainTick::pingOnIdle(int state)
+{
+    if (!m_model.pingOnIdle.value() || m_model.autoConnect.value() || state != socketstates::kClosed)
+        return;
+    if (++m_pingTicks < kPingEvery)
+        return;
+    m_pingTicks = 0;
+    if (m_plugins.ping)
+        m_plugins.ping->startPing();
+}
+
+void MainTick::reconnect(int state)
+{
+    if (!m_plugins.link)
+        return;
+    const bool closedAndAuto = state == socketstates::kClosed && m_model.autoConnect.value();
+    if (!closedAndAuto && state != socketstates::kError)
+        return;
+    if (state == socketstates::kError && m_actions.chiudiSocket)
+        m_actions.chiudiSocket();
+    if (m_actions.connetti)
+        m_actions.connetti();
+}
+
+void MainTick::watchdog()
+{
+    if (!m_plugins.watchdog)
+        return;
+    m_plugins.watchdog->check();
+    m_model.ledWatchdog.set(socketstates::appearance(m_plugins.watchdog->firstPeerState(), QString()).colour);
+}
+
+void MainTick::minuteTick()
+{
+    const int hour = m_now().time().hour();
+    if (m_plugins.campaign)
+        m_plugins.campaign->refreshCounters(hour >= 8 && hour <= 20);
+    if (m_plugins.watchdog)
+        m_plugins.watchdog->sendReport();
+    if (++m_reportTicks >= kReportEvery) {
+        m_reportTicks = 0;
+        if (m_actions.statusReport)
+            m_actions.statusReport();
+    }
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+#include <map>
+
+// The places where the other subsystems plug into the main window's steps.
+// A missing service leaves its step doing nothing and its commands disabled.
+
+// The dialer link socket and its session.
+class DialerLinkPort {
+public:
+    virtual ~DialerLinkPort() = default;
+    virtual int state() const = 0; // socket state 0..9
+    virtual void connectTo(const QString &host, quint16 port) = 0;
+    virtual void close() = 0; // DBDOWN first when connected
+    virtual void sendDbOk() = 0;
+    virtual void sendDbDown() = 0;
+};
+
+// The dialer emulator's listener.
+class EmulatorPort {
+public:
+    virtual ~EmulatorPort() = default;
+    virtual void listen(quint16 port) = 0;
+};
+
+// The campaign database and the counters it feeds.
+class CampaignPort {
+public:
+    virtual ~CampaignPort() = default;
+    virtual bool isOpen() const = 0;
+    virtual void open(const QString &connString) = 0;
+    virtual void close() = 0;
+    virtual void initialReset() = 0;
+    virtual void refreshCounters(bool soloCoda) = 0;
+};
+
+// The web status listener and the status files.
+class StatusPagesPort {
+public:
+    virtual ~StatusPagesPort() = default;
+    virtual void startListener() = 0;
+    virtual void writeStatusFiles() = 0;
+    virtual void storeOutcomeCounters() = 0;
+};
+
+class PingPort {
+public:
+    virtual ~PingPort() = default;
+    virtual void startPing() = 0;
+};
+
+class WatchdogPort {
+public:
+    virtual ~WatchdogPort() = default;
+    virtual void setPeers(const std::map<int, QString> &hosts) = 0;
+    virtual void check() = 0;
+    virtual int firstPeerState() const = 0;
+    virtual void sendReport() = 0;
+};
+
+// The CT monitor window with its links.
+class CtMonitorPort {
+public:
+    virtual ~CtMonitorPort() = default;
+    virtual void toggle() = 0; // the "ACD" menu
+    virtual void shutdown() = 0;
+};
+
+struct Plugins {
+    DialerLinkPort *link = nullptr;
+    EmulatorPort *emulator = nullptr;
+    CampaignPort *campaign = nullptr;
+    StatusPagesPort *statusPages = nullptr;
+    PingPort *ping = nullptr;
+    WatchdogPort *watchdog = nullptr;
+    CtMonitorPort *ctMonitor = nullptr;
+};

@@ -1,0 +1,153 @@
+#include "core/Preferences.h"
+
+#include "core/AnsiCodec.h"
+#include "core/IniFile.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "core/Ports.h"
+#include "core/Settings.h"
+#include "core/SqlTemplates.h"
+#include "core/TextFormats.h"
+#include "core/UserPrompts.h"
+
+#include <QFile>
+
+namespace {
+
+bool isOn(const QString &value)
+{
+    return textformats::leadingNumber(value) != 0;
+}
+
+int intOr(const QString &value, int whenZero)
+{
+    const auto v = static_cast<int>(textformats::leadingInteger(value));
+    return v == 0 ? whenZero : v;
+}
+
+QString flagText(const FlagValue &flag)
+{
+    return flag.value() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+Preferences::Preferences(const FileLocations &files, Settings &settings, MainModel &model, Logger &log,
+                         UserPrompts &prompts, Plugins &plugins)
+    : m_files(files), m_settings(settings), m_model(model), m_log(log), m_prompts(prompts), m_plugins(plugins)
+{
+}
+
+QString Preferences::ini(const QString &key) const
+{
+    return inifile::leggiIni(m_files.settingsFile(), kSettingsSection, key);
+}
+
+Preferences::Outcome Preferences::leggiPreferenze(bool soloImpostazioni)
+{
+    if (!soloImpostazioni) {
+        m_log.aggiungiList2(QStringLiteral("LEGGO PREFERENZE"));
+        m_settings.connString =
+            inifile::leggiIni(m_files.sharedDbFile(), QStringLiteral("datiserver"), QStringLiteral("connstring"));
+        if (m_settings.connString.isEmpty()) {
+            m_prompts.message(kMissingConnString);
+            m_prompts.editFile(m_files.sharedDbFile());
+            m_prompts.message(kRestart);
+            return Outcome::MissingConnectionString;
+        }
+    }
+    readSettingsSection();
+    readWatchdogHosts();
+    if (soloImpostazioni)
+        return Outcome::Read;
+
+    m_settings.orderBy = readOrderBy();
+    readTemplates();
+    m_log.aggiungiList2(QStringLiteral("FINE LETTURA PREFERENZE"));
+    if (!m_model.noDb.value() && m_plugins.campaign)
+        m_plugins.campaign->open(m_settings.connString);
+    m_model.database[0]->setText(m_settings.connString);
+    m_model.database[0]->setToolTip(m_settings.connString);
+    return Outcome::Read;
+}
+
+void Preferences::readSettingsSection()
+{
+    m_model.serverIp.setText(ini(QStringLiteral("ServerIp")));
+    m_model.serverPort.setText(ini(QStringLiteral("ServerPort")));
+    m_model.emula.set(isOn(ini(QStringLiteral("Simulazione"))));
+    m_model.autoConnect.set(isOn(ini(QStringLiteral("AutoConnect"))));
+    m_model.pingOnIdle.set(isOn(ini(QStringLiteral("PingOnIdle"))));
+    m_model.noDb.set(isOn(ini(QStringLiteral("nodb"))));
+    m_model.debugLevel.setText(ini(QStringLiteral("debug")));
+    m_settings.intervallo = intOr(ini(QStringLiteral("intervallo")), 0);
+    m_settings.limiteEsitiNegativi =
+        intOr(ini(QStringLiteral("LimiteEsitiNegativiTollerati")), Settings::kDefaultLimiteEsitiNegativi);
+    m_settings.spostaNonTrovati = intOr(ini(QStringLiteral("SpostaNonTrovati")), Settings::kDefaultSpostaNonTrovati);
+}
+
+void Preferences::readWatchdogHosts()
+{
+    // Rebuilt at every reading, so re-reading after an edit does not repeat
+    // addresses in the indicator's tool tip.
+    m_settings.watchdogHosts.clear();
+    QString toolTip;
+    for (int i = 0; i <= 9; ++i) {
+        const QString host = ini(QStringLiteral("WatchDogIP") + QString::number(i));
+        if (host.isEmpty())
+            continue;
+        m_settings.watchdogHosts[i] = host;
+        toolTip += QLatin1Char(' ') + host;
+    }
+    m_model.watchdog.setToolTip(toolTip);
+    if (m_plugins.watchdog)
+        m_plugins.watchdog->setPeers(m_settings.watchdogHosts);
+}
+
+QString Preferences::readOrderBy() const
+{
+    QFile f(m_files.orderByFile());
+    if (!f.open(QIODevice::ReadOnly))
+        return sqltemplates::kDefaultOrderBy;
+    const QStringList lines = sqltemplates::splitLines(ansi::decode(f.readAll()));
+    const QString first = lines.value(0);
+    return first.isEmpty() ? sqltemplates::kDefaultOrderBy : first;
+}
+
+void Preferences::readTemplates()
+{
+    const auto &names = sqltemplates::fileNames();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        m_settings.templates[i] = leggiFileSql(names[i]);
+    sqltemplates::normaliseClientiGruppo(m_settings.templates[sqltemplates::ClientiGruppo], m_settings.orderBy);
+    sqltemplates::normaliseClientiOperatore(m_settings.templates[sqltemplates::ClientiOperatore]);
+}
+
+QString Preferences::leggiFileSql(const QString &name)
+{
+    const QString path = m_files.appFile(name);
+    QFile f(path);
+    if (!f.exists()) {
+        m_log.aggiungiList2(QStringLiteral("non trovo ") + platform::displayPath(path));
+        return QString();
+    }
+    m_log.aggiungiList2(QStringLiteral("Leggo ") + platform::displayPath(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return sqltemplates::joinLines(sqltemplates::splitLines(ansi::decode(f.readAll())));
+}
+
+void Preferences::salvaPreferenze()
+{
+    const QString file = m_files.settingsFile();
+    const auto write = [&](const char *key, const QString &value) {
+        inifile::scriviIni(file, kSettingsSection, QString::fromLatin1(key), value);
+    };
+    write("ServerIp", m_model.serverIp.text());
+    write("ServerPort", m_model.serverPort.text());
+    write("Simulazione", flagText(m_model.emula));
+    write("AutoConnect", flagText(m_model.autoConnect));
+    write("PingOnIdle", flagText(m_model.pingOnIdle));
+    write("nodb", flagText(m_model.noDb));
+    write("debug", m_model.debugLevel.text());
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <map>
+
+#include "core/SqlTemplates.h"
+#include "platform/PlatformPaths.h"
+
+// What the preferences leave in memory, replaced at every reading.
+struct Settings {
+    static constexpr int kDefaultLimiteEsitiNegativi = 10;
+    static constexpr int kDefaultSpostaNonTrovati = 30;
+
+    QString connString;
+    QString orderBy = sqltemplates::kDefaultOrderBy;
+    std::array<QString, sqltemplates::TemplateCount> templates;
+    int intervallo = 0;
+    int limiteEsitiNegativi = kDefaultLimiteEsitiNegativi;
+    int spostaNonTrovati = kDefaultSpostaNonTrovati;
+    std::map<int, QString> watchdogHosts; // digit -> address
+};
+
+// The program's files, by name.
+class FileLocations {
+public:
+    explicit FileLocations(platform::AppPaths paths) : m_paths(std::move(paths)) {}
+
+    const platform::AppPaths &paths() const { return m_paths; }
+    QString settingsFile() const;   // conn_quorin.ini
+    QString sharedDbFile() const;   // tm40.ini
+    QString orderByFile() const;    // Orderby190.ini
+    QString appFile(const QString &name) const;
+    QString rootFile(const QString &name) const;
+    QString webFile(const QString &name) const; // web/<name>.htm
+
+private:
+    platform::AppPaths m_paths;
+};
+
+inline const QString kSettingsSection = QStringLiteral("Settings");

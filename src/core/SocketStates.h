@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Colours of the state indicators; windows map them to real colours.
+enum class Colour { Red, Blue, Magenta, Yellow, White, Green, Black };
+
+// Text and colour of a socket state 0 to 9, shown by every link indicator.
+namespace socketstates {
+
+inline constexpr int kClosed = 0;
+inline constexpr int kConnecting = 6;
+inline constexpr int kConnected = 7;
+inline constexpr int kError = 9;
+
+struct Appearance {
+    QString text;
+    Colour colour;
+};
+
+// `previousText` is kept for a state outside 0..9, which shows magenta.
+Appearance appearance(int state, const QString &previousText);
+
+} // namespace socketstates

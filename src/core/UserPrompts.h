@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// The questions the program asks its operator. Windows ask them in dialogs;
+// headless, each takes its default answer.
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+
+    // A message with an OK button.
+    virtual void message(const QString &text) = 0;
+    // Yes and No, question icon, No the default. True on Yes.
+    virtual bool confirm(const QString &text) = 0;
+    // An input box; empty text when cancelled.
+    virtual QString input(const QString &prompt) = 0;
+    // Opens the file in a plain-text editor and returns when it is closed.
+    virtual void editFile(const QString &path) = 0;
+};

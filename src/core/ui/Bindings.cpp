@@ -1,0 +1,109 @@
+#include "core/ui/Bindings.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColor>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace bind {
+
+QColor colourOf(Colour colour)
+{
+    switch (colour) {
+    case Colour::Red:
+        return Qt::red;
+    case Colour::Blue:
+        return Qt::blue;
+    case Colour::Magenta:
+        return Qt::magenta;
+    case Colour::Yellow:
+        return Qt::yellow;
+    case Colour::White:
+        return Qt::white;
+    case Colour::Green:
+        return Qt::green;
+    case Colour::Black:
+        return Qt::black;
+    }
+    return Qt::gray;
+}
+
+void label(QLabel *widget, TextValue &value)
+{
+    widget->setText(value.text());
+    widget->setToolTip(value.toolTip());
+    QObject::connect(&value, &TextValue::textChanged, widget, &QLabel::setText);
+    QObject::connect(&value, &TextValue::toolTipChanged, widget, &QLabel::setToolTip);
+}
+
+QLabel *label(TextValue &value, QWidget *parent)
+{
+    auto *widget = new QLabel(parent);
+    label(widget, value);
+    return widget;
+}
+
+QLineEdit *lineEdit(TextValue &value, QWidget *parent)
+{
+    auto *widget = new QLineEdit(value.text(), parent);
+    QObject::connect(&value, &TextValue::textChanged, widget, [widget](const QString &text) {
+        if (widget->text() != text)
+            widget->setText(text);
+    });
+    QObject::connect(widget, &QLineEdit::textEdited, &value, &TextValue::setText);
+    return widget;
+}
+
+QCheckBox *checkBox(const QString &caption, FlagValue &value, QWidget *parent)
+{
+    auto *widget = new QCheckBox(caption, parent);
+    widget->setChecked(value.value());
+    QObject::connect(&value, &FlagValue::changed, widget, &QCheckBox::setChecked);
+    QObject::connect(widget, &QCheckBox::toggled, &value, &FlagValue::set);
+    return widget;
+}
+
+QFrame *led(ColourValue &value, QWidget *parent)
+{
+    auto *widget = new QFrame(parent);
+    widget->setFixedSize(14, 14);
+    widget->setFrameShape(QFrame::Box);
+    widget->setAutoFillBackground(true);
+    const auto paint = [widget](Colour colour) {
+        QPalette p = widget->palette();
+        p.setColor(QPalette::Window, colourOf(colour));
+        widget->setPalette(p);
+    };
+    paint(value.value());
+    QObject::connect(&value, &ColourValue::changed, widget, paint);
+    return widget;
+}
+
+void enabled(QWidget *widget, FlagValue &value)
+{
+    widget->setEnabled(value.value());
+    QObject::connect(&value, &FlagValue::changed, widget, &QWidget::setEnabled);
+}
+
+void enabled(QAction *action, FlagValue &value)
+{
+    action->setEnabled(value.value());
+    QObject::connect(&value, &FlagValue::changed, action, &QAction::setEnabled);
+}
+
+void visible(QWidget *widget, FlagValue &value)
+{
+    widget->setVisible(value.value());
+    QObject::connect(&value, &FlagValue::changed, widget, &QWidget::setVisible);
+}
+
+QLabel *caption(const QString &text, QWidget *parent, const QString &toolTip)
+{
+    auto *widget = new QLabel(text, parent);
+    widget->setToolTip(toolTip);
+    return widget;
+}
+
+} // namespace bind

@@ -1,0 +1,124 @@
+#include "core/MainController.h"
+#include "core/ui/Bindings.h"
+#include "core/ui/Frames.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <functional>
+
+namespace frames {
+namespace {
+
+QPushButton *button(const QString &name, const QString &text, QWidget *parent, const QString &toolTip = QString())
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setToolTip(toolTip);
+    return b;
+}
+
+// Clicking the label runs a single ping.
+class ClickableLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> onClick;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *) override
+    {
+        if (onClick)
+            onClick();
+    }
+};
+
+} // namespace
+
+QGroupBox *connection(MainController &c, QWidget *parent)
+{
+    MainModel &m = c.model();
+    auto *frame = new QGroupBox(QStringLiteral("Server Quorin"), parent);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto *grid = new QGridLayout(frame);
+
+    auto *ip = bind::lineEdit(m.serverIp, frame);
+    ip->setObjectName(QStringLiteral("Txt_Ip_Server_Quorin"));
+    auto *port = bind::lineEdit(m.serverPort, frame);
+    port->setObjectName(QStringLiteral("Txt_Porta_server_Quorin"));
+    grid->addWidget(bind::caption(QStringLiteral("Ip"), frame), 0, 0);
+    grid->addWidget(ip, 0, 1);
+    grid->addWidget(bind::caption(QStringLiteral("Porta"), frame), 1, 0);
+    grid->addWidget(port, 1, 1);
+
+    auto *connect = button(QStringLiteral("cmd_Connetti"), QStringLiteral("Connetti"), frame);
+    auto *close = button(QStringLiteral("Command1"), QStringLiteral("Chiudi"), frame);
+    if (c.plugins().link) {
+        bind::enabled(connect, m.connectEnabled);
+        bind::enabled(close, m.closeEnabled);
+    } else {
+        connect->setEnabled(false);
+        close->setEnabled(false);
+    }
+    QObject::connect(connect, &QPushButton::clicked, &c, &MainController::connetti);
+    QObject::connect(close, &QPushButton::clicked, &c, &MainController::chiudi);
+    grid->addWidget(connect, 0, 2);
+    grid->addWidget(close, 1, 2);
+
+    const struct {
+        const char *name;
+        const char *caption;
+        FlagValue &flag;
+    } checks[] = {{"Emula", "Simulazione", m.emula},
+                  {"chkAutoConnect", "AutoConnect", m.autoConnect},
+                  {"chkPingOnIdle", "ping on idle", m.pingOnIdle},
+                  {"chk_noDB", "NODB", m.noDb}};
+    int i = 0;
+    for (const auto &check : checks) {
+        auto *box = bind::checkBox(QString::fromLatin1(check.caption), check.flag, frame);
+        box->setObjectName(QString::fromLatin1(check.name));
+        grid->addWidget(box, 2 + i / 2, i % 2);
+        ++i;
+    }
+
+    auto *state = new QHBoxLayout;
+    auto *led = bind::led(m.led, frame);
+    led->setObjectName(QStringLiteral("LED"));
+    auto *code = bind::label(m.codeStatus, frame);
+    code->setObjectName(QStringLiteral("lbl_CodeStatus"));
+    auto *text = bind::label(m.status, frame);
+    text->setObjectName(QStringLiteral("lbl_Status"));
+    state->addWidget(led);
+    state->addWidget(code);
+    state->addWidget(text, 1);
+    grid->addLayout(state, 4, 0, 1, 3);
+
+    auto *indicators = new QHBoxLayout;
+    auto *wd = bind::label(m.watchdog, frame);
+    wd->setObjectName(QStringLiteral("Label1_3"));
+    auto *ledWd = bind::led(m.ledWatchdog, frame);
+    ledWd->setObjectName(QStringLiteral("LedWD"));
+    auto *ping = new ClickableLabel(frame);
+    bind::label(ping, m.pingCaption);
+    ping->setObjectName(QStringLiteral("Label2_1"));
+    auto *pingResult = new ClickableLabel(frame);
+    bind::label(pingResult, m.pingResult);
+    pingResult->setObjectName(QStringLiteral("lblPing"));
+    if (PingPort *p = c.plugins().ping) {
+        ping->onClick = [p] { p->startPing(); };
+        pingResult->onClick = ping->onClick;
+    }
+    indicators->addWidget(wd);
+    indicators->addWidget(ledWd);
+    indicators->addSpacing(12);
+    indicators->addWidget(ping);
+    indicators->addWidget(pingResult, 1);
+    grid->addLayout(indicators, 5, 0, 1, 3);
+    return frame;
+}
+
+} // namespace frames

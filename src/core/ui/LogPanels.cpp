@@ -1,0 +1,92 @@
+#include "core/LogList.h"
+#include "core/MainController.h"
+#include "core/ui/Bindings.h"
+#include "core/ui/Frames.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace frames {
+namespace {
+
+// A list box over a log list: follows the list's selection so that it
+// scrolls to the newest line.
+QListView *listBox(LogList &list, const QString &name, QWidget *parent)
+{
+    auto *view = new QListView(parent);
+    view->setObjectName(name);
+    view->setUniformItemSizes(true);
+    view->setModel(&list);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    QObject::connect(&list, &LogList::selectionChanged, view, [view, &list](int row) {
+        const QModelIndex index = list.index(row);
+        view->setCurrentIndex(index);
+        view->scrollTo(index);
+    });
+    QObject::connect(view, &QListView::clicked, &list, [&list](const QModelIndex &index) { list.setSelection(index.row()); });
+    return view;
+}
+
+} // namespace
+
+QWidget *logLists(MainController &c, QWidget *parent)
+{
+    auto *panel = new QWidget(parent);
+    auto *layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(listBox(c.log().list1(), QStringLiteral("List1"), panel), 3);
+    layout->addWidget(listBox(c.log().list2(), QStringLiteral("List2"), panel), 2);
+    return panel;
+}
+
+QGroupBox *requestLists(MainController &c, QWidget *parent)
+{
+    auto *frame = new QGroupBox(parent);
+    frame->setObjectName(QStringLiteral("Frame4"));
+    auto *layout = new QVBoxLayout(frame);
+    layout->addWidget(listBox(c.log().list3(0), QStringLiteral("List3_0"), frame));
+    layout->addWidget(listBox(c.log().list3(1), QStringLiteral("List3_1"), frame));
+    bind::visible(frame, c.model().logPanelVisible);
+    return frame;
+}
+
+QGroupBox *groupBrowser(MainController &c, QWidget *parent)
+{
+    MainModel &m = c.model();
+    auto *frame = new QGroupBox(QStringLiteral("Gruppi/Operatori"), parent);
+    frame->setObjectName(QStringLiteral("Frame5"));
+    auto *layout = new QVBoxLayout(frame);
+    auto *filters = new QHBoxLayout;
+    auto *group = bind::lineEdit(m.groupFilter, frame);
+    group->setObjectName(QStringLiteral("txtFiltro_0"));
+    auto *op = bind::lineEdit(m.operatorFilter, frame);
+    op->setObjectName(QStringLiteral("txtFiltro_1"));
+    filters->addWidget(bind::caption(QStringLiteral("Gruppo"), frame));
+    filters->addWidget(group);
+    filters->addWidget(bind::caption(QStringLiteral("Oper."), frame));
+    filters->addWidget(op);
+    const char *const buttons[][2] = {{"Command8", "Filtra"}, {"Command9", "azzera"}, {"Command7", "Chiudi"}};
+    for (const auto &b : buttons) {
+        auto *button = new QPushButton(QString::fromLatin1(b[1]), frame);
+        button->setObjectName(QString::fromLatin1(b[0]));
+        filters->addWidget(button);
+        if (qstrcmp(b[0], "Command7") == 0)
+            QObject::connect(button, &QPushButton::clicked, frame, [&m] { m.groupBrowserVisible.set(false); });
+        else
+            button->setEnabled(c.plugins().campaign != nullptr);
+    }
+    layout->addLayout(filters);
+    auto *grid = new QTableView(frame);
+    grid->setObjectName(QStringLiteral("DataGrid1"));
+    layout->addWidget(grid);
+    bind::visible(frame, m.groupBrowserVisible);
+    return frame;
+}
+
+} // namespace frames

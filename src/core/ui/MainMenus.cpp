@@ -1,0 +1,76 @@
+#include "core/ui/MainMenus.h"
+
+#include "auxiliary/ui/ParametersDialog.h"
+#include "core/ConfigFiles.h"
+#include "core/MainController.h"
+
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace mainmenus {
+namespace {
+
+QAction *entry(QMenu *menu, const QString &name, const QString &text, bool available)
+{
+    QAction *a = menu->addAction(text);
+    a->setObjectName(name);
+    a->setEnabled(available);
+    return a;
+}
+
+void fileMenu(QMainWindow &w, MainController &c)
+{
+    QMenu *file = w.menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu *config = file->addMenu(QStringLiteral("Configurazione Origini SQL/Parametri"));
+    const QStringList captions = configfiles::captions();
+    for (int i = 0; i < captions.size(); ++i) {
+        QAction *a = entry(config, QStringLiteral("editsql_") + QString::number(i), captions[i], true);
+        QObject::connect(a, &QAction::triggered, &c, [&c, i] { c.editConfiguration(i); });
+    }
+    QAction *grop = entry(file, QStringLiteral("grop"), QStringLiteral("Gruppi/Operatori"), c.plugins().campaign);
+    QObject::connect(grop, &QAction::triggered, &c, [&c] { c.model().groupBrowserVisible.set(true); });
+    QAction *param = entry(file, QStringLiteral("param"), QStringLiteral("Parametri Operativi"), true);
+    QObject::connect(param, &QAction::triggered, &w, [&w, &c] {
+        ParametersDialog dialog(c.files(), c.settings(), &w);
+        dialog.exec();
+    });
+    QAction *exit = entry(file, QStringLiteral("Esci"), QStringLiteral("Esci"), true);
+    QObject::connect(exit, &QAction::triggered, &c, &MainController::esci);
+}
+
+void clockMenu(QMainWindow &w, MainController &c)
+{
+    QMenu *clock = w.menuBar()->addMenu(c.model().menuClock.text());
+    clock->setObjectName(QStringLiteral("mnu_ora"));
+    QObject::connect(&c.model().menuClock, &TextValue::textChanged, clock, &QMenu::setTitle);
+    const Plugins &p = c.plugins();
+    QAction *dbDown = entry(clock, QStringLiteral("DBDOWN"), QStringLiteral("DBDOWN"), p.link);
+    QAction *dbOk = entry(clock, QStringLiteral("DBOK"), QStringLiteral("DBOK"), p.link);
+    if (p.link) {
+        QObject::connect(dbDown, &QAction::triggered, &c, [l = p.link] { l->sendDbDown(); });
+        QObject::connect(dbOk, &QAction::triggered, &c, [l = p.link] { l->sendDbOk(); });
+    }
+    QAction *acd = entry(clock, QStringLiteral("CTMonitor"), QStringLiteral("ACD"), p.ctMonitor);
+    if (p.ctMonitor)
+        QObject::connect(acd, &QAction::triggered, &c, [m = p.ctMonitor] { m->toggle(); });
+    entry(clock, QStringLiteral("PBX"), QStringLiteral("PBX"), false);
+    entry(clock, QStringLiteral("TELNET"), QStringLiteral("&TELNET"), false);
+    entry(clock, QStringLiteral("wd"), QStringLiteral("wd"), false);
+}
+
+} // namespace
+
+void build(QMainWindow &w, MainController &c)
+{
+    fileMenu(w, c);
+    QAction *log = w.menuBar()->addAction(QStringLiteral("Log"));
+    log->setObjectName(QStringLiteral("log"));
+    QObject::connect(log, &QAction::triggered, &c, &MainController::toggleLogPanel);
+    clockMenu(w, c);
+    QMenu *test = w.menuBar()->addMenu(QStringLiteral("&TestQuery"));
+    entry(test, QStringLiteral("TestQueryGruppo"), QStringLiteral("Test Query Gruppo"), false);
+    entry(test, QStringLiteral("TestQueryOperatore"), QStringLiteral("Test Query Operatore"), false);
+}
+
+} // namespace mainmenus
