@@ -1,0 +1,124 @@
+// The program as a process without windows: start lines, shutdown, faults.
+#include <QtTest>
+
+#include "../core/TestSupport.h"
+#include "app/HeadlessFrontEnd.h"
+#include "core/Logger.h"
+#include "core/ObservableValue.h"
+
+#include <QProcess>
+
+class TestHeadless : public QObject {
+    Q_OBJECT
+private:
+    struct Install {
+        QTemporaryDir dir;
+        Install(const QByteArray &connString = "dsn=demo")
+        {
+            writeFile(dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\nnodb=1\r\n");
+            writeFile(dir.filePath(QStringLiteral("dati")), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=" + connString + "\r\n");
+            writeFile(dir.path(), QStringLiteral("SQL_EXT.TXT"), "; empty\r\n");
+        }
+        QStringList args(const QStringList &extra = {}) const
+        {
+            return QStringList{QStringLiteral("--headless"), QStringLiteral("--app-dir"), dir.path()} + extra;
+        }
+    };
+
+    static bool waitForLine(QProcess &p, const QByteArray &text)
+    {
+        QByteArray seen;
+        QDeadlineTimer deadline(20000);
+        while (!deadline.hasExpired()) {
+            seen += p.readAllStandardOutput();
+            if (seen.contains(text))
+                return true;
+            if (p.state() != QProcess::Running || !p.waitForReadyRead(int(deadline.remainingTime())))
+                break;
+        }
+        seen += p.readAllStandardOutput();
+        return seen.contains(text);
+    }
+
+private Q_SLOTS:
+    void startsPrintsAndStopsOnSigterm();
+    void missingConnectionStringExitsNonZero();
+    void minimalStartReadsNoTemplates();
+    void listLinesArePrefixedByTheirList();
+    void helpAndBadOptions();
+};
+
+void TestHeadless::startsPrintsAndStopsOnSigterm()
+{
+    Install install;
+    QProcess p;
+    p.start(QStringLiteral(QUORIN_BINARY), install.args());
+    QVERIFY(p.waitForStarted(20000));
+    QVERIFY(waitForLine(p, " | FINE LETTURA PREFERENZE"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(install.dir.filePath(QStringLiteral("DEBUG.TXT"))), 20000);
+    p.terminate(); // SIGTERM: shut down as "Esci" and Yes, without asking
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(!p.readAllStandardOutput().contains("CONFERMI"));
+}
+
+void TestHeadless::missingConnectionStringExitsNonZero()
+{
+    Install install("");
+    QProcess p;
+    p.start(QStringLiteral(QUORIN_BINARY), install.args());
+    QVERIFY(p.waitForFinished(20000));
+    QVERIFY(p.exitCode() != 0);
+    QVERIFY(p.readAllStandardError().contains("Stringa di connessione al DB non presente"));
+    const QByteArray out = p.readAllStandardOutput();
+    QVERIFY(out.contains("MsgBox | Riavviare il programma"));
+    QVERIFY(!out.contains("FINE LETTURA PREFERENZE"));
+}
+
+void TestHeadless::minimalStartReadsNoTemplates()
+{
+    Install install("");
+    QProcess p;
+    p.start(QStringLiteral(QUORIN_BINARY), install.args({QStringLiteral("minimo")}));
+    QVERIFY(p.waitForStarted(20000));
+    // Running with an empty connection string proves the shared file was not read.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(install.dir.filePath(QStringLiteral("DEBUG.TXT"))), 20000);
+    p.terminate();
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(!p.readAllStandardOutput().contains("Leggo "));
+}
+
+void TestHeadless::listLinesArePrefixedByTheirList()
+{
+    TextValue level;
+    Logger log(level);
+    log.setClock([] { return QTime(10, 31, 7); });
+    QString printed;
+    QTextStream out(&printed);
+    printListLines(log, out);
+    log.aggiungiList2(QStringLiteral("LEGGO PREFERENZE"));
+    log.scriviLog(QStringLiteral("Tento la connessione"), Logger::List1);
+    log.addlist3(QStringLiteral("ID [1]"), 0);
+    QCOMPARE(printed, QStringLiteral("List2 | 10:31:07 | LEGGO PREFERENZE\nList1 | Tento la connessione\n"
+                                     "List3(0) | 10:31:07 | ID [1]\n"));
+    HeadlessPrompts prompts(out);
+    QVERIFY(!prompts.confirm(QStringLiteral("CONFERMI USCITA DA VASTEL_QUORIN?")));
+    QCOMPARE(prompts.input(QStringLiteral("Inserisci il Gruppo da testare")), QString());
+}
+
+void TestHeadless::helpAndBadOptions()
+{
+    QProcess p;
+    p.start(QStringLiteral(QUORIN_BINARY), {QStringLiteral("--help")});
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(p.readAllStandardOutput().contains("--app-dir"));
+    p.start(QStringLiteral(QUORIN_BINARY), {QStringLiteral("--nonsense")});
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestHeadless)
+#include "tst_headless.moc"

@@ -1,0 +1,44 @@
+// The command line: the original's two words and our folder options.
+#include <QtTest>
+
+#include "core/CommandLine.h"
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void wordsMatchAnywhereInUpperCase();
+    void folderValuesAreNotWords();
+    void errors();
+};
+
+void TestCommandLine::wordsMatchAnywhereInUpperCase()
+{
+    auto cl = CommandLine::parse({QStringLiteral("avvio_minimo"), QStringLiteral("Fast")});
+    QVERIFY(cl.minimo);
+    QVERIFY(cl.fast);
+    QVERIFY(!cl.headless);
+    cl = CommandLine::parse({QStringLiteral("--headless")});
+    QVERIFY(!cl.minimo && !cl.fast && cl.headless);
+    QVERIFY(cl.error.isEmpty());
+}
+
+void TestCommandLine::folderValuesAreNotWords()
+{
+    const auto cl = CommandLine::parse({QStringLiteral("--app-dir"), QStringLiteral("/srv/fast/minimo"),
+                                        QStringLiteral("--shared-dir"), QStringLiteral("s"), QStringLiteral("--root-dir"),
+                                        QStringLiteral("r")});
+    QCOMPARE(cl.appDir, QStringLiteral("/srv/fast/minimo"));
+    QCOMPARE(cl.sharedDir, QStringLiteral("s"));
+    QCOMPARE(cl.rootDir, QStringLiteral("r"));
+    QVERIFY(!cl.minimo && !cl.fast);
+}
+
+void TestCommandLine::errors()
+{
+    QVERIFY(!CommandLine::parse({QStringLiteral("--app-dir")}).error.isEmpty());
+    QVERIFY(!CommandLine::parse({QStringLiteral("--bogus")}).error.isEmpty());
+    QVERIFY(CommandLine::parse({QStringLiteral("--help")}).help);
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

@@ -1,0 +1,286 @@
+// The main window's one-second and one-minute ticks.
+#include <QtTest>
+
+#include "TestSupport.h"
+#include "core/LogList.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "core/MainTick.h"
+#include "core/OutcomeRates.h"
+#include "core/RunClock.h"
+
+class TestMainTick : public QObject {
+    Q_OBJECT
+private:
+    struct Fixture {
+        MainModel model;
+        Logger log{model.debugLevel};
+        FakeLink link;
+        FakePing ping;
+        FakeCampaign campaign;
+        FakeStatusPages pages;
+        FakeWatchdog watchdog;
+        Plugins plugins{&link, nullptr, &campaign, &pages, &ping, &watchdog, nullptr};
+        RunClock clock;
+        QStringList actions;
+        QDateTime now{QDate(2026, 12, 6), QTime(10, 0, 0)};
+        MainTick tick{model, log, plugins, clock,
+                      {[this] { actions << QStringLiteral("connetti"); }, [this] {
+                           actions << QStringLiteral("chiudi");
+                           link.close();
+                       },
+                       [this] { actions << QStringLiteral("inverti"); }, [this] { actions << QStringLiteral("report"); }}};
+
+        Fixture()
+        {
+            clock.lastReceive = now;
+            clock.lastSend = now;
+            tick.setNow([this] { return now; });
+        }
+        void ticks(int n)
+        {
+            for (int i = 0; i < n; ++i)
+                tick.tick();
+        }
+    };
+
+private Q_SLOTS:
+    void pingsEveryTenthIdleTick();
+    void noPingWithAutoConnect();
+    void autoConnectReconnectsAClosedLink();
+    void errorStateIsRecycledWithoutAutoConnect();
+    void withoutALinkNothingReconnects();
+    void stateChangesAreLoggedOnce();
+    void unknownStateKeepsTextAndShowsMagenta();
+    void connectingSwapsTheButtons();
+    void idleClocks();
+    void ratesNeedACountingStart();
+    void ratesRoundHalvesToEven();
+    void statusFilesEveryFifthTickAndOutcomeStore();
+    void watchdogIsCheckedEveryTick();
+    void minuteTickHourBoundary();
+    void statusReportEveryFifteenMinutes();
+    void percentages_data();
+    void percentages();
+};
+
+void TestMainTick::pingsEveryTenthIdleTick()
+{
+    Fixture f;
+    f.model.pingOnIdle.set(true);
+    f.ticks(9);
+    QCOMPARE(f.ping.pings, 0);
+    f.ticks(1);
+    QCOMPARE(f.ping.pings, 1);
+    f.ticks(20);
+    QCOMPARE(f.ping.pings, 3);
+    f.link.currentState = 7; // connected: not idle
+    f.ticks(20);
+    QCOMPARE(f.ping.pings, 3);
+}
+
+void TestMainTick::noPingWithAutoConnect()
+{
+    Fixture f;
+    f.model.pingOnIdle.set(true);
+    f.model.autoConnect.set(true);
+    f.link.currentState = 0;
+    for (int i = 0; i < 30; ++i) {
+        f.link.currentState = 0; // the fake connect moves to 6; keep it idle
+        f.tick.tick();
+    }
+    QCOMPARE(f.ping.pings, 0);
+}
+
+void TestMainTick::autoConnectReconnectsAClosedLink()
+{
+    Fixture f;
+    f.tick.tick();
+    QVERIFY(f.actions.isEmpty());
+    f.model.autoConnect.set(true);
+    f.tick.tick();
+    QCOMPARE(f.actions, QStringList{QStringLiteral("connetti")});
+}
+
+void TestMainTick::errorStateIsRecycledWithoutAutoConnect()
+{
+    Fixture f;
+    f.link.currentState = 9;
+    f.tick.tick();
+    QCOMPARE(f.actions, (QStringList{QStringLiteral("chiudi"), QStringLiteral("connetti")}));
+    QCOMPARE(f.model.status.text(), QStringLiteral("Errore [NON OK]"));
+    QCOMPARE(f.model.led.value(), Colour::Black);
+}
+
+void TestMainTick::withoutALinkNothingReconnects()
+{
+    Fixture f;
+    f.plugins.link = nullptr;
+    f.model.autoConnect.set(true);
+    f.ticks(3);
+    QVERIFY(f.actions.isEmpty());
+    QCOMPARE(f.model.codeStatus.text(), QStringLiteral("0"));
+    QCOMPARE(f.model.status.text(), QStringLiteral("Socket chiusa [NON OK]"));
+    QCOMPARE(f.model.led.value(), Colour::Red);
+}
+
+void TestMainTick::stateChangesAreLoggedOnce()
+{
+    Fixture f;
+    f.ticks(2);
+    QCOMPARE(f.log.list1().count(), 0); // starts from state 0
+    f.link.currentState = 7;
+    f.ticks(3);
+    QCOMPARE(f.log.list1().lines(), QStringList{QStringLiteral("Connessione stabilita  [OK]")});
+    QCOMPARE(f.model.codeStatus.text(), QStringLiteral("7"));
+    QCOMPARE(f.model.led.value(), Colour::Green);
+    f.link.currentState = 0;
+    f.tick.tick();
+    QCOMPARE(f.log.list1().count(), 2);
+    QCOMPARE(f.tick.lastLinkState(), 0);
+}
+
+void TestMainTick::unknownStateKeepsTextAndShowsMagenta()
+{
+    Fixture f;
+    f.link.currentState = 3;
+    f.tick.tick();
+    QCOMPARE(f.model.status.text(), QStringLiteral("Connessione pendente [NON OK]"));
+    QCOMPARE(f.model.led.value(), Colour::Yellow);
+    f.link.currentState = 42;
+    f.tick.tick();
+    QCOMPARE(f.model.status.text(), QStringLiteral("Connessione pendente [NON OK]"));
+    QCOMPARE(f.model.led.value(), Colour::Magenta);
+    QCOMPARE(f.model.codeStatus.text(), QStringLiteral("42"));
+}
+
+void TestMainTick::connectingSwapsTheButtons()
+{
+    Fixture f;
+    f.link.currentState = 6;
+    f.tick.tick();
+    QCOMPARE(f.actions, QStringList{QStringLiteral("inverti")});
+    f.model.closeEnabled.set(true);
+    f.tick.tick();
+    QCOMPARE(f.actions.size(), 1);
+}
+
+void TestMainTick::idleClocks()
+{
+    Fixture f;
+    f.clock.lastReceive = f.now.addSecs(-3725);
+    f.clock.lastSend = f.now.addSecs(-(86400 + 61));
+    f.tick.tick();
+    QCOMPARE(f.model.traffic[8]->text(), QStringLiteral("01:02:05"));
+    QCOMPARE(f.model.traffic[9]->text(), QStringLiteral("00:01:01")); // a day wraps like a clock
+    QCOMPARE(f.model.menuClock.text(), QStringLiteral("10:00:00"));
+}
+
+void TestMainTick::ratesNeedACountingStart()
+{
+    Fixture f;
+    f.model.outcomes[0]->setText(QStringLiteral("50"));
+    f.tick.tick();
+    QCOMPARE(f.model.traffic[10]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.traffic[10]->toolTip(), QString());
+    f.clock.countingStart = f.now.addSecs(-1800);
+    f.model.outcomes[7]->setText(QStringLiteral("5"));
+    f.tick.tick();
+    QCOMPARE(f.model.traffic[10]->text(), QStringLiteral("100"));
+    QCOMPARE(f.model.traffic[11]->text(), QStringLiteral("10"));
+    QCOMPARE(f.model.traffic[10]->toolTip(), QStringLiteral("1800"));
+    // A start time in the future counts its absolute distance; zero counts as 1.
+    f.clock.countingStart = f.now;
+    f.model.outcomes[0]->setText(QStringLiteral("1"));
+    f.tick.tick();
+    QCOMPARE(f.model.traffic[10]->text(), QStringLiteral("3600"));
+    QCOMPARE(f.model.traffic[10]->toolTip(), QStringLiteral("0"));
+}
+
+void TestMainTick::ratesRoundHalvesToEven()
+{
+    QCOMPARE(outcomerates::perHour(1, 7200), 0);  // 0.5
+    QCOMPARE(outcomerates::perHour(3, 7200), 2);  // 1.5
+    QCOMPARE(outcomerates::perHour(5, 7200), 2);  // 2.5
+    QCOMPARE(outcomerates::perHour(7, 7200), 4);  // 3.5
+    QCOMPARE(outcomerates::perHour(2, 7000), 1);  // 1.03
+    QCOMPARE(outcomerates::perHour(0, 0), 0);
+}
+
+void TestMainTick::statusFilesEveryFifthTickAndOutcomeStore()
+{
+    Fixture f;
+    f.ticks(4);
+    QCOMPARE(f.pages.files, 0);
+    f.tick.tick();
+    QCOMPARE(f.pages.files, 1);
+    QCOMPARE(f.pages.stores, 0); // not counting yet
+    f.clock.countingStart = f.now.addSecs(-3600);
+    f.model.outcomes[0]->setText(QStringLiteral("12"));
+    f.ticks(5);
+    QCOMPARE(f.pages.files, 2);
+    QCOMPARE(f.pages.stores, 1); // only on the tick that rewrote the files
+}
+
+void TestMainTick::watchdogIsCheckedEveryTick()
+{
+    Fixture f;
+    f.watchdog.firstState = 9;
+    f.ticks(2);
+    QCOMPARE(f.watchdog.checks, 2);
+    QCOMPARE(f.model.ledWatchdog.value(), Colour::Black);
+}
+
+void TestMainTick::minuteTickHourBoundary()
+{
+    Fixture f;
+    f.now = QDateTime(QDate(2026, 12, 6), QTime(20, 59, 59));
+    f.tick.minuteTick();
+    f.now = QDateTime(QDate(2026, 12, 6), QTime(21, 0, 0));
+    f.tick.minuteTick();
+    f.now = QDateTime(QDate(2026, 12, 6), QTime(7, 59, 0));
+    f.tick.minuteTick();
+    f.now = QDateTime(QDate(2026, 12, 6), QTime(8, 0, 0));
+    f.tick.minuteTick();
+    QCOMPARE(f.campaign.calls, (QStringList{QStringLiteral("counters true"), QStringLiteral("counters false"),
+                                            QStringLiteral("counters false"), QStringLiteral("counters true")}));
+    QCOMPARE(f.watchdog.reports, 4);
+}
+
+void TestMainTick::statusReportEveryFifteenMinutes()
+{
+    Fixture f;
+    for (int i = 0; i < 14; ++i)
+        f.tick.minuteTick();
+    QVERIFY(!f.actions.contains(QStringLiteral("report")));
+    f.tick.minuteTick();
+    QCOMPARE(f.actions.count(QStringLiteral("report")), 1);
+    for (int i = 0; i < 15; ++i)
+        f.tick.minuteTick();
+    QCOMPARE(f.actions.count(QStringLiteral("report")), 2);
+}
+
+void TestMainTick::percentages_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("sent");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 25 << 100 << QStringLiteral("25%");
+    QTest::newRow("rounds up at .5") << 1 << 8 << QStringLiteral("13%"); // 12.5
+    QTest::newRow("rounds down") << 1 << 3 << QStringLiteral("33%");
+    QTest::newRow("under 0.5 shows no number") << 1 << 300 << QStringLiteral("%");
+    QTest::newRow("exactly 0.5") << 1 << 200 << QStringLiteral("1%");
+    QTest::newRow("zero") << 0 << 10 << QStringLiteral("%");
+    QTest::newRow("above 100") << 30 << 10 << QStringLiteral("300%");
+}
+
+void TestMainTick::percentages()
+{
+    QFETCH(int, value);
+    QFETCH(int, sent);
+    QFETCH(QString, text);
+    QCOMPARE(outcomerates::percentText(value, sent), text);
+}
+
+QTEST_GUILESS_MAIN(TestMainTick)
+#include "tst_maintick.moc"

@@ -1,0 +1,116 @@
+// Settings files: Windows private-profile semantics and the ANSI code page.
+#include <QtTest>
+
+#include "TestSupport.h"
+#include "core/AnsiCodec.h"
+#include "core/IniFile.h"
+#include "core/IniText.h"
+
+class TestSettingsFiles : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void namesMatchWithoutCase();
+    void valuesAreTrimmedUnquotedAndCut();
+    void firstSectionAndKeyWin();
+    void commentsAndOtherSectionsAreNotKeys();
+    void writeReplacesOnlyItsLine();
+    void writeEmptyRemovesKey();
+    void writeCreatesSectionAndFile();
+    void removingFromMissingFileCreatesNothing();
+    void ansiRoundTripOnDisk();
+    void everyByteSurvivesDecodeEncode();
+};
+
+void TestSettingsFiles::namesMatchWithoutCase()
+{
+    const QString text = QStringLiteral("[settings]\r\nIntervallo=15\r\nReplicaUDP_port = 7777\r\n");
+    QCOMPARE(initext::value(text, QStringLiteral("Settings"), QStringLiteral("intervallo")), QStringLiteral("15"));
+    QCOMPARE(initext::value(text, QStringLiteral("SETTINGS"), QStringLiteral("ReplicaUDP_Port")), QStringLiteral("7777"));
+    QCOMPARE(initext::value(text, QStringLiteral("Settings"), QStringLiteral("missing")), QString());
+    QCOMPARE(initext::value(text, QStringLiteral("Other"), QStringLiteral("intervallo")), QString());
+}
+
+void TestSettingsFiles::valuesAreTrimmedUnquotedAndCut()
+{
+    const QString longValue(300, QLatin1Char('x'));
+    const QString text = QStringLiteral("[S]\na =  spaced out  \nb=\"quoted value\"\nc=") + longValue
+        + QStringLiteral("\nd=\"half\n");
+    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("a")), QStringLiteral("spaced out"));
+    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("b")), QStringLiteral("quoted value"));
+    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("c")).size(), 254);
+    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("d")), QStringLiteral("\"half"));
+}
+
+void TestSettingsFiles::firstSectionAndKeyWin()
+{
+    const QString text = QStringLiteral("[S]\nk=1\nk=2\n[S]\nk=3\n");
+    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("1"));
+}
+
+void TestSettingsFiles::commentsAndOtherSectionsAreNotKeys()
+{
+    const QString text = QStringLiteral("[A]\nk=a\n[S]\n;k=commented\nother=1\n[B]\nk=b\n");
+    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("k")), QString());
+}
+
+void TestSettingsFiles::writeReplacesOnlyItsLine()
+{
+    const QString text = QStringLiteral("; header comment\r\n[Settings]\r\nServerIp=1.2.3.4\r\n  odd line without equals\r\n"
+                                        "ServerPort=12000\r\n\r\n[Other]\r\nServerIp=keep\r\n");
+    const QString out = initext::withValue(text, QStringLiteral("settings"), QStringLiteral("SERVERIP"), QStringLiteral("10.0.0.9"));
+    QCOMPARE(out, QStringLiteral("; header comment\r\n[Settings]\r\nSERVERIP=10.0.0.9\r\n  odd line without equals\r\n"
+                                 "ServerPort=12000\r\n\r\n[Other]\r\nServerIp=keep\r\n"));
+    // A new key joins its section before the blank line that separates sections.
+    const QString added = initext::withValue(text, QStringLiteral("Settings"), QStringLiteral("debug"), QStringLiteral("2"));
+    QVERIFY(added.contains(QStringLiteral("ServerPort=12000\r\ndebug=2\r\n\r\n[Other]")));
+}
+
+void TestSettingsFiles::writeEmptyRemovesKey()
+{
+    const QString text = QStringLiteral("[Settings]\r\nServerIp=1.2.3.4\r\nServerPort=12000\r\n");
+    const QString out = initext::withValue(text, QStringLiteral("Settings"), QStringLiteral("serverip"), QString());
+    QCOMPARE(out, QStringLiteral("[Settings]\r\nServerPort=12000\r\n"));
+    QCOMPARE(initext::withValue(out, QStringLiteral("Settings"), QStringLiteral("absent"), QString()), out);
+}
+
+void TestSettingsFiles::writeCreatesSectionAndFile()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("conn_quorin.ini"));
+    QVERIFY(inifile::scriviIni(file, QStringLiteral("Settings"), QStringLiteral("ServerIp"), QStringLiteral("10.1.1.1")));
+    QCOMPARE(readFile(file), QByteArray("[Settings]\r\nServerIp=10.1.1.1\r\n"));
+    QVERIFY(inifile::scriviIni(file, QStringLiteral("datiserver"), QStringLiteral("connstring"), QStringLiteral("x")));
+    QCOMPARE(readFile(file), QByteArray("[Settings]\r\nServerIp=10.1.1.1\r\n[datiserver]\r\nconnstring=x\r\n"));
+    QCOMPARE(inifile::leggiIni(file, QStringLiteral("DATISERVER"), QStringLiteral("ConnString")), QStringLiteral("x"));
+}
+
+void TestSettingsFiles::removingFromMissingFileCreatesNothing()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("none.ini"));
+    QVERIFY(inifile::scriviIni(file, QStringLiteral("Settings"), QStringLiteral("ServerIp"), QString()));
+    QVERIFY(!QFile::exists(file));
+}
+
+void TestSettingsFiles::ansiRoundTripOnDisk()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("a.ini"));
+    const QString value = QStringLiteral("Perché costa 5 \u20AC");
+    QVERIFY(inifile::scriviIni(file, QStringLiteral("S"), QStringLiteral("k"), value));
+    QVERIFY(readFile(file).contains("Perch\xE9 costa 5 \x80"));
+    QCOMPARE(inifile::leggiIni(file, QStringLiteral("S"), QStringLiteral("k")), value);
+}
+
+void TestSettingsFiles::everyByteSurvivesDecodeEncode()
+{
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(static_cast<char>(i));
+    QCOMPARE(ansi::encode(ansi::decode(all)), all);
+    QCOMPARE(ansi::encode(QStringLiteral("\u4E2D")), QByteArray("?"));
+    QCOMPARE(ansi::decode("\x93x\x94"), QStringLiteral("\u201Cx\u201D"));
+}
+
+QTEST_GUILESS_MAIN(TestSettingsFiles)
+#include "tst_settingsfiles.moc"

@@ -1,0 +1,138 @@
+// The main window binds to the model: captions, controls and edits.
+#include <QtTest>
+
+#include "../TestSupport.h"
+#include "core/MainController.h"
+#include "core/ui/MainWindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyControlIsThereWithItsCaption();
+    void controlsAndModelStayInStep();
+    void servicesNotInThisProgramAreDisabled();
+};
+
+namespace {
+struct Fixture {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    MainController controller{MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts};
+    MainWindow window{controller};
+};
+
+template <typename T>
+T *child(QObject &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qWarning("missing control %s", name);
+    return found;
+}
+} // namespace
+
+void TestMainWindow::everyControlIsThereWithItsCaption()
+{
+    Fixture f;
+    QWidget &w = f.window;
+    const std::pair<const char *, const char *> groups[] = {
+        {"Frame1", "Server Quorin"}, {"Frame2", "Stato connessione PD"}, {"Frame3", "Dati DB"}, {"Frame5", "Gruppi/Operatori"}};
+    for (const auto &[name, title] : groups) {
+        auto *g = child<QGroupBox>(w, name);
+        QVERIFY(g);
+        QCOMPARE(g->title(), QString::fromLatin1(title));
+    }
+    const std::pair<const char *, const char *> buttons[] = {
+        {"cmd_Connetti", "Connetti"}, {"Command1", "Chiudi"}, {"Command2", "agg."}, {"Command3", "prova esito"},
+        {"Command4", "Azzera"}, {"Command5", "clear list"}, {"Command6", "invia gruppi"}, {"Command10_0", "A"},
+        {"Command10_1", "et"}, {"Command10_2", "eg"}, {"Command11", "Finestra Monitor"}, {"Command8", "Filtra"},
+        {"Command9", "azzera"}, {"Command7", "Chiudi"}};
+    for (const auto &[name, text] : buttons) {
+        auto *b = child<QPushButton>(w, name);
+        QVERIFY(b);
+        QCOMPARE(b->text(), QString::fromLatin1(text));
+    }
+    QCOMPARE(child<QPushButton>(w, "Command2")->toolTip(), QStringLiteral("Aggiorna Contatori"));
+    QCOMPARE(child<QPushButton>(w, "Command10_2")->toolTip(), QStringLiteral("Riepilogo Archivio Esiti odierno"));
+    const std::pair<const char *, const char *> checks[] = {
+        {"Emula", "Simulazione"}, {"chkAutoConnect", "AutoConnect"}, {"chkPingOnIdle", "ping on idle"}, {"chk_noDB", "NODB"}};
+    for (const auto &[name, text] : checks)
+        QCOMPARE(child<QCheckBox>(w, name)->text(), QString::fromLatin1(text));
+    QCOMPARE(child<QLineEdit>(w, "Txt_Ip_Server_Quorin")->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(child<QLineEdit>(w, "Txt_Porta_server_Quorin")->text(), QStringLiteral("12000"));
+    QCOMPARE(child<QLabel>(w, "Label2_1")->toolTip(), QStringLiteral("Clicca x Ping singolo"));
+    QCOMPARE(child<QLabel>(w, "Label1_3")->text(), QStringLiteral("wd"));
+    QCOMPARE(child<QLabel>(w, "Label1_15")->text(), QStringLiteral("-> pbx"));
+    for (int i = 0; i < 12; ++i) {
+        QVERIFY(w.findChild<QLabel *>(QStringLiteral("lblstatus_%1").arg(i)));
+        QVERIFY(w.findChild<QLabel *>(QStringLiteral("lbl_DatiDB_%1").arg(i)));
+        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("lblPercEsiti_%1").arg(i))->text(), QStringLiteral("0%"));
+    }
+    for (const char *list : {"List1", "List2", "List3_0", "List3_1"})
+        QVERIFY(child<QListView>(w, list));
+
+    QStringList editsql;
+    for (int i = 0; i < 10; ++i)
+        editsql << w.findChild<QAction *>(QStringLiteral("editsql_%1").arg(i))->text();
+    QCOMPARE(editsql.first(), QStringLiteral("Conn_quorin.ini"));
+    QCOMPARE(editsql.last(), QStringLiteral("SQL_RIEP_EXT.TXT"));
+    for (const char *name : {"grop", "param", "Esci", "log", "DBDOWN", "DBOK", "CTMonitor", "PBX", "TELNET", "wd",
+                             "TestQueryGruppo", "TestQueryOperatore"})
+        QVERIFY2(child<QAction>(w, name), name);
+}
+
+void TestMainWindow::controlsAndModelStayInStep()
+{
+    Fixture f;
+    MainModel &m = f.controller.model();
+    auto *ip = child<QLineEdit>(f.window, "Txt_Ip_Server_Quorin");
+    QTest::keyClicks(ip, QStringLiteral("9"));
+    QCOMPARE(m.serverIp.text(), QStringLiteral("127.0.0.19"));
+    m.serverIp.setText(QStringLiteral("10.0.0.1"));
+    QCOMPARE(ip->text(), QStringLiteral("10.0.0.1"));
+    child<QCheckBox>(f.window, "chk_noDB")->click();
+    QVERIFY(m.noDb.value());
+    m.traffic[3]->setText(QStringLiteral("17"));
+    QCOMPARE(child<QLabel>(f.window, "lblstatus_3")->text(), QStringLiteral("17"));
+    f.controller.log().scriviLog(QStringLiteral("hello"), 0);
+    QCOMPARE(child<QListView>(f.window, "List1")->currentIndex().row(), 0);
+    auto *frame4 = child<QGroupBox>(f.window, "Frame4");
+    QVERIFY(frame4->isHidden());
+    f.controller.toggleLogPanel();
+    QVERIFY(!frame4->isHidden());
+    m.caption.setText(QStringLiteral("caption"));
+    QCOMPARE(f.window.windowTitle(), QStringLiteral("caption"));
+}
+
+void TestMainWindow::servicesNotInThisProgramAreDisabled()
+{
+    Fixture f;
+    QVERIFY(!child<QPushButton>(f.window, "cmd_Connetti")->isEnabled());
+    QVERIFY(!child<QPushButton>(f.window, "Command2")->isEnabled());
+    QVERIFY(!child<QAction>(f.window, "DBOK")->isEnabled());
+    QVERIFY(child<QPushButton>(f.window, "Command5")->isEnabled());
+    QVERIFY(child<QAction>(f.window, "param")->isEnabled());
+
+    FakeLink link;
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    MainController withLink(MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts, Plugins{&link});
+    MainWindow window(withLink);
+    auto *connect = child<QPushButton>(window, "cmd_Connetti");
+    QVERIFY(connect->isEnabled());
+    withLink.invertiTasti();
+    QVERIFY(!connect->isEnabled());
+    QVERIFY(child<QPushButton>(window, "Command1")->isEnabled());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

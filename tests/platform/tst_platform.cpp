@@ -1,0 +1,84 @@
+// The platform layer: file names, processes and termination signals.
+#include <QtTest>
+
+#include "platform/PlatformPaths.h"
+#include "platform/ProcessRunner.h"
+#include "platform/TerminationSignals.h"
+
+#include <csignal>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void filesResolveWithoutCase();
+    void commandLineSplitsLikeAShell();
+    void eseguiEAttendiReportsTheEnd();
+    void eseguiEAttendiReportsAFailedStart();
+    void terminationSignalArrivesOnTheEventLoop();
+};
+
+void TestPlatform::filesResolveWithoutCase()
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("Conn_Quorin.INI")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    QCOMPARE(platform::resolveFile(dir.path(), QStringLiteral("conn_quorin.ini")), dir.filePath(QStringLiteral("Conn_Quorin.INI")));
+    QCOMPARE(platform::resolveFile(dir.path(), QStringLiteral("absent.txt")), dir.filePath(QStringLiteral("absent.txt")));
+    QCOMPARE(platform::defaultSharedDir(QStringLiteral("/opt/q")).isEmpty(), false);
+}
+
+void TestPlatform::commandLineSplitsLikeAShell()
+{
+    QCOMPARE(platform::ProcessRunner::splitCommandLine(QStringLiteral("editor \"my file\""), QStringLiteral("x.txt")),
+             (QStringList{QStringLiteral("editor"), QStringLiteral("my file"), QStringLiteral("x.txt")}));
+    QCOMPARE(platform::ProcessRunner::splitCommandLine(QStringLiteral("cmd"), QString()), QStringList{QStringLiteral("cmd")});
+}
+
+void TestPlatform::eseguiEAttendiReportsTheEnd()
+{
+#ifdef Q_OS_UNIX
+    platform::ProcessRunner runner;
+    int code = -99;
+    bool started = false, done = false;
+    runner.eseguiEAttendi(QStringLiteral("/bin/sh -c"), QStringLiteral("\"exit 3\""), [&](int c, bool s) {
+        code = c;
+        started = s;
+        done = true;
+    });
+    QVERIFY(!done); // the caller goes on while the process runs
+    QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+    QVERIFY(started);
+    QCOMPARE(code, 3);
+#else
+    QSKIP("uses a POSIX shell");
+#endif
+}
+
+void TestPlatform::eseguiEAttendiReportsAFailedStart()
+{
+    platform::ProcessRunner runner;
+    bool done = false, started = true;
+    runner.eseguiEAttendi(QStringLiteral("/no/such/program-quorin"), QString(), [&](int, bool s) {
+        started = s;
+        done = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+    QVERIFY(!started);
+}
+
+void TestPlatform::terminationSignalArrivesOnTheEventLoop()
+{
+#ifdef Q_OS_UNIX
+    platform::TerminationSignals signals;
+    QSignalSpy spy(&signals, &platform::TerminationSignals::terminationRequested);
+    std::raise(SIGTERM);
+    QVERIFY(spy.wait(10000));
+    QCOMPARE(spy.count(), 1);
+#else
+    QSKIP("POSIX signals");
+#endif
+}
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
