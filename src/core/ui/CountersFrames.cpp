@@ -70,7 +70,6 @@ QGroupBox *database(MainController &c, QWidget *parent)
 {
     MainModel &m = c.model();
     auto &d = m.database;
-    const bool db = c.plugins().campaign != nullptr;
     auto *frame = new QGroupBox(QStringLiteral("Dati DB"), parent);
     frame->setObjectName(QStringLiteral("Frame3"));
     auto *grid = new QGridLayout(frame);
@@ -78,6 +77,8 @@ QGroupBox *database(MainController &c, QWidget *parent)
 
     auto *conn = counter(*d[0], name, 0, frame);
     conn->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A long connection string must not widen the window; the tool tip has it whole.
+    conn->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     grid->addWidget(conn, 0, 0, 1, 6);
 
     const struct {
@@ -115,7 +116,15 @@ QGroupBox *database(MainController &c, QWidget *parent)
     acd->addWidget(acdCode, 1);
     grid->addLayout(acd, 5, 3);
 
-    auto *buttons = new QHBoxLayout;
+    return frame;
+}
+
+QWidget *commands(MainController &c, QWidget *parent)
+{
+    const bool db = c.plugins().campaign != nullptr;
+    auto *frame = new QWidget(parent);
+    auto *buttons = new QHBoxLayout(frame);
+    buttons->setContentsMargins(0, 0, 0, 0);
     buttons->addWidget(button(QStringLiteral("Command2"), QStringLiteral("agg."), QStringLiteral("Aggiorna Contatori"), db, frame));
     buttons->addWidget(button(QStringLiteral("Command3"), QStringLiteral("prova esito"), QString(), c.plugins().emulator != nullptr, frame));
     buttons->addWidget(button(QStringLiteral("Command4"), QStringLiteral("Azzera"), QString(), db, frame));
@@ -131,7 +140,7 @@ QGroupBox *database(MainController &c, QWidget *parent)
                                   QString::fromLatin1(summaries[i][1]), db, frame));
     buttons->addWidget(button(QStringLiteral("Command11"), QStringLiteral("Finestra Monitor"), QString(),
                               c.plugins().ctMonitor != nullptr, frame));
-    grid->addLayout(buttons, 6, 0, 1, 6);
+    buttons->addStretch(1);
     return frame;
 }
 

@@ -33,6 +33,7 @@ MainWindow::MainWindow(MainController &controller, QWidget *parent)
     top->addWidget(frames::traffic(controller, central));
     top->addWidget(frames::database(controller, central));
     column->addLayout(top);
+    column->addWidget(frames::commands(controller, central));
     column->addWidget(frames::outcomes(controller, central));
     column->addWidget(frames::requestLists(controller, central), 1);
     column->addWidget(frames::groupBrowser(controller, central), 1);
