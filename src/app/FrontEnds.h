@@ -2,7 +2,12 @@
 
 #include "core/MainController.h"
 
+struct RunOptions {
+    MainController::Options controller;
+    bool fast = false; // no pauses when writing dialer packets
+};
+
 // Each runs the program until it ends and returns the exit code; the
 // application object of the right kind already exists.
-int runHeadless(const MainController::Options &options);
-int runWindows(const MainController::Options &options);
+int runHeadless(const RunOptions &options);
+int runWindows(const RunOptions &options);

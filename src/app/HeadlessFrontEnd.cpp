@@ -1,5 +1,6 @@
 #include "app/HeadlessFrontEnd.h"
 
+#include "app/Composition.h"
 #include "app/FrontEnds.h"
 #include "core/LogList.h"
 #include "core/Logger.h"
@@ -46,11 +47,12 @@ void printListLines(Logger &log, QTextStream &out)
     }
 }
 
-int runHeadless(const MainController::Options &options)
+int runHeadless(const RunOptions &options)
 {
     QTextStream out(stdout);
     HeadlessPrompts prompts(out);
-    MainController controller(options, prompts);
+    MainController controller(options.controller, prompts);
+    Composition parts(controller, prompts, options.fast);
     printListLines(controller.log(), out);
 
     platform::TerminationSignals termination;

@@ -1,3 +1,4 @@
+#include "app/Composition.h"
 #include "app/FrontEnds.h"
 #include "core/ui/DialogPrompts.h"
 #include "core/ui/MainWindow.h"
@@ -5,10 +6,11 @@
 
 #include <QApplication>
 
-int runWindows(const MainController::Options &options)
+int runWindows(const RunOptions &options)
 {
     DialogPrompts prompts;
-    MainController controller(options, prompts);
+    MainController controller(options.controller, prompts);
+    Composition parts(controller, prompts, options.fast);
     MainWindow window(controller);
     prompts.setParent(&window);
 

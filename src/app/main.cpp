@@ -16,14 +16,16 @@ QString absolute(const QString &dir)
     return QDir(dir).absolutePath();
 }
 
-MainController::Options options(const CommandLine &cl)
+RunOptions options(const CommandLine &cl)
 {
-    MainController::Options o;
+    RunOptions run;
+    run.fast = cl.fast;
+    MainController::Options &o = run.controller;
     o.minimo = cl.minimo;
     o.paths.appDir = absolute(cl.appDir.isEmpty() ? QCoreApplication::applicationDirPath() : cl.appDir);
     o.paths.sharedDir = cl.sharedDir.isEmpty() ? platform::defaultSharedDir(o.paths.appDir) : absolute(cl.sharedDir);
     o.paths.rootDir = cl.rootDir.isEmpty() ? platform::defaultRootDir(o.paths.appDir) : absolute(cl.rootDir);
-    return o;
+    return run;
 }
 
 } // namespace

@@ -188,12 +188,12 @@ void MainController::unload(int exitCode)
     if (m_unloaded)
         return;
     m_unloaded = true;
-    if (m_plugins.ctMonitor)
-        m_plugins.ctMonitor->shutdown();
     m_timer1.stop();
     m_timer2.stop();
     chiudiSocket();
     if (m_plugins.campaign && m_plugins.campaign->isOpen())
         m_plugins.campaign->close();
+    if (m_plugins.ctMonitor)
+        m_plugins.ctMonitor->shutdown();
     Q_EMIT finished(exitCode);
 }

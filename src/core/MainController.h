@@ -34,6 +34,8 @@ public:
     Logger &log() { return m_log; }
     Settings &settings() { return m_settings; }
     const Plugins &plugins() const { return m_plugins; }
+    // The subsystems plug in before start and before any window is built.
+    void setPlugins(const Plugins &plugins) { m_plugins = plugins; }
     const FileLocations &files() const { return m_files; }
     RunClock &clock() { return m_clock; }
     MainTick &mainTick() { return m_tick; }

@@ -28,3 +28,14 @@ int MainModel::numberOf(const TextValue &label)
 {
     return static_cast<int>(textformats::leadingInteger(label.text()));
 }
+
+qint64 MainModel::countOf(const TextValue &label)
+{
+    return textformats::leadingInteger(label.text());
+}
+
+void MainModel::add(TextValue &label, qint64 delta, bool grouped)
+{
+    const qint64 value = countOf(label) + delta;
+    label.setText(grouped ? textformats::groupedCount(value) : QString::number(value));
+}

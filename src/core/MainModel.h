@@ -60,4 +60,7 @@ public:
     TextValue operatorFilter;
 
     static int numberOf(const TextValue &label);
+    static qint64 countOf(const TextValue &label);
+    // Adds `delta` to a counter label; `grouped` shows it as "### ### ### ###".
+    static void add(TextValue &label, qint64 delta, bool grouped = false);
 };

@@ -70,9 +70,11 @@ int MainTick::linkState()
 {
     const int state = m_plugins.link ? m_plugins.link->state() : socketstates::kClosed;
     m_model.codeStatus.setText(QString::number(state));
-    const auto look = socketstates::appearance(state, m_model.status.text());
+    auto look = socketstates::appearance(state, m_model.status.text());
     if (state != m_lastState) {
-        m_log.scriviLog(look.text, Logger::List1);
+        // ScriviLog decorates the text in place, so on this tick the label
+        // shows the text as it went to the list.
+        m_log.scriviLog(look.text, Logger::List1, QString(), 0);
         m_lastState = state;
     }
     m_model.led.set(look.colour);

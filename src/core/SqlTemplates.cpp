@@ -7,7 +7,7 @@ const QString kSelect = QStringLiteral("SELECT ");
 
 bool isBlank(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+    return c == QLatin1Char(' ');
 }
 
 bool isComment(const QString &line)

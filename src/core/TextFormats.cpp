@@ -62,4 +62,18 @@ qint64 leadingInteger(const QString &text)
     return static_cast<qint64>(std::nearbyint(v));
 }
 
+QString groupedCount(qint64 value)
+{
+    if (value < 0)
+        return QString::number(value);
+    QString digits = value == 0 ? QString() : QString::number(value);
+    QStringList groups;
+    for (int g = 0; g < 3; ++g) {
+        groups.prepend(digits.right(3));
+        digits.chop(std::min<qsizetype>(3, digits.size()));
+    }
+    groups.prepend(digits); // whatever is left goes to the first group
+    return groups.join(QLatin1Char(' '));
+}
+
 } // namespace textformats

@@ -24,4 +24,8 @@ QString elapsedClock(qint64 seconds);
 double leadingNumber(const QString &text);
 qint64 leadingInteger(const QString &text);
 
+// A count as the "### ### ### ###" format shows it: digits grouped by three
+// from the right, the blanks between empty groups kept, zero as blanks only.
+QString groupedCount(qint64 value);
+
 } // namespace textformats

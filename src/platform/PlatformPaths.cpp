@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 namespace platform {
 
@@ -19,7 +20,8 @@ QString defaultRootDir(const QString &appDir)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(appDir);
-    return QDir::rootPath();
+    // The root of the current drive, not of the system drive.
+    return QStorageInfo(QDir::currentPath()).rootPath();
 #else
     return appDir;
 #endif

@@ -75,10 +75,13 @@ class FakeCampaign : public CampaignPort {
 public:
     bool opened = false;
     QStringList calls;
+    QStringList *journal = nullptr; // shared with other fakes to check order
     bool isOpen() const override { return opened; }
     void open(const QString &conn) override
     {
         calls << QStringLiteral("open ") + conn;
+        if (journal)
+            *journal << calls.last();
         opened = true;
     }
     void close() override
@@ -86,7 +89,12 @@ public:
         calls << QStringLiteral("close");
         opened = false;
     }
-    void initialReset() override { calls << QStringLiteral("reset"); }
+    void initialReset() override
+    {
+        calls << QStringLiteral("reset");
+        if (journal)
+            *journal << calls.last();
+    }
     void refreshCounters(bool soloCoda) override
     {
         calls << (soloCoda ? QStringLiteral("counters true") : QStringLiteral("counters false"));
@@ -102,7 +110,13 @@ public:
 class FakeStatusPages : public StatusPagesPort {
 public:
     int listeners = 0, files = 0, stores = 0;
-    void startListener() override { ++listeners; }
+    QStringList *journal = nullptr;
+    void startListener() override
+    {
+        ++listeners;
+        if (journal)
+            *journal << QStringLiteral("listener");
+    }
     void writeStatusFiles() override { ++files; }
     void storeOutcomeCounters() override { ++stores; }
 };

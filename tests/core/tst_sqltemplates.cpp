@@ -25,8 +25,9 @@ void TestSqlTemplates::joinLines_data()
         << QStringList{QStringLiteral("; counts"), QStringLiteral("select a, b"), QString(), QStringLiteral("from t")}
         << QStringLiteral("select a, b  from t");
     QTest::newRow("all comment kinds, indented")
-        << QStringList{QStringLiteral("  # x"), QStringLiteral("\t' y"), QStringLiteral("select 1")}
+        << QStringList{QStringLiteral("  # x"), QStringLiteral(" ' y"), QStringLiteral(";z"), QStringLiteral("select 1")}
         << QStringLiteral("select 1");
+    QTest::newRow("a tab is not a blank") << QStringList{QStringLiteral("\t;x")} << QStringLiteral("\t;x");
     QTest::newRow("leading blanks of a line kept inside")
         << QStringList{QStringLiteral("select *"), QStringLiteral("    from t")}
         << QStringLiteral("select *     from t");

@@ -19,7 +19,8 @@ TextEditorDialog::TextEditorDialog(QString path, QWidget *parent)
     m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     QFile f(m_path);
-    if (f.open(QIODevice::ReadOnly))
+    const bool unreadable = f.exists() && !f.open(QIODevice::ReadOnly);
+    if (f.isOpen())
         m_editor->setPlainText(ansi::decode(f.readAll()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Close, this);
@@ -30,6 +31,12 @@ TextEditorDialog::TextEditorDialog(QString path, QWidget *parent)
             accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    if (unreadable) {
+        // Saving would replace a file we could not show with empty text.
+        m_editor->setReadOnly(true);
+        m_editor->setPlaceholderText(QStringLiteral("Impossibile leggere ") + platform::displayPath(m_path));
+        buttons->button(QDialogButtonBox::Save)->setEnabled(false);
+    }
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_editor);

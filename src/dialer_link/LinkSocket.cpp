@@ -1,0 +1,124 @@
+#include "dialer_link/LinkSocket.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+// How long a closed link may take to hand its last bytes to the peer.
+constexpr int kLingerMs = 10000;
+} // namespace
+
+LinkSocket::LinkSocket(QString source, QObject *parent) : QObject(parent), m_source(std::move(source)) {}
+
+int LinkSocket::state() const
+{
+    if (m_error)
+        return 9;
+    if (!m_socket)
+        return 0;
+    switch (m_socket->state()) {
+    case QAbstractSocket::UnconnectedState:
+        return 0;
+    case QAbstractSocket::HostLookupState:
+        return 4;
+    case QAbstractSocket::ConnectingState:
+        return 6;
+    case QAbstractSocket::ConnectedState:
+        return 7;
+    case QAbstractSocket::BoundState:
+        return 1;
+    case QAbstractSocket::ListeningState:
+        return 2;
+    case QAbstractSocket::ClosingState:
+        return 8;
+    }
+    return 0;
+}
+
+quint16 LinkSocket::localPort() const
+{
+    return m_socket ? m_socket->localPort() : 0;
+}
+
+qint64 LinkSocket::bytesToWrite() const
+{
+    return m_socket ? m_socket->bytesToWrite() : 0;
+}
+
+void LinkSocket::connectTo(const QString &host, quint16 port)
+{
+    close();
+    m_host = host;
+    auto *socket = new QTcpSocket(this);
+    m_socket = socket;
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    connect(socket, &QTcpSocket::connected, this, &LinkSocket::connected);
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+        if (socket == m_socket)
+            Q_EMIT dataArrived(socket->readAll());
+    });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError e) {
+        if (socket == m_socket)
+            onError(e);
+    });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, socket](qint64 n) {
+        if (socket == m_socket)
+            Q_EMIT bytesWritten(n);
+    });
+    socket->connectToHost(host, port);
+}
+
+void LinkSocket::close()
+{
+    m_error = false;
+    QTcpSocket *socket = m_socket;
+    m_socket = nullptr;
+    if (!socket)
+        return;
+    socket->disconnect(this);
+    // The old socket finishes sending on its own and then goes away.
+    if (socket->state() == QAbstractSocket::ConnectedState) {
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
+        QTimer::singleShot(kLingerMs, socket, &QObject::deleteLater);
+        socket->disconnectFromHost();
+    } else {
+        socket->abort();
+        socket->deleteLater();
+    }
+}
+
+qint64 LinkSocket::write(const QByteArray &bytes)
+{
+    return m_socket ? m_socket->write(bytes) : -1;
+}
+
+int LinkSocket::winsockNumber(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::RemoteHostClosedError:
+        return 10054;
+    case QAbstractSocket::HostNotFoundError:
+        return 11001;
+    case QAbstractSocket::SocketTimeoutError:
+        return 10060;
+    case QAbstractSocket::NetworkError:
+        return 10051;
+    case QAbstractSocket::AddressInUseError:
+        return 10048;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return 10049;
+    default:
+        return 10053;
+    }
+}
+
+void LinkSocket::onError(QAbstractSocket::SocketError e)
+{
+    m_error = true;
+    const int number = winsockNumber(e);
+    const auto scode = static_cast<qint32>(0x800A0000u + static_cast<quint32>(number));
+    Q_EMIT errorOccurred({number, m_socket ? m_socket->errorString() : QString(), scode, m_source});
+}

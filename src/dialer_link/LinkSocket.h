@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <QPointer>
+
+class QTcpSocket;
+
+// A TCP client link that reports the socket states 0 to 9 of the original
+// socket control: 0 closed, 4 resolving, 6 connecting, 7 connected,
+// 8 closing, 9 error. After an error it stays at 9 until closed.
+class LinkSocket : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kConnected = 7;
+
+    explicit LinkSocket(QString source, QObject *parent = nullptr);
+
+    int state() const;
+    bool isConnected() const { return state() == kConnected; }
+    quint16 localPort() const;
+    QString peerName() const { return m_host; }
+    qint64 bytesToWrite() const;
+
+    void connectTo(const QString &host, quint16 port);
+    // Closes gracefully: bytes already written still reach the peer.
+    void close();
+    qint64 write(const QByteArray &bytes);
+
+    // The error text of the original control: "#number description".
+    struct Error {
+        int number;
+        QString description;
+        qint32 scode;
+        QString source;
+    };
+    static int winsockNumber(QAbstractSocket::SocketError error);
+
+Q_SIGNALS:
+    void connected();
+    void dataArrived(const QByteArray &bytes);
+    void errorOccurred(const LinkSocket::Error &error);
+    void bytesWritten(qint64 bytes);
+
+private:
+    void onError(QAbstractSocket::SocketError error);
+
+    QString m_source;
+    QString m_host;
+    QPointer<QTcpSocket> m_socket;
+    bool m_error = false;
+};
