@@ -34,6 +34,8 @@ public:
     // Forgets what is queued (the link is gone).
     void clear();
     bool idle() const { return m_steps.empty() && !m_waiting; }
+    // The short pause; benchmarks and tests may lengthen it.
+    void setPauseMs(int ms) { m_pauseTimer.setInterval(ms); }
 
 Q_SIGNALS:
     void packetSent(qint32 code);
