@@ -7,6 +7,7 @@ packages=(
   cmake g++ make ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools
   libqt6sql6-sqlite libqt6sql6-odbc
+  unixodbc libsqliteodbc
   libgl-dev
   xvfb xauth
 )

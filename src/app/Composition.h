@@ -1,5 +1,6 @@
 #pragma once
 
+#include "campaign/Campaign.h"
 #include "core/Ports.h"
 #include "dialer_link/DialerLink.h"
 
@@ -13,7 +14,9 @@ public:
     Composition(MainController &controller, UserPrompts &prompts, bool fast);
 
     DialerLink &dialerLink() { return m_link; }
+    Campaign &campaign() { return m_campaign; }
 
 private:
     DialerLink m_link;
+    Campaign m_campaign;
 };

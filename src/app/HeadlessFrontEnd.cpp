@@ -60,7 +60,8 @@ int runHeadless(const RunOptions &options)
                      [&controller] { controller.unload(); });
     QObject::connect(&controller, &MainController::finished, qApp, &QCoreApplication::exit, Qt::QueuedConnection);
 
-    if (!controller.start())
-        return 1;
-    return QCoreApplication::exec();
+    const int code = controller.start() ? QCoreApplication::exec() : 1;
+    if (!controller.fatalMessage().isEmpty())
+        QTextStream(stderr) << controller.fatalMessage() << Qt::endl;
+    return code;
 }

@@ -20,7 +20,8 @@ int runWindows(const RunOptions &options)
     QObject::connect(&controller, &MainController::finished, qApp, &QCoreApplication::exit, Qt::QueuedConnection);
 
     window.show();
-    if (!controller.start())
-        return 1;
-    return QApplication::exec();
+    const int code = controller.start() ? QApplication::exec() : 1;
+    if (!controller.fatalMessage().isEmpty())
+        QTextStream(stderr) << controller.fatalMessage() << Qt::endl;
+    return code;
 }

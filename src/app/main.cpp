@@ -1,6 +1,6 @@
 #include "app/FrontEnds.h"
+#include "campaign/DemoDatabase.h"
 #include "core/CommandLine.h"
-#include "core/Preferences.h"
 #include "platform/Display.h"
 #include "platform/PlatformPaths.h"
 
@@ -46,6 +46,17 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    if (!cl.createDemoDb.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        QString error;
+        if (!demodatabase::create(cl.createDemoDb, {cl.customers, cl.seed}, error)) {
+            err << error << Qt::endl;
+            return 1;
+        }
+        QTextStream(stdout) << "Created " << cl.createDemoDb << " with " << cl.customers << " customers" << Qt::endl;
+        return 0;
+    }
+
     const bool headless = cl.headless || !platform::hasDisplay();
     std::unique_ptr<QCoreApplication> app;
     if (headless)
@@ -54,8 +65,5 @@ int main(int argc, char *argv[])
         app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorin-db-server"));
 
-    const int code = headless ? runHeadless(options(cl)) : runWindows(options(cl));
-    if (code == 1)
-        err << Preferences::kMissingConnString << Qt::endl;
-    return code;
+    return headless ? runHeadless(options(cl)) : runWindows(options(cl));
 }

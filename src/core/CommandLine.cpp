@@ -17,6 +17,21 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             folder = &cl.sharedDir;
         else if (arg == QStringLiteral("--root-dir"))
             folder = &cl.rootDir;
+        else if (arg == QStringLiteral("--create-demo-db"))
+            folder = &cl.createDemoDb;
+        else if (arg == QStringLiteral("--customers") || arg == QStringLiteral("--seed")) {
+            bool ok = false;
+            const qlonglong n = arguments.value(i + 1).toLongLong(&ok);
+            if (!ok || n < 0 || n > 10000000) {
+                cl.error = arg + QStringLiteral(" needs a number");
+                break;
+            }
+            ++i;
+            if (arg == QStringLiteral("--customers"))
+                cl.customers = static_cast<int>(n);
+            else
+                cl.seed = static_cast<quint32>(n);
+        }
         else if (arg.startsWith(QStringLiteral("--")))
             cl.error = QStringLiteral("unknown option ") + arg;
         else
@@ -24,7 +39,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         if (!folder)
             continue;
         if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
-            cl.error = arg + QStringLiteral(" needs a folder");
+            cl.error = arg + QStringLiteral(" needs a path");
             break;
         }
         *folder = arguments[++i];
@@ -49,5 +64,7 @@ QString CommandLine::usage()
         "                    default: Z:\\work\\tm40\\dati on Windows, <app-dir>/dati elsewhere\n"
         "  --root-dir DIR    folder of DEBUG.TXT and DEBUG-AGGDB.LOG\n"
         "                    default: the drive root on Windows, the application folder elsewhere\n"
+        "  --create-demo-db FILE [--customers N] [--seed S]\n"
+        "                    create a demo SQLite campaign database and stop\n"
         "  --help            this text\n");
 }

@@ -13,6 +13,9 @@ struct CommandLine {
     QString appDir;    // empty: the executable's folder
     QString sharedDir; // empty: the platform default
     QString rootDir;   // empty: the platform default
+    QString createDemoDb; // --create-demo-db: build a demo database and stop
+    int customers = 5000;
+    quint32 seed = 190;
     QString error;     // set when the line could not be understood
 
     static CommandLine parse(const QStringList &arguments); // without the program name

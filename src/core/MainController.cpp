@@ -46,7 +46,7 @@ bool MainController::start()
     m_clock.lastSend = now;
     settaCaption();
 
-    if (m_prefs.leggiPreferenze(m_options.minimo) == Preferences::Outcome::MissingConnectionString) {
+    if (!readPreferences(m_options.minimo)) {
         m_unloaded = true;
         return false;
     }
@@ -103,8 +103,11 @@ void MainController::connetti()
         m_plugins.emulator->listen(port);
     if (m_model.noDb.value()) {
         m_model.noDb.set(false);
-        if (m_plugins.campaign)
-            m_plugins.campaign->open(m_settings.connString);
+        if (m_plugins.campaign && !m_plugins.campaign->open(m_settings.connString)) {
+            m_fatal = QStringLiteral("Database non disponibile: ") + m_settings.connString;
+            unload(1);
+            return;
+        }
     } else {
         m_html.creaFileLogRichieste();
     }
@@ -153,8 +156,23 @@ void MainController::editConfiguration(int index)
     m_prompts.editFile(path);
     if (m_plugins.campaign && m_plugins.campaign->isOpen())
         m_plugins.campaign->close();
-    if (m_prefs.leggiPreferenze(false) == Preferences::Outcome::MissingConnectionString)
+    if (!readPreferences(false))
         unload(1);
+}
+
+bool MainController::readPreferences(bool soloImpostazioni)
+{
+    switch (m_prefs.leggiPreferenze(soloImpostazioni)) {
+    case Preferences::Outcome::Read:
+        return true;
+    case Preferences::Outcome::MissingConnectionString:
+        m_fatal = Preferences::kMissingConnString;
+        return false;
+    case Preferences::Outcome::DatabaseFailed:
+        m_fatal = QStringLiteral("Database non disponibile: ") + m_settings.connString;
+        return false;
+    }
+    return false;
 }
 
 void MainController::onOutcomeChanged(int index)

@@ -64,6 +64,9 @@ public:
     // Form_Unload: everything stops, the program ends.
     void unload(int exitCode = 0);
 
+    // Why the program ended on its own, for the console; empty otherwise.
+    const QString &fatalMessage() const { return m_fatal; }
+
     static inline const QString kExitQuestion = QStringLiteral("CONFERMI USCITA DA VASTEL_QUORIN?");
 
 Q_SIGNALS:
@@ -73,6 +76,7 @@ private:
     void sendStatusReport();
     void initialReset();
     void onOutcomeChanged(int index);
+    bool readPreferences(bool soloImpostazioni);
 
     Options m_options;
     UserPrompts &m_prompts;
@@ -90,4 +94,5 @@ private:
     QTimer m_timer1;
     QTimer m_timer2;
     bool m_unloaded = false;
+    QString m_fatal;
 };

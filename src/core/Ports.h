@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <map>
 
 // The places where the other subsystems plug into the main window's steps.
@@ -24,15 +25,25 @@ public:
     virtual void listen(quint16 port) = 0;
 };
 
+class QAbstractItemModel;
+
 // The campaign database and the counters it feeds.
 class CampaignPort {
 public:
     virtual ~CampaignPort() = default;
     virtual bool isOpen() const = 0;
-    virtual void open(const QString &connString) = 0;
+    // False when the database cannot be opened: the program ends.
+    virtual bool open(const QString &connString) = 0;
     virtual void close() = 0;
-    virtual void initialReset() = 0;
-    virtual void refreshCounters(bool soloCoda) = 0;
+    virtual void initialReset() = 0;                 // start-of-run reset
+    virtual void refreshCounters(bool soloCoda) = 0; // the "Dati DB" block
+    virtual void manualReset() {}                    // "Azzera"
+    virtual void sendGroups() {}                     // "invia gruppi"
+    virtual void dumpArchive() {}                    // "A"
+    virtual void outcomeSummary(int mode) { Q_UNUSED(mode); } // "et" (1), "eg" (2)
+    // The "Gruppi/Operatori" grid and its filters.
+    virtual QAbstractItemModel *groupTable() { return nullptr; }
+    virtual void filterGroups(const QString &group, const QString &collector) { Q_UNUSED(group); Q_UNUSED(collector); }
 };
 
 // The web status listener and the status files.

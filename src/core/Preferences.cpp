@@ -64,8 +64,8 @@ Preferences::Outcome Preferences::leggiPreferenze(bool soloImpostazioni)
     m_settings.orderBy = readOrderBy();
     readTemplates();
     m_log.aggiungiList2(QStringLiteral("FINE LETTURA PREFERENZE"));
-    if (!m_model.noDb.value() && m_plugins.campaign)
-        m_plugins.campaign->open(m_settings.connString);
+    if (!m_model.noDb.value() && m_plugins.campaign && !m_plugins.campaign->open(m_settings.connString))
+        return Outcome::DatabaseFailed;
     m_model.database[0]->setText(m_settings.connString);
     m_model.database[0]->setToolTip(m_settings.connString);
     return Outcome::Read;

@@ -14,7 +14,7 @@ struct Settings;
 // connection settings back.
 class Preferences {
 public:
-    enum class Outcome { Read, MissingConnectionString };
+    enum class Outcome { Read, MissingConnectionString, DatabaseFailed };
 
     Preferences(const FileLocations &files, Settings &settings, MainModel &model, Logger &log,
                 UserPrompts &prompts, Plugins &plugins);

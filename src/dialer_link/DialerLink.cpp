@@ -139,5 +139,6 @@ void DialerLink::drained(const QByteArray &bytes, const packet::Header &, const 
 
 void DialerLink::packet(const packet::Header &h, const packet::RecordId &r, const QByteArray &body)
 {
+    m_lastReceived = r;
     m_dispatcher.dispatch(h, r, body);
 }

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/Ports.h"
+#include "dialer_link/DialerReplies.h"
 #include "dialer_link/Dispatcher.h"
 #include "dialer_link/LinkSocket.h"
 #include "dialer_link/PacketWriter.h"
@@ -16,7 +17,7 @@ struct RunClock;
 
 // The session with the dialer server: connect and DBOK, the receive loop,
 // dispatch, the error handler, DBDOWN and close.
-class DialerLink : public QObject, public DialerLinkPort, private ReassemblySink {
+class DialerLink : public QObject, public DialerLinkPort, public DialerReplies, private ReassemblySink {
     Q_OBJECT
 public:
     struct Hooks {
@@ -41,7 +42,8 @@ public:
 
     // A reply to the dialer: logs the code and `logText` with tag "TX", then
     // writes header, the request's identification record and `body`.
-    void sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body);
+    void sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body) override;
+    packet::RecordId lastReceived() const override { return m_lastReceived; }
 
 private:
     void sendHeaderOnly(qint32 code, const QString &logText);
@@ -70,4 +72,5 @@ private:
     Reassembler m_reassembler;
     Dispatcher m_dispatcher;
     Hooks m_hooks;
+    packet::RecordId m_lastReceived;
 };

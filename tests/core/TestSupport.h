@@ -74,15 +74,17 @@ public:
 class FakeCampaign : public CampaignPort {
 public:
     bool opened = false;
+    bool opens = true; // what open() answers
     QStringList calls;
     QStringList *journal = nullptr; // shared with other fakes to check order
     bool isOpen() const override { return opened; }
-    void open(const QString &conn) override
+    bool open(const QString &conn) override
     {
         calls << QStringLiteral("open ") + conn;
         if (journal)
             *journal << calls.last();
-        opened = true;
+        opened = opens;
+        return opens;
     }
     void close() override
     {

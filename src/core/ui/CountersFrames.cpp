@@ -125,19 +125,29 @@ QWidget *commands(MainController &c, QWidget *parent)
     auto *frame = new QWidget(parent);
     auto *buttons = new QHBoxLayout(frame);
     buttons->setContentsMargins(0, 0, 0, 0);
-    buttons->addWidget(button(QStringLiteral("Command2"), QStringLiteral("agg."), QStringLiteral("Aggiorna Contatori"), db, frame));
+    CampaignPort *campaign = c.plugins().campaign;
+    const auto onClick = [campaign](QPushButton *b, auto action) {
+        if (campaign)
+            QObject::connect(b, &QPushButton::clicked, b, [campaign, action] { action(*campaign); });
+        return b;
+    };
+    buttons->addWidget(onClick(button(QStringLiteral("Command2"), QStringLiteral("agg."), QStringLiteral("Aggiorna Contatori"), db, frame),
+                               [](CampaignPort &p) { p.refreshCounters(false); }));
     buttons->addWidget(button(QStringLiteral("Command3"), QStringLiteral("prova esito"), QString(), c.plugins().emulator != nullptr, frame));
-    buttons->addWidget(button(QStringLiteral("Command4"), QStringLiteral("Azzera"), QString(), db, frame));
+    buttons->addWidget(onClick(button(QStringLiteral("Command4"), QStringLiteral("Azzera"), QString(), db, frame),
+                               [](CampaignPort &p) { p.manualReset(); }));
     auto *clear = button(QStringLiteral("Command5"), QStringLiteral("clear list"), QString(), true, frame);
     QObject::connect(clear, &QPushButton::clicked, &c, &MainController::clearLists);
     buttons->addWidget(clear);
-    buttons->addWidget(button(QStringLiteral("Command6"), QStringLiteral("invia gruppi"), QString(), db && c.plugins().link, frame));
+    buttons->addWidget(onClick(button(QStringLiteral("Command6"), QStringLiteral("invia gruppi"), QString(), db && c.plugins().link, frame),
+                               [](CampaignPort &p) { p.sendGroups(); }));
     const char *const summaries[][2] = {{"A", "Riepilogo Archivio x Ultimo Esito"},
                                         {"et", "Riepilogo Archivio Esiti"},
                                         {"eg", "Riepilogo Archivio Esiti odierno"}};
     for (int i = 0; i < 3; ++i)
-        buttons->addWidget(button(QStringLiteral("Command10_") + QString::number(i), QString::fromLatin1(summaries[i][0]),
-                                  QString::fromLatin1(summaries[i][1]), db, frame));
+        buttons->addWidget(onClick(button(QStringLiteral("Command10_") + QString::number(i), QString::fromLatin1(summaries[i][0]),
+                                          QString::fromLatin1(summaries[i][1]), db, frame),
+                                   [i](CampaignPort &p) { i == 0 ? p.dumpArchive() : p.outcomeSummary(i); }));
     buttons->addWidget(button(QStringLiteral("Command11"), QStringLiteral("Finestra Monitor"), QString(),
                               c.plugins().ctMonitor != nullptr, frame));
     buttons->addStretch(1);

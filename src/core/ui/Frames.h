@@ -17,4 +17,7 @@ QWidget *logLists(MainController &controller, QWidget *parent);      // List1 an
 QGroupBox *requestLists(MainController &controller, QWidget *parent); // Frame4: the two List3
 QGroupBox *groupBrowser(MainController &controller, QWidget *parent); // "Gruppi/Operatori"
 
+// FiltraGrOp: reloads the "Gruppi/Operatori" grid with the current filters.
+void filterGroups(MainController &controller, QWidget *window);
+
 } // namespace frames

@@ -56,6 +56,17 @@ QGroupBox *requestLists(MainController &c, QWidget *parent)
     return frame;
 }
 
+void filterGroups(MainController &c, QWidget *window)
+{
+    CampaignPort *campaign = c.plugins().campaign;
+    auto *grid = window->findChild<QTableView *>(QStringLiteral("DataGrid1"));
+    if (!campaign || !grid)
+        return;
+    campaign->filterGroups(c.model().groupFilter.text(), c.model().operatorFilter.text());
+    if (grid->model() != campaign->groupTable())
+        grid->setModel(campaign->groupTable());
+}
+
 QGroupBox *groupBrowser(MainController &c, QWidget *parent)
 {
     MainModel &m = c.model();
@@ -76,10 +87,19 @@ QGroupBox *groupBrowser(MainController &c, QWidget *parent)
         auto *button = new QPushButton(QString::fromLatin1(b[1]), frame);
         button->setObjectName(QString::fromLatin1(b[0]));
         filters->addWidget(button);
-        if (qstrcmp(b[0], "Command7") == 0)
+        const QByteArray name(b[0]);
+        if (name == "Command7") {
             QObject::connect(button, &QPushButton::clicked, frame, [&m] { m.groupBrowserVisible.set(false); });
-        else
-            button->setEnabled(c.plugins().campaign != nullptr);
+            continue;
+        }
+        button->setEnabled(c.plugins().campaign != nullptr);
+        QObject::connect(button, &QPushButton::clicked, frame, [&c, &m, frame, name] {
+            if (name == "Command9") {
+                m.groupFilter.setText(QString());
+                m.operatorFilter.setText(QString());
+            }
+            filterGroups(c, frame);
+        });
     }
     layout->addLayout(filters);
     auto *grid = new QTableView(frame);

@@ -3,6 +3,7 @@
 #include "auxiliary/ui/ParametersDialog.h"
 #include "core/ConfigFiles.h"
 #include "core/MainController.h"
+#include "core/ui/Frames.h"
 
 #include <QMainWindow>
 #include <QMenu>
@@ -29,7 +30,10 @@ void fileMenu(QMainWindow &w, MainController &c)
         QObject::connect(a, &QAction::triggered, &c, [&c, i] { c.editConfiguration(i); });
     }
     QAction *grop = entry(file, QStringLiteral("grop"), QStringLiteral("Gruppi/Operatori"), c.plugins().campaign);
-    QObject::connect(grop, &QAction::triggered, &c, [&c] { c.model().groupBrowserVisible.set(true); });
+    QObject::connect(grop, &QAction::triggered, &c, [&c, &w] {
+        c.model().groupBrowserVisible.set(true);
+        frames::filterGroups(c, &w);
+    });
     QAction *param = entry(file, QStringLiteral("param"), QStringLiteral("Parametri Operativi"), true);
     QObject::connect(param, &QAction::triggered, &w, [&w, &c] {
         ParametersDialog dialog(c.files(), c.settings(), &w);

@@ -1,0 +1,105 @@
+#include "campaign/Campaign.h"
+
+#include "campaign/SqlText.h"
+#include "core/IniFile.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "core/Settings.h"
+#include "core/UserPrompts.h"
+#include "dialer_link/DialerReplies.h"
+#include "dialer_link/Dispatcher.h"
+
+#include <QSqlError>
+#include <QSqlTableModel>
+
+Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, QObject *parent)
+    : QObject(parent),
+      m_parts(std::move(parts)),
+      m_replies(replies),
+      m_counters(context()),
+      m_groups(context(), replies)
+{
+    dispatcher.setService(Dispatcher::Service::Groups, &m_groups);
+}
+
+Campaign::~Campaign()
+{
+    delete m_groupTable; // before the connection it reads goes
+    m_groupTable = nullptr;
+}
+
+CampaignContext Campaign::context()
+{
+    return {m_db, m_parts.log, m_parts.model, m_parts.settings, m_parts.clock, m_parts.prompts, m_parts.files,
+            m_parts.settaCaption};
+}
+
+QString Campaign::sqlServerDriver() const
+{
+    const QString configured =
+        inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, QStringLiteral("SqlServerOdbcDriver"));
+    return configured.isEmpty() ? ConnectionSpec::kDefaultSqlServerDriver : configured;
+}
+
+bool Campaign::open(const QString &connString)
+{
+    m_parts.log.aggiungiList2(QStringLiteral("APRO DB ") + connString);
+    const ConnectionSpec spec = ConnectionSpec::parse(connString, m_parts.files.paths().sharedDir, sqlServerDriver());
+    QString error;
+    if (!m_db.open(spec, error)) {
+        if (m_parts.prompts.confirm(error + QLatin1Char('\n') + kCheckConfig))
+            m_parts.prompts.editFile(m_parts.files.sharedDbFile());
+        return false;
+    }
+    m_parts.log.aggiungiList2(QStringLiteral("Aperto DB "));
+    // The two tables kept open for the whole run must be there.
+    QSqlQuery probe;
+    for (const QString &sql : {QStringLiteral("select top 1 *  from Esiti_Quorin"), QStringLiteral("select top 1 * from CT_Monitor")}) {
+        if (!m_db.select(sql, probe, error)) {
+            m_parts.prompts.message(error);
+            break;
+        }
+    }
+    return true;
+}
+
+void Campaign::close()
+{
+    if (m_groupTable) {
+        m_groupTable->clear();
+        delete m_groupTable;
+        m_groupTable = nullptr;
+    }
+    m_db.close();
+}
+
+void Campaign::sendGroups()
+{
+    m_groups.rispostaGruppi(m_replies.lastReceived());
+}
+
+QAbstractItemModel *Campaign::groupTable()
+{
+    if (!m_groupTable && m_db.isOpen()) {
+        m_groupTable = new QSqlTableModel(nullptr, m_db.handle());
+        m_groupTable->setEditStrategy(QSqlTableModel::OnFieldChange); // edited in place
+        m_groupTable->setTable(QStringLiteral("Gruppi_Esattore"));
+    }
+    return m_groupTable;
+}
+
+void Campaign::filterGroups(const QString &group, const QString &collector)
+{
+    auto *table = static_cast<QSqlTableModel *>(groupTable());
+    if (!table)
+        return;
+    // The group filter wins when both are filled.
+    if (!group.isEmpty())
+        table->setFilter(QStringLiteral("Gruppo=") + sqltext::quoted(group));
+    else if (!collector.isEmpty())
+        table->setFilter(QStringLiteral("CodEsattore=") + sqltext::quoted(collector));
+    else
+        table->setFilter(QString());
+    if (!table->select())
+        m_parts.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + table->lastError().text());
+}

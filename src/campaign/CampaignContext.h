@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class CampaignDb;
+class FileLocations;
+class Logger;
+class MainModel;
+class UserPrompts;
+struct RunClock;
+struct Settings;
+
+// What the campaign services share: the database, the main window's state
+// and its lists.
+struct CampaignContext {
+    CampaignDb &db;
+    Logger &log;
+    MainModel &model;
+    Settings &settings;
+    RunClock &clock;
+    UserPrompts &prompts;
+    const FileLocations &files;
+    std::function<void()> settaCaption;
+
+    // A database failure, on List1 for the dialer's services.
+    void logDbError(const QString &error) const;
+    // Level of the diagnostic box.
+    double level() const;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+
+#include "campaign/ConnectionString.h"
+
+// The one connection to the campaign database. Statements are written in the
+// SQL Server dialect and translated for SQLite on the way; failures come back
+// as text for the caller to log.
+class CampaignDb {
+public:
+    CampaignDb();
+    ~CampaignDb();
+    CampaignDb(const CampaignDb &) = delete;
+    CampaignDb &operator=(const CampaignDb &) = delete;
+
+    // False with `error` set when the connection could not be opened.
+    bool open(const ConnectionSpec &spec, QString &error);
+    void close();
+    bool isOpen() const;
+    bool isSqlServer() const { return m_sqlServer; }
+    QSqlDatabase handle() const;
+
+    // The statement as the backend runs it; false when it cannot be translated.
+    bool translate(const QString &sql, QString &out, QString &error) const;
+
+    // A forward-only result, or false with `error` set.
+    bool select(const QString &sql, QSqlQuery &query, QString &error) const;
+    // Runs an action statement; the rows changed, or -1 with `error` set.
+    int execute(const QString &sql, QString &error) const;
+    // The first column of the first row as a number (0 when there is none).
+    bool scalar(const QString &sql, qint64 &value, QString &error) const;
+
+    // A date-time in the backend's unambiguous literal form, quoted.
+    QString dateTimeLiteral(const QDateTime &when) const;
+
+private:
+    QString m_name;
+    bool m_sqlServer = false;
+};

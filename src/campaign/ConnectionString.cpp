@@ -1,0 +1,102 @@
+#include "campaign/ConnectionString.h"
+
+#include <QDir>
+#include <QMap>
+
+namespace {
+
+// Key=value pairs separated by ';', keys without case; a value in quotes
+// may hold ';' itself.
+QMap<QString, QString> pairs(const QString &text)
+{
+    QMap<QString, QString> out;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype eq = text.indexOf(QLatin1Char('='), i);
+        if (eq < 0)
+            break;
+        const QString key = text.mid(i, eq - i).section(QLatin1Char(';'), -1).trimmed().toLower();
+        qsizetype j = eq + 1;
+        while (j < text.size() && text[j] == QLatin1Char(' '))
+            ++j;
+        QString value;
+        if (j < text.size() && (text[j] == QLatin1Char('"') || text[j] == QLatin1Char('\''))) {
+            const qsizetype close = text.indexOf(text[j], j + 1);
+            value = text.mid(j + 1, (close < 0 ? text.size() : close) - j - 1);
+            j = close < 0 ? text.size() : close + 1;
+            const qsizetype semi = text.indexOf(QLatin1Char(';'), j);
+            j = semi < 0 ? text.size() : semi + 1;
+        } else {
+            const qsizetype semi = text.indexOf(QLatin1Char(';'), j);
+            value = text.mid(j, (semi < 0 ? text.size() : semi) - j).trimmed();
+            j = semi < 0 ? text.size() : semi + 1;
+        }
+        if (!key.isEmpty())
+            out.insert(key, value);
+        i = j;
+    }
+    return out;
+}
+
+QString odbcValue(const QString &v)
+{
+    // Braces protect values with ';' or braces of their own.
+    if (v.contains(QLatin1Char(';')) || v.contains(QLatin1Char('{')) || v.contains(QLatin1Char('}')))
+        return QLatin1Char('{') + QString(v).replace(QStringLiteral("}"), QStringLiteral("}}")) + QLatin1Char('}');
+    return v;
+}
+
+} // namespace
+
+QString ConnectionSpec::acceptedForms()
+{
+    return QStringLiteral("Accepted forms: \"Provider=SQLite;Data Source=FILE\", an ODBC string with \"Driver=\" or "
+                          "\"DSN=\", or a SQL Server ADO string (Provider=SQLOLEDB, SQLNCLI or MSOLEDBSQL with Data "
+                          "Source, Initial Catalog, User ID, Password or Integrated Security)");
+}
+
+ConnectionSpec ConnectionSpec::parse(const QString &connString, const QString &baseDir, const QString &sqlServerDriver)
+{
+    ConnectionSpec spec;
+    const auto kv = pairs(connString);
+    const QString provider = kv.value(QStringLiteral("provider")).toLower();
+    if (provider == QStringLiteral("sqlite")) {
+        const QString file = kv.value(QStringLiteral("data source"));
+        if (file.isEmpty()) {
+            spec.error = QStringLiteral("SQLite connection string without \"Data Source\"");
+            return spec;
+        }
+        spec.kind = Kind::Sqlite;
+        spec.database = QDir::isAbsolutePath(file) ? file : QDir(baseDir).filePath(file);
+        return spec;
+    }
+    if (kv.contains(QStringLiteral("driver")) || kv.contains(QStringLiteral("dsn"))) {
+        spec.kind = Kind::Odbc;
+        spec.database = connString;
+        // Production ODBC is SQL Server; an SQLite ODBC driver speaks SQLite.
+        spec.sqlServer = !kv.value(QStringLiteral("driver")).contains(QStringLiteral("sqlite"), Qt::CaseInsensitive);
+        return spec;
+    }
+    if (provider.startsWith(QStringLiteral("sqloledb")) || provider.startsWith(QStringLiteral("sqlncli"))
+        || provider.startsWith(QStringLiteral("msoledbsql"))) {
+        QStringList odbc{QStringLiteral("Driver={") + sqlServerDriver + QLatin1Char('}')};
+        const QString server = kv.value(QStringLiteral("data source"), kv.value(QStringLiteral("server")));
+        odbc << QStringLiteral("Server=") + odbcValue(server);
+        const QString catalog = kv.value(QStringLiteral("initial catalog"), kv.value(QStringLiteral("database")));
+        if (!catalog.isEmpty())
+            odbc << QStringLiteral("Database=") + odbcValue(catalog);
+        const QString integrated = kv.value(QStringLiteral("integrated security")).toLower();
+        if (integrated == QStringLiteral("sspi") || integrated == QStringLiteral("true") || integrated == QStringLiteral("yes")) {
+            odbc << QStringLiteral("Trusted_Connection=yes");
+        } else {
+            odbc << QStringLiteral("Uid=") + odbcValue(kv.value(QStringLiteral("user id"), kv.value(QStringLiteral("uid"))));
+            odbc << QStringLiteral("Pwd=") + odbcValue(kv.value(QStringLiteral("password"), kv.value(QStringLiteral("pwd"))));
+        }
+        spec.kind = Kind::Odbc;
+        spec.sqlServer = true;
+        spec.database = odbc.join(QLatin1Char(';'));
+        return spec;
+    }
+    spec.error = QStringLiteral("Unrecognised connection string. ") + acceptedForms();
+    return spec;
+}

@@ -1,0 +1,219 @@
+#include "campaign/Counters.h"
+
+#include "campaign/CampaignDb.h"
+#include "campaign/Captions.h"
+#include "core/LogList.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "core/RunClock.h"
+#include "core/Settings.h"
+#include "core/TextFormats.h"
+#include "core/UserPrompts.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+const QString Counters::kCodaStatement =
+    QStringLiteral("SELECT COUNT(contatore) AS cont"
+    " From [tabella pratiche]"
+    " where [flagquorin]=1");
+const QString Counters::kDaInviareStatement = QStringLiteral("SELECT     COUNT(contatore) AS cont"
+    " FROM [tabella pratiche]"
+    " WHERE     ([codice esattore] IN"
+    " (SELECT     CODESATTORE"
+    " FROM       GRUPPI_ESATTORE)) "
+    " AND ([scadenza mandato] >= GETDATE()) AND (telefono1 IS NOT NULL) AND (FlagQuorin = 0 OR FlagQuorin IS NULL)");
+const QString Counters::kStatiStatement = QStringLiteral("SELECT      COUNT(contatore) AS cont,flagquorin"
+    " From [tabella pratiche]"
+    " WHERE      ([codice esattore] IN (SELECT CODESATTORE FROM GRUPPI_ESATTORE))"
+    " AND        ([flagquorin] > 0)"
+    " AND        ([scadenza mandato] >= GETDATE())"
+    " AND        (telefono1 IS NOT NULL)"
+    " AND        (telefono1<>'')"
+    " group by flagquorin");
+const QString Counters::kArchivioStatement = QStringLiteral("SELECT      UltimoEsitoQuorin,COUNT(contatore) AS cont,flagquorin"
+    " From [tabella pratiche]"
+    " WHERE      ([scadenza mandato] >= GETDATE())"
+    " AND        (telefono1 IS NOT NULL)"
+    " AND        (telefono1<>'')"
+    " group by UltimoEsitoQuorin,flagquorin");
+const QString Counters::kAzzeraStatement =
+    QStringLiteral("UPDATE [tabella pratiche] "
+    " SET FlagQuorin=0,UltimoEsitoQuorin=null "
+    " WHERE FlagQuorin<>0 ");
+
+namespace {
+qint64 numberOf(const QSqlQuery &q, const char *field)
+{
+    return q.value(QString::fromLatin1(field)).toLongLong(); // Null reads as 0
+}
+} // namespace
+
+QString Counters::now() const
+{
+    return textformats::time(QTime::currentTime());
+}
+
+void Counters::list2(const QString &line)
+{
+    m_ctx.log.list2().addEmptyingWhenFull(line);
+}
+
+bool Counters::count(const QString &sql, int element)
+{
+    qint64 value = 0;
+    QString error;
+    if (!m_ctx.db.scalar(sql, value, error)) {
+        m_ctx.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + error);
+        return false;
+    }
+    m_ctx.model.database[element]->setText(QString::number(value));
+    return true;
+}
+
+void Counters::contatori(bool soloCoda)
+{
+    if (m_ctx.model.noDb.value())
+        return;
+    if (m_ctx.level() > 1)
+        m_ctx.log.aggiungiList2(now() + QStringLiteral(") AGGIORNO CONTATORI"));
+    auto &d = m_ctx.model.database;
+    d[5]->setText(QStringLiteral("0"));
+    if (soloCoda) {
+        if (!count(kCodaStatement, 5))
+            return;
+    } else {
+        for (int e : {8, 6, 7})
+            d[e]->setText(QStringLiteral("0"));
+        const QString &conta = m_ctx.settings.templates[sqltemplates::Conta];
+        if (!count(conta.isEmpty() ? kDaInviareStatement : conta, 1)
+            || !count(QStringLiteral("Select count(DISTINCT CODESATTORE) from [GRUPPI_ESATTORE] "), 2)
+            || !count(QStringLiteral("select count(ID_esito) from Esiti_Quorin"), 3)
+            || !count(QStringLiteral("select  COUNT(DISTINCT GRUPPO) from GRUPPI_ESATTORE"), 4))
+            return;
+        const QString &riep = m_ctx.settings.templates[sqltemplates::Riepilogo];
+        QSqlQuery q;
+        QString error;
+        if (!m_ctx.db.select(riep.isEmpty() ? kStatiStatement : riep, q, error)) {
+            m_ctx.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + error);
+            return;
+        }
+        while (q.next()) {
+            const QString cont = QString::number(numberOf(q, "cont"));
+            switch (numberOf(q, "flagquorin")) {
+            case 1:
+                d[5]->setText(cont);
+                break;
+            case 2:
+                MainModel::add(*d[8], cont.toLongLong());
+                d[7]->setText(cont);
+                break;
+            case 3:
+                MainModel::add(*d[8], cont.toLongLong());
+                d[6]->setText(cont);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    if (m_ctx.level() > 1)
+        m_ctx.log.aggiungiList2(now() + QStringLiteral(") CONTATORI AGGIORNATI"));
+}
+
+void Counters::db(qint64 n)
+{
+    MainModel::add(*m_ctx.model.database[1], n);
+}
+
+void Counters::coda(qint64 n)
+{
+    MainModel::add(*m_ctx.model.database[5], n);
+}
+
+void Counters::dumpArchivio()
+{
+    m_ctx.log.list2().clear();
+    list2(now() + QStringLiteral(") STATO ARCHIVIO"));
+    QSqlQuery q;
+    QString error;
+    if (!m_ctx.db.select(kArchivioStatement, q, error)) {
+        list2(QStringLiteral("ERRORE DB: ") + error);
+        return;
+    }
+    while (q.next()) {
+        const qint64 e = numberOf(q, "UltimoEsitoQuorin");
+        const qint64 f = numberOf(q, "flagquorin");
+        list2(QStringLiteral("Ult.ESITO (%1 %2) flagQuorin (%3 %4)  = %5")
+                  .arg(e).arg(captions::outcome(e)).arg(f).arg(captions::flag(f)).arg(numberOf(q, "cont")));
+    }
+}
+
+void Counters::riepilogoEsitiGiorno(int mode)
+{
+    m_ctx.log.list2().clear();
+    const QDateTime midnight(QDate::currentDate(), QTime(0, 0));
+    if (mode == 2)
+        list2(now() + QStringLiteral(") RIEPILOGO ESITI ") + midnight.toString(textformats::kDate));
+    else
+        list2(now() + QStringLiteral(") RIEPILOGO ESITI TOTALI"));
+    QString sql = QStringLiteral("SELECT Esito, COUNT(ID_Esito) AS Tot_esiti"
+    " From Esiti_Quorin");
+    if (mode == 2)
+        sql += QStringLiteral(" WHERE (Data >= ") + m_ctx.db.dateTimeLiteral(midnight) + QLatin1Char(')');
+    sql += QStringLiteral(" GROUP BY Esito"
+    " ORDER BY tot_esiti DESC");
+    QSqlQuery q;
+    QString error;
+    if (!m_ctx.db.select(sql, q, error)) {
+        list2(QStringLiteral("ERRORE DB: ") + error);
+        return;
+    }
+    while (q.next()) {
+        const qint64 code = numberOf(q, "Esito");
+        const QString caption = captions::outcome(code);
+        list2(QStringLiteral("ESITO (%1 %2) = %3").arg(code).arg(caption.isEmpty() ? QStringLiteral("?") : caption)
+                  .arg(numberOf(q, "Tot_esiti")));
+    }
+}
+
+void Counters::azzeramentoInizialeDB()
+{
+    if (m_ctx.model.noDb.value())
+        return;
+    const QString &statement = m_ctx.settings.templates[sqltemplates::Auto];
+    if (statement.size() <= 10)
+        return;
+    m_ctx.log.aggiungiList2(QStringLiteral("AZZERAMENTO INIZIALE DB"));
+    QString error;
+    const int n = m_ctx.db.execute(statement, error);
+    if (n < 0) {
+        m_ctx.prompts.message(error);
+        return;
+    }
+    m_ctx.log.aggiungiList2(QStringLiteral("AZZERAMENTO INIZIALE DB TERMINATO. (%1 quo.)").arg(n));
+}
+
+void Counters::azzeramentoManuale()
+{
+    if (!m_ctx.prompts.confirm(QStringLiteral("Confermi azzeramento Flag Quorin?"))
+        || !m_ctx.prompts.confirm(QStringLiteral("Ultima Richiesta. Confermi azzeramento Flag Quorin?")))
+        return;
+    for (TextValue *label : m_ctx.model.outcomes)
+        label->setText(QStringLiteral("0"));
+    for (TextValue *label : m_ctx.model.customers)
+        label->setText(QStringLiteral("0"));
+    m_ctx.log.list1().clear();
+    m_ctx.log.list2().clear();
+    QString error;
+    const int n = m_ctx.db.execute(kAzzeraStatement, error);
+    if (n < 0) {
+        list2(QStringLiteral("ERRORE DB: ") + error);
+        return;
+    }
+    list2(now() + QStringLiteral(") AZZERATI %1 FLAG QUORIN").arg(n));
+    m_ctx.clock.countingStart = QDateTime::currentDateTime();
+    if (m_ctx.settaCaption)
+        m_ctx.settaCaption();
+    contatori(false);
+}

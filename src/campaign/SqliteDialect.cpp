@@ -1,0 +1,262 @@
+#include "campaign/SqliteDialect.h"
+
+#include <QList>
+
+namespace sqlitedialect {
+namespace {
+
+struct Token {
+    enum Kind { Word, Bracket, String, Number, Punct, Space } kind;
+    QString text;
+    bool is(const char *word) const { return kind == Word && text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0; }
+    bool punct(char c) const { return kind == Punct && text.size() == 1 && text[0] == QLatin1Char(c); }
+};
+
+using Tokens = QList<Token>;
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('#') || c == QLatin1Char('@')
+        || c == QLatin1Char('$');
+}
+
+Tokens tokenize(const QString &s, QString &error)
+{
+    Tokens out;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        const QChar c = s[i];
+        qsizetype j = i + 1;
+        Token::Kind kind = Token::Punct;
+        if (c.isSpace()) {
+            while (j < s.size() && s[j].isSpace())
+                ++j;
+            kind = Token::Space;
+        } else if (c == QLatin1Char('\'')) {
+            for (;; ++j) {
+                if (j >= s.size()) {
+                    error = QStringLiteral("unterminated string");
+                    return {};
+                }
+                if (s[j] == QLatin1Char('\'')) {
+                    if (j + 1 < s.size() && s[j + 1] == QLatin1Char('\'')) {
+                        ++j;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+            }
+            kind = Token::String;
+        } else if (c == QLatin1Char('[')) {
+            j = s.indexOf(QLatin1Char(']'), i);
+            if (j < 0) {
+                error = QStringLiteral("unterminated [name]");
+                return {};
+            }
+            ++j;
+            kind = Token::Bracket;
+        } else if (c.isDigit()) {
+            while (j < s.size() && (s[j].isDigit() || s[j] == QLatin1Char('.')))
+                ++j;
+            kind = Token::Number;
+        } else if (isWordChar(c)) {
+            while (j < s.size() && isWordChar(s[j]))
+                ++j;
+            kind = Token::Word;
+        }
+        out.append({kind, s.mid(i, j - i)});
+        i = j;
+    }
+    return out;
+}
+
+qsizetype skipSpace(const Tokens &t, qsizetype i)
+{
+    while (i < t.size() && t[i].kind == Token::Space)
+        ++i;
+    return i;
+}
+
+// Index of the ")" that closes the "(" at `open`, or -1.
+qsizetype closing(const Tokens &t, qsizetype open)
+{
+    int depth = 0;
+    for (qsizetype i = open; i < t.size(); ++i) {
+        if (t[i].punct('('))
+            ++depth;
+        else if (t[i].punct(')') && --depth == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString join(const Tokens &t, qsizetype from, qsizetype to)
+{
+    QString out;
+    for (qsizetype i = from; i < to; ++i)
+        out += t[i].text;
+    return out;
+}
+
+class Rewriter {
+public:
+    QString error;
+
+    // Rewrites the functions in t[from, to); `depth` is the nesting level.
+    QString functions(const Tokens &t, qsizetype from, qsizetype to, int depth)
+    {
+        QString out;
+        for (qsizetype i = from; i < to && error.isEmpty(); ++i) {
+            const Token &tok = t[i];
+            const qsizetype next = skipSpace(t, i + 1);
+            const bool call = next < to && t[next].punct('(');
+            if (tok.is("GETDATE") && call) {
+                const qsizetype close = skipSpace(t, next + 1);
+                if (close >= to || !t[close].punct(')')) {
+                    error = QStringLiteral("GETDATE takes no argument");
+                    break;
+                }
+                out += QStringLiteral("datetime('now','localtime')");
+                i = close;
+            } else if (tok.is("len") && call) {
+                out += QStringLiteral("length");
+                i = next - 1;
+            } else if (tok.is("convert") && call) {
+                i = convert(t, next, to, depth, out);
+            } else if (tok.is("top")) {
+                error = depth > 0 ? QStringLiteral("TOP inside a subquery") : QStringLiteral("TOP out of place");
+            } else if (tok.punct('(')) {
+                const qsizetype close = closing(t, i);
+                if (close < 0 || close >= to) {
+                    error = QStringLiteral("unbalanced parentheses");
+                    break;
+                }
+                out += QLatin1Char('(') + functions(t, i + 1, close, depth + 1) + QLatin1Char(')');
+                i = close;
+            } else {
+                out += tok.text;
+            }
+        }
+        return out;
+    }
+
+private:
+    // convert(int, x) -> CAST(x AS INTEGER); returns the index of its ")".
+    qsizetype convert(const Tokens &t, qsizetype open, qsizetype to, int depth, QString &out)
+    {
+        const qsizetype close = closing(t, open);
+        const qsizetype type = skipSpace(t, open + 1);
+        const qsizetype comma = skipSpace(t, type + 1);
+        if (close < 0 || close >= to || type >= close || comma >= close || !t[comma].punct(',')) {
+            error = QStringLiteral("convert(type, value) expected");
+            return to;
+        }
+        if (!t[type].is("int")) {
+            error = QStringLiteral("convert to ") + t[type].text + QStringLiteral(" is not supported");
+            return to;
+        }
+        out += QStringLiteral("CAST(") + functions(t, comma + 1, close, depth + 1) + QStringLiteral(" AS INTEGER)");
+        return close;
+    }
+};
+
+// Index of the first depth-0 word `w` at or after `from`, or -1.
+qsizetype findTop(const Tokens &t, const char *w, qsizetype from)
+{
+    int depth = 0;
+    for (qsizetype i = from; i < t.size(); ++i) {
+        if (t[i].punct('('))
+            ++depth;
+        else if (t[i].punct(')'))
+            --depth;
+        else if (depth == 0 && t[i].is(w))
+            return i;
+    }
+    return -1;
+}
+
+QString trimmed(const QString &s)
+{
+    return s.trimmed();
+}
+
+Result select(Tokens t)
+{
+    // SELECT [DISTINCT] TOP n ... -> SELECT [DISTINCT] ... LIMIT n
+    QString limit;
+    qsizetype i = skipSpace(t, 1);
+    if (i < t.size() && t[i].is("DISTINCT"))
+        i = skipSpace(t, i + 1);
+    if (i < t.size() && t[i].is("top")) {
+        const qsizetype n = skipSpace(t, i + 1);
+        if (n >= t.size() || t[n].kind != Token::Number || t[n].text.contains(QLatin1Char('.')))
+            return {false, {}, QStringLiteral("TOP needs a whole number")};
+        const qsizetype after = skipSpace(t, n + 1);
+        if (after < t.size() && t[after].is("PERCENT"))
+            return {false, {}, QStringLiteral("TOP … PERCENT is not supported")};
+        limit = t[n].text;
+        t.remove(i, after - i);
+    }
+    Rewriter r;
+    QString sql = r.functions(t, 0, t.size(), 0);
+    if (!r.error.isEmpty())
+        return {false, {}, r.error};
+    if (!limit.isEmpty()) {
+        sql = trimmed(sql);
+        if (sql.endsWith(QLatin1Char(';')))
+            sql.chop(1);
+        sql += QStringLiteral(" LIMIT ") + limit;
+    }
+    return {true, sql, {}};
+}
+
+Result update(const Tokens &t)
+{
+    const qsizetype from = findTop(t, "FROM", 0);
+    Rewriter r;
+    if (from < 0) {
+        QString sql = r.functions(t, 0, t.size(), 0);
+        return r.error.isEmpty() ? Result{true, sql, {}} : Result{false, {}, r.error};
+    }
+    // UPDATE T SET … FROM T [JOIN …] [WHERE …]
+    //   -> UPDATE T SET … WHERE rowid IN (SELECT T.rowid FROM T [JOIN …] [WHERE …])
+    const qsizetype set = findTop(t, "SET", 0);
+    if (set < 0 || set > from)
+        return {false, {}, QStringLiteral("UPDATE … SET … FROM expected")};
+    const QString target = trimmed(join(t, 1, set));
+    const qsizetype firstTable = skipSpace(t, from + 1);
+    if (firstTable >= t.size() || t[firstTable].text.compare(target, Qt::CaseInsensitive) != 0)
+        return {false, {}, QStringLiteral("UPDATE … FROM must name the updated table first")};
+    const qsizetype where = findTop(t, "WHERE", from);
+    const qsizetype fromEnd = where < 0 ? t.size() : where;
+    QString sql = r.functions(t, 0, from, 0);
+    sql = trimmed(sql) + QStringLiteral(" WHERE rowid IN (SELECT ") + target + QStringLiteral(".rowid FROM ")
+        + trimmed(r.functions(t, firstTable, fromEnd, 1));
+    if (where >= 0)
+        sql += QStringLiteral(" WHERE ") + trimmed(r.functions(t, where + 1, t.size(), 1));
+    sql += QLatin1Char(')');
+    if (!r.error.isEmpty())
+        return {false, {}, r.error};
+    return {true, sql, {}};
+}
+
+} // namespace
+
+Result rewrite(const QString &sqlServer)
+{
+    QString error;
+    const Tokens t = tokenize(sqlServer, error);
+    if (!error.isEmpty())
+        return {false, {}, error};
+    const qsizetype first = skipSpace(t, 0);
+    if (first < t.size() && t[first].is("SELECT"))
+        return select(t.mid(first));
+    if (first < t.size() && t[first].is("UPDATE"))
+        return update(t.mid(first));
+    Rewriter r;
+    QString sql = r.functions(t, 0, t.size(), 0);
+    return r.error.isEmpty() ? Result{true, sql, {}} : Result{false, {}, r.error};
+}
+
+} // namespace sqlitedialect

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "dialer_link/PacketFormat.h"
+
+// How a service answers the dialer.
+class DialerReplies {
+public:
+    virtual ~DialerReplies() = default;
+    // Logs the code and `logText` with tag "TX", then writes the packet with
+    // the request's identification record and `body`.
+    virtual void sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body) = 0;
+    // Identification record of the last packet received.
+    virtual packet::RecordId lastReceived() const = 0;
+};

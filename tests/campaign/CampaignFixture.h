@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include "../core/TestSupport.h"
+#include "campaign/Campaign.h"
+#include "campaign/DemoDatabase.h"
+#include "core/LogList.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "core/RunClock.h"
+#include "core/Settings.h"
+#include "dialer_link/DialerReplies.h"
+#include "dialer_link/Dispatcher.h"
+
+// Replies as they would leave for the dialer.
+class RecordingReplies : public DialerReplies {
+public:
+    struct Reply {
+        qint32 code;
+        QString text;
+        packet::RecordId echo;
+        QByteArray body;
+    };
+    QList<Reply> sent;
+    packet::RecordId last;
+    void sendReply(qint32 code, const QString &text, const packet::RecordId &echo, const QByteArray &body) override
+    {
+        sent.append({code, text, echo, body});
+    }
+    packet::RecordId lastReceived() const override { return last; }
+};
+
+// A campaign over a fresh SQLite file with the program's tables and no rows.
+struct CampaignFixture {
+    QTemporaryDir dir;
+    FileLocations files{platform::AppPaths{dir.path(), dir.path(), dir.path()}};
+    MainModel model;
+    Logger log{model.debugLevel};
+    Settings settings;
+    RunClock clock;
+    ScriptedPrompts prompts;
+    RecordingReplies replies;
+    Dispatcher dispatcher{log, model};
+    int captions = 0;
+    Campaign campaign{{log, model, settings, clock, prompts, files, [this] { ++captions; }}, replies, dispatcher};
+    QString path = dir.filePath(QStringLiteral("campaign.sqlite"));
+
+    explicit CampaignFixture(int customers = 0)
+    {
+        QString error;
+        if (!demodatabase::create(path, {customers, 7}, error))
+            qFatal("demo database: %s", qPrintable(error));
+        if (!campaign.open(QStringLiteral("Provider=SQLite;Data Source=campaign.sqlite")))
+            qFatal("open failed");
+        if (customers == 0) // no demo rows at all: each test seeds its own
+            sql(QStringLiteral("DELETE FROM GRUPPI_ESATTORE"));
+    }
+
+    // Runs statements straight on the file, as another program would.
+    void sql(const QString &statement)
+    {
+        QSqlQuery q(campaign.db().handle());
+        if (!q.exec(statement))
+            qFatal("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
+    }
+    qint64 number(const QString &statement)
+    {
+        QSqlQuery q(campaign.db().handle());
+        if (!q.exec(statement) || !q.next())
+            qFatal("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
+        return q.value(0).toLongLong();
+    }
+    // A customer row; dates relative to now in days.
+    void customer(int id, const QString &collector, const QVariant &phone1, const QVariant &flag, int expiresInDays,
+                  const QVariant &lastOutcome = QVariant())
+    {
+        QSqlQuery q(campaign.db().handle());
+        q.prepare(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin,"
+                                 " [scadenza mandato], UltimoEsitoQuorin) VALUES (?, ?, ?, ?, ?, ?)"));
+        q.addBindValue(id);
+        q.addBindValue(collector);
+        q.addBindValue(phone1);
+        q.addBindValue(flag);
+        q.addBindValue(QDateTime::currentDateTime().addDays(expiresInDays).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        q.addBindValue(lastOutcome);
+        if (!q.exec())
+            qFatal("%s", qPrintable(q.lastError().text()));
+    }
+    QStringList list2Messages()
+    {
+        QStringList out;
+        for (const QString &line : log.list2().lines())
+            out << line.section(QStringLiteral(" | "), 1);
+        return out;
+    }
+};

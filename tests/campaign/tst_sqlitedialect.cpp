@@ -1,0 +1,134 @@
+// SQL Server statements translated for SQLite, and run there.
+#include "CampaignFixture.h"
+#include "campaign/Counters.h"
+#include "campaign/SqliteDialect.h"
+
+using sqlitedialect::rewrite;
+
+class TestSqliteDialect : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void translations_data();
+    void translations();
+    void refused_data();
+    void refused();
+    void everyBuiltInStatementRunsOnSqlite_data();
+    void everyBuiltInStatementRunsOnSqlite();
+    void updateFromChangesTheRightRows();
+};
+
+void TestSqliteDialect::translations_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("top 1") << QStringLiteral("select top 1 *  from Esiti_Quorin") << QStringLiteral("select *  from Esiti_Quorin LIMIT 1");
+    QTest::newRow("top with order by")
+        << QStringLiteral("SELECT top 10 [tabella pratiche].* FROM t order by [Nome] Desc,x")
+        << QStringLiteral("SELECT [tabella pratiche].* FROM t order by [Nome] Desc,x LIMIT 10");
+    QTest::newRow("distinct top") << QStringLiteral("SELECT DISTINCT TOP 5 a FROM t") << QStringLiteral("SELECT DISTINCT a FROM t LIMIT 5");
+    QTest::newRow("getdate") << QStringLiteral("where x >=GETDATE()") << QStringLiteral("where x >=datetime('now','localtime')");
+    QTest::newRow("getdate with blanks") << QStringLiteral("where x >= getdate ( )") << QStringLiteral("where x >= datetime('now','localtime')");
+    QTest::newRow("convert and len")
+        << QStringLiteral("SELECT descrizione,Interno,convert(int,[statolog]) as qe FROM CT_Monitor  WHERE len([Interno])=1 or len([Interno])=2 order by convert(int,interno) ")
+        << QStringLiteral("SELECT descrizione,Interno,CAST([statolog] AS INTEGER) as qe FROM CT_Monitor  WHERE length([Interno])=1 or length([Interno])=2 order by CAST(interno AS INTEGER) ");
+    QTest::newRow("nested convert") << QStringLiteral("select convert(int, len(convert(int, x)))")
+                                    << QStringLiteral("select CAST( length(CAST( x AS INTEGER)) AS INTEGER)");
+    QTest::newRow("update from join")
+        << QStringLiteral("UPDATE [tabella pratiche] set flagquorin=0  FROM  [tabella pratiche]  INNER JOIN G ON [tabella pratiche].a = G.b WHERE (G.GRUPPO = '3' AND   x >=GETDATE() AND   FlagQuorin=1 ) ")
+        << QStringLiteral("UPDATE [tabella pratiche] set flagquorin=0 WHERE rowid IN (SELECT [tabella pratiche].rowid FROM [tabella pratiche]  INNER JOIN G ON [tabella pratiche].a = G.b WHERE (G.GRUPPO = '3' AND   x >=datetime('now','localtime') AND   FlagQuorin=1 ))");
+    QTest::newRow("plain update untouched") << QStringLiteral("UPDATE PLA set DATPLA='01/02/2026' where CODSCH='1'")
+                                            << QStringLiteral("UPDATE PLA set DATPLA='01/02/2026' where CODSCH='1'");
+    QTest::newRow("strings are not code") << QStringLiteral("select 'top 5 GETDATE() len(x)' as t from a")
+                                          << QStringLiteral("select 'top 5 GETDATE() len(x)' as t from a");
+    QTest::newRow("quote inside string") << QStringLiteral("select * from t where n='D''Angelo top'")
+                                         << QStringLiteral("select * from t where n='D''Angelo top'");
+    QTest::newRow("column named like a function") << QStringLiteral("select len from t") << QStringLiteral("select len from t");
+}
+
+void TestSqliteDialect::translations()
+{
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    const auto r = rewrite(in);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(r.sql, out);
+}
+
+void TestSqliteDialect::refused_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::newRow("top in a subquery") << QStringLiteral("select * from a where x in (select top 3 y from b)");
+    QTest::newRow("top percent") << QStringLiteral("select top 10 percent * from a");
+    QTest::newRow("top expression") << QStringLiteral("select top (5) * from a");
+    QTest::newRow("convert to varchar") << QStringLiteral("select convert(varchar(10), x) from a");
+    QTest::newRow("update from another table only") << QStringLiteral("UPDATE a set x=1 FROM b WHERE a.id=b.id");
+    QTest::newRow("unterminated string") << QStringLiteral("select 'abc");
+}
+
+void TestSqliteDialect::refused()
+{
+    QFETCH(QString, in);
+    const auto r = rewrite(in);
+    QVERIFY(!r.ok);
+    QVERIFY(!r.error.isEmpty());
+}
+
+void TestSqliteDialect::everyBuiltInStatementRunsOnSqlite_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::newRow("coda") << Counters::kCodaStatement;
+    QTest::newRow("da inviare") << Counters::kDaInviareStatement;
+    QTest::newRow("stati") << Counters::kStatiStatement;
+    QTest::newRow("archivio") << Counters::kArchivioStatement;
+    QTest::newRow("azzera") << Counters::kAzzeraStatement;
+    QTest::newRow("groups") << QStringLiteral("select  DISTINCT GRUPPO from GRUPPI_ESATTORE");
+    QTest::newRow("esiti") << QStringLiteral("select top 1 *  from Esiti_Quorin");
+    QTest::newRow("riepilogo") << QStringLiteral("SELECT Esito, COUNT(ID_Esito) AS Tot_esiti From Esiti_Quorin GROUP BY Esito ORDER BY tot_esiti DESC");
+    QTest::newRow("customers per group")
+        << QStringLiteral("SELECT top 10 [tabella pratiche].* FROM  [tabella pratiche]  INNER JOIN GRUPPI_ESATTORE ON "
+                          "[tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE WHERE (GRUPPI_ESATTORE.GRUPPO = '1' "
+                          "AND (Telefono1 is not null)  AND (Telefono1<>'')  AND (FlagQuorin=0 or FlagQuorin is null))  order by "
+                          "[Nome] Desc,[Cognome],datarichiamo,[scadenza mandato],[IMPORTO TOTALE] desc");
+    QTest::newRow("group release")
+        << QStringLiteral("UPDATE [tabella pratiche] set flagquorin=0  FROM  [tabella pratiche]  INNER JOIN GRUPPI_ESATTORE ON "
+                          "[tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE WHERE (GRUPPI_ESATTORE.GRUPPO = '1' "
+                          "AND   [scadenza mandato] >=GETDATE() AND   FlagQuorin=1 ) ");
+    QTest::newRow("operator release")
+        << QStringLiteral("UPDATE [tabella pratiche] set flagquorin=0  FROM  [tabella pratiche]  WHERE ([CODICE ESATTORE]= 'ES001' "
+                          "AND   [scadenza mandato] >=GETDATE() AND   FlagQuorin=1 )  AND [datarichiamo]>='2026-12-06 00:00:00' "
+                          "AND [datarichiamo]<='2026-12-06 23:59:59'");
+    QTest::newRow("ct monitor")
+        << QStringLiteral("SELECT descrizione,Interno,convert(int,[statolog]) as qe FROM CT_Monitor  WHERE len([Interno])=1 or "
+                          "len([Interno])=2 order by convert(int,interno) ");
+}
+
+void TestSqliteDialect::everyBuiltInStatementRunsOnSqlite()
+{
+    QFETCH(QString, statement);
+    CampaignFixture f(50);
+    QSqlQuery q;
+    QString error;
+    QVERIFY2(f.campaign.db().select(statement, q, error), qPrintable(error));
+}
+
+void TestSqliteDialect::updateFromChangesTheRightRows()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A'), (2, 'B')"));
+    f.customer(1, QStringLiteral("A"), QStringLiteral("1"), 1, 10);
+    f.customer(2, QStringLiteral("A"), QStringLiteral("2"), 1, -1); // mandate expired
+    f.customer(3, QStringLiteral("B"), QStringLiteral("3"), 1, 10); // other group
+    f.customer(4, QStringLiteral("A"), QStringLiteral("4"), 0, 10); // not sent
+    QString error;
+    const int n = f.campaign.db().execute(
+        QStringLiteral("UPDATE [tabella pratiche] set flagquorin=0  FROM  [tabella pratiche]  INNER JOIN GRUPPI_ESATTORE ON "
+                       "[tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE WHERE (GRUPPI_ESATTORE.GRUPPO = '1' "
+                       "AND   [scadenza mandato] >=GETDATE() AND   FlagQuorin=1 ) "),
+        error);
+    QCOMPARE(n, 1);
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 0);
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1 and contatore in (2, 3)")), 2);
+}
+
+QTEST_GUILESS_MAIN(TestSqliteDialect)
+#include "tst_sqlitedialect.moc"

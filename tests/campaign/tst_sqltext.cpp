@@ -1,0 +1,93 @@
+// Statement text helpers, placeholders, quoting and connection strings.
+#include <QtTest>
+
+#include "campaign/ConnectionString.h"
+#include "campaign/SqlText.h"
+
+using namespace sqltext;
+
+class TestSqlText : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void fromAndOrderBy();
+    void placeholdersReplaceTheFirstOnly();
+    void quotingKeepsValuesInert();
+    void connectionStrings_data();
+    void connectionStrings();
+};
+
+void TestSqlText::fromAndOrderBy()
+{
+    QCOMPARE(parteFrom(QStringLiteral("top 5 * From t where x")), QStringLiteral("From t where x"));
+    QCOMPARE(parteFrom(QStringLiteral("no clause here")), QStringLiteral("no clause here"));
+    QCOMPARE(togliOrderBy(QStringLiteral("a from t where x order by y desc")), QStringLiteral("a from t where x "));
+    QCOMPARE(togliOrderBy(QStringLiteral("a from t")), QStringLiteral("a from t"));
+    QCOMPARE(countStatement(QStringLiteral("[tabella pratiche].* FROM [tabella pratiche] WHERE g='##' Order By Nome")),
+             QStringLiteral("SELECT count(*) FROM [tabella pratiche] WHERE g='##' "));
+}
+
+void TestSqlText::placeholdersReplaceTheFirstOnly()
+{
+    QCOMPARE(replaceFirst(QStringLiteral("a='##' or b='##'"), QStringLiteral("##"), QStringLiteral("7")),
+             QStringLiteral("a='7' or b='##'"));
+    QCOMPARE(replaceFirst(QStringLiteral("x>=#ora1# and x<=#ora2#"), QStringLiteral("#ora1#"), QStringLiteral("'08:00'")),
+             QStringLiteral("x>='08:00' and x<=#ora2#"));
+    QCOMPARE(replaceFirst(QStringLiteral("nothing"), QStringLiteral("##"), QStringLiteral("7")), QStringLiteral("nothing"));
+}
+
+void TestSqlText::quotingKeepsValuesInert()
+{
+    QCOMPARE(quoted(QStringLiteral("ES001")), QStringLiteral("'ES001'"));
+    QCOMPARE(quoted(QStringLiteral("x' OR '1'='1")), QStringLiteral("'x'' OR ''1''=''1'"));
+    QCOMPARE(quoted(QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b'")), QStringLiteral("'ab'''"));
+    QCOMPARE(escaped(QStringLiteral("D'Angelo")), QStringLiteral("D''Angelo"));
+}
+
+void TestSqlText::connectionStrings_data()
+{
+    QTest::addColumn<QString>("conn");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("sqlServer");
+    QTest::addColumn<QString>("database");
+    const int sqlite = int(ConnectionSpec::Kind::Sqlite), odbc = int(ConnectionSpec::Kind::Odbc),
+              invalid = int(ConnectionSpec::Kind::Invalid);
+    QTest::newRow("sqlite relative") << QStringLiteral("Provider=SQLite;Data Source=campaign.sqlite") << sqlite << false
+                                     << QStringLiteral("/shared/campaign.sqlite");
+    QTest::newRow("sqlite absolute, any case") << QStringLiteral("provider=sqlite; data source = /db/c.db ;") << sqlite << false
+                                               << QStringLiteral("/db/c.db");
+    QTest::newRow("odbc driver") << QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=s;Database=d") << odbc << true
+                                 << QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=s;Database=d");
+    QTest::newRow("odbc sqlite driver") << QStringLiteral("Driver=SQLite3;Database=/x.db") << odbc << false
+                                        << QStringLiteral("Driver=SQLite3;Database=/x.db");
+    QTest::newRow("dsn") << QStringLiteral("DSN=campagna;UID=u") << odbc << true << QStringLiteral("DSN=campagna;UID=u");
+    QTest::newRow("ado sql login")
+        << QStringLiteral("Provider=SQLOLEDB.1;Password=p;a;ss;Persist Security Info=True;User ID=sa;Initial Catalog=TM40;Data Source=SRV\\SQL")
+        << odbc << true << QStringLiteral("Driver={ODBC Driver 17 for SQL Server};Server=SRV\\SQL;Database=TM40;Uid=sa;Pwd=p");
+    QTest::newRow("ado integrated")
+        << QStringLiteral("Provider=SQLNCLI11;Integrated Security=SSPI;Initial Catalog=TM40;Data Source=srv") << odbc << true
+        << QStringLiteral("Driver={ODBC Driver 17 for SQL Server};Server=srv;Database=TM40;Trusted_Connection=yes");
+    QTest::newRow("ado password with semicolon quoted")
+        << QStringLiteral("Provider=MSOLEDBSQL;Data Source=srv;User ID=u;Password=\"a;b\"") << odbc << true
+        << QStringLiteral("Driver={ODBC Driver 17 for SQL Server};Server=srv;Uid=u;Pwd={a;b}");
+    QTest::newRow("unknown") << QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb") << invalid << false << QString();
+    QTest::newRow("sqlite without file") << QStringLiteral("Provider=SQLite") << invalid << false << QString();
+}
+
+void TestSqlText::connectionStrings()
+{
+    QFETCH(QString, conn);
+    QFETCH(int, kind);
+    QFETCH(bool, sqlServer);
+    QFETCH(QString, database);
+    const auto spec = ConnectionSpec::parse(conn, QStringLiteral("/shared"));
+    QCOMPARE(int(spec.kind), kind);
+    if (spec.kind == ConnectionSpec::Kind::Invalid) {
+        QVERIFY(!spec.error.isEmpty());
+        return;
+    }
+    QCOMPARE(spec.sqlServer, sqlServer);
+    QCOMPARE(spec.database, database);
+}
+
+QTEST_GUILESS_MAIN(TestSqlText)
+#include "tst_sqltext.moc"
