@@ -37,6 +37,14 @@ void TestCommandLine::errors()
 {
     QVERIFY(!CommandLine::parse({QStringLiteral("--app-dir")}).error.isEmpty());
     QVERIFY(!CommandLine::parse({QStringLiteral("--bogus")}).error.isEmpty());
+    QVERIFY(!CommandLine::parse({QStringLiteral("--customers"), QStringLiteral("many")}).error.isEmpty());
+    const auto demo = CommandLine::parse({QStringLiteral("--create-demo-db"), QStringLiteral("x.sqlite"),
+                                          QStringLiteral("--customers"), QStringLiteral("50"), QStringLiteral("--seed"),
+                                          QStringLiteral("9")});
+    QVERIFY(demo.error.isEmpty());
+    QCOMPARE(demo.createDemoDb, QStringLiteral("x.sqlite"));
+    QCOMPARE(demo.customers, 50);
+    QCOMPARE(demo.seed, 9u);
     QVERIFY(CommandLine::parse({QStringLiteral("--help")}).help);
 }
 

@@ -3,6 +3,9 @@
 
 #include "../TestSupport.h"
 #include "core/MainController.h"
+#include "app/Composition.h"
+#include "campaign/DemoDatabase.h"
+#include "core/LogList.h"
 #include "core/ui/MainWindow.h"
 
 #include <QAction>
@@ -13,6 +16,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QTableView>
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -20,6 +24,7 @@ private Q_SLOTS:
     void everyControlIsThereWithItsCaption();
     void controlsAndModelStayInStep();
     void servicesNotInThisProgramAreDisabled();
+    void databaseButtonsAndGridWorkOnTheDemoDatabase();
 };
 
 namespace {
@@ -132,6 +137,42 @@ void TestMainWindow::servicesNotInThisProgramAreDisabled()
     withLink.invertiTasti();
     QVERIFY(!connect->isEnabled());
     QVERIFY(child<QPushButton>(window, "Command1")->isEnabled());
+}
+
+void TestMainWindow::databaseButtonsAndGridWorkOnTheDemoDatabase()
+{
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {200, 5}, error), qPrintable(error));
+    writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
+    ScriptedPrompts prompts;
+    MainController controller(MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts);
+    Composition parts(controller, prompts, true);
+    MainWindow window(controller);
+    QVERIFY(controller.start());
+
+    auto *agg = child<QPushButton>(window, "Command2");
+    QVERIFY(agg->isEnabled());
+    agg->click();
+    QCOMPARE(controller.model().database[4]->text(), QStringLiteral("6"));
+    QVERIFY(controller.model().database[1]->text().toInt() > 0);
+
+    child<QPushButton>(window, "Command10_0")->click(); // archive state
+    QVERIFY(controller.log().list2().line(0).endsWith(QStringLiteral(") STATO ARCHIVIO")));
+
+    child<QAction>(window, "grop")->trigger();
+    QVERIFY(!child<QGroupBox>(window, "Frame5")->isHidden());
+    auto *grid = child<QTableView>(window, "DataGrid1");
+    QVERIFY(grid->model());
+    const int all = grid->model()->rowCount();
+    QVERIFY(all > 6);
+    child<QLineEdit>(window, "txtFiltro_0")->setText(QStringLiteral("1"));
+    controller.model().groupFilter.setText(QStringLiteral("1"));
+    child<QPushButton>(window, "Command8")->click();
+    QVERIFY(grid->model()->rowCount() < all);
+    child<QPushButton>(window, "Command9")->click();
+    QCOMPARE(grid->model()->rowCount(), all);
+    QCOMPARE(controller.model().groupFilter.text(), QString());
 }
 
 QTEST_MAIN(TestMainWindow)
