@@ -22,7 +22,7 @@ void HeadlessPrompts::message(const QString &text)
     printLine(m_out, QStringLiteral("MsgBox"), text);
 }
 
-bool HeadlessPrompts::confirm(const QString &text)
+bool HeadlessPrompts::confirm(const QString &text, bool)
 {
     printLine(m_out, QStringLiteral("MsgBox"), text + QStringLiteral(" -> No"));
     return false;

@@ -14,7 +14,7 @@ public:
     explicit HeadlessPrompts(QTextStream &out) : m_out(out) {}
 
     void message(const QString &text) override;
-    bool confirm(const QString &text) override;
+    bool confirm(const QString &text, bool critical = false) override;
     QString input(const QString &prompt) override;
     void editFile(const QString &path) override;
 

@@ -12,14 +12,24 @@
 #include <QSqlError>
 #include <QSqlTableModel>
 
-Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, QObject *parent)
+Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, const DebugFile &debug, QObject *parent)
     : QObject(parent),
       m_parts(std::move(parts)),
       m_replies(replies),
       m_counters(context()),
-      m_groups(context(), replies)
+      m_groups(context(), replies),
+      m_customers(context(), replies, m_counters),
+      m_outcomes(context(), replies, m_counters),
+      m_queue(context(), replies, m_counters, debug)
 {
-    dispatcher.setService(Dispatcher::Service::Groups, &m_groups);
+    using S = Dispatcher::Service;
+    dispatcher.setService(S::Groups, &m_groups);
+    dispatcher.setService(S::CustomersPerGroup, &m_groupCustomers);
+    dispatcher.setService(S::CustomersPerOperator, &m_operatorCustomers);
+    dispatcher.setService(S::Outcome, &m_outcomes);
+    dispatcher.setService(S::GroupQueueRelease, &m_groupRelease);
+    dispatcher.setService(S::OperatorQueueRelease, &m_operatorRelease);
+    dispatcher.setService(S::Discard, &m_discard);
 }
 
 Campaign::~Campaign()
@@ -47,7 +57,7 @@ bool Campaign::open(const QString &connString)
     const ConnectionSpec spec = ConnectionSpec::parse(connString, m_parts.files.paths().sharedDir, sqlServerDriver());
     QString error;
     if (!m_db.open(spec, error)) {
-        if (m_parts.prompts.confirm(error + QLatin1Char('\n') + kCheckConfig))
+        if (m_parts.prompts.confirm(error + QLatin1Char('\n') + kCheckConfig, true))
             m_parts.prompts.editFile(m_parts.files.sharedDbFile());
         return false;
     }

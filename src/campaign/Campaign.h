@@ -6,7 +6,10 @@
 #include "campaign/CampaignContext.h"
 #include "campaign/CampaignDb.h"
 #include "campaign/Counters.h"
+#include "campaign/CustomersService.h"
 #include "campaign/GroupsService.h"
+#include "campaign/OutcomeService.h"
+#include "campaign/QueueService.h"
 #include "core/Ports.h"
 
 class Dispatcher;
@@ -28,12 +31,15 @@ public:
         std::function<void()> settaCaption;
     };
 
-    Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, QObject *parent = nullptr);
+    Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, const DebugFile &debug, QObject *parent = nullptr);
     ~Campaign() override;
 
     CampaignDb &db() { return m_db; }
     Counters &counters() { return m_counters; }
     GroupsService &groups() { return m_groups; }
+    CustomersService &customers() { return m_customers; }
+    OutcomeService &outcomes() { return m_outcomes; }
+    QueueService &queue() { return m_queue; }
 
     bool isOpen() const override { return m_db.isOpen(); }
     bool open(const QString &connString) override;
@@ -45,6 +51,8 @@ public:
     void dumpArchive() override { m_counters.dumpArchivio(); }
     void outcomeSummary(int mode) override { m_counters.riepilogoEsitiGiorno(mode); }
     QAbstractItemModel *groupTable() override;
+    void testQueryGroup(const QString &group) override { m_customers.testGruppo(group); }
+    void testQueryOperator(const QString &op) override { m_customers.testOperatore(op); }
     void filterGroups(const QString &group, const QString &collector) override;
 
     static inline const QString kCheckConfig = QStringLiteral(" Vuoi verificare il file di CFG ? (solo lv 999) ");
@@ -59,5 +67,13 @@ private:
     DialerReplies &m_replies;
     Counters m_counters;
     GroupsService m_groups;
+    CustomersService m_customers;
+    OutcomeService m_outcomes;
+    QueueService m_queue;
+    GroupCustomers m_groupCustomers{m_customers};
+    OperatorCustomers m_operatorCustomers{m_customers};
+    QueueEntry m_groupRelease{m_queue, QueueEntry::GroupRelease};
+    QueueEntry m_operatorRelease{m_queue, QueueEntry::OperatorRelease};
+    QueueEntry m_discard{m_queue, QueueEntry::Discard};
     QSqlTableModel *m_groupTable = nullptr;
 };

@@ -131,3 +131,32 @@ QString CampaignDb::dateTimeLiteral(const QDateTime &when) const
         + when.toString(m_sqlServer ? QStringLiteral("yyyy-MM-ddTHH:mm:ss") : QStringLiteral("yyyy-MM-dd HH:mm:ss"))
         + QLatin1Char('\'');
 }
+
+bool CampaignDb::inTransaction(const std::function<bool(QString &error)> &work, QString &error) const
+{
+    QSqlDatabase db = handle();
+    if (!db.transaction()) {
+        error = describe(db.lastError());
+        return false;
+    }
+    if (!work(error)) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        error = describe(db.lastError());
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+bool CampaignDb::rows(const QString &sql, QList<QSqlRecord> &out, QString &error) const
+{
+    QSqlQuery q;
+    if (!select(sql, q, error))
+        return false;
+    while (q.next())
+        out.append(q.record());
+    return true;
+}

@@ -3,7 +3,9 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
+#include <functional>
 
 #include "campaign/ConnectionString.h"
 
@@ -33,6 +35,12 @@ public:
     int execute(const QString &sql, QString &error) const;
     // The first column of the first row as a number (0 when there is none).
     bool scalar(const QString &sql, qint64 &value, QString &error) const;
+
+    // Runs `work` in one transaction: committed when it returns true,
+    // rolled back otherwise. False with `error` set when anything failed.
+    bool inTransaction(const std::function<bool(QString &error)> &work, QString &error) const;
+    // All rows of a query, read before any change is made.
+    bool rows(const QString &sql, QList<QSqlRecord> &out, QString &error) const;
 
     // A date-time in the backend's unambiguous literal form, quoted.
     QString dateTimeLiteral(const QDateTime &when) const;

@@ -196,8 +196,8 @@ void Counters::azzeramentoInizialeDB()
 
 void Counters::azzeramentoManuale()
 {
-    if (!m_ctx.prompts.confirm(QStringLiteral("Confermi azzeramento Flag Quorin?"))
-        || !m_ctx.prompts.confirm(QStringLiteral("Ultima Richiesta. Confermi azzeramento Flag Quorin?")))
+    if (!m_ctx.prompts.confirm(QStringLiteral("Confermi azzeramento Flag Quorin?"), true)
+        || !m_ctx.prompts.confirm(QStringLiteral("Ultima Richiesta. Confermi azzeramento Flag Quorin?"), true))
         return;
     for (TextValue *label : m_ctx.model.outcomes)
         label->setText(QStringLiteral("0"));

@@ -25,9 +25,9 @@ bool DebugFile::appendLine(const QString &text) const
     return appendBytes(ansi::encode(text) + "\r\n");
 }
 
-bool DebugFile::appendHexDump(const QByteArray &bytes) const
+bool DebugFile::appendHexDump(const QByteArray &bytes, hexdump::Offsets offsets) const
 {
-    return appendBytes(hexdump::format(bytes));
+    return appendBytes(hexdump::format(bytes, offsets));
 }
 
 QString DebugFile::stamp(const QDateTime &when)

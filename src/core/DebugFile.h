@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include "core/HexDump.h"
+
 // DEBUG.TXT: the raw diagnostic file, emptied at every start and only
 // appended to afterwards. Each write opens, appends and closes the file.
 class DebugFile {
@@ -16,7 +18,7 @@ public:
     bool appendBytes(const QByteArray &bytes) const;
     // The text in the ANSI code page, then CR LF.
     bool appendLine(const QString &text) const;
-    bool appendHexDump(const QByteArray &bytes) const;
+    bool appendHexDump(const QByteArray &bytes, hexdump::Offsets offsets = hexdump::Offsets::Decimal) const;
 
     // "dd/MM/yyyy HH:mm:ss", the stamp that opens timed lines.
     static QString stamp(const QDateTime &when = QDateTime::currentDateTime());

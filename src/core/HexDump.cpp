@@ -5,10 +5,10 @@ namespace {
 
 constexpr int kPerLine = 16;
 
-void appendLine(QByteArray &out, const QByteArray &bytes, qsizetype first)
+void appendLine(QByteArray &out, const QByteArray &bytes, qsizetype first, Offsets offsets)
 {
     const qsizetype n = std::min<qsizetype>(kPerLine, bytes.size() - first);
-    out += QByteArray::number(first).rightJustified(8, '0');
+    out += QByteArray::number(first, offsets == Offsets::Hex ? 16 : 10).toUpper().rightJustified(8, '0');
     out += "| ";
     for (int i = 0; i < kPerLine; ++i) {
         if (i < n)
@@ -28,11 +28,11 @@ void appendLine(QByteArray &out, const QByteArray &bytes, qsizetype first)
 
 } // namespace
 
-QByteArray format(const QByteArray &bytes)
+QByteArray format(const QByteArray &bytes, Offsets offsets)
 {
     QByteArray out;
     for (qsizetype first = 0; first < bytes.size(); first += kPerLine)
-        appendLine(out, bytes, first);
+        appendLine(out, bytes, first, offsets);
     return out;
 }
 

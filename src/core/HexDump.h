@@ -6,6 +6,10 @@
 // "00000016| 41 42 43 44  45 ... | ABCDE...", CR LF ended.
 namespace hexdump {
 
-QByteArray format(const QByteArray &bytes);
+enum class Offsets { Decimal, Hex };
+
+// Offsets in decimal (the queue drain) or as 8 hexadecimal digits (the
+// dump of a received discard).
+QByteArray format(const QByteArray &bytes, Offsets offsets = Offsets::Decimal);
 
 } // namespace hexdump

@@ -44,6 +44,9 @@ public:
     // The "Gruppi/Operatori" grid and its filters.
     virtual QAbstractItemModel *groupTable() { return nullptr; }
     virtual void filterGroups(const QString &group, const QString &collector) { Q_UNUSED(group); Q_UNUSED(collector); }
+    // "Test Query Gruppo" / "Test Query Operatore": count without sending.
+    virtual void testQueryGroup(const QString &group) { Q_UNUSED(group); }
+    virtual void testQueryOperator(const QString &op) { Q_UNUSED(op); }
 };
 
 // The web status listener and the status files.

@@ -10,8 +10,9 @@ public:
 
     // A message with an OK button.
     virtual void message(const QString &text) = 0;
-    // Yes and No, question icon, No the default. True on Yes.
-    virtual bool confirm(const QString &text) = 0;
+    // Yes and No, No the default; the question icon, or the critical one
+    // for the questions that guard data or the program's end. True on Yes.
+    virtual bool confirm(const QString &text, bool critical = false) = 0;
     // An input box; empty text when cancelled.
     virtual QString input(const QString &prompt) = 0;
     // Opens the file in a plain-text editor and returns when it is closed.

@@ -6,6 +6,8 @@
 #include "core/RunClock.h"
 #include "dialer_link/QueueDrain.h"
 
+#include <QTimer>
+
 namespace {
 const QString kTx = QStringLiteral("TX");
 constexpr int kChannel = 1;
@@ -64,9 +66,11 @@ void DialerLink::sendDbDown()
     sendHeaderOnly(packet::DbDown, QStringLiteral("Invio DBDOWN"));
 }
 
-void DialerLink::sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body)
+void DialerLink::sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body,
+                           bool logCode)
 {
-    m_log.scriviLog(QString::number(code), Logger::List1, kTx, echo.id);
+    if (logCode)
+        m_log.scriviLog(QString::number(code), Logger::List1, kTx, echo.id);
     m_log.scriviLog(logText, Logger::List1, kTx, echo.id);
     m_writer.write(packet::replyHeader(code, static_cast<int>(body.size()), m_socket.localPort()), echo, body);
 }
@@ -91,8 +95,10 @@ void DialerLink::onError(const LinkSocket::Error &e)
     const QString text = QStringLiteral("ErrWs1 #%1 %2 Scode %3 Src %4").arg(e.number).arg(e.description).arg(e.scode).arg(e.source);
     m_log.scriviLog(text, Logger::List1);
     m_debug.appendLine(DebugFile::stamp() + QLatin1Char(' ') + text);
+    // The box waits for the socket's own signal to return: a modal loop
+    // inside it would let the link be recycled under its feet.
     if (m_model.debugLevel.text() == QStringLiteral("1") && m_hooks.message)
-        m_hooks.message(text);
+        QTimer::singleShot(0, this, [this, text] { m_hooks.message(text); });
 }
 
 void DialerLink::onBytesWritten(qint64 bytes)

@@ -42,7 +42,8 @@ public:
 
     // A reply to the dialer: logs the code and `logText` with tag "TX", then
     // writes header, the request's identification record and `body`.
-    void sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body) override;
+    void sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body,
+                   bool logCode = true) override;
     packet::RecordId lastReceived() const override { return m_lastReceived; }
 
 private:

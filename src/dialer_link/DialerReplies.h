@@ -9,9 +9,10 @@
 class DialerReplies {
 public:
     virtual ~DialerReplies() = default;
-    // Logs the code and `logText` with tag "TX", then writes the packet with
-    // the request's identification record and `body`.
-    virtual void sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body) = 0;
+    // Logs the code (unless `logCode` is false) and `logText` with tag "TX",
+    // then writes the packet with the request's identification record and `body`.
+    virtual void sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body,
+                           bool logCode = true) = 0;
     // Identification record of the last packet received.
     virtual packet::RecordId lastReceived() const = 0;
 };

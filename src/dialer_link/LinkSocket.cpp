@@ -81,6 +81,7 @@ void LinkSocket::close()
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
         QTimer::singleShot(kLingerMs, socket, &QObject::deleteLater);
+        socket->flush(); // hand the last bytes (DBDOWN) to the system now, even if the program ends next
         socket->disconnectFromHost();
     } else {
         socket->abort();

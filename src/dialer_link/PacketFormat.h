@@ -31,6 +31,8 @@ inline constexpr int kPrefixSize = kHeaderSize + kRecordIdSize; // 44
 inline constexpr int kBodyBufferSize = 4000;
 inline constexpr int kMinRequestBytes = 40; // Totlen of a request without body
 inline constexpr qint32 kFirstRequestCode = 70000;
+// No request comes near this; a longer length field is taken as corrupt.
+inline constexpr qint32 kMaxPacketLength = 65536;
 
 enum Code : qint32 {
     RichiestaGruppi = 70000,

@@ -70,6 +70,12 @@ bool Reassembler::readOne()
             drain();
             return false;
         }
+        if (m_length > packet::kMaxPacketLength) {
+            // Waiting for gigabytes would stall the link for good.
+            m_sink.log(QStringLiteral("PROBLEMA PacketLen=%1 RX = %2").arg(m_length).arg(available), QString(), 0);
+            drain();
+            return false;
+        }
     } else {
         m_awaitingRest = false;
     }

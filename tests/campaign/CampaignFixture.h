@@ -8,6 +8,7 @@
 #include "../core/TestSupport.h"
 #include "campaign/Campaign.h"
 #include "campaign/DemoDatabase.h"
+#include "core/DebugFile.h"
 #include "core/LogList.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
@@ -24,12 +25,14 @@ public:
         QString text;
         packet::RecordId echo;
         QByteArray body;
+        bool logCode;
     };
     QList<Reply> sent;
     packet::RecordId last;
-    void sendReply(qint32 code, const QString &text, const packet::RecordId &echo, const QByteArray &body) override
+    void sendReply(qint32 code, const QString &text, const packet::RecordId &echo, const QByteArray &body,
+                   bool logCode) override
     {
-        sent.append({code, text, echo, body});
+        sent.append({code, text, echo, body, logCode});
     }
     packet::RecordId lastReceived() const override { return last; }
 };
@@ -46,7 +49,8 @@ struct CampaignFixture {
     RecordingReplies replies;
     Dispatcher dispatcher{log, model};
     int captions = 0;
-    Campaign campaign{{log, model, settings, clock, prompts, files, [this] { ++captions; }}, replies, dispatcher};
+    DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
+    Campaign campaign{{log, model, settings, clock, prompts, files, [this] { ++captions; }}, replies, dispatcher, debug};
     QString path = dir.filePath(QStringLiteral("campaign.sqlite"));
 
     explicit CampaignFixture(int customers = 0)

@@ -42,9 +42,11 @@ void TestGroups::emptyTableGivesACountOfZero()
     CampaignFixture f;
     f.campaign.groups().rispostaGruppi({1, QStringLiteral("x")});
     QCOMPARE(f.replies.sent.size(), 1);
-    QCOMPARE(f.replies.sent.first().body, QByteArray(4, '\0'));
-    const Header h = replyHeader(PacchettoGruppi, 4, 0);
-    QCOMPARE(h.totlen + 4, 48); // 44-byte prefix and the count
+    const auto &reply = f.replies.sent.first();
+    QCOMPARE(reply.body, QByteArray(4, '\0'));
+    const Header h = replyHeader(reply.code, int(reply.body.size()), 0);
+    QCOMPARE(h.totlen, 44);
+    QCOMPARE(h.len, 28);
 }
 
 void TestGroups::countingStartIsSetByTheFirstReplyOnly()
@@ -70,7 +72,6 @@ void TestGroups::moreThan999GroupsAreCut()
     const QByteArray body = f.replies.sent.first().body;
     QCOMPARE(body.size(), 4 + 999 * 4);
     QCOMPARE(packet::readInt32Le(body, 0), 999);
-    QVERIFY(body.size() + 44 <= 4000 + 44);
     QCOMPARE(f.log.list1().lines().filter(QStringLiteral("TROPPI GRUPPI")).size(), 1);
 }
 

@@ -4,6 +4,7 @@
 #include "../core/TestSupport.h"
 #include "app/Composition.h"
 #include "campaign/DemoDatabase.h"
+#include "core/LogList.h"
 #include "core/MainController.h"
 #include "dialer_link/PacketFormat.h"
 
@@ -58,6 +59,11 @@ void TestGroupsLoopback::groupsFromTheDemoDatabase()
     for (int i = 0; q.next(); ++i)
         QCOMPARE(readInt32Le(reply, 48 + 4 * i), q.value(0).toInt());
     QVERIFY(controller.clock().countingStart.isValid());
+    const QStringList lines = controller.log().list1().lines();
+    const qsizetype first = lines.indexOf(QStringLiteral("Ricevuta Richiesta gruppi"));
+    QVERIFY(first >= 0);
+    QCOMPARE(lines.mid(first + 1, 6).filter(QStringLiteral("Invio gruppo ")).size(), 6);
+    QCOMPARE(lines.mid(first + 7, 2), (QStringList{QStringLiteral("70100"), QStringLiteral("Invio Pacchetto gruppi")}));
 
     // "agg." makes the counters match the database.
     parts.campaign().refreshCounters(false);

@@ -33,7 +33,7 @@ public:
     std::function<void(const QString &)> onEdit;
 
     void message(const QString &text) override { asked << QStringLiteral("message:") + text; }
-    bool confirm(const QString &text) override
+    bool confirm(const QString &text, bool = false) override
     {
         asked << QStringLiteral("confirm:") + text;
         return answers.isEmpty() ? false : answers.takeFirst();

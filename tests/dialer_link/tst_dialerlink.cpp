@@ -58,6 +58,7 @@ private Q_SLOTS:
     void requestsAreDispatchedAndCounted();
     void repliesLeaveInOrder();
     void linkDroppedMidPacket();
+    void dbDownLeavesEvenWhenTheProgramEndsAtOnce();
 };
 
 void TestDialerLink::dbOkArrivesOnConnect()
@@ -178,6 +179,27 @@ void TestDialerLink::linkDroppedMidPacket()
     QTRY_COMPARE_WITH_TIMEOUT(f.list1().count(QStringLiteral("Socket non connessa")), 2, 20000);
     QVERIFY(f.link().writer().idle());
     QCOMPARE(f.controller.model().traffic[3]->text(), QStringLiteral("0")); // no packet completed
+}
+
+void TestDialerLink::dbDownLeavesEvenWhenTheProgramEndsAtOnce()
+{
+    auto f = std::make_unique<Fixture>(true);
+    QTcpServer &dialer = f->dialer;
+    f->controller.connetti();
+    QTRY_VERIFY_WITH_TIMEOUT(dialer.hasPendingConnections(), 20000);
+    std::unique_ptr<QTcpSocket> peer(dialer.nextPendingConnection());
+    peer->setParent(nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(f->link().state(), 7, 20000);
+    QByteArray all;
+    QVERIFY(QTest::qWaitFor([&] { return (all += peer->readAll()).size() >= 20; }, 20000));
+    f->prompts.answers = {true};
+    QVERIFY(f->controller.requestClose());
+    f.reset(); // the program's objects go without another turn of the event loop
+    QVERIFY(QTest::qWaitFor([&] {
+        all += peer->readAll();
+        return all.size() >= 40 && peer->state() == QAbstractSocket::UnconnectedState;
+    }, 20000));
+    QCOMPARE(all.mid(32, 4), QByteArray::fromHex("DD110100"));
 }
 
 QTEST_MAIN(TestDialerLink)

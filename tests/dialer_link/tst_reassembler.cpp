@@ -54,6 +54,7 @@ private Q_SLOTS:
     void codeBelowRequestsIsDrained();
     void negativeIdOrLenIsDrained();
     void lengthZeroIsDrained();
+    void absurdLengthIsDrained();
     void oversizedBodyIsCut();
     void shortPacketNeverTakesTheNextOne();
     void disconnectedSocketAbandonsThePacket();
@@ -175,6 +176,20 @@ void TestReassembler::lengthZeroIsDrained()
     QCOMPARE(sink.drains.size(), 1);
     QCOMPARE(sink.drains.first().size(), 40);
     QVERIFY(sink.dispatchedIds.isEmpty());
+}
+
+void TestReassembler::absurdLengthIsDrained()
+{
+    QByteArray garbage = request(RichiestaGruppi, 1);
+    garbage.replace(0, 4, QByteArray("AAAA"));
+    RecordingSink sink;
+    Reassembler r(sink);
+    r.onData(garbage);
+    QCOMPARE(sink.lines.first(), QStringLiteral("PROBLEMA PacketLen=1094795585 RX = 44"));
+    QCOMPARE(sink.drains.size(), 1);
+    QVERIFY(!r.awaitingRest()); // the link is not left waiting for a gigabyte
+    r.onData(request(RichiestaGruppi, 2));
+    QCOMPARE(sink.dispatchedIds, QList<qint32>{2});
 }
 
 void TestReassembler::oversizedBodyIsCut()

@@ -11,10 +11,12 @@ void DialogPrompts::message(const QString &text)
     QMessageBox::information(m_parent, appinfo::title(), text);
 }
 
-bool DialogPrompts::confirm(const QString &text)
+bool DialogPrompts::confirm(const QString &text, bool critical)
 {
-    return QMessageBox::question(m_parent, appinfo::title(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        == QMessageBox::Yes;
+    QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::Question, appinfo::title(), text,
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 QString DialogPrompts::input(const QString &prompt)

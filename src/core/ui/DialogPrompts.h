@@ -10,7 +10,7 @@ public:
     void setParent(QWidget *parent) { m_parent = parent; }
 
     void message(const QString &text) override;
-    bool confirm(const QString &text) override;
+    bool confirm(const QString &text, bool critical = false) override;
     QString input(const QString &prompt) override;
     void editFile(const QString &path) override;
 

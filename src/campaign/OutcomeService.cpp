@@ -1,0 +1,189 @@
+#include "campaign/OutcomeService.h"
+
+#include "campaign/CampaignDb.h"
+#include "campaign/Captions.h"
+#include "campaign/Counters.h"
+#include "campaign/CustomerRecord.h"
+#include "campaign/SqlText.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "core/Settings.h"
+#include "core/TextFormats.h"
+#include "dialer_link/DialerReplies.h"
+
+const QString OutcomeService::kContaProblemi = QStringLiteral("SELECT            COUNT(ID_contatore) AS cont"
+                                                              " From       [Esiti_Quorin]"
+                                                              " WHERE      [id_contatore]=##"
+                                                              " AND        (ESITO=2 OR ESITO=3 or ESITO=4)");
+
+namespace {
+bool known(qint32 code)
+{
+    return code >= 0 && code <= 11;
+}
+} // namespace
+
+void OutcomeService::logRx(const QString &text, qint32 id)
+{
+    m_ctx.log.scriviLog(text, Logger::List1, QStringLiteral("RX"), id);
+}
+
+void OutcomeService::registraEsito(const DialerRequest &request)
+{
+    const OutcomeRecord o = OutcomeRecord::decode(request.body);
+    const QDateTime now = QDateTime::currentDateTime();
+    m_requestId = request.record.id;
+    logRx(QStringLiteral("Esito %1 (%2) x id %3 d/t %4 az%5")
+              .arg(o.code)
+              .arg(captions::outcome(o.code), o.cleanedId(), textformats::dateTime(now))
+              .arg(o.az),
+          m_requestId);
+
+    // Counters and lines wait for the commit: an outcome that is not stored
+    // is neither counted nor acknowledged.
+    Effects after;
+    if (known(o.code) && o.code != 0) {
+        after.append([this, code = o.code] {
+            MainModel::add(*m_ctx.model.outcomes[code], 1);
+            MainModel::add(*m_ctx.model.outcomes[0], 1);
+        });
+    }
+    QString error;
+    if (!m_ctx.db.inTransaction([&](QString &e) { return record(o, now, after, e); }, error)) {
+        m_ctx.logDbError(error + QStringLiteral(" - esito non confermato"));
+        return;
+    }
+    for (const auto &effect : after)
+        effect();
+    m_replies.sendReply(packet::AckEsito, QStringLiteral("Invio AckEsito"), request.record, {}, false);
+}
+
+bool OutcomeService::record(const OutcomeRecord &o, const QDateTime &now, Effects &after, QString &error)
+{
+    const qint64 id = o.numericId();
+    const QString insert =
+        QStringLiteral("INSERT INTO Esiti_Quorin (id_contatore, data, TimeCall, Esito, Operatore, campagna, calllist, Prog_Quorin)"
+                       " VALUES (%1, %2, %3, %4, %5, %6, %7, %8)")
+            .arg(id)
+            .arg(m_ctx.db.dateTimeLiteral(now))
+            .arg(o.timeCall)
+            .arg(o.code)
+            .arg(sqltext::quoted(o.operatore), sqltext::quoted(o.campagna), sqltext::quoted(o.calllist))
+            .arg(o.progressive);
+    if (m_ctx.db.execute(insert, error) < 0)
+        return false;
+    if (!known(o.code)) {
+        after.append([this, code = o.code] {
+            logRx(QStringLiteral("Esito %1 sconosciuto: registrato senza altri effetti").arg(code), m_requestId);
+        });
+        return true;
+    }
+    after.append([this] { m_counters.coda(-1); });
+
+    QList<QSqlRecord> rows;
+    if (!m_ctx.db.rows(QStringLiteral("Select * from [tabella pratiche] where contatore=") + QString::number(id), rows, error))
+        return false;
+    const bool exists = !rows.isEmpty();
+    QDateTime recall;
+    if (exists && !update(rows.first(), o, now, recall, error))
+        return false;
+
+    const auto notFound = [&](const QString &shown) {
+        after.append([this, shown] { logRx(QStringLiteral("CL ") + shown + QStringLiteral(" non trovato in archivio"), m_requestId); });
+    };
+    switch (o.code) {
+    case 1: case 5: case 6: case 8: case 9: case 10:
+        if (!exists) {
+            notFound(QString::number(id));
+            return true;
+        }
+        return makeAvailable(id, recall, after, error);
+    case 2: case 3: case 4: {
+        if (!exists) {
+            notFound(o.trimmedId());
+            return true;
+        }
+        const qint64 n = contaProblemi(o.trimmedId(), error);
+        if (n < 0)
+            return false;
+        const QString times = QStringLiteral(" Tel.Err/o Fax [%1 volte]").arg(n);
+        if (n > m_ctx.settings.limiteEsitiNegativi) {
+            after.append([this, line = QStringLiteral("CL SCARTATO ") + o.cleanedId() + times] {
+                logRx(line, m_requestId);
+                MainModel::add(*m_ctx.model.database[7], 1);
+            });
+            return setFlag(id, 2, error);
+        }
+        after.append([this, line = QStringLiteral("CL ") + o.cleanedId() + times] { logRx(line, m_requestId); });
+        return makeAvailable(id, recall, after, error);
+    }
+    case 7:
+        if (!exists) {
+            notFound(o.trimmedId());
+            return true;
+        }
+        after.append([this] { MainModel::add(*m_ctx.model.database[6], 1); });
+        return setFlag(id, 3, error);
+    default:
+        return true; // 0 and 11: the customer stays sent
+    }
+}
+
+bool OutcomeService::update(const QSqlRecord &row, const OutcomeRecord &o, const QDateTime &now, QDateTime &recall,
+                            QString &error)
+{
+    const qint64 id = customerrecord::number(row, "contatore");
+    QStringList sets{QStringLiteral("UltimoEsitoQuorin=") + QString::number(o.code)};
+    if (o.code == 1 && m_ctx.settings.spostaNonTrovati != 0) {
+        recall = now.addSecs(qint64(m_ctx.settings.spostaNonTrovati) * 60);
+        sets << QStringLiteral("datarichiamo=") + m_ctx.db.dateTimeLiteral(recall);
+        const QString pla = QStringLiteral("Update PLA set DATPLA='") + recall.toString(QStringLiteral("dd/MM/yyyy"))
+            + QStringLiteral("',ORAPLA='") + recall.toString(QStringLiteral("HH:mm")) + QStringLiteral("'")
+            + QStringLiteral(" where CODSCH='") + QString::number(id) + QStringLiteral("'");
+        if (m_ctx.db.execute(pla, error) < 0)
+            return false;
+    }
+    sets << QStringLiteral("Tot_Esiti_Quorin=") + QString::number(customerrecord::number(row, "Tot_Esiti_Quorin") + 1);
+    if (o.code == 6)
+        sets << QStringLiteral("Tot_Abbattuto_Quorin=") + QString::number(customerrecord::number(row, "Tot_Abbattuto_Quorin") + 1);
+    const QVariant memo = row.value(QStringLiteral("memo"));
+    QString text = memo.isNull() ? QString() : memo.toString() + QStringLiteral("\r\n");
+    text += QStringLiteral(".QUORIN ") + textformats::dateTime(now) + QStringLiteral(" (") + QString::number(o.code)
+        + QLatin1Char(' ') + captions::outcome(o.code) + QStringLiteral(")  ") + o.calllist;
+    sets << QStringLiteral("memo=") + sqltext::quoted(text);
+    return m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET ") + sets.join(QLatin1Char(','))
+                                + QStringLiteral(" WHERE contatore=") + QString::number(id),
+                            error)
+        >= 0;
+}
+
+bool OutcomeService::setFlag(qint64 id, int flag, QString &error)
+{
+    return m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=%1 WHERE contatore=%2").arg(flag).arg(id),
+                            error)
+        >= 0;
+}
+
+bool OutcomeService::makeAvailable(qint64 id, const QDateTime &recall, Effects &after, QString &error)
+{
+    if (!setFlag(id, 0, error))
+        return false;
+    const QString line = recall.isValid()
+        ? QStringLiteral("CL %1 rischedulato alle %2").arg(id).arg(textformats::dateTime(recall))
+        : QStringLiteral("CL %1 riattivato").arg(id);
+    after.append([this, line] {
+        logRx(line, m_requestId);
+        m_counters.db(1);
+    });
+    return true;
+}
+
+qint64 OutcomeService::contaProblemi(const QString &id, QString &error)
+{
+    const QString &templ = m_ctx.settings.templates[sqltemplates::ContaProblemi];
+    // The id goes in as a number: a text from the wire never becomes SQL.
+    const QString sql = sqltext::replaceFirst(templ.isEmpty() ? kContaProblemi : templ, QStringLiteral("##"),
+                                              QString::number(textformats::leadingInteger(id)));
+    qint64 n = 0;
+    return m_ctx.db.scalar(sql, n, error) ? n : -1;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QSqlRecord>
+#include <functional>
+
+#include "campaign/CampaignContext.h"
+#include "campaign/OutcomeRecord.h"
+#include "dialer_link/Dispatcher.h"
+
+class Counters;
+class DialerReplies;
+
+// RegistraEsito: records an outcome (70002, 71002), updates the customer and
+// acknowledges with AckEsito (70103). The outcome row, the customer's update
+// and the schedule update are one transaction, committed before the
+// acknowledgement: if the database fails, nothing is acknowledged and the
+// dialer can report the outcome again.
+class OutcomeService : public DialerService {
+public:
+    OutcomeService(const CampaignContext &ctx, DialerReplies &replies, Counters &counters)
+        : m_ctx(ctx), m_replies(replies), m_counters(counters) {}
+
+    void serve(const DialerRequest &request) override { registraEsito(request); }
+    void registraEsito(const DialerRequest &request);
+    // ContaProblemi: negative outcomes recorded for the customer; -1 on error.
+    qint64 contaProblemi(const QString &id, QString &error);
+
+    static const QString kContaProblemi;
+
+private:
+    using Effects = QList<std::function<void()>>;
+    bool record(const OutcomeRecord &o, const QDateTime &now, Effects &after, QString &error);
+    bool update(const QSqlRecord &row, const OutcomeRecord &o, const QDateTime &now, QDateTime &recall, QString &error);
+    bool makeAvailable(qint64 id, const QDateTime &recall, Effects &after, QString &error);
+    bool setFlag(qint64 id, int flag, QString &error);
+    void logRx(const QString &text, qint32 id);
+
+    CampaignContext m_ctx;
+    DialerReplies &m_replies;
+    Counters &m_counters;
+    qint32 m_requestId = 0;
+};

@@ -1,0 +1,32 @@
+#include "campaign/PhoneLog.h"
+
+#include "core/AnsiCodec.h"
+#include "core/TextFormats.h"
+#include "platform/PlatformPaths.h"
+
+#include <QFile>
+
+namespace phonelog {
+
+QString fileName(const QDate &day)
+{
+    return day.toString(QStringLiteral("dd-MM-yyyy")) + QStringLiteral(".LOG");
+}
+
+QString line(const QDateTime &when, qint64 contatore, qint64 lastOutcome, const QString &kind, const QString &phone)
+{
+    const auto num = [](qint64 n) { return QLatin1Char(' ') + QString::number(n) + QLatin1Char(' '); };
+    return textformats::dateTime(when) + QLatin1Char(';') + num(contatore) + QLatin1Char(';') + num(lastOutcome)
+        + QLatin1Char(';') + kind + QLatin1Char(';') + phone;
+}
+
+void append(const QString &appDir, const QDateTime &when, qint64 contatore, qint64 lastOutcome, const QString &kind,
+            const QString &phone)
+{
+    QFile f(platform::resolveFile(appDir, fileName(when.date())));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    f.write(ansi::encode(line(when, contatore, lastOutcome, kind, phone)) + "\r\n");
+}
+
+} // namespace phonelog

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "campaign/CampaignContext.h"
+#include "dialer_link/Dispatcher.h"
+
+class Counters;
+class DebugFile;
+class DialerReplies;
+
+// The dialer gives customers back: a group's or an operator's whole queue
+// (70003 -> 70104, 71003 -> 71104) or the records it refused (70004, 71004),
+// which are logged and made available again without a reply.
+class QueueService {
+public:
+    QueueService(const CampaignContext &ctx, DialerReplies &replies, Counters &counters, const DebugFile &debug)
+        : m_ctx(ctx), m_replies(replies), m_counters(counters), m_debug(debug) {}
+
+    void liberaCodaGruppo(const DialerRequest &request);
+    void liberaCodaOperatore(const DialerRequest &request);
+    void riceviScartati(const DialerRequest &request);
+    // DumpaClienti: logs the customer records of `body` and, when `respinti`,
+    // makes each customer available again.
+    void dumpaClienti(const QByteArray &body, bool respinti, bool byOperator, qint32 requestId);
+
+    static const QString kLiberaGruppo;
+    static const QString kLiberaOperatore;
+
+private:
+    void release(const DialerRequest &request, const QString &sql, const QString &line, qint32 code, const QString &text);
+    void dumpRicevuto(const DialerRequest &request);
+    void reactivate(const QByteArray &idText, qint32 requestId);
+
+    CampaignContext m_ctx;
+    DialerReplies &m_replies;
+    Counters &m_counters;
+    const DebugFile &m_debug;
+};
+
+// The dispatcher's three entries into the queue service.
+class QueueEntry : public DialerService {
+public:
+    enum Kind { GroupRelease, OperatorRelease, Discard };
+    QueueEntry(QueueService &s, Kind kind) : m_s(s), m_kind(kind) {}
+    void serve(const DialerRequest &r) override;
+
+private:
+    QueueService &m_s;
+    Kind m_kind;
+};
