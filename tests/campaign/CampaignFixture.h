@@ -15,6 +15,7 @@
 #include "core/RunClock.h"
 #include "core/Settings.h"
 #include "dialer_link/DialerReplies.h"
+#include "dialer_link/FixedText.h"
 #include "dialer_link/Dispatcher.h"
 
 // Replies as they would leave for the dialer.

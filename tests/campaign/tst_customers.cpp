@@ -1,0 +1,264 @@
+// Customers per group and per operator: packets, records, phones, marking.
+#include "CampaignFixture.h"
+#include "campaign/PhoneLog.h"
+
+using namespace packet;
+
+namespace {
+void addGroupCustomers(CampaignFixture &f, int count, int firstId = 1, const QString &collector = QStringLiteral("A"))
+{
+    for (int i = 0; i < count; ++i)
+        f.customer(firstId + i, collector, QStringLiteral("33300%1").arg(firstId + i), 0, 30);
+}
+
+DialerRequest groupRequest(std::initializer_list<std::pair<int, int>> pairs, int id = 9)
+{
+    QByteArray body;
+    appendInt32Le(body, int(pairs.size()));
+    for (const auto &[g, q] : pairs) {
+        appendInt32Le(body, g);
+        appendInt32Le(body, q);
+    }
+    return {{40 + int(body.size()), 0, 0, RichiestaClientiGruppi, 24 + int(body.size())}, {id, QStringLiteral("PD")}, body, false};
+}
+
+DialerRequest operatorRequest(const QString &op, int quantity, int group = 4)
+{
+    QByteArray body;
+    appendInt32Le(body, group);
+    appendInt32Le(body, quantity);
+    body += fixedtext::completaStringa(op, 20);
+    return {{68, 0, 0, QueryOp, 52}, {11, QStringLiteral("PD")}, body, false};
+}
+
+QList<int> recordCounts(const RecordingReplies &r, qint32 code, int countOffset = 0)
+{
+    QList<int> out;
+    for (const auto &reply : r.sent)
+        if (reply.code == code)
+            out << readInt32Le(reply.body, countOffset);
+    return out;
+}
+} // namespace
+
+class TestCustomers : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void twentyFiveCustomersInThreePackets();
+    void twentyCustomersInExactlyTwoPackets();
+    void firstPairEmptySecondServed();
+    void recordLayout();
+    void phoneChoices_data();
+    void phoneChoices();
+    void operatorPacketsOfNine();
+    void operatorWindowAndRecallFields();
+    void testQueriesCountWithoutSending();
+    void quotesFromTheWireStayInert();
+};
+
+void TestCustomers::twentyFiveCustomersInThreePackets()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    addGroupCustomers(f, 25);
+    QDir(f.dir.path()).mkdir(QStringLiteral("web"));
+    f.dispatcher.dispatch(groupRequest({{1, 30}}).header, {9, QStringLiteral("PD")}, groupRequest({{1, 30}}).body);
+    QCOMPARE(recordCounts(f.replies, ClientiGruppo), (QList<int>{10, 10, 5}));
+    QCOMPARE(f.replies.sent.last().code, qint32(QueryEnd));
+    QCOMPARE(f.replies.sent.last().body, QByteArray(4, '\0'));
+    QCOMPARE(f.replies.sent.size(), 4);
+    for (const auto &reply : f.replies.sent) {
+        QCOMPARE(reply.echo.id, 9);
+        if (reply.code == ClientiGruppo) {
+            QCOMPARE(reply.body.size(), 4 + 296 * readInt32Le(reply.body, 0));
+            QVERIFY(!reply.logCode);
+            for (int r = 0; r < readInt32Le(reply.body, 0); ++r)
+                QCOMPARE(readInt32Le(reply.body, 4 + 296 * r + 12), r + 4);
+        }
+    }
+    QCOMPARE(f.model.lastRequest[2]->text(), QStringLiteral("25"));
+    QCOMPARE(f.model.lastRequest[5]->text(), QStringLiteral("25"));
+    QCOMPARE(f.model.customers[0]->text(), QStringLiteral("25"));
+    QCOMPARE(f.model.database[5]->text(), QStringLiteral("25"));
+    QCOMPARE(f.model.database[1]->text(), QStringLiteral("-25"));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 25);
+    QCOMPARE(f.log.list3(0).count(), 1);
+    QVERIFY(f.log.list3(0).line(0).endsWith(QStringLiteral("ID [9] | grp [1] | qnt_req [30] | qnt_out [25]")));
+    const QStringList lines = f.log.list1().lines();
+    QCOMPARE(lines.filter(QStringLiteral("Invio cliente ")).size(), 25);
+    QVERIFY(lines.contains(QStringLiteral("Cerco 30 cl x gr 1")));
+    const QByteArray html = readFile(f.dir.filePath(QStringLiteral("web/richieste.htm")));
+    QVERIFY(html.contains("</td><td>9</td><td>1</td><td>30</td><td>25</td></tr>\r\n"));
+    const QByteArray phones = readFile(f.dir.filePath(phonelog::fileName(QDate::currentDate())));
+    QCOMPARE(phones.count('\n'), 25);
+}
+
+void TestCustomers::twentyCustomersInExactlyTwoPackets()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (2, 'A')"));
+    addGroupCustomers(f, 20);
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{2, 20}}));
+    QCOMPARE(recordCounts(f.replies, ClientiGruppo), (QList<int>{10, 10}));
+}
+
+void TestCustomers::firstPairEmptySecondServed()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (3, 'A')"));
+    addGroupCustomers(f, 4);
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{7, 5}, {3, 2}}));
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("Non trovati clienti x gr.7")));
+    QCOMPARE(recordCounts(f.replies, ClientiGruppo), QList<int>{2});
+    QCOMPARE(recordCounts(f.replies, QueryEnd), QList<int>{0});
+    QCOMPARE(f.replies.sent.size(), 2);
+    QCOMPARE(f.log.list3(0).count(), 2);
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 2);
+}
+
+void TestCustomers::recordLayout()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (5, 'A')"));
+    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin, [scadenza mandato],"
+                         " [ragione sociale], [tipo mandato], Tot_Abbattuto_Quorin, UltimoEsitoQuorin)"
+                         " VALUES (4711, 'A', '3331234567', NULL, '2999-01-01 00:00:00', '%1', 'LEGALE-LUNGO-OLTRE-VENTI', 2, 5)")
+              .arg(QString(200, QLatin1Char('R'))));
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{5, 1}}));
+    const QByteArray rec = f.replies.sent.first().body.mid(4);
+    QCOMPARE(rec.size(), 296);
+    QCOMPARE(readInt32Le(rec, 0), 5);
+    QCOMPARE(readInt32Le(rec, 4), 0);
+    QCOMPARE(readInt32Le(rec, 8), 2);
+    QCOMPARE(readInt32Le(rec, 12), 4);
+    QCOMPARE(rec.mid(16, 20), QByteArray("LEGALE-LUNGO-OLTRE-V"));
+    QCOMPARE(rec.mid(36, 20), QByteArray("3331234567").leftJustified(20, '\0'));
+    QCOMPARE(rec.mid(56, 30), QByteArray("4711").leftJustified(30, '\0'));
+    QCOMPARE(rec.mid(86, 20), rec.mid(36, 20));
+    QCOMPARE(rec.mid(106, 180), QByteArray(180, 'R')); // cut at 180
+    QCOMPARE(rec.mid(286, 6), QByteArray(6, '\0'));
+    QCOMPARE(readInt32Le(rec, 292), 5);
+}
+
+void TestCustomers::phoneChoices_data()
+{
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QVariant>("second");
+    QTest::addColumn<QVariant>("contact");
+    QTest::addColumn<QString>("phone");
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("fax, second phone with blanks") << 3 << QVariant(QStringLiteral(" 1234 ")) << QVariant() << QStringLiteral("1234") << QStringLiteral("t2");
+    QTest::newRow("machine, contact too short") << 2 << QVariant() << QVariant(QStringLiteral("12")) << QStringLiteral("3330001") << QStringLiteral("t1");
+    QTest::newRow("wrong number, contact") << 4 << QVariant(QStringLiteral("12")) << QVariant(QStringLiteral("0612345")) << QStringLiteral("0612345") << QStringLiteral("tr");
+    QTest::newRow("short second, no contact") << 4 << QVariant(QStringLiteral("12")) << QVariant() << QStringLiteral("3330001") << QStringLiteral("t1");
+    QTest::newRow("dropped call keeps the first") << 5 << QVariant(QStringLiteral("0699999")) << QVariant(QStringLiteral("0688888")) << QStringLiteral("3330001") << QStringLiteral("t1");
+}
+
+void TestCustomers::phoneChoices()
+{
+    QFETCH(int, last);
+    QFETCH(QVariant, second);
+    QFETCH(QVariant, contact);
+    QFETCH(QString, phone);
+    QFETCH(QString, kind);
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    QSqlQuery q(f.campaign.db().handle());
+    q.prepare(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, telefono2, [tel recapito],"
+                             " UltimoEsitoQuorin, [scadenza mandato]) VALUES (1, 'A', '3330001', ?, ?, ?, '2999-01-01 00:00:00')"));
+    q.addBindValue(second);
+    q.addBindValue(contact);
+    q.addBindValue(last);
+    QVERIFY(q.exec());
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 1}}));
+    QCOMPARE(f.replies.sent.first().body.mid(4 + 36, 20), fixedtext::completaStringa(phone, 20));
+    const QString log = QString::fromLatin1(readFile(f.dir.filePath(phonelog::fileName(QDate::currentDate()))));
+    QVERIFY2(log.endsWith(QStringLiteral("; 1 ; %1 ;%2;%3\r\n").arg(last).arg(kind, phone)), qPrintable(log));
+}
+
+void TestCustomers::operatorPacketsOfNine()
+{
+    CampaignFixture f;
+    f.settings.intervallo = 24 * 60;
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    for (int i = 1; i <= 20; ++i)
+        f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, datarichiamo, [scadenza mandato])"
+                             " VALUES (%1, 'OP7', '333', '%2 00:00:%3', '2999-01-01 00:00:00')").arg(i).arg(today).arg(10 + i));
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("OP7"), 25));
+    QCOMPARE(recordCounts(f.replies, ClientiOperatore, 20), (QList<int>{9, 9, 2}));
+    const auto &first = f.replies.sent.first();
+    QCOMPARE(first.body.left(20), fixedtext::completaStringa(QStringLiteral("OP7"), 20));
+    QCOMPARE(first.body.size(), 24 + 9 * 296);
+    QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
+    QCOMPARE(f.model.customers[0]->text(), QStringLiteral("20"));
+    QCOMPARE(f.model.database[5]->text(), QStringLiteral("0")); // the queue counters do not move
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("pd chiede 25 x op OP7")));
+    QVERIFY(f.log.list3(1).line(0).endsWith(QStringLiteral("ID [11] | op [OP7] | qnt_req [25] | qnt_out [20]")));
+}
+
+void TestCustomers::operatorWindowAndRecallFields()
+{
+    CampaignFixture f;
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    const QString early = QDateTime(now.date(), QTime(0, 0, 30)).toString(format);
+    const QString later = now.addSecs(2 * 3600).toString(format);
+    const QString yesterday = QDateTime(now.date().addDays(-1), QTime(18, 0)).toString(format);
+    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, datarichiamo, [scadenza mandato]) VALUES"
+                         " (1, 'OP', '333', '%1', '2999-01-01'), (2, 'OP', '333', '%2', '2999-01-01'), (3, 'OP', '333', '%3', '2999-01-01')")
+              .arg(early, later, yesterday));
+    f.settings.intervallo = 0;
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("OP"), 10, 8));
+    QCOMPARE(recordCounts(f.replies, ClientiOperatore, 20), QList<int>{1}); // only the recall already due today
+    const QByteArray rec = f.replies.sent.first().body.mid(24, 296);
+    QCOMPARE(readInt32Le(rec, 0), 8);
+    QCOMPARE(readInt32Le(rec, 4), 2);
+    QCOMPARE(rec.mid(288, 4), QByteArray("0000"));
+
+    // A template without a window reaches back to yesterday: kind 3.
+    CampaignFixture g;
+    g.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, datarichiamo, [scadenza mandato])"
+                         " VALUES (3, 'OP', '333', '%1', '2999-01-01'), (4, 'OP', '333', NULL, '2999-01-01')").arg(yesterday));
+    g.settings.templates[sqltemplates::ClientiOperatore] =
+        QStringLiteral("[tabella pratiche].* from [tabella pratiche] where [codice esattore]='##' order by contatore");
+    g.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("OP"), 10));
+    const QByteArray body = g.replies.sent.first().body;
+    QCOMPARE(readInt32Le(body, 24 + 4), 3);
+    QCOMPARE(body.mid(24 + 288, 4), QByteArray("1800"));
+    QCOMPARE(readInt32Le(body, 24 + 296 + 4), 3);             // Null recall
+    QCOMPARE(body.mid(24 + 296 + 288, 4), QByteArray(4, '\0')); // four NULs
+}
+
+void TestCustomers::testQueriesCountWithoutSending()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    addGroupCustomers(f, 7);
+    QCOMPARE(f.campaign.customers().testGruppo(QStringLiteral("1")), 7);
+    QCOMPARE(f.prompts.asked.last(), QStringLiteral("message:Records 7"));
+    f.settings.intervallo = 24 * 60;
+    QCOMPARE(f.campaign.customers().testOperatore(QStringLiteral("A")), 0); // no recall times
+    QVERIFY(f.replies.sent.isEmpty());
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
+    f.settings.templates[sqltemplates::ClientiGruppo] =
+        QStringLiteral("[tabella pratiche].* from [tabella pratiche] where contatore < ## order by contatore desc");
+    QCOMPARE(f.campaign.customers().testGruppo(QStringLiteral("4")), 3);
+}
+
+void TestCustomers::quotesFromTheWireStayInert()
+{
+    CampaignFixture f;
+    f.settings.intervallo = 24 * 60;
+    const QString due = QDateTime(QDate::currentDate(), QTime(0, 0, 30)).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, datarichiamo, [scadenza mandato])"
+                         " VALUES (1, 'X''Y', '333', '%1', '2999-01-01'), (2, 'Z', '333', '%1', '2999-01-01')").arg(due));
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("X'Y"), 10));
+    QCOMPARE(recordCounts(f.replies, ClientiOperatore, 20), QList<int>{1});
+    f.replies.sent.clear();
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("' OR ''='"), 10));
+    QVERIFY(recordCounts(f.replies, ClientiOperatore, 20).isEmpty());
+    QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
+}
+
+QTEST_GUILESS_MAIN(TestCustomers)
+#include "tst_customers.moc"

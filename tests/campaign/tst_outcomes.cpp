@@ -1,0 +1,219 @@
+// Outcome recording: rows, customer updates, counters and acknowledgement.
+#include "CampaignFixture.h"
+
+using namespace packet;
+
+namespace {
+DialerRequest outcome(int code, const QString &id, const QString &calllist = QStringLiteral("LISTA1"))
+{
+    OutcomeRecord o;
+    o.timeCall = 6121030;
+    o.code = code;
+    o.operatore = QStringLiteral("op01");
+    o.campagna = QStringLiteral("camp");
+    o.calllist = calllist;
+    o.customerId = id;
+    o.progressive = 12;
+    o.az = 2;
+    return {{176, 0, 0, Esito, 160}, {55, QStringLiteral("PD")}, o.encode(), false};
+}
+
+struct Outcomes : CampaignFixture {
+    Outcomes()
+    {
+        customer(100, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
+        sql(QStringLiteral("INSERT INTO PLA VALUES ('100', '01/01/2026', '09:00')"));
+        model.customers[0]->setText(QStringLiteral("10"));
+    }
+    QString text(const QString &sql)
+    {
+        QSqlQuery q(campaign.db().handle());
+        return q.exec(sql) && q.next() ? q.value(0).toString() : QStringLiteral("<none>");
+    }
+    void negatives(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            sql(QStringLiteral("INSERT INTO Esiti_Quorin (id_contatore, Esito) VALUES (100, %1)").arg(2 + i % 3));
+    }
+};
+} // namespace
+
+class TestOutcomes : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void recordRoundTrip();
+    void notFoundIsRescheduled();
+    void notFoundWithoutShiftIsReactivated();
+    void eleventhNegativeDiscards();
+    void tenthNegativeMakesAvailable();
+    void hangUpRaisesBothTotalsFromNull();
+    void passedToOperator();
+    void missingCustomerStillRecordedAndAcknowledged();
+    void codeZeroCountsNothingButUpdates();
+    void memoGrowsLineByLine();
+    void databaseFailureIsNotAcknowledged();
+    void unknownCodeIsRecordedOnly();
+};
+
+void TestOutcomes::recordRoundTrip()
+{
+    const QByteArray bytes = outcome(3, QStringLiteral("  100")).body;
+    QCOMPARE(bytes.size(), OutcomeRecord::kSize);
+    const OutcomeRecord o = OutcomeRecord::decode(bytes);
+    QCOMPARE(o.code, 3);
+    QCOMPARE(o.operatore, QStringLiteral("op01"));
+    QCOMPARE(o.cleanedId(), QStringLiteral("100"));
+    QCOMPARE(o.numericId(), 100);
+    QCOMPARE(readInt32Le(bytes, 104), 12);
+    std::mt19937 random(1);
+    const OutcomeRecord t = OutcomeRecord::test(QDateTime(QDate(2026, 12, 6), QTime(9, 5)), random);
+    QCOMPARE(t.timeCall, 6120905);
+    QVERIFY(t.code >= 0 && t.code <= 9);
+    QCOMPARE(t.operatore, QStringLiteral("pippo"));
+    QCOMPARE(t.progressive, 2145);
+    QCOMPARE(t.encode().mid(116), QByteArray(20, '\0'));
+}
+
+void TestOutcomes::notFoundIsRescheduled()
+{
+    Outcomes f;
+    f.settings.spostaNonTrovati = 30;
+    const QDateTime before = QDateTime::currentDateTime();
+    f.campaign.outcomes().registraEsito(outcome(1, QStringLiteral("100")));
+    const QDateTime recall = QDateTime::fromString(f.text(QStringLiteral("select datarichiamo from [tabella pratiche] where contatore=100")),
+                                                   QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    QVERIFY(recall.isValid());
+    QVERIFY(std::abs(before.secsTo(recall) - 1800) <= 5);
+    QCOMPARE(f.text(QStringLiteral("select DATPLA || ' ' || ORAPLA from PLA where CODSCH='100'")),
+             recall.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 0);
+    QCOMPARE(f.number(QStringLiteral("select UltimoEsitoQuorin from [tabella pratiche] where contatore=100")), 1);
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("CL 100 rischedulato alle ") + recall.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))));
+    QCOMPARE(f.model.outcomes[1]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.outcomes[0]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.database[5]->text(), QStringLiteral("-1"));
+    QCOMPARE(f.model.database[1]->text(), QStringLiteral("1"));
+    QCOMPARE(f.replies.sent.size(), 1);
+    QCOMPARE(f.replies.sent.first().code, qint32(AckEsito));
+    QCOMPARE(f.replies.sent.first().echo.id, 55);
+    QVERIFY(f.replies.sent.first().body.isEmpty());
+    QVERIFY(f.log.list1().line(0).startsWith(QStringLiteral("Esito 1 (non trov.) x id 100 d/t ")));
+    QVERIFY(f.log.list1().line(0).endsWith(QStringLiteral(" az2")));
+}
+
+void TestOutcomes::notFoundWithoutShiftIsReactivated()
+{
+    Outcomes f;
+    f.settings.spostaNonTrovati = 0;
+    f.campaign.outcomes().registraEsito(outcome(1, QStringLiteral("100")));
+    QCOMPARE(f.text(QStringLiteral("select datarichiamo is null from [tabella pratiche] where contatore=100")), QStringLiteral("1"));
+    QCOMPARE(f.text(QStringLiteral("select ORAPLA from PLA")), QStringLiteral("09:00"));
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("CL 100 riattivato")));
+}
+
+void TestOutcomes::eleventhNegativeDiscards()
+{
+    Outcomes f;
+    f.negatives(10);
+    f.campaign.outcomes().registraEsito(outcome(3, QStringLiteral("100")));
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("CL SCARTATO 100 Tel.Err/o Fax [11 volte]")));
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 2);
+    QCOMPARE(f.model.database[7]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.database[1]->text(), QStringLiteral("0"));
+    QCOMPARE(f.replies.sent.size(), 1);
+}
+
+void TestOutcomes::tenthNegativeMakesAvailable()
+{
+    Outcomes f;
+    f.negatives(9);
+    f.campaign.outcomes().registraEsito(outcome(3, QStringLiteral("100")));
+    const QStringList lines = f.log.list1().lines();
+    const qsizetype at = lines.indexOf(QStringLiteral("CL 100 Tel.Err/o Fax [10 volte]"));
+    QVERIFY(at >= 0);
+    QCOMPARE(lines.value(at + 1), QStringLiteral("CL 100 riattivato"));
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 0);
+}
+
+void TestOutcomes::hangUpRaisesBothTotalsFromNull()
+{
+    Outcomes f;
+    f.campaign.outcomes().registraEsito(outcome(6, QStringLiteral("100")));
+    QCOMPARE(f.number(QStringLiteral("select Tot_Esiti_Quorin from [tabella pratiche] where contatore=100")), 1);
+    QCOMPARE(f.number(QStringLiteral("select Tot_Abbattuto_Quorin from [tabella pratiche] where contatore=100")), 1);
+    f.campaign.outcomes().registraEsito(outcome(6, QStringLiteral("100")));
+    QCOMPARE(f.number(QStringLiteral("select Tot_Abbattuto_Quorin from [tabella pratiche] where contatore=100")), 2);
+}
+
+void TestOutcomes::passedToOperator()
+{
+    Outcomes f;
+    f.campaign.outcomes().registraEsito(outcome(7, QStringLiteral("100")));
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 3);
+    QCOMPARE(f.model.database[6]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.outcomes[7]->text(), QStringLiteral("1"));
+}
+
+void TestOutcomes::missingCustomerStillRecordedAndAcknowledged()
+{
+    Outcomes f;
+    for (int code : {3, 7, 5}) {
+        f.campaign.outcomes().registraEsito(outcome(code, QStringLiteral(" 999 ")));
+    }
+    QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin where id_contatore=999")), 3);
+    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("CL 999 non trovato in archivio")).size(), 3);
+    QCOMPARE(f.replies.sent.size(), 3);
+}
+
+void TestOutcomes::codeZeroCountsNothingButUpdates()
+{
+    Outcomes f;
+    f.campaign.outcomes().registraEsito(outcome(0, QStringLiteral("100")));
+    for (TextValue *label : f.model.outcomes)
+        QCOMPARE(label->text(), QStringLiteral("0"));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 1);
+    QCOMPARE(f.number(QStringLiteral("select Tot_Esiti_Quorin from [tabella pratiche] where contatore=100")), 1);
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 1); // stays sent
+    QCOMPARE(f.model.database[5]->text(), QStringLiteral("-1"));
+}
+
+void TestOutcomes::memoGrowsLineByLine()
+{
+    Outcomes f;
+    f.campaign.outcomes().registraEsito(outcome(5, QStringLiteral("100"), QStringLiteral("LISTA'A")));
+    const QString first = f.text(QStringLiteral("select memo from [tabella pratiche] where contatore=100"));
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\.QUORIN \\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d \\(5 abb\\.ring\\)  LISTA'A$"))
+                 .match(first).hasMatch(), qPrintable(first));
+    f.campaign.outcomes().registraEsito(outcome(8, QStringLiteral("100")));
+    const QString both = f.text(QStringLiteral("select memo from [tabella pratiche] where contatore=100"));
+    QVERIFY(both.startsWith(first + QStringLiteral("\r\n.QUORIN ")));
+    QVERIFY(both.endsWith(QStringLiteral(" (8 occupato)  LISTA1")));
+    QCOMPARE(f.text(QStringLiteral("select calllist from Esiti_Quorin order by ID_Esito limit 1")), QStringLiteral("LISTA'A"));
+}
+
+void TestOutcomes::databaseFailureIsNotAcknowledged()
+{
+    Outcomes f;
+    f.settings.spostaNonTrovati = 30;
+    f.sql(QStringLiteral("DROP TABLE PLA"));
+    f.campaign.outcomes().registraEsito(outcome(1, QStringLiteral("100")));
+    QVERIFY(f.replies.sent.isEmpty());
+    QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 0); // rolled back whole
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 1);
+    QCOMPARE(f.model.outcomes[0]->text(), QStringLiteral("0"));
+    QVERIFY(f.log.list1().lines().last().startsWith(QStringLiteral("ERRORE DB: ")));
+}
+
+void TestOutcomes::unknownCodeIsRecordedOnly()
+{
+    Outcomes f;
+    f.campaign.outcomes().registraEsito(outcome(15, QStringLiteral("100")));
+    QCOMPARE(f.number(QStringLiteral("select Esito from Esiti_Quorin")), 15);
+    QCOMPARE(f.text(QStringLiteral("select UltimoEsitoQuorin is null from [tabella pratiche] where contatore=100")), QStringLiteral("1"));
+    QCOMPARE(f.model.database[5]->text(), QStringLiteral("0"));
+    QVERIFY(f.log.list1().line(0).startsWith(QStringLiteral("Esito 15 () x id 100")));
+    QCOMPARE(f.replies.sent.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestOutcomes)
+#include "tst_outcomes.moc"

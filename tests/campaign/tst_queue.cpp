@@ -1,0 +1,136 @@
+// Queue releases and refused customers.
+#include "CampaignFixture.h"
+
+#include <QSqlField>
+#include "campaign/CustomerRecord.h"
+
+using namespace packet;
+
+namespace {
+QByteArray customerRecord(int group, int id, const QString &phone, const QString &name)
+{
+    QSqlRecord row;
+    const auto add = [&](const char *name, const QVariant &v) {
+        QSqlField field(QString::fromLatin1(name), v.metaType());
+        field.setValue(v);
+        row.append(field);
+    };
+    add("contatore", id);
+    add("ragione sociale", name);
+    add("tipo mandato", QStringLiteral("ORD"));
+    return customerrecord::build(row, group, 1, {phone, QStringLiteral("t1")}, customerrecord::Reply::Group, QDateTime());
+}
+} // namespace
+
+class TestQueue : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void groupReleaseSkipsExpiredMandates();
+    void operatorReleaseKeepsTomorrow();
+    void operatorDiscardReactivatesBoth();
+    void plainDiscardAtLowLevelLogsFourLinesPerRecord();
+    void discardCountBeyondTheBodyStops();
+};
+
+void TestQueue::groupReleaseSkipsExpiredMandates()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    for (int i = 1; i <= 7; ++i)
+        f.customer(i, QStringLiteral("A"), QStringLiteral("333"), 1, i <= 2 ? -3 : 30);
+    f.customer(8, QStringLiteral("B"), QStringLiteral("333"), 1, 30); // another group
+    f.model.database[5]->setText(QStringLiteral("8"));
+    QByteArray body;
+    appendInt32Le(body, 1);
+    f.campaign.queue().liberaCodaGruppo({{44, 0, 0, FreeQueue, 28}, {3, QStringLiteral("PD")}, body, false});
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 5 CL. grp 1")));
+    QCOMPARE(f.model.database[5]->text(), QStringLiteral("3"));
+    QCOMPARE(f.model.database[1]->text(), QStringLiteral("5"));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 3);
+    QCOMPARE(f.replies.sent.size(), 1);
+    QCOMPARE(f.replies.sent.first().code, qint32(FreeQueueReply));
+    QCOMPARE(f.replies.sent.first().text, QStringLiteral("Invio FreeQueue"));
+    QVERIFY(f.replies.sent.first().body.isEmpty());
+}
+
+void TestQueue::operatorReleaseKeepsTomorrow()
+{
+    CampaignFixture f;
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    const QDate today = QDate::currentDate();
+    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin, datarichiamo, [scadenza mandato]) VALUES"
+                         " (1, 'OP', '3', 1, '%1', '2999-01-01'), (2, 'OP', '3', 1, '%2', '2999-01-01'), (3, 'XX', '3', 1, '%1', '2999-01-01')")
+              .arg(QDateTime(today, QTime(23, 0)).toString(format), QDateTime(today.addDays(1), QTime(9, 0)).toString(format)));
+    QByteArray body;
+    appendInt32Le(body, 0);
+    body += fixedtext::completaStringa(QStringLiteral("OP"), 20);
+    f.campaign.queue().liberaCodaOperatore({{64, 0, 0, FreeQueueOp, 48}, {4, {}}, body, false});
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 1 CL x OP OP")));
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 0);
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=2")), 1);
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=3")), 1);
+    QCOMPARE(f.replies.sent.first().code, qint32(FreeQueueOpReply));
+}
+
+void TestQueue::operatorDiscardReactivatesBoth()
+{
+    CampaignFixture f;
+    f.customer(10, QStringLiteral("A"), QStringLiteral("333"), 1, 30, 4);
+    f.customer(11, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
+    f.model.debugLevel.setText(QStringLiteral("2"));
+    QByteArray body = fixedtext::completaStringa(QStringLiteral("OPX"), 20);
+    appendInt32Le(body, 2);
+    body += customerRecord(4, 10, QStringLiteral("333"), QStringLiteral("ROSSI")) + customerRecord(4, 11, QStringLiteral("444"), QStringLiteral("BIANCHI"));
+    f.dispatcher.dispatch({int(body.size()) + 40, 0, 0, DiscardQueryOp, int(body.size()) + 24}, {21, QStringLiteral("PDTAG")}, body);
+    const QStringList list2 = f.log.list2().lines();
+    QCOMPARE(list2.filter(QStringLiteral("OP=OPX")).size(), 2);
+    QCOMPARE(list2.filter(QStringLiteral("T.Pro=4")).size(), 2);
+    QCOMPARE(list2.filter(QStringLiteral("Respinti 2 clienti ")).size(), 1);
+    QCOMPARE(list2.filter(QRegularExpression(QStringLiteral("\\(id_cl=10 {28}$"))).size(), 1); // full width, NULs as blanks
+    const QStringList list1 = f.log.list1().lines();
+    QCOMPARE(list1.filter(QStringLiteral("riattivato")).size(), 2);
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=0")), 2);
+    QCOMPARE(f.number(QStringLiteral("select UltimoEsitoQuorin from [tabella pratiche] where contatore=10")), 4);
+    QCOMPARE(f.model.customers[1]->text(), QStringLiteral("2"));
+    QVERIFY(f.replies.sent.isEmpty());
+    const QByteArray debug = readFile(f.debug.path());
+    QVERIFY(debug.contains(" ID_RICH21 PDTAG               \r\n"));
+    QVERIFY(debug.contains("\r\n00000000| 4F 50 58 00 "));
+    QVERIFY(debug.contains("\r\n00000010| ")); // offsets in hexadecimal
+    QCOMPARE(debug.count("\r\n") - 1, int((body.size() + 15) / 16));
+}
+
+void TestQueue::plainDiscardAtLowLevelLogsFourLinesPerRecord()
+{
+    CampaignFixture f;
+    f.model.debugLevel.setText(QStringLiteral("1"));
+    QByteArray body;
+    appendInt32Le(body, 1);
+    body += customerRecord(3, 77, QStringLiteral("555"), QStringLiteral("VERDI"));
+    f.campaign.queue().riceviScartati({{0, 0, 0, DiscardQuery, 0}, {1, {}}, body, false});
+    QStringList lines;
+    for (const QString &line : f.log.list2().lines())
+        if (line.contains(QStringLiteral(" (RX) 1 (")))
+            lines << line.section(QStringLiteral(" (RX) 1 ("), -1);
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[1], QStringLiteral("IDGR=3"));
+    QVERIFY(lines[2].startsWith(QStringLiteral("id_cl=77")));
+    QVERIFY(lines[3].startsWith(QStringLiteral("TEL=555")));
+    QVERIFY(lines[4].startsWith(QStringLiteral("info cl=VERDI")));
+    QVERIFY(f.log.list1().lines().last().endsWith(QStringLiteral("CL 77 non trovato in archivio")));
+}
+
+void TestQueue::discardCountBeyondTheBodyStops()
+{
+    CampaignFixture f;
+    f.customer(5, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
+    QByteArray body;
+    appendInt32Le(body, 3);
+    body += customerRecord(1, 5, QStringLiteral("1"), QStringLiteral("N"));
+    f.campaign.queue().riceviScartati({{0, 0, 0, DiscardQuery, 0}, {1, {}}, body, false});
+    QVERIFY(f.log.list2().lines().last().contains(QStringLiteral("Record mancanti: ricevuti 1 clienti su 3")));
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=5")), 0);
+}
+
+QTEST_GUILESS_MAIN(TestQueue)
+#include "tst_queue.moc"
