@@ -148,6 +148,20 @@ void MainController::toggleLogPanel()
     m_model.logPanelVisible.set(!m_model.logPanelVisible.value());
 }
 
+void MainController::testQuery(bool byOperator)
+{
+    if (!m_plugins.campaign)
+        return;
+    const QString answer = m_prompts.input(byOperator ? QStringLiteral("Inserisci l'Operatore da testare")
+                                                      : QStringLiteral("Inserisci il Gruppo da testare"));
+    if (answer.isEmpty())
+        return;
+    if (byOperator)
+        m_plugins.campaign->testQueryOperator(answer);
+    else
+        m_plugins.campaign->testQueryGroup(answer);
+}
+
 void MainController::editConfiguration(int index)
 {
     const QString path = configfiles::path(m_files, index);

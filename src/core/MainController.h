@@ -56,6 +56,8 @@ public:
     void clearLists();      // "clear list"
     void editConfiguration(int index); // the editsql entries
     void toggleLogPanel();  // "Log" and Esc
+    // "Test Query Gruppo" / "Test Query Operatore": ask, then count.
+    void testQuery(bool byOperator);
 
     // "Esci": stops the main tick and the link, then asks like a close.
     void esci();

@@ -44,6 +44,7 @@ private Q_SLOTS:
     void closeYesUnloadsOnce();
     void editingAConfigurationFileReadsItAgain();
     void outcomePercentagesFollowTheCounters();
+    void testQueryAsksFirst();
 };
 
 void TestMainController::startRunsItsStepsInOrder()
@@ -225,6 +226,16 @@ void TestMainController::outcomePercentagesFollowTheCounters()
     QCOMPARE(m.outcomePercent[3]->text(), QStringLiteral("15%"));
     m.outcomes[11]->setText(QStringLiteral("1"));
     QCOMPARE(m.outcomePercent[11]->text(), QStringLiteral("3%")); // 2.5 rounds up
+}
+
+void TestMainController::testQueryAsksFirst()
+{
+    Fixture f;
+    f.controller->testQuery(false); // an empty answer runs nothing
+    f.controller->testQuery(true);
+    QCOMPARE(f.prompts.asked, (QStringList{QStringLiteral("input:Inserisci il Gruppo da testare"),
+                                           QStringLiteral("input:Inserisci l'Operatore da testare")}));
+    QVERIFY(f.campaign.calls.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestMainController)

@@ -73,8 +73,11 @@ void build(QMainWindow &w, MainController &c)
     QObject::connect(log, &QAction::triggered, &c, &MainController::toggleLogPanel);
     clockMenu(w, c);
     QMenu *test = w.menuBar()->addMenu(QStringLiteral("&TestQuery"));
-    entry(test, QStringLiteral("TestQueryGruppo"), QStringLiteral("Test Query Gruppo"), false);
-    entry(test, QStringLiteral("TestQueryOperatore"), QStringLiteral("Test Query Operatore"), false);
+    const bool db = c.plugins().campaign;
+    QAction *group = entry(test, QStringLiteral("TestQueryGruppo"), QStringLiteral("Test Query Gruppo"), db);
+    QAction *op = entry(test, QStringLiteral("TestQueryOperatore"), QStringLiteral("Test Query Operatore"), db);
+    QObject::connect(group, &QAction::triggered, &c, [&c] { c.testQuery(false); });
+    QObject::connect(op, &QAction::triggered, &c, [&c] { c.testQuery(true); });
 }
 
 } // namespace mainmenus
