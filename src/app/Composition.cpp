@@ -6,12 +6,18 @@
 Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
     : m_link(c.log(), c.model(), c.clock(), c.debugFile(), fast),
       m_campaign({c.log(), c.model(), c.settings(), c.clock(), prompts, c.files(), [&c] { c.settaCaption(); }}, m_link,
-                 m_link.dispatcher(), c.debugFile())
+                 m_link.dispatcher(), c.debugFile()),
+      m_emulator(c.log(), c.model())
 {
+    m_emulator.setHooks({[this](const QByteArray &body, bool byOperator, qint32 id) {
+                             m_campaign.queue().dumpaClienti(body, false, byOperator, id);
+                         },
+                         [this] { return OutcomeRecord::test(QDateTime::currentDateTime(), m_random).encode(); }});
     m_link.setHooks({[&c] { c.invertiTasti(); }, [&c] { c.mainTick().tick(); },
                      [&prompts](const QString &text) { prompts.message(text); }});
     Plugins plugins = c.plugins();
     plugins.link = &m_link;
     plugins.campaign = &m_campaign;
+    plugins.emulator = &m_emulator;
     c.setPlugins(plugins);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <random>
+
 #include "campaign/Campaign.h"
 #include "core/Ports.h"
 #include "dialer_link/DialerLink.h"
+#include "dialer_link/Emulator.h"
 
 class MainController;
 class UserPrompts;
@@ -15,8 +18,11 @@ public:
 
     DialerLink &dialerLink() { return m_link; }
     Campaign &campaign() { return m_campaign; }
+    Emulator &emulator() { return m_emulator; }
 
 private:
     DialerLink m_link;
     Campaign m_campaign;
+    Emulator m_emulator;
+    std::mt19937 m_random{std::random_device{}()};
 };

@@ -48,6 +48,12 @@ const std::array<const char *, 4> kMandati = {"ORDINARIO", "LEGALE", "STRAGIUDIZ
 constexpr int kGroups = 6;
 constexpr int kCollectors = 12;
 
+// Collector codes 140 to 151: the built-in dialer asks for operator "140".
+QString collectorCode(int c)
+{
+    return QString::number(139 + c);
+}
+
 class Builder {
 public:
     Builder(QSqlDatabase db, quint32 seed) : m_db(std::move(db)), m_random(seed) {}
@@ -79,7 +85,7 @@ public:
         g.prepare(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES (?, ?)"));
         e.prepare(QStringLiteral("INSERT INTO esattori ([cod_agent], pw) VALUES (?, ?)"));
         for (int c = 1; c <= kCollectors; ++c) {
-            const QString code = QStringLiteral("ES%1").arg(c, 3, 10, QLatin1Char('0'));
+            const QString code = collectorCode(c);
             // Every collector is in one group, some in two; the last one in none.
             QList<int> groups;
             if (c < kCollectors)
@@ -128,7 +134,7 @@ public:
             const QVariant recall = chance(60) ? none
                                                : QVariant(today.addDays(pick(3) - 1).addSecs(8 * 3600 + pick(11 * 3600)).toString(format));
             const QVariantList values = {id,
-                                         QStringLiteral("ES%1").arg(1 + pick(kCollectors), 3, 10, QLatin1Char('0')),
+                                         collectorCode(1 + pick(kCollectors)),
                                          nome,
                                          cognome,
                                          cognome.toUpper() + QLatin1Char(' ') + nome.toUpper(),

@@ -23,6 +23,7 @@ class EmulatorPort {
 public:
     virtual ~EmulatorPort() = default;
     virtual void listen(quint16 port) = 0;
+    virtual void provaEsito() = 0; // "prova esito": a test outcome request
 };
 
 class QAbstractItemModel;

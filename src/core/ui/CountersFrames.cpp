@@ -133,7 +133,10 @@ QWidget *commands(MainController &c, QWidget *parent)
     };
     buttons->addWidget(onClick(button(QStringLiteral("Command2"), QStringLiteral("agg."), QStringLiteral("Aggiorna Contatori"), db, frame),
                                [](CampaignPort &p) { p.refreshCounters(false); }));
-    buttons->addWidget(button(QStringLiteral("Command3"), QStringLiteral("prova esito"), QString(), c.plugins().emulator != nullptr, frame));
+    auto *prova = button(QStringLiteral("Command3"), QStringLiteral("prova esito"), QString(), c.plugins().emulator != nullptr, frame);
+    if (EmulatorPort *emulator = c.plugins().emulator)
+        QObject::connect(prova, &QPushButton::clicked, prova, [emulator] { emulator->provaEsito(); });
+    buttons->addWidget(prova);
     buttons->addWidget(onClick(button(QStringLiteral("Command4"), QStringLiteral("Azzera"), QString(), db, frame),
                                [](CampaignPort &p) { p.manualReset(); }));
     auto *clear = button(QStringLiteral("Command5"), QStringLiteral("clear list"), QString(), true, frame);

@@ -1,0 +1,211 @@
+#include "dialer_link/Emulator.h"
+
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "dialer_link/FixedText.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+const QString kTx = QStringLiteral("TX");
+const QString kRx = QStringLiteral("RX");
+const QString kLocal = QStringLiteral("127.0.0.1");
+constexpr qint32 kGroupsReply = 12001;
+} // namespace
+
+Emulator::Emulator(Logger &log, MainModel &model, QObject *parent)
+    : QObject(parent), m_log(log), m_model(model), m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &Emulator::onNewConnection);
+    m_bodyWait.setSingleShot(true);
+    m_bodyWait.setInterval(kBodyWaitMs);
+    connect(&m_bodyWait, &QTimer::timeout, this, &Emulator::onBodyTimeout);
+}
+
+Emulator::~Emulator()
+{
+    if (m_peer)
+        m_peer->disconnect(this);
+}
+
+bool Emulator::isListening() const
+{
+    return m_server->isListening();
+}
+
+bool Emulator::isConnected() const
+{
+    return m_peer && m_peer->state() == QAbstractSocket::ConnectedState;
+}
+
+void Emulator::list2(const QString &text, const QString &tag, qint32 id)
+{
+    m_log.scriviLog(text, Logger::List2, tag, id);
+}
+
+void Emulator::listen(quint16 port)
+{
+    m_port = port;
+    if (m_peer) {
+        m_peer->disconnect(this);
+        m_peer->abort();
+        m_peer->deleteLater();
+        m_peer = nullptr;
+    }
+    m_server->close();
+    m_rx.clear();
+    m_bodyWait.stop();
+    m_log.aggiungiList2(QStringLiteral("In ascolto su 127.0.0.1:") + m_model.serverPort.text());
+    if (!m_server->listen(QHostAddress(kLocal), port))
+        m_log.aggiungiList2(QStringLiteral("Ascolto non riuscito: ") + m_server->errorString());
+}
+
+void Emulator::onNewConnection()
+{
+    QTcpSocket *socket = m_server->nextPendingConnection();
+    if (!socket)
+        return;
+    // The listener becomes the connection: one emulated dialer at a time.
+    m_server->close();
+    if (m_peer) {
+        m_peer->disconnect(this);
+        m_peer->abort();
+        m_peer->deleteLater();
+    }
+    m_peer = socket;
+    m_rx.clear();
+    m_peerAddress = socket->peerAddress().toString();
+    connect(socket, &QTcpSocket::readyRead, this, &Emulator::onData);
+    connect(socket, &QTcpSocket::disconnected, this, &Emulator::onDisconnected);
+    m_log.aggiungiList2(m_peerAddress + QStringLiteral(" Connesso"));
+    inviaRichiestaGruppi();
+}
+
+void Emulator::onDisconnected()
+{
+    if (QTcpSocket *socket = m_peer) {
+        socket->disconnect(this);
+        socket->deleteLater();
+    }
+    m_peer = nullptr;
+    m_bodyWait.stop();
+    m_log.aggiungiList2(m_peerAddress + QStringLiteral(" disconnesso"));
+    listen(m_port);
+}
+
+void Emulator::send(qint32 code, qint32 reply, const QByteArray &body, const QStringList &lines)
+{
+    const packet::RecordId record{++m_id, kLocal.leftJustified(packet::kContactSize, QLatin1Char(' '))};
+    for (const QString &line : lines)
+        list2(line, kTx, record.id);
+    if (!isConnected()) {
+        m_log.scriviLog(QStringLiteral("Socket non connessa"), Logger::List2);
+        return;
+    }
+    const packet::Header h{int(body.size()) + 40, 0, reply, code, int(body.size()) + 24};
+    m_peer->write(packet::encodeHeader(h) + packet::encodeRecordId(record) + body);
+}
+
+void Emulator::inviaRichiestaGruppi()
+{
+    send(packet::RichiestaGruppi, kGroupsReply, {}, {QStringLiteral("Invio ") + QString::number(packet::RichiestaGruppi)});
+}
+
+void Emulator::inviaRichiestaClientiXGruppi()
+{
+    QByteArray body;
+    for (qint32 v : {2, 1, 100, 2, 50})
+        packet::appendInt32Le(body, v);
+    send(packet::RichiestaClientiGruppi, m_peer ? m_peer->localPort() : 0, body,
+         {QString::number(packet::RichiestaClientiGruppi), QStringLiteral("Invio richiesta Clienti x gruppi (1=100,2=50)")});
+}
+
+void Emulator::inviaRichiestaClientiXOperatore()
+{
+    QByteArray body;
+    packet::appendInt32Le(body, 1);
+    packet::appendInt32Le(body, 10);
+    body += fixedtext::completaStringa(QStringLiteral("140"), 20);
+    send(packet::QueryOp, m_peer ? m_peer->localPort() : 0, body,
+         {QString::number(packet::QueryOp), QStringLiteral("Invio richiesta Clienti x Operatore 140")});
+}
+
+void Emulator::provaEsito()
+{
+    const QByteArray record = m_hooks.testOutcome ? m_hooks.testOutcome() : QByteArray(136, '\0');
+    send(packet::Esito, static_cast<qint32>(m_model.serverPort.text().toInt()), record,
+         {QString::number(packet::Esito), QStringLiteral("Invio Esito")});
+}
+
+void Emulator::onData()
+{
+    if (!m_peer)
+        return;
+    m_rx += m_peer->readAll();
+    // Packets are framed by their length field: a header-only packet never
+    // takes the bytes of the next one.
+    while (m_rx.size() >= packet::kHeaderSize) {
+        const qint32 totlen = packet::readInt32Be(m_rx, 0);
+        const qsizetype total = 4 + std::max<qint32>(16, std::min(totlen, packet::kMaxPacketLength));
+        if (m_rx.size() < total) {
+            if (!m_bodyWait.isActive())
+                m_bodyWait.start();
+            return;
+        }
+        m_bodyWait.stop();
+        const QByteArray packet = m_rx.left(total);
+        m_rx.remove(0, total);
+        handle(packet);
+    }
+}
+
+void Emulator::onBodyTimeout()
+{
+    if (m_rx.size() < packet::kHeaderSize)
+        return;
+    list2(QStringLiteral("TimeOut in DataArrival"), kRx, 0);
+    const QByteArray packet = m_rx;
+    m_rx.clear();
+    handle(packet);
+}
+
+void Emulator::handle(const QByteArray &bytes)
+{
+    const packet::Header h = packet::decodeHeader(bytes);
+    const packet::RecordId r = bytes.size() >= packet::kPrefixSize ? packet::decodeRecordId(bytes.mid(20, 24)) : packet::RecordId{};
+    const QByteArray body = bytes.mid(packet::kPrefixSize, packet::kBodyBufferSize);
+    list2(QString::number(h.code), kRx, r.id);
+    switch (h.code) {
+    case packet::PacchettoGruppi:
+        list2(QStringLiteral("Ricevuti gruppi"), kRx, r.id);
+        inviaRichiestaClientiXOperatore();
+        inviaRichiestaClientiXGruppi();
+        break;
+    case packet::QueryEnd:
+        list2(QStringLiteral("Ricevuto QueryEND"), kRx, r.id);
+        break;
+    case packet::ClientiGruppo:
+        list2(QStringLiteral("Ricevuti Clienti x Gruppo"), kRx, r.id);
+        if (m_hooks.dumpCustomers)
+            m_hooks.dumpCustomers(body, false, r.id);
+        break;
+    case packet::AckEsito:
+        list2(QStringLiteral("Ricevuti ACK ESITO"), kRx, r.id);
+        break;
+    case packet::DbOk:
+        list2(QStringLiteral("Ricevuto DBOK"), kRx, r.id);
+        break;
+    case packet::QueryEndOp:
+        list2(QStringLiteral("Ricevuto QueryEND_OP"), kRx, r.id);
+        break;
+    case packet::ClientiOperatore:
+        list2(QStringLiteral("Ricevuti Clienti x Operatore"), kRx, r.id);
+        if (m_hooks.dumpCustomers)
+            m_hooks.dumpCustomers(body, true, r.id);
+        break;
+    default:
+        list2(QStringLiteral("MSG SCONOSCIUTO"), kRx, r.id);
+        break;
+    }
+}

@@ -1,0 +1,201 @@
+// The built-in dialer: its requests byte for byte, its replies, the session.
+#include <QtTest>
+
+#include "../core/TestSupport.h"
+#include "app/Composition.h"
+#include "campaign/DemoDatabase.h"
+#include "core/LogList.h"
+#include "core/MainController.h"
+#include "dialer_link/Emulator.h"
+#include "dialer_link/PacketFormat.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+using namespace packet;
+
+namespace {
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+struct Bench {
+    MainModel model;
+    Logger log{model.debugLevel};
+    Emulator emulator{log, model};
+    QTcpSocket server; // plays the program's dialer link
+    QByteArray in;
+    quint16 port = freePort();
+
+    Bench()
+    {
+        model.serverPort.setText(QString::number(port));
+        emulator.listen(port);
+    }
+    QByteArray read(int n)
+    {
+        QTest::qWaitFor([&] { return (in += server.readAll()).size() >= n; }, 20000);
+        const QByteArray out = in.left(n);
+        in.remove(0, n);
+        return out;
+    }
+    QStringList list2()
+    {
+        QStringList out;
+        for (const QString &l : log.list2().lines())
+            out << l.section(QStringLiteral(" | "), -1);
+        return out;
+    }
+};
+
+QByteArray reply(qint32 code, qint32 id, const QByteArray &body = {})
+{
+    return encodeHeader({40 + int(body.size()), -1, 1, code, 24 + int(body.size())}) + encodeRecordId({id, QStringLiteral("127.0.0.1")}) + body;
+}
+} // namespace
+
+class TestEmulator : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void requestsByteForByte();
+    void repliesAreRecognisedAndFramed();
+    void slowBodyTimesOut();
+    void listensAgainAfterTheClose();
+    void wholeEmulatedSession();
+};
+
+void TestEmulator::requestsByteForByte()
+{
+    Bench b;
+    b.server.connectToHost(QHostAddress::LocalHost, b.port);
+    const QByteArray groups = b.read(44);
+    QCOMPARE(groups, QByteArray::fromHex("00000028" "00000000" "E12E0000" "70110100" "18000000" "01000000")
+                         + QByteArray("127.0.0.1           "));
+    QVERIFY(b.list2().contains(QStringLiteral("127.0.0.1 Connesso")));
+    QVERIFY(b.list2().contains(QStringLiteral("Invio 70000")));
+
+    b.server.write(reply(PacchettoGruppi, 1, QByteArray::fromHex("0100000001000000")));
+    const QByteArray op = b.read(72);
+    QCOMPARE(readInt32Be(op, 0), 68);
+    QCOMPARE(readInt32Le(op, 4), 0);
+    QCOMPARE(readInt32Le(op, 8), int(b.server.peerPort()));
+    QCOMPARE(readInt32Le(op, 12), qint32(QueryOp));
+    QCOMPARE(readInt32Le(op, 16), 52);
+    QCOMPARE(readInt32Le(op, 20), 2);
+    QCOMPARE(op.mid(44), QByteArray::fromHex("01000000" "0A000000") + QByteArray("140").leftJustified(20, '\0'));
+    const QByteArray group = b.read(64);
+    QCOMPARE(group.left(4), QByteArray::fromHex("0000003C"));
+    QCOMPARE(readInt32Le(group, 16), 44);
+    QCOMPARE(readInt32Le(group, 20), 3);
+    QCOMPARE(group.mid(44), QByteArray::fromHex("02000000" "01000000" "64000000" "02000000" "32000000"));
+
+    b.emulator.provaEsito();
+    const QByteArray outcome = b.read(180);
+    QCOMPARE(readInt32Be(outcome, 0), 176);
+    QCOMPARE(readInt32Le(outcome, 12), qint32(Esito));
+    QCOMPARE(readInt32Le(outcome, 8), int(b.port));
+    QCOMPARE(readInt32Le(outcome, 20), 4);
+    const QStringList lines = b.list2();
+    QVERIFY(lines.contains(QStringLiteral("Invio richiesta Clienti x Operatore 140")));
+    QVERIFY(lines.contains(QStringLiteral("Invio richiesta Clienti x gruppi (1=100,2=50)")));
+    QVERIFY(lines.contains(QStringLiteral("Invio Esito")));
+}
+
+void TestEmulator::repliesAreRecognisedAndFramed()
+{
+    Bench b;
+    QList<std::pair<bool, int>> dumps;
+    b.emulator.setHooks({[&](const QByteArray &body, bool byOperator, qint32) { dumps.append({byOperator, int(body.size())}); }, {}});
+    b.server.connectToHost(QHostAddress::LocalHost, b.port);
+    b.read(44);
+    // DBOK and the next reply in one segment: framing keeps them apart.
+    QByteArray stream = encodeHeader(replyHeader(DbOk, 0, 1, true)) + reply(QueryEnd, 1, QByteArray(4, '\0'));
+    QByteArray customers(4, '\0');
+    customers[0] = 1;
+    customers += QByteArray(296, 'c');
+    stream += reply(ClientiGruppo, 1, customers) + reply(ClientiOperatore, 1, QByteArray(20, 'o') + customers)
+        + reply(AckEsito, 1) + reply(QueryEndOp, 1, QByteArray(4, '\0')) + reply(FreeQueueReply, 1);
+    b.server.write(stream);
+    QTRY_VERIFY_WITH_TIMEOUT(b.list2().contains(QStringLiteral("MSG SCONOSCIUTO")), 20000);
+    const QStringList lines = b.list2();
+    const QStringList expected = {QStringLiteral("70110"), QStringLiteral("Ricevuto DBOK"), QStringLiteral("70101"),
+                                  QStringLiteral("Ricevuto QueryEND"), QStringLiteral("70102"), QStringLiteral("Ricevuti Clienti x Gruppo"),
+                                  QStringLiteral("71102"), QStringLiteral("Ricevuti Clienti x Operatore"), QStringLiteral("70103"),
+                                  QStringLiteral("Ricevuti ACK ESITO"), QStringLiteral("71101"), QStringLiteral("Ricevuto QueryEND_OP"),
+                                  QStringLiteral("70104"), QStringLiteral("MSG SCONOSCIUTO")};
+    QCOMPARE(lines.mid(lines.size() - expected.size()), expected);
+    QCOMPARE(dumps, (QList<std::pair<bool, int>>{{false, 300}, {true, 320}}));
+}
+
+void TestEmulator::slowBodyTimesOut()
+{
+    Bench b;
+    b.emulator.setBodyWaitMs(100);
+    b.server.connectToHost(QHostAddress::LocalHost, b.port);
+    b.read(44);
+    b.server.write(reply(QueryEnd, 1, QByteArray(4, '\0')).left(30)); // ten bytes of the record missing
+    QTRY_VERIFY_WITH_TIMEOUT(b.list2().contains(QStringLiteral("TimeOut in DataArrival")), 20000);
+    QVERIFY(b.list2().contains(QStringLiteral("Ricevuto QueryEND")));
+}
+
+void TestEmulator::listensAgainAfterTheClose()
+{
+    Bench b;
+    b.server.connectToHost(QHostAddress::LocalHost, b.port);
+    b.read(44);
+    QVERIFY(!b.emulator.isListening()); // one emulated dialer at a time
+    b.server.disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(b.emulator.isListening(), 20000);
+    QVERIFY(b.list2().contains(QStringLiteral("127.0.0.1 disconnesso")));
+    QTcpSocket again;
+    again.connectToHost(QHostAddress::LocalHost, b.port);
+    QByteArray first;
+    QVERIFY(QTest::qWaitFor([&] { return (first += again.readAll()).size() >= 44; }, 20000));
+    QCOMPARE(readInt32Le(first, 20), 2); // ids keep counting
+}
+
+void TestEmulator::wholeEmulatedSession()
+{
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {600, 2}, error), qPrintable(error));
+    const quint16 port = freePort();
+    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
+              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(port) + "\r\nSimulazione=1\r\n");
+    writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
+    ScriptedPrompts prompts;
+    MainController controller({{dir.path(), dir.path(), dir.path()}, false}, prompts);
+    Composition parts(controller, prompts, true);
+    QVERIFY(controller.start());
+    controller.connetti();
+    const auto list2 = [&] {
+        QStringList out;
+        for (const QString &l : controller.log().list2().lines())
+            out << l.section(QStringLiteral(" | "), -1);
+        return out;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(list2().filter(QStringLiteral("Ricevuto QueryEND")).size() == 2, 20000);
+    const QStringList lines = list2();
+    const QStringList order = {QStringLiteral("In ascolto su 127.0.0.1:") + QString::number(port), QStringLiteral("127.0.0.1 Connesso"),
+                               QStringLiteral("Invio 70000"), QStringLiteral("Ricevuti gruppi"),
+                               QStringLiteral("Invio richiesta Clienti x Operatore 140"),
+                               QStringLiteral("Invio richiesta Clienti x gruppi (1=100,2=50)"), QStringLiteral("Ricevuto QueryEND_OP"),
+                               QStringLiteral("Ricevuti Clienti x Gruppo"), QStringLiteral("Ricevuto QueryEND")};
+    qsizetype at = 0;
+    for (const QString &step : order) {
+        const qsizetype found = lines.indexOf(step, at);
+        QVERIFY2(found >= 0, qPrintable(step));
+        at = found;
+    }
+    QVERIFY(lines.contains(QStringLiteral("Ricevuto DBOK")));
+    QCOMPARE(lines.filter(QStringLiteral("Ricevuti 10 clienti")).size(), 15); // 100 + 50 in packets of 10
+    // 100 + 50 by group, and whatever operator 140 has due today.
+    const int byOperator = controller.log().list3(1).line(0).section(QStringLiteral("qnt_out ["), 1).chopped(1).toInt();
+    QCOMPARE(controller.model().customers[0]->text().toInt(), 150 + byOperator);
+}
+
+QTEST_MAIN(TestEmulator)
+#include "tst_emulator.moc"
