@@ -1,0 +1,13 @@
+# CMake generated Testfile for 
+# Source directory: /work/main/src
+# Build directory: /work/main/build-release/src
+# 
+# This file includes the relevant testing commands required for 
+# testing this directory and lists subdirectories to be tested as well.
+subdirs("platform")
+subdirs("core")
+subdirs("dialer_link")
+subdirs("campaign")
+subdirs("auxiliary")
+subdirs("app")
+subdirs("dialer_sim")

@@ -1,0 +1,129 @@
+// The load simulator: its checks catch broken replies, and a clean run
+// against the real program stores every acknowledged outcome.
+#include <QtTest>
+
+#include "../core/TestSupport.h"
+#include "app/Composition.h"
+#include "campaign/DemoDatabase.h"
+#include "core/MainController.h"
+#include "dialer_sim/Simulator.h"
+
+#include <QSqlQuery>
+#include <QTcpSocket>
+
+using namespace packet;
+using replycheck::Packet;
+
+namespace {
+Packet reply(qint32 code, qint32 id, const QString &tag, const QByteArray &body = {})
+{
+    Packet p;
+    p.header = replyHeader(code, int(body.size()), 1);
+    p.record = {id, tag.leftJustified(20, QLatin1Char(' '))};
+    p.body = body;
+    return p;
+}
+} // namespace
+
+class TestSimulator : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void checksCatchEachFault();
+    void brokenResponderFailsTheRun();
+    void cleanRunAgainstTheProgram();
+};
+
+void TestSimulator::checksCatchEachFault()
+{
+    const QString tag = QStringLiteral("SIM");
+    QVERIFY(replycheck::check(reply(AckEsito, 7, tag), AckEsito, 7, tag).isEmpty());
+    QVERIFY(!replycheck::check(reply(AckEsito, 8, tag), AckEsito, 7, tag).isEmpty());            // wrong id
+    QVERIFY(!replycheck::check(reply(AckEsito, 7, QStringLiteral("X")), AckEsito, 7, tag).isEmpty()); // wrong tag
+    QVERIFY(!replycheck::check(reply(FreeQueueReply, 7, tag), AckEsito, 7, tag).isEmpty());      // wrong code
+    Packet lying = reply(AckEsito, 7, tag);
+    lying.header.len = 30;
+    QVERIFY(!replycheck::check(lying, AckEsito, 7, tag).isEmpty());                               // lengths disagree
+    QVERIFY(!replycheck::check(reply(QueryEnd, 7, tag, QByteArray::fromHex("01000000")), QueryEnd, 7, tag).isEmpty());
+
+    const auto record = [](qint32 group, qint32 position) {
+        QByteArray rec;
+        appendInt32Le(rec, group);
+        appendInt32Le(rec, 0);
+        appendInt32Le(rec, 0);
+        appendInt32Le(rec, position);
+        rec += QByteArray(40, '\0') + QByteArray("101").leftJustified(30, '\0') + QByteArray(210, '\0');
+        return rec;
+    };
+    QByteArray body;
+    appendInt32Le(body, 2);
+    const QByteArray rec = record(3, 4), second = record(3, 5);
+    QVERIFY(replycheck::checkCustomers(reply(ClientiGruppo, 1, tag, body + rec + second), false, 3, {}).isEmpty());
+    QVERIFY(!replycheck::checkCustomers(reply(ClientiGruppo, 1, tag, body + rec + second), false, 4, {}).isEmpty()); // wrong group
+    QVERIFY(!replycheck::checkCustomers(reply(ClientiGruppo, 1, tag, body + rec), false, 3, {}).isEmpty());          // count vs body
+    QVERIFY(!replycheck::checkCustomers(reply(ClientiGruppo, 1, tag, body + second + rec), false, 3, {}).isEmpty()); // positions
+
+    QByteArray stream = packet::encodeHeader(replyHeader(DbOk, 0, 1, true)) + QByteArray("\x00\x00", 2);
+    Packet p;
+    QVERIFY(replycheck::take(stream, p));
+    QCOMPARE(p.header.code, qint32(DbOk));
+    QVERIFY(!replycheck::take(stream, p)); // two bytes of the next length: wait
+}
+
+void TestSimulator::brokenResponderFailsTheRun()
+{
+    Simulator sim({});
+    QVERIFY(sim.listen());
+    QSignalSpy finished(&sim, &Simulator::finished);
+    QTcpSocket responder;
+    QByteArray in;
+    connect(&responder, &QTcpSocket::readyRead, &responder, [&] {
+        in += responder.readAll();
+        if (in.size() < 44)
+            return;
+        // Answer the groups request with someone else's id.
+        const RecordId asked = decodeRecordId(in.mid(20, 24));
+        QByteArray body;
+        appendInt32Le(body, 1);
+        appendInt32Le(body, 1);
+        responder.write(encodeHeader(replyHeader(PacchettoGruppi, int(body.size()), 1)) + encodeRecordId({asked.id + 1, asked.contact}) + body);
+        in.clear();
+    });
+    responder.connectToHost(QHostAddress::LocalHost, sim.port());
+    QVERIFY(responder.waitForConnected(20000));
+    responder.write(encodeHeader(replyHeader(DbOk, 0, 1, true)));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QVERIFY(sim.stats().violation.contains(QStringLiteral("echoed")));
+}
+
+void TestSimulator::cleanRunAgainstTheProgram()
+{
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {800, 4}, error), qPrintable(error));
+    Simulator::Options options;
+    options.maxOutcomes = 150;
+    options.groupQuantity = 30;
+    options.operators = {QStringLiteral("140"), QStringLiteral("141")};
+    Simulator sim(options);
+    QVERIFY(sim.listen());
+    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
+              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(sim.port()) + "\r\n");
+    writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
+    ScriptedPrompts prompts;
+    MainController controller({{dir.path(), dir.path(), dir.path()}, false}, prompts);
+    Composition parts(controller, prompts, true);
+    QVERIFY(controller.start());
+    QSignalSpy finished(&sim, &Simulator::finished);
+    controller.connetti();
+    QVERIFY(finished.wait(60000));
+    QVERIFY2(finished.first().first().toBool(), qPrintable(sim.stats().violation));
+    QCOMPARE(sim.stats().outcomesAcked, 150);
+    QVERIFY(sim.stats().releases > 0);
+    QSqlQuery q(parts.campaign().db().handle());
+    QVERIFY(q.exec(QStringLiteral("select count(*) from Esiti_Quorin")) && q.next());
+    QCOMPARE(q.value(0).toLongLong(), 150);
+}
+
+QTEST_MAIN(TestSimulator)
+#include "tst_simulator.moc"
