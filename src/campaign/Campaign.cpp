@@ -54,9 +54,9 @@ QString Campaign::sqlServerDriver() const
 bool Campaign::open(const QString &connString)
 {
     m_parts.log.aggiungiList2(QStringLiteral("APRO DB ") + connString);
-    const ConnectionSpec spec = ConnectionSpec::parse(connString, m_parts.files.paths().sharedDir, sqlServerDriver());
+    const ConnectionSpec conn = ConnectionSpec::parse(connString, m_parts.files.paths().sharedDir, sqlServerDriver());
     QString error;
-    if (!m_db.open(spec, error)) {
+    if (!m_db.open(conn, error)) {
         if (m_parts.prompts.confirm(error + QLatin1Char('\n') + kCheckConfig, true))
             m_parts.prompts.editFile(m_parts.files.sharedDbFile());
         return false;

@@ -23,22 +23,22 @@ CampaignDb::~CampaignDb()
     close();
 }
 
-bool CampaignDb::open(const ConnectionSpec &spec, QString &error)
+bool CampaignDb::open(const ConnectionSpec &conn, QString &error)
 {
     close();
-    if (spec.kind == ConnectionSpec::Kind::Invalid) {
-        error = spec.error;
+    if (conn.kind == ConnectionSpec::Kind::Invalid) {
+        error = conn.error;
         return false;
     }
-    const bool sqlite = spec.kind == ConnectionSpec::Kind::Sqlite;
-    if (sqlite && !QFileInfo::exists(spec.database)) {
+    const bool sqlite = conn.kind == ConnectionSpec::Kind::Sqlite;
+    if (sqlite && !QFileInfo::exists(conn.database)) {
         // Opening would create an empty file; the program never creates tables.
-        error = QStringLiteral("database file not found: ") + spec.database;
+        error = QStringLiteral("database file not found: ") + conn.database;
         return false;
     }
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"), m_name);
-        db.setDatabaseName(spec.database);
+        db.setDatabaseName(conn.database);
         if (sqlite)
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kCommandTimeoutSeconds * 1000));
         else
@@ -50,7 +50,7 @@ bool CampaignDb::open(const ConnectionSpec &spec, QString &error)
             return false;
         }
     }
-    m_sqlServer = spec.sqlServer;
+    m_sqlServer = conn.sqlServer;
     return true;
 }
 

@@ -20,7 +20,7 @@ public:
     CampaignDb &operator=(const CampaignDb &) = delete;
 
     // False with `error` set when the connection could not be opened.
-    bool open(const ConnectionSpec &spec, QString &error);
+    bool open(const ConnectionSpec &conn, QString &error);
     void close();
     bool isOpen() const;
     bool isSqlServer() const { return m_sqlServer; }

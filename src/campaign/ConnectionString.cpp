@@ -57,25 +57,25 @@ QString ConnectionSpec::acceptedForms()
 
 ConnectionSpec ConnectionSpec::parse(const QString &connString, const QString &baseDir, const QString &sqlServerDriver)
 {
-    ConnectionSpec spec;
+    ConnectionSpec out;
     const auto kv = pairs(connString);
     const QString provider = kv.value(QStringLiteral("provider")).toLower();
     if (provider == QStringLiteral("sqlite")) {
         const QString file = kv.value(QStringLiteral("data source"));
         if (file.isEmpty()) {
-            spec.error = QStringLiteral("SQLite connection string without \"Data Source\"");
-            return spec;
+            out.error = QStringLiteral("SQLite connection string without \"Data Source\"");
+            return out;
         }
-        spec.kind = Kind::Sqlite;
-        spec.database = QDir::isAbsolutePath(file) ? file : QDir(baseDir).filePath(file);
-        return spec;
+        out.kind = Kind::Sqlite;
+        out.database = QDir::isAbsolutePath(file) ? file : QDir(baseDir).filePath(file);
+        return out;
     }
     if (kv.contains(QStringLiteral("driver")) || kv.contains(QStringLiteral("dsn"))) {
-        spec.kind = Kind::Odbc;
-        spec.database = connString;
+        out.kind = Kind::Odbc;
+        out.database = connString;
         // Production ODBC is SQL Server; an SQLite ODBC driver speaks SQLite.
-        spec.sqlServer = !kv.value(QStringLiteral("driver")).contains(QStringLiteral("sqlite"), Qt::CaseInsensitive);
-        return spec;
+        out.sqlServer = !kv.value(QStringLiteral("driver")).contains(QStringLiteral("sqlite"), Qt::CaseInsensitive);
+        return out;
     }
     if (provider.startsWith(QStringLiteral("sqloledb")) || provider.startsWith(QStringLiteral("sqlncli"))
         || provider.startsWith(QStringLiteral("msoledbsql"))) {
@@ -92,11 +92,11 @@ ConnectionSpec ConnectionSpec::parse(const QString &connString, const QString &b
             odbc << QStringLiteral("Uid=") + odbcValue(kv.value(QStringLiteral("user id"), kv.value(QStringLiteral("uid"))));
             odbc << QStringLiteral("Pwd=") + odbcValue(kv.value(QStringLiteral("password"), kv.value(QStringLiteral("pwd"))));
         }
-        spec.kind = Kind::Odbc;
-        spec.sqlServer = true;
-        spec.database = odbc.join(QLatin1Char(';'));
-        return spec;
+        out.kind = Kind::Odbc;
+        out.sqlServer = true;
+        out.database = odbc.join(QLatin1Char(';'));
+        return out;
     }
-    spec.error = QStringLiteral("Unrecognised connection string. ") + acceptedForms();
-    return spec;
+    out.error = QStringLiteral("Unrecognised connection string. ") + acceptedForms();
+    return out;
 }

@@ -79,14 +79,14 @@ void TestSqlText::connectionStrings()
     QFETCH(int, kind);
     QFETCH(bool, sqlServer);
     QFETCH(QString, database);
-    const auto spec = ConnectionSpec::parse(conn, QStringLiteral("/shared"));
-    QCOMPARE(int(spec.kind), kind);
-    if (spec.kind == ConnectionSpec::Kind::Invalid) {
-        QVERIFY(!spec.error.isEmpty());
+    const auto parsed = ConnectionSpec::parse(conn, QStringLiteral("/shared"));
+    QCOMPARE(int(parsed.kind), kind);
+    if (parsed.kind == ConnectionSpec::Kind::Invalid) {
+        QVERIFY(!parsed.error.isEmpty());
         return;
     }
-    QCOMPARE(spec.sqlServer, sqlServer);
-    QCOMPARE(spec.database, database);
+    QCOMPARE(parsed.sqlServer, sqlServer);
+    QCOMPARE(parsed.database, database);
 }
 
 QTEST_GUILESS_MAIN(TestSqlText)
