@@ -47,10 +47,11 @@ QString CustomersService::operatorStatement(const QString &top, const QString &o
     const QString end = m_ctx.db.dateTimeLiteral(now.addSecs(qint64(m_ctx.settings.intervallo) * 60));
     const QString &templ = m_ctx.settings.templates[sqltemplates::ClientiOperatore];
     if (!templ.isEmpty()) {
+        // The time placeholders first: an operator code is never read for placeholders.
         QString sql = QStringLiteral("SELECT top ") + top + templ;
-        sql = sqltext::replaceFirst(sql, QStringLiteral("##"), sqltext::escaped(op.trimmed()));
         sql = sqltext::replaceFirst(sql, QStringLiteral("#ora1#"), start);
-        return sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), end);
+        sql = sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), end);
+        return sqltext::replaceFirst(sql, QStringLiteral("##"), sqltext::escaped(op.trimmed()));
     }
     return QStringLiteral("SELECT top ") + top
         + QStringLiteral(" [tabella pratiche].*"
@@ -86,10 +87,9 @@ void CustomersService::rispostaClientiXGruppo(const DialerRequest &request)
         m.lastRequest[0]->setText(QString::number(group));
         m.lastRequest[1]->setText(QString::number(wanted));
         m.lastRequest[3]->setText(QString());
-        const bool served = sendGroup(request, group, wanted);
-        requestLogRow(request.record.id, QString::number(group), wanted);
-        if (!served)
+        if (!sendGroup(request, group, wanted))
             break; // the database failed; the dialer still gets its QueryEnd
+        requestLogRow(request.record.id, QString::number(group), wanted);
     }
     BodyBuffer end;
     end.appendiLong(0);
@@ -152,8 +152,6 @@ bool CustomersService::sendPackets(const DialerRequest &request, const QList<QSq
         if (!byGroup)
             body.appendiBytes(fixedtext::completaStringa(op, 20));
         body.appendiLong(k);
-        MainModel::add(*m.customers[0], k);
-        MainModel::add(*m.lastRequest[2], k);
         QList<qint64> ids;
         body.appendiBytes(records(rows, first, k, group, reply, ids));
         QString error;
@@ -169,16 +167,18 @@ bool CustomersService::sendPackets(const DialerRequest &request, const QList<QSq
             },
             error);
         if (!marked) {
-            m_ctx.logDbError(error); // not marked, so not sent
+            m_ctx.logDbError(error); // not marked, so not sent nor counted
             return false;
         }
+        MainModel::add(*m.customers[0], k);
+        MainModel::add(*m.lastRequest[2], k);
         if (byGroup) {
             m_counters.coda(k);
             m_counters.db(-k);
             m_replies.sendReply(packet::ClientiGruppo, QStringLiteral("Invio %1 clienti x gruppo %2").arg(k).arg(group),
                                 request.record, body.body(), false);
         } else {
-            m_replies.sendReply(packet::ClientiOperatore, QStringLiteral("Invio %1 clienti x Operatore %2").arg(k).arg(op),
+            m_replies.sendReply(packet::ClientiOperatore, QStringLiteral("Invio %1 clienti x Operatore ").arg(k) + op,
                                 request.record, body.body());
         }
     }
@@ -191,7 +191,7 @@ void CustomersService::rispostaClientiXOperatore(const DialerRequest &request)
     const qint32 wanted = std::max<qint32>(0, packet::readInt32Le(request.body, 4));
     const QString op = fixedtext::pulisciStringa(request.body.mid(8, 20));
     const qint32 id = request.record.id;
-    m_ctx.log.scriviLog(QStringLiteral("pd chiede %1 x op %2").arg(wanted).arg(op), Logger::List1, kRx, id);
+    m_ctx.log.scriviLog(QStringLiteral("pd chiede %1 x op ").arg(wanted) + op, Logger::List1, kRx, id);
     MainModel &m = m_ctx.model;
     m.lastRequest[0]->setText(QStringLiteral("0"));
     m.lastRequest[1]->setText(QString::number(wanted));
@@ -203,7 +203,8 @@ void CustomersService::rispostaClientiXOperatore(const DialerRequest &request)
     QString error;
     if (m_ctx.db.rows(operatorStatement(QString::number(wanted), op, QDateTime::currentDateTime()), rows, error)) {
         m.lastRequest[5]->setText(QStringLiteral("0"));
-        m_ctx.log.addlist3(QStringLiteral("ID [%1] | op [%2] | qnt_req [%3] | qnt_out [%4]").arg(id).arg(op).arg(wanted).arg(rows.size()),
+        m_ctx.log.addlist3(QStringLiteral("ID [%1] | op [").arg(id) + op
+                               + QStringLiteral("] | qnt_req [%1] | qnt_out [%2]").arg(wanted).arg(rows.size()),
                            1);
         if (rows.isEmpty()) {
             m_ctx.log.scriviLog(QStringLiteral("Non trovati clienti x Op.") + op, Logger::List1, kRx, id);

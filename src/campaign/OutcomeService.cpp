@@ -33,10 +33,10 @@ void OutcomeService::registraEsito(const DialerRequest &request)
     const OutcomeRecord o = OutcomeRecord::decode(request.body);
     const QDateTime now = QDateTime::currentDateTime();
     m_requestId = request.record.id;
-    logRx(QStringLiteral("Esito %1 (%2) x id %3 d/t %4 az%5")
-              .arg(o.code)
-              .arg(captions::outcome(o.code), o.cleanedId(), textformats::dateTime(now))
-              .arg(o.az),
+    // Wire texts are joined, never run through arg(): a "%1" in an id stays as sent.
+    logRx(QStringLiteral("Esito ") + QString::number(o.code) + QStringLiteral(" (") + captions::outcome(o.code)
+              + QStringLiteral(") x id ") + o.cleanedId() + QStringLiteral(" d/t ") + textformats::dateTime(now)
+              + QStringLiteral(" az") + QString::number(o.az),
           m_requestId);
 
     // Counters and lines wait for the commit: an outcome that is not stored

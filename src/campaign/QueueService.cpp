@@ -49,8 +49,8 @@ void QueueEntry::serve(const DialerRequest &r)
     }
 }
 
-void QueueService::release(const DialerRequest &request, const QString &sql, const QString &line, qint32 code,
-                           const QString &text)
+void QueueService::release(const DialerRequest &request, const QString &sql, const QString &before, const QString &after,
+                           qint32 code, const QString &text)
 {
     QString error;
     const int n = m_ctx.db.execute(sql, error);
@@ -58,7 +58,7 @@ void QueueService::release(const DialerRequest &request, const QString &sql, con
         m_ctx.logDbError(error); // nothing released, nothing answered
         return;
     }
-    m_ctx.log.scriviLog(line.arg(n), Logger::List1, kRx, request.record.id);
+    m_ctx.log.scriviLog(before + QString::number(n) + after, Logger::List1, kRx, request.record.id);
     m_counters.coda(-n);
     m_counters.db(n);
     m_replies.sendReply(code, text, request.record, {});
@@ -69,8 +69,8 @@ void QueueService::liberaCodaGruppo(const DialerRequest &request)
     const qint32 group = packet::readInt32Le(request.body, 0);
     const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaGruppo];
     const QString sql = sqltext::replaceFirst(templ.isEmpty() ? kLiberaGruppo : templ, QStringLiteral("##"), QString::number(group));
-    release(request, sql, QStringLiteral("LIBERATI %1 CL. grp ") + QString::number(group), packet::FreeQueueReply,
-            QStringLiteral("Invio FreeQueue"));
+    release(request, sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL. grp ") + QString::number(group),
+            packet::FreeQueueReply, QStringLiteral("Invio FreeQueue"));
 }
 
 void QueueService::liberaCodaOperatore(const DialerRequest &request)
@@ -78,10 +78,13 @@ void QueueService::liberaCodaOperatore(const DialerRequest &request)
     const QString op = fixedtext::pulisciStringa(request.body.mid(4, 20));
     const QDate today = QDate::currentDate();
     const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaOperatore];
-    QString sql = sqltext::replaceFirst(templ.isEmpty() ? kLiberaOperatore : templ, QStringLiteral("##"), sqltext::escaped(op));
+    // The time placeholders first: an operator code is never read for placeholders.
+    QString sql = templ.isEmpty() ? kLiberaOperatore : templ;
     sql = sqltext::replaceFirst(sql, QStringLiteral("#ora1#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(0, 0, 0))));
     sql = sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(23, 59, 59))));
-    release(request, sql, QStringLiteral("LIBERATI %1 CL x OP ") + op, packet::FreeQueueOpReply, QStringLiteral("Invio FreeQueueOP"));
+    sql = sqltext::replaceFirst(sql, QStringLiteral("##"), sqltext::escaped(op));
+    release(request, sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL x OP ") + op, packet::FreeQueueOpReply,
+            QStringLiteral("Invio FreeQueueOP"));
 }
 
 void QueueService::riceviScartati(const DialerRequest &request)
@@ -103,7 +106,7 @@ void QueueService::dumpaClienti(const QByteArray &body, bool respinti, bool byOp
     // Received texts are shown at their full width; only NULs become blanks.
     const auto raw = [&](qsizetype at, int width) { return fixedtext::daArrayAchar(body.mid(at, width), width).replace(QChar(u'\0'), QLatin1Char(' ')); };
     const int start = byOperator ? 20 : 0;
-    const qint32 count = packet::readInt32Le(body, start);
+    const qint32 count = std::max<qint32>(0, packet::readInt32Le(body, start));
     list2((respinti ? QStringLiteral("Respinti ") : QStringLiteral("Ricevuti ")) + QString::number(count) + QStringLiteral(" clienti "));
     MainModel::add(*m_ctx.model.customers[1], count);
     for (qint32 i = 0; i < count; ++i) {

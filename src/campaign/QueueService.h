@@ -26,7 +26,9 @@ public:
     static const QString kLiberaOperatore;
 
 private:
-    void release(const DialerRequest &request, const QString &sql, const QString &line, qint32 code, const QString &text);
+    // `line` is the log line's text before and after the number released.
+    void release(const DialerRequest &request, const QString &sql, const QString &before, const QString &after, qint32 code,
+                 const QString &text);
     void dumpRicevuto(const DialerRequest &request);
     void reactivate(const QByteArray &idText, qint32 requestId);
 

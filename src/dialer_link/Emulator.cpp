@@ -2,6 +2,7 @@
 
 #include "core/Logger.h"
 #include "core/MainModel.h"
+#include "core/TextFormats.h"
 #include "dialer_link/FixedText.h"
 
 #include <QTcpServer>
@@ -46,7 +47,6 @@ void Emulator::list2(const QString &text, const QString &tag, qint32 id)
 
 void Emulator::listen(quint16 port)
 {
-    m_port = port;
     if (m_peer) {
         m_peer->disconnect(this);
         m_peer->abort();
@@ -91,7 +91,8 @@ void Emulator::onDisconnected()
     m_peer = nullptr;
     m_bodyWait.stop();
     m_log.aggiungiList2(m_peerAddress + QStringLiteral(" disconnesso"));
-    listen(m_port);
+    if (m_model.emula.value())
+        listen(static_cast<quint16>(textformats::leadingInteger(m_model.serverPort.text())));
 }
 
 void Emulator::send(qint32 code, qint32 reply, const QByteArray &body, const QStringList &lines)
@@ -173,7 +174,10 @@ void Emulator::onBodyTimeout()
 void Emulator::handle(const QByteArray &bytes)
 {
     const packet::Header h = packet::decodeHeader(bytes);
-    const packet::RecordId r = bytes.size() >= packet::kPrefixSize ? packet::decodeRecordId(bytes.mid(20, 24)) : packet::RecordId{};
+    // A header-only packet keeps the identification record of the last one.
+    if (bytes.size() >= packet::kPrefixSize)
+        m_lastRecord = packet::decodeRecordId(bytes.mid(20, 24));
+    const packet::RecordId r = m_lastRecord;
     const QByteArray body = bytes.mid(packet::kPrefixSize, packet::kBodyBufferSize);
     list2(QString::number(h.code), kRx, r.id);
     switch (h.code) {

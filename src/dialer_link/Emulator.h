@@ -64,5 +64,5 @@ private:
     QByteArray m_rx;
     QTimer m_bodyWait;
     qint32 m_id = 0;
-    quint16 m_port = 0;
+    packet::RecordId m_lastRecord;
 };

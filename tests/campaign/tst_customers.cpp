@@ -54,6 +54,7 @@ private Q_SLOTS:
     void operatorWindowAndRecallFields();
     void testQueriesCountWithoutSending();
     void quotesFromTheWireStayInert();
+    void customersThatCannotBeMarkedAreNotSent();
 };
 
 void TestCustomers::twentyFiveCustomersInThreePackets()
@@ -258,6 +259,23 @@ void TestCustomers::quotesFromTheWireStayInert()
     f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("' OR ''='"), 10));
     QVERIFY(recordCounts(f.replies, ClientiOperatore, 20).isEmpty());
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
+}
+
+void TestCustomers::customersThatCannotBeMarkedAreNotSent()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    addGroupCustomers(f, 3);
+    f.sql(QStringLiteral("CREATE TRIGGER no_marks BEFORE UPDATE OF FlagQuorin ON [tabella pratiche]"
+                         " BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    QDir(f.dir.path()).mkdir(QStringLiteral("web"));
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 3}}));
+    QCOMPARE(f.replies.sent.size(), 1); // QueryEnd only: the dialer is not left waiting
+    QCOMPARE(f.replies.sent.first().code, qint32(QueryEnd));
+    QCOMPARE(f.model.customers[0]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.database[5]->text(), QStringLiteral("0"));
+    QVERIFY(f.log.list1().lines().filter(QStringLiteral("ERRORE DB: ")).size() == 1);
+    QVERIFY(!QFile::exists(f.dir.filePath(QStringLiteral("web/richieste.htm"))));
 }
 
 QTEST_GUILESS_MAIN(TestCustomers)

@@ -212,6 +212,7 @@ void TestOutcomes::unknownCodeIsRecordedOnly()
     QCOMPARE(f.text(QStringLiteral("select UltimoEsitoQuorin is null from [tabella pratiche] where contatore=100")), QStringLiteral("1"));
     QCOMPARE(f.model.database[5]->text(), QStringLiteral("0"));
     QVERIFY(f.log.list1().line(0).startsWith(QStringLiteral("Esito 15 () x id 100")));
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("Esito 15 sconosciuto: registrato senza altri effetti")));
     QCOMPARE(f.replies.sent.size(), 1);
 }
 

@@ -70,6 +70,14 @@ void TestQueue::operatorReleaseKeepsTomorrow()
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=2")), 1);
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=3")), 1);
     QCOMPARE(f.replies.sent.first().code, qint32(FreeQueueOpReply));
+
+    // An operator code holding placeholders or arg() markers stays text.
+    QByteArray odd;
+    appendInt32Le(odd, 0);
+    odd += fixedtext::completaStringa(QStringLiteral("A%1#ora1#'"), 20);
+    f.campaign.queue().liberaCodaOperatore({{64, 0, 0, FreeQueueOp, 48}, {5, {}}, odd, false});
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 0 CL x OP A%1#ora1#'")));
+    QCOMPARE(f.replies.sent.size(), 2);
 }
 
 void TestQueue::operatorDiscardReactivatesBoth()

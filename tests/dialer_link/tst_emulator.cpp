@@ -32,6 +32,7 @@ struct Bench {
 
     Bench()
     {
+        model.emula.set(true);
         model.serverPort.setText(QString::number(port));
         emulator.listen(port);
     }
@@ -155,6 +156,12 @@ void TestEmulator::listensAgainAfterTheClose()
     QByteArray first;
     QVERIFY(QTest::qWaitFor([&] { return (first += again.readAll()).size() >= 44; }, 20000));
     QCOMPARE(readInt32Le(first, 20), 2); // ids keep counting
+
+    // With "Simulazione" off, a close does not bring the listener back.
+    b.model.emula.set(false);
+    again.disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(b.list2().count(QStringLiteral("127.0.0.1 disconnesso")) == 2, 20000);
+    QVERIFY(!b.emulator.isListening());
 }
 
 void TestEmulator::wholeEmulatedSession()
