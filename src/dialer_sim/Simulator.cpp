@@ -149,7 +149,8 @@ void Simulator::onPacket(const replycheck::Packet &p)
         }
         if (!expectCode(end))
             return;
-        if (m_timed)
+        // Only full answers measure the latency of a group request of that size.
+        if (m_timed && m_received.size() == m_options.groupQuantity)
             m_stats.groupLatencyUs << m_request.nsecsElapsed() / 1000;
         m_stats.customers += m_received.size();
         if (m_outcomesAfter)
