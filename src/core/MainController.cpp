@@ -54,6 +54,10 @@ bool MainController::start()
         m_plugins.emulator->listen(static_cast<quint16>(textformats::leadingInteger(m_model.serverPort.text())));
     m_debug.reset();
     initialReset();
+    // The database block starts from the database, not from zeros that the
+    // first adjustments would push below zero before the one-minute recount.
+    if (m_plugins.campaign)
+        m_plugins.campaign->refreshCounters(false);
 
     const QString ini = m_files.settingsFile();
     const auto number = [&](const char *key) {
