@@ -13,6 +13,7 @@
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/RunClock.h"
+#include "core/Settings.h"
 #include "dialer_link/DialerLink.h"
 
 namespace {
@@ -24,7 +25,8 @@ void measure(bool fast, int packets)
     Logger log(model.debugLevel);
     RunClock clock;
     DebugFile debug(dir.filePath(QStringLiteral("DEBUG.TXT")));
-    DialerLink link(log, model, clock, debug, fast);
+    Settings settings;
+    DialerLink link(log, model, clock, debug, settings, fast);
     QTcpServer dialer;
     dialer.listen(QHostAddress::LocalHost, 0);
 

@@ -4,16 +4,19 @@
 #include "core/UserPrompts.h"
 
 Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
-    : m_link(c.log(), c.model(), c.clock(), c.debugFile(), fast),
+    : m_link(c.log(), c.model(), c.clock(), c.debugFile(), c.settings(), fast),
       m_campaign({c.log(), c.model(), c.settings(), c.clock(), prompts, c.files(), [&c] { c.settaCaption(); }}, m_link,
                  m_link.dispatcher(), c.debugFile()),
-      m_emulator(c.log(), c.model())
+      m_emulator(c.log(), c.model(), c.settings())
 {
-    m_emulator.setHooks({[this](const QByteArray &body, bool byOperator, qint32 id) {
-                             m_campaign.queue().dumpaClienti(body, false, byOperator, id);
+    m_emulator.setHooks({[this, &c](const QByteArray &body, bool byOperator, qint32 id) {
+                             const wire::Status s = m_campaign.queue().dumpaClienti(body, false, byOperator, id);
+                             if (!s.ok())
+                                 c.log().scriviLog(QStringLiteral("ERRORE NEI DATI: ") + s.error, Logger::List2,
+                                                   QStringLiteral("RX"), id);
                          },
                          [this] { return OutcomeRecord::test(QDateTime::currentDateTime(), m_random).encode(); }});
-    m_link.setHooks({[&c] { c.invertiTasti(); }, [&c] { c.mainTick().tick(); },
+    m_link.setHooks({[&c] { c.invertiTasti(); }, [&c] { c.mainTick().tick(); }, [&c] { c.mainTick().packetTick(); },
                      [&prompts](const QString &text) { prompts.message(text); }});
     Plugins plugins = c.plugins();
     plugins.link = &m_link;

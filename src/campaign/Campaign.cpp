@@ -41,7 +41,7 @@ Campaign::~Campaign()
 CampaignContext Campaign::context()
 {
     return {m_db, m_parts.log, m_parts.model, m_parts.settings, m_parts.clock, m_parts.prompts, m_parts.files,
-            m_parts.settaCaption};
+            m_parts.settaCaption, m_parts.now};
 }
 
 QString Campaign::sqlServerDriver() const

@@ -29,6 +29,7 @@ public:
         UserPrompts &prompts;
         const FileLocations &files;
         std::function<void()> settaCaption;
+        std::function<QDateTime()> now = {}; // the current time when empty
     };
 
     Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, const DebugFile &debug, QObject *parent = nullptr);

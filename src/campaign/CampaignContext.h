@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
 
@@ -22,7 +23,10 @@ struct CampaignContext {
     UserPrompts &prompts;
     const FileLocations &files;
     std::function<void()> settaCaption;
+    // The time the services work with; tests set it.
+    std::function<QDateTime()> clockNow;
 
+    QDateTime now() const { return clockNow ? clockNow() : QDateTime::currentDateTime(); }
     // A database failure, on List1 for the dialer's services.
     void logDbError(const QString &error) const;
     // Level of the diagnostic box.

@@ -8,6 +8,8 @@
 
 namespace {
 constexpr int kCommandTimeoutSeconds = 60;
+// Statements differ by their text only, never by their values: a few dozen.
+constexpr std::size_t kMaxPrepared = 64;
 
 QString describe(const QSqlError &e)
 {
@@ -51,11 +53,32 @@ bool CampaignDb::open(const ConnectionSpec &conn, QString &error)
         }
     }
     m_sqlServer = conn.sqlServer;
+    if (sqlite)
+        applySqlitePragmas();
     return true;
+}
+
+void CampaignDb::applySqlitePragmas() const
+{
+    // Every acknowledged outcome must survive a power cut: the write-ahead
+    // log with a sync at each commit.
+    QSqlQuery q(handle());
+    q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    q.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+}
+
+QString CampaignDb::journalMode() const
+{
+    if (m_sqlServer || !isOpen())
+        return {};
+    QSqlQuery q(handle());
+    return q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() ? q.value(0).toString() : QString();
 }
 
 void CampaignDb::close()
 {
+    m_prepared.clear();
+    m_scratch.reset();
     if (!QSqlDatabase::contains(m_name))
         return;
     {
@@ -90,7 +113,7 @@ bool CampaignDb::translate(const QString &sql, QString &out, QString &error) con
     return true;
 }
 
-bool CampaignDb::select(const QString &sql, QSqlQuery &query, QString &error) const
+bool CampaignDb::select(const QString &sql, QSqlQuery &query, QString &error, const QVariantList &binds) const
 {
     if (!isOpen()) {
         error = QStringLiteral("database not open");
@@ -101,27 +124,80 @@ bool CampaignDb::select(const QString &sql, QSqlQuery &query, QString &error) co
         return false;
     query = QSqlQuery(handle());
     query.setForwardOnly(true);
-    if (!query.exec(statement)) {
+    bool ok = false;
+    if (binds.isEmpty()) {
+        ok = query.exec(statement);
+    } else if (query.prepare(statement)) {
+        for (const QVariant &v : binds)
+            query.addBindValue(v);
+        ok = query.exec();
+    }
+    if (!ok) {
         error = describe(query.lastError()) + QStringLiteral(": ") + statement;
         return false;
     }
     return true;
 }
 
-int CampaignDb::execute(const QString &sql, QString &error) const
+QSqlQuery *CampaignDb::run(const QString &sql, const QVariantList &binds, QString &error) const
 {
-    QSqlQuery query;
-    if (!select(sql, query, error))
-        return -1;
-    return query.numRowsAffected();
+    if (!isOpen()) {
+        error = QStringLiteral("database not open");
+        return nullptr;
+    }
+    QString statement;
+    if (!translate(sql, statement, error))
+        return nullptr;
+    if (binds.isEmpty()) {
+        // Text without values changes with every value a template took: not worth keeping.
+        m_scratch = std::make_unique<QSqlQuery>(handle());
+        m_scratch->setForwardOnly(true);
+        if (!m_scratch->exec(statement)) {
+            error = describe(m_scratch->lastError()) + QStringLiteral(": ") + statement;
+            return nullptr;
+        }
+        return m_scratch.get();
+    }
+    auto it = m_prepared.find(statement);
+    if (it == m_prepared.end()) {
+        if (m_prepared.size() >= kMaxPrepared)
+            m_prepared.clear();
+        auto query = std::make_unique<QSqlQuery>(handle());
+        query->setForwardOnly(true);
+        if (!query->prepare(statement)) {
+            error = describe(query->lastError()) + QStringLiteral(": ") + statement;
+            return nullptr;
+        }
+        it = m_prepared.emplace(statement, std::move(query)).first;
+    }
+    QSqlQuery *q = it->second.get();
+    for (qsizetype i = 0; i < binds.size(); ++i)
+        q->bindValue(int(i), binds[i]);
+    if (!q->exec()) {
+        error = describe(q->lastError()) + QStringLiteral(": ") + statement;
+        q->finish();
+        return nullptr;
+    }
+    return q;
 }
 
-bool CampaignDb::scalar(const QString &sql, qint64 &value, QString &error) const
+int CampaignDb::execute(const QString &sql, QString &error, const QVariantList &binds) const
 {
-    QSqlQuery query;
-    if (!select(sql, query, error))
+    QSqlQuery *q = run(sql, binds, error);
+    if (!q)
+        return -1;
+    const int n = q->numRowsAffected();
+    q->finish();
+    return n;
+}
+
+bool CampaignDb::scalar(const QString &sql, qint64 &value, QString &error, const QVariantList &binds) const
+{
+    QSqlQuery *q = run(sql, binds, error);
+    if (!q)
         return false;
-    value = query.next() ? query.value(0).toLongLong() : 0;
+    value = q->next() ? q->value(0).toLongLong() : 0;
+    q->finish();
     return true;
 }
 
@@ -130,6 +206,13 @@ QString CampaignDb::dateTimeLiteral(const QDateTime &when) const
     return QLatin1Char('\'')
         + when.toString(m_sqlServer ? QStringLiteral("yyyy-MM-ddTHH:mm:ss") : QStringLiteral("yyyy-MM-dd HH:mm:ss"))
         + QLatin1Char('\'');
+}
+
+QVariant CampaignDb::dateTimeValue(const QDateTime &when) const
+{
+    if (m_sqlServer)
+        return when;
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 bool CampaignDb::inTransaction(const std::function<bool(QString &error)> &work, QString &error) const
@@ -151,12 +234,13 @@ bool CampaignDb::inTransaction(const std::function<bool(QString &error)> &work, 
     return true;
 }
 
-bool CampaignDb::rows(const QString &sql, QList<QSqlRecord> &out, QString &error) const
+bool CampaignDb::rows(const QString &sql, QList<QSqlRecord> &out, QString &error, const QVariantList &binds) const
 {
-    QSqlQuery q;
-    if (!select(sql, q, error))
+    QSqlQuery *q = run(sql, binds, error);
+    if (!q)
         return false;
-    while (q.next())
-        out.append(q.record());
+    while (q->next())
+        out.append(q->record());
+    q->finish();
     return true;
 }

@@ -5,7 +5,10 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
+#include <QVariantList>
 #include <functional>
+#include <map>
+#include <memory>
 
 #include "campaign/ConnectionString.h"
 
@@ -29,23 +32,38 @@ public:
     // The statement as the backend runs it; false when it cannot be translated.
     bool translate(const QString &sql, QString &out, QString &error) const;
 
+    // Values from the wire, a prompt or a file go in `binds`, one for each
+    // "?" of the statement, never into its text.
+
     // A forward-only result, or false with `error` set.
-    bool select(const QString &sql, QSqlQuery &query, QString &error) const;
+    bool select(const QString &sql, QSqlQuery &query, QString &error, const QVariantList &binds = {}) const;
     // Runs an action statement; the rows changed, or -1 with `error` set.
-    int execute(const QString &sql, QString &error) const;
+    int execute(const QString &sql, QString &error, const QVariantList &binds = {}) const;
     // The first column of the first row as a number (0 when there is none).
-    bool scalar(const QString &sql, qint64 &value, QString &error) const;
+    bool scalar(const QString &sql, qint64 &value, QString &error, const QVariantList &binds = {}) const;
 
     // Runs `work` in one transaction: committed when it returns true,
     // rolled back otherwise. False with `error` set when anything failed.
     bool inTransaction(const std::function<bool(QString &error)> &work, QString &error) const;
     // All rows of a query, read before any change is made.
-    bool rows(const QString &sql, QList<QSqlRecord> &out, QString &error) const;
+    bool rows(const QString &sql, QList<QSqlRecord> &out, QString &error, const QVariantList &binds = {}) const;
 
     // A date-time in the backend's unambiguous literal form, quoted.
     QString dateTimeLiteral(const QDateTime &when) const;
+    // A date-time to bind, in the form the backend stores and compares.
+    QVariant dateTimeValue(const QDateTime &when) const;
+
+    // The journal mode SQLite reports ("wal"); empty for other backends.
+    QString journalMode() const;
 
 private:
+    // A prepared statement kept for reuse, executed with `binds`; finished
+    // by the caller once read.
+    QSqlQuery *run(const QString &sql, const QVariantList &binds, QString &error) const;
+    void applySqlitePragmas() const;
+
     QString m_name;
     bool m_sqlServer = false;
+    mutable std::map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
+    mutable std::unique_ptr<QSqlQuery> m_scratch;
 };

@@ -78,18 +78,18 @@ void Counters::contatori(bool soloCoda)
     if (m_ctx.level() > 1)
         m_ctx.log.aggiungiList2(now() + QStringLiteral(") AGGIORNO CONTATORI"));
     auto &d = m_ctx.model.database;
-    d[5]->setText(QStringLiteral("0"));
+    d[MainModel::InQueue]->setText(QStringLiteral("0"));
     if (soloCoda) {
-        if (!count(kCodaStatement, 5))
+        if (!count(kCodaStatement, MainModel::InQueue))
             return;
     } else {
-        for (int e : {8, 6, 7})
+        for (int e : {MainModel::NotSendable, MainModel::ToOperator, MainModel::Discarded})
             d[e]->setText(QStringLiteral("0"));
         const QString &conta = m_ctx.settings.templates[sqltemplates::Conta];
-        if (!count(conta.isEmpty() ? kDaInviareStatement : conta, 1)
-            || !count(QStringLiteral("Select count(DISTINCT CODESATTORE) from [GRUPPI_ESATTORE] "), 2)
-            || !count(QStringLiteral("select count(ID_esito) from Esiti_Quorin"), 3)
-            || !count(QStringLiteral("select  COUNT(DISTINCT GRUPPO) from GRUPPI_ESATTORE"), 4))
+        if (!count(conta.isEmpty() ? kDaInviareStatement : conta, MainModel::ToSend)
+            || !count(QStringLiteral("Select count(DISTINCT CODESATTORE) from [GRUPPI_ESATTORE] "), MainModel::Collectors)
+            || !count(QStringLiteral("select count(ID_esito) from Esiti_Quorin"), MainModel::OutcomeRows)
+            || !count(QStringLiteral("select  COUNT(DISTINCT GRUPPO) from GRUPPI_ESATTORE"), MainModel::Groups))
             return;
         const QString &riep = m_ctx.settings.templates[sqltemplates::Riepilogo];
         QSqlQuery q;
@@ -102,15 +102,15 @@ void Counters::contatori(bool soloCoda)
             const QString cont = QString::number(numberOf(q, "cont"));
             switch (numberOf(q, "flagquorin")) {
             case 1:
-                d[5]->setText(cont);
+                d[MainModel::InQueue]->setText(cont);
                 break;
             case 2:
-                MainModel::add(*d[8], cont.toLongLong());
-                d[7]->setText(cont);
+                MainModel::add(*d[MainModel::NotSendable], cont.toLongLong());
+                d[MainModel::Discarded]->setText(cont);
                 break;
             case 3:
-                MainModel::add(*d[8], cont.toLongLong());
-                d[6]->setText(cont);
+                MainModel::add(*d[MainModel::NotSendable], cont.toLongLong());
+                d[MainModel::ToOperator]->setText(cont);
                 break;
             default:
                 break;
@@ -123,12 +123,12 @@ void Counters::contatori(bool soloCoda)
 
 void Counters::db(qint64 n)
 {
-    MainModel::add(*m_ctx.model.database[1], n);
+    MainModel::add(*m_ctx.model.database[MainModel::ToSend], n);
 }
 
 void Counters::coda(qint64 n)
 {
-    MainModel::add(*m_ctx.model.database[5], n);
+    MainModel::add(*m_ctx.model.database[MainModel::InQueue], n);
 }
 
 void Counters::dumpArchivio()

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QSqlRecord>
+#include <QVariantList>
 
 #include "campaign/CampaignContext.h"
-#include "campaign/CustomerRecord.h"
+#include "campaign/CustomerRow.h"
+#include "dialer_link/DialerBodies.h"
 #include "dialer_link/Dispatcher.h"
 
 class Counters;
@@ -18,27 +20,40 @@ public:
     static constexpr int kPerGroupPacket = 10;
     static constexpr int kPerOperatorPacket = 9;
 
+    // A statement with the values it binds; `refused` says why a value
+    // could not go into a template's text.
+    struct Statement {
+        QString sql;
+        QVariantList binds;
+        QString refused;
+    };
+
     CustomersService(const CampaignContext &ctx, DialerReplies &replies, Counters &counters)
         : m_ctx(ctx), m_replies(replies), m_counters(counters) {}
 
-    void rispostaClientiXGruppo(const DialerRequest &request);
-    void rispostaClientiXOperatore(const DialerRequest &request);
+    wire::Status rispostaClientiXGruppo(const DialerRequest &request);
+    wire::Status rispostaClientiXOperatore(const DialerRequest &request);
     // The "Test Query" entries: count without sending; the count, or -1.
     qint64 testGruppo(const QString &group);
     qint64 testOperatore(const QString &op);
 
-    // The statements, built as the services build them.
-    QString groupStatement(const QString &top, const QString &group) const;
-    QString operatorStatement(const QString &top, const QString &op, const QDateTime &now) const;
+    // The statements, built as the services build them. `group` and `op`
+    // are bound, or fill a template's placeholder.
+    Statement groupStatement(qint32 top, const QVariant &group) const;
+    Statement operatorStatement(qint32 top, const QString &op, const QDateTime &now) const;
 
 private:
     bool sendGroup(const DialerRequest &request, qint32 group, qint32 wanted);
+    void sendOperator(const DialerRequest &request, const dialerbody::OperatorRequest &r, qint32 wanted);
     bool sendPackets(const DialerRequest &request, const QList<QSqlRecord> &rows, qint32 group, const QString &op,
-                     customerrecord::Reply reply);
-    QByteArray records(const QList<QSqlRecord> &rows, qsizetype first, int k, qint32 group, customerrecord::Reply reply,
-                       QList<qint64> &ids);
+                     customerrow::Reply reply);
+    QList<dialerbody::CustomerRecord> records(const QList<QSqlRecord> &rows, qsizetype first, int k, qint32 group,
+                                              customerrow::Reply reply, QList<qint64> &ids);
+    bool markSent(const QList<qint64> &ids);
+    bool fetch(const Statement &s, QList<QSqlRecord> &rows, qint32 requestId);
     void requestLogRow(qint32 id, const QString &who, qint32 wanted);
-    qint64 count(const QString &sql);
+    qint64 count(const Statement &s);
+    void logRx(const QString &text, qint32 id);
 
     CampaignContext m_ctx;
     DialerReplies &m_replies;
@@ -48,7 +63,7 @@ private:
 class GroupCustomers : public DialerService {
 public:
     explicit GroupCustomers(CustomersService &s) : m_s(s) {}
-    void serve(const DialerRequest &r) override { m_s.rispostaClientiXGruppo(r); }
+    wire::Status serve(const DialerRequest &r) override { return m_s.rispostaClientiXGruppo(r); }
 
 private:
     CustomersService &m_s;
@@ -57,7 +72,7 @@ private:
 class OperatorCustomers : public DialerService {
 public:
     explicit OperatorCustomers(CustomersService &s) : m_s(s) {}
-    void serve(const DialerRequest &r) override { m_s.rispostaClientiXOperatore(r); }
+    wire::Status serve(const DialerRequest &r) override { return m_s.rispostaClientiXOperatore(r); }
 
 private:
     CustomersService &m_s;

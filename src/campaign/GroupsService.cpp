@@ -3,7 +3,7 @@
 #include "campaign/CampaignDb.h"
 #include "core/Logger.h"
 #include "core/RunClock.h"
-#include "dialer_link/BodyBuffer.h"
+#include "dialer_link/DialerBodies.h"
 #include "dialer_link/DialerReplies.h"
 
 #include <QSqlQuery>
@@ -21,20 +21,18 @@ void GroupsService::rispostaGruppi(const packet::RecordId &record)
     while (q.next())
         groups.append(q.value(0).toInt());
     if (groups.size() > kMaxGroups) {
-        m_ctx.log.scriviLog(QStringLiteral("TROPPI GRUPPI: inviati %1 su %2").arg(kMaxGroups).arg(groups.size()),
+        m_ctx.log.scriviLog(QStringLiteral("TROPPI GRUPPI: inviati ") + QString::number(kMaxGroups) + QStringLiteral(" su ")
+                                + QString::number(groups.size()),
                             Logger::List1, QStringLiteral("TX"), record.id);
         groups.resize(kMaxGroups);
     }
-    BodyBuffer body;
-    body.appendiLong(static_cast<qint32>(groups.size()));
-    for (qint32 g : groups) {
+    for (qint32 g : std::as_const(groups))
         m_ctx.log.scriviLog(QStringLiteral("Invio gruppo ") + QString::number(g), Logger::List1, QStringLiteral("TX"),
                             record.id);
-        body.appendiLong(g);
-    }
-    m_replies.sendReply(packet::PacchettoGruppi, QStringLiteral("Invio Pacchetto gruppi"), record, body.body());
+    m_replies.sendReply(packet::PacchettoGruppi, QStringLiteral("Invio Pacchetto gruppi"), record,
+                        dialerbody::encode(dialerbody::GroupList{groups}));
     if (!m_ctx.clock.countingStart.isValid()) {
-        m_ctx.clock.countingStart = QDateTime::currentDateTime();
+        m_ctx.clock.countingStart = m_ctx.now();
         if (m_ctx.settaCaption)
             m_ctx.settaCaption();
     }

@@ -12,7 +12,11 @@ public:
 
     GroupsService(const CampaignContext &ctx, DialerReplies &replies) : m_ctx(ctx), m_replies(replies) {}
 
-    void serve(const DialerRequest &request) override { rispostaGruppi(request.record); }
+    wire::Status serve(const DialerRequest &request) override
+    {
+        rispostaGruppi(request.record);
+        return {};
+    }
     // Also the "invia gruppi" button, echoing the last request received.
     void rispostaGruppi(const packet::RecordId &record);
 

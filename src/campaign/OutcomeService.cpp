@@ -3,7 +3,7 @@
 #include "campaign/CampaignDb.h"
 #include "campaign/Captions.h"
 #include "campaign/Counters.h"
-#include "campaign/CustomerRecord.h"
+#include "campaign/CustomerRow.h"
 #include "campaign/SqlText.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
@@ -28,10 +28,12 @@ void OutcomeService::logRx(const QString &text, qint32 id)
     m_ctx.log.scriviLog(text, Logger::List1, QStringLiteral("RX"), id);
 }
 
-void OutcomeService::registraEsito(const DialerRequest &request)
+wire::Status OutcomeService::registraEsito(const DialerRequest &request)
 {
-    const OutcomeRecord o = OutcomeRecord::decode(request.body);
-    const QDateTime now = QDateTime::currentDateTime();
+    OutcomeRecord o;
+    if (wire::Status s = OutcomeRecord::decode(request.body, o); !s.ok())
+        return s;
+    const QDateTime now = m_ctx.now();
     m_requestId = request.record.id;
     // Wire texts are joined, never run through arg(): a "%1" in an id stays as sent.
     logRx(QStringLiteral("Esito ") + QString::number(o.code) + QStringLiteral(" (") + captions::outcome(o.code)
@@ -51,37 +53,36 @@ void OutcomeService::registraEsito(const DialerRequest &request)
     QString error;
     if (!m_ctx.db.inTransaction([&](QString &e) { return record(o, now, after, e); }, error)) {
         m_ctx.logDbError(error + QStringLiteral(" - esito non confermato"));
-        return;
+        return {};
     }
     for (const auto &effect : after)
         effect();
     m_replies.sendReply(packet::AckEsito, QStringLiteral("Invio AckEsito"), request.record, {}, false);
+    return {};
 }
 
 bool OutcomeService::record(const OutcomeRecord &o, const QDateTime &now, Effects &after, QString &error)
 {
     const qint64 id = o.numericId();
-    const QString insert =
-        QStringLiteral("INSERT INTO Esiti_Quorin (id_contatore, data, TimeCall, Esito, Operatore, campagna, calllist, Prog_Quorin)"
-                       " VALUES (%1, %2, %3, %4, %5, %6, %7, %8)")
-            .arg(id)
-            .arg(m_ctx.db.dateTimeLiteral(now))
-            .arg(o.timeCall)
-            .arg(o.code)
-            .arg(sqltext::quoted(o.operatore), sqltext::quoted(o.campagna), sqltext::quoted(o.calllist))
-            .arg(o.progressive);
-    if (m_ctx.db.execute(insert, error) < 0)
+    const QString insert = QStringLiteral(
+        "INSERT INTO Esiti_Quorin (id_contatore, data, TimeCall, Esito, Operatore, campagna, calllist, Prog_Quorin)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    if (m_ctx.db.execute(insert, error,
+                         {id, m_ctx.db.dateTimeValue(now), o.timeCall, o.code, o.operatore, o.campagna, o.calllist,
+                          o.progressive})
+        < 0)
         return false;
     if (!known(o.code)) {
         after.append([this, code = o.code] {
-            logRx(QStringLiteral("Esito %1 sconosciuto: registrato senza altri effetti").arg(code), m_requestId);
+            logRx(QStringLiteral("Esito ") + QString::number(code) + QStringLiteral(" sconosciuto: registrato senza altri effetti"),
+                  m_requestId);
         });
         return true;
     }
     after.append([this] { m_counters.coda(-1); });
 
     QList<QSqlRecord> rows;
-    if (!m_ctx.db.rows(QStringLiteral("Select * from [tabella pratiche] where contatore=") + QString::number(id), rows, error))
+    if (!m_ctx.db.rows(QStringLiteral("Select * from [tabella pratiche] where contatore=?"), rows, error, {id}))
         return false;
     const bool exists = !rows.isEmpty();
     QDateTime recall;
@@ -103,14 +104,14 @@ bool OutcomeService::record(const OutcomeRecord &o, const QDateTime &now, Effect
             notFound(o.trimmedId());
             return true;
         }
-        const qint64 n = contaProblemi(o.trimmedId(), error);
+        const qint64 n = contaProblemi(id, error);
         if (n < 0)
             return false;
-        const QString times = QStringLiteral(" Tel.Err/o Fax [%1 volte]").arg(n);
+        const QString times = QStringLiteral(" Tel.Err/o Fax [") + QString::number(n) + QStringLiteral(" volte]");
         if (n > m_ctx.settings.limiteEsitiNegativi) {
             after.append([this, line = QStringLiteral("CL SCARTATO ") + o.cleanedId() + times] {
                 logRx(line, m_requestId);
-                MainModel::add(*m_ctx.model.database[7], 1);
+                MainModel::add(*m_ctx.model.database[MainModel::Discarded], 1);
             });
             return setFlag(id, 2, error);
         }
@@ -122,7 +123,7 @@ bool OutcomeService::record(const OutcomeRecord &o, const QDateTime &now, Effect
             notFound(o.trimmedId());
             return true;
         }
-        after.append([this] { MainModel::add(*m_ctx.model.database[6], 1); });
+        after.append([this] { MainModel::add(*m_ctx.model.database[MainModel::ToOperator], 1); });
         return setFlag(id, 3, error);
     default:
         return true; // 0 and 11: the customer stays sent
@@ -132,35 +133,40 @@ bool OutcomeService::record(const OutcomeRecord &o, const QDateTime &now, Effect
 bool OutcomeService::update(const QSqlRecord &row, const OutcomeRecord &o, const QDateTime &now, QDateTime &recall,
                             QString &error)
 {
-    const qint64 id = customerrecord::number(row, "contatore");
-    QStringList sets{QStringLiteral("UltimoEsitoQuorin=") + QString::number(o.code)};
+    const qint64 id = customerrow::number(row, "contatore");
+    QStringList sets{QStringLiteral("UltimoEsitoQuorin=?")};
+    QVariantList binds{o.code};
     if (o.code == 1 && m_ctx.settings.spostaNonTrovati != 0) {
         recall = now.addSecs(qint64(m_ctx.settings.spostaNonTrovati) * 60);
-        sets << QStringLiteral("datarichiamo=") + m_ctx.db.dateTimeLiteral(recall);
-        const QString pla = QStringLiteral("Update PLA set DATPLA='") + recall.toString(QStringLiteral("dd/MM/yyyy"))
-            + QStringLiteral("',ORAPLA='") + recall.toString(QStringLiteral("HH:mm")) + QStringLiteral("'")
-            + QStringLiteral(" where CODSCH='") + QString::number(id) + QStringLiteral("'");
-        if (m_ctx.db.execute(pla, error) < 0)
+        sets << QStringLiteral("datarichiamo=?");
+        binds << m_ctx.db.dateTimeValue(recall);
+        if (m_ctx.db.execute(QStringLiteral("Update PLA set DATPLA=?,ORAPLA=? where CODSCH=?"), error,
+                             {recall.toString(QStringLiteral("dd/MM/yyyy")), recall.toString(QStringLiteral("HH:mm")),
+                              QString::number(id)})
+            < 0)
             return false;
     }
-    sets << QStringLiteral("Tot_Esiti_Quorin=") + QString::number(customerrecord::number(row, "Tot_Esiti_Quorin") + 1);
-    if (o.code == 6)
-        sets << QStringLiteral("Tot_Abbattuto_Quorin=") + QString::number(customerrecord::number(row, "Tot_Abbattuto_Quorin") + 1);
+    sets << QStringLiteral("Tot_Esiti_Quorin=?");
+    binds << customerrow::number(row, "Tot_Esiti_Quorin") + 1;
+    if (o.code == 6) {
+        sets << QStringLiteral("Tot_Abbattuto_Quorin=?");
+        binds << customerrow::number(row, "Tot_Abbattuto_Quorin") + 1;
+    }
     const QVariant memo = row.value(QStringLiteral("memo"));
     QString text = memo.isNull() ? QString() : memo.toString() + QStringLiteral("\r\n");
     text += QStringLiteral(".QUORIN ") + textformats::dateTime(now) + QStringLiteral(" (") + QString::number(o.code)
         + QLatin1Char(' ') + captions::outcome(o.code) + QStringLiteral(")  ") + o.calllist;
-    sets << QStringLiteral("memo=") + sqltext::quoted(text);
+    sets << QStringLiteral("memo=?");
+    binds << text << id;
     return m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET ") + sets.join(QLatin1Char(','))
-                                + QStringLiteral(" WHERE contatore=") + QString::number(id),
-                            error)
+                                + QStringLiteral(" WHERE contatore=?"),
+                            error, binds)
         >= 0;
 }
 
 bool OutcomeService::setFlag(qint64 id, int flag, QString &error)
 {
-    return m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=%1 WHERE contatore=%2").arg(flag).arg(id),
-                            error)
+    return m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=? WHERE contatore=?"), error, {flag, id})
         >= 0;
 }
 
@@ -168,9 +174,9 @@ bool OutcomeService::makeAvailable(qint64 id, const QDateTime &recall, Effects &
 {
     if (!setFlag(id, 0, error))
         return false;
-    const QString line = recall.isValid()
-        ? QStringLiteral("CL %1 rischedulato alle %2").arg(id).arg(textformats::dateTime(recall))
-        : QStringLiteral("CL %1 riattivato").arg(id);
+    const QString line = QStringLiteral("CL ") + QString::number(id)
+        + (recall.isValid() ? QStringLiteral(" rischedulato alle ") + textformats::dateTime(recall)
+                            : QStringLiteral(" riattivato"));
     after.append([this, line] {
         logRx(line, m_requestId);
         m_counters.db(1);
@@ -178,12 +184,12 @@ bool OutcomeService::makeAvailable(qint64 id, const QDateTime &recall, Effects &
     return true;
 }
 
-qint64 OutcomeService::contaProblemi(const QString &id, QString &error)
+qint64 OutcomeService::contaProblemi(qint64 id, QString &error)
 {
     const QString &templ = m_ctx.settings.templates[sqltemplates::ContaProblemi];
     // The id goes in as a number: a text from the wire never becomes SQL.
-    const QString sql = sqltext::replaceFirst(templ.isEmpty() ? kContaProblemi : templ, QStringLiteral("##"),
-                                              QString::number(textformats::leadingInteger(id)));
+    const sqltext::Filled sql =
+        sqltext::fillPlaceholder(templ.isEmpty() ? kContaProblemi : templ, QStringLiteral("##"), QString::number(id));
     qint64 n = 0;
-    return m_ctx.db.scalar(sql, n, error) ? n : -1;
+    return sql.ok && m_ctx.db.scalar(sql.sql, n, error) ? n : -1;
 }

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "campaign/CampaignContext.h"
-#include "campaign/OutcomeRecord.h"
+#include "dialer_link/OutcomeRecord.h"
 #include "dialer_link/Dispatcher.h"
 
 class Counters;
@@ -20,10 +20,11 @@ public:
     OutcomeService(const CampaignContext &ctx, DialerReplies &replies, Counters &counters)
         : m_ctx(ctx), m_replies(replies), m_counters(counters) {}
 
-    void serve(const DialerRequest &request) override { registraEsito(request); }
-    void registraEsito(const DialerRequest &request);
+    wire::Status serve(const DialerRequest &request) override { return registraEsito(request); }
+    // A body too short for its record is refused: nothing stored, nothing acknowledged.
+    wire::Status registraEsito(const DialerRequest &request);
     // ContaProblemi: negative outcomes recorded for the customer; -1 on error.
-    qint64 contaProblemi(const QString &id, QString &error);
+    qint64 contaProblemi(qint64 id, QString &error);
 
     static const QString kContaProblemi;
 

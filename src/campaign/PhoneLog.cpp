@@ -1,10 +1,10 @@
 #include "campaign/PhoneLog.h"
 
 #include "core/AnsiCodec.h"
+#include "core/CappedFile.h"
 #include "core/TextFormats.h"
 #include "platform/PlatformPaths.h"
 
-#include <QFile>
 
 namespace phonelog {
 
@@ -21,12 +21,12 @@ QString line(const QDateTime &when, qint64 contatore, qint64 lastOutcome, const 
 }
 
 void append(const QString &appDir, const QDateTime &when, qint64 contatore, qint64 lastOutcome, const QString &kind,
-            const QString &phone)
+            const QString &phone, qint64 limit)
 {
-    QFile f(platform::resolveFile(appDir, fileName(when.date())));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
-    f.write(ansi::encode(line(when, contatore, lastOutcome, kind, phone)) + "\r\n");
+    const QString name = fileName(when.date());
+    cappedfile::append(platform::resolveFile(appDir, name),
+                       ansi::encode(line(when, contatore, lastOutcome, kind, phone)) + "\r\n", limit,
+                       [&] { return cappedfile::restartLine(name, limit); });
 }
 
 } // namespace phonelog

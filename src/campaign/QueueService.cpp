@@ -8,8 +8,8 @@
 #include "core/MainModel.h"
 #include "core/Settings.h"
 #include "core/TextFormats.h"
+#include "dialer_link/DialerBodies.h"
 #include "dialer_link/DialerReplies.h"
-#include "dialer_link/FixedText.h"
 
 #include <QSqlRecord>
 
@@ -31,22 +31,19 @@ const QString QueueService::kLiberaOperatore = QStringLiteral(
 
 namespace {
 const QString kRx = QStringLiteral("RX");
-constexpr int kRecord = 296;
 } // namespace
 
-void QueueEntry::serve(const DialerRequest &r)
+wire::Status QueueEntry::serve(const DialerRequest &r)
 {
     switch (m_kind) {
     case GroupRelease:
-        m_s.liberaCodaGruppo(r);
-        break;
+        return m_s.liberaCodaGruppo(r);
     case OperatorRelease:
-        m_s.liberaCodaOperatore(r);
-        break;
+        return m_s.liberaCodaOperatore(r);
     case Discard:
-        m_s.riceviScartati(r);
-        break;
+        return m_s.riceviScartati(r);
     }
+    return {};
 }
 
 void QueueService::release(const DialerRequest &request, const QString &sql, const QString &before, const QString &after,
@@ -64,33 +61,50 @@ void QueueService::release(const DialerRequest &request, const QString &sql, con
     m_replies.sendReply(code, text, request.record, {});
 }
 
-void QueueService::liberaCodaGruppo(const DialerRequest &request)
+wire::Status QueueService::liberaCodaGruppo(const DialerRequest &request)
 {
-    const qint32 group = packet::readInt32Le(request.body, 0);
+    dialerbody::GroupRelease r;
+    if (wire::Status s = dialerbody::decode(request.body, r); !s.ok())
+        return s;
     const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaGruppo];
-    const QString sql = sqltext::replaceFirst(templ.isEmpty() ? kLiberaGruppo : templ, QStringLiteral("##"), QString::number(group));
-    release(request, sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL. grp ") + QString::number(group),
+    const sqltext::Filled sql =
+        sqltext::fillPlaceholder(templ.isEmpty() ? kLiberaGruppo : templ, QStringLiteral("##"), QString::number(r.group));
+    release(request, sql.sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL. grp ") + QString::number(r.group),
             packet::FreeQueueReply, QStringLiteral("Invio FreeQueue"));
+    return {};
 }
 
-void QueueService::liberaCodaOperatore(const DialerRequest &request)
+wire::Status QueueService::liberaCodaOperatore(const DialerRequest &request)
 {
-    const QString op = fixedtext::pulisciStringa(request.body.mid(4, 20));
-    const QDate today = QDate::currentDate();
+    dialerbody::OperatorRelease r;
+    if (wire::Status s = dialerbody::decode(request.body, r); !s.ok())
+        return s;
+    const QDate today = m_ctx.now().date();
     const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaOperatore];
     // The time placeholders first: an operator code is never read for placeholders.
     QString sql = templ.isEmpty() ? kLiberaOperatore : templ;
     sql = sqltext::replaceFirst(sql, QStringLiteral("#ora1#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(0, 0, 0))));
     sql = sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(23, 59, 59))));
-    sql = sqltext::replaceFirst(sql, QStringLiteral("##"), sqltext::escaped(op));
-    release(request, sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL x OP ") + op, packet::FreeQueueOpReply,
+    const sqltext::Filled filled = sqltext::fillPlaceholder(sql, QStringLiteral("##"), r.op);
+    if (!filled.ok) {
+        // Refused before it reaches the database: nothing released, an empty answer.
+        m_ctx.log.scriviLog(QStringLiteral("RICHIESTA RIFIUTATA: ") + filled.error, Logger::List1, kRx, request.record.id);
+        m_ctx.log.scriviLog(QStringLiteral("LIBERATI 0 CL x OP ") + r.op, Logger::List1, kRx, request.record.id);
+        m_replies.sendReply(packet::FreeQueueOpReply, QStringLiteral("Invio FreeQueueOP"), request.record, {});
+        return {};
+    }
+    release(request, filled.sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL x OP ") + r.op, packet::FreeQueueOpReply,
             QStringLiteral("Invio FreeQueueOP"));
+    return {};
 }
 
-void QueueService::riceviScartati(const DialerRequest &request)
+wire::Status QueueService::riceviScartati(const DialerRequest &request)
 {
+    dialerbody::CustomerList list;
+    if (wire::Status s = dialerbody::decode(request.body, request.operatorVariant, list); !s.ok())
+        return s;
     dumpRicevuto(request);
-    dumpaClienti(request.body, true, request.operatorVariant, request.record.id);
+    return dumpaClienti(request.body, true, request.operatorVariant, request.record.id);
 }
 
 void QueueService::dumpRicevuto(const DialerRequest &request)
@@ -100,58 +114,58 @@ void QueueService::dumpRicevuto(const DialerRequest &request)
     m_debug.appendHexDump(request.body, hexdump::Offsets::Hex);
 }
 
-void QueueService::dumpaClienti(const QByteArray &body, bool respinti, bool byOperator, qint32 requestId)
+wire::Status QueueService::dumpaClienti(const QByteArray &body, bool respinti, bool byOperator, qint32 requestId)
 {
+    dialerbody::CustomerList list;
+    if (wire::Status s = dialerbody::decode(body, byOperator, list); !s.ok())
+        return s;
     const auto list2 = [&](const QString &line) { m_ctx.log.scriviLog(line, Logger::List2, kRx, requestId); };
     // Received texts are shown at their full width; only NULs become blanks.
-    const auto raw = [&](qsizetype at, int width) { return fixedtext::daArrayAchar(body.mid(at, width), width).replace(QChar(u'\0'), QLatin1Char(' ')); };
-    const int start = byOperator ? 20 : 0;
-    const qint32 count = std::max<qint32>(0, packet::readInt32Le(body, start));
-    list2((respinti ? QStringLiteral("Respinti ") : QStringLiteral("Ricevuti ")) + QString::number(count) + QStringLiteral(" clienti "));
-    MainModel::add(*m_ctx.model.customers[1], count);
-    for (qint32 i = 0; i < count; ++i) {
-        const qsizetype rec = start + 4 + qsizetype(kRecord) * i;
-        if (rec + kRecord > body.size()) {
-            list2(QStringLiteral("Record mancanti: ricevuti %1 clienti su %2").arg(i).arg(count));
-            break;
-        }
+    const auto shown = [](QString text) { return text.replace(QChar(u'\0'), QLatin1Char(' ')); };
+    const auto count = list.records.size();
+    list2((respinti ? QStringLiteral("Respinti ") : QStringLiteral("Ricevuti ")) + QString::number(count)
+          + QStringLiteral(" clienti "));
+    MainModel::add(*m_ctx.model.customers[MainModel::CustomersRefused], count);
+    for (const dialerbody::CustomerRecord &r : std::as_const(list.records)) {
         if (byOperator)
-            list2(QStringLiteral("OP=") + raw(0, 20));
+            list2(QStringLiteral("OP=") + shown(list.op));
         if (m_ctx.level() > 1) {
-            list2(QStringLiteral("TipoCl=") + QString::number(packet::readInt32Le(body, rec + 4)));
-            list2(QStringLiteral("Tot_Abb=") + QString::number(packet::readInt32Le(body, rec + 8)));
-            list2(QStringLiteral("T.Pro=") + QString::number(packet::readInt32Le(body, rec + 12)));
-            list2(QStringLiteral("CAMP=") + raw(rec + 16, 20));
-            list2(QStringLiteral("CALLLIST=") + raw(rec + 36, 20));
+            list2(QStringLiteral("TipoCl=") + QString::number(r.kind));
+            list2(QStringLiteral("Tot_Abb=") + QString::number(r.totAbbattuto));
+            list2(QStringLiteral("T.Pro=") + QString::number(r.position));
+            list2(QStringLiteral("CAMP=") + shown(r.tipoMandato));
+            list2(QStringLiteral("CALLLIST=") + shown(r.callList));
         }
-        list2(QStringLiteral("IDGR=") + QString::number(packet::readInt32Le(body, rec)));
-        list2(QStringLiteral("id_cl=") + raw(rec + 56, 30));
-        list2(QStringLiteral("TEL=") + raw(rec + 86, 20));
-        list2(QStringLiteral("info cl=") + raw(rec + 106, 180));
+        list2(QStringLiteral("IDGR=") + QString::number(r.group));
+        list2(QStringLiteral("id_cl=") + shown(r.contatore));
+        list2(QStringLiteral("TEL=") + shown(r.phone));
+        list2(QStringLiteral("info cl=") + shown(r.info));
         if (respinti)
-            reactivate(body.mid(rec + 56, 30), requestId);
+            reactivate(r.contatore, requestId);
     }
+    return {};
 }
 
-void QueueService::reactivate(const QByteArray &idText, qint32 requestId)
+void QueueService::reactivate(const QString &idText, qint32 requestId)
 {
-    QString text = fixedtext::daArrayAchar(idText, 30);
+    QString text = idText;
     text.remove(QChar(u'\0'));
     const qint64 id = textformats::leadingInteger(text.trimmed());
     QList<QSqlRecord> rows;
     QString error;
-    if (!m_ctx.db.rows(QStringLiteral("Select * from [tabella pratiche] where contatore=") + QString::number(id), rows, error)) {
+    if (!m_ctx.db.rows(QStringLiteral("Select * from [tabella pratiche] where contatore=?"), rows, error, {id})) {
         m_ctx.logDbError(error);
         return;
     }
-    const QString rx = kRx;
     if (rows.isEmpty()) {
-        m_ctx.log.scriviLog(QStringLiteral("CL %1 non trovato in archivio").arg(id), Logger::List1, rx, requestId);
+        m_ctx.log.scriviLog(QStringLiteral("CL ") + QString::number(id) + QStringLiteral(" non trovato in archivio"),
+                            Logger::List1, kRx, requestId);
         return;
     }
-    if (m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=0 WHERE contatore=") + QString::number(id), error) < 0) {
+    if (m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=0 WHERE contatore=?"), error, {id}) < 0) {
         m_ctx.logDbError(error);
         return;
     }
-    m_ctx.log.scriviLog(QStringLiteral("CL %1 riattivato").arg(id), Logger::List1, rx, requestId);
+    m_ctx.log.scriviLog(QStringLiteral("CL ") + QString::number(id) + QStringLiteral(" riattivato"), Logger::List1, kRx,
+                        requestId);
 }

@@ -15,12 +15,13 @@ public:
     QueueService(const CampaignContext &ctx, DialerReplies &replies, Counters &counters, const DebugFile &debug)
         : m_ctx(ctx), m_replies(replies), m_counters(counters), m_debug(debug) {}
 
-    void liberaCodaGruppo(const DialerRequest &request);
-    void liberaCodaOperatore(const DialerRequest &request);
-    void riceviScartati(const DialerRequest &request);
+    wire::Status liberaCodaGruppo(const DialerRequest &request);
+    wire::Status liberaCodaOperatore(const DialerRequest &request);
+    wire::Status riceviScartati(const DialerRequest &request);
     // DumpaClienti: logs the customer records of `body` and, when `respinti`,
-    // makes each customer available again.
-    void dumpaClienti(const QByteArray &body, bool respinti, bool byOperator, qint32 requestId);
+    // makes each customer available again. A body whose count promises more
+    // records than it holds is refused whole.
+    wire::Status dumpaClienti(const QByteArray &body, bool respinti, bool byOperator, qint32 requestId);
 
     static const QString kLiberaGruppo;
     static const QString kLiberaOperatore;
@@ -30,7 +31,7 @@ private:
     void release(const DialerRequest &request, const QString &sql, const QString &before, const QString &after, qint32 code,
                  const QString &text);
     void dumpRicevuto(const DialerRequest &request);
-    void reactivate(const QByteArray &idText, qint32 requestId);
+    void reactivate(const QString &idText, qint32 requestId);
 
     CampaignContext m_ctx;
     DialerReplies &m_replies;
@@ -43,7 +44,7 @@ class QueueEntry : public DialerService {
 public:
     enum Kind { GroupRelease, OperatorRelease, Discard };
     QueueEntry(QueueService &s, Kind kind) : m_s(s), m_kind(kind) {}
-    void serve(const DialerRequest &r) override;
+    wire::Status serve(const DialerRequest &r) override;
 
 private:
     QueueService &m_s;

@@ -1,6 +1,7 @@
 #include "core/DebugFile.h"
 
 #include "core/AnsiCodec.h"
+#include "core/CappedFile.h"
 #include "core/HexDump.h"
 #include "core/TextFormats.h"
 
@@ -14,10 +15,8 @@ bool DebugFile::reset() const
 
 bool DebugFile::appendBytes(const QByteArray &bytes) const
 {
-    QFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    return f.write(bytes) == bytes.size();
+    return cappedfile::append(m_path, bytes, m_limit,
+                              [this] { return cappedfile::restartLine(QStringLiteral("DEBUG.TXT"), m_limit); });
 }
 
 bool DebugFile::appendLine(const QString &text) const
@@ -28,6 +27,17 @@ bool DebugFile::appendLine(const QString &text) const
 bool DebugFile::appendHexDump(const QByteArray &bytes, hexdump::Offsets offsets) const
 {
     return appendBytes(hexdump::format(bytes, offsets));
+}
+
+bool DebugFile::appendHexDumpCapped(const QByteArray &bytes, qsizetype maxBytes, hexdump::Offsets offsets) const
+{
+    const qsizetype shown = std::clamp<qsizetype>(maxBytes, 0, bytes.size());
+    bool ok = shown == 0 || appendHexDump(bytes.left(shown), offsets);
+    if (shown < bytes.size())
+        ok = appendLine(stamp() + QStringLiteral(" DUMP LIMITATO: ") + QString::number(bytes.size() - shown)
+                        + QStringLiteral(" bytes non scritti su ") + QString::number(bytes.size()))
+            && ok;
+    return ok;
 }
 
 QString DebugFile::stamp(const QDateTime &when)

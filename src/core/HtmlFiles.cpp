@@ -1,8 +1,11 @@
 #include "core/HtmlFiles.h"
 
 #include "core/AnsiCodec.h"
+#include "core/CappedFile.h"
+#include "core/TextFormats.h"
 #include "core/Settings.h"
 
+#include <QDateTime>
 #include <QFile>
 
 bool HtmlFiles::salvaFileHtml(const QString &text, const QString &name, bool append) const
@@ -31,4 +34,15 @@ QString HtmlFiles::requestLogHeader()
 bool HtmlFiles::creaFileLogRichieste() const
 {
     return salvaFileHtml(requestLogHeader(), QStringLiteral("richieste"), false);
+}
+
+bool HtmlFiles::appendRequestRow(const QString &row, qint64 limit) const
+{
+    return cappedfile::append(m_files.webFile(QStringLiteral("richieste")), ansi::encode(row) + "\r\n", limit, [limit] {
+        return ansi::encode(requestLogHeader() + QStringLiteral("<tr><td colspan=\"5\">")
+                            + textformats::dateTime(QDateTime::currentDateTime())
+                            + QStringLiteral(" ricominciato: superato il limite di ") + QString::number(limit)
+                            + QStringLiteral(" byte</td></tr>"))
+            + "\r\n";
+    });
 }

@@ -15,6 +15,9 @@ public:
 
     // CreaFileLogRichieste: a fresh request log with its table header.
     bool creaFileLogRichieste() const;
+    // A row of the request log; past `limit` bytes the log starts over with
+    // its header and a row saying so.
+    bool appendRequestRow(const QString &row, qint64 limit) const;
 
     static QString requestLogHeader();
 

@@ -180,7 +180,9 @@ void MainController::editConfiguration(int index)
 
 bool MainController::readPreferences(bool soloImpostazioni)
 {
-    switch (m_prefs.leggiPreferenze(soloImpostazioni)) {
+    const Preferences::Outcome outcome = m_prefs.leggiPreferenze(soloImpostazioni);
+    m_debug.setLimit(m_settings.fileLimitBytes());
+    switch (outcome) {
     case Preferences::Outcome::Read:
         return true;
     case Preferences::Outcome::MissingConnectionString:
@@ -195,7 +197,7 @@ bool MainController::readPreferences(bool soloImpostazioni)
 
 void MainController::onOutcomeChanged(int index)
 {
-    const int sent = MainModel::numberOf(*m_model.customers[0]);
+    const int sent = MainModel::numberOf(*m_model.customers[MainModel::CustomersSent]);
     if (sent <= 0)
         return;
     m_model.outcomePercent[index]->setText(

@@ -17,7 +17,7 @@ MainModel::MainModel(QObject *parent) : QObject(parent)
 {
     fill(traffic, QStringLiteral("0"), this);
     fill(database, QStringLiteral("0"), this);
-    database[0]->setText(QString());
+    database[MainModel::ConnectionString]->setText(QString());
     fill(outcomes, QStringLiteral("0"), this);
     fill(outcomePercent, QStringLiteral("0%"), this);
     fill(customers, QStringLiteral("0"), this);

@@ -15,6 +15,41 @@ public:
     static constexpr int kOutcomeCount = 12;
     static constexpr int kLastCount = 6;
 
+    // Elements of `traffic` (lblstatus).
+    enum Traffic : int {
+        Dispatched = 0,      // " Rx": dialer messages received and handled
+        DataErrors = 1,      // "Err.": packets rejected as "ERRORE NEI DATI"
+        UnknownCodes = 2,    // "Scon"
+        PacketsSent = 3,     // "Tx"
+        BytesReceived = 4,   // "### ### ### ###"
+        BytesSent = 5,       // "### ### ### ###"
+        LastCodeReceived = 6,
+        LastCodeSent = 7,
+        IdleReceive = 8,     // "hh:mm:ss"
+        IdleSend = 9,
+        OutcomesPerHour = 10,
+        OperatorPerHour = 11,
+    };
+    // Elements of `database` (lbl_DatiDB).
+    enum DbCounter : int {
+        ConnectionString = 0,
+        ToSend = 1,          // "Cl.da inviare"
+        Collectors = 2,      // "grp/op DB", second value
+        OutcomeRows = 3,     // "Esiti in DB"
+        Groups = 4,          // "grp/op DB", first value
+        InQueue = 5,         // "In Coda Quorin"
+        ToOperator = 6,      // "-> Operatore"
+        Discarded = 7,       // "Scartati"
+        NotSendable = 8,     // "non inviabili"
+        GroupsLogged = 9,    // groups with agents logged in
+        AgentsLogged = 10,
+        AgentsFree = 11,
+    };
+    // Elements of `customers` (lblCL_TX_RX).
+    enum CustomerCounter : int { CustomersSent = 0, CustomersRefused = 1 };
+    // Elements of `lastRequest` (lblLast).
+    enum LastRequest : int { LastGroup = 0, LastWanted = 1, LastSent = 2, LastOperator = 3, LastId = 4, LastFound = 5 };
+
     explicit MainModel(QObject *parent = nullptr);
 
     // Window caption and the clock menu.

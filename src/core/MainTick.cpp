@@ -18,51 +18,70 @@ constexpr int kReportEvery = 15;
 
 MainTick::MainTick(MainModel &model, Logger &log, Plugins &plugins, RunClock &clock, Actions actions)
     : m_model(model), m_log(log), m_plugins(plugins), m_clock(clock), m_actions(std::move(actions)),
-      m_now([] { return QDateTime::currentDateTime(); })
+      m_now([] { return QDateTime::currentDateTime(); }), m_statusFiles{kStatusFileEvery, {}}, m_ping{kPingEvery, {}}
 {
+}
+
+bool MainTick::Every::due(const QDateTime &now)
+{
+    if (!last.isValid())
+        last = now.addSecs(-1);
+    if (last.secsTo(now) < seconds && last <= now)
+        return false;
+    last = now;
+    return true;
 }
 
 void MainTick::tick()
 {
+    if (m_inTick)
+        return;
+    m_inTick = true;
     const QDateTime now = m_now();
-    statusFiles();
+    const bool filesWritten = statusFiles(now);
     idleClocks(now);
-    outcomeRates(now);
+    outcomeRates(now, filesWritten);
     const int state = linkState();
     if (state == socketstates::kConnecting && !m_model.closeEnabled.value() && m_actions.invertiTasti)
         m_actions.invertiTasti();
-    pingOnIdle(state);
+    pingOnIdle(state, now);
     reconnect(state);
     m_model.menuClock.setText(textformats::time(now.time()));
     watchdog();
+    m_inTick = false;
 }
 
-void MainTick::statusFiles()
+void MainTick::packetTick()
 {
-    if (++m_statusFileTicks < kStatusFileEvery)
-        return;
+    idleClocks(m_now());
+}
+
+bool MainTick::statusFiles(const QDateTime &now)
+{
+    if (!m_statusFiles.due(now))
+        return false;
     if (m_plugins.statusPages)
         m_plugins.statusPages->writeStatusFiles();
-    m_statusFileTicks = 0;
+    return true;
 }
 
 void MainTick::idleClocks(const QDateTime &now)
 {
-    m_model.traffic[8]->setText(textformats::elapsedClock(m_clock.lastReceive.secsTo(now)));
-    m_model.traffic[9]->setText(textformats::elapsedClock(m_clock.lastSend.secsTo(now)));
+    m_model.traffic[MainModel::IdleReceive]->setText(textformats::elapsedClock(m_clock.lastReceive.secsTo(now)));
+    m_model.traffic[MainModel::IdleSend]->setText(textformats::elapsedClock(m_clock.lastSend.secsTo(now)));
 }
 
-void MainTick::outcomeRates(const QDateTime &now)
+void MainTick::outcomeRates(const QDateTime &now, bool filesWritten)
 {
     if (!m_clock.countingStart.isValid())
         return;
     const qint64 seconds = std::llabs(m_clock.countingStart.secsTo(now));
-    m_model.traffic[10]->setToolTip(QString::number(seconds));
+    m_model.traffic[MainModel::OutcomesPerHour]->setToolTip(QString::number(seconds));
     const int total = outcomerates::perHour(MainModel::numberOf(*m_model.outcomes[0]), seconds);
     const int toOperator = outcomerates::perHour(MainModel::numberOf(*m_model.outcomes[7]), seconds);
-    m_model.traffic[10]->setText(QString::number(total));
-    m_model.traffic[11]->setText(QString::number(toOperator));
-    if (m_statusFileTicks == 0 && total > 0 && m_plugins.statusPages)
+    m_model.traffic[MainModel::OutcomesPerHour]->setText(QString::number(total));
+    m_model.traffic[MainModel::OperatorPerHour]->setText(QString::number(toOperator));
+    if (filesWritten && total > 0 && m_plugins.statusPages)
         m_plugins.statusPages->storeOutcomeCounters();
 }
 
@@ -82,13 +101,14 @@ int MainTick::linkState()
     return state;
 }
 
-void MainTick::pingOnIdle(int state)
+void MainTick::pingOnIdle(int state, const QDateTime &now)
 {
-    if (!m_model.pingOnIdle.value() || m_model.autoConnect.value() || state != socketstates::kClosed)
+    if (!m_model.pingOnIdle.value() || m_model.autoConnect.value() || state != socketstates::kClosed) {
+        m_ping.restart(); // ten seconds of idleness again before the next ping
         return;
-    if (++m_pingTicks < kPingEvery)
+    }
+    if (!m_ping.due(now))
         return;
-    m_pingTicks = 0;
     if (m_plugins.ping)
         m_plugins.ping->startPing();
 }

@@ -10,8 +10,12 @@ struct RunClock;
 
 // The steps of the main window's two timers: the one-second tick (clocks,
 // rates, link state, ping on idle, reconnection, watchdog) and the one-minute
-// tick (counters, watchdog report, status report). Safe to run at any time:
-// the link handlers call the one-second tick directly.
+// tick (counters, watchdog report, status report).
+//
+// The periodic work (status files, ping on idle) follows the clock, not the
+// number of calls, and a tick that starts while another is still running
+// (a question it asked lets events run) does nothing. The dialer link calls
+// packetTick() for each packet it reads: the idle clocks only.
 class MainTick {
 public:
     struct Actions {
@@ -26,16 +30,26 @@ public:
     void setNow(std::function<QDateTime()> now) { m_now = std::move(now); }
 
     void tick();
+    void packetTick();
     void minuteTick();
 
     int lastLinkState() const { return m_lastState; }
 
 private:
-    void statusFiles();
+    // Work due every `seconds` of the clock; the first time after `seconds`
+    // calls one second apart, as the original counted ticks.
+    struct Every {
+        int seconds;
+        QDateTime last;
+        bool due(const QDateTime &now);
+        void restart() { last = {}; }
+    };
+
+    bool statusFiles(const QDateTime &now);
     void idleClocks(const QDateTime &now);
-    void outcomeRates(const QDateTime &now);
+    void outcomeRates(const QDateTime &now, bool filesWritten);
     int linkState();
-    void pingOnIdle(int state);
+    void pingOnIdle(int state, const QDateTime &now);
     void reconnect(int state);
     void watchdog();
 
@@ -46,8 +60,9 @@ private:
     Actions m_actions;
     std::function<QDateTime()> m_now;
 
-    int m_statusFileTicks = 0;
-    int m_pingTicks = 0;
+    Every m_statusFiles;
+    Every m_ping;
     int m_reportTicks = 0;
     int m_lastState = 0;
+    bool m_inTick = false;
 };

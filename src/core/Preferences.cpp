@@ -66,8 +66,8 @@ Preferences::Outcome Preferences::leggiPreferenze(bool soloImpostazioni)
     m_log.aggiungiList2(QStringLiteral("FINE LETTURA PREFERENZE"));
     if (!m_model.noDb.value() && m_plugins.campaign && !m_plugins.campaign->open(m_settings.connString))
         return Outcome::DatabaseFailed;
-    m_model.database[0]->setText(m_settings.connString);
-    m_model.database[0]->setToolTip(m_settings.connString);
+    m_model.database[MainModel::ConnectionString]->setText(m_settings.connString);
+    m_model.database[MainModel::ConnectionString]->setToolTip(m_settings.connString);
     return Outcome::Read;
 }
 
@@ -84,6 +84,9 @@ void Preferences::readSettingsSection()
     m_settings.limiteEsitiNegativi =
         intOr(ini(QStringLiteral("LimiteEsitiNegativiTollerati")), Settings::kDefaultLimiteEsitiNegativi);
     m_settings.spostaNonTrovati = intOr(ini(QStringLiteral("SpostaNonTrovati")), Settings::kDefaultSpostaNonTrovati);
+    m_settings.timeoutPacchettoSec =
+        std::max(1, intOr(ini(QStringLiteral("TimeoutPacchetto")), Settings::kDefaultTimeoutPacchettoSec));
+    m_settings.limiteFileMB = std::max(1, intOr(ini(QStringLiteral("LimiteFileMB")), Settings::kDefaultLimiteFileMB));
 }
 
 void Preferences::readWatchdogHosts()

@@ -11,6 +11,8 @@
 struct Settings {
     static constexpr int kDefaultLimiteEsitiNegativi = 10;
     static constexpr int kDefaultSpostaNonTrovati = 30;
+    static constexpr int kDefaultTimeoutPacchettoSec = 5;
+    static constexpr int kDefaultLimiteFileMB = 256;
 
     QString connString;
     QString orderBy = sqltemplates::kDefaultOrderBy;
@@ -18,6 +20,15 @@ struct Settings {
     int intervallo = 0;
     int limiteEsitiNegativi = kDefaultLimiteEsitiNegativi;
     int spostaNonTrovati = kDefaultSpostaNonTrovati;
+    // "TimeoutPacchetto": seconds a packet may take to arrive whole, on the
+    // dialer link and at the built-in dialer.
+    int timeoutPacchettoSec = kDefaultTimeoutPacchettoSec;
+    // "LimiteFileMB": size past which DEBUG.TXT, the phone-choice log and
+    // the request log start over.
+    int limiteFileMB = kDefaultLimiteFileMB;
+
+    int packetTimeoutMs() const { return timeoutPacchettoSec * 1000; }
+    qint64 fileLimitBytes() const { return qint64(limiteFileMB) * 1024 * 1024; }
     std::map<int, QString> watchdogHosts; // digit -> address
 };
 

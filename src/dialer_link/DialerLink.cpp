@@ -4,17 +4,13 @@
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/RunClock.h"
-#include "dialer_link/QueueDrain.h"
-
-#include <QTimer>
 
 namespace {
 const QString kTx = QStringLiteral("TX");
-constexpr int kChannel = 1;
 } // namespace
 
-DialerLink::DialerLink(Logger &log, MainModel &model, RunClock &clock, const DebugFile &debug, bool fast,
-                       QObject *parent)
+DialerLink::DialerLink(Logger &log, MainModel &model, RunClock &clock, const DebugFile &debug, const Settings &settings,
+                       bool fast, QObject *parent)
     : QObject(parent),
       m_log(log),
       m_model(model),
@@ -22,19 +18,25 @@ DialerLink::DialerLink(Logger &log, MainModel &model, RunClock &clock, const Deb
       m_debug(debug),
       m_socket(QStringLiteral("Winsock1")),
       m_writer(m_socket, log, model, debug, fast),
-      m_reassembler(*this),
-      m_dispatcher(log, model)
+      m_dispatcher(log, model, debug),
+      m_reader(m_socket, log, model, debug, settings,
+               {[this] { return m_writer.busy(); }, [this] { if (m_hooks.packetTick) m_hooks.packetTick(); },
+                [this](const packet::Packet &p) {
+                    m_lastReceived = p.record;
+                    m_dispatcher.dispatch(p);
+                }})
 {
     connect(&m_socket, &LinkSocket::connected, this, &DialerLink::onConnected);
-    connect(&m_socket, &LinkSocket::dataArrived, this, &DialerLink::onData);
+    connect(&m_socket, &LinkSocket::readyRead, this, &DialerLink::onReadyRead);
     connect(&m_socket, &LinkSocket::errorOccurred, this, &DialerLink::onError);
     connect(&m_socket, &LinkSocket::bytesWritten, this, &DialerLink::onBytesWritten);
+    connect(&m_writer, &PacketWriter::idle, &m_reader, &RequestReader::pump);
 }
 
 void DialerLink::connectTo(const QString &host, quint16 port)
 {
     m_writer.clear();
-    m_reassembler.reset();
+    m_reader.reset();
     m_socket.connectTo(host, port);
 }
 
@@ -46,7 +48,7 @@ void DialerLink::close()
     }
     m_writer.clear();
     m_socket.close();
-    m_reassembler.reset();
+    m_reader.reset();
 }
 
 void DialerLink::sendHeaderOnly(qint32 code, const QString &logText)
@@ -81,18 +83,21 @@ void DialerLink::onConnected()
         m_hooks.invertiTasti();
     m_log.scriviLog(QStringLiteral("Connesso a ") + m_socket.peerName(), Logger::List1);
     sendDbOk();
-    tick();
+    if (m_hooks.tick)
+        m_hooks.tick();
 }
 
-void DialerLink::onData(const QByteArray &bytes)
+void DialerLink::onReadyRead()
 {
     m_clock.lastReceive = QDateTime::currentDateTime();
-    m_reassembler.onData(bytes);
+    m_reader.pump();
 }
 
 void DialerLink::onError(const LinkSocket::Error &e)
 {
-    const QString text = QStringLiteral("ErrWs1 #%1 %2 Scode %3 Src %4").arg(e.number).arg(e.description).arg(e.scode).arg(e.source);
+    // Joined, not arg()-chained: the description is the system's text.
+    const QString text = QStringLiteral("ErrWs1 #") + QString::number(e.number) + QLatin1Char(' ') + e.description
+        + QStringLiteral(" Scode ") + QString::number(e.scode) + QStringLiteral(" Src ") + e.source;
     m_log.scriviLog(text, Logger::List1);
     m_debug.appendLine(DebugFile::stamp() + QLatin1Char(' ') + text);
     // The box waits for the socket's own signal to return: a modal loop
@@ -104,47 +109,7 @@ void DialerLink::onError(const LinkSocket::Error &e)
 void DialerLink::onBytesWritten(qint64 bytes)
 {
     m_clock.lastSend = QDateTime::currentDateTime();
-    MainModel::add(*m_model.traffic[5], bytes, true);
+    MainModel::add(*m_model.traffic[MainModel::BytesSent], bytes, true);
 }
 
-double DialerLink::level() const
-{
-    return m_log.level();
-}
 
-void DialerLink::log(const QString &text, const QString &tag, qint32 id)
-{
-    m_log.scriviLog(text, Logger::List1, tag, id);
-}
-
-void DialerLink::tick()
-{
-    if (m_hooks.tick)
-        m_hooks.tick();
-}
-
-void DialerLink::bytesRead(int count)
-{
-    MainModel::add(*m_model.traffic[4], count, true);
-}
-
-void DialerLink::codeReceived(qint32 code)
-{
-    m_model.traffic[6]->setText(QString::number(code));
-}
-
-void DialerLink::dataError()
-{
-    MainModel::add(*m_model.traffic[1], 1);
-}
-
-void DialerLink::drained(const QByteArray &bytes, const packet::Header &, const packet::RecordId &r)
-{
-    svuotaCoda(m_log, m_debug, kChannel, bytes, r.id);
-}
-
-void DialerLink::packet(const packet::Header &h, const packet::RecordId &r, const QByteArray &body)
-{
-    m_lastReceived = r;
-    m_dispatcher.dispatch(h, r, body);
-}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 
 #include "core/Ports.h"
@@ -8,31 +9,39 @@
 #include "dialer_link/Dispatcher.h"
 #include "dialer_link/LinkSocket.h"
 #include "dialer_link/PacketWriter.h"
-#include "dialer_link/Reassembler.h"
+#include "dialer_link/RequestReader.h"
 
 class DebugFile;
 class Logger;
 class MainModel;
 struct RunClock;
+struct Settings;
 
-// The session with the dialer server: connect and DBOK, the receive loop,
-// dispatch, the error handler, DBDOWN and close.
-class DialerLink : public QObject, public DialerLinkPort, public DialerReplies, private ReassemblySink {
+// The session with the dialer server: connect and DBOK, the receive loop
+// (RequestReader), dispatch, the error handler, DBDOWN and close.
+//
+// Requests are served one at a time, in stream order, and the next one is
+// read only when the reply to the previous one has been handed to the
+// system, so an acknowledgement is never lost behind a request served
+// ahead of it.
+class DialerLink : public QObject, public DialerLinkPort, public DialerReplies {
     Q_OBJECT
 public:
     struct Hooks {
         std::function<void()> invertiTasti; // "Chiudi" on, "Connetti" off
-        std::function<void()> tick;         // the main tick
+        std::function<void()> tick;         // the whole main tick (after connecting)
+        std::function<void()> packetTick;   // what the main tick does for each packet read
         std::function<void(const QString &)> message; // a message box
     };
 
-    DialerLink(Logger &log, MainModel &model, RunClock &clock, const DebugFile &debug, bool fast,
-               QObject *parent = nullptr);
+    DialerLink(Logger &log, MainModel &model, RunClock &clock, const DebugFile &debug, const Settings &settings,
+               bool fast, QObject *parent = nullptr);
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
     Dispatcher &dispatcher() { return m_dispatcher; }
     LinkSocket &socket() { return m_socket; }
     PacketWriter &writer() { return m_writer; }
+    RequestReader &reader() { return m_reader; }
 
     int state() const override { return m_socket.state(); }
     void connectTo(const QString &host, quint16 port) override;
@@ -49,20 +58,9 @@ public:
 private:
     void sendHeaderOnly(qint32 code, const QString &logText);
     void onConnected();
-    void onData(const QByteArray &bytes);
+    void onReadyRead();
     void onError(const LinkSocket::Error &error);
     void onBytesWritten(qint64 bytes);
-
-    // ReassemblySink
-    bool connected() const override { return m_socket.isConnected(); }
-    double level() const override;
-    void log(const QString &text, const QString &tag, qint32 id) override;
-    void tick() override;
-    void bytesRead(int count) override;
-    void codeReceived(qint32 code) override;
-    void dataError() override;
-    void drained(const QByteArray &bytes, const packet::Header &h, const packet::RecordId &r) override;
-    void packet(const packet::Header &h, const packet::RecordId &r, const QByteArray &body) override;
 
     Logger &m_log;
     MainModel &m_model;
@@ -70,8 +68,8 @@ private:
     const DebugFile &m_debug;
     LinkSocket m_socket;
     PacketWriter m_writer;
-    Reassembler m_reassembler;
     Dispatcher m_dispatcher;
+    RequestReader m_reader;
     Hooks m_hooks;
     packet::RecordId m_lastReceived;
 };

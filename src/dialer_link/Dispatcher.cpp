@@ -1,5 +1,6 @@
 #include "dialer_link/Dispatcher.h"
 
+#include "core/DebugFile.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
 
@@ -20,18 +21,32 @@ const Dispatcher::Entry *Dispatcher::find(qint32 code)
     return it == table.end() ? nullptr : &it->second;
 }
 
-void Dispatcher::dispatch(const packet::Header &h, const packet::RecordId &r, const QByteArray &body)
+void Dispatcher::dispatch(const packet::Packet &p)
 {
     const QString rx = QStringLiteral("RX");
-    const Entry *entry = find(h.code);
+    const Entry *entry = find(p.header.code);
     if (!entry) {
-        m_log.scriviLog(QStringLiteral("MSG SCONOSC=") + QString::number(h.code), Logger::List1, rx, r.id);
-        MainModel::add(*m_model.traffic[2], 1);
+        m_log.scriviLog(QStringLiteral("MSG SCONOSC=") + QString::number(p.header.code), Logger::List1, rx, p.record.id);
+        MainModel::add(*m_model.traffic[MainModel::UnknownCodes], 1);
         return;
     }
-    m_log.scriviLog(QString::fromLatin1(entry->text), Logger::List1, rx, r.id);
+    m_log.scriviLog(QString::fromLatin1(entry->text), Logger::List1, rx, p.record.id);
     const auto it = m_services.find(entry->service);
-    if (it != m_services.end() && it->second)
-        it->second->serve({h, r, body, entry->operatorVariant});
-    MainModel::add(*m_model.traffic[0], 1);
+    if (it != m_services.end() && it->second) {
+        const wire::Status served = it->second->serve({p.header, p.record, p.body, entry->operatorVariant});
+        if (!served.ok()) {
+            refuse(p, served);
+            return;
+        }
+    }
+    MainModel::add(*m_model.traffic[MainModel::Dispatched], 1);
+}
+
+void Dispatcher::refuse(const packet::Packet &p, const wire::Status &why)
+{
+    m_log.scriviLog(QStringLiteral("ERRORE NEI DATI: ") + why.error, Logger::List1, QStringLiteral("RX"), p.record.id);
+    MainModel::add(*m_model.traffic[MainModel::DataErrors], 1);
+    m_debug.appendLine(DebugFile::stamp() + QStringLiteral(" ERRORE NEI DATI codice ") + QString::number(p.header.code)
+                       + QStringLiteral(" ID_RICH") + QString::number(p.record.id) + QStringLiteral(": ") + why.error);
+    m_debug.appendHexDump(packet::encodePacket(p.header, p.record, p.body), hexdump::Offsets::Hex);
 }

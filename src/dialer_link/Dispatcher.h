@@ -5,6 +5,7 @@
 
 #include "dialer_link/PacketFormat.h"
 
+class DebugFile;
 class Logger;
 class MainModel;
 
@@ -16,11 +17,13 @@ struct DialerRequest {
     bool operatorVariant = false; // the operator form of a shared service (discards)
 };
 
-// A service that answers dialer requests.
+// A service that answers dialer requests. A request whose body it cannot
+// decode is refused: it has no database effect, and the dispatcher logs it,
+// counts it as a data error and dumps it to DEBUG.TXT.
 class DialerService {
 public:
     virtual ~DialerService() = default;
-    virtual void serve(const DialerRequest &request) = 0;
+    virtual wire::Status serve(const DialerRequest &request) = 0;
 };
 
 // The dispatch table: request code -> log text and service.
@@ -28,13 +31,13 @@ class Dispatcher {
 public:
     enum class Service { Groups, CustomersPerGroup, Outcome, GroupQueueRelease, Discard, CustomersPerOperator, OperatorQueueRelease };
 
-    Dispatcher(Logger &log, MainModel &model) : m_log(log), m_model(model) {}
+    Dispatcher(Logger &log, MainModel &model, const DebugFile &debug) : m_log(log), m_model(model), m_debug(debug) {}
 
     void setService(Service which, DialerService *service) { m_services[which] = service; }
 
     // Logs the request, hands it to its service and counts it; an unknown
     // code is counted as such and answered by nothing.
-    void dispatch(const packet::Header &h, const packet::RecordId &r, const QByteArray &body);
+    void dispatch(const packet::Packet &p);
 
     struct Entry {
         const char *text;
@@ -44,7 +47,10 @@ public:
     static const Entry *find(qint32 code);
 
 private:
+    void refuse(const packet::Packet &p, const wire::Status &why);
+
     Logger &m_log;
     MainModel &m_model;
+    const DebugFile &m_debug;
     std::map<Service, DialerService *> m_services;
 };

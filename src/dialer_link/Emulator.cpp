@@ -2,8 +2,9 @@
 
 #include "core/Logger.h"
 #include "core/MainModel.h"
+#include "core/Settings.h"
 #include "core/TextFormats.h"
-#include "dialer_link/FixedText.h"
+#include "dialer_link/DialerBodies.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -15,12 +16,16 @@ const QString kLocal = QStringLiteral("127.0.0.1");
 constexpr qint32 kGroupsReply = 12001;
 } // namespace
 
-Emulator::Emulator(Logger &log, MainModel &model, QObject *parent)
-    : QObject(parent), m_log(log), m_model(model), m_server(new QTcpServer(this))
+Emulator::Emulator(Logger &log, MainModel &model, const Settings &settings, QObject *parent)
+    : QObject(parent),
+      m_log(log),
+      m_model(model),
+      m_settings(settings),
+      m_server(new QTcpServer(this)),
+      m_framer({packet::kHeaderOnlyTotlen, packet::kMaxPacketLength})
 {
     connect(m_server, &QTcpServer::newConnection, this, &Emulator::onNewConnection);
     m_bodyWait.setSingleShot(true);
-    m_bodyWait.setInterval(kBodyWaitMs);
     connect(&m_bodyWait, &QTimer::timeout, this, &Emulator::onBodyTimeout);
 }
 
@@ -54,7 +59,7 @@ void Emulator::listen(quint16 port)
         m_peer = nullptr;
     }
     m_server->close();
-    m_rx.clear();
+    m_framer.reset();
     m_bodyWait.stop();
     m_log.aggiungiList2(QStringLiteral("In ascolto su 127.0.0.1:") + m_model.serverPort.text());
     if (!m_server->listen(QHostAddress(kLocal), port))
@@ -74,7 +79,7 @@ void Emulator::onNewConnection()
         m_peer->deleteLater();
     }
     m_peer = socket;
-    m_rx.clear();
+    m_framer.reset();
     m_peerAddress = socket->peerAddress().toString();
     connect(socket, &QTcpSocket::readyRead, this, &Emulator::onData);
     connect(socket, &QTcpSocket::disconnected, this, &Emulator::onDisconnected);
@@ -104,8 +109,7 @@ void Emulator::send(qint32 code, qint32 reply, const QByteArray &body, const QSt
         m_log.scriviLog(QStringLiteral("Socket non connessa"), Logger::List2);
         return;
     }
-    const packet::Header h{int(body.size()) + 40, 0, reply, code, int(body.size()) + 24};
-    m_peer->write(packet::encodeHeader(h) + packet::encodeRecordId(record) + body);
+    m_peer->write(packet::encodePacket(packet::requestHeader(code, int(body.size()), reply), record, body));
 }
 
 void Emulator::inviaRichiestaGruppi()
@@ -115,19 +119,14 @@ void Emulator::inviaRichiestaGruppi()
 
 void Emulator::inviaRichiestaClientiXGruppi()
 {
-    QByteArray body;
-    for (qint32 v : {2, 1, 100, 2, 50})
-        packet::appendInt32Le(body, v);
+    const QByteArray body = dialerbody::encode(dialerbody::CustomersRequest{{{1, 100}, {2, 50}}});
     send(packet::RichiestaClientiGruppi, m_peer ? m_peer->localPort() : 0, body,
          {QString::number(packet::RichiestaClientiGruppi), QStringLiteral("Invio richiesta Clienti x gruppi (1=100,2=50)")});
 }
 
 void Emulator::inviaRichiestaClientiXOperatore()
 {
-    QByteArray body;
-    packet::appendInt32Le(body, 1);
-    packet::appendInt32Le(body, 10);
-    body += fixedtext::completaStringa(QStringLiteral("140"), 20);
+    const QByteArray body = dialerbody::encode(dialerbody::OperatorRequest{1, 10, QStringLiteral("140")});
     send(packet::QueryOp, m_peer ? m_peer->localPort() : 0, body,
          {QString::number(packet::QueryOp), QStringLiteral("Invio richiesta Clienti x Operatore 140")});
 }
@@ -143,40 +142,43 @@ void Emulator::onData()
 {
     if (!m_peer)
         return;
-    m_rx += m_peer->readAll();
-    // Packets are framed by their length field: a header-only packet never
-    // takes the bytes of the next one.
-    while (m_rx.size() >= packet::kHeaderSize) {
-        const qint32 totlen = packet::readInt32Be(m_rx, 0);
-        const qsizetype total = 4 + std::max<qint32>(16, std::min(totlen, packet::kMaxPacketLength));
-        if (m_rx.size() < total) {
-            if (!m_bodyWait.isActive())
-                m_bodyWait.start();
+    m_framer.append(m_peer->readAll());
+    for (;;) {
+        const Framer::Frame f = m_framer.next();
+        if (f.status == Framer::Frame::NeedMore) {
+            if (m_framer.partial() && !m_bodyWait.isActive())
+                m_bodyWait.start(m_settings.packetTimeoutMs());
             return;
         }
         m_bodyWait.stop();
-        const QByteArray packet = m_rx.left(total);
-        m_rx.remove(0, total);
-        handle(packet);
+        if (f.status == Framer::Frame::Corrupt) {
+            list2(QStringLiteral("PROBLEMA ") + f.reason, kRx, 0);
+            m_framer.reset();
+            return;
+        }
+        handle(f.bytes);
     }
 }
 
 void Emulator::onBodyTimeout()
 {
-    if (m_rx.size() < packet::kHeaderSize)
+    // Whatever came of the packet is taken as it is.
+    const QByteArray partial = m_framer.takeAll();
+    if (partial.size() < packet::kHeaderSize)
         return;
     list2(QStringLiteral("TimeOut in DataArrival"), kRx, 0);
-    const QByteArray packet = m_rx;
-    m_rx.clear();
-    handle(packet);
+    handle(partial);
 }
 
 void Emulator::handle(const QByteArray &bytes)
 {
-    const packet::Header h = packet::decodeHeader(bytes);
+    packet::Header h;
+    if (!packet::decodeHeader(bytes, h).ok())
+        return;
     // A header-only packet keeps the identification record of the last one.
-    if (bytes.size() >= packet::kPrefixSize)
-        m_lastRecord = packet::decodeRecordId(bytes.mid(20, 24));
+    packet::RecordId record;
+    if (packet::decodeRecordId(bytes, record, packet::kHeaderSize).ok())
+        m_lastRecord = record;
     const packet::RecordId r = m_lastRecord;
     const QByteArray body = bytes.mid(packet::kPrefixSize, packet::kBodyBufferSize);
     list2(QString::number(h.code), kRx, r.id);

@@ -7,10 +7,12 @@
 #include <functional>
 
 #include "core/Ports.h"
+#include "dialer_link/Framer.h"
 #include "dialer_link/PacketFormat.h"
 
 class Logger;
 class MainModel;
+struct Settings;
 class QTcpServer;
 class QTcpSocket;
 
@@ -21,8 +23,6 @@ class QTcpSocket;
 class Emulator : public QObject, public EmulatorPort {
     Q_OBJECT
 public:
-    static constexpr int kBodyWaitMs = 5000;
-
     struct Hooks {
         // DumpaClienti for the customer packets received (operator mode or not).
         std::function<void(const QByteArray &body, bool byOperator, qint32 id)> dumpCustomers;
@@ -30,11 +30,10 @@ public:
         std::function<QByteArray()> testOutcome;
     };
 
-    Emulator(Logger &log, MainModel &model, QObject *parent = nullptr);
+    Emulator(Logger &log, MainModel &model, const Settings &settings, QObject *parent = nullptr);
     ~Emulator() override;
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
-    void setBodyWaitMs(int ms) { m_bodyWait.setInterval(ms); }
 
     void listen(quint16 port) override; // Ascolta3
     void provaEsito() override;         // "prova esito"
@@ -51,18 +50,19 @@ private:
     void onDisconnected();
     void onData();
     void onBodyTimeout();
-    void handle(const QByteArray &packet);
+    void handle(const QByteArray &bytes);
     void send(qint32 code, qint32 reply, const QByteArray &body, const QStringList &lines);
     void list2(const QString &text, const QString &tag, qint32 id);
 
     Logger &m_log;
     MainModel &m_model;
+    const Settings &m_settings;
     Hooks m_hooks;
     QTcpServer *m_server;
     QPointer<QTcpSocket> m_peer;
     QString m_peerAddress;
-    QByteArray m_rx;
-    QTimer m_bodyWait;
+    Framer m_framer;
+    QTimer m_bodyWait; // the rest of a packet, "TimeOut in DataArrival"
     qint32 m_id = 0;
     packet::RecordId m_lastRecord;
 };

@@ -45,6 +45,16 @@ qint64 LinkSocket::bytesToWrite() const
     return m_socket ? m_socket->bytesToWrite() : 0;
 }
 
+qint64 LinkSocket::bytesAvailable() const
+{
+    return m_socket ? m_socket->bytesAvailable() : 0;
+}
+
+QByteArray LinkSocket::read(qint64 max)
+{
+    return m_socket ? m_socket->read(max) : QByteArray();
+}
+
 void LinkSocket::connectTo(const QString &host, quint16 port)
 {
     close();
@@ -52,10 +62,11 @@ void LinkSocket::connectTo(const QString &host, quint16 port)
     auto *socket = new QTcpSocket(this);
     m_socket = socket;
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket->setReadBufferSize(kReadBuffer);
     connect(socket, &QTcpSocket::connected, this, &LinkSocket::connected);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         if (socket == m_socket)
-            Q_EMIT dataArrived(socket->readAll());
+            Q_EMIT readyRead();
     });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError e) {
         if (socket == m_socket)

@@ -1,35 +1,48 @@
 #pragma once
 
-// Wire format of the dialer link (and of the emulator and operator-server
-// links, which differ only in byte order and framing).
+// Wire format of the dialer link and of the emulator link; the header is
+// shared with the operator-server, monitor and PBX links, which differ in
+// byte order. docs/dialer-protocol.md describes it for people.
 //
 // A packet is a 20-byte header, then on the dialer and emulator links a
-// 24-byte identification record, then the body:
+// 24-byte identification record (absent when Len is 0), then the body:
 //
 //   offset 0  Totlen   int32  bytes after this field: 16 + Len   (big-endian)
-//   offset 4  LineaSVC int32  -1 from the server                  (little-endian)
+//   offset 4  LineaSVC int32  -1 from the server, 0 from a dialer (little-endian)
 //   offset 8  Reply    int32  sender's local port                 (little-endian)
 //   offset 12 Code     int32  message code                        (little-endian)
 //   offset 16 Len      int32  24 + body length, 0 for header only (little-endian)
 //   offset 20 ID       int32  request number, echoed by replies    (little-endian)
 //   offset 24 Contact  20 ANSI characters, requester's tag, echoed by replies
 //   offset 44 body     Len - 24 bytes; integers little-endian, texts fixed width
-//
-// On the operator-server link Totlen, Reply, Code and Len are big-endian and
-// no identification record follows.
 
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
+#include "dialer_link/WireStatus.h"
+
 namespace packet {
+
+namespace offset {
+inline constexpr int Totlen = 0;
+inline constexpr int LineaSvc = 4;
+inline constexpr int Reply = 8;
+inline constexpr int Code = 12;
+inline constexpr int Len = 16;
+inline constexpr int Id = 20;
+inline constexpr int Contact = 24;
+inline constexpr int Body = 44;
+} // namespace offset
 
 inline constexpr int kHeaderSize = 20;
 inline constexpr int kRecordIdSize = 24;
 inline constexpr int kContactSize = 20;
 inline constexpr int kPrefixSize = kHeaderSize + kRecordIdSize; // 44
+inline constexpr int kLengthFieldSize = 4;
 inline constexpr int kBodyBufferSize = 4000;
-inline constexpr int kMinRequestBytes = 40; // Totlen of a request without body
+inline constexpr qint32 kHeaderOnlyTotlen = 16;
+inline constexpr qint32 kMinRequestTotlen = 40; // a request without body
 inline constexpr qint32 kFirstRequestCode = 70000;
 // No request comes near this; a longer length field is taken as corrupt.
 inline constexpr qint32 kMaxPacketLength = 65536;
@@ -56,7 +69,7 @@ enum Code : qint32 {
     FreeQueueOpReply = 71104,
 };
 
-// ToH: the header, Totlen already in host order.
+// ToH: the header, Totlen in host order.
 struct Header {
     qint32 totlen = 0;
     qint32 lineaSvc = 0;
@@ -73,15 +86,20 @@ struct RecordId {
     friend bool operator==(const RecordId &, const RecordId &) = default;
 };
 
-enum class Link { Dialer, OperatorServer };
+// Which header fields are big-endian.
+enum class Link {
+    Dialer,         // Totlen only (dialer and emulator links)
+    OperatorServer, // all but LineaSVC
+    Monitor,        // all five (monitor and PBX links)
+};
 
 QByteArray encodeHeader(const Header &h, Link link = Link::Dialer);
-// REQUIRES: bytes.size() >= 20 (missing bytes read as zero).
-Header decodeHeader(const QByteArray &bytes, Link link = Link::Dialer);
+wire::Status decodeHeader(const QByteArray &bytes, Header &out, Link link = Link::Dialer);
 
 QByteArray encodeRecordId(const RecordId &r);
-RecordId decodeRecordId(const QByteArray &bytes);
+wire::Status decodeRecordId(const QByteArray &bytes, RecordId &out, qsizetype at = 0);
 
+// REQUIRES: offset + 4 <= bytes.size(); decoders check sizes before reading.
 qint32 readInt32Le(const QByteArray &bytes, qsizetype offset);
 qint32 readInt32Be(const QByteArray &bytes, qsizetype offset);
 void appendInt32Le(QByteArray &out, qint32 value);
@@ -90,5 +108,21 @@ void appendInt32Be(QByteArray &out, qint32 value);
 // The header of a reply with `bodyLength` bytes of body, or header only
 // (DBOK, DBDOWN) when `headerOnly`.
 Header replyHeader(qint32 code, int bodyLength, quint16 localPort, bool headerOnly = false);
+// The header of a request as a dialer sends it.
+Header requestHeader(qint32 code, int bodyLength, qint32 reply, qint32 lineaSvc = 0);
+
+// One whole packet of the dialer or emulator link.
+struct Packet {
+    Header header;
+    RecordId record;
+    QByteArray body;
+};
+
+// Header, identification record (unless header only) and body, as sent.
+QByteArray encodePacket(const Header &h, const RecordId &r, const QByteArray &body);
+// A framed packet, length field included. A header-only packet has an
+// empty record; otherwise the record must be there, and the body is what
+// Totlen frames after it, cut to Len - 24 when Len says less.
+wire::Status decodePacket(const QByteArray &framed, Packet &out);
 
 } // namespace packet

@@ -27,6 +27,22 @@ PacketWriter::PacketWriter(LinkSocket &socket, Logger &log, MainModel &model, co
     connect(&m_socket, &LinkSocket::bytesWritten, this, &PacketWriter::onBytesWritten);
 }
 
+bool PacketWriter::busy() const
+{
+    return !m_steps.empty() || m_waiting || m_socket.bytesToWrite() > 0;
+}
+
+void PacketWriter::measure()
+{
+    m_peakQueued = std::max(m_peakQueued, m_queuedBytes + m_socket.bytesToWrite());
+}
+
+void PacketWriter::reportIdle()
+{
+    if (!busy())
+        Q_EMIT idle();
+}
+
 void PacketWriter::write(const packet::Header &header, const packet::RecordId &record, const QByteArray &body)
 {
     const int id = m_nextPacket++;
@@ -44,9 +60,11 @@ void PacketWriter::write(const packet::Header &header, const packet::RecordId &r
         m_steps.push_back({Step::Pause, {}, {}, id});
     }
     m_steps.push_back({Step::Action, {}, [this, header] {
-                           MainModel::add(*m_model.traffic[3], 1);
+                           MainModel::add(*m_model.traffic[MainModel::PacketsSent], 1);
                            Q_EMIT packetSent(header.code);
                        }, id});
+    m_queuedBytes += head.size() + (header.totlen > 16 ? packet::kRecordIdSize + body.size() : 0);
+    measure();
     if (!m_waiting)
         run();
 }
@@ -56,6 +74,7 @@ void PacketWriter::run()
     while (!m_steps.empty() && !m_waiting) {
         Step step = std::move(m_steps.front());
         m_steps.pop_front();
+        m_queuedBytes -= step.bytes.size();
         switch (step.kind) {
         case Step::Send:
             if (!m_socket.isConnected()) {
@@ -63,6 +82,7 @@ void PacketWriter::run()
                 dropPacket(step.packet);
             } else {
                 m_socket.write(step.bytes);
+                measure();
             }
             break;
         case Step::Pause:
@@ -74,12 +94,15 @@ void PacketWriter::run()
             break;
         }
     }
+    reportIdle();
 }
 
 void PacketWriter::dropPacket(int packet)
 {
-    while (!m_steps.empty() && m_steps.front().packet == packet)
+    while (!m_steps.empty() && m_steps.front().packet == packet) {
+        m_queuedBytes -= m_steps.front().bytes.size();
         m_steps.pop_front();
+    }
 }
 
 void PacketWriter::startPause()
@@ -100,6 +123,7 @@ void PacketWriter::onBytesWritten()
         m_drainTimer.stop();
         m_pauseTimer.start();
     }
+    reportIdle();
 }
 
 void PacketWriter::pauseOver()
@@ -124,6 +148,7 @@ void PacketWriter::clear()
     m_pauseTimer.stop();
     m_waiting = m_drainWait = false;
     m_steps.clear();
+    m_queuedBytes = 0;
 }
 
 void PacketWriter::traceHeader(const packet::Header &h, const QByteArray &bytes, qint32 id)
@@ -135,7 +160,7 @@ void PacketWriter::traceHeader(const packet::Header &h, const QByteArray &bytes,
         for (const auto &[label, value] : lines)
             m_log.scriviLog(QString::fromLatin1(label) + QString::number(value), Logger::List1, kTrace, id);
     }
-    m_model.traffic[7]->setText(QString::number(h.code));
+    m_model.traffic[MainModel::LastCodeSent]->setText(QString::number(h.code));
     m_debug.appendBytes(bytes);
 }
 

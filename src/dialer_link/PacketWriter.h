@@ -33,12 +33,19 @@ public:
     void flush();
     // Forgets what is queued (the link is gone).
     void clear();
-    bool idle() const { return m_steps.empty() && !m_waiting; }
+    // Packets still queued or in a pause, or bytes the socket has not yet
+    // handed to the system. The session reads the next request only when
+    // this is false, so the queue never holds more than one reply.
+    bool busy() const;
+    // The most bytes ever waiting here and in the socket at once.
+    qint64 peakQueuedBytes() const { return m_peakQueued; }
     // The short pause; benchmarks and tests may lengthen it.
     void setPauseMs(int ms) { m_pauseTimer.setInterval(ms); }
 
 Q_SIGNALS:
     void packetSent(qint32 code);
+    // No longer busy.
+    void idle();
 
 private:
     struct Step {
@@ -55,6 +62,8 @@ private:
     void dropPacket(int packet);
     void traceHeader(const packet::Header &h, const QByteArray &bytes, qint32 id);
     void traceRecord(const packet::RecordId &r, const QByteArray &bytes);
+    void measure();
+    void reportIdle();
 
     LinkSocket &m_socket;
     Logger &m_log;
@@ -66,6 +75,8 @@ private:
     bool m_waiting = false;     // in a pause
     bool m_drainWait = false;   // first half of a pause: output not yet handed over
     bool m_flushing = false;
+    qint64 m_queuedBytes = 0; // in m_steps
+    qint64 m_peakQueued = 0;
     QTimer m_drainTimer;
     QTimer m_pauseTimer;
 };

@@ -4,7 +4,7 @@
 #include "core/Logger.h"
 
 void svuotaCoda(Logger &log, const DebugFile &debug, int channel, const QByteArray &bytes, qint32 packetId,
-                bool fromBuffer)
+                bool fromBuffer, qsizetype dumpLimit)
 {
     if (bytes.isEmpty())
         return;
@@ -12,8 +12,17 @@ void svuotaCoda(Logger &log, const DebugFile &debug, int channel, const QByteArr
     const QString tag = QStringLiteral("RX");
     debug.appendLine(DebugFile::stamp() + QStringLiteral(" SVUOTO CODA x ") + count + QStringLiteral(" bytes"));
     if (!fromBuffer)
-        log.scriviLog(QStringLiteral("Svuoto coda %1 per %2 bytes").arg(channel).arg(count), channel, tag, packetId);
-    debug.appendHexDump(bytes);
+        log.scriviLog(QStringLiteral("Svuoto coda ") + QString::number(channel) + QStringLiteral(" per ") + count
+                          + QStringLiteral(" bytes"),
+                      channel, tag, packetId);
+    debug.appendHexDumpCapped(bytes, dumpLimit < 0 ? bytes.size() : dumpLimit);
     if (!fromBuffer)
         log.scriviLog(QStringLiteral("Svuotata la coda ") + QString::number(channel), channel, tag, packetId);
+}
+
+qsizetype JunkDumpBudget::spend(qsizetype size)
+{
+    const qsizetype shown = std::min(size, m_left);
+    m_left -= shown;
+    return shown;
 }

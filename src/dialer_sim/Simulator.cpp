@@ -1,6 +1,8 @@
 #include "dialer_sim/Simulator.h"
 
+#include "dialer_link/DialerBodies.h"
 #include "dialer_link/FixedText.h"
+#include "dialer_link/OutcomeRecord.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -10,22 +12,26 @@
 using namespace packet;
 
 namespace {
-QByteArray ints(std::initializer_list<qint32> values)
+QString n(qint64 v)
 {
-    QByteArray out;
-    for (qint32 v : values)
-        appendInt32Le(out, v);
-    return out;
+    return QString::number(v);
 }
+constexpr int kPhases = 8;
 } // namespace
 
 Simulator::Simulator(Options options, QObject *parent)
-    : QObject(parent), m_options(std::move(options)), m_server(new QTcpServer(this)), m_random(m_options.seed)
+    : QObject(parent),
+      m_options(std::move(options)),
+      m_server(new QTcpServer(this)),
+      m_framer({kHeaderOnlyTotlen, kMaxPacketLength}),
+      m_random(m_options.seed)
 {
+    m_options.pipeline = std::max(1, m_options.pipeline);
     connect(m_server, &QTcpServer::newConnection, this, &Simulator::onConnection);
     m_replyTimer.setSingleShot(true);
     m_replyTimer.setInterval(m_options.replyTimeoutMs);
     connect(&m_replyTimer, &QTimer::timeout, this, [this] { fail(QStringLiteral("no reply within the time-out")); });
+    connect(&m_stallTimer, &QTimer::timeout, this, &Simulator::onStallTimer);
 }
 
 bool Simulator::listen()
@@ -52,16 +58,52 @@ void Simulator::onConnection()
         if (!m_done)
             fail(QStringLiteral("the program closed the link"));
     });
-    m_expect = Expect::DbOk;
+    m_awaitingDbOk = true;
     m_replyTimer.start();
 }
 
 void Simulator::onData()
 {
-    m_stream += m_peer->readAll();
-    replycheck::Packet p;
-    while (!m_done && replycheck::take(m_stream, p))
+    if (!m_stalled)
+        readPackets();
+}
+
+void Simulator::readPackets()
+{
+    if (!m_peer)
+        return;
+    m_framer.append(m_peer->readAll());
+    while (!m_done) {
+        const Framer::Frame f = m_framer.next();
+        if (f.status == Framer::Frame::NeedMore)
+            return;
+        if (f.status == Framer::Frame::Corrupt) {
+            fail(QStringLiteral("a reply with ") + f.reason);
+            return;
+        }
+        Packet p;
+        if (const wire::Status s = decodePacket(f.bytes, p); !s.ok()) {
+            fail(s.error);
+            return;
+        }
         onPacket(p);
+    }
+}
+
+void Simulator::onStallTimer()
+{
+    if (m_done || m_stalled)
+        return;
+    // Stop reading: the program's replies pile up in the sockets, not here.
+    m_stalled = true;
+    ++m_stats.stalls;
+    m_replyTimer.stop();
+    QTimer::singleShot(m_options.stallMs, this, [this] {
+        m_stalled = false;
+        if (!m_outstanding.empty())
+            m_replyTimer.start();
+        readPackets();
+    });
 }
 
 void Simulator::fail(const QString &why)
@@ -78,118 +120,162 @@ void Simulator::finish()
         return;
     m_done = true;
     m_replyTimer.stop();
+    m_stallTimer.stop();
     m_stats.seconds = m_run.isValid() ? m_run.nsecsElapsed() / 1e9 : 0;
     if (m_peer)
         m_peer->disconnect(this);
     Q_EMIT finished(m_stats.violation.isEmpty());
 }
 
-qint32 Simulator::send(qint32 code, const QByteArray &body, Expect expect)
+bool Simulator::timeUp() const
 {
-    const qint32 id = ++m_id;
-    m_peer->write(encodeHeader({40 + int(body.size()), 0, 12000, code, 24 + int(body.size())}) + encodeRecordId({id, m_tag}) + body);
-    ++m_stats.requests;
-    m_expect = expect;
-    m_request.start();
-    if (expect != Expect::Nothing)
-        m_replyTimer.start();
-    return id;
+    return m_run.isValid() && m_run.elapsed() >= qint64(m_options.seconds) * 1000;
 }
 
-void Simulator::onPacket(const replycheck::Packet &p)
+void Simulator::send(qint32 code, const QByteArray &body, Outstanding o)
+{
+    o.id = ++m_id;
+    o.sentNs = m_run.nsecsElapsed();
+    m_batch += encodePacket(requestHeader(code, int(body.size()), 12000), {o.id, m_tag}, body);
+    ++m_batchCount;
+    ++m_stats.requests;
+    m_outstanding.push_back(std::move(o));
+}
+
+void Simulator::sendDiscard(const QByteArray &body)
+{
+    m_batch += encodePacket(requestHeader(DiscardQuery, int(body.size()), 12000), {++m_id, m_tag}, body);
+    ++m_batchCount;
+    ++m_stats.requests;
+}
+
+void Simulator::flush()
+{
+    if (m_batch.isEmpty())
+        return;
+    m_stats.largestWrite = std::max<qint64>(m_stats.largestWrite, m_batchCount);
+    m_peer->write(m_batch);
+    m_batch.clear();
+    m_batchCount = 0;
+    m_replyTimer.start();
+}
+
+void Simulator::onPacket(const Packet &p)
 {
     m_replyTimer.stop();
-    const auto expectCode = [&](qint32 code) {
-        const QString why = replycheck::check(p, code, m_id, m_tag);
-        if (!why.isEmpty())
-            fail(QStringLiteral("request %1: %2").arg(m_id).arg(why));
-        return why.isEmpty();
-    };
-    switch (m_expect) {
-    case Expect::DbOk:
-        if (!expectCode(DbOk))
-            return;
-        m_run.start();
-        break;
-    case Expect::Groups:
-    case Expect::Probe: {
-        if (!expectCode(PacchettoGruppi))
-            return;
-        const qint32 n = readInt32Le(p.body, 0);
-        if (p.body.size() != 4 + 4 * qsizetype(n) || n < 1) {
-            fail(QStringLiteral("groups reply with %1 groups in %2 bytes").arg(n).arg(p.body.size()));
+    if (m_awaitingDbOk) {
+        if (const QString why = replycheck::check(p, DbOk, 0, m_tag); !why.isEmpty()) {
+            fail(why);
             return;
         }
-        m_groups.clear();
-        for (int i = 0; i < n; ++i)
-            m_groups << readInt32Le(p.body, 4 + 4 * i);
-        break;
+        m_awaitingDbOk = false;
+        m_run.start();
+        if (m_options.stallEveryMs > 0 && m_options.stallMs > 0)
+            m_stallTimer.start(m_options.stallEveryMs);
+        next();
+        return;
+    }
+    if (m_outstanding.empty()) {
+        fail(QStringLiteral("an unexpected packet, code ") + n(p.header.code));
+        return;
+    }
+    if (!completes(p, m_outstanding.front())) {
+        if (!m_done)
+            m_replyTimer.start(); // more packets or the end marker follow
+        return;
+    }
+    m_outstanding.pop_front();
+    if (m_outstanding.empty())
+        next();
+    else
+        m_replyTimer.start();
+}
+
+// True when `p` completes the answer to `o`; false when more must come
+// (or the run failed).
+bool Simulator::completes(const Packet &p, Outstanding &o)
+{
+    const auto expectCode = [&](qint32 code) {
+        const QString why = replycheck::check(p, code, o.id, m_tag);
+        if (!why.isEmpty())
+            fail(QStringLiteral("request ") + n(o.id) + QStringLiteral(": ") + why);
+        return why.isEmpty();
+    };
+    const qint64 latencyUs = (m_run.nsecsElapsed() - o.sentNs) / 1000;
+    switch (o.expect) {
+    case Expect::Groups: {
+        if (!expectCode(PacchettoGruppi))
+            return false;
+        dialerbody::GroupList list;
+        const wire::Status s = dialerbody::decode(p.body, list);
+        if (!s.ok() || list.groups.isEmpty() || p.body.size() != 4 + 4 * list.groups.size()) {
+            fail(QStringLiteral("groups reply of ") + n(p.body.size()) + QStringLiteral(" bytes: ") + s.error);
+            return false;
+        }
+        m_groups = list.groups;
+        return true;
     }
     case Expect::Customers:
     case Expect::OperatorCustomers: {
-        const bool byOperator = m_expect == Expect::OperatorCustomers;
+        const bool byOperator = o.expect == Expect::OperatorCustomers;
         const qint32 data = byOperator ? ClientiOperatore : ClientiGruppo;
-        const qint32 end = byOperator ? QueryEndOp : QueryEnd;
         if (p.header.code == data) {
             if (!expectCode(data))
-                return;
-            const QString why = replycheck::checkCustomers(p, byOperator, m_group, m_operator);
-            if (!why.isEmpty()) {
-                fail(QStringLiteral("request %1: %2").arg(m_id).arg(why));
-                return;
+                return false;
+            if (const QString why = replycheck::checkCustomers(p, byOperator, o.group, o.op); !why.isEmpty()) {
+                fail(QStringLiteral("request ") + n(o.id) + QStringLiteral(": ") + why);
+                return false;
             }
-            const int start = byOperator ? 20 : 0;
-            for (int r = 0; r < readInt32Le(p.body, start); ++r) {
-                const QByteArray rec = p.body.mid(start + 4 + 296 * r, 296);
-                m_records << rec;
-                m_received << fixedtext::pulisciStringa(rec.mid(56, 30)).toLongLong();
+            dialerbody::CustomerList list;
+            dialerbody::decode(p.body, byOperator, list);
+            for (const dialerbody::CustomerRecord &r : std::as_const(list.records)) {
+                o.records << dialerbody::encode(r);
+                o.received << fixedtext::pulisciStringa(r.contatore).toLongLong();
             }
-            m_replyTimer.start(); // more packets or the end marker follow
-            return;
+            return false;
         }
-        if (!expectCode(end))
-            return;
+        if (!expectCode(byOperator ? QueryEndOp : QueryEnd))
+            return false;
         // Only full answers measure the latency of a group request of that size.
-        if (m_timed && m_received.size() == m_options.groupQuantity)
-            m_stats.groupLatencyUs << m_request.nsecsElapsed() / 1000;
-        m_stats.customers += m_received.size();
-        if (m_outcomesAfter)
-            m_pendingOutcomes = m_received;
-        if (m_keepRecords)
-            m_kept = m_records;
-        break;
+        if (o.timed && o.received.size() == m_options.groupQuantity)
+            m_stats.groupLatencyUs << latencyUs;
+        m_stats.customers += o.received.size();
+        if (o.outcomesAfter)
+            m_pendingOutcomes += o.received;
+        if (o.keep)
+            m_kept = o.records;
+        return true;
     }
     case Expect::Outcome:
         if (!expectCode(AckEsito))
-            return;
+            return false;
         ++m_stats.outcomesAcked;
-        m_stats.outcomeLatencyUs << m_request.nsecsElapsed() / 1000;
-        break;
+        m_stats.outcomeLatencyUs << latencyUs;
+        return true;
     case Expect::Release:
     case Expect::OperatorRelease:
-        if (!expectCode(m_expect == Expect::Release ? FreeQueueReply : FreeQueueOpReply))
-            return;
+        if (!expectCode(o.expect == Expect::Release ? FreeQueueReply : FreeQueueOpReply))
+            return false;
         ++m_stats.releases;
-        break;
-    case Expect::Nothing:
-        fail(QStringLiteral("an unexpected packet, code %1").arg(p.header.code));
-        return;
+        return true;
     }
-    next();
+    return true;
 }
 
 void Simulator::sendCustomers(bool byOperator, qint32 quantity, bool outcomes, bool keep)
 {
-    m_received.clear();
-    m_records.clear();
-    m_outcomesAfter = outcomes;
-    m_keepRecords = keep;
-    m_timed = !byOperator && quantity == m_options.groupQuantity;
+    Outstanding o;
+    o.expect = byOperator ? Expect::OperatorCustomers : Expect::Customers;
+    o.outcomesAfter = outcomes;
+    o.keep = keep;
+    o.timed = !byOperator && quantity == m_options.groupQuantity;
+    o.group = m_group;
     if (byOperator) {
         m_operator = m_options.operators.value(m_round % std::max<qsizetype>(1, m_options.operators.size()));
-        send(QueryOp, ints({m_group, quantity}) + fixedtext::completaStringa(m_operator, 20), Expect::OperatorCustomers);
+        o.op = m_operator;
+        send(QueryOp, dialerbody::encode(dialerbody::OperatorRequest{m_group, quantity, m_operator}), o);
     } else {
-        send(RichiestaClientiGruppi, ints({1, m_group, quantity}), Expect::Customers);
+        send(RichiestaClientiGruppi, dialerbody::encode(dialerbody::CustomersRequest{{{m_group, quantity}}}), o);
     }
 }
 
@@ -207,41 +293,63 @@ void Simulator::sendOutcome(qint64 customer)
         }
         pick -= weight;
     }
-    QByteArray body = ints({1234, code, 0}) + fixedtext::completaStringa(QStringLiteral("simop"), 20)
-        + fixedtext::completaStringa(QStringLiteral("simcamp"), 20) + fixedtext::completaStringa(QStringLiteral("simlist"), 20)
-        + fixedtext::completaStringa(QString::number(customer), 30) + QByteArray(2, '\0') + ints({m_stats.outcomesAcked, 0, 0})
-        + QByteArray(20, '\0');
-    send(Esito, body, Expect::Outcome);
+    OutcomeRecord r;
+    r.timeCall = 1234;
+    r.code = code;
+    r.operatore = QStringLiteral("simop");
+    r.campagna = QStringLiteral("simcamp");
+    r.calllist = QStringLiteral("simlist");
+    r.customerId = n(customer);
+    r.progressive = static_cast<qint32>(m_stats.requests);
+    Outstanding o;
+    o.expect = Expect::Outcome;
+    send(Esito, r.encode(), o);
 }
 
 void Simulator::next()
 {
-    if (m_done)
+    if (m_done || !m_outstanding.empty())
         return;
-    const bool timeUp = m_run.isValid() && m_run.elapsed() >= qint64(m_options.seconds) * 1000;
-    const bool countUp = m_options.maxOutcomes > 0 && m_stats.outcomesAcked >= m_options.maxOutcomes;
-    if (!m_pendingOutcomes.isEmpty() && !countUp && !timeUp) {
-        sendOutcome(m_pendingOutcomes.takeFirst());
-        return;
-    }
-    if (timeUp || countUp) {
+    const auto outcomesLeft = [&] {
+        qint64 sent = m_stats.outcomesAcked;
+        for (const Outstanding &o : m_outstanding)
+            sent += o.expect == Expect::Outcome ? 1 : 0;
+        return m_options.maxOutcomes <= 0 || sent < m_options.maxOutcomes;
+    };
+    if (timeUp() || !outcomesLeft()) {
         finish();
         return;
     }
-    while (!step(m_phase++)) {
-        if (m_phase > 8) {
+    while (!m_pendingOutcomes.isEmpty() && m_batchCount < m_options.pipeline && outcomesLeft())
+        sendOutcome(m_pendingOutcomes.takeFirst());
+    // A batch of the round's requests, up to the first one that needs an
+    // answer of the same batch.
+    for (int guard = 0; m_batchCount == 0 || (m_batchCount < m_options.pipeline && guard < kPhases); ++guard) {
+        const int phase = m_phase;
+        if (++m_phase >= kPhases) {
             m_phase = 0;
             ++m_round;
         }
+        if (!step(phase))
+            continue;
+        if (phase == 0 || phase == 4 || phase == kPhases - 1)
+            break;
     }
+    flush();
 }
 
-// Sends the request of `phase` in the current round; false when the round skips it.
+// Queues the request of `phase` in the current round; false when the round skips it.
 bool Simulator::step(int phase)
 {
+    const auto ints = [](std::initializer_list<qint32> values) {
+        QByteArray out;
+        for (qint32 v : values)
+            appendInt32Le(out, v);
+        return out;
+    };
     switch (phase) {
     case 0:
-        send(RichiestaGruppi, {}, Expect::Groups);
+        send(RichiestaGruppi, {}, {.expect = Expect::Groups});
         return true;
     case 1:
         m_group = m_groups.value(m_round % std::max<qsizetype>(1, m_groups.size()));
@@ -255,7 +363,7 @@ bool Simulator::step(int phase)
     case 3:
         if (m_round % 3 != 1)
             return false;
-        send(FreeQueue, ints({m_group}), Expect::Release);
+        send(FreeQueue, dialerbody::encode(dialerbody::GroupRelease{m_group}), {.expect = Expect::Release});
         return true;
     case 4:
         if (m_round % 4 != 2)
@@ -266,12 +374,12 @@ bool Simulator::step(int phase)
         if (m_round % 4 != 2 || m_kept.isEmpty())
             return false;
         QByteArray body = ints({qint32(m_kept.size())});
-        for (const QByteArray &rec : m_kept)
+        for (const QByteArray &rec : std::as_const(m_kept))
             body += rec;
         m_stats.discarded += m_kept.size();
         m_kept.clear();
-        send(DiscardQuery, body, Expect::Nothing);
-        send(RichiestaGruppi, {}, Expect::Probe); // answered only after the discard was served
+        sendDiscard(body);
+        send(RichiestaGruppi, {}, {.expect = Expect::Groups}); // answered only after the discard was served
         return true;
     }
     case 6:
@@ -282,10 +390,9 @@ bool Simulator::step(int phase)
     case 7:
         if (m_round % 5 != 3)
             return false;
-        send(FreeQueueOp, ints({0}) + fixedtext::completaStringa(m_operator, 20), Expect::OperatorRelease);
+        send(FreeQueueOp, dialerbody::encode(dialerbody::OperatorRelease{0, m_operator}), {.expect = Expect::OperatorRelease});
         return true;
     default:
-        m_phase = 9;
         return false;
     }
 }
@@ -303,13 +410,14 @@ QString Simulator::summary() const
 {
     const Stats &s = m_stats;
     const double secs = std::max(s.seconds, 1e-9);
-    return QStringLiteral("requests %1, customers received %2, outcomes acknowledged %3, releases %4, discarded %5\n"
-                          "time %6 s, outcomes/s %7, customers/s %8\n"
-                          "group request (%9 customers) latency p50 %10 ms p99 %11 ms\n"
-                          "outcome latency p50 %12 ms p99 %13 ms")
-        .arg(s.requests).arg(s.customers).arg(s.outcomesAcked).arg(s.releases).arg(s.discarded)
-        .arg(s.seconds, 0, 'f', 1).arg(s.outcomesAcked / secs, 0, 'f', 1).arg(s.customers / secs, 0, 'f', 1)
-        .arg(m_options.groupQuantity)
-        .arg(percentile(s.groupLatencyUs, 50) / 1000.0, 0, 'f', 2).arg(percentile(s.groupLatencyUs, 99) / 1000.0, 0, 'f', 2)
-        .arg(percentile(s.outcomeLatencyUs, 50) / 1000.0, 0, 'f', 2).arg(percentile(s.outcomeLatencyUs, 99) / 1000.0, 0, 'f', 2);
+    const auto ms = [](qint64 us) { return QString::number(us / 1000.0, 'f', 2); };
+    return QStringLiteral("requests ") + n(s.requests) + QStringLiteral(", customers received ") + n(s.customers)
+        + QStringLiteral(", outcomes acknowledged ") + n(s.outcomesAcked) + QStringLiteral(", releases ") + n(s.releases)
+        + QStringLiteral(", discarded ") + n(s.discarded) + QStringLiteral("\ntime ") + QString::number(s.seconds, 'f', 1)
+        + QStringLiteral(" s, outcomes/s ") + QString::number(s.outcomesAcked / secs, 'f', 1) + QStringLiteral(", customers/s ")
+        + QString::number(s.customers / secs, 'f', 1) + QStringLiteral("\ngroup request (") + n(m_options.groupQuantity)
+        + QStringLiteral(" customers) latency p50 ") + ms(percentile(s.groupLatencyUs, 50)) + QStringLiteral(" ms p99 ")
+        + ms(percentile(s.groupLatencyUs, 99)) + QStringLiteral(" ms\noutcome latency p50 ")
+        + ms(percentile(s.outcomeLatencyUs, 50)) + QStringLiteral(" ms p99 ") + ms(percentile(s.outcomeLatencyUs, 99))
+        + QStringLiteral(" ms\nlargest write ") + n(s.largestWrite) + QStringLiteral(" requests, stalls ") + n(s.stalls);
 }

@@ -3,8 +3,10 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <deque>
 #include <random>
 
+#include "dialer_link/Framer.h"
 #include "dialer_sim/ReplyCheck.h"
 
 class QTcpServer;
@@ -15,6 +17,10 @@ class QTcpSocket;
 // group and per operator, reports one outcome per customer received, drops
 // queues and refuses records, checking every reply. Any protocol violation
 // ends the run with a failure.
+//
+// With `pipeline` above 1 it writes up to that many requests at once and
+// matches the replies in order; with `stallMs` it stops reading for that
+// long every `stallEveryMs`, as a dialer busy elsewhere would.
 class Simulator : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +33,9 @@ public:
         QList<std::pair<int, int>> mix{{5, 30}, {8, 20}, {1, 15}, {2, 15}, {6, 10}, {7, 5}, {3, 5}}; // code, weight
         quint32 seed = 1;
         int replyTimeoutMs = 30000;
+        int pipeline = 1;        // requests written at once
+        int stallEveryMs = 0;    // 0: never stops reading
+        int stallMs = 0;
     };
 
     struct Stats {
@@ -35,6 +44,8 @@ public:
         qint64 outcomesAcked = 0;
         qint64 releases = 0;
         qint64 discarded = 0;
+        qint64 stalls = 0;
+        qint64 largestWrite = 0; // requests in one write
         double seconds = 0;
         QList<qint64> groupLatencyUs;   // 100-customer (or configured) group requests
         QList<qint64> outcomeLatencyUs;
@@ -53,30 +64,54 @@ Q_SIGNALS:
     void finished(bool ok);
 
 private:
-    enum class Expect { Nothing, DbOk, Groups, Customers, OperatorCustomers, Outcome, Release, OperatorRelease, Probe };
+    enum class Expect { Groups, Customers, OperatorCustomers, Outcome, Release, OperatorRelease };
+
+    // A request waiting for its reply; replies come in request order.
+    struct Outstanding {
+        qint32 id = 0;
+        Expect expect = Expect::Groups;
+        qint64 sentNs = 0;
+        bool timed = false;         // a full-size group request
+        qint32 group = 0;
+        QString op;
+        bool outcomesAfter = false; // report an outcome for each customer
+        bool keep = false;          // refuse these records later
+        QList<qint64> received;
+        QList<QByteArray> records;
+    };
 
     void onConnection();
     void onData();
-    void onPacket(const replycheck::Packet &p);
+    void readPackets();
+    void onPacket(const packet::Packet &p);
+    bool completes(const packet::Packet &p, Outstanding &o);
+    void onStallTimer();
     void next();
     bool step(int phase);
-    qint32 send(qint32 code, const QByteArray &body, Expect expect);
+    void send(qint32 code, const QByteArray &body, Outstanding o);
+    void sendDiscard(const QByteArray &body);
+    void flush();
     void sendCustomers(bool byOperator, qint32 quantity, bool outcomes, bool keep);
     void sendOutcome(qint64 customer);
     void fail(const QString &why);
     void finish();
+    bool timeUp() const;
 
     Options m_options;
     Stats m_stats;
     QTcpServer *m_server;
     QTcpSocket *m_peer = nullptr;
-    QByteArray m_stream;
+    Framer m_framer;
+    QByteArray m_batch; // requests not yet written
+    int m_batchCount = 0;
     QTimer m_replyTimer;
+    QTimer m_stallTimer;
+    bool m_stalled = false;
     QElapsedTimer m_run;
-    QElapsedTimer m_request;
     std::mt19937 m_random;
 
-    Expect m_expect = Expect::Nothing;
+    bool m_awaitingDbOk = false;
+    std::deque<Outstanding> m_outstanding;
     qint32 m_id = 0;
     QString m_tag = QStringLiteral("SIM-PD");
     int m_round = 0;
@@ -84,11 +119,6 @@ private:
     QList<qint32> m_groups;
     qint32 m_group = 0;
     QString m_operator;
-    bool m_outcomesAfter = false;
-    bool m_keepRecords = false;
-    bool m_timed = false;
-    QList<qint64> m_received;
-    QList<QByteArray> m_records;
     QList<qint64> m_pendingOutcomes;
     QList<QByteArray> m_kept;
     bool m_done = false;

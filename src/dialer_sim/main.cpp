@@ -11,7 +11,10 @@ namespace {
 const char kUsage[] =
     "Usage: quorin-dialer-sim [--port N] [--seconds N] [--outcomes N] [--quantity N]\n"
     "                         [--operators 140,141] [--mix 5:30,8:20,1:15] [--seed N] [--db FILE]\n"
+    "                         [--pipeline N] [--stall-every MS --stall-ms MS] [--help]\n"
     "Listens on 127.0.0.1 (port 0: any), takes the program's connection and drives it.\n"
+    "--pipeline N writes up to N requests at once and matches the replies in order.\n"
+    "--stall-every MS --stall-ms MS stops reading for MS milliseconds every MS milliseconds.\n"
     "--db FILE counts the outcome rows of an SQLite campaign database before and after,\n"
     "so that every acknowledged outcome is proved stored.\n"
     "Exit status: 0 clean run, 1 protocol violation, 2 usage, 3 outcomes acknowledged but not stored.\n";
@@ -54,6 +57,12 @@ bool parse(const QStringList &args, Simulator::Options &o, QString &db)
             o.operators = v.split(QLatin1Char(','), Qt::SkipEmptyParts);
         else if (a == QStringLiteral("--db"))
             db = v;
+        else if (a == QStringLiteral("--pipeline"))
+            o.pipeline = v.toInt(&ok);
+        else if (a == QStringLiteral("--stall-every"))
+            o.stallEveryMs = v.toInt(&ok);
+        else if (a == QStringLiteral("--stall-ms"))
+            o.stallMs = v.toInt(&ok);
         else if (a == QStringLiteral("--mix")) {
             o.mix.clear();
             for (const QString &pair : v.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -78,7 +87,12 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     Simulator::Options options;
     QString db;
-    if (!parse(app.arguments().mid(1), options, db)) {
+    const QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        out << kUsage;
+        return 0;
+    }
+    if (!parse(args, options, db)) {
         QTextStream(stderr) << kUsage;
         return 2;
     }

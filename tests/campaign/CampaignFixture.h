@@ -48,10 +48,13 @@ struct CampaignFixture {
     RunClock clock;
     ScriptedPrompts prompts;
     RecordingReplies replies;
-    Dispatcher dispatcher{log, model};
-    int captions = 0;
     DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
-    Campaign campaign{{log, model, settings, clock, prompts, files, [this] { ++captions; }}, replies, dispatcher, debug};
+    Dispatcher dispatcher{log, model, debug};
+    int captions = 0;
+    // The services' clock: a fixed working day unless a test moves it.
+    QDateTime now{QDate::currentDate(), QTime(10, 0, 0)};
+    Campaign campaign{{log, model, settings, clock, prompts, files, [this] { ++captions; }, [this] { return now; }},
+                      replies, dispatcher, debug};
     QString path = dir.filePath(QStringLiteral("campaign.sqlite"));
 
     explicit CampaignFixture(int customers = 0)
@@ -94,6 +97,11 @@ struct CampaignFixture {
         q.addBindValue(lastOutcome);
         if (!q.exec())
             qFatal("%s", qPrintable(q.lastError().text()));
+    }
+    // As the link hands a request to the dispatcher.
+    void dispatch(const packet::Header &h, const packet::RecordId &r, const QByteArray &body)
+    {
+        dispatcher.dispatch({h, r, body});
     }
     QStringList list2Messages()
     {

@@ -3,9 +3,10 @@
 #include <QtTest>
 
 #include "../core/TestSupport.h"
+#include "../dialer_link/DialerPeer.h"
 #include "app/Composition.h"
 #include "campaign/DemoDatabase.h"
-#include "campaign/OutcomeRecord.h"
+#include "dialer_link/OutcomeRecord.h"
 #include "core/LogList.h"
 #include "core/MainController.h"
 #include "dialer_link/FixedText.h"
@@ -18,45 +19,6 @@
 using namespace packet;
 
 namespace {
-
-struct Packet {
-    Header header;
-    RecordId record;
-    QByteArray body;
-};
-
-class FakeDialer {
-public:
-    QTcpServer server;
-    QTcpSocket *peer = nullptr;
-    QByteArray pending;
-    int nextId = 100;
-
-    Packet receive()
-    {
-        Packet p;
-        const bool ok = QTest::qWaitFor([&] {
-            pending += peer->readAll();
-            return pending.size() >= 4 && pending.size() >= 4 + readInt32Be(pending, 0);
-        }, 20000);
-        if (!ok)
-            return {};
-        const int total = 4 + readInt32Be(pending, 0);
-        p.header = decodeHeader(pending);
-        if (total >= 44)
-            p.record = decodeRecordId(pending.mid(20, 24));
-        p.body = pending.mid(44, total - 44);
-        pending.remove(0, total);
-        return p;
-    }
-    qint32 send(qint32 code, const QByteArray &body)
-    {
-        const qint32 id = nextId++;
-        peer->write(encodeHeader({40 + int(body.size()), 0, 12000, code, 24 + int(body.size())})
-                    + encodeRecordId({id, QStringLiteral("FAKE-PD")}) + body);
-        return id;
-    }
-};
 
 QByteArray ints(std::initializer_list<qint32> values)
 {
@@ -81,10 +43,9 @@ void TestCampaignCycle::wholeCycle()
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("web")));
     QString error;
     QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("dati/campaign.sqlite")), {400, 11}, error), qPrintable(error));
-    FakeDialer dialer;
-    QVERIFY(dialer.server.listen(QHostAddress::LocalHost, 0));
+    DialerPeer dialer;
     writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(dialer.server.serverPort()) + "\r\n");
+              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(dialer.port()) + "\r\n");
     writeFile(dir.filePath(QStringLiteral("dati")), QStringLiteral("tm40.ini"),
               "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
 
@@ -93,8 +54,7 @@ void TestCampaignCycle::wholeCycle()
     Composition parts(controller, prompts, true);
     QVERIFY(controller.start());
     controller.connetti();
-    QTRY_VERIFY_WITH_TIMEOUT(dialer.server.hasPendingConnections(), 20000);
-    dialer.peer = dialer.server.nextPendingConnection();
+    QVERIFY(dialer.accept());
     QCOMPARE(dialer.receive().header.code, qint32(DbOk));
     QSqlDatabase db = parts.campaign().db().handle();
     const auto number = [&](const QString &sql) {
@@ -104,7 +64,7 @@ void TestCampaignCycle::wholeCycle()
 
     // Groups.
     qint32 id = dialer.send(RichiestaGruppi, {});
-    Packet groups = dialer.receive();
+    packet::Packet groups = dialer.receive();
     QCOMPARE(groups.header.code, qint32(PacchettoGruppi));
     QCOMPARE(groups.record.id, id);
     const qint32 group = readInt32Le(groups.body, 4);
@@ -114,7 +74,7 @@ void TestCampaignCycle::wholeCycle()
     QList<qint64> sent;
     QList<QByteArray> records;
     for (int expected : {10, 2}) {
-        const Packet p = dialer.receive();
+        const packet::Packet p = dialer.receive();
         QCOMPARE(p.header.code, qint32(ClientiGruppo));
         QCOMPARE(p.header.totlen, 40 + 4 + 296 * expected);
         QCOMPARE(p.record.id, id);
@@ -125,7 +85,7 @@ void TestCampaignCycle::wholeCycle()
             sent << fixedtext::pulisciStringa(rec.mid(56, 30)).toLongLong();
         }
     }
-    const Packet end = dialer.receive();
+    const packet::Packet end = dialer.receive();
     QCOMPARE(end.header.code, qint32(QueryEnd));
     QCOMPARE(end.header.totlen, 44);
     QCOMPARE(readInt32Le(end.body, 0), 0);
@@ -142,7 +102,7 @@ void TestCampaignCycle::wholeCycle()
         o.customerId = QString::number(customer);
         o.calllist = QStringLiteral("CL1");
         id = dialer.send(Esito, o.encode());
-        const Packet ack = dialer.receive();
+        const packet::Packet ack = dialer.receive();
         QCOMPARE(ack.header.code, qint32(AckEsito));
         QCOMPARE(ack.header.totlen, 40);
         QCOMPARE(ack.record.id, id);
@@ -152,21 +112,21 @@ void TestCampaignCycle::wholeCycle()
 
     // Five more, then the dialer drops the group's queue.
     dialer.send(RichiestaClientiGruppi, ints({1, group, 5}));
-    Packet five = dialer.receive();
+    packet::Packet five = dialer.receive();
     QCOMPARE(readInt32Le(five.body, 0), 5);
     QCOMPARE(dialer.receive().header.code, qint32(QueryEnd));
     const qint64 releasable = number(QStringLiteral(
         "select count(*) from [tabella pratiche] p join GRUPPI_ESATTORE g on g.CODESATTORE = p.[codice esattore]"
         " where g.GRUPPO = %1 and FlagQuorin = 1 and [scadenza mandato] >= datetime('now','localtime')").arg(group));
     id = dialer.send(FreeQueue, ints({group}));
-    const Packet freed = dialer.receive();
+    const packet::Packet freed = dialer.receive();
     QCOMPARE(freed.header.code, qint32(FreeQueueReply));
     QCOMPARE(freed.record.id, id);
     QVERIFY(controller.log().list1().lines().contains(QStringLiteral("LIBERATI %1 CL. grp %2").arg(releasable).arg(group)));
 
     // The dialer refuses two records it was sent: they become available, nothing comes back.
     dialer.send(RichiestaClientiGruppi, ints({1, group, 2}));
-    const Packet two = dialer.receive();
+    const packet::Packet two = dialer.receive();
     QCOMPARE(dialer.receive().header.code, qint32(QueryEnd));
     QByteArray refused = ints({2}) + two.body.mid(4, 2 * 296);
     dialer.send(DiscardQuery, refused);
@@ -176,8 +136,8 @@ void TestCampaignCycle::wholeCycle()
         const qint64 customer = fixedtext::pulisciStringa(two.body.mid(4 + 296 * r + 56, 30)).toLongLong();
         QCOMPARE(number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=%1").arg(customer)), 0);
     }
-    QCOMPARE(controller.model().customers[1]->text(), QStringLiteral("2"));
-    QCOMPARE(controller.model().customers[0]->text(), QStringLiteral("19"));
+    QCOMPARE(controller.model().customers[MainModel::CustomersRefused]->text(), QStringLiteral("2"));
+    QCOMPARE(controller.model().customers[MainModel::CustomersSent]->text(), QStringLiteral("19"));
 }
 
 QTEST_MAIN(TestCampaignCycle)

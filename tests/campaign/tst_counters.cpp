@@ -41,7 +41,7 @@ void TestCounters::fullRecount()
 {
     CampaignFixture f;
     seed(f);
-    f.model.database[5]->setText(QStringLiteral("99"));
+    f.model.database[MainModel::InQueue]->setText(QStringLiteral("99"));
     f.model.debugLevel.setText(QStringLiteral("2"));
     f.campaign.refreshCounters(false);
     QCOMPARE(db(f, 1), QStringLiteral("2")); // 1 and 2: no group, no phone or an expired mandate keep the rest out
@@ -61,7 +61,7 @@ void TestCounters::queueOnlyRecountCountsEveryCollector()
 {
     CampaignFixture f;
     seed(f);
-    f.model.database[7]->setText(QStringLiteral("42"));
+    f.model.database[MainModel::Discarded]->setText(QStringLiteral("42"));
     f.campaign.refreshCounters(true);
     QCOMPARE(db(f, 5), QStringLiteral("3")); // 6, 7 and 8, grouped or not
     QCOMPARE(db(f, 7), QStringLiteral("42")); // the rest is left alone
@@ -73,7 +73,7 @@ void TestCounters::queueOnlyRecountCountsEveryCollector()
 void TestCounters::adjustmentsAreNotClamped()
 {
     CampaignFixture f;
-    f.model.database[5]->setText(QStringLiteral("5"));
+    f.model.database[MainModel::InQueue]->setText(QStringLiteral("5"));
     f.campaign.counters().coda(-7);
     QCOMPARE(db(f, 5), QStringLiteral("-2"));
     f.campaign.counters().db(4);

@@ -54,6 +54,9 @@ private Q_SLOTS:
     void operatorWindowAndRecallFields();
     void testQueriesCountWithoutSending();
     void quotesFromTheWireStayInert();
+    void unquotedPlaceholderTakesOnlySafeCodes();
+    void theWindowFollowsTheServiceClock();
+    void shortRequestsAreRefusedWithAnEmptyAnswer();
     void customersThatCannotBeMarkedAreNotSent();
 };
 
@@ -63,7 +66,7 @@ void TestCustomers::twentyFiveCustomersInThreePackets()
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
     addGroupCustomers(f, 25);
     QDir(f.dir.path()).mkdir(QStringLiteral("web"));
-    f.dispatcher.dispatch(groupRequest({{1, 30}}).header, {9, QStringLiteral("PD")}, groupRequest({{1, 30}}).body);
+    f.dispatch(groupRequest({{1, 30}}).header, {9, QStringLiteral("PD")}, groupRequest({{1, 30}}).body);
     QCOMPARE(recordCounts(f.replies, ClientiGruppo), (QList<int>{10, 10, 5}));
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEnd));
     QCOMPARE(f.replies.sent.last().body, QByteArray(4, '\0'));
@@ -77,11 +80,11 @@ void TestCustomers::twentyFiveCustomersInThreePackets()
                 QCOMPARE(readInt32Le(reply.body, 4 + 296 * r + 12), r + 4);
         }
     }
-    QCOMPARE(f.model.lastRequest[2]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.lastRequest[5]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.customers[0]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.database[5]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.database[1]->text(), QStringLiteral("-25"));
+    QCOMPARE(f.model.lastRequest[MainModel::LastSent]->text(), QStringLiteral("25"));
+    QCOMPARE(f.model.lastRequest[MainModel::LastFound]->text(), QStringLiteral("25"));
+    QCOMPARE(f.model.customers[MainModel::CustomersSent]->text(), QStringLiteral("25"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("25"));
+    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("-25"));
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 25);
     QCOMPARE(f.log.list3(0).count(), 1);
     QVERIFY(f.log.list3(0).line(0).endsWith(QStringLiteral("ID [9] | grp [1] | qnt_req [30] | qnt_out [25]")));
@@ -181,7 +184,7 @@ void TestCustomers::operatorPacketsOfNine()
 {
     CampaignFixture f;
     f.settings.intervallo = 24 * 60;
-    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString today = f.now.date().toString(QStringLiteral("yyyy-MM-dd"));
     for (int i = 1; i <= 20; ++i)
         f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, datarichiamo, [scadenza mandato])"
                              " VALUES (%1, 'OP7', '333', '%2 00:00:%3', '2999-01-01 00:00:00')").arg(i).arg(today).arg(10 + i));
@@ -191,8 +194,8 @@ void TestCustomers::operatorPacketsOfNine()
     QCOMPARE(first.body.left(20), fixedtext::completaStringa(QStringLiteral("OP7"), 20));
     QCOMPARE(first.body.size(), 24 + 9 * 296);
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
-    QCOMPARE(f.model.customers[0]->text(), QStringLiteral("20"));
-    QCOMPARE(f.model.database[5]->text(), QStringLiteral("0")); // the queue counters do not move
+    QCOMPARE(f.model.customers[MainModel::CustomersSent]->text(), QStringLiteral("20"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0")); // the queue counters do not move
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("pd chiede 25 x op OP7")));
     QVERIFY(f.log.list3(1).line(0).endsWith(QStringLiteral("ID [11] | op [OP7] | qnt_req [25] | qnt_out [20]")));
 }
@@ -200,7 +203,7 @@ void TestCustomers::operatorPacketsOfNine()
 void TestCustomers::operatorWindowAndRecallFields()
 {
     CampaignFixture f;
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = f.now;
     const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
     const QString early = QDateTime(now.date(), QTime(0, 0, 30)).toString(format);
     const QString later = now.addSecs(2 * 3600).toString(format);
@@ -250,7 +253,7 @@ void TestCustomers::quotesFromTheWireStayInert()
 {
     CampaignFixture f;
     f.settings.intervallo = 24 * 60;
-    const QString due = QDateTime(QDate::currentDate(), QTime(0, 0, 30)).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString due = QDateTime(f.now.date(), QTime(0, 0, 30)).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, datarichiamo, [scadenza mandato])"
                          " VALUES (1, 'X''Y', '333', '%1', '2999-01-01'), (2, 'Z', '333', '%1', '2999-01-01')").arg(due));
     f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("X'Y"), 10));
@@ -259,6 +262,68 @@ void TestCustomers::quotesFromTheWireStayInert()
     f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("' OR ''='"), 10));
     QVERIFY(recordCounts(f.replies, ClientiOperatore, 20).isEmpty());
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
+}
+
+void TestCustomers::unquotedPlaceholderTakesOnlySafeCodes()
+{
+    CampaignFixture f;
+    for (int id = 1; id <= 4; ++id)
+        f.customer(id, id <= 2 ? QStringLiteral("140") : QStringLiteral("141"), QStringLiteral("333"), 0, 30);
+    // An installation's template that leaves the placeholder without quotes.
+    f.settings.templates[sqltemplates::ClientiOperatore] =
+        QStringLiteral("[tabella pratiche].* from [tabella pratiche] where [codice esattore]=## and FlagQuorin=0 order by contatore");
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("0 OR 1=1"), 10));
+    QVERIFY(recordCounts(f.replies, ClientiOperatore, 20).isEmpty());
+    QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp)); // an empty answer
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
+    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("RICHIESTA RIFIUTATA: ")).size(), 1);
+    // A plain code still works with the same template.
+    f.replies.sent.clear();
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("141"), 10));
+    QCOMPARE(recordCounts(f.replies, ClientiOperatore, 20), QList<int>{2});
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 2);
+    // The test entry refuses the same way, without touching the database.
+    QCOMPARE(f.campaign.customers().testOperatore(QStringLiteral("1 OR 1=1")), -1);
+}
+
+void TestCustomers::theWindowFollowsTheServiceClock()
+{
+    CampaignFixture f;
+    f.settings.intervallo = 0;
+    const QDate day(2026, 3, 2);
+    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, datarichiamo, [scadenza mandato])"
+                         " VALUES (1, 'OP', '333', '2026-03-02 00:00:30', '2999-01-01')"));
+    // Just after midnight the recall at 00:00:30 is not yet due ...
+    f.now = QDateTime(day, QTime(0, 0, 10));
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("OP"), 10));
+    QVERIFY(recordCounts(f.replies, ClientiOperatore, 20).isEmpty());
+    // ... and twenty seconds later it is, with its "HHMM".
+    f.now = QDateTime(day, QTime(0, 0, 50));
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("OP"), 10));
+    QCOMPARE(recordCounts(f.replies, ClientiOperatore, 20), QList<int>{1});
+    const QByteArray rec = f.replies.sent[1].body.mid(24, 296);
+    QCOMPARE(rec.mid(288, 4), QByteArray("0000"));
+    QCOMPARE(readInt32Le(rec, 4), 2);
+}
+
+void TestCustomers::shortRequestsAreRefusedWithAnEmptyAnswer()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    addGroupCustomers(f, 3);
+    // Two pairs announced, one present: nothing is read as zeros or served.
+    const DialerRequest cut = groupRequest({{1, 3}, {1, 3}});
+    DialerRequest shortened = cut;
+    shortened.body.chop(8);
+    QVERIFY(!f.campaign.customers().rispostaClientiXGruppo(shortened).ok());
+    QCOMPARE(f.replies.sent.size(), 1);
+    QCOMPARE(f.replies.sent.first().code, qint32(QueryEnd));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
+    DialerRequest op = operatorRequest(QStringLiteral("A"), 5);
+    op.body.chop(1);
+    QVERIFY(!f.campaign.customers().rispostaClientiXOperatore(op).ok());
+    QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
 }
 
 void TestCustomers::customersThatCannotBeMarkedAreNotSent()
@@ -272,8 +337,8 @@ void TestCustomers::customersThatCannotBeMarkedAreNotSent()
     f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 3}}));
     QCOMPARE(f.replies.sent.size(), 1); // QueryEnd only: the dialer is not left waiting
     QCOMPARE(f.replies.sent.first().code, qint32(QueryEnd));
-    QCOMPARE(f.model.customers[0]->text(), QStringLiteral("0"));
-    QCOMPARE(f.model.database[5]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.customers[MainModel::CustomersSent]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
     QVERIFY(f.log.list1().lines().filter(QStringLiteral("ERRORE DB: ")).size() == 1);
     QVERIFY(!QFile::exists(f.dir.filePath(QStringLiteral("web/richieste.htm"))));
 }

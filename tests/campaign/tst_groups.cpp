@@ -23,7 +23,7 @@ void TestGroups::threeGroupsSentOnceEach()
     CampaignFixture f;
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A'), (2, 'B'), (5, 'C'), (5, 'D'), (1, 'E')"));
     const RecordId request{321, QStringLiteral("PD-TAG")};
-    f.dispatcher.dispatch(Header{40, 0, 12000, RichiestaGruppi, 24}, request, {});
+    f.dispatch(Header{40, 0, 12000, RichiestaGruppi, 24}, request, {});
     QCOMPARE(f.replies.sent.size(), 1);
     const auto &reply = f.replies.sent.first();
     QCOMPARE(reply.code, qint32(PacchettoGruppi));
@@ -129,7 +129,7 @@ void TestGroups::odbcPathServesTheSameReply()
     f.campaign.groups().rispostaGruppi({1, {}});
     QCOMPARE(f.replies.sent.first().body, QByteArray::fromHex("02000000" "04000000" "09000000"));
     f.campaign.refreshCounters(false);
-    QCOMPARE(f.model.database[4]->text(), QStringLiteral("2"));
+    QCOMPARE(f.model.database[MainModel::Groups]->text(), QStringLiteral("2"));
 }
 
 QTEST_GUILESS_MAIN(TestGroups)

@@ -45,14 +45,16 @@ void TestGroupsLoopback::groupsFromTheDemoDatabase()
     QByteArray in;
     QVERIFY(QTest::qWaitFor([&] { return (in += peer->readAll()).size() >= 20; }, 20000)); // DBOK
 
-    peer->write(encodeHeader(Header{40, 0, 12000, RichiestaGruppi, 24}) + encodeRecordId({77, QStringLiteral("PD")}));
+    peer->write(encodePacket(requestHeader(RichiestaGruppi, 0, 12000), {77, QStringLiteral("PD")}, {}));
     QByteArray reply;
     const int expected = 44 + 4 + 6 * 4; // six groups in the demo data
     QVERIFY(QTest::qWaitFor([&] { return (reply += peer->readAll(), reply.size() >= expected); }, 20000));
     QCOMPARE(reply.size(), expected);
     QCOMPARE(readInt32Be(reply, 0), expected - 4);
     QCOMPARE(readInt32Le(reply, 12), qint32(PacchettoGruppi));
-    QCOMPARE(decodeRecordId(reply.mid(20, 24)).id, 77);
+    RecordId echoed;
+    QVERIFY(decodeRecordId(reply, echoed, kHeaderSize).ok());
+    QCOMPARE(echoed.id, 77);
     QCOMPARE(readInt32Le(reply, 44), 6);
     QSqlQuery q(parts.campaign().db().handle());
     QVERIFY(q.exec(QStringLiteral("select distinct GRUPPO from GRUPPI_ESATTORE")));
@@ -72,8 +74,8 @@ void TestGroupsLoopback::groupsFromTheDemoDatabase()
                                   " and telefono1 is not null and (FlagQuorin = 0 or FlagQuorin is null)")));
     QVERIFY(q.next());
     QVERIFY(q.value(0).toInt() > 0);
-    QCOMPARE(controller.model().database[1]->text(), q.value(0).toString());
-    QCOMPARE(controller.model().database[4]->text(), QStringLiteral("6"));
+    QCOMPARE(controller.model().database[MainModel::ToSend]->text(), q.value(0).toString());
+    QCOMPARE(controller.model().database[MainModel::Groups]->text(), QStringLiteral("6"));
 }
 
 QTEST_MAIN(TestGroupsLoopback)

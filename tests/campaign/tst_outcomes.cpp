@@ -23,7 +23,7 @@ struct Outcomes : CampaignFixture {
     {
         customer(100, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
         sql(QStringLiteral("INSERT INTO PLA VALUES ('100', '01/01/2026', '09:00')"));
-        model.customers[0]->setText(QStringLiteral("10"));
+        model.customers[MainModel::CustomersSent]->setText(QStringLiteral("10"));
     }
     QString text(const QString &sql)
     {
@@ -53,13 +53,16 @@ private Q_SLOTS:
     void memoGrowsLineByLine();
     void databaseFailureIsNotAcknowledged();
     void unknownCodeIsRecordedOnly();
+    void wireTextIsStoredAndListedVerbatim();
+    void shortBodyHasNoDatabaseEffect();
 };
 
 void TestOutcomes::recordRoundTrip()
 {
     const QByteArray bytes = outcome(3, QStringLiteral("  100")).body;
-    QCOMPARE(bytes.size(), OutcomeRecord::kSize);
-    const OutcomeRecord o = OutcomeRecord::decode(bytes);
+    QCOMPARE(bytes.size(), OutcomeRecord::Size);
+    OutcomeRecord o;
+    QVERIFY(OutcomeRecord::decode(bytes, o).ok());
     QCOMPARE(o.code, 3);
     QCOMPARE(o.operatore, QStringLiteral("op01"));
     QCOMPARE(o.cleanedId(), QStringLiteral("100"));
@@ -78,12 +81,10 @@ void TestOutcomes::notFoundIsRescheduled()
 {
     Outcomes f;
     f.settings.spostaNonTrovati = 30;
-    const QDateTime before = QDateTime::currentDateTime();
     f.campaign.outcomes().registraEsito(outcome(1, QStringLiteral("100")));
     const QDateTime recall = QDateTime::fromString(f.text(QStringLiteral("select datarichiamo from [tabella pratiche] where contatore=100")),
                                                    QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    QVERIFY(recall.isValid());
-    QVERIFY(std::abs(before.secsTo(recall) - 1800) <= 5);
+    QCOMPARE(recall, QDateTime(f.now.date(), QTime(10, 30))); // at 10:00, thirty minutes on
     QCOMPARE(f.text(QStringLiteral("select DATPLA || ' ' || ORAPLA from PLA where CODSCH='100'")),
              recall.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 0);
@@ -91,8 +92,8 @@ void TestOutcomes::notFoundIsRescheduled()
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("CL 100 rischedulato alle ") + recall.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))));
     QCOMPARE(f.model.outcomes[1]->text(), QStringLiteral("1"));
     QCOMPARE(f.model.outcomes[0]->text(), QStringLiteral("1"));
-    QCOMPARE(f.model.database[5]->text(), QStringLiteral("-1"));
-    QCOMPARE(f.model.database[1]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("-1"));
+    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("1"));
     QCOMPARE(f.replies.sent.size(), 1);
     QCOMPARE(f.replies.sent.first().code, qint32(AckEsito));
     QCOMPARE(f.replies.sent.first().echo.id, 55);
@@ -118,8 +119,8 @@ void TestOutcomes::eleventhNegativeDiscards()
     f.campaign.outcomes().registraEsito(outcome(3, QStringLiteral("100")));
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("CL SCARTATO 100 Tel.Err/o Fax [11 volte]")));
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 2);
-    QCOMPARE(f.model.database[7]->text(), QStringLiteral("1"));
-    QCOMPARE(f.model.database[1]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.database[MainModel::Discarded]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("0"));
     QCOMPARE(f.replies.sent.size(), 1);
 }
 
@@ -150,7 +151,7 @@ void TestOutcomes::passedToOperator()
     Outcomes f;
     f.campaign.outcomes().registraEsito(outcome(7, QStringLiteral("100")));
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 3);
-    QCOMPARE(f.model.database[6]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.database[MainModel::ToOperator]->text(), QStringLiteral("1"));
     QCOMPARE(f.model.outcomes[7]->text(), QStringLiteral("1"));
 }
 
@@ -174,7 +175,7 @@ void TestOutcomes::codeZeroCountsNothingButUpdates()
     QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 1);
     QCOMPARE(f.number(QStringLiteral("select Tot_Esiti_Quorin from [tabella pratiche] where contatore=100")), 1);
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 1); // stays sent
-    QCOMPARE(f.model.database[5]->text(), QStringLiteral("-1"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("-1"));
 }
 
 void TestOutcomes::memoGrowsLineByLine()
@@ -210,10 +211,43 @@ void TestOutcomes::unknownCodeIsRecordedOnly()
     f.campaign.outcomes().registraEsito(outcome(15, QStringLiteral("100")));
     QCOMPARE(f.number(QStringLiteral("select Esito from Esiti_Quorin")), 15);
     QCOMPARE(f.text(QStringLiteral("select UltimoEsitoQuorin is null from [tabella pratiche] where contatore=100")), QStringLiteral("1"));
-    QCOMPARE(f.model.database[5]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
     QVERIFY(f.log.list1().line(0).startsWith(QStringLiteral("Esito 15 () x id 100")));
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("Esito 15 sconosciuto: registrato senza altri effetti")));
     QCOMPARE(f.replies.sent.size(), 1);
+}
+
+void TestOutcomes::wireTextIsStoredAndListedVerbatim()
+{
+    Outcomes f;
+    OutcomeRecord o;
+    o.code = 5;
+    o.operatore = QStringLiteral("op%8");
+    o.campagna = QStringLiteral("c%1%2'");
+    o.calllist = QStringLiteral("%3 lista");
+    o.customerId = QStringLiteral("100");
+    o.progressive = 7009;
+    const DialerRequest r{requestHeader(Esito, OutcomeRecord::Size, 12000), {56, QStringLiteral("PD")}, o.encode(), false};
+    QVERIFY(f.campaign.outcomes().registraEsito(r).ok());
+    QCOMPARE(f.replies.sent.size(), 1); // stored, so acknowledged
+    QCOMPARE(f.text(QStringLiteral("select Operatore from Esiti_Quorin")), QStringLiteral("op%8"));
+    QCOMPARE(f.text(QStringLiteral("select campagna from Esiti_Quorin")), QStringLiteral("c%1%2'"));
+    QCOMPARE(f.text(QStringLiteral("select calllist from Esiti_Quorin")), QStringLiteral("%3 lista"));
+    QCOMPARE(f.number(QStringLiteral("select Prog_Quorin from Esiti_Quorin")), 7009);
+    QVERIFY(f.text(QStringLiteral("select memo from [tabella pratiche] where contatore=100")).endsWith(QStringLiteral(")  %3 lista")));
+}
+
+void TestOutcomes::shortBodyHasNoDatabaseEffect()
+{
+    Outcomes f;
+    DialerRequest r = outcome(5, QStringLiteral("100"));
+    r.body.truncate(100); // the customer id is cut off
+    QVERIFY(!f.campaign.outcomes().registraEsito(r).ok());
+    QVERIFY(f.replies.sent.isEmpty());
+    QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 0);
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 1);
+    QCOMPARE(f.model.outcomes[0]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(TestOutcomes)

@@ -2,7 +2,7 @@
 #include "CampaignFixture.h"
 
 #include <QSqlField>
-#include "campaign/CustomerRecord.h"
+#include "campaign/CustomerRow.h"
 
 using namespace packet;
 
@@ -18,7 +18,7 @@ QByteArray customerRecord(int group, int id, const QString &phone, const QString
     add("contatore", id);
     add("ragione sociale", name);
     add("tipo mandato", QStringLiteral("ORD"));
-    return customerrecord::build(row, group, 1, {phone, QStringLiteral("t1")}, customerrecord::Reply::Group, QDateTime());
+    return dialerbody::encode(customerrow::build(row, group, 1, {phone, QStringLiteral("t1")}, customerrow::Reply::Group, QDateTime()));
 }
 } // namespace
 
@@ -29,7 +29,8 @@ private Q_SLOTS:
     void operatorReleaseKeepsTomorrow();
     void operatorDiscardReactivatesBoth();
     void plainDiscardAtLowLevelLogsFourLinesPerRecord();
-    void discardCountBeyondTheBodyStops();
+    void discardCountBeyondTheBodyIsRefused();
+    void unquotedReleasePlaceholderTakesOnlySafeCodes();
 };
 
 void TestQueue::groupReleaseSkipsExpiredMandates()
@@ -39,13 +40,13 @@ void TestQueue::groupReleaseSkipsExpiredMandates()
     for (int i = 1; i <= 7; ++i)
         f.customer(i, QStringLiteral("A"), QStringLiteral("333"), 1, i <= 2 ? -3 : 30);
     f.customer(8, QStringLiteral("B"), QStringLiteral("333"), 1, 30); // another group
-    f.model.database[5]->setText(QStringLiteral("8"));
+    f.model.database[MainModel::InQueue]->setText(QStringLiteral("8"));
     QByteArray body;
     appendInt32Le(body, 1);
     f.campaign.queue().liberaCodaGruppo({{44, 0, 0, FreeQueue, 28}, {3, QStringLiteral("PD")}, body, false});
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 5 CL. grp 1")));
-    QCOMPARE(f.model.database[5]->text(), QStringLiteral("3"));
-    QCOMPARE(f.model.database[1]->text(), QStringLiteral("5"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("3"));
+    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("5"));
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 3);
     QCOMPARE(f.replies.sent.size(), 1);
     QCOMPARE(f.replies.sent.first().code, qint32(FreeQueueReply));
@@ -57,7 +58,7 @@ void TestQueue::operatorReleaseKeepsTomorrow()
 {
     CampaignFixture f;
     const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-    const QDate today = QDate::currentDate();
+    const QDate today = f.now.date();
     f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin, datarichiamo, [scadenza mandato]) VALUES"
                          " (1, 'OP', '3', 1, '%1', '2999-01-01'), (2, 'OP', '3', 1, '%2', '2999-01-01'), (3, 'XX', '3', 1, '%1', '2999-01-01')")
               .arg(QDateTime(today, QTime(23, 0)).toString(format), QDateTime(today.addDays(1), QTime(9, 0)).toString(format)));
@@ -89,7 +90,7 @@ void TestQueue::operatorDiscardReactivatesBoth()
     QByteArray body = fixedtext::completaStringa(QStringLiteral("OPX"), 20);
     appendInt32Le(body, 2);
     body += customerRecord(4, 10, QStringLiteral("333"), QStringLiteral("ROSSI")) + customerRecord(4, 11, QStringLiteral("444"), QStringLiteral("BIANCHI"));
-    f.dispatcher.dispatch({int(body.size()) + 40, 0, 0, DiscardQueryOp, int(body.size()) + 24}, {21, QStringLiteral("PDTAG")}, body);
+    f.dispatch({int(body.size()) + 40, 0, 0, DiscardQueryOp, int(body.size()) + 24}, {21, QStringLiteral("PDTAG")}, body);
     const QStringList list2 = f.log.list2().lines();
     QCOMPARE(list2.filter(QStringLiteral("OP=OPX")).size(), 2);
     QCOMPARE(list2.filter(QStringLiteral("T.Pro=4")).size(), 2);
@@ -99,7 +100,7 @@ void TestQueue::operatorDiscardReactivatesBoth()
     QCOMPARE(list1.filter(QStringLiteral("riattivato")).size(), 2);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=0")), 2);
     QCOMPARE(f.number(QStringLiteral("select UltimoEsitoQuorin from [tabella pratiche] where contatore=10")), 4);
-    QCOMPARE(f.model.customers[1]->text(), QStringLiteral("2"));
+    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->text(), QStringLiteral("2"));
     QVERIFY(f.replies.sent.isEmpty());
     const QByteArray debug = readFile(f.debug.path());
     QVERIFY(debug.contains(" ID_RICH21 PDTAG               \r\n"));
@@ -128,16 +129,39 @@ void TestQueue::plainDiscardAtLowLevelLogsFourLinesPerRecord()
     QVERIFY(f.log.list1().lines().last().endsWith(QStringLiteral("CL 77 non trovato in archivio")));
 }
 
-void TestQueue::discardCountBeyondTheBodyStops()
+void TestQueue::discardCountBeyondTheBodyIsRefused()
 {
     CampaignFixture f;
     f.customer(5, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
     QByteArray body;
     appendInt32Le(body, 3);
     body += customerRecord(1, 5, QStringLiteral("1"), QStringLiteral("N"));
-    f.campaign.queue().riceviScartati({{0, 0, 0, DiscardQuery, 0}, {1, {}}, body, false});
-    QVERIFY(f.log.list2().lines().last().contains(QStringLiteral("Record mancanti: ricevuti 1 clienti su 3")));
-    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=5")), 0);
+    // Three records announced, one present: the discard is refused whole.
+    QVERIFY(!f.campaign.queue().riceviScartati({{0, 0, 0, DiscardQuery, 0}, {1, {}}, body, false}).ok());
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=5")), 1);
+    QVERIFY(f.log.list2().lines().filter(QStringLiteral("Respinti")).isEmpty());
+    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->text(), QStringLiteral("0"));
+}
+
+void TestQueue::unquotedReleasePlaceholderTakesOnlySafeCodes()
+{
+    CampaignFixture f;
+    const QString today = QDateTime(f.now.date(), QTime(9, 0)).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin, datarichiamo, [scadenza mandato]) VALUES"
+                         " (1, '140', '3', 1, '%1', '2999-01-01'), (2, '141', '3', 1, '%1', '2999-01-01')").arg(today));
+    f.settings.templates[sqltemplates::LiberaOperatore] = QStringLiteral(
+        "UPDATE [tabella pratiche] set flagquorin=0 WHERE [codice esattore]=## AND FlagQuorin=1");
+    const auto release = [&](const QString &op) {
+        f.campaign.queue().liberaCodaOperatore({{}, {6, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op}), false});
+    };
+    release(QStringLiteral("1 OR 1=1"));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 2);
+    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("RICHIESTA RIFIUTATA: ")).size(), 1);
+    QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 0 CL x OP 1 OR 1=1")));
+    QCOMPARE(f.replies.sent.last().code, qint32(FreeQueueOpReply)); // an empty answer
+    release(QStringLiteral("141"));
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=2")), 0);
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestQueue)

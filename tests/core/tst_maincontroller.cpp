@@ -221,7 +221,7 @@ void TestMainController::outcomePercentagesFollowTheCounters()
     MainModel &m = f.model();
     m.outcomes[3]->setText(QStringLiteral("5"));
     QCOMPARE(m.outcomePercent[3]->text(), QStringLiteral("0%")); // nothing sent yet: left alone
-    m.customers[0]->setText(QStringLiteral("40"));
+    m.customers[MainModel::CustomersSent]->setText(QStringLiteral("40"));
     m.outcomes[3]->setText(QStringLiteral("6"));
     QCOMPARE(m.outcomePercent[3]->text(), QStringLiteral("15%"));
     m.outcomes[11]->setText(QStringLiteral("1"));

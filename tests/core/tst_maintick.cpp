@@ -37,10 +37,13 @@ private:
             clock.lastSend = now;
             tick.setNow([this] { return now; });
         }
+        // One tick a second, as the timer makes them.
         void ticks(int n)
         {
-            for (int i = 0; i < n; ++i)
+            for (int i = 0; i < n; ++i) {
                 tick.tick();
+                now = now.addSecs(1);
+            }
         }
     };
 
@@ -58,6 +61,9 @@ private Q_SLOTS:
     void ratesRoundHalvesToEven();
     void statusFilesEveryFifthTickAndOutcomeStore();
     void watchdogIsCheckedEveryTick();
+    void aTickInsideATickDoesNothing();
+    void packetTicksOnlyMoveTheIdleClocks();
+    void periodicWorkFollowsTheClockNotTheCalls();
     void minuteTickHourBoundary();
     void statusReportEveryFifteenMinutes();
     void percentages_data();
@@ -87,7 +93,7 @@ void TestMainTick::noPingWithAutoConnect()
     f.link.currentState = 0;
     for (int i = 0; i < 30; ++i) {
         f.link.currentState = 0; // the fake connect moves to 6; keep it idle
-        f.tick.tick();
+        f.ticks(1);
     }
     QCOMPARE(f.ping.pings, 0);
 }
@@ -95,10 +101,10 @@ void TestMainTick::noPingWithAutoConnect()
 void TestMainTick::autoConnectReconnectsAClosedLink()
 {
     Fixture f;
-    f.tick.tick();
+    f.ticks(1);
     QVERIFY(f.actions.isEmpty());
     f.model.autoConnect.set(true);
-    f.tick.tick();
+    f.ticks(1);
     QCOMPARE(f.actions, QStringList{QStringLiteral("connetti")});
 }
 
@@ -106,7 +112,7 @@ void TestMainTick::errorStateIsRecycledWithoutAutoConnect()
 {
     Fixture f;
     f.link.currentState = 9;
-    f.tick.tick();
+    f.ticks(1);
     QCOMPARE(f.actions, (QStringList{QStringLiteral("chiudi"), QStringLiteral("connetti")}));
     QCOMPARE(f.model.status.text(), QStringLiteral("Errore [NON OK]"));
     QCOMPARE(f.model.led.value(), Colour::Black);
@@ -135,7 +141,7 @@ void TestMainTick::stateChangesAreLoggedOnce()
     QCOMPARE(f.model.codeStatus.text(), QStringLiteral("7"));
     QCOMPARE(f.model.led.value(), Colour::Green);
     f.link.currentState = 0;
-    f.tick.tick();
+    f.ticks(1);
     QCOMPARE(f.log.list1().count(), 2);
     QCOMPARE(f.tick.lastLinkState(), 0);
 }
@@ -144,11 +150,11 @@ void TestMainTick::unknownStateKeepsTextAndShowsMagenta()
 {
     Fixture f;
     f.link.currentState = 3;
-    f.tick.tick();
+    f.ticks(1);
     QCOMPARE(f.model.status.text(), QStringLiteral("Connessione pendente [NON OK]"));
     QCOMPARE(f.model.led.value(), Colour::Yellow);
     f.link.currentState = 42;
-    f.tick.tick();
+    f.ticks(1);
     QCOMPARE(f.model.status.text(), QStringLiteral("Connessione pendente [NON OK]"));
     QCOMPARE(f.model.led.value(), Colour::Magenta);
     QCOMPARE(f.model.codeStatus.text(), QStringLiteral("42"));
@@ -158,10 +164,10 @@ void TestMainTick::connectingSwapsTheButtons()
 {
     Fixture f;
     f.link.currentState = 6;
-    f.tick.tick();
+    f.ticks(1);
     QCOMPARE(f.actions, QStringList{QStringLiteral("inverti")});
     f.model.closeEnabled.set(true);
-    f.tick.tick();
+    f.ticks(1);
     QCOMPARE(f.actions.size(), 1);
 }
 
@@ -170,9 +176,9 @@ void TestMainTick::idleClocks()
     Fixture f;
     f.clock.lastReceive = f.now.addSecs(-3725);
     f.clock.lastSend = f.now.addSecs(-(86400 + 61));
-    f.tick.tick();
-    QCOMPARE(f.model.traffic[8]->text(), QStringLiteral("01:02:05"));
-    QCOMPARE(f.model.traffic[9]->text(), QStringLiteral("00:01:01")); // a day wraps like a clock
+    f.ticks(1);
+    QCOMPARE(f.model.traffic[MainModel::IdleReceive]->text(), QStringLiteral("01:02:05"));
+    QCOMPARE(f.model.traffic[MainModel::IdleSend]->text(), QStringLiteral("00:01:01")); // a day wraps like a clock
     QCOMPARE(f.model.menuClock.text(), QStringLiteral("10:00:00"));
 }
 
@@ -180,21 +186,21 @@ void TestMainTick::ratesNeedACountingStart()
 {
     Fixture f;
     f.model.outcomes[0]->setText(QStringLiteral("50"));
-    f.tick.tick();
-    QCOMPARE(f.model.traffic[10]->text(), QStringLiteral("0"));
-    QCOMPARE(f.model.traffic[10]->toolTip(), QString());
+    f.ticks(1);
+    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->toolTip(), QString());
     f.clock.countingStart = f.now.addSecs(-1800);
     f.model.outcomes[7]->setText(QStringLiteral("5"));
-    f.tick.tick();
-    QCOMPARE(f.model.traffic[10]->text(), QStringLiteral("100"));
-    QCOMPARE(f.model.traffic[11]->text(), QStringLiteral("10"));
-    QCOMPARE(f.model.traffic[10]->toolTip(), QStringLiteral("1800"));
+    f.ticks(1);
+    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->text(), QStringLiteral("100"));
+    QCOMPARE(f.model.traffic[MainModel::OperatorPerHour]->text(), QStringLiteral("10"));
+    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->toolTip(), QStringLiteral("1800"));
     // A start time in the future counts its absolute distance; zero counts as 1.
     f.clock.countingStart = f.now;
     f.model.outcomes[0]->setText(QStringLiteral("1"));
-    f.tick.tick();
-    QCOMPARE(f.model.traffic[10]->text(), QStringLiteral("3600"));
-    QCOMPARE(f.model.traffic[10]->toolTip(), QStringLiteral("0"));
+    f.ticks(1);
+    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->text(), QStringLiteral("3600"));
+    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->toolTip(), QStringLiteral("0"));
 }
 
 void TestMainTick::ratesRoundHalvesToEven()
@@ -212,7 +218,7 @@ void TestMainTick::statusFilesEveryFifthTickAndOutcomeStore()
     Fixture f;
     f.ticks(4);
     QCOMPARE(f.pages.files, 0);
-    f.tick.tick();
+    f.ticks(1);
     QCOMPARE(f.pages.files, 1);
     QCOMPARE(f.pages.stores, 0); // not counting yet
     f.clock.countingStart = f.now.addSecs(-3600);
@@ -229,6 +235,52 @@ void TestMainTick::watchdogIsCheckedEveryTick()
     f.ticks(2);
     QCOMPARE(f.watchdog.checks, 2);
     QCOMPARE(f.model.ledWatchdog.value(), Colour::Black);
+}
+
+void TestMainTick::aTickInsideATickDoesNothing()
+{
+    Fixture f;
+    f.model.autoConnect.set(true);
+    // "Connetti" asks a question whose dialog lets the timer fire again.
+    int connects = 0;
+    MainTick tick(f.model, f.log, f.plugins, f.clock, {[&] {
+                                                           ++connects;
+                                                           tick.tick();
+                                                       },
+                                                       {}, {}, {}});
+    tick.setNow([&f] { return f.now; });
+    tick.tick();
+    QCOMPARE(connects, 1);
+    f.now = f.now.addSecs(1);
+    tick.tick(); // the next tick runs again
+    QCOMPARE(connects, 2);
+}
+
+void TestMainTick::packetTicksOnlyMoveTheIdleClocks()
+{
+    Fixture f;
+    f.model.autoConnect.set(true);
+    f.model.pingOnIdle.set(true);
+    f.clock.lastReceive = f.now.addSecs(-7);
+    for (int i = 0; i < 100; ++i) // a burst of packets within one second
+        f.tick.packetTick();
+    QCOMPARE(f.model.traffic[MainModel::IdleReceive]->text(), QStringLiteral("00:00:07"));
+    QCOMPARE(f.pages.files, 0);
+    QCOMPARE(f.ping.pings, 0);
+    QCOMPARE(f.watchdog.checks, 0);
+    QVERIFY(f.actions.isEmpty()); // no reconnection from the packet reader
+}
+
+void TestMainTick::periodicWorkFollowsTheClockNotTheCalls()
+{
+    Fixture f;
+    // Two calls a second (the link's connect also runs the tick): files every five seconds still.
+    for (int s = 0; s < 20; ++s) {
+        f.tick.tick();
+        f.tick.tick();
+        f.now = f.now.addSecs(1);
+    }
+    QCOMPARE(f.pages.files, 4);
 }
 
 void TestMainTick::minuteTickHourBoundary()

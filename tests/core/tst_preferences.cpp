@@ -139,8 +139,8 @@ void TestPreferences::fullReadLogsTemplatesAndOpensDatabase()
     QCOMPARE(f.settings.templates[sqltemplates::ClientiOperatore], QString()); // under 10 characters
     QCOMPARE(f.settings.templates[sqltemplates::ContaProblemi], QStringLiteral("select count(*)  from Esiti_Quorin"));
     QCOMPARE(f.campaign.calls, QStringList{QStringLiteral("open Driver=QSQLITE;Database=c.db")});
-    QCOMPARE(f.model.database[0]->text(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
-    QCOMPARE(f.model.database[0]->toolTip(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
+    QCOMPARE(f.model.database[MainModel::ConnectionString]->text(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
+    QCOMPARE(f.model.database[MainModel::ConnectionString]->toolTip(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
 }
 
 void TestPreferences::noDbLeavesDatabaseClosed()
@@ -150,7 +150,7 @@ void TestPreferences::noDbLeavesDatabaseClosed()
     f.sharedIni("dsn=x");
     f.prefs.leggiPreferenze(false);
     QVERIFY(f.campaign.calls.isEmpty());
-    QCOMPARE(f.model.database[0]->text(), QStringLiteral("dsn=x"));
+    QCOMPARE(f.model.database[MainModel::ConnectionString]->text(), QStringLiteral("dsn=x"));
 }
 
 void TestPreferences::orderByFirstLineOrDefault()

@@ -44,7 +44,7 @@ struct Fixture {
 
 QByteArray request(qint32 code, qint32 id)
 {
-    return encodeHeader(Header{40, 0, 12000, code, 24}) + encodeRecordId({id, QStringLiteral("PD")});
+    return encodePacket(requestHeader(code, 0, 12000), {id, QStringLiteral("PD")}, {});
 }
 
 } // namespace
@@ -72,13 +72,13 @@ void TestDialerLink::dbOkArrivesOnConnect()
     QByteArray port(4, '\0');
     qToLittleEndian<qint32>(f.peer->peerPort(), port.data());
     QCOMPARE(dbok, QByteArray::fromHex("00000010FFFFFFFF") + port + QByteArray::fromHex("DE11010000000000"));
-    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[3]->text(), QStringLiteral("1"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->text(), QStringLiteral("1"), 20000);
     const QStringList lines = f.list1();
     QCOMPARE(lines.mid(0, 4), (QStringList{QStringLiteral("Tento la connessione"), QStringLiteral("Connesso a 127.0.0.1"),
                                            QStringLiteral("70110"), QStringLiteral("Invio DBOK")}));
     QVERIFY(f.controller.model().closeEnabled.value());
     QVERIFY(!f.controller.model().connectEnabled.value());
-    QCOMPARE(f.controller.model().traffic[7]->text(), QStringLiteral("70110"));
+    QCOMPARE(f.controller.model().traffic[MainModel::LastCodeSent]->text(), QStringLiteral("70110"));
     QCOMPARE(readFile(f.controller.debugFile().path()), dbok); // the header bytes, no identification record
 }
 
@@ -129,17 +129,19 @@ void TestDialerLink::requestsAreDispatchedAndCounted()
     f.peer = f.dialer.nextPendingConnection();
     QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 7, 20000);
     f.peer->write(request(RichiestaGruppi, 5) + request(71003, 6) + request(75555, 7) + request(100, 8));
-    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[1]->text(), QStringLiteral("1"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::DataErrors]->text(), QStringLiteral("2"), 20000);
     const QStringList lines = f.list1();
     QVERIFY(lines.contains(QStringLiteral("Ricevuta Richiesta gruppi")));
     QVERIFY(lines.contains(QStringLiteral("Ricevuto PDOUTOP_FREEQUEUE_OP")));
+    // A release without its operator code is refused, not read as zeros.
+    QVERIFY(lines.contains(QStringLiteral("ERRORE NEI DATI: PDOUTOP_FREEQUEUE_OP troppo corto: 0 byte, attesi 24")));
     QVERIFY(lines.contains(QStringLiteral("MSG SCONOSC=75555")));
     QVERIFY(lines.contains(QStringLiteral("ERRORE NEI DATI")));
     MainModel &m = f.controller.model();
-    QCOMPARE(m.traffic[0]->text(), QStringLiteral("2"));
-    QCOMPARE(m.traffic[2]->text(), QStringLiteral("1"));
-    QCOMPARE(m.traffic[6]->text(), QStringLiteral("100"));
-    QCOMPARE(m.traffic[4]->text(), QStringLiteral("   176")); // "### ### ### ###"
+    QCOMPARE(m.traffic[MainModel::Dispatched]->text(), QStringLiteral("1"));
+    QCOMPARE(m.traffic[MainModel::UnknownCodes]->text(), QStringLiteral("1"));
+    QCOMPARE(m.traffic[MainModel::LastCodeReceived]->text(), QStringLiteral("100"));
+    QCOMPARE(m.traffic[MainModel::BytesReceived]->text(), QStringLiteral("   176")); // "### ### ### ###"
     QVERIFY(f.controller.log().list2().lines().isEmpty()); // the bad request was last: nothing to drain
 }
 
@@ -158,10 +160,12 @@ void TestDialerLink::repliesLeaveInOrder()
         const QByteArray one = all.mid(20 + i * 44, 44);
         QCOMPARE(readInt32Be(one, 0), 40);
         QCOMPARE(readInt32Le(one, 12), qint32(AckEsito));
-        QCOMPARE(decodeRecordId(one.mid(20)).id, i + 1);
-        QCOMPARE(decodeRecordId(one.mid(20)).contact, QStringLiteral("tag%1").arg(i + 1).leftJustified(20));
+        RecordId r;
+        QVERIFY(decodeRecordId(one, r, kHeaderSize).ok());
+        QCOMPARE(r.id, i + 1);
+        QCOMPARE(r.contact, QStringLiteral("tag%1").arg(i + 1).leftJustified(20));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[3]->text(), QStringLiteral("4"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->text(), QStringLiteral("4"), 20000);
 }
 
 void TestDialerLink::linkDroppedMidPacket()
@@ -177,8 +181,8 @@ void TestDialerLink::linkDroppedMidPacket()
     f.peer->abort();
     QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 9, 20000);
     QTRY_COMPARE_WITH_TIMEOUT(f.list1().count(QStringLiteral("Socket non connessa")), 2, 20000);
-    QVERIFY(f.link().writer().idle());
-    QCOMPARE(f.controller.model().traffic[3]->text(), QStringLiteral("0")); // no packet completed
+    QVERIFY(!f.link().writer().busy());
+    QCOMPARE(f.controller.model().traffic[MainModel::PacketsSent]->text(), QStringLiteral("0")); // no packet completed
 }
 
 void TestDialerLink::dbDownLeavesEvenWhenTheProgramEndsAtOnce()

@@ -15,7 +15,25 @@ namespace {
 class RecordingService : public DialerService {
 public:
     QList<DialerRequest> served;
-    void serve(const DialerRequest &request) override { served << request; }
+    wire::Status verdict;
+    wire::Status serve(const DialerRequest &request) override
+    {
+        served << request;
+        return verdict;
+    }
+};
+
+Packet packetOf(qint32 code, qint32 id, const QByteArray &body = {})
+{
+    return {requestHeader(code, int(body.size()), 12000), {id, QStringLiteral("T")}, body};
+}
+
+struct Bench {
+    QTemporaryDir dir;
+    DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
+    MainModel model;
+    Logger log{model.debugLevel};
+    Dispatcher dispatcher{log, model, debug};
 };
 } // namespace
 
@@ -26,7 +44,9 @@ private Q_SLOTS:
     void everyRequestCodeHasItsService();
     void unknownCodeIsCountedAndUnanswered();
     void missingServiceStillLogsAndCounts();
+    void refusedRequestIsADataErrorWithADump();
     void drainWritesTheDumpAndTwoLines();
+    void junkDumpIsCappedPerRun();
 };
 
 void TestDispatch::everyRequestCodeHasItsService_data()
@@ -53,18 +73,16 @@ void TestDispatch::everyRequestCodeHasItsService()
     QFETCH(QString, text);
     QFETCH(int, service);
     QFETCH(bool, operatorVariant);
-    MainModel model;
-    model.debugLevel.setText(QStringLiteral("0"));
-    Logger log(model.debugLevel);
-    Dispatcher dispatcher(log, model);
+    Bench b;
+    b.model.debugLevel.setText(QStringLiteral("0"));
     std::map<int, std::unique_ptr<RecordingService>> services;
     for (int s = 0; s <= int(Dispatcher::Service::OperatorQueueRelease); ++s) {
         services[s] = std::make_unique<RecordingService>();
-        dispatcher.setService(Dispatcher::Service(s), services[s].get());
+        b.dispatcher.setService(Dispatcher::Service(s), services[s].get());
     }
-    dispatcher.dispatch(Header{40, 0, 0, code, 28}, RecordId{42, QStringLiteral("T")}, QByteArray("body"));
-    QCOMPARE(log.list1().lines(), QStringList{text});
-    QCOMPARE(model.traffic[0]->text(), QStringLiteral("1"));
+    b.dispatcher.dispatch(packetOf(code, 42, QByteArray("body")));
+    QCOMPARE(b.log.list1().lines(), QStringList{text});
+    QCOMPARE(b.model.traffic[MainModel::Dispatched]->text(), QStringLiteral("1"));
     for (const auto &[s, recorder] : services)
         QCOMPARE(recorder->served.size(), s == service ? 1 : 0);
     const DialerRequest &request = services[service]->served.first();
@@ -75,26 +93,41 @@ void TestDispatch::everyRequestCodeHasItsService()
 
 void TestDispatch::unknownCodeIsCountedAndUnanswered()
 {
-    MainModel model;
-    Logger log(model.debugLevel);
-    Dispatcher dispatcher(log, model);
-    dispatcher.dispatch(Header{40, 0, 0, 70110, 24}, RecordId{1, {}}, {});
-    dispatcher.dispatch(Header{40, 0, 0, 75000, 24}, RecordId{2, {}}, {});
-    QCOMPARE(log.list1().lines(), (QStringList{QStringLiteral("MSG SCONOSC=70110"), QStringLiteral("MSG SCONOSC=75000")}));
-    QCOMPARE(model.traffic[2]->text(), QStringLiteral("2"));
-    QCOMPARE(model.traffic[0]->text(), QStringLiteral("0"));
+    Bench b;
+    b.dispatcher.dispatch(packetOf(70110, 1));
+    b.dispatcher.dispatch(packetOf(75000, 2));
+    QCOMPARE(b.log.list1().lines(), (QStringList{QStringLiteral("MSG SCONOSC=70110"), QStringLiteral("MSG SCONOSC=75000")}));
+    QCOMPARE(b.model.traffic[MainModel::UnknownCodes]->text(), QStringLiteral("2"));
+    QCOMPARE(b.model.traffic[MainModel::Dispatched]->text(), QStringLiteral("0"));
 }
 
 void TestDispatch::missingServiceStillLogsAndCounts()
 {
-    MainModel model;
-    model.debugLevel.setText(QStringLiteral("1"));
-    Logger log(model.debugLevel);
-    log.setClock([] { return QTime(1, 0, 0); });
-    Dispatcher dispatcher(log, model);
-    dispatcher.dispatch(Header{40, 0, 0, 70000, 24}, RecordId{77, {}}, {});
-    QCOMPARE(log.list1().lines(), QStringList{QStringLiteral("3600) (RX) 77 (Ricevuta Richiesta gruppi")});
-    QCOMPARE(model.traffic[0]->text(), QStringLiteral("1"));
+    Bench b;
+    b.model.debugLevel.setText(QStringLiteral("1"));
+    b.log.setClock([] { return QTime(1, 0, 0); });
+    b.dispatcher.dispatch(packetOf(70000, 77));
+    QCOMPARE(b.log.list1().lines(), QStringList{QStringLiteral("3600) (RX) 77 (Ricevuta Richiesta gruppi")});
+    QCOMPARE(b.model.traffic[MainModel::Dispatched]->text(), QStringLiteral("1"));
+}
+
+void TestDispatch::refusedRequestIsADataErrorWithADump()
+{
+    Bench b;
+    RecordingService outcomes;
+    outcomes.verdict = wire::Status::tooShort(QStringLiteral("Esito"), 3, 136);
+    b.dispatcher.setService(Dispatcher::Service::Outcome, &outcomes);
+    b.dispatcher.dispatch(packetOf(Esito, 9, QByteArray("abc")));
+    QCOMPARE(outcomes.served.size(), 1);
+    QCOMPARE(b.log.list1().lines(), (QStringList{QStringLiteral("Ricevuto Esito"),
+                                                 QStringLiteral("ERRORE NEI DATI: Esito troppo corto: 3 byte, attesi 136")}));
+    QCOMPARE(b.model.traffic[MainModel::DataErrors]->text(), QStringLiteral("1"));
+    QCOMPARE(b.model.traffic[MainModel::Dispatched]->text(), QStringLiteral("0"));
+    // The whole packet goes to DEBUG.TXT, so the dialer's fault can be shown.
+    const QByteArray file = readFile(b.debug.path());
+    QVERIFY(file.contains(" ERRORE NEI DATI codice 70002 ID_RICH9: Esito troppo corto"));
+    QVERIFY(file.contains("00000000| 00 00 00 2B  00 00 00 00  E0 2E 00 00  72 11 01 00"));
+    QVERIFY(file.contains("abc"));
 }
 
 void TestDispatch::drainWritesTheDumpAndTwoLines()
@@ -118,6 +151,29 @@ void TestDispatch::drainWritesTheDumpAndTwoLines()
     // Nothing to drain writes nothing.
     svuotaCoda(log, debug, 1, QByteArray(), 5);
     QCOMPARE(readFile(debug.path()), file);
+}
+
+void TestDispatch::junkDumpIsCappedPerRun()
+{
+    QTemporaryDir dir;
+    DebugFile debug(dir.filePath(QStringLiteral("DEBUG.TXT")));
+    TextValue level(QStringLiteral("0"));
+    Logger log(level);
+    JunkDumpBudget budget;
+    const QByteArray junk(3000, '\x7F');
+    // Three drains of one run of junk: 3000 + 1096 + 0 bytes dumped.
+    for (int i = 0; i < 3; ++i)
+        svuotaCoda(log, debug, 1, junk, 0, false, budget.spend(junk.size()));
+    const QByteArray file = readFile(debug.path());
+    QCOMPARE(file.count("SVUOTO CODA x 3000 bytes"), 3);
+    QCOMPARE(file.count(" DUMP LIMITATO: "), 2);
+    QVERIFY(file.contains(" DUMP LIMITATO: 1904 bytes non scritti su 3000"));
+    QVERIFY(file.contains(" DUMP LIMITATO: 3000 bytes non scritti su 3000"));
+    const qsizetype dumpLines = file.count("| 7F 7F 7F 7F");
+    QCOMPARE(dumpLines, (3000 + 15) / 16 + (1096 + 15) / 16);
+    // A good packet ends the run: the next junk is dumped again.
+    budget.refill();
+    QCOMPARE(budget.spend(5000), JunkDumpBudget::kJunkDumpBytes);
 }
 
 QTEST_GUILESS_MAIN(TestDispatch)

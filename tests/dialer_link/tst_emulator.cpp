@@ -6,6 +6,7 @@
 #include "campaign/DemoDatabase.h"
 #include "core/LogList.h"
 #include "core/MainController.h"
+#include "core/Settings.h"
 #include "dialer_link/Emulator.h"
 #include "dialer_link/PacketFormat.h"
 
@@ -25,7 +26,8 @@ quint16 freePort()
 struct Bench {
     MainModel model;
     Logger log{model.debugLevel};
-    Emulator emulator{log, model};
+    Settings settings;
+    Emulator emulator{log, model, settings};
     QTcpSocket server; // plays the program's dialer link
     QByteArray in;
     quint16 port = freePort();
@@ -54,7 +56,7 @@ struct Bench {
 
 QByteArray reply(qint32 code, qint32 id, const QByteArray &body = {})
 {
-    return encodeHeader({40 + int(body.size()), -1, 1, code, 24 + int(body.size())}) + encodeRecordId({id, QStringLiteral("127.0.0.1")}) + body;
+    return encodePacket(replyHeader(code, int(body.size()), 1), {id, QStringLiteral("127.0.0.1")}, body);
 }
 } // namespace
 
@@ -115,7 +117,7 @@ void TestEmulator::repliesAreRecognisedAndFramed()
     // DBOK and the next reply in one segment: framing keeps them apart.
     QByteArray stream = encodeHeader(replyHeader(DbOk, 0, 1, true)) + reply(QueryEnd, 1, QByteArray(4, '\0'));
     QByteArray customers(4, '\0');
-    customers[0] = 1;
+    customers[MainModel::CustomersSent] = 1;
     customers += QByteArray(296, 'c');
     stream += reply(ClientiGruppo, 1, customers) + reply(ClientiOperatore, 1, QByteArray(20, 'o') + customers)
         + reply(AckEsito, 1) + reply(QueryEndOp, 1, QByteArray(4, '\0')) + reply(FreeQueueReply, 1);
@@ -134,7 +136,7 @@ void TestEmulator::repliesAreRecognisedAndFramed()
 void TestEmulator::slowBodyTimesOut()
 {
     Bench b;
-    b.emulator.setBodyWaitMs(100);
+    b.settings.timeoutPacchettoSec = 1;
     b.server.connectToHost(QHostAddress::LocalHost, b.port);
     b.read(44);
     b.server.write(reply(QueryEnd, 1, QByteArray(4, '\0')).left(30)); // ten bytes of the record missing
@@ -201,7 +203,7 @@ void TestEmulator::wholeEmulatedSession()
     QCOMPARE(lines.filter(QStringLiteral("Ricevuti 10 clienti")).size(), 15); // 100 + 50 in packets of 10
     // 100 + 50 by group, and whatever operator 140 has due today.
     const int byOperator = controller.log().list3(1).line(0).section(QStringLiteral("qnt_out ["), 1).chopped(1).toInt();
-    QCOMPARE(controller.model().customers[0]->text().toInt(), 150 + byOperator);
+    QCOMPARE(controller.model().customers[MainModel::CustomersSent]->text().toInt(), 150 + byOperator);
 }
 
 QTEST_MAIN(TestEmulator)

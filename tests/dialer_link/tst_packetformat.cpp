@@ -1,118 +1,206 @@
-// Byte-exact packets: header, identification record, bodies, fixed texts.
+// Byte-exact headers and identification records as the peers read them, and
+// the decoders' refusal of anything shorter than the fields they read.
 #include <QtTest>
 
-#include "dialer_link/BodyBuffer.h"
+#include <limits>
+
 #include "dialer_link/FixedText.h"
 #include "dialer_link/PacketFormat.h"
 
 using namespace packet;
 
+namespace {
+
+QByteArray hex(const char *digits)
+{
+    return QByteArray::fromHex(digits);
+}
+
+QByteArray blanks(int n)
+{
+    return QByteArray(n, ' ');
+}
+
+// A framed packet whose Totlen covers the record and `framedBody`, with Len
+// set independently so the two can disagree.
+QByteArray framedPacket(qint32 len, const QByteArray &framedBody)
+{
+    const Header h{qint32(kMinRequestTotlen + framedBody.size()), 0, 12000, Esito, len};
+    return encodeHeader(h) + encodeRecordId({3, QStringLiteral("PD")}) + framedBody;
+}
+
+} // namespace
+
 class TestPacketFormat : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void dbOkIsTwentyBytes();
+    void headerOnlyRepliesAreTwentyBytes();
     void emptyReplyIsFortyFourBytes();
-    void customersPacketOfTenRecords();
     void emulatorGroupsRequest();
-    void decodeRoundTripAndTruncation();
-    void operatorServerByteOrder();
+    void byteOrderPerLink();
+    void truncatedHeaderAndRecordAreRefused();
+    void contactIsAnsiAndTwentyWide();
+    void decodePacketHeaderOnly();
+    void decodePacketBodyFollowsLenAndTotlen();
+    void decodePacketNeedsTheRecord();
     void fixedTexts();
-    void bodyBufferLimits();
 };
 
-void TestPacketFormat::dbOkIsTwentyBytes()
+void TestPacketFormat::headerOnlyRepliesAreTwentyBytes()
 {
-    const QByteArray bytes = encodeHeader(replyHeader(DbOk, 0, 0xC351, true));
-    QCOMPARE(bytes, QByteArray::fromHex("00000010" "FFFFFFFF" "51C30000" "DE110100" "00000000"));
-    QCOMPARE(encodeHeader(replyHeader(DbDown, 0, 1, true)).mid(12, 4), QByteArray::fromHex("DD110100"));
+    // The record passed in must not reach the wire: DBOK has none.
+    const QByteArray dbOk = encodePacket(replyHeader(DbOk, 0, 50001, true), {9, QStringLiteral("X")}, {});
+    QCOMPARE(dbOk, hex("00000010" "FFFFFFFF" "51C30000" "DE110100" "00000000"));
+    QCOMPARE(encodePacket(replyHeader(DbDown, 0, 50001, true), {}, {}).mid(offset::Code, 4), hex("DD110100"));
 }
 
 void TestPacketFormat::emptyReplyIsFortyFourBytes()
 {
-    const Header h = replyHeader(AckEsito, 0, 50000);
+    const Header h = replyHeader(AckEsito, 0, 50001);
     QCOMPARE(h.totlen, 40);
     QCOMPARE(h.len, 24);
-    const QByteArray bytes = encodeHeader(h) + encodeRecordId({7, QStringLiteral("PD01")});
+    const QByteArray bytes = encodePacket(h, {7, QStringLiteral("PD01")}, {});
     QCOMPARE(bytes.size(), 44);
-    QCOMPARE(bytes.left(4), QByteArray::fromHex("00000028"));
-    QCOMPARE(bytes.mid(12, 8), QByteArray::fromHex("D7110100" "18000000"));
-    QCOMPARE(bytes.mid(20, 4), QByteArray::fromHex("07000000"));
-    QCOMPARE(bytes.mid(24), QByteArray("PD01                "));
-}
-
-void TestPacketFormat::customersPacketOfTenRecords()
-{
-    BodyBuffer buffer;
-    buffer.appendiLong(10);
-    for (int i = 0; i < 10; ++i)
-        QVERIFY(buffer.appendiBytes(QByteArray(296, char('a' + i))));
-    const Header h = replyHeader(ClientiGruppo, buffer.position(), 1234);
-    QCOMPARE(h.totlen, 40 + 2964);
-    QCOMPARE(h.len, 24 + 2964);
-    const QByteArray wire = encodeHeader(h) + encodeRecordId({99, QStringLiteral("tag")}) + buffer.body();
-    QCOMPARE(wire.size(), 4 + h.totlen);
-    QCOMPARE(readInt32Be(wire, 0), 3004);
-    QCOMPARE(readInt32Le(wire, 44), 10);
-    QCOMPARE(wire.at(48), 'a');
-    QCOMPARE(wire.back(), 'j');
+    QCOMPARE(bytes, hex("00000028" "FFFFFFFF" "51C30000" "D7110100" "18000000" "07000000") + "PD01" + blanks(16));
 }
 
 void TestPacketFormat::emulatorGroupsRequest()
 {
-    const Header h{40, 0, 12001, RichiestaGruppi, 24};
-    const QByteArray bytes = encodeHeader(h) + encodeRecordId({1, QStringLiteral("127.0.0.1")});
+    const QByteArray bytes = encodePacket(requestHeader(RichiestaGruppi, 0, 12001), {1, QStringLiteral("127.0.0.1")}, {});
     QCOMPARE(bytes.size(), 44);
-    QCOMPARE(bytes.left(20), QByteArray::fromHex("00000028" "00000000" "E12E0000" "70110100" "18000000"));
+    QCOMPARE(bytes.left(20), hex("00000028" "00000000" "E12E0000" "70110100" "18000000"));
+    QCOMPARE(bytes.mid(20), hex("01000000") + "127.0.0.1" + blanks(11));
 }
 
-void TestPacketFormat::decodeRoundTripAndTruncation()
+void TestPacketFormat::byteOrderPerLink()
 {
-    const Header h{3004, -1, 65535, ClientiOperatore, 2988};
-    QCOMPARE(decodeHeader(encodeHeader(h)), h);
-    const RecordId r{-5, QStringLiteral("Operatore è")};
-    QCOMPARE(decodeRecordId(encodeRecordId(r)).contact, QStringLiteral("Operatore è         "));
-    QCOMPARE(decodeRecordId(encodeRecordId(r)).id, -5);
-    // A contact longer than 20 characters is cut, never spills into the body.
-    QCOMPARE(encodeRecordId({1, QString(30, QLatin1Char('x'))}).size(), kRecordIdSize);
-    // Every truncated prefix decodes without reading past the bytes given.
-    const QByteArray full = encodeHeader(h);
-    for (int n = 0; n < full.size(); ++n) {
-        const Header part = decodeHeader(full.left(n));
-        QCOMPARE(part.len, n >= 20 ? h.len : 0);
+    // LineaSVC 2 rather than -1 so its byte order shows.
+    const Header h{0x0BBC, 2, 20600, 55006, 4};
+    const QByteArray dialer = hex("00000BBC" "02000000" "78500000" "DED60000" "04000000");
+    const QByteArray operatorServer = hex("00000BBC" "02000000" "00005078" "0000D6DE" "00000004");
+    const QByteArray monitor = hex("00000BBC" "00000002" "00005078" "0000D6DE" "00000004");
+    QCOMPARE(encodeHeader(h), dialer);
+    QCOMPARE(encodeHeader(h, Link::OperatorServer), operatorServer);
+    QCOMPARE(encodeHeader(h, Link::Monitor), monitor);
+
+    const QList<std::pair<Link, QByteArray>> links{
+        {Link::Dialer, dialer}, {Link::OperatorServer, operatorServer}, {Link::Monitor, monitor}};
+    for (const auto &[link, bytes] : links) {
+        Header back;
+        QVERIFY(decodeHeader(bytes, back, link).ok());
+        QCOMPARE(back, h);
     }
 }
 
-void TestPacketFormat::operatorServerByteOrder()
+void TestPacketFormat::truncatedHeaderAndRecordAreRefused()
 {
-    const Header h{20, -1, 20600, 55006, 4};
-    QCOMPARE(encodeHeader(h, Link::OperatorServer),
-             QByteArray::fromHex("00000014" "FFFFFFFF" "00005078" "0000D6DE" "00000004"));
-    QCOMPARE(decodeHeader(encodeHeader(h, Link::OperatorServer), Link::OperatorServer), h);
+    const QByteArray header = encodeHeader({40, -1, 1, DbOk, 24});
+    for (int n = 0; n < kHeaderSize; ++n) {
+        Header h;
+        const wire::Status s = decodeHeader(header.left(n), h);
+        QVERIFY2(!s.ok(), qPrintable(QString::number(n)));
+        QVERIFY(s.error.contains(QLatin1String("troppo corto")));
+    }
+    const QByteArray record = encodeRecordId({5, QStringLiteral("PD")});
+    for (int n = 0; n < kRecordIdSize; ++n) {
+        RecordId r;
+        QVERIFY2(!decodeRecordId(record.left(n), r).ok(), qPrintable(QString::number(n)));
+        // The same shortage when the record sits after a header.
+        QVERIFY(!decodeRecordId(header + record.left(n), r, kHeaderSize).ok());
+    }
+    RecordId r;
+    QVERIFY(!decodeRecordId(record, r, 1).ok());
+    QVERIFY(!decodeRecordId(record, r, 100).ok()); // offset past the end
+    QVERIFY(decodeRecordId(header + record, r, kHeaderSize).ok());
+    QCOMPARE(r.id, 5);
+}
+
+void TestPacketFormat::contactIsAnsiAndTwentyWide()
+{
+    // One byte per character in the code page: a UTF-8 contact would be 2 bytes longer.
+    const QByteArray bytes = encodeRecordId({-5, QStringLiteral("Niccol\u00f2 \u00e8")});
+    QCOMPARE(bytes, hex("FBFFFFFF") + "Niccol\xF2 \xE8" + blanks(11));
+    RecordId back;
+    QVERIFY(decodeRecordId(bytes, back).ok());
+    QCOMPARE(back.id, -5);
+    QCOMPARE(back.contact, QStringLiteral("Niccol\u00f2 \u00e8") + QString(11, QLatin1Char(' ')));
+
+    // Too long: cut at 20, so the body still starts at 44.
+    const QString longTag = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    QCOMPARE(encodeRecordId({1, longTag}), hex("01000000") + "ABCDEFGHIJKLMNOPQRST");
+    const QByteArray wire = encodePacket(requestHeader(FreeQueue, 4, 12000), {1, longTag}, hex("2A000000"));
+    QCOMPARE(wire.size(), 48);
+    QCOMPARE(wire.mid(offset::Body), hex("2A000000"));
+}
+
+void TestPacketFormat::decodePacketHeaderOnly()
+{
+    Packet p;
+    p.record = {4, QStringLiteral("stale")}; // must not survive the decode
+    QVERIFY(decodePacket(hex("00000010" "FFFFFFFF" "51C30000" "DE110100" "00000000"), p).ok());
+    QCOMPARE(p.header, (Header{16, -1, 50001, DbOk, 0}));
+    QCOMPARE(p.record, RecordId{});
+    QVERIFY(p.body.isEmpty());
+}
+
+void TestPacketFormat::decodePacketBodyFollowsLenAndTotlen()
+{
+    const QByteArray ten = "0123456789";
+    struct Case {
+        qint32 len;
+        QByteArray body;
+    };
+    const QList<Case> cases{
+        {24 + 10, ten},           // agree
+        {24 + 4, "0123"},         // Len says less: cut
+        {24 + 100, ten},          // Len says more: only what was framed
+        {24, {}},                 // record only
+        {10, {}},                 // shorter than the record
+        {-1, {}},
+        {std::numeric_limits<qint32>::min(), {}},
+    };
+    for (const Case &c : cases) {
+        Packet p;
+        const wire::Status s = decodePacket(framedPacket(c.len, ten), p);
+        QVERIFY2(s.ok(), qPrintable(s.error));
+        QCOMPARE(p.header.len, c.len);
+        QCOMPARE(p.record, (RecordId{3, QStringLiteral("PD") + QString(18, QLatin1Char(' '))}));
+        QVERIFY2(p.body == c.body, qPrintable(QStringLiteral("Len ") + QString::number(c.len)));
+    }
+}
+
+void TestPacketFormat::decodePacketNeedsTheRecord()
+{
+    const QByteArray full = framedPacket(24 + 2, "ab");
+    for (int n = 0; n < kPrefixSize; ++n) {
+        Packet p;
+        const wire::Status s = decodePacket(full.left(n), p);
+        QVERIFY2(!s.ok(), qPrintable(QString::number(n)));
+        QVERIFY(s.error.contains(QLatin1String("troppo corto")));
+    }
+    // Totlen 16 but a Len announcing a record: the record is missing, not absent.
+    Packet p;
+    QVERIFY(!decodePacket(encodeHeader({16, 0, 12000, RichiestaGruppi, 24}), p).ok());
 }
 
 void TestPacketFormat::fixedTexts()
 {
-    QCOMPARE(fixedtext::completaStringa(QStringLiteral("ROSSI"), 8), QByteArray("ROSSI\0\0\0", 8));
-    QCOMPARE(fixedtext::completaStringa(QStringLiteral("ROSSIMARIO"), 5), QByteArray("ROSSI"));
-    QCOMPARE(fixedtext::completaStringa(QStringLiteral("Niccolò"), 8), QByteArray("Niccol\xF2\0", 8));
-    QCOMPARE(fixedtext::pulisciStringa(QByteArray("  MARIO\0\0 ", 10)), QStringLiteral("MARIO"));
-    QCOMPARE(fixedtext::pulisciStringa(QByteArray("A\0B", 3)), QStringLiteral("A B"));
-    QCOMPARE(fixedtext::daArrayAchar(QByteArray("0123456789"), 4), QStringLiteral("0123"));
-}
+    using namespace fixedtext;
+    QCOMPARE(completaStringa(QStringLiteral("ROSSI"), 8), QByteArray("ROSSI\0\0\0", 8));
+    QCOMPARE(completaStringa(QStringLiteral("ROSSIMARIO"), 5), QByteArray("ROSSI"));
+    QCOMPARE(completaStringa(QStringLiteral("Niccol\u00f2"), 7), QByteArray("Niccol\xF2"));
+    // Windows-1252, not Latin-1: the euro sign has a byte of its own.
+    QCOMPARE(completaStringa(QStringLiteral("\u20ac"), 2), QByteArray("\x80\0", 2));
+    QCOMPARE(completaStringa({}, 3), QByteArray(3, '\0'));
 
-void TestPacketFormat::bodyBufferLimits()
-{
-    BodyBuffer b;
-    QVERIFY(b.appendiStringa(QStringLiteral("abc")));
-    QVERIFY(b.appendiLong(-2));
-    QCOMPARE(b.body(), QByteArray("abc\xFE\xFF\xFF\xFF"));
-    QVERIFY(b.appendiBytes(QByteArray(kBodyBufferSize - 7, 'x')));
-    QCOMPARE(b.position(), kBodyBufferSize);
-    QVERIFY(!b.appendiLong(1)); // full: refused, nothing written
-    QCOMPARE(b.position(), kBodyBufferSize);
-    b.svuota();
-    QCOMPARE(b.position(), 0);
-    QVERIFY(b.body().isEmpty());
+    QCOMPARE(pulisciStringa(QByteArray("  MARIO\0\0 ", 10)), QStringLiteral("MARIO"));
+    QCOMPARE(pulisciStringa(QByteArray("A\0B", 3)), QStringLiteral("A B"));
+    QCOMPARE(pulisciStringa(QByteArray(20, '\0')), QString());
+    QCOMPARE(pulisciStringa(QString(QLatin1String("\0 x\0", 4))), QStringLiteral("x"));
+    QCOMPARE(pulisciStringa(QByteArray(" \xE8 ")), QStringLiteral("\u00e8"));
+
+    QCOMPARE(daArrayAchar(QByteArray("AB\0\0CD", 6), 4), QString(QLatin1String("AB\0\0", 4)));
+    QCOMPARE(daArrayAchar(QByteArray("\xF2x"), 5), QStringLiteral("\u00f2x"));
 }
 
 QTEST_GUILESS_MAIN(TestPacketFormat)

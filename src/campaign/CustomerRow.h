@@ -6,15 +6,11 @@
 #include <QString>
 #include <QVariant>
 
-// RecCliente, the 296-byte customer record of the customer replies and of
-// the discards:
-//   0 group (int32)          4 kind (int32)         8 Tot_Abbattuto_Quorin (int32)
-//  12 position + 3 (int32)  16 tipo mandato (20)   36 phone (20)
-//  56 contatore (30)        86 phone (20)         106 ragione sociale (180)
-// 286 NUL NUL              288 recall "HHMM" or NULs (4)   292 UltimoEsitoQuorin (int32)
-namespace customerrecord {
+#include "dialer_link/DialerBodies.h"
 
-inline constexpr int kSize = 296;
+// A customer row of [tabella pratiche] as the services read it, and the
+// customer record (RecCliente) made of it.
+namespace customerrow {
 
 // Field reads as the services make them: a Null number reads 0, a Null text
 // reads empty.
@@ -34,7 +30,7 @@ enum class Reply { Group, Operator };
 
 // The record of `row` at `position` (1-based) of its packet. `today` is the
 // midnight that tells an overdue recall in an operator reply.
-QByteArray build(const QSqlRecord &row, qint32 group, int position, const Phone &phone, Reply reply,
-                 const QDateTime &today);
+dialerbody::CustomerRecord build(const QSqlRecord &row, qint32 group, int position, const Phone &phone, Reply reply,
+                                 const QDateTime &today);
 
-} // namespace customerrecord
+} // namespace customerrow

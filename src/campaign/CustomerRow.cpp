@@ -1,10 +1,6 @@
-#include "campaign/CustomerRecord.h"
+#include "campaign/CustomerRow.h"
 
-#include "core/AnsiCodec.h"
-#include "dialer_link/FixedText.h"
-#include "dialer_link/PacketFormat.h"
-
-namespace customerrecord {
+namespace customerrow {
 
 qint64 number(const QSqlRecord &row, const char *field)
 {
@@ -58,32 +54,26 @@ Phone choosePhone(const QSqlRecord &row)
     return phone;
 }
 
-QByteArray build(const QSqlRecord &row, qint32 group, int position, const Phone &phone, Reply reply,
-                 const QDateTime &today)
+dialerbody::CustomerRecord build(const QSqlRecord &row, qint32 group, int position, const Phone &phone, Reply reply,
+                                 const QDateTime &today)
 {
-    using fixedtext::completaStringa;
     const QDateTime recall = dateTime(row, "datarichiamo");
-    QByteArray r;
-    r.reserve(kSize);
-    packet::appendInt32Le(r, group);
-    qint32 kind = 0;
+    dialerbody::CustomerRecord r;
+    r.group = group;
     if (reply == Reply::Operator)
-        kind = (!recall.isValid() || recall < today) ? 3 : 2;
-    packet::appendInt32Le(r, kind);
-    packet::appendInt32Le(r, static_cast<qint32>(number(row, "Tot_Abbattuto_Quorin")));
-    packet::appendInt32Le(r, position + 3);
-    r += completaStringa(text(row, "tipo mandato"), 20);
-    r += completaStringa(phone.number, 20);
-    r += completaStringa(QString::number(number(row, "contatore")), 30);
-    r += completaStringa(phone.number, 20);
-    r += completaStringa(text(row, "ragione sociale"), 180);
-    r += QByteArray(2, '\0');
+        r.kind = (!recall.isValid() || recall < today) ? 3 : 2;
+    r.totAbbattuto = static_cast<qint32>(number(row, "Tot_Abbattuto_Quorin"));
+    r.position = position + 3;
+    r.tipoMandato = text(row, "tipo mandato");
+    r.callList = phone.number;
+    r.contatore = QString::number(number(row, "contatore"));
+    r.phone = phone.number;
+    r.info = text(row, "ragione sociale");
+    // A Null recall cannot be formatted: four NULs.
     if (reply == Reply::Operator && recall.isValid())
-        r += recall.toString(QStringLiteral("HHmm")).toLatin1();
-    else
-        r += QByteArray(4, '\0');
-    packet::appendInt32Le(r, static_cast<qint32>(number(row, "UltimoEsitoQuorin")));
+        r.recall = recall.toString(QStringLiteral("HHmm")).toLatin1();
+    r.lastOutcome = static_cast<qint32>(number(row, "UltimoEsitoQuorin"));
     return r;
 }
 
-} // namespace customerrecord
+} // namespace customerrow

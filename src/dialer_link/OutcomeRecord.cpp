@@ -1,25 +1,28 @@
-#include "campaign/OutcomeRecord.h"
+#include "dialer_link/OutcomeRecord.h"
 
 #include "core/TextFormats.h"
 #include "dialer_link/FixedText.h"
 #include "dialer_link/PacketFormat.h"
 
-OutcomeRecord OutcomeRecord::decode(const QByteArray &body)
+wire::Status OutcomeRecord::decode(const QByteArray &body, OutcomeRecord &out)
 {
     using packet::readInt32Le;
-    const auto text = [&](int offset, int width) { return fixedtext::pulisciStringa(body.mid(offset, width)); };
+    if (body.size() < Size)
+        return wire::Status::tooShort(QStringLiteral("Esito"), body.size(), Size);
+    const auto text = [&](int offset) { return fixedtext::pulisciStringa(body.mid(offset, TextWidth)); };
     OutcomeRecord r;
-    r.timeCall = readInt32Le(body, 0);
-    r.code = readInt32Le(body, 4);
-    r.spare8 = readInt32Le(body, 8);
-    r.operatore = text(12, 20);
-    r.campagna = text(32, 20);
-    r.calllist = text(52, 20);
-    r.customerId = fixedtext::daArrayAchar(body.mid(72, 30), 30);
-    r.progressive = readInt32Le(body, 104);
-    r.az = readInt32Le(body, 108);
-    r.spare112 = readInt32Le(body, 112);
-    return r;
+    r.timeCall = readInt32Le(body, TimeCall);
+    r.code = readInt32Le(body, Code);
+    r.spare8 = readInt32Le(body, Spare8);
+    r.operatore = text(Operator);
+    r.campagna = text(Campaign);
+    r.calllist = text(CallList);
+    r.customerId = fixedtext::daArrayAchar(body.mid(CustomerId, CustomerIdWidth), CustomerIdWidth);
+    r.progressive = readInt32Le(body, Progressive);
+    r.az = readInt32Le(body, Az);
+    r.spare112 = readInt32Le(body, Spare112);
+    out = r;
+    return {};
 }
 
 QByteArray OutcomeRecord::encode() const
@@ -29,12 +32,13 @@ QByteArray OutcomeRecord::encode() const
     packet::appendInt32Le(out, timeCall);
     packet::appendInt32Le(out, code);
     packet::appendInt32Le(out, spare8);
-    out += completaStringa(operatore, 20) + completaStringa(campagna, 20) + completaStringa(calllist, 20);
-    out += completaStringa(customerId, 30) + QByteArray(2, '\0');
+    out += completaStringa(operatore, TextWidth) + completaStringa(campagna, TextWidth) + completaStringa(calllist, TextWidth);
+    out += completaStringa(customerId, CustomerIdWidth) + QByteArray(Progressive - Padding, '\0');
     packet::appendInt32Le(out, progressive);
     packet::appendInt32Le(out, az);
     packet::appendInt32Le(out, spare112);
-    out += QByteArray(20, '\0');
+    out += QByteArray(Size - Spare116, '\0');
+    Q_ASSERT(out.size() == Size);
     return out;
 }
 

@@ -1,0 +1,379 @@
+// Packet bodies of the dialer link: fields at their offsets, counts checked
+// against the bytes present, and no decode of a body cut short.
+#include <QtTest>
+
+#include <QtEndian>
+
+#include <limits>
+
+#include "dialer_link/DialerBodies.h"
+#include "dialer_link/OutcomeRecord.h"
+#include "dialer_link/PacketFormat.h"
+
+using namespace dialerbody;
+
+namespace {
+
+QByteArray hex(const char *digits)
+{
+    return QByteArray::fromHex(digits);
+}
+
+QByteArray le32(qint32 v)
+{
+    char b[4];
+    qToLittleEndian(v, b);
+    return QByteArray(b, 4);
+}
+
+// A NUL-padded text field as it sits in a body.
+QByteArray nulPadded(const QByteArray &text, int width)
+{
+    return text + QByteArray(width - text.size(), '\0');
+}
+
+// A text as the record decoders keep it: full width, NULs included.
+QString asReceived(const QString &text, int width)
+{
+    return text + QString(width - text.size(), QChar(u'\0'));
+}
+
+void put(QByteArray &bytes, int at, const QByteArray &field)
+{
+    bytes.replace(at, field.size(), field);
+}
+
+// Empty when every strict prefix of `full` is refused as too short.
+template <typename Decode>
+QString prefixDecoded(const QByteArray &full, Decode decode)
+{
+    for (qsizetype n = 0; n < full.size(); ++n) {
+        const wire::Status s = decode(full.left(n));
+        if (s.ok() || !s.error.contains(QLatin1String("troppo corto")))
+            return QStringLiteral("prefix of %1 bytes: %2").arg(n).arg(s.ok() ? QStringLiteral("decoded") : s.error);
+    }
+    return {};
+}
+
+CustomerRecord sampleRecord(int i)
+{
+    CustomerRecord r;
+    r.group = 12;
+    r.kind = 2;
+    r.totAbbattuto = 345;
+    r.position = i + 3;
+    r.tipoMandato = QStringLiteral("CAMP=ESTATE");
+    r.callList = QStringLiteral("06123456%1").arg(i, 2, 10, QLatin1Char('0'));
+    r.contatore = QString::number(1000 + i);
+    r.phone = r.callList;
+    r.info = QStringLiteral("Rossi & Figli S.n.c. \u00e8");
+    r.recall = i % 2 ? QByteArray("1430") : QByteArray();
+    r.lastOutcome = -7;
+    return r;
+}
+
+void compareRecord(const CustomerRecord &got, const CustomerRecord &sent)
+{
+    QCOMPARE(got.group, sent.group);
+    QCOMPARE(got.kind, sent.kind);
+    QCOMPARE(got.totAbbattuto, sent.totAbbattuto);
+    QCOMPARE(got.position, sent.position);
+    QCOMPARE(got.tipoMandato, asReceived(sent.tipoMandato, 20));
+    QCOMPARE(got.callList, asReceived(sent.callList, 20));
+    QCOMPARE(got.contatore, asReceived(sent.contatore, 30));
+    QCOMPARE(got.phone, asReceived(sent.phone, 20));
+    QCOMPARE(got.info, asReceived(sent.info, 180));
+    QCOMPARE(got.recall, nulPadded(sent.recall, 4));
+    QCOMPARE(got.lastOutcome, sent.lastOutcome);
+}
+
+} // namespace
+
+class TestBodies : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void customersRequest();
+    void groupList();
+    void countsAreCheckedAgainstTheBytes();
+    void operatorRequestAndRelease();
+    void groupReleaseAndQueryEnd();
+    void customerRecordLayout();
+    void customerListsRoundTrip();
+    void customersPacketOfTenRecords();
+    void outcomeRecordLayout();
+    void outcomeIdForms();
+};
+
+void TestBodies::customersRequest()
+{
+    CustomersRequest r;
+    r.pairs = {{7, 5}, {12, 1}, {-3, 0}};
+    const QByteArray bytes = encode(r);
+    QCOMPARE(bytes, hex("03000000" "07000000" "05000000" "0C000000" "01000000" "FDFFFFFF" "00000000"));
+    CustomersRequest back;
+    QVERIFY(decode(bytes, back).ok());
+    QVERIFY(back.pairs == r.pairs);
+
+    const auto dec = [](const QByteArray &b) {
+        CustomersRequest out;
+        return decode(b, out);
+    };
+    QVERIFY2(prefixDecoded(bytes, dec).isEmpty(), qPrintable(prefixDecoded(bytes, dec)));
+    QVERIFY2(prefixDecoded(le32(0), dec).isEmpty(), qPrintable(prefixDecoded(le32(0), dec)));
+    QVERIFY(decode(le32(0), back).ok());
+    QVERIFY(back.pairs.isEmpty());
+}
+
+void TestBodies::groupList()
+{
+    const GroupList list{{101, 7, 65000}};
+    const QByteArray bytes = encode(list);
+    QCOMPARE(bytes, hex("03000000" "65000000" "07000000" "E8FD0000"));
+    GroupList back;
+    QVERIFY(decode(bytes, back).ok());
+    QCOMPARE(back.groups, list.groups);
+    const auto dec = [](const QByteArray &b) {
+        GroupList out;
+        return decode(b, out);
+    };
+    QVERIFY2(prefixDecoded(bytes, dec).isEmpty(), qPrintable(prefixDecoded(bytes, dec)));
+}
+
+void TestBodies::countsAreCheckedAgainstTheBytes()
+{
+    const QByteArray pair = le32(1) + le32(2);
+    const QByteArray record = encode(sampleRecord(0));
+    const QByteArray op = nulPadded("140", 20);
+    CustomersRequest cr;
+    GroupList gl;
+    CustomerList cl;
+
+    // Negative counts, with bytes enough behind them for any sign confusion.
+    QVERIFY(!decode(le32(-1) + pair + pair, cr).ok());
+    QVERIFY(!decode(le32(-1) + pair + pair, gl).ok());
+    QVERIFY(!decode(le32(-1) + record, false, cl).ok());
+    QVERIFY(!decode(op + le32(std::numeric_limits<qint32>::min()) + record, true, cl).ok());
+
+    // More announced than present, up to a count whose size overflows 32 bits.
+    for (qint32 count : {2, 3, std::numeric_limits<qint32>::max()}) {
+        const wire::Status s1 = decode(le32(count) + pair, cr);
+        const wire::Status s2 = decode(le32(count) + le32(9), gl);
+        const wire::Status s3 = decode(le32(count) + record, false, cl);
+        const wire::Status s4 = decode(op + le32(count) + record, true, cl);
+        for (const wire::Status &s : {s1, s2, s3, s4})
+            QVERIFY2(s.error.contains(QLatin1String("troppo corto")), qPrintable(QString::number(count) + s.error));
+    }
+
+    // Bytes beyond the announced count are ignored.
+    QVERIFY(decode(le32(1) + pair + le32(3) + le32(4), cr).ok());
+    QVERIFY(cr.pairs == (QList<CustomersRequest::Pair>{{1, 2}}));
+    QVERIFY(decode(le32(2) + le32(8) + le32(9) + le32(10), gl).ok());
+    QCOMPARE(gl.groups, (QList<qint32>{8, 9}));
+    QVERIFY(decode(le32(1) + record + encode(sampleRecord(1)), false, cl).ok());
+    QCOMPARE(cl.records.size(), 1);
+    QCOMPARE(cl.records[0].position, 3);
+}
+
+void TestBodies::operatorRequestAndRelease()
+{
+    OperatorRequest q;
+    q.group = 12;
+    q.quantity = 5;
+    q.op = QStringLiteral("140");
+    QCOMPARE(encode(q), hex("0C000000" "05000000") + nulPadded("140", 20));
+    OperatorRelease rel;
+    rel.op = QStringLiteral("op 7");
+    QCOMPARE(encode(rel), hex("00000000") + nulPadded("op 7", 20));
+
+    // The code comes back through PulisciStringa: blanks and NULs at the ends go.
+    const QByteArray code = nulPadded(QByteArray("  140\0\0", 7), 20);
+    OperatorRequest q2;
+    QVERIFY(decode(hex("0C000000" "05000000") + code + "extra", q2).ok());
+    QCOMPARE(q2.group, 12);
+    QCOMPARE(q2.quantity, 5);
+    QCOMPARE(q2.op, QStringLiteral("140"));
+    OperatorRelease rel2;
+    QVERIFY(decode(hex("09000000") + code, rel2).ok());
+    QCOMPARE(rel2.spare, 9);
+    QCOMPARE(rel2.op, QStringLiteral("140"));
+    QVERIFY(decode(encode(rel), rel2).ok());
+    QCOMPARE(rel2.op, QStringLiteral("op 7"));
+
+    // An operator code wider than its field is cut, the layout kept.
+    q.op = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    QCOMPARE(encode(q).size(), OperatorRequest::Size);
+    QVERIFY(decode(encode(q), q2).ok());
+    QCOMPARE(q2.op, QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+
+    const auto decQ = [](const QByteArray &b) {
+        OperatorRequest out;
+        return decode(b, out);
+    };
+    const auto decR = [](const QByteArray &b) {
+        OperatorRelease out;
+        return decode(b, out);
+    };
+    QVERIFY2(prefixDecoded(encode(q), decQ).isEmpty(), qPrintable(prefixDecoded(encode(q), decQ)));
+    QVERIFY2(prefixDecoded(encode(rel), decR).isEmpty(), qPrintable(prefixDecoded(encode(rel), decR)));
+}
+
+void TestBodies::groupReleaseAndQueryEnd()
+{
+    QCOMPARE(encode(GroupRelease{77}), hex("4D000000"));
+    GroupRelease back;
+    QVERIFY(decode(hex("B3FFFFFF"), back).ok());
+    QCOMPARE(back.group, -77);
+    const auto dec = [](const QByteArray &b) {
+        GroupRelease out;
+        return decode(b, out);
+    };
+    QVERIFY2(prefixDecoded(hex("4D000000"), dec).isEmpty(), qPrintable(prefixDecoded(hex("4D000000"), dec)));
+
+    QCOMPARE(queryEnd(), hex("00000000"));
+}
+
+void TestBodies::customerRecordLayout()
+{
+    CustomerRecord r = sampleRecord(1);
+    r.info = QStringLiteral("Rossi \u00e8 ") + QString(190, QLatin1Char('x')); // wider than its 180 bytes
+
+    QByteArray expected(296, '\0');
+    put(expected, 0, hex("0C000000" "02000000" "59010000" "04000000"));
+    put(expected, 16, "CAMP=ESTATE");
+    put(expected, 36, "0612345601");
+    put(expected, 56, "1001");
+    put(expected, 86, "0612345601");
+    put(expected, 106, "Rossi \xE8 " + QByteArray(172, 'x'));
+    put(expected, 288, "1430");
+    put(expected, 292, hex("F9FFFFFF"));
+    const QByteArray bytes = encode(r);
+    QCOMPARE(bytes.size(), 296);
+    QCOMPARE(bytes, expected);
+
+    // Decoding at an offset inside a larger body reads the same fields.
+    const CustomerRecord back = decodeRecordAt(QByteArray(7, 'J') + expected + "tail", 7);
+    r.info = r.info.left(180);
+    compareRecord(back, r);
+}
+
+void TestBodies::customerListsRoundTrip()
+{
+    CustomerList byGroup;
+    byGroup.records = {sampleRecord(0), sampleRecord(1)};
+    CustomerList byOperator = byGroup;
+    byOperator.byOperator = true;
+    byOperator.op = QStringLiteral("  140");
+
+    const QByteArray groupBody = encode(byGroup);
+    QCOMPARE(groupBody.size(), 4 + 2 * 296);
+    QCOMPARE(groupBody.left(4), le32(2));
+    const QByteArray opBody = encode(byOperator);
+    QCOMPARE(opBody.size(), 20 + 4 + 2 * 296);
+    QCOMPARE(opBody.left(24), nulPadded("  140", 20) + le32(2));
+    QCOMPARE(opBody.mid(24), groupBody.mid(4));
+
+    for (const CustomerList *sent : {&byGroup, &byOperator}) {
+        const QByteArray body = encode(*sent);
+        CustomerList back;
+        QVERIFY(decode(body, sent->byOperator, back).ok());
+        QCOMPARE(back.byOperator, sent->byOperator);
+        QCOMPARE(back.op, sent->byOperator ? asReceived(sent->op, 20) : QString());
+        QCOMPARE(back.records.size(), 2);
+        for (int i = 0; i < 2; ++i)
+            compareRecord(back.records[i], sent->records[i]);
+
+        const auto dec = [byOp = sent->byOperator](const QByteArray &b) {
+            CustomerList out;
+            return decode(b, byOp, out);
+        };
+        QVERIFY2(prefixDecoded(body, dec).isEmpty(), qPrintable(prefixDecoded(body, dec)));
+    }
+}
+
+void TestBodies::customersPacketOfTenRecords()
+{
+    CustomerList list;
+    for (int i = 0; i < 10; ++i)
+        list.records << sampleRecord(i);
+    const QByteArray body = encode(list);
+    QCOMPARE(body.size(), 2964);
+
+    const QByteArray wire = packet::encodePacket(packet::replyHeader(packet::ClientiGruppo, int(body.size()), 50001),
+                                                 {99, QStringLiteral("tag")}, body);
+    QCOMPARE(wire.size(), 3008);
+    QCOMPARE(wire.left(4), hex("00000BBC"));            // Totlen 3004
+    QCOMPARE(wire.mid(16, 4), hex("AC0B0000"));         // Len 2988
+    QCOMPARE(wire.mid(44 + 4 + 9 * 296 + 12, 4), le32(12)); // last record's position
+
+    packet::Packet p;
+    QVERIFY(packet::decodePacket(wire, p).ok());
+    CustomerList back;
+    QVERIFY(decode(p.body, false, back).ok());
+    QCOMPARE(back.records.size(), 10);
+    for (int i = 0; i < 10; ++i)
+        compareRecord(back.records[i], list.records[i]);
+}
+
+void TestBodies::outcomeRecordLayout()
+{
+    QByteArray wire(136, 'Y'); // spare bytes the decoder must not read
+    put(wire, 0, le32(25121430));
+    put(wire, 4, le32(3));
+    put(wire, 8, le32(1));
+    put(wire, 12, nulPadded(" pippo", 20));
+    put(wire, 32, nulPadded("campagna \xF2", 20));
+    put(wire, 52, QByteArray("  calllist\0\0  ", 14) + QByteArray(6, ' '));
+    put(wire, 72, nulPadded("00123abc", 30));
+    put(wire, 104, le32(2145));
+    put(wire, 108, le32(2));
+    put(wire, 112, le32(9));
+
+    OutcomeRecord r;
+    QVERIFY(OutcomeRecord::decode(wire, r).ok());
+    QCOMPARE(r.timeCall, 25121430);
+    QCOMPARE(r.code, 3);
+    QCOMPARE(r.spare8, 1);
+    QCOMPARE(r.operatore, QStringLiteral("pippo"));
+    QCOMPARE(r.campagna, QStringLiteral("campagna \u00f2"));
+    QCOMPARE(r.calllist, QStringLiteral("calllist"));
+    QCOMPARE(r.customerId, asReceived(QStringLiteral("00123abc"), 30));
+    QCOMPARE(r.progressive, 2145);
+    QCOMPARE(r.az, 2);
+    QCOMPARE(r.spare112, 9);
+
+    // Encoding zeroes the padding and the unused tail.
+    QByteArray expected = wire;
+    put(expected, 12, nulPadded("pippo", 20));
+    put(expected, 52, nulPadded("calllist", 20));
+    put(expected, 102, QByteArray(2, '\0'));
+    put(expected, 116, QByteArray(20, '\0'));
+    QCOMPARE(r.encode(), expected);
+
+    const auto dec = [](const QByteArray &b) {
+        OutcomeRecord out;
+        return OutcomeRecord::decode(b, out);
+    };
+    QVERIFY2(prefixDecoded(wire, dec).isEmpty(), qPrintable(prefixDecoded(wire, dec)));
+}
+
+void TestBodies::outcomeIdForms()
+{
+    OutcomeRecord r;
+    QVERIFY(OutcomeRecord::decode(QByteArray(72, '\0') + nulPadded("  00123abc", 30) + QByteArray(34, '\0'), r).ok());
+    QCOMPARE(r.cleanedId(), QStringLiteral("00123abc"));
+    QCOMPARE(r.trimmedId(), QStringLiteral("00123abc"));
+    QCOMPARE(r.numericId(), qint64(123));
+
+    // A NUL inside the id: a blank in one form, gone in the other.
+    r.customerId = asReceived(QString(QLatin1String("12\0" "34", 5)), 30);
+    QCOMPARE(r.cleanedId(), QStringLiteral("12 34"));
+    QCOMPARE(r.trimmedId(), QStringLiteral("1234"));
+
+    r.customerId = asReceived({}, 30);
+    QCOMPARE(r.cleanedId(), QString());
+    QCOMPARE(r.trimmedId(), QString());
+    QCOMPARE(r.numericId(), qint64(0));
+}
+
+QTEST_GUILESS_MAIN(TestBodies)
+#include "tst_bodies.moc"

@@ -1,0 +1,208 @@
+// Cutting length-prefixed packets out of a byte stream, whatever the
+// segmentation, and refusing length fields outside the link's range.
+#include <QtTest>
+
+#include <limits>
+
+#include "dialer_link/Framer.h"
+#include "dialer_link/PacketFormat.h"
+
+using namespace packet;
+
+namespace {
+
+// The emulator's rules: header-only packets up to the largest accepted.
+constexpr Framer::Rules kRules{kHeaderOnlyTotlen, kMaxPacketLength};
+
+QByteArray be32(qint32 v)
+{
+    QByteArray b;
+    appendInt32Be(b, v);
+    return b;
+}
+
+const QByteArray dbOk = encodePacket(replyHeader(DbOk, 0, 50001, true), {}, {});                  // 20 bytes
+const QByteArray groups = encodePacket(requestHeader(RichiestaGruppi, 0, 12000), {1, QStringLiteral("PD")}, {}); // 44
+const QByteArray outcome =
+    encodePacket(requestHeader(Esito, 136, 12000), {2, QStringLiteral("PD")}, QByteArray(136, 'e')); // 180
+
+// Every packet available now; a corrupt frame shows up as its reason so a
+// comparison against the expected packets fails on it.
+QList<QByteArray> takePackets(Framer &f)
+{
+    QList<QByteArray> out;
+    for (;;) {
+        const Framer::Frame frame = f.next();
+        if (frame.status == Framer::Frame::NeedMore)
+            return out;
+        if (frame.status == Framer::Frame::Corrupt) {
+            out << ("CORRUPT " + frame.reason.toLatin1());
+            return out;
+        }
+        out << frame.bytes;
+    }
+}
+
+} // namespace
+
+class TestFramer : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void anySegmentationGivesTheSamePackets();
+    void severalPacketsInOneAppend();
+    void splitLengthFieldWaits();
+    void outOfRangeLengthIsCorruptAndConsumesNothing();
+    void expectedLengthFollowsThePacketInHand();
+    void droppingJunkBytesFindsThePacket();
+    void packetOfMaximumLength();
+};
+
+void TestFramer::anySegmentationGivesTheSamePackets()
+{
+    const QList<QByteArray> expected{dbOk, groups, outcome};
+    const QByteArray stream = dbOk + groups + outcome;
+    for (int cut = 0; cut <= stream.size(); ++cut) {
+        Framer f(kRules);
+        f.append(stream.left(cut));
+        QList<QByteArray> got = takePackets(f);
+        f.append(stream.mid(cut));
+        got += takePackets(f);
+        QVERIFY2(got == expected, qPrintable(QStringLiteral("cut at ") + QString::number(cut)));
+        QCOMPARE(f.size(), 0);
+        QVERIFY(!f.partial());
+    }
+
+    Framer f(kRules);
+    QList<QByteArray> got;
+    for (char c : stream) {
+        f.append(QByteArray(1, c));
+        got += takePackets(f);
+    }
+    QCOMPARE(got, expected);
+    QCOMPARE(f.size(), 0);
+}
+
+void TestFramer::severalPacketsInOneAppend()
+{
+    Framer f(kRules);
+    f.append(dbOk + groups + outcome + dbOk + outcome.left(10));
+    QCOMPARE(takePackets(f), (QList<QByteArray>{dbOk, groups, outcome, dbOk}));
+    QCOMPARE(f.size(), 10);
+    QVERIFY(f.partial());
+    f.append(outcome.mid(10));
+    QCOMPARE(takePackets(f), QList<QByteArray>{outcome});
+}
+
+void TestFramer::splitLengthFieldWaits()
+{
+    Framer f(kRules);
+    f.append(groups.left(2));
+    Framer::Frame frame = f.next();
+    QCOMPARE(frame.status, Framer::Frame::NeedMore);
+    QCOMPARE(frame.length, 0);
+    QVERIFY(f.partial());
+
+    f.append(groups.mid(2, 2));
+    frame = f.next();
+    QCOMPARE(frame.status, Framer::Frame::NeedMore);
+    QCOMPARE(frame.length, 40);
+
+    f.append(groups.mid(4, groups.size() - 5)); // all but the last byte
+    QCOMPARE(f.next().status, Framer::Frame::NeedMore);
+    f.append(groups.right(1));
+    frame = f.next();
+    QCOMPARE(frame.status, Framer::Frame::Packet);
+    QCOMPARE(frame.bytes, groups);
+}
+
+void TestFramer::outOfRangeLengthIsCorruptAndConsumesNothing()
+{
+    const QList<qint32> lengths{0, -1, std::numeric_limits<qint32>::min(), kRules.minLength - 1, kRules.maxLength + 1,
+                                std::numeric_limits<qint32>::max()};
+    for (qint32 length : lengths) {
+        const QByteArray held = be32(length) + groups;
+        Framer f(kRules);
+        f.append(held);
+        for (int attempt = 0; attempt < 2; ++attempt) { // the second sees the same bytes
+            const Framer::Frame frame = f.next();
+            QCOMPARE(frame.status, Framer::Frame::Corrupt);
+            QCOMPARE(frame.length, length);
+            QVERIFY2(frame.reason.contains(QString::number(length)), qPrintable(frame.reason));
+            QCOMPARE(f.size(), held.size());
+        }
+        QCOMPARE(f.takeAll(), held);
+        QCOMPARE(f.size(), 0);
+        QCOMPARE(f.next().status, Framer::Frame::NeedMore);
+    }
+
+    // The least length accepted frames a packet of its own.
+    Framer f(kRules);
+    f.append(be32(kRules.minLength) + QByteArray(kRules.minLength, 'h'));
+    QCOMPARE(f.next().status, Framer::Frame::Packet);
+    QCOMPARE(f.size(), 0);
+}
+
+void TestFramer::expectedLengthFollowsThePacketInHand()
+{
+    Framer f(kRules);
+    QCOMPARE(f.expectedLength(), 0);
+    f.append(outcome.left(3));
+    QCOMPARE(f.expectedLength(), 0);
+    f.append(outcome.mid(3, 1));
+    QCOMPARE(f.expectedLength(), 176);
+    f.append(outcome.mid(4) + groups.left(6));
+    QCOMPARE(f.next().bytes, outcome);
+    QCOMPARE(f.expectedLength(), 40);
+    f.takeAll();
+    QCOMPARE(f.expectedLength(), 0);
+}
+
+void TestFramer::droppingJunkBytesFindsThePacket()
+{
+    Framer f(kRules);
+    f.append(groups.left(5));
+    f.dropFirst();
+    QCOMPARE(f.expectedLength(), 0x2800); // 00 00 28, then LineaSVC's first byte
+    QCOMPARE(f.size(), 4);
+
+    // Every window starting in the junk reads as negative or far too long.
+    const QByteArray junk("\xFF\x7F\xFF\x80", 4);
+    f.reset();
+    f.append(junk + groups + dbOk);
+    int dropped = 0;
+    Framer::Frame frame = f.next();
+    while (frame.status == Framer::Frame::Corrupt && dropped <= junk.size()) {
+        f.dropFirst();
+        ++dropped;
+        frame = f.next();
+    }
+    QCOMPARE(dropped, junk.size());
+    QCOMPARE(frame.status, Framer::Frame::Packet);
+    QCOMPARE(frame.bytes, groups);
+    QCOMPARE(takePackets(f), QList<QByteArray>{dbOk});
+
+    f.dropFirst(); // nothing held: nothing to drop
+    QCOMPARE(f.size(), 0);
+}
+
+void TestFramer::packetOfMaximumLength()
+{
+    QByteArray body(kRules.maxLength, '\0');
+    for (int i = 0; i < body.size(); ++i)
+        body[i] = char(i * 7);
+    const QByteArray largest = be32(kRules.maxLength) + body;
+
+    // Taking it leaves a large consumed prefix behind the bytes still held:
+    // what follows must survive that prefix being discarded.
+    Framer f(kRules);
+    f.append(largest + dbOk + groups.left(5));
+    QCOMPARE(takePackets(f), (QList<QByteArray>{largest, dbOk}));
+    QCOMPARE(f.size(), 5);
+    QCOMPARE(f.expectedLength(), 40);
+    f.append(groups.mid(5));
+    QCOMPARE(takePackets(f), QList<QByteArray>{groups});
+    QVERIFY(!f.partial());
+}
+
+QTEST_GUILESS_MAIN(TestFramer)
+#include "tst_framer.moc"
