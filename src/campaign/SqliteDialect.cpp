@@ -181,6 +181,26 @@ QString trimmed(const QString &s)
     return s.trimmed();
 }
 
+// The first n rows in an order: SQLite's planner does not weigh the limit,
+// and would sort every row of the join to keep n. CROSS JOIN (the same
+// join) makes the first table drive the loop, read in the order of its
+// index when it has one that matches, so only n rows are visited.
+void firstTableDrives(Tokens &t)
+{
+    int depth = 0;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t[i].punct('('))
+            ++depth;
+        else if (t[i].punct(')'))
+            --depth;
+        else if (depth == 0 && t[i].is("INNER")) {
+            const qsizetype next = skipSpace(t, i + 1);
+            if (next < t.size() && t[next].is("JOIN"))
+                t[i].text = QStringLiteral("CROSS");
+        }
+    }
+}
+
 Result select(Tokens t)
 {
     // SELECT [DISTINCT] TOP n ... -> SELECT [DISTINCT] ... LIMIT n
@@ -197,6 +217,8 @@ Result select(Tokens t)
             return {false, {}, QStringLiteral("TOP … PERCENT is not supported")};
         limit = t[n].text;
         t.remove(i, after - i);
+        if (findTop(t, "ORDER", 0) >= 0)
+            firstTableDrives(t);
     }
     Rewriter r;
     QString sql = r.functions(t, 0, t.size(), 0);

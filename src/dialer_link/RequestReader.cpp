@@ -51,6 +51,7 @@ bool RequestReader::readMore()
         return false;
     MainModel::add(*m_model.traffic[MainModel::BytesReceived], chunk.size(), true);
     m_framer.append(chunk);
+    m_peakHeld = std::max(m_peakHeld, m_framer.size());
     return true;
 }
 

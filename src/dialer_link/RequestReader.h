@@ -43,6 +43,8 @@ public:
     void reset();
     // Bytes read from the source and not yet served.
     qsizetype held() const { return m_framer.size(); }
+    // The most ever held at once: one chunk and the packet in hand.
+    qsizetype peakHeld() const { return m_peakHeld; }
 
 private:
     bool readMore();
@@ -65,4 +67,5 @@ private:
     QTimer m_incomplete; // a packet begun and not completed within the time-out
     bool m_pumping = false;
     bool m_announcedWait = false;
+    qsizetype m_peakHeld = 0;
 };

@@ -12,6 +12,8 @@ private Q_SLOTS:
     void fromAndOrderBy();
     void placeholdersReplaceTheFirstOnly();
     void quotingKeepsValuesInert();
+    void placeholdersTakeWireValuesSafely_data();
+    void placeholdersTakeWireValuesSafely();
     void connectionStrings_data();
     void connectionStrings();
 };
@@ -41,6 +43,43 @@ void TestSqlText::quotingKeepsValuesInert()
     QCOMPARE(quoted(QStringLiteral("x' OR '1'='1")), QStringLiteral("'x'' OR ''1''=''1'"));
     QCOMPARE(quoted(QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b'")), QStringLiteral("'ab'''"));
     QCOMPARE(escaped(QStringLiteral("D'Angelo")), QStringLiteral("D''Angelo"));
+}
+
+void TestSqlText::placeholdersTakeWireValuesSafely_data()
+{
+    QTest::addColumn<QString>("templ");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("filled"); // empty: refused
+    QTest::newRow("quoted, plain") << QStringLiteral("a='##'") << QStringLiteral("140") << QStringLiteral("a='140'");
+    QTest::newRow("quoted, a quote in the value") << QStringLiteral("a='##'") << QStringLiteral("0' OR '1'='1")
+                                                  << QStringLiteral("a='0'' OR ''1''=''1'");
+    QTest::newRow("inside a LIKE pattern") << QStringLiteral("a LIKE '%##%'") << QStringLiteral("x'y") << QStringLiteral("a LIKE '%x''y%'");
+    QTest::newRow("unquoted number") << QStringLiteral("a=## and b='##'") << QStringLiteral("-12") << QStringLiteral("a=-12 and b='##'");
+    QTest::newRow("unquoted code") << QStringLiteral("a=##") << QStringLiteral("ES_01") << QStringLiteral("a=ES_01");
+    QTest::newRow("unquoted injection") << QStringLiteral("a=##") << QStringLiteral("0 OR 1=1") << QString();
+    QTest::newRow("unquoted comment") << QStringLiteral("a=##") << QStringLiteral("1--") << QString();
+    QTest::newRow("unquoted empty") << QStringLiteral("a=##") << QString() << QString();
+    QTest::newRow("unquoted quote") << QStringLiteral("a=##") << QStringLiteral("1'") << QString();
+    // A quote in a name or earlier literal does not confuse where the placeholder sits.
+    QTest::newRow("after a closed literal") << QStringLiteral("n='D''Angelo' and a=##") << QStringLiteral("x y") << QString();
+    QTest::newRow("after a bracketed name with a quote") << QStringLiteral("[it's]=1 and a='##'") << QStringLiteral("v")
+                                                          << QStringLiteral("[it's]=1 and a='v'");
+    QTest::newRow("no placeholder") << QStringLiteral("a=1") << QStringLiteral("0 OR 1=1") << QStringLiteral("a=1");
+    QTest::newRow("value that looks like a placeholder") << QStringLiteral("a='##' and b='##'") << QStringLiteral("##")
+                                                         << QStringLiteral("a='##' and b='##'");
+}
+
+void TestSqlText::placeholdersTakeWireValuesSafely()
+{
+    QFETCH(QString, templ);
+    QFETCH(QString, value);
+    QFETCH(QString, filled);
+    const Filled f = fillPlaceholder(templ, QStringLiteral("##"), value);
+    QCOMPARE(f.ok, !filled.isEmpty());
+    if (f.ok)
+        QCOMPARE(f.sql, filled);
+    else
+        QVERIFY(f.error.contains(value));
 }
 
 void TestSqlText::connectionStrings_data()

@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "core/AnsiCodec.h"
 #include "core/DebugFile.h"
 #include "core/HexDump.h"
 #include "core/HtmlFiles.h"
@@ -17,6 +18,8 @@ private Q_SLOTS:
     void requestLogHeaderBytes();
     void salvaFileHtmlAppendsOrReplaces();
     void missingWebFolderIsSilent();
+    void debugFileStartsOverPastItsLimit();
+    void requestLogStartsOverWithItsHeader();
 };
 
 void TestDiagnosticFiles::dumpOfTwentyBytes()
@@ -91,6 +94,45 @@ void TestDiagnosticFiles::missingWebFolderIsSilent()
     HtmlFiles html(files);
     QVERIFY(!html.creaFileLogRichieste());
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("web"))));
+}
+
+void TestDiagnosticFiles::debugFileStartsOverPastItsLimit()
+{
+    QTemporaryDir dir;
+    DebugFile debug(dir.filePath(QStringLiteral("DEBUG.TXT")));
+    debug.setLimit(1000);
+    for (int i = 0; i < 9; ++i)
+        QVERIFY(debug.appendBytes(QByteArray(100, char('a' + i))));
+    QCOMPARE(QFileInfo(debug.path()).size(), 900);
+    QVERIFY(debug.appendBytes(QByteArray(200, 'z'))); // would pass the limit
+    const QByteArray file = readFile(debug.path());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d DEBUG.TXT ricominciato: "
+                                              "superato il limite di 1000 byte\r\n$"))
+                .match(QString::fromLatin1(file.left(file.indexOf('\n') + 1)))
+                .hasMatch());
+    QVERIFY(file.endsWith(QByteArray(200, 'z')));
+    QVERIFY(!file.contains("aaaa"));
+    // Never more than the limit plus what one write brings.
+    for (int i = 0; i < 50; ++i)
+        debug.appendBytes(QByteArray(150, 'x'));
+    QVERIFY(QFileInfo(debug.path()).size() <= 1000 + 150);
+}
+
+void TestDiagnosticFiles::requestLogStartsOverWithItsHeader()
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("web"));
+    FileLocations files(platform::AppPaths{dir.path(), dir.path(), dir.path()});
+    HtmlFiles html(files);
+    QVERIFY(html.creaFileLogRichieste());
+    const qint64 header = QFileInfo(files.webFile(QStringLiteral("richieste"))).size();
+    const QString row = QStringLiteral("<tr><td>x</td></tr>");
+    for (int i = 0; i < 200; ++i)
+        QVERIFY(html.appendRequestRow(row, header + 1000));
+    const QByteArray file = readFile(files.webFile(QStringLiteral("richieste")));
+    QVERIFY(file.startsWith(ansi::encode(HtmlFiles::requestLogHeader())));
+    QVERIFY(file.contains(" ricominciato: superato il limite di "));
+    QVERIFY(file.size() <= header + 1000 + 200);
 }
 
 QTEST_GUILESS_MAIN(TestDiagnosticFiles)

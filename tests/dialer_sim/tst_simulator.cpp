@@ -8,6 +8,7 @@
 #include "core/MainController.h"
 #include "dialer_sim/Simulator.h"
 
+#include <QProcess>
 #include <QSqlQuery>
 #include <QTcpSocket>
 
@@ -31,6 +32,7 @@ class TestSimulator : public QObject {
 private Q_SLOTS:
     void checksCatchEachFault();
     void brokenResponderFailsTheRun();
+    void helpIsNotAnError();
     void cleanRunAgainstTheProgram_data();
     void cleanRunAgainstTheProgram();
 };
@@ -90,6 +92,18 @@ void TestSimulator::brokenResponderFailsTheRun()
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.first().first().toBool(), false);
     QVERIFY(sim.stats().violation.contains(QStringLiteral("echoed")));
+}
+
+void TestSimulator::helpIsNotAnError()
+{
+    QProcess sim;
+    sim.start(QStringLiteral(QUORIN_SIM_BINARY), {QStringLiteral("--help")});
+    QVERIFY(sim.waitForFinished(20000));
+    QCOMPARE(sim.exitCode(), 0);
+    QVERIFY(sim.readAllStandardOutput().contains("--pipeline N"));
+    sim.start(QStringLiteral(QUORIN_SIM_BINARY), {QStringLiteral("--bogus")});
+    QVERIFY(sim.waitForFinished(20000));
+    QCOMPARE(sim.exitCode(), 2);
 }
 
 void TestSimulator::cleanRunAgainstTheProgram_data()

@@ -6,6 +6,7 @@
 #include "app/Composition.h"
 #include "campaign/DemoDatabase.h"
 #include "core/LogList.h"
+#include "core/ui/DialogPrompts.h"
 #include "core/ui/MainWindow.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 
@@ -25,6 +27,7 @@ private Q_SLOTS:
     void controlsAndModelStayInStep();
     void servicesNotInThisProgramAreDisabled();
     void databaseButtonsAndGridWorkOnTheDemoDatabase();
+    void aNoticeOnScreenIsNotOpenedTwice();
 };
 
 namespace {
@@ -173,6 +176,43 @@ void TestMainWindow::databaseButtonsAndGridWorkOnTheDemoDatabase()
     child<QPushButton>(window, "Command9")->click();
     QCOMPARE(grid->model()->rowCount(), all);
     QCOMPARE(controller.model().groupFilter.text(), QString());
+}
+
+void TestMainWindow::aNoticeOnScreenIsNotOpenedTwice()
+{
+    const QString text = QStringLiteral("ErrWs1 #10061 Connection refused");
+    DialogPrompts prompts;
+    const auto boxes = [] {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            n += qobject_cast<QMessageBox *>(w) && w->isVisible();
+        return n;
+    };
+    int seen = -1;
+    bool repeatReturned = false;
+    // While the first box is open, events run: the link's error comes again,
+    // and so does a question already asked.
+    QTimer::singleShot(0, [&] {
+        prompts.message(text); // returns at once
+        repeatReturned = true;
+        seen = boxes();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QMessageBox *>(w))
+                box->accept();
+    });
+    prompts.message(text);
+    QVERIFY(repeatReturned);
+    QCOMPARE(seen, 1);
+    QVERIFY(!prompts.isOpen(text));
+    // Once closed, the notice can be shown again.
+    QTimer::singleShot(0, [&] {
+        seen = boxes();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QMessageBox *>(w))
+                box->accept();
+    });
+    prompts.message(text);
+    QCOMPARE(seen, 1);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,0 +1,147 @@
+// A dialer that sends faster than it reads: requests are served one at a
+// time after the previous reply was handed over, the program holds at most
+// one reply and one chunk of requests, and an outcome is never stored ahead
+// of the acknowledgements before it.
+#include <QtTest>
+
+#include "../core/TestSupport.h"
+#include "DialerPeer.h"
+#include "app/Composition.h"
+#include "campaign/DemoDatabase.h"
+#include "core/MainController.h"
+#include "dialer_link/DialerBodies.h"
+#include "dialer_link/OutcomeRecord.h"
+
+#include <QSqlQuery>
+
+using namespace packet;
+
+namespace {
+
+// The program on a demo campaign, connected to a fake dialer.
+struct Program {
+    QTemporaryDir dir;
+    DialerPeer dialer;
+    ScriptedPrompts prompts;
+    std::unique_ptr<MainController> controller;
+    std::unique_ptr<Composition> parts;
+
+    Program(bool fast, int customers)
+    {
+        QString error;
+        if (customers > 0
+            && !demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {customers, 5}, error))
+            qFatal("demo database: %s", qPrintable(error));
+        writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
+                  "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(dialer.port())
+                      + (customers > 0 ? "\r\n" : "\r\nnodb=1\r\n"));
+        writeFile(dir.path(), QStringLiteral("tm40.ini"),
+                  "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
+        controller = std::make_unique<MainController>(MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts);
+        parts = std::make_unique<Composition>(*controller, prompts, fast);
+        if (!controller->start())
+            qFatal("start failed");
+    }
+    DialerLink &link() { return parts->dialerLink(); }
+    // Connects without "Connetti", which would leave no-database mode.
+    bool connect()
+    {
+        link().connectTo(QStringLiteral("127.0.0.1"), dialer.port());
+        return dialer.accept() && dialer.receive().header.code == DbOk;
+    }
+    qint64 rows(const QString &sql)
+    {
+        QSqlQuery q(parts->campaign().db().handle());
+        return q.exec(sql) && q.next() ? q.value(0).toLongLong() : -1;
+    }
+};
+
+QByteArray outcomeFor(qint64 customer)
+{
+    OutcomeRecord o;
+    o.code = 5;
+    o.customerId = QString::number(customer);
+    return o.encode();
+}
+
+} // namespace
+
+class TestBackpressure : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void outcomesAreNeverStoredAheadOfTheirAcks();
+    void aDialerThatDoesNotReadGetsOneReplyAtATime();
+    void nothingIsReadWhileAReplyWaits();
+};
+
+void TestBackpressure::outcomesAreNeverStoredAheadOfTheirAcks()
+{
+    Program p(false, 100); // the original's pauses, shortened
+    p.link().writer().setPauseMs(20);
+    int acksHanded = 0;
+    QObject::connect(&p.link().writer(), &PacketWriter::packetSent, [&](qint32 code) { acksHanded += code == AckEsito; });
+    QVERIFY(p.connect());
+    QByteArray pipelined;
+    for (int i = 0; i < 40; ++i)
+        pipelined += DialerPeer::request(Esito, 500 + i, outcomeFor(100001 + i));
+    p.dialer.peer->write(pipelined); // forty outcomes in one write
+    for (int i = 0; i < 3; ++i) {
+        const Packet ack = p.dialer.receive();
+        QCOMPARE(ack.header.code, qint32(AckEsito));
+        QCOMPARE(ack.record.id, 500 + i);
+    }
+    p.dialer.peer->abort(); // the dialer goes away with 37 outcomes unanswered
+    QTRY_VERIFY_WITH_TIMEOUT(p.link().state() != LinkSocket::kConnected, 20000);
+    const qint64 stored = p.rows(QStringLiteral("select count(*) from Esiti_Quorin"));
+    // Each stored outcome had its acknowledgement handed over, but for the
+    // one being answered when the link went: the dialer reports the rest again.
+    QVERIFY2(stored >= 3 && stored <= acksHanded + 1,
+             qPrintable(QStringLiteral("%1 stored, %2 acknowledged").arg(stored).arg(acksHanded)));
+}
+
+void TestBackpressure::aDialerThatDoesNotReadGetsOneReplyAtATime()
+{
+    Program p(true, 1500);
+    QVERIFY(p.connect());
+    constexpr int kRequests = 100;
+    QByteArray pipelined;
+    for (int i = 0; i < kRequests; ++i)
+        pipelined += DialerPeer::request(RichiestaClientiGruppi, 1000 + i,
+                                         dialerbody::encode(dialerbody::CustomersRequest{{{1 + i % 6, 10}}}));
+    p.dialer.peer->write(pipelined);
+    // The dialer reads nothing until the program has served them all.
+    QTRY_COMPARE_WITH_TIMEOUT(p.controller->model().traffic[MainModel::Dispatched]->text(), QString::number(kRequests), 30000);
+    const qint64 oneReply = (kPrefixSize + 4 + 10 * dialerbody::CustomerRecord::Size) + (kPrefixSize + 4);
+    QVERIFY2(p.link().writer().peakQueuedBytes() <= oneReply, qPrintable(QString::number(p.link().writer().peakQueuedBytes())));
+    QVERIFY(p.link().reader().peakHeld() <= RequestReader::kReadChunk);
+    // Then it reads: every reply, whole and in order.
+    for (int i = 0; i < kRequests; ++i) {
+        Packet reply = p.dialer.receive();
+        while (reply.header.code == ClientiGruppo) {
+            QCOMPARE(reply.record.id, 1000 + i);
+            reply = p.dialer.receive();
+        }
+        QCOMPARE(reply.header.code, qint32(QueryEnd));
+        QCOMPARE(reply.record.id, 1000 + i);
+    }
+}
+
+void TestBackpressure::nothingIsReadWhileAReplyWaits()
+{
+    Program p(false, 0);
+    p.link().writer().setPauseMs(60000); // DBOK's pause outlasts the test
+    p.link().connectTo(QStringLiteral("127.0.0.1"), p.dialer.port());
+    QVERIFY(p.dialer.accept());
+    QByteArray flood;
+    for (int i = 0; i < 20000; ++i) // over a megabyte of requests
+        flood += DialerPeer::request(RichiestaGruppi, i);
+    p.dialer.peer->write(flood);
+    // The socket's buffer fills and stays full: the rest waits in TCP.
+    QTRY_VERIFY_WITH_TIMEOUT(p.link().socket().bytesAvailable() >= LinkSocket::kReadBuffer, 20000);
+    QCOMPARE(p.link().reader().held(), 0);
+    QCOMPARE(p.controller->model().traffic[MainModel::Dispatched]->text(), QStringLiteral("0"));
+    QCOMPARE(p.link().socket().bytesAvailable(), LinkSocket::kReadBuffer);
+}
+
+QTEST_MAIN(TestBackpressure)
+#include "tst_backpressure.moc"
