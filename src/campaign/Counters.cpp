@@ -145,7 +145,8 @@ void Counters::dumpArchivio()
         const qint64 e = numberOf(q, "UltimoEsitoQuorin");
         const qint64 f = numberOf(q, "flagquorin");
         list2(QStringLiteral("Ult.ESITO (%1 %2) flagQuorin (%3 %4)  = %5")
-                  .arg(e).arg(captions::outcome(e)).arg(f).arg(captions::flag(f)).arg(numberOf(q, "cont")));
+                  .arg(QString::number(e), captions::outcome(e), QString::number(f), captions::flag(f),
+                       QString::number(numberOf(q, "cont"))));
     }
 }
 
@@ -172,8 +173,9 @@ void Counters::riepilogoEsitiGiorno(int mode)
     while (q.next()) {
         const qint64 code = numberOf(q, "Esito");
         const QString caption = captions::outcome(code);
-        list2(QStringLiteral("ESITO (%1 %2) = %3").arg(code).arg(caption.isEmpty() ? QStringLiteral("?") : caption)
-                  .arg(numberOf(q, "Tot_esiti")));
+        list2(QStringLiteral("ESITO (%1 %2) = %3")
+                  .arg(QString::number(code), caption.isEmpty() ? QStringLiteral("?") : caption,
+                       QString::number(numberOf(q, "Tot_esiti"))));
     }
 }
 

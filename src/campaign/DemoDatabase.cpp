@@ -20,14 +20,19 @@ const char *const kSchema[] = {
     " Telefono1 TEXT, telefono2 TEXT, [tel recapito] TEXT, FlagQuorin INTEGER, UltimoEsitoQuorin INTEGER,"
     " [scadenza mandato] TEXT, datarichiamo TEXT, [IMPORTO TOTALE] REAL, [tipo mandato] TEXT,"
     " Tot_Abbattuto_Quorin INTEGER, Tot_Esiti_Quorin INTEGER, memo TEXT)",
-    "CREATE INDEX pratiche_esattore_flag ON [tabella pratiche]([codice esattore], FlagQuorin)",
-    "CREATE INDEX pratiche_flag ON [tabella pratiche](FlagQuorin)",
-    "CREATE INDEX pratiche_richiamo ON [tabella pratiche](datarichiamo)",
+    // Partial indexes follow the dispatch state: a customer sent or given
+    // back touches few of their pages, so a commit writes few pages.
     // The customers still to send, in the default ORDER BY, with the
     // collector for the join: a group's first n are read in order.
     "CREATE INDEX pratiche_da_inviare ON [tabella pratiche]"
     "([Nome] DESC, [Cognome], datarichiamo, [scadenza mandato], [IMPORTO TOTALE] DESC, [codice esattore])"
     " WHERE (Telefono1 is not null) AND (Telefono1<>'') AND (FlagQuorin=0 or FlagQuorin is null)",
+    // The same customers by collector and recall time: the operator's window.
+    "CREATE INDEX pratiche_richiami_da_inviare ON [tabella pratiche]([codice esattore], datarichiamo)"
+    " WHERE (Telefono1 is not null) AND (Telefono1<>'') AND (FlagQuorin=0 or FlagQuorin is null)",
+    // The customers in the dialer's queue: releases and the queue counter.
+    "CREATE INDEX pratiche_inviati ON [tabella pratiche]([codice esattore]) WHERE FlagQuorin=1",
+    "CREATE INDEX pratiche_richiamo ON [tabella pratiche](datarichiamo)",
     "CREATE TABLE GRUPPI_ESATTORE (GRUPPO INTEGER NOT NULL, CODESATTORE TEXT NOT NULL,"
     " PRIMARY KEY (GRUPPO, CODESATTORE))",
     "CREATE INDEX gruppi_by_esattore ON GRUPPI_ESATTORE(CODESATTORE)",
