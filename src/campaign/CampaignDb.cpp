@@ -1,7 +1,5 @@
 #include "campaign/CampaignDb.h"
 
-#include "campaign/SqliteDialect.h"
-
 #include <QFileInfo>
 #include <QSqlError>
 #include <QUuid>
@@ -53,9 +51,61 @@ bool CampaignDb::open(const ConnectionSpec &conn, QString &error)
         }
     }
     m_sqlServer = conn.sqlServer;
-    if (sqlite)
+    if (sqlite) {
         applySqlitePragmas();
+        readIndexes();
+    }
     return true;
+}
+
+void CampaignDb::readIndexes()
+{
+    m_indexes.clear();
+    QSqlQuery list(handle());
+    if (!list.exec(QStringLiteral("SELECT name, tbl_name FROM sqlite_master WHERE type='index'")))
+        return;
+    while (list.next()) {
+        QSqlQuery info(handle());
+        info.prepare(QStringLiteral("SELECT name, desc, key FROM pragma_index_xinfo(?) ORDER BY seqno"));
+        info.addBindValue(list.value(0));
+        if (!info.exec())
+            continue;
+        QList<sqlitedialect::OrderTerm> keys;
+        bool plain = true;
+        while (info.next()) {
+            if (info.value(2).toInt() == 0)
+                break; // the rowid and other columns stored after the key
+            if (info.value(0).isNull())
+                plain = false; // an expression
+            keys.append({info.value(0).toString().toLower(), info.value(1).toInt() != 0});
+        }
+        if (plain && !keys.isEmpty())
+            m_indexes[list.value(1).toString().toLower()].append(keys);
+    }
+}
+
+bool CampaignDb::hasOrderedIndex(const QString &table, const QList<sqlitedialect::OrderTerm> &terms) const
+{
+    const auto it = m_indexes.find(table.toLower());
+    if (it == m_indexes.end())
+        return false;
+    for (const auto &keys : it->second) {
+        if (keys.size() < terms.size())
+            continue;
+        // Read forwards (every direction as the index's) or backwards (every one opposite).
+        bool forwards = true, backwards = true;
+        for (qsizetype i = 0; i < terms.size(); ++i) {
+            if (keys[i].column != terms[i].column.toLower())
+                forwards = backwards = false;
+            else if (keys[i].descending == terms[i].descending)
+                backwards = false;
+            else
+                forwards = false;
+        }
+        if (forwards || backwards)
+            return true;
+    }
+    return false;
 }
 
 void CampaignDb::applySqlitePragmas() const
@@ -79,6 +129,7 @@ void CampaignDb::close()
 {
     m_prepared.clear();
     m_scratch.reset();
+    m_indexes.clear();
     if (!QSqlDatabase::contains(m_name))
         return;
     {
@@ -104,7 +155,8 @@ bool CampaignDb::translate(const QString &sql, QString &out, QString &error) con
         out = sql;
         return true;
     }
-    const auto r = sqlitedialect::rewrite(sql);
+    const auto r = sqlitedialect::rewrite(
+        sql, [this](const QString &table, const QList<sqlitedialect::OrderTerm> &terms) { return hasOrderedIndex(table, terms); });
     if (!r.ok) {
         error = QStringLiteral("cannot translate for SQLite (") + r.error + QStringLiteral("): ") + sql;
         return false;

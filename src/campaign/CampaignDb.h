@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "campaign/ConnectionString.h"
+#include "campaign/SqliteDialect.h"
 
 // The one connection to the campaign database. Statements are written in the
 // SQL Server dialect and translated for SQLite on the way; failures come back
@@ -61,9 +62,13 @@ private:
     // by the caller once read.
     QSqlQuery *run(const QString &sql, const QVariantList &binds, QString &error) const;
     void applySqlitePragmas() const;
+    // The key columns of every index, by table, for the dialect's ordered joins.
+    void readIndexes();
+    bool hasOrderedIndex(const QString &table, const QList<sqlitedialect::OrderTerm> &terms) const;
 
     QString m_name;
     bool m_sqlServer = false;
     mutable std::map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
     mutable std::unique_ptr<QSqlQuery> m_scratch;
+    std::map<QString, QList<QList<sqlitedialect::OrderTerm>>> m_indexes; // lower-case table -> keys
 };

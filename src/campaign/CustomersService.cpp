@@ -37,6 +37,18 @@ CustomersService::Statement fill(const QString &sql, const QString &value)
 }
 } // namespace
 
+qint32 CustomersService::capped(qint32 quantity, qint64 left, qint32 requestId)
+{
+    const qint32 wanted = std::max<qint32>(0, quantity);
+    const qint32 allowed = static_cast<qint32>(std::clamp<qint64>(left, 0, wanted));
+    if (allowed < wanted)
+        logRx(QStringLiteral("RICHIESTA LIMITATA: ") + n(wanted) + QStringLiteral(" clienti chiesti, ") + n(allowed)
+                  + QStringLiteral(" serviti (LimiteClientiRichiesta ") + n(m_ctx.settings.limiteClientiRichiesta)
+                  + QLatin1Char(')'),
+              requestId);
+    return allowed;
+}
+
 void CustomersService::logRx(const QString &text, qint32 id)
 {
     m_ctx.log.scriviLog(text, Logger::List1, kRx, id);
@@ -98,14 +110,16 @@ wire::Status CustomersService::rispostaClientiXGruppo(const DialerRequest &reque
     if (status.ok()) {
         m.lastRequest[MainModel::LastSent]->setText(QStringLiteral("0"));
         m.lastRequest[MainModel::LastId]->setText(n(request.record.id));
+        qint64 left = m_ctx.settings.limiteClientiRichiesta;
         for (const auto &pair : std::as_const(decoded.pairs)) {
-            const qint32 wanted = std::max<qint32>(0, pair.quantity);
+            const qint32 wanted = capped(pair.quantity, left, request.record.id);
             logRx(QStringLiteral("Cerco ") + n(wanted) + QStringLiteral(" cl x gr ") + n(pair.group), request.record.id);
             m.lastRequest[MainModel::LastGroup]->setText(n(pair.group));
             m.lastRequest[MainModel::LastWanted]->setText(n(wanted));
             m.lastRequest[MainModel::LastOperator]->setText(QString());
             if (!sendGroup(request, pair.group, wanted))
                 break; // refused or the database failed: the dialer still gets its QueryEnd
+            left -= MainModel::countOf(*m.lastRequest[MainModel::LastSent]);
             requestLogRow(request.record.id, n(pair.group), wanted);
         }
     }
@@ -135,34 +149,38 @@ bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qin
 }
 
 QList<dialerbody::CustomerRecord> CustomersService::records(const QList<QSqlRecord> &rows, qsizetype first, int k,
-                                                            qint32 group, customerrow::Reply reply, QList<qint64> &ids)
+                                                            qint32 group, customerrow::Reply reply, QList<Sent> &sent)
 {
     QList<dialerbody::CustomerRecord> out;
-    const QDateTime now = m_ctx.now();
-    const QDateTime today(now.date(), QTime(0, 0));
+    const QDateTime today(m_ctx.now().date(), QTime(0, 0));
     for (int r = 1; r <= k; ++r) {
         const QSqlRecord &row = rows[first + r - 1];
-        const qint64 id = customerrow::number(row, "contatore");
         const auto phone = customerrow::choosePhone(row);
-        phonelog::append(m_ctx.files.paths().appDir, now, id, customerrow::number(row, "UltimoEsitoQuorin"), phone.kind,
-                         phone.number, m_ctx.settings.fileLimitBytes());
         out.append(customerrow::build(row, group, r, phone, reply, today));
-        logRx(QStringLiteral("Invio cliente ") + n(id) + QLatin1Char(' ') + customerrow::text(row, "ragione sociale")
-                  + QLatin1Char(' ') + customerrow::text(row, "telefono1"),
-              0);
-        ids.append(id);
+        sent.append({customerrow::number(row, "contatore"), customerrow::number(row, "UltimoEsitoQuorin"), phone,
+                     customerrow::text(row, "ragione sociale") + QLatin1Char(' ') + customerrow::text(row, "telefono1")});
     }
     return out;
 }
 
-bool CustomersService::markSent(const QList<qint64> &ids)
+void CustomersService::logSent(const QList<Sent> &sent)
+{
+    const QDateTime now = m_ctx.now();
+    for (const Sent &c : sent) {
+        phonelog::append(m_ctx.files.paths().appDir, now, c.id, c.lastOutcome, c.phone.kind, c.phone.number,
+                         m_ctx.settings.fileLimitBytes());
+        logRx(QStringLiteral("Invio cliente ") + n(c.id) + QLatin1Char(' ') + c.nameAndPhone, 0);
+    }
+}
+
+bool CustomersService::markSent(const QList<Sent> &sent)
 {
     QString error;
     const bool marked = m_ctx.db.inTransaction(
         [&](QString &e) {
-            for (qint64 id : ids) {
+            for (const Sent &c : sent) {
                 if (m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=1 WHERE contatore=?"), e,
-                                     {id})
+                                     {c.id})
                     < 0)
                     return false;
             }
@@ -182,10 +200,11 @@ bool CustomersService::sendPackets(const DialerRequest &request, const QList<QSq
     MainModel &m = m_ctx.model;
     for (qsizetype first = 0; first < rows.size(); first += perPacket) {
         const int k = static_cast<int>(std::min<qsizetype>(perPacket, rows.size() - first));
-        QList<qint64> ids;
-        const dialerbody::CustomerList list{!byGroup, op, records(rows, first, k, group, reply, ids)};
-        if (!markSent(ids))
+        QList<Sent> sent;
+        const dialerbody::CustomerList list{!byGroup, op, records(rows, first, k, group, reply, sent)};
+        if (!markSent(sent))
             return false;
+        logSent(sent); // only what was marked is logged as sent
         MainModel::add(*m.customers[MainModel::CustomersSent], k);
         MainModel::add(*m.lastRequest[MainModel::LastSent], k);
         if (byGroup) {
@@ -206,7 +225,8 @@ wire::Status CustomersService::rispostaClientiXOperatore(const DialerRequest &re
 {
     dialerbody::OperatorRequest r;
     const wire::Status status = dialerbody::decode(request.body, r);
-    const qint32 wanted = std::max<qint32>(0, r.quantity);
+    qint64 left = m_ctx.settings.limiteClientiRichiesta;
+    const qint32 wanted = status.ok() ? capped(r.quantity, left, request.record.id) : 0;
     if (status.ok())
         sendOperator(request, r, wanted);
     // The end marker always comes, so the dialer never waits for one.

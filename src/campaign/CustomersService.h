@@ -47,9 +47,19 @@ private:
     void sendOperator(const DialerRequest &request, const dialerbody::OperatorRequest &r, qint32 wanted);
     bool sendPackets(const DialerRequest &request, const QList<QSqlRecord> &rows, qint32 group, const QString &op,
                      customerrow::Reply reply);
+    // A customer on its way: logged once it is marked sent.
+    struct Sent {
+        qint64 id;
+        qint64 lastOutcome;
+        customerrow::Phone phone;
+        QString nameAndPhone;
+    };
     QList<dialerbody::CustomerRecord> records(const QList<QSqlRecord> &rows, qsizetype first, int k, qint32 group,
-                                              customerrow::Reply reply, QList<qint64> &ids);
-    bool markSent(const QList<qint64> &ids);
+                                              customerrow::Reply reply, QList<Sent> &sent);
+    bool markSent(const QList<Sent> &sent);
+    void logSent(const QList<Sent> &sent);
+    // The quantity a pair may take of what the request has left.
+    qint32 capped(qint32 quantity, qint64 left, qint32 requestId);
     bool fetch(const Statement &s, QList<QSqlRecord> &rows, qint32 requestId);
     void requestLogRow(qint32 id, const QString &who, qint32 wanted);
     qint64 count(const Statement &s);

@@ -33,6 +33,8 @@ const char *const kSchema[] = {
     // The customers in the dialer's queue: releases and the queue counter.
     "CREATE INDEX pratiche_inviati ON [tabella pratiche]([codice esattore]) WHERE FlagQuorin=1",
     "CREATE INDEX pratiche_richiamo ON [tabella pratiche](datarichiamo)",
+    // Untouched by the dispatch state: a template that starts from the collector.
+    "CREATE INDEX pratiche_esattore ON [tabella pratiche]([codice esattore])",
     "CREATE TABLE GRUPPI_ESATTORE (GRUPPO INTEGER NOT NULL, CODESATTORE TEXT NOT NULL,"
     " PRIMARY KEY (GRUPPO, CODESATTORE))",
     "CREATE INDEX gruppi_by_esattore ON GRUPPI_ESATTORE(CODESATTORE)",

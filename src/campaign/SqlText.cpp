@@ -42,41 +42,71 @@ QString quoted(const QString &value)
 
 bool insideLiteral(const QString &sql, qsizetype at)
 {
-    bool literal = false;
+    enum { Code, Literal, Name, LineComment, BlockComment } state = Code;
     QChar closing; // of a bracketed or double-quoted name
     for (qsizetype i = 0; i < at && i < sql.size(); ++i) {
         const QChar c = sql[i];
-        if (!closing.isNull()) {
+        const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
+        switch (state) {
+        case Code:
+            if (c == QLatin1Char('\''))
+                state = Literal;
+            else if (c == QLatin1Char('[') || c == QLatin1Char('"')) {
+                state = Name;
+                closing = c == QLatin1Char('[') ? QLatin1Char(']') : QLatin1Char('"');
+            } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+                state = LineComment;
+                ++i;
+            } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+                state = BlockComment;
+                ++i;
+            }
+            break;
+        case Literal: // a doubled quote closes and reopens: the same in the end
+            if (c == QLatin1Char('\''))
+                state = Code;
+            break;
+        case Name:
             if (c == closing)
-                closing = QChar();
-        } else if (c == QLatin1Char('\'')) {
-            literal = !literal; // a doubled quote inside a literal toggles twice
-        } else if (!literal && c == QLatin1Char('[')) {
-            closing = QLatin1Char(']');
-        } else if (!literal && c == QLatin1Char('"')) {
-            closing = QLatin1Char('"');
+                state = Code;
+            break;
+        case LineComment:
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+                state = Code;
+            break;
+        case BlockComment:
+            if (c == QLatin1Char('*') && next == QLatin1Char('/')) {
+                state = Code;
+                ++i;
+            }
+            break;
         }
     }
-    return literal;
+    return state == Literal;
+}
+
+bool isNumber(const QString &value)
+{
+    const qsizetype first = value.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (first >= value.size())
+        return false;
+    for (qsizetype i = first; i < value.size(); ++i) {
+        if (value[i] < QLatin1Char('0') || value[i] > QLatin1Char('9'))
+            return false;
+    }
+    return true;
 }
 
 bool isSafeCode(const QString &value)
 {
     if (value.isEmpty())
         return false;
-    const qsizetype first = value[0] == QLatin1Char('-') ? 1 : 0;
-    bool digits = first < value.size();
-    bool word = first == 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char16_t c = value[i].unicode();
-        const bool digit = c >= u'0' && c <= u'9';
-        const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
-        if (i >= first && !digit)
-            digits = false;
-        if (!digit && !letter)
-            word = false;
+    for (const QChar c : value) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || u == u'_'))
+            return false;
     }
-    return digits || word;
+    return true;
 }
 
 Filled fillPlaceholder(const QString &sql, const QString &placeholder, const QString &value)
@@ -84,12 +114,17 @@ Filled fillPlaceholder(const QString &sql, const QString &placeholder, const QSt
     const qsizetype at = sql.indexOf(placeholder);
     if (at < 0)
         return {true, sql, {}};
+    const auto put = [&](const QString &text) { return sql.left(at) + text + sql.mid(at + placeholder.size()); };
     if (insideLiteral(sql, at))
-        return {true, sql.left(at) + escaped(value) + sql.mid(at + placeholder.size()), {}};
-    if (!isSafeCode(value))
-        return {false, {}, QStringLiteral("valore rifiutato per ") + placeholder + QStringLiteral(" senza apici: \"") + value
-                               + QLatin1Char('"')};
-    return {true, sql.left(at) + value + sql.mid(at + placeholder.size()), {}};
+        return {true, put(escaped(value)), {}};
+    // Outside quotes a number stands as it is; a code goes in as a text
+    // literal, so that it can never name a column; anything else is refused.
+    if (isNumber(value))
+        return {true, put(value), {}};
+    if (isSafeCode(value))
+        return {true, put(quoted(value)), {}};
+    return {false, {}, QStringLiteral("valore rifiutato per ") + placeholder + QStringLiteral(" senza apici: \"") + value
+                           + QLatin1Char('"')};
 }
 
 } // namespace sqltext

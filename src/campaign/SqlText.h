@@ -23,16 +23,19 @@ QString quoted(const QString &value);
 // The same without the enclosing quotes, for templates that carry their own.
 QString escaped(const QString &value);
 
-// True when position `at` of `sql` lies inside a quoted text literal.
+// True when position `at` of `sql` lies inside a quoted text literal (not in
+// a comment, a bracketed or a double-quoted name).
 bool insideLiteral(const QString &sql, qsizetype at);
-// A number or a code of letters, digits and underscores: safe to stand in a
-// statement without quotes.
+// An integer, optionally negative.
+bool isNumber(const QString &value);
+// A code of letters, digits and underscores.
 bool isSafeCode(const QString &value);
 
 // The one way a value from the wire, a prompt or a file enters a template's
-// text: the first `placeholder` is replaced by `value`, escaped when the
-// placeholder sits inside quotes, refused unless isSafeCode() when it does
-// not (a template with "=##" must not turn "0 OR 1=1" into SQL).
+// text: the first `placeholder` is replaced by `value`. Inside quotes it is
+// escaped. Outside them a number goes in as it is, a safe code as a quoted
+// text (never a column name), and anything else is refused: a template with
+// "=##" must not turn "0 OR 1=1" into SQL.
 struct Filled {
     bool ok = true;
     QString sql;

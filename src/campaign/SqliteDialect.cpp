@@ -181,10 +181,55 @@ QString trimmed(const QString &s)
     return s.trimmed();
 }
 
-// The first n rows in an order: SQLite's planner does not weigh the limit,
-// and would sort every row of the join to keep n. CROSS JOIN (the same
-// join) makes the first table drive the loop, read in the order of its
-// index when it has one that matches, so only n rows are visited.
+QString bare(const QString &name)
+{
+    return name.startsWith(QLatin1Char('[')) ? name.mid(1, name.size() - 2) : name;
+}
+
+// The first table after the depth-0 FROM, or empty.
+QString firstTable(const Tokens &t)
+{
+    const qsizetype from = findTop(t, "FROM", 0);
+    if (from < 0)
+        return {};
+    const qsizetype name = skipSpace(t, from + 1);
+    if (name >= t.size() || (t[name].kind != Token::Bracket && t[name].kind != Token::Word))
+        return {};
+    return bare(t[name].text);
+}
+
+// The terms of the depth-0 ORDER BY; empty when it holds anything but columns.
+QList<OrderTerm> orderTerms(const Tokens &t)
+{
+    const qsizetype order = findTop(t, "ORDER", 0);
+    if (order < 0)
+        return {};
+    const qsizetype by = skipSpace(t, order + 1);
+    if (by >= t.size() || !t[by].is("BY"))
+        return {};
+    QList<OrderTerm> terms;
+    OrderTerm term;
+    bool named = false;
+    for (qsizetype i = by + 1; i <= t.size(); ++i) {
+        if (i == t.size() || t[i].punct(',')) {
+            if (!named)
+                return {};
+            terms.append(term);
+            term = {};
+            named = false;
+        } else if (t[i].is("DESC")) {
+            term.descending = true;
+        } else if (t[i].is("ASC") || t[i].kind == Token::Space || t[i].punct('.') || t[i].punct(';')) {
+        } else if (t[i].kind == Token::Bracket || t[i].kind == Token::Word) {
+            term.column = bare(t[i].text); // the last name: "t.[col]" gives col
+            named = true;
+        } else {
+            return {}; // an expression: no index reads it in order
+        }
+    }
+    return terms;
+}
+
 void firstTableDrives(Tokens &t)
 {
     int depth = 0;
@@ -201,7 +246,7 @@ void firstTableDrives(Tokens &t)
     }
 }
 
-Result select(Tokens t)
+Result select(Tokens t, const OrderedIndex &orderedIndex)
 {
     // SELECT [DISTINCT] TOP n ... -> SELECT [DISTINCT] ... LIMIT n
     QString limit;
@@ -217,7 +262,8 @@ Result select(Tokens t)
             return {false, {}, QStringLiteral("TOP … PERCENT is not supported")};
         limit = t[n].text;
         t.remove(i, after - i);
-        if (findTop(t, "ORDER", 0) >= 0)
+        const QList<OrderTerm> terms = orderTerms(t);
+        if (orderedIndex && !terms.isEmpty() && orderedIndex(firstTable(t), terms))
             firstTableDrives(t);
     }
     Rewriter r;
@@ -265,7 +311,7 @@ Result update(const Tokens &t)
 
 } // namespace
 
-Result rewrite(const QString &sqlServer)
+Result rewrite(const QString &sqlServer, const OrderedIndex &orderedIndex)
 {
     QString error;
     const Tokens t = tokenize(sqlServer, error);
@@ -273,7 +319,7 @@ Result rewrite(const QString &sqlServer)
         return {false, {}, error};
     const qsizetype first = skipSpace(t, 0);
     if (first < t.size() && t[first].is("SELECT"))
-        return select(t.mid(first));
+        return select(t.mid(first), orderedIndex);
     if (first < t.size() && t[first].is("UPDATE"))
         return update(t.mid(first));
     Rewriter r;

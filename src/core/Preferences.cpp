@@ -11,6 +11,7 @@
 #include "core/UserPrompts.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
@@ -84,9 +85,13 @@ void Preferences::readSettingsSection()
     m_settings.limiteEsitiNegativi =
         intOr(ini(QStringLiteral("LimiteEsitiNegativiTollerati")), Settings::kDefaultLimiteEsitiNegativi);
     m_settings.spostaNonTrovati = intOr(ini(QStringLiteral("SpostaNonTrovati")), Settings::kDefaultSpostaNonTrovati);
-    m_settings.timeoutPacchettoSec =
-        std::max(1, intOr(ini(QStringLiteral("TimeoutPacchetto")), Settings::kDefaultTimeoutPacchettoSec));
-    m_settings.limiteFileMB = std::max(1, intOr(ini(QStringLiteral("LimiteFileMB")), Settings::kDefaultLimiteFileMB));
+    m_settings.timeoutPacchettoSec = std::clamp(intOr(ini(QStringLiteral("TimeoutPacchetto")), Settings::kDefaultTimeoutPacchettoSec),
+                                                1, Settings::kMaxTimeoutPacchettoSec);
+    m_settings.limiteFileMB =
+        std::clamp(intOr(ini(QStringLiteral("LimiteFileMB")), Settings::kDefaultLimiteFileMB), 1, Settings::kMaxLimiteFileMB);
+    m_settings.limiteClientiRichiesta =
+        std::clamp(intOr(ini(QStringLiteral("LimiteClientiRichiesta")), Settings::kDefaultLimiteClientiRichiesta), 1,
+                   Settings::kMaxLimiteClientiRichiesta);
 }
 
 void Preferences::readWatchdogHosts()

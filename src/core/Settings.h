@@ -12,7 +12,11 @@ struct Settings {
     static constexpr int kDefaultLimiteEsitiNegativi = 10;
     static constexpr int kDefaultSpostaNonTrovati = 30;
     static constexpr int kDefaultTimeoutPacchettoSec = 5;
+    static constexpr int kMaxTimeoutPacchettoSec = 3600;
     static constexpr int kDefaultLimiteFileMB = 256;
+    static constexpr int kMaxLimiteFileMB = 1024 * 1024;
+    static constexpr int kDefaultLimiteClientiRichiesta = 1000;
+    static constexpr int kMaxLimiteClientiRichiesta = 100000;
 
     QString connString;
     QString orderBy = sqltemplates::kDefaultOrderBy;
@@ -26,6 +30,9 @@ struct Settings {
     // "LimiteFileMB": size past which DEBUG.TXT, the phone-choice log and
     // the request log start over.
     int limiteFileMB = kDefaultLimiteFileMB;
+    // "LimiteClientiRichiesta": most customers one request may take, over all
+    // its pairs, so that one number from the wire cannot fill the memory.
+    int limiteClientiRichiesta = kDefaultLimiteClientiRichiesta;
 
     int packetTimeoutMs() const { return timeoutPacchettoSec * 1000; }
     qint64 fileLimitBytes() const { return qint64(limiteFileMB) * 1024 * 1024; }

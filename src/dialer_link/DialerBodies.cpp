@@ -26,9 +26,9 @@ wire::Status countedItems(const QByteArray &body, qsizetype countAt, qsizetype i
     count = readInt32Le(body, countAt);
     if (count < 0)
         return wire::Status::refused(what + QStringLiteral(": conteggio negativo ") + QString::number(count));
-    const qsizetype need = countAt + 4 + itemSize * qsizetype(count);
-    if (body.size() < need)
-        return wire::Status::tooShort(what, body.size(), need);
+    // Divided, not multiplied: a huge count must not wrap round.
+    if ((body.size() - countAt - 4) / itemSize < count)
+        return wire::Status::tooShort(what, body.size(), countAt + 4 + itemSize * qint64(count));
     return {};
 }
 

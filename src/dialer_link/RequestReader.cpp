@@ -32,6 +32,11 @@ void RequestReader::reset()
     m_announcedWait = false;
 }
 
+bool RequestReader::writerBusy() const
+{
+    return m_hooks.writerBusy && m_hooks.writerBusy();
+}
+
 void RequestReader::log(const QString &text, const QString &tag, qint32 id)
 {
     m_log.scriviLog(text, Logger::List1, tag, id);
@@ -60,7 +65,7 @@ void RequestReader::pump()
     if (m_pumping)
         return; // the loop below picks up whatever woke us
     m_pumping = true;
-    while (m_source.isConnected() && !(m_hooks.writerBusy && m_hooks.writerBusy())) {
+    while (m_source.isConnected() && !writerBusy()) {
         const Framer::Frame f = m_framer.next();
         if (f.status == Framer::Frame::NeedMore) {
             if (readMore())
@@ -98,6 +103,18 @@ void RequestReader::onIncompleteTimeout()
 {
     if (!m_framer.partial() || !m_source.isConnected())
         return;
+    // Time the reader itself spent not reading (a reply was being written)
+    // is not the dialer's: wait again.
+    if (writerBusy()) {
+        m_incomplete.start(m_settings.packetTimeoutMs());
+        return;
+    }
+    while (readMore()) {
+    }
+    if (m_framer.expectedLength() > 0 && m_framer.size() >= 4 + qsizetype(m_framer.expectedLength())) {
+        pump(); // it came whole after all
+        return;
+    }
     // A length whose bytes never come must not swallow the requests behind it.
     log(QStringLiteral("PROBLEMA PacketLen=") + QString::number(std::max(0, m_framer.expectedLength()))
         + QStringLiteral(" RX = ") + QString::number(available()));

@@ -43,11 +43,14 @@ public:
     void reset();
     // Bytes read from the source and not yet served.
     qsizetype held() const { return m_framer.size(); }
+    // Fires when a packet begun was not completed in time.
+    const QTimer &incompleteTimer() const { return m_incomplete; }
     // The most ever held at once: one chunk and the packet in hand.
     qsizetype peakHeld() const { return m_peakHeld; }
 
 private:
     bool readMore();
+    bool writerBusy() const;
     void handle(const QByteArray &framed);
     static bool validHeader(const packet::Packet &p);
     void waitForRest();

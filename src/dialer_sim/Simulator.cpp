@@ -31,7 +31,6 @@ Simulator::Simulator(Options options, QObject *parent)
     m_replyTimer.setSingleShot(true);
     m_replyTimer.setInterval(m_options.replyTimeoutMs);
     connect(&m_replyTimer, &QTimer::timeout, this, [this] { fail(QStringLiteral("no reply within the time-out")); });
-    connect(&m_stallTimer, &QTimer::timeout, this, &Simulator::onStallTimer);
 }
 
 bool Simulator::listen()
@@ -53,6 +52,7 @@ void Simulator::onConnection()
         return;
     }
     m_peer = socket;
+    socket->setReadBufferSize(kReadBuffer);
     connect(socket, &QTcpSocket::readyRead, this, &Simulator::onData);
     connect(socket, &QTcpSocket::disconnected, this, [this] {
         if (!m_done)
@@ -90,7 +90,7 @@ void Simulator::readPackets()
     }
 }
 
-void Simulator::onStallTimer()
+void Simulator::stall()
 {
     if (m_done || m_stalled)
         return;
@@ -120,7 +120,6 @@ void Simulator::finish()
         return;
     m_done = true;
     m_replyTimer.stop();
-    m_stallTimer.stop();
     m_stats.seconds = m_run.isValid() ? m_run.nsecsElapsed() / 1e9 : 0;
     if (m_peer)
         m_peer->disconnect(this);
@@ -170,8 +169,6 @@ void Simulator::onPacket(const Packet &p)
         }
         m_awaitingDbOk = false;
         m_run.start();
-        if (m_options.stallEveryMs > 0 && m_options.stallMs > 0)
-            m_stallTimer.start(m_options.stallEveryMs);
         next();
         return;
     }
@@ -185,9 +182,12 @@ void Simulator::onPacket(const Packet &p)
         return;
     }
     m_outstanding.pop_front();
+    ++m_replies;
+    if (m_options.stallEvery > 0 && m_options.stallMs > 0 && m_replies % m_options.stallEvery == 0)
+        stall();
     if (m_outstanding.empty())
         next();
-    else
+    else if (!m_stalled)
         m_replyTimer.start();
 }
 

@@ -20,7 +20,8 @@ class QTcpSocket;
 //
 // With `pipeline` above 1 it writes up to that many requests at once and
 // matches the replies in order; with `stallMs` it stops reading for that
-// long every `stallEveryMs`, as a dialer busy elsewhere would.
+// long after every `stallEvery` replies, as a dialer busy elsewhere would
+// (its socket then holds at most kReadBuffer, and TCP holds the program back).
 class Simulator : public QObject {
     Q_OBJECT
 public:
@@ -34,7 +35,7 @@ public:
         quint32 seed = 1;
         int replyTimeoutMs = 30000;
         int pipeline = 1;        // requests written at once
-        int stallEveryMs = 0;    // 0: never stops reading
+        int stallEvery = 0;      // replies between stalls; 0: never stops reading
         int stallMs = 0;
     };
 
@@ -51,6 +52,8 @@ public:
         QList<qint64> outcomeLatencyUs;
         QString violation;
     };
+
+    static constexpr qint64 kReadBuffer = 16 * 1024;
 
     explicit Simulator(Options options, QObject *parent = nullptr);
 
@@ -85,7 +88,7 @@ private:
     void readPackets();
     void onPacket(const packet::Packet &p);
     bool completes(const packet::Packet &p, Outstanding &o);
-    void onStallTimer();
+    void stall();
     void next();
     bool step(int phase);
     void send(qint32 code, const QByteArray &body, Outstanding o);
@@ -105,8 +108,8 @@ private:
     QByteArray m_batch; // requests not yet written
     int m_batchCount = 0;
     QTimer m_replyTimer;
-    QTimer m_stallTimer;
     bool m_stalled = false;
+    qint64 m_replies = 0;
     QElapsedTimer m_run;
     std::mt19937 m_random;
 

@@ -11,10 +11,10 @@ namespace {
 const char kUsage[] =
     "Usage: quorin-dialer-sim [--port N] [--seconds N] [--outcomes N] [--quantity N]\n"
     "                         [--operators 140,141] [--mix 5:30,8:20,1:15] [--seed N] [--db FILE]\n"
-    "                         [--pipeline N] [--stall-every MS --stall-ms MS] [--help]\n"
+    "                         [--pipeline N] [--stall-every N --stall-ms MS] [--help]\n"
     "Listens on 127.0.0.1 (port 0: any), takes the program's connection and drives it.\n"
     "--pipeline N writes up to N requests at once and matches the replies in order.\n"
-    "--stall-every MS --stall-ms MS stops reading for MS milliseconds every MS milliseconds.\n"
+    "--stall-every N --stall-ms MS stops reading for MS milliseconds after every N replies.\n"
     "--db FILE counts the outcome rows of an SQLite campaign database before and after,\n"
     "so that every acknowledged outcome is proved stored.\n"
     "Exit status: 0 clean run, 1 protocol violation, 2 usage, 3 outcomes acknowledged but not stored.\n";
@@ -60,7 +60,7 @@ bool parse(const QStringList &args, Simulator::Options &o, QString &db)
         else if (a == QStringLiteral("--pipeline"))
             o.pipeline = v.toInt(&ok);
         else if (a == QStringLiteral("--stall-every"))
-            o.stallEveryMs = v.toInt(&ok);
+            o.stallEvery = v.toInt(&ok);
         else if (a == QStringLiteral("--stall-ms"))
             o.stallMs = v.toInt(&ok);
         else if (a == QStringLiteral("--mix")) {

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void unquotedPlaceholderTakesOnlySafeCodes();
     void theWindowFollowsTheServiceClock();
     void shortRequestsAreRefusedWithAnEmptyAnswer();
+    void oneRequestTakesAtMostItsLimit();
     void customersThatCannotBeMarkedAreNotSent();
 };
 
@@ -324,6 +325,26 @@ void TestCustomers::shortRequestsAreRefusedWithAnEmptyAnswer()
     QVERIFY(!f.campaign.customers().rispostaClientiXOperatore(op).ok());
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
+}
+
+void TestCustomers::oneRequestTakesAtMostItsLimit()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A'), (2, 'B')"));
+    addGroupCustomers(f, 30, 1, QStringLiteral("A"));
+    addGroupCustomers(f, 30, 101, QStringLiteral("B"));
+    f.settings.limiteClientiRichiesta = 15;
+    // A dialer asking for two billion customers gets what the limit allows, over all pairs.
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 10}, {2, 2000000000}}));
+    QCOMPARE(recordCounts(f.replies, ClientiGruppo), (QList<int>{10, 5}));
+    QCOMPARE(f.replies.sent.last().code, qint32(QueryEnd));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 15);
+    QVERIFY(f.log.list1().lines().contains(
+        QStringLiteral("RICHIESTA LIMITATA: 2000000000 clienti chiesti, 5 serviti (LimiteClientiRichiesta 15)")));
+    f.replies.sent.clear();
+    f.settings.intervallo = 24 * 60;
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("A"), 2000000000));
+    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("RICHIESTA LIMITATA: ")).size(), 2);
 }
 
 void TestCustomers::customersThatCannotBeMarkedAreNotSent()

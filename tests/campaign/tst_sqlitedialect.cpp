@@ -15,6 +15,7 @@ private Q_SLOTS:
     void everyBuiltInStatementRunsOnSqlite_data();
     void everyBuiltInStatementRunsOnSqlite();
     void updateFromChangesTheRightRows();
+    void firstTableDrivesOnlyWithAnOrderedIndex();
     void groupCustomersAreReadInIndexOrder_data();
     void groupCustomersAreReadInIndexOrder();
     void commitsAreDurable();
@@ -28,9 +29,9 @@ void TestSqliteDialect::translations_data()
     QTest::newRow("top with order by")
         << QStringLiteral("SELECT top 10 [tabella pratiche].* FROM t order by [Nome] Desc,x")
         << QStringLiteral("SELECT [tabella pratiche].* FROM t order by [Nome] Desc,x LIMIT 10");
-    QTest::newRow("first n in order: the first table drives the join")
+    QTest::newRow("first n in order, no index known: the planner chooses")
         << QStringLiteral("SELECT top 5 p.* FROM p INNER JOIN g ON p.c = g.c WHERE (g.n = ?) order by p.x")
-        << QStringLiteral("SELECT p.* FROM p CROSS JOIN g ON p.c = g.c WHERE (g.n = ?) order by p.x LIMIT 5");
+        << QStringLiteral("SELECT p.* FROM p INNER JOIN g ON p.c = g.c WHERE (g.n = ?) order by p.x LIMIT 5");
     QTest::newRow("join without order keeps its planner")
         << QStringLiteral("SELECT top 5 p.* FROM p INNER JOIN g ON p.c = g.c")
         << QStringLiteral("SELECT p.* FROM p INNER JOIN g ON p.c = g.c LIMIT 5");
@@ -141,6 +142,32 @@ void TestSqliteDialect::updateFromChangesTheRightRows()
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1 and contatore in (2, 3)")), 2);
 }
 
+void TestSqliteDialect::firstTableDrivesOnlyWithAnOrderedIndex()
+{
+    using sqlitedialect::OrderTerm;
+    QString askedTable;
+    QList<OrderTerm> askedTerms;
+    const auto index = [&](const QString &table, const QList<OrderTerm> &terms) {
+        askedTable = table;
+        askedTerms = terms;
+        return terms.size() == 2 && terms[0] == OrderTerm{QStringLiteral("Nome"), true}
+            && terms[1] == OrderTerm{QStringLiteral("Cognome"), false};
+    };
+    const QString join = QStringLiteral("SELECT top 3 [tabella pratiche].* FROM [tabella pratiche] INNER JOIN G ON a = b ");
+    auto r = rewrite(join + QStringLiteral("order by [tabella pratiche].[Nome] Desc,Cognome"), index);
+    QVERIFY(r.ok);
+    QCOMPARE(askedTable, QStringLiteral("tabella pratiche"));
+    QCOMPARE(askedTerms.size(), 2);
+    QVERIFY(r.sql.contains(QStringLiteral(" CROSS JOIN G ")));
+    // Another order, an expression, or no limit: the planner keeps its choice.
+    r = rewrite(join + QStringLiteral("order by Cognome, [Nome] desc"), index);
+    QVERIFY(r.sql.contains(QStringLiteral(" INNER JOIN G ")));
+    r = rewrite(join + QStringLiteral("order by len(Nome)"), index);
+    QVERIFY(r.sql.contains(QStringLiteral(" INNER JOIN G ")));
+    r = rewrite(QStringLiteral("SELECT p.* FROM [tabella pratiche] INNER JOIN G ON a = b order by [Nome] desc, Cognome"), index);
+    QVERIFY(r.sql.contains(QStringLiteral(" INNER JOIN G ")));
+}
+
 void TestSqliteDialect::groupCustomersAreReadInIndexOrder_data()
 {
     QTest::addColumn<int>("customers");
@@ -154,6 +181,12 @@ void TestSqliteDialect::groupCustomersAreReadInIndexOrder()
     // database: the partial index in the ORDER BY, no sort of every row.
     QFETCH(int, customers);
     CampaignFixture f(customers);
+    // A custom order that no index reads keeps the planner's own join.
+    f.settings.orderBy = QStringLiteral("[ragione sociale]");
+    QString custom, why;
+    QVERIFY(f.campaign.db().translate(f.campaign.customers().groupStatement(100, 1).sql, custom, why));
+    QVERIFY(custom.contains(QStringLiteral("INNER JOIN")));
+    f.settings.orderBy = sqltemplates::kDefaultOrderBy;
     const CustomersService::Statement s = f.campaign.customers().groupStatement(100, 1);
     QString sql, error;
     QVERIFY2(f.campaign.db().translate(s.sql, sql, error), qPrintable(error));

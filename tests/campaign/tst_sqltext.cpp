@@ -55,7 +55,10 @@ void TestSqlText::placeholdersTakeWireValuesSafely_data()
                                                   << QStringLiteral("a='0'' OR ''1''=''1'");
     QTest::newRow("inside a LIKE pattern") << QStringLiteral("a LIKE '%##%'") << QStringLiteral("x'y") << QStringLiteral("a LIKE '%x''y%'");
     QTest::newRow("unquoted number") << QStringLiteral("a=## and b='##'") << QStringLiteral("-12") << QStringLiteral("a=-12 and b='##'");
-    QTest::newRow("unquoted code") << QStringLiteral("a=##") << QStringLiteral("ES_01") << QStringLiteral("a=ES_01");
+    // A code outside quotes is a text, never a column: "CODESATTORE" must not match every row.
+    QTest::newRow("unquoted code") << QStringLiteral("a=##") << QStringLiteral("ES_01") << QStringLiteral("a='ES_01'");
+    QTest::newRow("unquoted column name") << QStringLiteral("[codice esattore]=##") << QStringLiteral("CODESATTORE")
+                                          << QStringLiteral("[codice esattore]='CODESATTORE'");
     QTest::newRow("unquoted injection") << QStringLiteral("a=##") << QStringLiteral("0 OR 1=1") << QString();
     QTest::newRow("unquoted comment") << QStringLiteral("a=##") << QStringLiteral("1--") << QString();
     QTest::newRow("unquoted empty") << QStringLiteral("a=##") << QString() << QString();
@@ -64,6 +67,13 @@ void TestSqlText::placeholdersTakeWireValuesSafely_data()
     QTest::newRow("after a closed literal") << QStringLiteral("n='D''Angelo' and a=##") << QStringLiteral("x y") << QString();
     QTest::newRow("after a bracketed name with a quote") << QStringLiteral("[it's]=1 and a='##'") << QStringLiteral("v")
                                                           << QStringLiteral("[it's]=1 and a='v'");
+    // A quote in a comment opens no literal.
+    QTest::newRow("apostrophe in a block comment") << QStringLiteral("x /* codici dell'operatore */ WHERE c=##")
+                                                   << QStringLiteral("0 OR 1=1") << QString();
+    QTest::newRow("apostrophe in a line comment") << QStringLiteral("x -- l'operatore\nWHERE c=##")
+                                                  << QStringLiteral("0 OR 1=1") << QString();
+    QTest::newRow("comment marks inside a literal") << QStringLiteral("x='/*' and c='##'") << QStringLiteral("a'b")
+                                                    << QStringLiteral("x='/*' and c='a''b'");
     QTest::newRow("no placeholder") << QStringLiteral("a=1") << QStringLiteral("0 OR 1=1") << QStringLiteral("a=1");
     QTest::newRow("value that looks like a placeholder") << QStringLiteral("a='##' and b='##'") << QStringLiteral("##")
                                                          << QStringLiteral("a='##' and b='##'");

@@ -130,7 +130,7 @@ void TestSimulator::cleanRunAgainstTheProgram()
     options.operators = {QStringLiteral("140"), QStringLiteral("141")};
     options.pipeline = pipeline;
     options.stallMs = stallMs;
-    options.stallEveryMs = stallMs > 0 ? 100 : 0;
+    options.stallEvery = stallMs > 0 ? 40 : 0;
     Simulator sim(options);
     QVERIFY(sim.listen());
     writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
