@@ -197,25 +197,35 @@ bool CustomersService::sendPackets(const DialerRequest &request, const QList<QSq
 {
     const bool byGroup = reply == customerrow::Reply::Group;
     const int perPacket = byGroup ? kPerGroupPacket : kPerOperatorPacket;
-    MainModel &m = m_ctx.model;
+    // Every customer of the answer is marked sent in one commit, before the
+    // first packet is written: one sync a request, not one a packet.
+    QList<QList<dialerbody::CustomerRecord>> packets;
+    QList<QList<Sent>> sent;
+    QList<Sent> all;
     for (qsizetype first = 0; first < rows.size(); first += perPacket) {
         const int k = static_cast<int>(std::min<qsizetype>(perPacket, rows.size() - first));
-        QList<Sent> sent;
-        const dialerbody::CustomerList list{!byGroup, op, records(rows, first, k, group, reply, sent)};
-        if (!markSent(sent))
-            return false;
-        logSent(sent); // only what was marked is logged as sent
+        sent.append(QList<Sent>());
+        packets.append(records(rows, first, k, group, reply, sent.last()));
+        all += sent.last();
+    }
+    if (!markSent(all))
+        return false;
+    MainModel &m = m_ctx.model;
+    for (qsizetype p = 0; p < packets.size(); ++p) {
+        const int k = static_cast<int>(packets[p].size());
+        logSent(sent[p]);
         MainModel::add(*m.customers[MainModel::CustomersSent], k);
         MainModel::add(*m.lastRequest[MainModel::LastSent], k);
+        const QByteArray body = dialerbody::encode(dialerbody::CustomerList{!byGroup, op, packets[p]});
         if (byGroup) {
             m_counters.coda(k);
             m_counters.db(-k);
             m_replies.sendReply(packet::ClientiGruppo,
                                 QStringLiteral("Invio ") + n(k) + QStringLiteral(" clienti x gruppo ") + n(group),
-                                request.record, dialerbody::encode(list), false);
+                                request.record, body, false);
         } else {
             m_replies.sendReply(packet::ClientiOperatore, QStringLiteral("Invio ") + n(k) + QStringLiteral(" clienti x Operatore ") + op,
-                                request.record, dialerbody::encode(list));
+                                request.record, body);
         }
     }
     return true;

@@ -13,8 +13,8 @@ class DialerReplies;
 
 // Customers to call: per group (70001 -> 70102 packets of up to 10 records
 // and 70101) and per operator (71001 -> 71102 packets of up to 9 records and
-// 71101). Every customer is marked sent in a transaction committed before
-// the packet that carries it is written.
+// 71101). The customers of an answer are marked sent in one transaction,
+// committed before the first packet that carries them is written.
 class CustomersService {
 public:
     static constexpr int kPerGroupPacket = 10;
