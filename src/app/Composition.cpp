@@ -7,7 +7,9 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
     : m_link(c.log(), c.model(), c.clock(), c.debugFile(), c.settings(), fast),
       m_campaign({c.log(), c.model(), c.settings(), c.clock(), prompts, c.files(), [&c] { c.settaCaption(); }}, m_link,
                  m_link.dispatcher(), c.debugFile()),
-      m_emulator(c.log(), c.model(), c.settings())
+      m_emulator(c.log(), c.model(), c.settings()),
+      m_replication(c.log()),
+      m_ctMonitor({c.log(), c.model(), c.settings(), c.files(), prompts, m_campaign.db(), c.debugFile()}, m_replication)
 {
     m_emulator.setHooks({[this, &c](const QByteArray &body, bool byOperator, qint32 id) {
                              const wire::Status s = m_campaign.queue().dumpaClienti(body, false, byOperator, id);
@@ -22,5 +24,6 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
     plugins.link = &m_link;
     plugins.campaign = &m_campaign;
     plugins.emulator = &m_emulator;
+    plugins.ctMonitor = &m_ctMonitor;
     c.setPlugins(plugins);
 }

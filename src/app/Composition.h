@@ -2,8 +2,10 @@
 
 #include <random>
 
+#include "auxiliary/UdpReplication.h"
 #include "campaign/Campaign.h"
 #include "core/Ports.h"
+#include "ct_monitor/CtMonitor.h"
 #include "dialer_link/DialerLink.h"
 #include "dialer_link/Emulator.h"
 
@@ -19,10 +21,14 @@ public:
     DialerLink &dialerLink() { return m_link; }
     Campaign &campaign() { return m_campaign; }
     Emulator &emulator() { return m_emulator; }
+    CtMonitor &ctMonitor() { return m_ctMonitor; }
+    UdpReplication &replication() { return m_replication; }
 
 private:
     DialerLink m_link;
     Campaign m_campaign;
     Emulator m_emulator;
+    UdpReplication m_replication;
+    CtMonitor m_ctMonitor;
     std::mt19937 m_random{std::random_device{}()};
 };

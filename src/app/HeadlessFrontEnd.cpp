@@ -2,8 +2,11 @@
 
 #include "app/Composition.h"
 #include "app/FrontEnds.h"
+#include "app/HeadlessCommands.h"
+#include "app/HeadlessMonitor.h"
 #include "core/LogList.h"
 #include "core/Logger.h"
+#include "platform/StdinLines.h"
 #include "platform/TerminationSignals.h"
 
 #include <QCoreApplication>
@@ -24,14 +27,17 @@ void HeadlessPrompts::message(const QString &text)
 
 bool HeadlessPrompts::confirm(const QString &text, bool)
 {
-    printLine(m_out, QStringLiteral("MsgBox"), text + QStringLiteral(" -> No"));
-    return false;
+    const bool yes = m_yes > 0;
+    m_yes = std::max(0, m_yes - 1);
+    printLine(m_out, QStringLiteral("MsgBox"), text + (yes ? QStringLiteral(" -> Si") : QStringLiteral(" -> No")));
+    return yes;
 }
 
 QString HeadlessPrompts::input(const QString &prompt)
 {
-    printLine(m_out, QStringLiteral("InputBox"), prompt + QStringLiteral(" -> \"\""));
-    return QString();
+    const QString answer = m_inputs.isEmpty() ? QString() : m_inputs.takeFirst();
+    printLine(m_out, QStringLiteral("InputBox"), prompt + QStringLiteral(" -> \"") + answer + QLatin1Char('"'));
+    return answer;
 }
 
 void HeadlessPrompts::editFile(const QString &path)
@@ -54,6 +60,10 @@ int runHeadless(const RunOptions &options)
     MainController controller(options.controller, prompts);
     Composition parts(controller, prompts, options.fast);
     printListLines(controller.log(), out);
+    printMonitor(parts.ctMonitor(), out);
+    HeadlessCommands commands(controller, parts, prompts, out);
+    platform::StdinLines input;
+    QObject::connect(&input, &platform::StdinLines::line, &controller, [&commands](const QString &line) { commands.run(line); });
 
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &controller,

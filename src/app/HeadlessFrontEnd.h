@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QTextStream>
 
 #include "core/UserPrompts.h"
@@ -18,8 +19,20 @@ public:
     QString input(const QString &prompt) override;
     void editFile(const QString &path) override;
 
+    // A typed command answers its own questions: the next input boxes and
+    // questions take these answers instead of their defaults.
+    void answerInputs(const QStringList &answers) { m_inputs = answers; }
+    void answerQuestions(int yes) { m_yes = yes; }
+    void forgetAnswers()
+    {
+        m_inputs.clear();
+        m_yes = 0;
+    }
+
 private:
     QTextStream &m_out;
+    QStringList m_inputs;
+    int m_yes = 0;
 };
 
 // Prints every line added to the main window's lists as "ListName | line".

@@ -78,7 +78,8 @@ public:
 class CtMonitorPort {
 public:
     virtual ~CtMonitorPort() = default;
-    virtual void toggle() = 0; // the "ACD" menu
+    virtual void toggle() = 0;      // the "ACD" menu
+    virtual void showAndFill() = 0; // "Finestra Monitor": open as "ACD" does, refill the tiles
     virtual void shutdown() = 0;
 };
 

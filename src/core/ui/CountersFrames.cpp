@@ -151,8 +151,11 @@ QWidget *commands(MainController &c, QWidget *parent)
         buttons->addWidget(onClick(button(QStringLiteral("Command10_") + QString::number(i), QString::fromLatin1(summaries[i][0]),
                                           QString::fromLatin1(summaries[i][1]), db, frame),
                                    [i](CampaignPort &p) { i == 0 ? p.dumpArchive() : p.outcomeSummary(i); }));
-    buttons->addWidget(button(QStringLiteral("Command11"), QStringLiteral("Finestra Monitor"), QString(),
-                              c.plugins().ctMonitor != nullptr, frame));
+    auto *monitor = button(QStringLiteral("Command11"), QStringLiteral("Finestra Monitor"), QString(),
+                           c.plugins().ctMonitor != nullptr, frame);
+    if (CtMonitorPort *ct = c.plugins().ctMonitor)
+        QObject::connect(monitor, &QPushButton::clicked, monitor, [ct] { ct->showAndFill(); });
+    buttons->addWidget(monitor);
     buttons->addStretch(1);
     return frame;
 }

@@ -1,0 +1,165 @@
+#include "app/HeadlessCommands.h"
+
+#include "app/Composition.h"
+#include "app/HeadlessFrontEnd.h"
+#include "core/ConfigFiles.h"
+#include "core/MainController.h"
+#include "core/TextFormats.h"
+
+#include <QAbstractItemModel>
+
+namespace {
+QStringList words(const QString &text)
+{
+    return text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+} // namespace
+
+HeadlessCommands::HeadlessCommands(MainController &controller, Composition &parts, HeadlessPrompts &prompts,
+                                   QTextStream &out)
+    : m_controller(controller), m_parts(parts), m_prompts(prompts), m_out(out)
+{
+    addMainWindow();
+    addSettings();
+    addMonitor();
+    add(QStringLiteral("?"), {}, [this](const QString &) {
+        for (const Command &c : std::as_const(m_commands))
+            print(c.caption + (c.argument.isEmpty() ? QString() : QLatin1Char(' ') + c.argument));
+    });
+}
+
+void HeadlessCommands::add(const QString &caption, const QString &argument, std::function<void(const QString &)> run)
+{
+    m_commands.append({caption, argument, std::move(run)});
+}
+
+void HeadlessCommands::print(const QString &text)
+{
+    m_out << QStringLiteral("Comandi | ") << text << Qt::endl;
+}
+
+bool HeadlessCommands::run(const QString &line)
+{
+    const QString typed = line.trimmed();
+    if (typed.isEmpty())
+        return true;
+    // The longest caption that the line starts with, as a whole word.
+    const Command *best = nullptr;
+    for (const Command &c : std::as_const(m_commands)) {
+        const bool starts = typed.startsWith(c.caption, Qt::CaseInsensitive)
+            && (typed.size() == c.caption.size() || typed[c.caption.size()] == QLatin1Char(' '));
+        if (starts && (!best || c.caption.size() > best->caption.size()))
+            best = &c;
+    }
+    if (!best) {
+        print(QStringLiteral("sconosciuto: ") + typed + QStringLiteral(" (\"?\" li elenca)"));
+        return false;
+    }
+    best->run(typed.mid(best->caption.size()).trimmed());
+    m_prompts.forgetAnswers();
+    return true;
+}
+
+void HeadlessCommands::addMainWindow()
+{
+    MainController &c = m_controller;
+    const Plugins &p = c.plugins();
+    add(QStringLiteral("Connetti"), {}, [&c](const QString &) { c.connetti(); });
+    add(QStringLiteral("Chiudi"), {}, [&c](const QString &) { c.chiudi(); });
+    add(QStringLiteral("clear list"), {}, [&c](const QString &) { c.clearLists(); });
+    add(QStringLiteral("Log"), {}, [&c](const QString &) { c.toggleLogPanel(); });
+    add(QStringLiteral("Esci"), {}, [this, &c](const QString &) {
+        m_prompts.answerQuestions(1); // typed on purpose: the question is answered Yes
+        c.esci();
+    });
+    add(QStringLiteral("DBOK"), {}, [l = p.link](const QString &) { l->sendDbOk(); });
+    add(QStringLiteral("DBDOWN"), {}, [l = p.link](const QString &) { l->sendDbDown(); });
+    add(QStringLiteral("prova esito"), {}, [e = p.emulator](const QString &) { e->provaEsito(); });
+    CampaignPort *db = p.campaign;
+    add(QStringLiteral("agg."), {}, [db](const QString &) { db->refreshCounters(false); });
+    add(QStringLiteral("Azzera"), {}, [this, db](const QString &) {
+        m_prompts.answerQuestions(2);
+        db->manualReset();
+    });
+    add(QStringLiteral("invia gruppi"), {}, [db](const QString &) { db->sendGroups(); });
+    add(QStringLiteral("A"), {}, [db](const QString &) { db->dumpArchive(); });
+    add(QStringLiteral("et"), {}, [db](const QString &) { db->outcomeSummary(1); });
+    add(QStringLiteral("eg"), {}, [db](const QString &) { db->outcomeSummary(2); });
+    add(QStringLiteral("Test Query Gruppo"), QStringLiteral("<gruppo>"), [this, &c](const QString &a) {
+        m_prompts.answerInputs({a});
+        c.testQuery(false);
+    });
+    add(QStringLiteral("Test Query Operatore"), QStringLiteral("<operatore>"), [this, &c](const QString &a) {
+        m_prompts.answerInputs({a});
+        c.testQuery(true);
+    });
+    add(QStringLiteral("Gruppi/Operatori"), QStringLiteral("[gruppo] [oper.]"), [this, db](const QString &a) {
+        const QStringList w = words(a);
+        db->filterGroups(w.value(0), w.value(1));
+        if (QAbstractItemModel *table = db->groupTable()) {
+            for (int r = 0; r < table->rowCount(); ++r)
+                print(QStringLiteral("Gruppi/Operatori ") + table->index(r, 0).data().toString() + QStringLiteral(" | ")
+                      + table->index(r, 1).data().toString());
+        }
+    });
+    const QStringList editsql = configfiles::captions();
+    for (int i = 0; i < editsql.size(); ++i)
+        add(editsql[i], {}, [&c, i](const QString &) { c.editConfiguration(i); });
+    add(QStringLiteral("ACD"), {}, [this](const QString &) { m_parts.ctMonitor().toggle(); });
+    add(QStringLiteral("Finestra Monitor"), {}, [this](const QString &) { m_parts.ctMonitor().showAndFill(); });
+}
+
+void HeadlessCommands::addSettings()
+{
+    MainModel &m = m_controller.model();
+    const auto flag = [this](const QString &caption, FlagValue &value) {
+        add(caption, QStringLiteral("[0|1]"), [&value](const QString &a) {
+            value.set(a.isEmpty() ? !value.value() : textformats::leadingNumber(a) != 0);
+        });
+    };
+    flag(QStringLiteral("Simulazione"), m.emula);
+    flag(QStringLiteral("AutoConnect"), m.autoConnect);
+    flag(QStringLiteral("ping on idle"), m.pingOnIdle);
+    flag(QStringLiteral("NODB"), m.noDb);
+    const auto text = [this](const QString &caption, TextValue &value) {
+        add(caption, QStringLiteral("<testo>"), [&value](const QString &a) { value.setText(a); });
+    };
+    text(QStringLiteral("Ip"), m.serverIp);
+    text(QStringLiteral("Porta"), m.serverPort);
+    text(QStringLiteral("Lv debug"), m.debugLevel);
+}
+
+void HeadlessCommands::addMonitor()
+{
+    CtMonitor &ct = m_parts.ctMonitor();
+    // A command for one extension: its number, then the operator (the
+    // extension's agent when left out).
+    const auto command = [this, &ct](const QString &caption, int subcode) {
+        add(caption, QStringLiteral("<interno> [operatore]"), [&ct, subcode](const QString &a) {
+            const QStringList w = words(a);
+            const int extension = w.value(0).toInt();
+            const QString op = w.size() > 1 ? w[1] : ct.table().row(extension)[ExtensionTable::Agent];
+            ct.commands().opCommand(subcode, extension, op);
+        });
+    };
+    command(QStringLiteral("Login"), 1);
+    command(QStringLiteral("Logout"), 2);
+    command(QStringLiteral("Pausa"), 3);
+    add(QStringLiteral("Nuovo Stato"), QStringLiteral("<interno> <1-9>"), [this, &ct](const QString &a) {
+        const QStringList w = words(a);
+        m_prompts.answerInputs({w.value(1)});
+        ct.commands().changeState(w.value(0).toInt());
+    });
+    add(QStringLiteral("LOGOUT GENERALE"), {}, [this, &ct](const QString &) {
+        m_prompts.answerQuestions(1);
+        ct.logoutGenerale();
+    });
+    add(QStringLiteral("Login casuale"), QStringLiteral("<quanti>"), [this, &ct](const QString &a) {
+        m_prompts.answerInputs({a});
+        ct.commands().loginCasuale();
+    });
+    add(QStringLiteral("sloggare dal DB"), {}, [this, &ct](const QString &) {
+        m_prompts.answerQuestions(1);
+        ct.commands().logoutDatabase();
+    });
+}

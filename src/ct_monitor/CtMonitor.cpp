@@ -1,0 +1,282 @@
+#include "ct_monitor/CtMonitor.h"
+
+#include "auxiliary/UdpReplication.h"
+#include "core/AppInfo.h"
+#include "core/IniFile.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "core/Settings.h"
+#include "core/SocketStates.h"
+#include "core/TextFormats.h"
+#include "core/UserPrompts.h"
+
+namespace {
+constexpr int kTickMs = 1000;
+constexpr int kDatabaseTickMs = 5000;
+QString n(qint64 v)
+{
+    return QString::number(v);
+}
+} // namespace
+
+CtMonitor::CtMonitor(Parts parts, UdpReplication &replication, QObject *parent)
+    : QObject(parent),
+      m_parts(parts),
+      m_replication(replication),
+      m_store(parts.db, parts.log, m_table, parts.files.rootFile(QStringLiteral("DEBUG-AGGDB.LOG"))),
+      m_monitor(parts.log, parts.debug,
+                {[this](const telephony::MonitorPacket &p) { lavoraDatiMonitor(p); },
+                 [this](const QByteArray &bytes) {
+                     MainModel::add(*m_parts.main.traffic[MainModel::BytesReceived], bytes.size(), true);
+                     m_replication.send(bytes);
+                 },
+                 [this] { return level(); }, [this] { return m_parts.settings.packetTimeoutMs(); }}),
+      m_operator(parts.log, parts.debug, {[this] { return level(); }}),
+      m_commands(m_table, m_model, m_store, m_operator, parts.prompts, parts.log)
+{
+    m_parts.log.setDestination(Logger::Monitor, [this] { return &m_model.list; });
+    m_parts.log.setDestination(Logger::MonitorAlt, [this] { return &m_model.list; });
+    m_store.setLevel([this] { return level(); });
+    connect(&m_timer, &QTimer::timeout, this, &CtMonitor::tick);
+    connect(&m_table, &ExtensionTable::countersChanged, this, &CtMonitor::countersChanged);
+}
+
+CtMonitor::~CtMonitor()
+{
+    m_store.flush();
+}
+
+double CtMonitor::level() const
+{
+    return m_parts.log.level();
+}
+
+void CtMonitor::log(const QString &text)
+{
+    m_parts.log.scriviLog(text, Logger::Monitor);
+}
+
+void CtMonitor::debug(const QString &text)
+{
+    if (level() > 0)
+        log(text);
+}
+
+CtMonitor::Flags CtMonitor::readFlags() const
+{
+    const QString ini = m_parts.files.settingsFile();
+    const auto value = [&](const char *key) { return inifile::leggiIni(ini, kSettingsSection, QString::fromLatin1(key)); };
+    const auto number = [&](const char *key) { return textformats::leadingNumber(value(key)); };
+    const auto port = [&](const char *key) { return static_cast<quint16>(std::clamp<double>(number(key), 0, 65535)); };
+    Flags f;
+    f.usaDb = number("UsaDB") != 0;
+    f.nonConnettereOprSvr = number("NonConnettereOprSvr") != 0;
+    f.ascoltaUdpPort = port("AscoltaUDP_Port");
+    f.replicaIp = value("ReplicaUDP_IP");
+    f.replicaPort = port("ReplicaUDP_Port");
+    return f;
+}
+
+void CtMonitor::toggle()
+{
+    if (isOpen() && m_monitor.state() != socketstates::kClosed) {
+        close();
+        return;
+    }
+    open();
+}
+
+void CtMonitor::open()
+{
+    if (!isOpen()) {
+        m_flags = readFlags();
+        m_store.setFileLimit(m_parts.settings.fileLimitBytes());
+        m_model.tiles.setText(QStringLiteral("96"));
+        if (!m_flags.usaDb && !m_flags.nonConnettereOprSvr)
+            connectOperator();
+        m_timer.start(m_flags.usaDb ? kDatabaseTickMs : kTickMs);
+        m_model.loaded.set(true);
+    }
+    // Armed at every opening from the menu, the socket of an earlier one first closed.
+    startReplication();
+    connectMonitor();
+    updateLeds();
+}
+
+void CtMonitor::showAndFill()
+{
+    if (!isOpen() || m_monitor.state() == socketstates::kClosed)
+        open();
+    Q_EMIT refillRequested();
+}
+
+void CtMonitor::logoutGenerale()
+{
+    if (m_table.counters()[0] == 0) {
+        m_commands.loginCasuale();
+        return;
+    }
+    if (m_parts.prompts.confirm(QStringLiteral("CONFERMI LOGOUT GENERALE?"), true))
+        m_commands.logoutAll();
+}
+
+void CtMonitor::close()
+{
+    m_timer.stop();
+    m_monitor.close();
+    m_operator.close();
+    m_store.flush();
+    m_model.loaded.set(false);
+    updateLeds();
+}
+
+void CtMonitor::shutdown()
+{
+    close();
+}
+
+void CtMonitor::startReplication()
+{
+    if (textformats::leadingNumber(m_flags.replicaIp) == 0 || m_flags.replicaPort == 0)
+        return;
+    if (m_replication.open(m_flags.replicaIp, m_flags.replicaPort))
+        m_parts.log.aggiungiList2(QStringLiteral("Inizio Replica Upd su ") + m_replication.target());
+    else
+        m_parts.log.aggiungiList2(QStringLiteral("Replica UDP Abortita"));
+}
+
+void CtMonitor::connectMonitor()
+{
+    if (m_flags.usaDb || m_monitor.isUp())
+        return;
+    if (m_flags.ascoltaUdpPort != 0) {
+        m_monitor.listenUdp(m_flags.ascoltaUdpPort);
+        return;
+    }
+    if (m_monitor.state() == socketstates::kClosed || m_monitor.state() == socketstates::kError)
+        m_monitor.connectTo(m_parts.main.serverIp.text(), telephony::kMonitorPort);
+}
+
+void CtMonitor::connectOperator()
+{
+    if (m_operator.isConnected())
+        return;
+    m_operator.connectTo(m_parts.main.serverIp.text(), telephony::kOperatorServerPort);
+}
+
+void CtMonitor::tick()
+{
+    updateLeds();
+    m_model.caption.setText(QStringLiteral("Operatori/Interni - ") + m_model.search.text() + QLatin1Char(' ')
+                            + textformats::time(QTime::currentTime()));
+    if (m_monitor.isUp())
+        return;
+    m_store.readBack();
+    if (m_flags.usaDb)
+        return;
+    // A connection under way is left to finish; a closed or failed one is tried again.
+    const int state = m_monitor.state();
+    if (state == socketstates::kConnecting || state == 4)
+        return;
+    if (m_flags.ascoltaUdpPort == 0)
+        m_monitor.close();
+    connectMonitor();
+}
+
+void CtMonitor::updateLeds()
+{
+    const auto name = [](int state) { return socketstates::appearance(state, QString()).text; };
+    if (m_flags.usaDb) {
+        for (int i = 0; i < 2; ++i)
+            m_model.leds[i]->set(Colour::Yellow);
+        m_model.ledTips[0]->setText(QStringLiteral("Uso DB"));
+        m_model.ledTips[1]->setText(QStringLiteral("Non Attivo"));
+    } else {
+        m_model.leds[0]->set(m_monitor.isUp() ? Colour::Green : Colour::Red);
+        QString tip = m_monitor.udp()
+            ? QStringLiteral("0.0.0.0:") + n(m_monitor.localPort()) + QStringLiteral(" UDP -  ACD ") + name(m_monitor.state())
+            : m_monitor.peer() + QLatin1Char(':') + n(telephony::kMonitorPort) + QStringLiteral(" ACD ") + name(m_monitor.state());
+        if (m_replication.isOn())
+            tip += QStringLiteral(" con replica UDP");
+        m_model.ledTips[0]->setText(tip);
+        m_model.leds[1]->set(m_operator.isConnected() ? Colour::Green : Colour::Red);
+        m_model.ledTips[1]->setText(m_operator.peer() + QLatin1Char(':') + n(m_operator.peerPort()) + QStringLiteral(" OprSvr ")
+                                    + name(m_operator.state()));
+    }
+    m_parts.main.ledAcd.set(m_model.leds[0]->value());
+    m_parts.main.acdCode.setText(n(m_flags.usaDb ? 0 : m_monitor.state()));
+    m_parts.main.acdCode.setToolTip(m_model.ledTips[0]->text());
+}
+
+void CtMonitor::lavoraDatiMonitor(const telephony::MonitorPacket &p)
+{
+    if (m_replication.isOn())
+        log(QStringLiteral("replico cod. ") + n(p.header.code) + QStringLiteral(" PktL2 = len msg ") + n(p.header.len));
+    if (p.header.code == telephony::Time) {
+        log(QStringLiteral("Ricevuta Ora e altri dati sconosciuti"));
+        QString line = QStringLiteral("ora ") + p.time.time;
+        for (quint8 b : p.time.bytes)
+            line += QLatin1Char(' ') + n(b);
+        log(line);
+        return;
+    }
+    switch (p.sub.subcode) {
+    case telephony::ExtensionConfig:
+        // The tile count the server announces, never beyond the table.
+        m_model.tiles.setText(n(std::clamp(p.sub.count, 0, ExtensionTable::kRows)));
+        log(QStringLiteral(" Ricevuta Configurazione ") + n(p.sub.count) + QStringLiteral(" Interni"));
+        break;
+    case telephony::GroupConfig:
+        log(QStringLiteral("Ricevuta Configurazione ") + n(p.sub.count) + QStringLiteral(" Gruppi"));
+        break;
+    case telephony::ExtensionChange:
+        debug(QStringLiteral("Ricevuta Variazione Stato ") + n(p.sub.count) + QStringLiteral(" Interni"));
+        break;
+    default:
+        break;
+    }
+    for (const telephony::ExtensionRecord &r : p.extensions)
+        applyExtension(r);
+    for (const telephony::GroupRecord &r : p.groups)
+        applyGroup(r);
+    m_table.recount();
+}
+
+void CtMonitor::applyExtension(const telephony::ExtensionRecord &r)
+{
+    if (!m_table.applyExtension(r, QDateTime::currentDateTime()))
+        return;
+    if (level() > 0) {
+        log(n(r.number) + QLatin1Char(' ') + r.logState + QLatin1Char(' ') + r.actionState + QLatin1Char(' ') + r.lineState);
+        log(r.agent + QLatin1Char('|') + r.description + QLatin1Char('|') + r.logState + QLatin1Char('|') + r.actionState
+            + QLatin1Char('|') + r.lineState + QLatin1Char('|') + r.acdState + QLatin1Char('|') + r.numberText
+            + QLatin1Char('|') + r.loginTime);
+    }
+    m_store.schedule(r.number); // FlagAggiornaDB: the title holds "quorin"
+}
+
+void CtMonitor::applyGroup(const telephony::GroupRecord &r)
+{
+    if (!m_table.applyGroup(r))
+        return;
+    debug(QStringLiteral("GRP=") + n(r.number) + QStringLiteral(" (") + r.name + QStringLiteral(") ") + QStringLiteral(" op.lg=")
+          + n(r.logged) + QStringLiteral(" op.fr=") + n(r.free) + QStringLiteral(" op.?\?=") + n(r.further));
+}
+
+void CtMonitor::countersChanged()
+{
+    QList<MonitorModel::GridRow> rows;
+    for (int g = 1; g <= ExtensionTable::kGroups; ++g) {
+        const ExtensionTable::Group &group = m_table.group(g);
+        if (!group.name.trimmed().isEmpty())
+            rows.append({n(g) + QLatin1Char(' ') + group.name, group.logged, group.free, group.third});
+    }
+    m_model.setGrid(rows);
+    const auto &c = m_table.counters();
+    for (int i = 0; i < MonitorModel::kLegend; ++i)
+        m_model.legend[i]->setText(n(c[i]));
+    MainModel &main = m_parts.main;
+    main.database[MainModel::GroupsLogged]->setText(n(m_table.groupsWithLogged()));
+    main.database[MainModel::AgentsLogged]->setText(n(c[0]));
+    main.database[MainModel::AgentsFree]->setText(n(c[1]));
+}

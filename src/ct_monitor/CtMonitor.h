@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+#include "core/Ports.h"
+#include "ct_monitor/CtMonitorStore.h"
+#include "ct_monitor/ExtensionTable.h"
+#include "ct_monitor/MonitorLink.h"
+#include "ct_monitor/MonitorModel.h"
+#include "ct_monitor/OperatorCommands.h"
+#include "ct_monitor/OperatorServerLink.h"
+
+class CampaignDb;
+class DebugFile;
+class FileLocations;
+class Logger;
+class MainModel;
+class UdpReplication;
+class UserPrompts;
+struct Settings;
+
+// The CT monitor: the monitor and operator-server links, the extension and
+// group tables with their write-through to CT_Monitor, the window's model
+// and its timer. Opened and closed by the "ACD" menu (toggle), its tables
+// and model live as long as the program.
+class CtMonitor : public QObject, public CtMonitorPort {
+    Q_OBJECT
+public:
+    struct Parts {
+        Logger &log;
+        MainModel &main;
+        const Settings &settings;
+        const FileLocations &files;
+        UserPrompts &prompts;
+        CampaignDb &db;
+        const DebugFile &debug;
+    };
+
+    // The flags the settings give (section "Settings" of conn_quorin.ini).
+    struct Flags {
+        bool usaDb = false;                // UsaDB: no links, the table is read from CT_Monitor
+        bool nonConnettereOprSvr = false;  // NonConnettereOprSvr
+        quint16 ascoltaUdpPort = 0;        // AscoltaUDP_Port: listen for the replicated stream
+        QString replicaIp;                 // ReplicaUDP_IP
+        quint16 replicaPort = 0;           // ReplicaUDP_Port
+    };
+
+    CtMonitor(Parts parts, UdpReplication &replication, QObject *parent = nullptr);
+    ~CtMonitor() override;
+
+    // CtMonitorPort
+    void toggle() override; // the "ACD" menu
+    void showAndFill() override;
+    void shutdown() override;
+
+    // Opens the monitor (no-op when open); "Finestra Monitor" also refills.
+    void open();
+    void close();
+    bool isOpen() const { return m_model.loaded.value(); }
+    // The window timer's work: LEDs, caption, read-back and reconnection.
+    void tick();
+
+    const Flags &flags() const { return m_flags; }
+    ExtensionTable &table() { return m_table; }
+    MonitorModel &model() { return m_model; }
+    CtMonitorStore &store() { return m_store; }
+    MonitorLink &monitorLink() { return m_monitor; }
+    OperatorServerLink &operatorLink() { return m_operator; }
+    OperatorCommands &commands() { return m_commands; }
+    QTimer &timer() { return m_timer; }
+
+    // The double-click on the logged counter: "CONFERMI LOGOUT GENERALE?"
+    // and ButtaTuttiFuori, or LoginCasuale when nobody is logged.
+    void logoutGenerale();
+
+    // A decoded monitor packet (LavoraDatiMonitor).
+    void lavoraDatiMonitor(const telephony::MonitorPacket &p);
+
+Q_SIGNALS:
+    // "Finestra Monitor": the tiles are to be drawn again from the table (Riempie).
+    void refillRequested();
+
+private:
+    Flags readFlags() const;
+    void connectMonitor();   // ConnettiCTMonitor
+    void connectOperator();  // ConnettiOPR_SVR
+    void startReplication();
+    void updateLeds();       // AggiornaLed
+    void countersChanged();
+    void applyExtension(const telephony::ExtensionRecord &r);
+    void applyGroup(const telephony::GroupRecord &r);
+    void log(const QString &text);
+    void debug(const QString &text);
+    double level() const;
+
+    Parts m_parts;
+    UdpReplication &m_replication;
+    Flags m_flags;
+    ExtensionTable m_table;
+    MonitorModel m_model;
+    CtMonitorStore m_store;
+    MonitorLink m_monitor;
+    OperatorServerLink m_operator;
+    OperatorCommands m_commands;
+    QTimer m_timer;
+};

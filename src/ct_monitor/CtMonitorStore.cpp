@@ -1,0 +1,210 @@
+#include "ct_monitor/CtMonitorStore.h"
+
+#include "campaign/CampaignDb.h"
+#include "core/AnsiCodec.h"
+#include "core/CappedFile.h"
+#include "core/Logger.h"
+#include "core/TextFormats.h"
+
+#include <QRegularExpression>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+using T = ExtensionTable;
+
+// The columns written, with the row's column they take.
+const std::pair<const char *, T::Column> kColumns[] = {
+    {"ID_Agent", T::Agent},       {"Descrizione", T::Description}, {"statolog", T::LogState},
+    {"statoAction", T::ActionState}, {"statoLinea", T::LineState},  {"statoACD", T::AcdState},
+    {"gruppi", T::GroupText},     {"OraLogin", T::LoginTime},     {"OraLogout", T::LogoutTime},
+};
+// Those that decide whether the stored row is unchanged.
+constexpr int kCompared = 8;
+
+QString text(const QSqlRecord &r, const char *field)
+{
+    const QVariant v = r.value(QString::fromLatin1(field));
+    return v.isNull() ? QString() : v.toString();
+}
+} // namespace
+
+CtMonitorStore::CtMonitorStore(CampaignDb &db, Logger &log, ExtensionTable &table, QString aggDbLog, QObject *parent)
+    : QObject(parent), m_db(db), m_log(log), m_table(table), m_aggDbLog(std::move(aggDbLog)),
+      m_now([] { return QDateTime::currentDateTime(); })
+{
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &CtMonitorStore::flush);
+}
+
+void CtMonitorStore::logLine(const QString &text)
+{
+    m_log.scriviLog(text, Logger::Monitor);
+}
+
+void CtMonitorStore::schedule(int extension)
+{
+    if (!ExtensionTable::hasRow(extension))
+        return;
+    m_dirty.insert(extension);
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+const QHash<QString, int> &CtMonitorStore::columnSizes()
+{
+    if (m_sizesRead || !m_db.isOpen())
+        return m_sizes;
+    m_sizesRead = true;
+    // SQLite keeps the declared type as written ("VARCHAR(23)"); other
+    // drivers report the size with the field.
+    QSqlQuery q(m_db.handle());
+    if (!m_db.isSqlServer() && q.exec(QStringLiteral("PRAGMA table_info(CT_Monitor)"))) {
+        static const QRegularExpression size(QStringLiteral("\\((\\d+)\\)"));
+        while (q.next()) {
+            const auto m = size.match(q.value(2).toString());
+            m_sizes[q.value(1).toString().toLower()] = m.hasMatch() ? m.captured(1).toInt() : 0;
+        }
+        return m_sizes;
+    }
+    const QSqlRecord record = m_db.handle().record(QStringLiteral("CT_Monitor"));
+    for (int i = 0; i < record.count(); ++i)
+        m_sizes[record.fieldName(i).toLower()] = std::max(0, record.field(i).length());
+    return m_sizes;
+}
+
+QString CtMonitorStore::cut(const QString &column, const QString &value)
+{
+    const int size = columnSizes().value(column.toLower(), 0);
+    return size > 0 ? value.left(size) : value;
+}
+
+void CtMonitorStore::flush()
+{
+    m_flushTimer.stop();
+    if (m_dirty.isEmpty())
+        return;
+    if (!m_db.isOpen()) {
+        if (!m_closedReported)
+            logLine(QStringLiteral("CT_Monitor non aggiornato: database chiuso"));
+        m_closedReported = true;
+        m_dirty.clear();
+        return;
+    }
+    m_closedReported = false;
+    QList<int> extensions(m_dirty.begin(), m_dirty.end());
+    std::sort(extensions.begin(), extensions.end());
+    m_dirty.clear();
+    int written = 0, unchanged = 0;
+    QString error;
+    QStringList invariati;
+    const bool ok = m_db.inTransaction(
+        [&](QString &e) {
+            written = unchanged = 0;
+            invariati.clear();
+            for (int extension : std::as_const(extensions)) {
+                bool same = false;
+                if (!write(extension, e, same))
+                    return false;
+                if (same) {
+                    ++unchanged;
+                    invariati << QString::number(extension);
+                } else {
+                    ++written;
+                }
+            }
+            return true;
+        },
+        error);
+    if (!ok) {
+        logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error);
+        return;
+    }
+    for (const QString &extension : std::as_const(invariati))
+        logLine(QStringLiteral("Interno ") + extension + QStringLiteral(" INVARIATO"));
+    Q_EMIT flushed(written, unchanged);
+}
+
+bool CtMonitorStore::write(int extension, QString &error, bool &unchanged)
+{
+    const QString interno = QString::number(extension);
+    const T::Row &row = m_table.row(extension);
+    QList<QSqlRecord> rows;
+    if (!m_db.rows(QStringLiteral("Select * From CT_Monitor where Interno=?"), rows, error, {interno}))
+        return false;
+    if (rows.isEmpty()) {
+        // A new row holds empty texts, never Null.
+        if (m_db.execute(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog, statoAction,"
+                                        " statoLinea, statoACD, gruppi, OraLogin, OraLogout)"
+                                        " VALUES (?, '', '', '', '', '', '', '', '', '')"),
+                         error, {interno})
+            < 0)
+            return false;
+    }
+    QVariantList values;
+    unchanged = true;
+    for (int i = 0; i < int(std::size(kColumns)); ++i) {
+        const auto &[column, from] = kColumns[i];
+        const QString value = cut(QString::fromLatin1(column), row[from]);
+        const QString stored = rows.isEmpty() ? QString() : text(rows.first(), column);
+        if (i < kCompared && value != stored)
+            unchanged = false;
+        values << value;
+    }
+    if (unchanged)
+        return true;
+    values << interno;
+    if (m_db.execute(QStringLiteral("UPDATE CT_Monitor SET ID_Agent=?, Descrizione=?, statolog=?, statoAction=?,"
+                                    " statoLinea=?, statoACD=?, gruppi=?, OraLogin=?, OraLogout=? WHERE Interno=?"),
+                     error, values)
+        < 0)
+        return false;
+    appendAggDbLog(extension, row);
+    return true;
+}
+
+void CtMonitorStore::appendAggDbLog(int extension, const ExtensionTable::Row &row)
+{
+    if (!m_level || m_level() <= 0)
+        return;
+    const QString line = textformats::dateTime(m_now()) + QStringLiteral(" Quo_Interni.id=") + QString::number(extension)
+        + QStringLiteral(" op ") + row[T::Agent] + QStringLiteral(" Stato ") + row[T::LogState];
+    cappedfile::append(m_aggDbLog, ansi::encode(line) + "\r\n", m_fileLimit,
+                       [this] { return cappedfile::restartLine(QStringLiteral("DEBUG-AGGDB.LOG"), m_fileLimit); });
+}
+
+bool CtMonitorStore::readBack()
+{
+    QList<QSqlRecord> rows;
+    QString error;
+    if (!m_db.isOpen()
+        || !m_db.rows(QStringLiteral("Select * From CT_Monitor where interno>100 and interno<399 "), rows, error)) {
+        if (!error.isEmpty())
+            logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error);
+        return false;
+    }
+    const QDateTime now = m_now();
+    for (const QSqlRecord &r : std::as_const(rows)) {
+        const int extension = static_cast<int>(textformats::leadingInteger(text(r, "Interno")));
+        if (!ExtensionTable::hasRow(extension))
+            continue;
+        T::Row stored;
+        for (const auto &[column, to] : kColumns)
+            stored[to] = text(r, column);
+        m_table.applyStored(extension, stored, now);
+    }
+    logLine(QStringLiteral("db reads"));
+    return true;
+}
+
+QString CtMonitorStore::password(const QString &op)
+{
+    QList<QSqlRecord> rows;
+    QString error;
+    if (!m_db.isOpen() || !m_db.rows(QStringLiteral("Select * from esattori where [cod_agent]=?"), rows, error, {op})
+        || rows.isEmpty())
+        return {};
+    return text(rows.first(), "pw");
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+#include <functional>
+
+#include "ct_monitor/ExtensionTable.h"
+
+class CampaignDb;
+class Logger;
+
+// The table CT_Monitor: every extension the monitor link changes is written
+// through to it (AggiornaCTMonitorDB), and the table is read back while the
+// link is down (DumpDaDb). Writes are gathered for a moment and committed
+// together, so a busy call centre costs one commit a flush, not one a record;
+// the row written is always the extension's latest state.
+class CtMonitorStore : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kFlushMs = 200;
+
+    CtMonitorStore(CampaignDb &db, Logger &log, ExtensionTable &table, QString aggDbLog, QObject *parent = nullptr);
+
+    // The diagnostic level and the size limit of DEBUG-AGGDB.LOG.
+    void setLevel(std::function<double()> level) { m_level = std::move(level); }
+    void setFileLimit(qint64 bytes) { m_fileLimit = bytes; }
+    void setNow(std::function<QDateTime()> now) { m_now = std::move(now); }
+
+    // AggiornaCTMonitorDB, soon: the extension's row will be written.
+    void schedule(int extension);
+    // Writes what is scheduled now (also at exit).
+    void flush();
+    bool pending() const { return !m_dirty.isEmpty(); }
+
+    // DumpDaDb: the table's rows back into the extension table; false when
+    // the database cannot be read.
+    bool readBack();
+
+    // RicavaPW: the password of an operator; empty when there is none or on
+    // any database error. The value is bound, never put in the statement.
+    QString password(const QString &op);
+
+    // Size of each text column of CT_Monitor (0: no limit), by lower-case name.
+    const QHash<QString, int> &columnSizes();
+
+Q_SIGNALS:
+    void flushed(int written, int unchanged);
+
+private:
+    bool write(int extension, QString &error, bool &unchanged);
+    QString cut(const QString &column, const QString &value);
+    void appendAggDbLog(int extension, const ExtensionTable::Row &row);
+    void logLine(const QString &text);
+
+    CampaignDb &m_db;
+    Logger &m_log;
+    ExtensionTable &m_table;
+    QString m_aggDbLog;
+    std::function<double()> m_level;
+    std::function<QDateTime()> m_now;
+    qint64 m_fileLimit = 0;
+    QSet<int> m_dirty;
+    QTimer m_flushTimer;
+    QHash<QString, int> m_sizes;
+    bool m_sizesRead = false;
+    bool m_closedReported = false;
+};

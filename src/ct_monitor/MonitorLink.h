@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+
+#include "ct_monitor/TelephonyFormat.h"
+#include "dialer_link/Framer.h"
+#include "dialer_link/LinkSocket.h"
+
+#include <QUdpSocket>
+
+class DebugFile;
+class Logger;
+
+// The monitor link (Winsock2): a receive-only TCP client of the telephony
+// server's port 9992, or, listening for a replicated stream, a UDP socket
+// on a local port (AscoltaUDP). Packets are framed by their length field:
+// a bad length on TCP drains what is pending, on UDP the stream is
+// realigned at once on the next length the server sends; an unknown code
+// skips only its own packet; a packet not completed in time is dropped.
+class MonitorLink : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<void(const telephony::MonitorPacket &)> packet; // a decoded 25000 or 25002
+        std::function<void(const QByteArray &)> bytesRead;            // every byte, for the mirror and the counter
+        std::function<double()> level;
+        std::function<int()> timeoutMs;
+    };
+
+    MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent = nullptr);
+
+    // TCP to host:port, or (port 0 host empty) nothing.
+    void connectTo(const QString &host, quint16 port);
+    // AscoltaUDP: listen on a local UDP port. False, with a log line, when
+    // the port cannot be bound.
+    bool listenUdp(quint16 port);
+    void close();
+
+    bool udp() const { return m_udp != nullptr; }
+    // The socket state 0..9; with UDP, 1 (open) when bound.
+    int state() const;
+    bool isUp() const;
+    QString peer() const;
+    quint16 localPort() const;
+
+    // Decoding, without a socket (also what the sockets feed).
+    void feed(const QByteArray &bytes);
+    const Framer &framer() const { return m_framer; }
+    int resyncSteps() const { return m_steps; }
+
+private:
+    void onTcpData();
+    void onUdpData();
+    void loop();
+    bool handleCorrupt(const Framer::Frame &f);
+    void handle(const QByteArray &framed);
+    void onIncompleteTimeout();
+    void log(const QString &text);
+    void debug(const QString &text);
+    qint64 pending() const { return m_framer.size(); }
+
+    Logger &m_log;
+    const DebugFile &m_debug;
+    Hooks m_hooks;
+    LinkSocket m_tcp;
+    QPointer<QUdpSocket> m_udp;
+    Framer m_framer;
+    QTimer m_incomplete;
+    int m_steps = 0;
+    bool m_realigning = false;
+};
