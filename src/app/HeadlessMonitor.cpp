@@ -2,6 +2,8 @@
 
 #include "ct_monitor/CtMonitor.h"
 
+#include <memory>
+
 namespace {
 
 QString colourName(Colour c)
@@ -41,12 +43,15 @@ void printMonitor(CtMonitor &monitor, QTextStream &out)
                   + m.ledTips[i]->text());
         });
     }
-    QObject::connect(&monitor.table(), &ExtensionTable::countersChanged, &m, [print, &m] {
+    auto legend = std::make_shared<QString>();
+    QObject::connect(&monitor.table(), &ExtensionTable::countersChanged, &m, [print, &m, legend] {
         QString line = QStringLiteral("legenda");
         for (int i = 0; i < MonitorModel::kLegend; ++i)
             line += QLatin1Char(' ') + QString::fromLatin1(MonitorModel::kLegendCaptions[i]) + QLatin1Char('=')
                 + m.legend[i]->text();
-        print(line);
+        if (line != *legend) // printed when it changes, not at every packet
+            print(line);
+        *legend = line;
     });
     QObject::connect(&monitor.table(), &ExtensionTable::extensionChanged, &m, [print, &monitor](int extension) {
         print(QStringLiteral("Interno ") + QString::number(extension) + QStringLiteral(" | ")

@@ -74,6 +74,11 @@ CtMonitor::Flags CtMonitor::readFlags() const
     f.ascoltaUdpPort = port("AscoltaUDP_Port");
     f.replicaIp = value("ReplicaUDP_IP");
     f.replicaPort = port("ReplicaUDP_Port");
+    // The telephony server's ports, for an installation that moved them (and for tests).
+    if (const quint16 p = port("PortaMonitor"))
+        f.monitorPort = p;
+    if (const quint16 p = port("PortaOprSvr"))
+        f.operatorPort = p;
     return f;
 }
 
@@ -154,14 +159,14 @@ void CtMonitor::connectMonitor()
         return;
     }
     if (m_monitor.state() == socketstates::kClosed || m_monitor.state() == socketstates::kError)
-        m_monitor.connectTo(m_parts.main.serverIp.text(), telephony::kMonitorPort);
+        m_monitor.connectTo(m_parts.main.serverIp.text(), m_flags.monitorPort);
 }
 
 void CtMonitor::connectOperator()
 {
     if (m_operator.isConnected())
         return;
-    m_operator.connectTo(m_parts.main.serverIp.text(), telephony::kOperatorServerPort);
+    m_operator.connectTo(m_parts.main.serverIp.text(), m_flags.operatorPort);
 }
 
 void CtMonitor::tick()
@@ -186,26 +191,27 @@ void CtMonitor::tick()
 void CtMonitor::updateLeds()
 {
     const auto name = [](int state) { return socketstates::appearance(state, QString()).text; };
+    std::array<Colour, 2> colours{Colour::Yellow, Colour::Yellow};
     if (m_flags.usaDb) {
-        for (int i = 0; i < 2; ++i)
-            m_model.leds[i]->set(Colour::Yellow);
         m_model.ledTips[0]->setText(QStringLiteral("Uso DB"));
         m_model.ledTips[1]->setText(QStringLiteral("Non Attivo"));
     } else {
-        m_model.leds[0]->set(m_monitor.isUp() ? Colour::Green : Colour::Red);
         QString tip = m_monitor.udp()
             ? QStringLiteral("0.0.0.0:") + n(m_monitor.localPort()) + QStringLiteral(" UDP -  ACD ") + name(m_monitor.state())
-            : m_monitor.peer() + QLatin1Char(':') + n(telephony::kMonitorPort) + QStringLiteral(" ACD ") + name(m_monitor.state());
+            : m_monitor.peer() + QLatin1Char(':') + n(m_flags.monitorPort) + QStringLiteral(" ACD ") + name(m_monitor.state());
         if (m_replication.isOn())
             tip += QStringLiteral(" con replica UDP");
         m_model.ledTips[0]->setText(tip);
-        m_model.leds[1]->set(m_operator.isConnected() ? Colour::Green : Colour::Red);
         m_model.ledTips[1]->setText(m_operator.peer() + QLatin1Char(':') + n(m_operator.peerPort()) + QStringLiteral(" OprSvr ")
                                     + name(m_operator.state()));
+        colours = {m_monitor.isUp() ? Colour::Green : Colour::Red, m_operator.isConnected() ? Colour::Green : Colour::Red};
     }
-    m_parts.main.ledAcd.set(m_model.leds[0]->value());
+    // Tips first: whoever watches a colour reads the tip that goes with it.
+    for (int i = 0; i < 2; ++i)
+        m_model.leds[i]->set(colours[i]);
     m_parts.main.acdCode.setText(n(m_flags.usaDb ? 0 : m_monitor.state()));
     m_parts.main.acdCode.setToolTip(m_model.ledTips[0]->text());
+    m_parts.main.ledAcd.set(m_model.leds[0]->value());
 }
 
 void CtMonitor::lavoraDatiMonitor(const telephony::MonitorPacket &p)

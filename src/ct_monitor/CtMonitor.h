@@ -45,6 +45,8 @@ public:
         quint16 ascoltaUdpPort = 0;        // AscoltaUDP_Port: listen for the replicated stream
         QString replicaIp;                 // ReplicaUDP_IP
         quint16 replicaPort = 0;           // ReplicaUDP_Port
+        quint16 monitorPort = telephony::kMonitorPort;         // PortaMonitor
+        quint16 operatorPort = telephony::kOperatorServerPort; // PortaOprSvr
     };
 
     CtMonitor(Parts parts, UdpReplication &replication, QObject *parent = nullptr);

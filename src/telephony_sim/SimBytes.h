@@ -1,0 +1,57 @@
+#pragma once
+
+// The telephony server's packets as the simulator writes them. Written from
+// the protocol description, on purpose without the program's own codec, so
+// that the two can catch each other's mistakes.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace simbytes {
+
+// One extension as the monitor server describes it.
+struct Extension {
+    int number = 0;
+    QString agent;
+    QString description;
+    QString logState = QStringLiteral("LOGGED_OUT");
+    QString actionState = QStringLiteral("FREE");
+    QString lineState = QStringLiteral("IDLE");
+    QString acdState;
+    QList<int> groups; // group numbers, in slot order
+    QString loginTime;
+    friend bool operator==(const Extension &, const Extension &) = default;
+};
+
+struct Group {
+    int number = 0;
+    QString name;
+    int logged = 0;
+    int free = 0;
+    int third = 0;
+};
+
+// A whole monitor packet: header (all big-endian), TestaMonitor and records.
+QByteArray extensions(int subcode, const QList<Extension> &records);
+QByteArray groups(int subcode, const QList<Group> &records);
+QByteArray time(const QString &hhmmss);
+// A packet with a code the program does not know, of a known length.
+QByteArray unknownCode(int code);
+
+// A reply of the operator server carrying a text (56003).
+QByteArray operatorMessage(const QString &text);
+
+// The operator server's view of a command: 55007 gives the extension,
+// 55006 the subcode, extension, operator and password.
+struct Command {
+    int code = 0;
+    int subcode = 0;
+    int extension = 0;
+    QString op;
+    QString password;
+};
+// Takes one whole packet off the front of `stream`; false when incomplete.
+bool takeCommand(QByteArray &stream, Command &out);
+
+} // namespace simbytes
