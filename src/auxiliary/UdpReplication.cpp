@@ -4,7 +4,11 @@
 
 #include <QUdpSocket>
 
-UdpReplication::UdpReplication(Logger &log, QObject *parent) : QObject(parent), m_log(log) {}
+UdpReplication::UdpReplication(Logger &log, QObject *parent) : QObject(parent), m_log(log)
+{
+    m_pump.setInterval(0);
+    connect(&m_pump, &QTimer::timeout, this, &UdpReplication::sendSome);
+}
 
 UdpReplication::~UdpReplication()
 {
@@ -59,6 +63,9 @@ bool UdpReplication::open(const QString &host, quint16 port)
 void UdpReplication::close()
 {
     m_on = false;
+    m_pump.stop();
+    m_queue.clear();
+    m_head = 0;
     if (m_socket) {
         m_socket->disconnect(this);
         m_socket->close();
@@ -71,7 +78,22 @@ void UdpReplication::send(const QByteArray &bytes)
 {
     if (!m_on || !m_socket)
         return;
-    for (const char b : bytes) {
+    const qsizetype room = kQueueLimit - queued();
+    if (bytes.size() > room) {
+        m_dropped += bytes.size() - std::max<qsizetype>(0, room);
+        if (!m_dropReported)
+            list2(QStringLiteral("Replica UDP in ritardo: byte scartati"));
+        m_dropReported = true;
+    }
+    m_queue += bytes.left(std::max<qsizetype>(0, room));
+    if (!m_pump.isActive())
+        m_pump.start();
+}
+
+void UdpReplication::sendSome()
+{
+    for (int i = 0; i < kPerTurn && m_on && m_socket && m_head < m_queue.size(); ++i, ++m_head) {
+        const char b = m_queue[m_head];
         if (m_socket->write(&b, 1) == 1) {
             ++m_sent;
             continue;
@@ -83,5 +105,14 @@ void UdpReplication::send(const QByteArray &bytes)
         close();
         Q_EMIT turnedOff();
         return;
+    }
+    if (m_head >= m_queue.size()) {
+        m_queue.clear();
+        m_head = 0;
+        m_pump.stop();
+        m_dropReported = false;
+    } else if (m_head > kQueueLimit / 2) {
+        m_queue.remove(0, m_head);
+        m_head = 0;
     }
 }

@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 class Logger;
 class QUdpSocket;
@@ -13,7 +14,10 @@ class QUdpSocket;
 //
 // A datagram the peer refuses (the replica is not running) is ignored; any
 // other send error is logged once and the mirror turns off: it never ends
-// the program.
+// the program. Bytes wait in a bounded queue and leave a few hundred
+// datagrams at each turn of the event loop, so that a replica reading as
+// fast as it can keeps up with a burst; a queue left full is cut, once
+// logged.
 class UdpReplication : public QObject {
     Q_OBJECT
 public:
@@ -32,15 +36,21 @@ public:
     bool isOn() const { return m_on; }
     QString target() const;
 
-    // One datagram per byte.
+    static constexpr qsizetype kQueueLimit = 1024 * 1024;
+    static constexpr int kPerTurn = 256;
+
+    // One datagram per byte, soon.
     void send(const QByteArray &bytes);
     qint64 sent() const { return m_sent; }
+    qint64 dropped() const { return m_dropped; }
+    qsizetype queued() const { return m_queue.size() - m_head; }
 
 Q_SIGNALS:
     void turnedOff();
 
 private:
     void list2(const QString &text);
+    void sendSome();
 
     Logger &m_log;
     QPointer<QUdpSocket> m_socket;
@@ -48,4 +58,9 @@ private:
     quint16 m_port = 0;
     bool m_on = false;
     qint64 m_sent = 0;
+    qint64 m_dropped = 0;
+    bool m_dropReported = false;
+    QByteArray m_queue;
+    qsizetype m_head = 0;
+    QTimer m_pump;
 };

@@ -9,6 +9,15 @@ constexpr int kCommandTimeoutSeconds = 60;
 // Statements differ by their text only, never by their values: a few dozen.
 constexpr std::size_t kMaxPrepared = 64;
 
+// An empty text is stored as empty text, as the original stored it, not as
+// Null (a null QString binds as Null).
+QVariant bindable(const QVariant &v)
+{
+    if (v.metaType().id() == QMetaType::QString && v.toString().isNull())
+        return QStringLiteral("");
+    return v;
+}
+
 QString describe(const QSqlError &e)
 {
     const QString text = e.text().trimmed();
@@ -181,7 +190,7 @@ bool CampaignDb::select(const QString &sql, QSqlQuery &query, QString &error, co
         ok = query.exec(statement);
     } else if (query.prepare(statement)) {
         for (const QVariant &v : binds)
-            query.addBindValue(v);
+            query.addBindValue(bindable(v));
         ok = query.exec();
     }
     if (!ok) {
@@ -224,7 +233,7 @@ QSqlQuery *CampaignDb::run(const QString &sql, const QVariantList &binds, QStrin
     }
     QSqlQuery *q = it->second.get();
     for (qsizetype i = 0; i < binds.size(); ++i)
-        q->bindValue(int(i), binds[i]);
+        q->bindValue(int(i), bindable(binds[i]));
     if (!q->exec()) {
         error = describe(q->lastError()) + QStringLiteral(": ") + statement;
         q->finish();

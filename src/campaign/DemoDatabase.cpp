@@ -43,8 +43,10 @@ const char *const kSchema[] = {
     "CREATE INDEX esiti_contatore ON Esiti_Quorin(id_contatore, Esito)",
     "CREATE INDEX esiti_data ON Esiti_Quorin(data)",
     "CREATE TABLE PLA (CODSCH TEXT PRIMARY KEY, DATPLA TEXT, ORAPLA TEXT)",
-    "CREATE TABLE CT_Monitor (Interno TEXT PRIMARY KEY, ID_Agent TEXT, Descrizione TEXT, statolog TEXT,"
-    " statoAction TEXT, statoLinea TEXT, statoACD TEXT, gruppi TEXT, OraLogin TEXT, OraLogout TEXT)",
+    // Sized as an installation's: the ACD state is cut to fit.
+    "CREATE TABLE CT_Monitor (Interno VARCHAR(10) PRIMARY KEY, ID_Agent VARCHAR(13), Descrizione VARCHAR(33),"
+    " statolog VARCHAR(23), statoAction VARCHAR(23), statoLinea VARCHAR(23), statoACD VARCHAR(20),"
+    " gruppi VARCHAR(255), OraLogin VARCHAR(8), OraLogout VARCHAR(8))",
     "CREATE TABLE esattori ([cod_agent] TEXT PRIMARY KEY, pw TEXT)",
 };
 

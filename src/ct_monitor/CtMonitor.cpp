@@ -10,6 +10,8 @@
 #include "core/TextFormats.h"
 #include "core/UserPrompts.h"
 
+#include <cmath>
+
 namespace {
 constexpr int kTickMs = 1000;
 constexpr int kDatabaseTickMs = 5000;
@@ -127,12 +129,30 @@ void CtMonitor::logoutGenerale()
 
 void CtMonitor::close()
 {
+    const bool wasOpen = isOpen();
     m_timer.stop();
     m_monitor.close();
     m_operator.close();
     m_store.flush();
     m_model.loaded.set(false);
     updateLeds();
+    if (wasOpen && m_recordsApplied > 0)
+        log(summary());
+}
+
+QString CtMonitor::summary() const
+{
+    QList<qint64> us = m_store.latencies();
+    std::sort(us.begin(), us.end());
+    const auto at = [&us](double p) {
+        if (us.isEmpty())
+            return QStringLiteral("-");
+        const auto i = std::clamp<qsizetype>(static_cast<qsizetype>(std::ceil(p * us.size())) - 1, 0, us.size() - 1);
+        return QString::number(us[i] / 1000.0, 'f', 1);
+    };
+    return QStringLiteral("Record applicati ") + n(m_recordsApplied) + QStringLiteral(", righe CT_Monitor scritte ")
+        + n(m_store.rowsWritten()) + QStringLiteral(", applicazione e scrittura p50 ") + at(0.5)
+        + QStringLiteral(" ms p99 ") + at(0.99) + QStringLiteral(" ms");
 }
 
 void CtMonitor::shutdown()
@@ -226,10 +246,18 @@ void CtMonitor::lavoraDatiMonitor(const telephony::MonitorPacket &p)
         log(line);
         return;
     }
+    const bool configuration = p.sub.subcode == telephony::ExtensionConfig;
+    if (configuration && !m_configuring)
+        m_configuredTop = 0; // a new configuration begins
+    m_configuring = configuration;
     switch (p.sub.subcode) {
     case telephony::ExtensionConfig:
-        // The tile count the server announces, never beyond the table.
-        m_model.tiles.setText(n(std::clamp(p.sub.count, 0, ExtensionTable::kRows)));
+        // The configuration comes in packets of six: the tiles are those of
+        // every extension it names, never beyond the table.
+        for (const telephony::ExtensionRecord &r : p.extensions)
+            m_configuredTop = std::max(m_configuredTop, std::clamp(r.number - 100, 0, ExtensionTable::kRows));
+        if (m_configuredTop > 0)
+            m_model.tiles.setText(n(m_configuredTop));
         log(QStringLiteral(" Ricevuta Configurazione ") + n(p.sub.count) + QStringLiteral(" Interni"));
         break;
     case telephony::GroupConfig:
@@ -245,6 +273,7 @@ void CtMonitor::lavoraDatiMonitor(const telephony::MonitorPacket &p)
         applyExtension(r);
     for (const telephony::GroupRecord &r : p.groups)
         applyGroup(r);
+    m_recordsApplied += p.extensions.size() + p.groups.size();
     m_table.recount();
 }
 

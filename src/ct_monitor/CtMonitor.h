@@ -65,6 +65,9 @@ public:
     void tick();
 
     const Flags &flags() const { return m_flags; }
+    qint64 recordsApplied() const { return m_recordsApplied; }
+    // "Interni applicati N, ... p50 ... p99 ...": the work of this run.
+    QString summary() const;
     ExtensionTable &table() { return m_table; }
     MonitorModel &model() { return m_model; }
     CtMonitorStore &store() { return m_store; }
@@ -107,4 +110,7 @@ private:
     OperatorServerLink m_operator;
     OperatorCommands m_commands;
     QTimer m_timer;
+    qint64 m_recordsApplied = 0;
+    bool m_configuring = false; // the last packet was an extension configuration
+    int m_configuredTop = 0;    // tiles the configuration needs so far
 };

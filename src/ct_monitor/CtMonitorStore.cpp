@@ -34,6 +34,7 @@ CtMonitorStore::CtMonitorStore(CampaignDb &db, Logger &log, ExtensionTable &tabl
     : QObject(parent), m_db(db), m_log(log), m_table(table), m_aggDbLog(std::move(aggDbLog)),
       m_now([] { return QDateTime::currentDateTime(); })
 {
+    m_clock.start();
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(kFlushMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &CtMonitorStore::flush);
@@ -48,7 +49,8 @@ void CtMonitorStore::schedule(int extension)
 {
     if (!ExtensionTable::hasRow(extension))
         return;
-    m_dirty.insert(extension);
+    if (!m_dirty.contains(extension))
+        m_dirty.insert(extension, m_clock.nsecsElapsed());
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
 }
@@ -94,7 +96,8 @@ void CtMonitorStore::flush()
         return;
     }
     m_closedReported = false;
-    QList<int> extensions(m_dirty.begin(), m_dirty.end());
+    const QHash<int, qint64> scheduled = m_dirty;
+    QList<int> extensions = scheduled.keys();
     std::sort(extensions.begin(), extensions.end());
     m_dirty.clear();
     int written = 0, unchanged = 0;
@@ -122,6 +125,15 @@ void CtMonitorStore::flush()
         logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error);
         return;
     }
+    const qint64 now = m_clock.nsecsElapsed();
+    for (int extension : std::as_const(extensions)) {
+        const qint64 us = (now - scheduled.value(extension)) / 1000;
+        if (m_latencies.size() < kSamples)
+            m_latencies.append(us);
+        else
+            m_latencies[m_nextSample++ % kSamples] = us;
+    }
+    m_rowsWritten += written;
     for (const QString &extension : std::as_const(invariati))
         logLine(QStringLiteral("Interno ") + extension + QStringLiteral(" INVARIATO"));
     Q_EMIT flushed(written, unchanged);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QSet>
@@ -45,6 +46,12 @@ public:
     // Size of each text column of CT_Monitor (0: no limit), by lower-case name.
     const QHash<QString, int> &columnSizes();
 
+    // Time from a change being scheduled to its commit, in microseconds,
+    // for the last kSamples writes; and how many rows were written.
+    static constexpr int kSamples = 100000;
+    QList<qint64> latencies() const { return m_latencies; }
+    qint64 rowsWritten() const { return m_rowsWritten; }
+
 Q_SIGNALS:
     void flushed(int written, int unchanged);
 
@@ -61,7 +68,11 @@ private:
     std::function<double()> m_level;
     std::function<QDateTime()> m_now;
     qint64 m_fileLimit = 0;
-    QSet<int> m_dirty;
+    QHash<int, qint64> m_dirty; // extension -> when first scheduled (ns)
+    QElapsedTimer m_clock;
+    QList<qint64> m_latencies;
+    qint64 m_nextSample = 0;
+    qint64 m_rowsWritten = 0;
     QTimer m_flushTimer;
     QHash<QString, int> m_sizes;
     bool m_sizesRead = false;

@@ -21,6 +21,12 @@ MonitorLink::MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObje
     m_incomplete.setSingleShot(true);
     connect(&m_incomplete, &QTimer::timeout, this, &MonitorLink::onIncompleteTimeout);
     connect(&m_tcp, &LinkSocket::readyRead, this, &MonitorLink::onTcpData);
+    // A fresh stream on every connection; a failed one leaves nothing behind.
+    connect(&m_tcp, &LinkSocket::connected, this, [this] { m_framer.reset(); });
+    connect(&m_tcp, &LinkSocket::errorOccurred, this, [this] {
+        m_framer.reset();
+        m_incomplete.stop();
+    });
 }
 
 void MonitorLink::log(const QString &text)
@@ -49,6 +55,8 @@ bool MonitorLink::listenUdp(quint16 port)
         delete socket;
         return false;
     }
+    // One datagram a byte: room for a burst while the loop is busy elsewhere.
+    socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 * 1024 * 1024);
     m_udp = socket;
     connect(socket, &QUdpSocket::readyRead, this, &MonitorLink::onUdpData);
     return true;

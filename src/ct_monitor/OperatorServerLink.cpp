@@ -19,6 +19,8 @@ OperatorServerLink::OperatorServerLink(Logger &log, const DebugFile &debug, Hook
       m_framer(telephony::kFraming)
 {
     connect(&m_socket, &LinkSocket::readyRead, this, &OperatorServerLink::onData);
+    connect(&m_socket, &LinkSocket::connected, this, [this] { m_framer.reset(); });
+    connect(&m_socket, &LinkSocket::errorOccurred, this, [this] { m_framer.reset(); });
 }
 
 void OperatorServerLink::log(const QString &text, const QString &tag)
@@ -84,8 +86,10 @@ void OperatorServerLink::feed(const QByteArray &bytes)
             return;
         }
         if (f.status == Framer::Frame::Corrupt) {
-            log(f.length < 1 ? QStringLiteral("DA WS4= PROBLEMA PacketLen4=0 RX = ") + n(m_framer.size())
-                             : QStringLiteral("DA WS4= PROBLEMA PacketLen4>3100 RX = ") + n(m_framer.size()));
+            const QString at = f.length < 1 ? QStringLiteral("=0") : f.length > telephony::kMaxPacketLength
+                                                                           ? QStringLiteral(">3100")
+                                                                           : QLatin1Char('=') + n(f.length);
+            log(QStringLiteral("DA WS4= PROBLEMA PacketLen4") + at + QStringLiteral(" RX = ") + n(m_framer.size()));
             svuotaCoda(m_log, m_debug, kChannel, m_framer.takeAll(), 0);
             return;
         }
@@ -119,7 +123,7 @@ void OperatorServerLink::handle(const QByteArray &framed)
         log(QStringLiteral("56003 msg=") + text);
         break;
     case telephony::ReplyList:
-        log(QStringLiteral("56004 Ricevuta lista grp e interni -  tot=") + n(b.size() / 4));
+        log(QStringLiteral("56004 Ricevuta lista grp e interni -  tot=") + n(r.header.len / 4));
         for (qsizetype at = 0; at + 4 <= b.size(); at += 4)
             debug(QStringLiteral("56004 RIC ") + n(integer(at)));
         break;

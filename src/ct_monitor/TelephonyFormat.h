@@ -28,7 +28,8 @@ namespace telephony {
 inline constexpr quint16 kMonitorPort = 9992;
 inline constexpr quint16 kOperatorServerPort = 20600;
 inline constexpr qint32 kMaxPacketLength = 3100;
-inline constexpr Framer::Rules kFraming{1, kMaxPacketLength};
+// A length too short for the header is as corrupt as one too long.
+inline constexpr Framer::Rules kFraming{16, kMaxPacketLength};
 
 enum Code : qint32 {
     Monitor = 25000,

@@ -66,6 +66,7 @@ bool TelephonySim::monitorConnected() const
 
 void TelephonySim::stop()
 {
+    m_stopped = true;
     m_tick.stop();
     m_disconnect.stop();
     Q_EMIT finished();
@@ -102,7 +103,8 @@ void TelephonySim::onMonitorConnection()
             m_disconnect.start(m_options.disconnectEverySeconds * 1000);
     }
     sendConfiguration();
-    m_tick.start();
+    if (!m_stopped)
+        m_tick.start();
     Q_EMIT monitorConnectedChanged(true);
 }
 

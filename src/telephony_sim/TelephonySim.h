@@ -93,4 +93,5 @@ private:
     double m_extensionCredit = 0;
     double m_groupCredit = 0;
     int m_ticks = 0;
+    bool m_stopped = false; // a reconnection after the end gets the state, not more changes
 };

@@ -1,0 +1,206 @@
+// The CT monitor against the telephony simulator over loopback: the tables
+// and CT_Monitor follow the server through faults and dropped links,
+// operator commands reach the operator server, and a second program follows
+// the same stream through the UDP replication.
+#include <QtTest>
+
+#include "../core/TestSupport.h"
+#include "app/Composition.h"
+#include "campaign/DemoDatabase.h"
+#include "core/MainController.h"
+#include "telephony_sim/TelephonySim.h"
+
+#include <QSqlQuery>
+#include <QUdpSocket>
+
+namespace {
+
+// A program on its own folder and demo database.
+struct Program {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<MainController> controller;
+    std::unique_ptr<Composition> parts;
+
+    explicit Program(const QByteArray &settings)
+    {
+        QString error;
+        if (!demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {10, 2}, error))
+            qFatal("demo database: %s", qPrintable(error));
+        writeFile(dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=1\r\n" + settings);
+        writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
+        controller = std::make_unique<MainController>(MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts);
+        parts = std::make_unique<Composition>(*controller, prompts, true);
+        if (!controller->start())
+            qFatal("start failed");
+    }
+    CtMonitor &monitor() { return parts->ctMonitor(); }
+    QStringList stored(int extension)
+    {
+        QSqlQuery q(parts->campaign().db().handle());
+        q.prepare(QStringLiteral("SELECT statolog, statoAction, statoLinea, ID_Agent, Descrizione FROM CT_Monitor WHERE Interno=?"));
+        q.addBindValue(QString::number(extension));
+        return q.exec() && q.next() ? QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                                  q.value(3).toString(), q.value(4).toString()}
+                                    : QStringList();
+    }
+};
+
+QByteArray ports(const TelephonySim &sim)
+{
+    return "PortaMonitor=" + QByteArray::number(sim.monitorPort()) + "\r\nPortaOprSvr=" + QByteArray::number(sim.operatorPort())
+        + "\r\n";
+}
+
+QStringList expected(const simbytes::Extension &e)
+{
+    return {e.logState, e.actionState, e.lineState, e.agent, e.description};
+}
+
+QStringList inTable(CtMonitor &m, int extension)
+{
+    const ExtensionTable::Row &r = m.table().row(extension);
+    using T = ExtensionTable;
+    return {r[T::LogState], r[T::ActionState], r[T::LineState], r[T::Agent], r[T::Description]};
+}
+
+// True when the table (and, with `db`, CT_Monitor) holds the simulator's last state.
+bool follows(Program &p, const TelephonySim &sim, bool db)
+{
+    for (const simbytes::Extension &e : sim.extensions()) {
+        if (inTable(p.monitor(), e.number) != expected(e) || (db && p.stored(e.number) != expected(e)))
+            return false;
+    }
+    return true;
+}
+
+quint16 freeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+} // namespace
+
+class TestMonitorLoopback : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void tablesAndDatabaseFollowTheServer_data();
+    void tablesAndDatabaseFollowTheServer();
+    void operatorCommandsReachTheOperatorServer();
+    void aSecondProgramFollowsTheReplica();
+};
+
+void TestMonitorLoopback::tablesAndDatabaseFollowTheServer_data()
+{
+    QTest::addColumn<bool>("split");
+    QTest::addColumn<int>("unknownEvery");
+    QTest::addColumn<int>("badEvery");
+    QTest::addColumn<int>("disconnectEvery");
+    QTest::newRow("clean") << false << 0 << 0 << 0;
+    QTest::newRow("split and unknown codes") << true << 7 << 0 << 0;
+    QTest::newRow("bad lengths and dropped links") << false << 0 << 25 << 1;
+}
+
+void TestMonitorLoopback::tablesAndDatabaseFollowTheServer()
+{
+    QFETCH(bool, split);
+    QFETCH(int, unknownEvery);
+    QFETCH(int, badEvery);
+    QFETCH(int, disconnectEvery);
+    TelephonySim::Options o;
+    o.extensions = 30;
+    o.extensionRate = 200;
+    o.groupRate = 50;
+    o.seconds = 2;
+    o.split = split;
+    o.unknownCodeEvery = unknownEvery;
+    o.badLengthEvery = badEvery;
+    o.disconnectEverySeconds = disconnectEvery;
+    TelephonySim sim(o);
+    QVERIFY(sim.listen());
+    Program p(ports(sim) + "AutoCTMonitor=1\r\n"); // opened at start
+    QVERIFY(p.monitor().isOpen());
+    QSignalSpy finished(&sim, &TelephonySim::finished);
+    QVERIFY(finished.wait(30000));
+    QVERIFY(sim.stats().extensionRecords > 100);
+    if (badEvery || disconnectEvery || unknownEvery)
+        QVERIFY(sim.stats().faults > 0);
+    // Faults lose what was pending: the server's last word puts things right.
+    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected(), 20000);
+    sim.resend();
+    QTRY_VERIFY_WITH_TIMEOUT(follows(p, sim, true), 20000);
+    // A tile for every extension the configuration named, and the counters add up.
+    QCOMPARE(p.monitor().model().tileCount(), 30);
+    int logged = 0;
+    for (const simbytes::Extension &e : sim.extensions())
+        logged += e.logState != QStringLiteral("LOGGED_OUT");
+    QCOMPARE(p.monitor().table().counters()[0], logged);
+    QCOMPARE(p.controller->model().database[MainModel::AgentsLogged]->text(), QString::number(logged));
+    const QStringList list = p.monitor().model().list.lines();
+    if (unknownEvery)
+        QVERIFY(!list.filter(QStringLiteral("DA WS2= MSG SCONOSC=25999")).isEmpty());
+    if (badEvery)
+        QVERIFY(!list.filter(QStringLiteral("DA WS2= PROBLEMA PacketLen2=0")).isEmpty());
+}
+
+void TestMonitorLoopback::operatorCommandsReachTheOperatorServer()
+{
+    TelephonySim::Options o;
+    o.extensions = 10;
+    o.extensionRate = 0;
+    o.groupRate = 0;
+    TelephonySim sim(o);
+    QVERIFY(sim.listen());
+    Program p(ports(sim));
+    QSqlQuery(p.parts->campaign().db().handle()).exec(QStringLiteral("INSERT INTO esattori VALUES ('777', 'pw777')"));
+    p.monitor().open();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && p.monitor().operatorLink().isConnected(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.monitor().table().row(110)[ExtensionTable::LogState], QStringLiteral("LOGGED_OUT"), 20000);
+    QSignalSpy applied(&sim, &TelephonySim::commandApplied);
+    QVERIFY(p.monitor().commands().opCommand(1, 105, QStringLiteral("777")));
+    QVERIFY(applied.wait(20000));
+    const simbytes::Command c = sim.commands().last();
+    QCOMPARE(c.subcode, 1);
+    QCOMPARE(c.extension, 105);
+    QCOMPARE(c.op, QStringLiteral("777"));
+    QCOMPARE(c.password, QStringLiteral("pw777"));
+    // The server reports the login on the monitor link; the tile's row follows.
+    QTRY_COMPARE_WITH_TIMEOUT(p.monitor().table().row(105)[ExtensionTable::Agent], QStringLiteral("777"), 20000);
+    QVERIFY(p.monitor().model().list.lines().filter(QStringLiteral("pw777")).isEmpty()); // never logged
+    QTRY_VERIFY_WITH_TIMEOUT(p.monitor().model().list.lines().contains(QStringLiteral("56003 msg=OK 1")), 20000);
+    // Everybody out: one logout for the one agent logged in.
+    p.prompts.answers = {true};
+    p.monitor().logoutGenerale();
+    QVERIFY(applied.wait(20000));
+    QCOMPARE(sim.commands().last().subcode, 2);
+    QCOMPARE(sim.commands().last().extension, 105);
+    QTRY_COMPARE_WITH_TIMEOUT(p.monitor().table().row(105)[ExtensionTable::LogState], QStringLiteral("LOGGED_OUT"), 20000);
+}
+
+void TestMonitorLoopback::aSecondProgramFollowsTheReplica()
+{
+    TelephonySim::Options o;
+    o.extensions = 12;
+    o.extensionRate = 20;
+    o.groupRate = 5;
+    o.seconds = 2;
+    TelephonySim sim(o);
+    QVERIFY(sim.listen());
+    const quint16 port = freeUdpPort();
+    Program replica("AscoltaUDP_Port=" + QByteArray::number(port) + "\r\nAutoCTMonitor=1\r\n");
+    QVERIFY(replica.monitor().monitorLink().udp());
+    Program source(ports(sim) + "ReplicaUDP_IP=127.0.0.1\r\nReplicaUDP_Port=" + QByteArray::number(port) + "\r\n");
+    QVERIFY(source.parts->replication().isOn());
+    QVERIFY(source.controller->log().list2().lines().filter(QStringLiteral("Inizio Replica Upd su 127.0.0.1:")).size() == 1);
+    QSignalSpy finished(&sim, &TelephonySim::finished);
+    QVERIFY(finished.wait(30000));
+    sim.resend();
+    QTRY_VERIFY_WITH_TIMEOUT(follows(source, sim, false), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(follows(replica, sim, false), 20000);
+    QVERIFY(source.parts->replication().sent() > 0);
+}
+
+QTEST_MAIN(TestMonitorLoopback)
+#include "tst_monitor_loopback.moc"

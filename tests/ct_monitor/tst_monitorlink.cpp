@@ -1,0 +1,414 @@
+// The monitor link's receive side: packets cut out of the stream whatever
+// its segmentation, bad lengths drained on TCP and realigned on UDP,
+// unknown codes skipped alone, and a packet that never completes dropped.
+#include <QtTest>
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <limits>
+#include <memory>
+
+#include "core/DebugFile.h"
+#include "core/LogList.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "ct_monitor/MonitorLink.h"
+#include "telephony_sim/SimBytes.h"
+
+using telephony::MonitorPacket;
+
+namespace {
+
+QByteArray be32(qint32 v)
+{
+    QByteArray b(4, '\0');
+    qToBigEndian(v, b.data());
+    return b;
+}
+
+QString n(qint64 v)
+{
+    return QString::number(v);
+}
+
+simbytes::Extension extension(int number, const QString &agent, const QString &log)
+{
+    simbytes::Extension e;
+    e.number = number;
+    e.agent = agent;
+    e.description = QStringLiteral("Operatore ") + n(number);
+    e.logState = log;
+    return e;
+}
+
+// What a packet says, in one line: decoded packets are compared with what
+// was given to the simulator's encoder.
+QString describe(const MonitorPacket &p)
+{
+    if (p.header.code == telephony::Time)
+        return QStringLiteral("ora ") + p.time.time;
+    QString s = QStringLiteral("sub ") + n(p.sub.subcode);
+    for (const auto &e : p.extensions)
+        s += QStringLiteral(" int ") + n(e.number) + QLatin1Char('/') + e.agent + QLatin1Char('/') + e.logState;
+    for (const auto &g : p.groups)
+        s += QStringLiteral(" grp ") + n(g.number) + QLatin1Char('/') + g.name + QLatin1Char('/') + n(g.logged) + QLatin1Char('/')
+            + n(g.free);
+    return s;
+}
+
+QString describe(int subcode, const QList<simbytes::Extension> &records)
+{
+    QString s = QStringLiteral("sub ") + n(subcode);
+    for (const auto &e : records)
+        s += QStringLiteral(" int ") + n(e.number) + QLatin1Char('/') + e.agent + QLatin1Char('/') + e.logState;
+    return s;
+}
+
+QString describe(int subcode, const QList<simbytes::Group> &records)
+{
+    QString s = QStringLiteral("sub ") + n(subcode);
+    for (const auto &g : records)
+        s += QStringLiteral(" grp ") + n(g.number) + QLatin1Char('/') + g.name + QLatin1Char('/') + n(g.logged) + QLatin1Char('/')
+            + n(g.free);
+    return s;
+}
+
+const QList<simbytes::Extension> kOne{extension(101, QStringLiteral("1001"), QStringLiteral("LOGGED_IN"))};
+const QList<simbytes::Extension> kSix{extension(101, QStringLiteral("1001"), QStringLiteral("LOGGED_IN")),
+                                      extension(102, QString(), QStringLiteral("LOGGED_OUT")),
+                                      extension(103, QStringLiteral("1003"), QStringLiteral("PAUSED")),
+                                      extension(104, QStringLiteral("1004"), QStringLiteral("WORKING")),
+                                      extension(105, QStringLiteral("1005"), QStringLiteral("HANDSHAKING")),
+                                      extension(300, QStringLiteral("3000"), QStringLiteral("LOGGED_IN"))};
+const QList<simbytes::Group> kGroup{{7, QStringLiteral("Vendite"), 3, 1, 0}};
+const QList<simbytes::Group> kFour{{1, QStringLiteral("Uno"), 1, 0, 0},
+                                   {2, QStringLiteral("Due"), 2, 2, 0},
+                                   {3, QStringLiteral("Tre"), 0, 0, 0},
+                                   {300, QStringLiteral("Ultimo"), 9, 8, 0}};
+
+const QByteArray kExtPacket = simbytes::extensions(telephony::ExtensionChange, kOne);     // Totlen 448
+const QByteArray kSixPacket = simbytes::extensions(telephony::ExtensionConfig, kSix);     // Totlen 2508
+const QByteArray kGroupPacket = simbytes::groups(telephony::GroupChange, kGroup);         // Totlen 97
+const QByteArray kFourPacket = simbytes::groups(telephony::GroupConfig, kFour);           // Totlen 280
+const QByteArray kTimePacket = simbytes::time(QStringLiteral("10:11:12"));                // Totlen 30
+
+const QString kExt = describe(telephony::ExtensionChange, kOne);
+const QString kSixExt = describe(telephony::ExtensionConfig, kSix);
+const QString kGrp = describe(telephony::GroupChange, kGroup);
+const QString kFourGrp = describe(telephony::GroupConfig, kFour);
+const QString kTime = QStringLiteral("ora 10:11:12");
+
+// A monitor link with its log list and DEBUG.TXT, fed without a socket.
+struct Fixture {
+    QTemporaryDir dir;
+    MainModel model;
+    Logger log{model.debugLevel};
+    LogList list{QStringLiteral("ListaMonitor")};
+    DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
+    QStringList packets;
+    QByteArray seen;
+    std::unique_ptr<MonitorLink> link;
+
+    explicit Fixture(int timeoutMs = 0)
+    {
+        log.setDestination(Logger::Monitor, [this] { return &list; });
+        MonitorLink::Hooks hooks;
+        hooks.packet = [this](const MonitorPacket &p) { packets << describe(p); };
+        hooks.bytesRead = [this](const QByteArray &b) { seen += b; };
+        hooks.level = [this] { return log.level(); };
+        if (timeoutMs > 0)
+            hooks.timeoutMs = [timeoutMs] { return timeoutMs; };
+        link = std::make_unique<MonitorLink>(log, debug, hooks);
+    }
+
+    QStringList linesStartingWith(const QString &prefix) const
+    {
+        QStringList out;
+        for (const QString &line : list.lines()) {
+            if (line.startsWith(prefix))
+                out << line;
+        }
+        return out;
+    }
+    bool logged(const QString &prefix) const { return !linesStartingWith(prefix).isEmpty(); }
+
+    // Waits for a log line that starts with `prefix`.
+    bool waitForLine(const QString &prefix)
+    {
+        QSignalSpy added(&list, &LogList::lineAdded);
+        while (!logged(prefix)) {
+            if (!added.wait(10000))
+                return false;
+        }
+        return true;
+    }
+
+    QByteArray debugText() const
+    {
+        QFile f(debug.path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+// The offset of the first 4 bytes of `stream` that read, big-endian, as a
+// length the server sends.
+qsizetype firstKnownLength(const QByteArray &stream)
+{
+    static const QList<qint32> known{30, 97, 280, 448, 2508};
+    for (qsizetype at = 0; at + 4 <= stream.size(); ++at) {
+        if (known.contains(qFromBigEndian<qint32>(stream.constData() + at)))
+            return at;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestMonitorLink : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void anySplitGivesTheSamePackets();
+    void severalPacketsInOneFeed();
+    void longestPacketIsAccepted();
+    void badLengthOnTcpDrainsWhatIsPending_data();
+    void badLengthOnTcpDrainsWhatIsPending();
+    void unknownCodeSkipsOnlyItsOwnPacket();
+    void bytesReadSeesEveryByte();
+    void incompletePacketIsDroppedWhenItsTimeRunsOut();
+    void udpStreamIsRealignedOnAKnownLength();
+    void udpRealignmentWaitsForTheRestOfThePacket();
+    void framerStartsCleanAfterCloseConnectAndError();
+};
+
+void TestMonitorLink::anySplitGivesTheSamePackets()
+{
+    const QByteArray stream = kExtPacket + kGroupPacket + kTimePacket + kFourPacket;
+    const QStringList expected{kExt, kGrp, kTime, kFourGrp};
+    Fixture f;
+    for (int cut = 0; cut <= stream.size(); ++cut) {
+        f.packets.clear();
+        f.link->feed(stream.left(cut));
+        f.link->feed(stream.mid(cut));
+        QVERIFY2(f.packets == expected, qPrintable(QStringLiteral("cut at ") + n(cut) + QStringLiteral(": ") + f.packets.join(u',')));
+        QCOMPARE(f.link->framer().size(), 0);
+    }
+
+    f.packets.clear();
+    for (char c : stream)
+        f.link->feed(QByteArray(1, c));
+    QCOMPARE(f.packets, expected);
+    QVERIFY(f.list.lines().isEmpty()); // nothing to complain about
+}
+
+void TestMonitorLink::severalPacketsInOneFeed()
+{
+    Fixture f;
+    // The time message is read once: the group packet right behind it, and
+    // the packets after that, start where its 14 bytes end.
+    f.link->feed(kTimePacket + kGroupPacket + kSixPacket + kTimePacket + kExtPacket);
+    QCOMPARE(f.packets, (QStringList{kTime, kGrp, kSixExt, kTime, kExt}));
+    QCOMPARE(f.link->framer().size(), 0);
+    QVERIFY(f.list.lines().isEmpty());
+}
+
+void TestMonitorLink::longestPacketIsAccepted()
+{
+    // Totlen 3100: seven extension records and a tail the walk leaves over.
+    QList<simbytes::Extension> seven = kSix;
+    seven << extension(110, QStringLiteral("1010"), QStringLiteral("LOGGED_IN"));
+    QByteArray packet = simbytes::extensions(telephony::ExtensionConfig, seven) + QByteArray(180, '\0');
+    packet.replace(0, 4, be32(3100));
+    QCOMPARE(packet.size(), 3104);
+
+    Fixture f;
+    f.link->feed(packet + kTimePacket);
+    QCOMPARE(f.packets, (QStringList{describe(telephony::ExtensionConfig, seven), kTime}));
+    QVERIFY(!f.logged(QStringLiteral("DA WS2= PROBLEMA")));
+}
+
+void TestMonitorLink::badLengthOnTcpDrainsWhatIsPending_data()
+{
+    QTest::addColumn<qint32>("length");
+    QTest::newRow("zero") << 0;
+    QTest::newRow("negative") << -1;
+    QTest::newRow("above 3100") << 3101;
+    QTest::newRow("lowest") << std::numeric_limits<qint32>::min();
+    QTest::newRow("shorter than the header") << 15;
+    QTest::newRow("one") << 1;
+}
+
+void TestMonitorLink::badLengthOnTcpDrainsWhatIsPending()
+{
+    QFETCH(qint32, length);
+    Fixture f;
+    f.link->feed(kGroupPacket);
+    // Pending with the bad length: junk and a good packet, all thrown away.
+    const QByteArray junk = QByteArray("JUNK").repeated(4).left(15);
+    f.link->feed(be32(length) + junk + kTimePacket);
+
+    const QStringList problems = f.linesStartingWith(QStringLiteral("DA WS2= PROBLEMA PacketLen2=") + n(length) + QStringLiteral(" RX = "));
+    QVERIFY2(problems.size() == 1, qPrintable(f.list.lines().join(u'\n')));
+    QCOMPARE(f.packets, QStringList{kGrp});
+    QCOMPARE(f.link->framer().size(), 0);
+    const QByteArray dump = f.debugText();
+    QVERIFY2(dump.contains("SVUOTO CODA"), dump.constData());
+    QVERIFY2(dump.contains("JUNK"), dump.constData());
+
+    // The next packet starts clean.
+    f.link->feed(kExtPacket + kTimePacket);
+    QCOMPARE(f.packets, (QStringList{kGrp, kExt, kTime}));
+}
+
+void TestMonitorLink::unknownCodeSkipsOnlyItsOwnPacket()
+{
+    Fixture f;
+    // A code the program does not know, of a length the server sends ...
+    f.link->feed(simbytes::unknownCode(25999) + kTimePacket + kExtPacket);
+    QCOMPARE(f.linesStartingWith(QStringLiteral("DA WS2= MSG SCONOSC=")), QStringList{QStringLiteral("DA WS2= MSG SCONOSC=25999")});
+    QCOMPARE(f.packets, (QStringList{kTime, kExt}));
+
+    // ... and of any other length.
+    const QByteArray other = be32(50) + be32(-1) + be32(9992) + be32(31000) + be32(50) + QByteArray(34, 'x');
+    f.link->feed(other + kGroupPacket);
+    QVERIFY(f.logged(QStringLiteral("DA WS2= MSG SCONOSC=31000")));
+    QCOMPARE(f.packets, (QStringList{kTime, kExt, kGrp}));
+    QVERIFY(!f.logged(QStringLiteral("DA WS2= PROBLEMA")));
+    QCOMPARE(f.link->framer().size(), 0);
+}
+
+void TestMonitorLink::bytesReadSeesEveryByte()
+{
+    Fixture f;
+    const QList<QByteArray> feeds{kExtPacket.left(3), kExtPacket.mid(3) + kTimePacket.left(20), kTimePacket.mid(20),
+                                  simbytes::unknownCode(25999), be32(0) + QByteArray(40, 'j'), kGroupPacket};
+    QByteArray all;
+    for (const QByteArray &b : feeds) {
+        f.link->feed(b);
+        all += b;
+    }
+    QCOMPARE(f.seen.size(), all.size());
+    QCOMPARE(f.seen, all);
+    QCOMPARE(f.packets, (QStringList{kExt, kTime, kGrp}));
+}
+
+void TestMonitorLink::incompletePacketIsDroppedWhenItsTimeRunsOut()
+{
+    Fixture f(200);
+
+    // A packet cut short.
+    f.link->feed(kExtPacket.left(100));
+    QVERIFY(f.packets.isEmpty());
+    QVERIFY(f.waitForLine(QStringLiteral("DA WS2= PROBLEMA PacketLen2=448 RX = ")));
+    QCOMPARE(f.link->framer().size(), 0);
+    f.link->feed(kTimePacket);
+    QCOMPARE(f.packets, QStringList{kTime});
+
+    // A lone length whose bytes never come: the next packet is not taken
+    // for them.
+    f.list.clear();
+    f.link->feed(be32(448));
+    QVERIFY(f.waitForLine(QStringLiteral("DA WS2= PROBLEMA PacketLen2=448 RX = ")));
+    f.link->feed(kGroupPacket);
+    QCOMPARE(f.packets, (QStringList{kTime, kGrp}));
+
+    // Half a length field.
+    f.list.clear();
+    f.link->feed(QByteArray::fromHex("0000"));
+    QVERIFY(f.waitForLine(QStringLiteral("DA WS2= PROBLEMA PacketLen2=")));
+    QCOMPARE(f.link->framer().size(), 0);
+    f.link->feed(kExtPacket);
+    QCOMPARE(f.packets, (QStringList{kTime, kGrp, kExt}));
+}
+
+void TestMonitorLink::udpStreamIsRealignedOnAKnownLength()
+{
+    Fixture f;
+    QVERIFY(f.link->listenUdp(0));
+    QVERIFY(f.link->udp());
+    QVERIFY(f.link->localPort() != 0);
+
+    // Joined in the middle of an extension record.
+    const QByteArray tail = kExtPacket.mid(60);
+    const QByteArray stream = tail + kTimePacket + kFourPacket + kGroupPacket;
+    QCOMPARE(firstKnownLength(stream), tail.size()); // nothing in the tail reads as a known length
+    f.link->feed(stream);
+
+    QCOMPARE(f.packets, (QStringList{kTime, kFourGrp, kGrp}));
+    QCOMPARE(f.link->resyncSteps(), int(tail.size()));
+    const QStringList steps = f.linesStartingWith(QStringLiteral("Tento il riallineamento . passo "));
+    QCOMPARE(steps.size(), tail.size());
+    QVERIFY(steps.first().startsWith(QStringLiteral("Tento il riallineamento . passo 1 buf=")));
+    QVERIFY(steps.last().startsWith(QStringLiteral("Tento il riallineamento . passo ") + n(tail.size()) + QStringLiteral(" buf=")));
+    const QStringList lines = f.list.lines();
+    QVERIFY2(lines.first().startsWith(QStringLiteral("DA WS2= PROBLEMA PacketLen2=")), qPrintable(lines.first()));
+    const qsizetype found = lines.indexOf(QStringLiteral("Tento con 30"));
+    QVERIFY2(found > lines.indexOf(steps.last()), qPrintable(lines.join(u'\n')));
+    QCOMPARE(f.link->framer().size(), 0);
+
+    // An unknown code of a known length: only that packet is lost.
+    f.list.clear();
+    f.link->feed(simbytes::unknownCode(25999) + kExtPacket);
+    QVERIFY(f.logged(QStringLiteral("DA WS2= MSG SCONOSC=25999")));
+    QVERIFY(f.logged(QStringLiteral("Tento il riallineamento")));
+    QCOMPARE(f.packets, (QStringList{kTime, kFourGrp, kGrp, kExt}));
+}
+
+void TestMonitorLink::udpRealignmentWaitsForTheRestOfThePacket()
+{
+    Fixture f;
+    QVERIFY(f.link->listenUdp(0));
+
+    // The known length is found, its packet not all there yet.
+    const QByteArray tail = kExtPacket.mid(300);
+    QCOMPARE(firstKnownLength(tail + kTimePacket), tail.size());
+    f.link->feed(tail + kTimePacket.left(10));
+    QVERIFY(f.logged(QStringLiteral("Ho trovato 30 MA ESCO PER MANCANZA BYTE")));
+    QVERIFY(f.packets.isEmpty());
+    f.link->feed(kTimePacket.mid(10) + kExtPacket);
+    QCOMPARE(f.packets, (QStringList{kTime, kExt}));
+
+    // Junk with no known length in it: the realignment runs out of bytes,
+    // and the next packet is still found.
+    f.list.clear();
+    const QByteArray junk = QByteArray("JUNK").repeated(4);
+    QCOMPARE(firstKnownLength(junk), -1);
+    f.link->feed(junk);
+    QVERIFY(f.logged(QStringLiteral("NON HO BYTE - ESCO")));
+    f.link->feed(kGroupPacket);
+    QCOMPARE(f.packets, (QStringList{kTime, kExt, kGrp}));
+}
+
+void TestMonitorLink::framerStartsCleanAfterCloseConnectAndError()
+{
+    Fixture f;
+
+    // Close.
+    f.link->feed(kExtPacket.left(50));
+    f.link->close();
+    QCOMPARE(f.link->framer().size(), 0);
+    f.link->feed(kTimePacket);
+    QCOMPARE(f.packets, QStringList{kTime});
+
+    // Connect.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    f.link->feed(kExtPacket.left(50));
+    f.link->connectTo(QStringLiteral("127.0.0.1"), server.serverPort());
+    QCOMPARE(f.link->framer().size(), 0);
+
+    // An error: the server goes away in the middle of a packet.
+    QSignalSpy accepted(&server, &QTcpServer::newConnection);
+    QVERIFY(accepted.wait(10000));
+    QTcpSocket *peer = server.nextPendingConnection();
+    QVERIFY(peer);
+    peer->write(kGroupPacket + kExtPacket.left(50));
+    QTRY_COMPARE_WITH_TIMEOUT(f.packets, (QStringList{kTime, kGrp}), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.link->framer().size(), 50, 10000);
+    peer->abort();
+    QTRY_COMPARE_WITH_TIMEOUT(f.link->state(), 9, 10000);
+    QCOMPARE(f.link->framer().size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestMonitorLink)
+#include "tst_monitorlink.moc"

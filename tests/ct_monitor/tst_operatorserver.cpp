@@ -1,0 +1,230 @@
+// The operator-server link: replies framed by their length and logged,
+// bad lengths drained, and commands that reach the server only when the
+// link is up.
+#include <QtTest>
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <optional>
+
+#include "core/DebugFile.h"
+#include "core/LogList.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "ct_monitor/OperatorServerLink.h"
+#include "telephony_sim/SimBytes.h"
+
+namespace {
+
+QByteArray be32(qint32 v)
+{
+    QByteArray b(4, '\0');
+    qToBigEndian(v, b.data());
+    return b;
+}
+
+// A reply as the server sends it: header all big-endian, Len equal to
+// Totlen unless given.
+QByteArray reply(qint32 code, const QByteArray &body, std::optional<qint32> len = std::nullopt)
+{
+    const qint32 totlen = 16 + qint32(body.size());
+    return be32(totlen) + be32(-1) + be32(20600) + be32(code) + be32(len.value_or(totlen)) + body;
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    MainModel model;
+    Logger log{model.debugLevel};
+    LogList list{QStringLiteral("ListaMonitor")};
+    DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
+    OperatorServerLink link{log, debug, {[this] { return log.level(); }}};
+
+    Fixture() { log.setDestination(Logger::Monitor, [this] { return &list; }); }
+
+    // Lines as logged, whatever decoration the debug level adds in front.
+    QStringList linesEndingWith(const QString &tail) const
+    {
+        QStringList out;
+        for (const QString &line : list.lines()) {
+            if (line.endsWith(tail))
+                out << line;
+        }
+        return out;
+    }
+    bool logged(const QString &line) const { return list.lines().contains(line); }
+    bool loggedStart(const QString &prefix) const
+    {
+        for (const QString &line : list.lines()) {
+            if (line.startsWith(prefix))
+                return true;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+class TestOperatorServer : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void repliesAreLoggedWhateverTheSplit();
+    void integersAreLoggedOnlyAtDebugLevel();
+    void listCountIsLenOverFour();
+    void unknownCodeSkipsOnlyItsOwnPacket();
+    void badLengthIsLoggedAndDrained_data();
+    void badLengthIsLoggedAndDrained();
+    void commandReachesTheServerOnlyWhenConnected();
+};
+
+void TestOperatorServer::repliesAreLoggedWhateverTheSplit()
+{
+    // The 16 bytes after the header of a 56003 are not part of its text.
+    const QByteArray message = reply(56003, QByteArray(16, 'h') + QByteArray("Operatore 12 loggato\0\0\0", 23));
+    const QByteArray list = reply(56004, be32(101) + be32(102), 8);
+    const QByteArray stream = message + list + simbytes::operatorMessage(QStringLiteral("secondo"));
+    const QStringList expected{QStringLiteral("56003 msg=Operatore 12 loggato"), QStringLiteral("56004 Ricevuta lista grp e interni -  tot=2"),
+                               QStringLiteral("56003 msg=secondo")};
+    Fixture f;
+    QSignalSpy replied(&f.link, &OperatorServerLink::replied);
+    for (int cut = 0; cut <= stream.size(); ++cut) {
+        f.list.clear();
+        replied.clear();
+        f.link.feed(stream.left(cut));
+        f.link.feed(stream.mid(cut));
+        QVERIFY2(f.list.lines() == expected, qPrintable(QStringLiteral("cut at ") + QString::number(cut) + QLatin1Char('\n')
+                                                        + f.list.lines().join(u'\n')));
+        QCOMPARE(replied.count(), 3);
+        QCOMPARE(replied[0][0].toInt(), 56003);
+        QCOMPARE(replied[1][0].toInt(), 56004);
+        QCOMPARE(replied[2][0].toInt(), 56003);
+    }
+}
+
+void TestOperatorServer::integersAreLoggedOnlyAtDebugLevel()
+{
+    Fixture f;
+    const QByteArray integers = reply(56001, be32(7) + be32(-9));
+    f.link.feed(integers);
+    QVERIFY(f.list.lines().isEmpty());
+
+    f.model.debugLevel.setText(QStringLiteral("1"));
+    f.link.feed(integers);
+    QCOMPARE(f.linesEndingWith(QStringLiteral("RICEVUTO 56001 IN BODY 7")).size(), 1);
+    const QStringList second = f.linesEndingWith(QStringLiteral("(e -9"));
+    QCOMPARE(second.size(), 1);
+    QVERIFY(f.list.lines().indexOf(second.first()) > f.list.lines().indexOf(f.linesEndingWith(QStringLiteral("IN BODY 7")).first()));
+}
+
+void TestOperatorServer::listCountIsLenOverFour()
+{
+    Fixture f;
+    f.model.debugLevel.setText(QStringLiteral("1"));
+    // Five integers; Len as the server sends it is 36.
+    const QByteArray body = be32(3) + be32(101) + be32(102) + be32(0x01020304) + be32(-1);
+    f.link.feed(reply(56004, body));
+    QCOMPARE(f.linesEndingWith(QStringLiteral("56004 Ricevuta lista grp e interni -  tot=9")).size(), 1);
+    QStringList values;
+    for (const QString &line : f.list.lines()) {
+        const qsizetype at = line.indexOf(QStringLiteral("56004 RIC "));
+        if (at >= 0)
+            values << line.mid(at + 10);
+    }
+    QCOMPARE(values, (QStringList{QStringLiteral("3"), QStringLiteral("101"), QStringLiteral("102"), QStringLiteral("16909060"),
+                                  QStringLiteral("-1")}));
+}
+
+void TestOperatorServer::unknownCodeSkipsOnlyItsOwnPacket()
+{
+    Fixture f;
+    f.link.feed(reply(56099, QByteArray(30, 'u')) + simbytes::operatorMessage(QStringLiteral("dopo")) + reply(55555, {}));
+    QCOMPARE(f.list.lines(), (QStringList{QStringLiteral("DA WS4= MSG SCONOSC=56099"), QStringLiteral("56003 msg=dopo"),
+                                          QStringLiteral("DA WS4= MSG SCONOSC=55555")}));
+}
+
+void TestOperatorServer::badLengthIsLoggedAndDrained_data()
+{
+    QTest::addColumn<qint32>("length");
+    QTest::addColumn<QString>("problem");
+    const QString zero = QStringLiteral("DA WS4= PROBLEMA PacketLen4=0 RX = ");
+    QTest::newRow("zero") << 0 << zero;
+    QTest::newRow("negative") << -5 << zero;
+    QTest::newRow("above 3100") << 3101 << QStringLiteral("DA WS4= PROBLEMA PacketLen4>3100 RX = ");
+    QTest::newRow("far above") << 0x7fffffff << QStringLiteral("DA WS4= PROBLEMA PacketLen4>3100 RX = ");
+    QTest::newRow("shorter than the header") << 10 << QStringLiteral("DA WS4= PROBLEMA");
+}
+
+void TestOperatorServer::badLengthIsLoggedAndDrained()
+{
+    QFETCH(qint32, length);
+    QFETCH(QString, problem);
+    Fixture f;
+    // Ten bytes of junk, then a good packet: pending too, so thrown away.
+    f.link.feed(be32(length) + QByteArray(10, 'j') + simbytes::operatorMessage(QStringLiteral("perso")));
+    QVERIFY2(f.loggedStart(problem), qPrintable(f.list.lines().join(u'\n')));
+    QVERIFY(!f.logged(QStringLiteral("56003 msg=perso")));
+    QVERIFY(QFile(f.debug.path()).size() > 0);
+
+    f.link.feed(simbytes::operatorMessage(QStringLiteral("dopo")));
+    QVERIFY2(f.logged(QStringLiteral("56003 msg=dopo")), qPrintable(f.list.lines().join(u'\n')));
+}
+
+void TestOperatorServer::commandReachesTheServerOnlyWhenConnected()
+{
+    Fixture f;
+    const telephony::OpCommandBody command{2, 205, QStringLiteral("1001"), QStringLiteral("segreta")};
+
+    // Closed: nothing goes out.
+    f.link.sendCommand(command);
+    QVERIFY(f.logged(QStringLiteral("Socket non connessa")));
+    QVERIFY(!f.list.lines().join(u'\n').contains(QStringLiteral("segreta")));
+
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    QSignalSpy accepted(&server, &QTcpServer::newConnection);
+    QSignalSpy connected(&f.link.socket(), &LinkSocket::connected);
+    f.link.connectTo(QStringLiteral("127.0.0.1"), server.serverPort());
+    QVERIFY(connected.wait(10000));
+    if (accepted.isEmpty())
+        QVERIFY(accepted.wait(10000));
+    QTcpSocket *peer = server.nextPendingConnection();
+    QVERIFY(peer);
+
+    // Connected: 55007 with the extension, then 55006 with the command.
+    f.list.clear();
+    f.link.sendCommand(command);
+    QVERIFY(!f.logged(QStringLiteral("Socket non connessa")));
+    QByteArray received;
+    QSignalSpy readable(peer, &QTcpSocket::readyRead);
+    while (received.size() < 24 + 54) {
+        if (peer->bytesAvailable() == 0)
+            QVERIFY(readable.wait(10000));
+        received += peer->readAll();
+    }
+    QCOMPARE(received.size(), 24 + 54);
+    QCOMPARE(qFromBigEndian<qint32>(received.constData() + 8), qint32(f.link.socket().localPort()));
+    QCOMPARE(qFromBigEndian<qint32>(received.constData() + 24 + 8), qint32(f.link.socket().localPort()));
+    simbytes::Command c;
+    QVERIFY(simbytes::takeCommand(received, c));
+    QCOMPARE(c.code, 55007);
+    QCOMPARE(c.extension, 205);
+    QVERIFY(simbytes::takeCommand(received, c));
+    QCOMPARE(c.code, 55006);
+    QCOMPARE(c.subcode, 2);
+    QCOMPARE(c.extension, 205);
+    QCOMPARE(c.op, QStringLiteral("1001"));
+    QCOMPARE(c.password, QStringLiteral("segreta"));
+    QVERIFY(!f.list.lines().join(u'\n').contains(QStringLiteral("segreta")));
+
+    // Closed again: the server sees the link go and nothing more.
+    QSignalSpy gone(peer, &QTcpSocket::disconnected);
+    f.link.close();
+    f.list.clear();
+    f.link.sendCommand(command);
+    QVERIFY(f.logged(QStringLiteral("Socket non connessa")));
+    QVERIFY(gone.wait(10000));
+    QCOMPARE(peer->readAll(), QByteArray());
+}
+
+QTEST_GUILESS_MAIN(TestOperatorServer)
+#include "tst_operatorserver.moc"

@@ -1,0 +1,442 @@
+// The telephony server's wire format: monitor packets as the simulator's own
+// encoder writes them and as written here byte by byte, and the operator
+// commands and replies.
+#include <QtTest>
+
+#include <limits>
+
+#include "ct_monitor/TelephonyFormat.h"
+#include "telephony_sim/SimBytes.h"
+
+using namespace telephony;
+
+namespace {
+
+QByteArray be32(qint32 v)
+{
+    QByteArray b(4, '\0');
+    qToBigEndian(v, b.data());
+    return b;
+}
+
+QByteArray le32(qint32 v)
+{
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray padded(const QByteArray &text, int width, char fill = '\0')
+{
+    return text.leftJustified(width, fill, true);
+}
+
+void patchBe(QByteArray &b, int at, qint32 v)
+{
+    b.replace(at, 4, be32(v));
+}
+
+// Offsets of the header and of the first record of a 25000 packet.
+constexpr int kTotlenAt = 0;
+constexpr int kLenAt = 16;
+constexpr int kFirstRecordAt = 40;
+
+simbytes::Extension extension(int number, const QString &agent, const QString &log, QList<int> groups = {})
+{
+    simbytes::Extension e;
+    e.number = number;
+    e.agent = agent;
+    e.description = QStringLiteral("Operatore ") + QString::number(number);
+    e.logState = log;
+    e.actionState = number % 2 ? QStringLiteral("FREE") : QStringLiteral("BUSY");
+    e.lineState = number % 3 ? QStringLiteral("IDLE") : QStringLiteral("TALKING");
+    e.acdState = QStringLiteral("ACD_") + QString::number(number);
+    e.groups = std::move(groups);
+    e.loginTime = QStringLiteral("08:1") + QString::number(number % 10) + QStringLiteral(":00");
+    return e;
+}
+
+// The 36 slot values a record carries for `groups`.
+QList<int> slots(const QList<int> &groups)
+{
+    QList<int> all = groups;
+    while (all.size() < ExtensionRecord::GroupSlots)
+        all.append(0);
+    return all;
+}
+
+void compareExtension(const ExtensionRecord &got, const simbytes::Extension &want)
+{
+    QCOMPARE(got.number, want.number);
+    QCOMPARE(got.numberText, QString::number(want.number));
+    QCOMPARE(got.agent, want.agent);
+    QCOMPARE(got.description, want.description);
+    QCOMPARE(got.logState, want.logState);
+    QCOMPARE(got.actionState, want.actionState);
+    QCOMPARE(got.lineState, want.lineState);
+    QCOMPARE(got.acdState, want.acdState);
+    QCOMPARE(got.groups, slots(want.groups));
+    QCOMPARE(got.loginTime, want.loginTime);
+}
+
+} // namespace
+
+class TestTelephonyFormat : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void extensionPacketGivesItsRecordsInOrder();
+    void groupPackets();
+    void timePacket();
+    void handWrittenPacketsFixTheByteOrder();
+    void recordWalkFollowsLenAndTheBytesFramed();
+    void unknownSubcodeAndTruncatedPacketsAreRefused();
+    void pacchettoBuonoKnowsTheServersLengths();
+    void operatorCommandBytes();
+    void operatorCommandTextsAreCut();
+    void operatorReplySkipsTheHeaderExtensionOf56002And56003Only();
+};
+
+void TestTelephonyFormat::extensionPacketGivesItsRecordsInOrder()
+{
+    const QList<simbytes::Extension> six{
+        extension(101, QStringLiteral("1001"), QStringLiteral("LOGGED_IN"), {3, 5}),
+        extension(102, QString(), QStringLiteral("LOGGED_OUT")),
+        extension(250, QStringLiteral("2500"), QStringLiteral("PAUSED"), {7}),
+        extension(103, QStringLiteral("1003"), QStringLiteral("WORKING"), {0, 12, 0, 200}),
+        extension(300, QStringLiteral("3000"), QStringLiteral("HANDSHAKING")),
+        extension(104, QStringLiteral("ABCDEFGHIJKLM"), QStringLiteral("LOGGED_IN")), // agent of full width
+    };
+    const QByteArray bytes = simbytes::extensions(ExtensionConfig, six);
+    QCOMPARE(bytes.size(), 4 + 2508);
+
+    MonitorPacket p;
+    const wire::Status s = decodeMonitor(bytes, p);
+    QVERIFY2(s.ok(), qPrintable(s.error));
+    QCOMPARE(p.header.totlen, 2508);
+    QCOMPARE(p.header.lineaSvc, -1);
+    QCOMPARE(p.header.reply, 9992);
+    QCOMPARE(p.header.code, qint32(Monitor));
+    QCOMPARE(p.header.len, 2508);
+    QCOMPARE(p.sub.subcode, qint32(ExtensionConfig));
+    QCOMPARE(p.sub.count, 6);
+    QVERIFY(p.groups.isEmpty());
+    QCOMPARE(p.leftOver, 0);
+    QCOMPARE(p.extensions.size(), six.size());
+    for (int i = 0; i < six.size(); ++i)
+        compareExtension(p.extensions[i], six[i]);
+
+    // A state change carries the same records.
+    const simbytes::Extension one = extension(120, QStringLiteral("77"), QStringLiteral("PAUSED"), {1});
+    QVERIFY(decodeMonitor(simbytes::extensions(ExtensionChange, {one}), p).ok());
+    QCOMPARE(p.header.totlen, 448);
+    QCOMPARE(p.sub.subcode, qint32(ExtensionChange));
+    QCOMPARE(p.extensions.size(), 1);
+    compareExtension(p.extensions[0], one);
+}
+
+void TestTelephonyFormat::groupPackets()
+{
+    const QList<simbytes::Group> four{
+        {1, QStringLiteral("Vendite"), 4, 2, 9},
+        {2, QStringLiteral("Assistenza"), 0, 0, 0},
+        {150, QStringLiteral("ABCDEFGHIJKLMNOP"), 12, 11, 1}, // name of full width
+        {300, QStringLiteral("Ultimo"), 1, 0, 70000},
+    };
+    MonitorPacket p;
+    QVERIFY(decodeMonitor(simbytes::groups(GroupConfig, four), p).ok());
+    QCOMPARE(p.header.totlen, 280);
+    QCOMPARE(p.sub.subcode, qint32(GroupConfig));
+    QVERIFY(p.extensions.isEmpty());
+    QCOMPARE(p.groups.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(p.groups[i].number, four[i].number);
+        QCOMPARE(p.groups[i].name, four[i].name);
+        QCOMPARE(p.groups[i].logged, four[i].logged);
+        QCOMPARE(p.groups[i].free, four[i].free);
+        QCOMPARE(p.groups[i].third, four[i].third);
+    }
+
+    QVERIFY(decodeMonitor(simbytes::groups(GroupChange, {four[0]}), p).ok());
+    QCOMPARE(p.header.totlen, 97);
+    QCOMPARE(p.sub.subcode, qint32(GroupChange));
+    QCOMPARE(p.groups.size(), 1);
+    QCOMPARE(p.groups[0].name, QStringLiteral("Vendite"));
+}
+
+void TestTelephonyFormat::timePacket()
+{
+    MonitorPacket p;
+    const QByteArray bytes = simbytes::time(QStringLiteral("12:34:56"));
+    QCOMPARE(bytes.size(), 34);
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.header.totlen, 30);
+    QCOMPARE(p.header.code, qint32(Time));
+    QCOMPARE(p.time.time, QStringLiteral("12:34:56"));
+    const quint8 want[6] = {1, 2, 3, 4, 5, 6};
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(p.time.bytes[i], want[i]);
+    QVERIFY(p.extensions.isEmpty() && p.groups.isEmpty());
+}
+
+void TestTelephonyFormat::handWrittenPacketsFixTheByteOrder()
+{
+    // Header big-endian, TestaMonitor and record little-endian; values
+    // whose bytes differ when swapped.
+    QByteArray group = le32(258) + QByteArray(8, '\x7f') + le32(0x01020304) + QByteArray(16, '\x7f')
+        + padded("  Vendite Nord", 16) + QByteArray(1, '\x7f') + le32(513) + le32(65536 + 2) + le32(-2);
+    QCOMPARE(group.size(), 61);
+    QByteArray bytes = be32(97) + be32(-1) + be32(0x01020304) + be32(25000) + be32(97) //
+        + le32(201) + le32(0x11111111) + le32(0x22222222) + le32(0x33333333) + le32(1) + group;
+    QCOMPARE(bytes.size(), 101);
+
+    MonitorPacket p;
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.header.reply, 0x01020304);
+    QCOMPARE(p.header.lineaSvc, -1);
+    QCOMPARE(p.header.len, 97);
+    QCOMPARE(p.sub.subcode, 201);
+    QCOMPARE(p.sub.words[0], 0x11111111);
+    QCOMPARE(p.sub.words[2], 0x33333333);
+    QCOMPARE(p.sub.count, 1);
+    QCOMPARE(p.groups.size(), 1);
+    const GroupRecord &g = p.groups[0];
+    QCOMPARE(g.number, 258);
+    QCOMPARE(g.third, 0x01020304);
+    QCOMPARE(g.name, QStringLiteral("Vendite Nord"));
+    QCOMPARE(g.logged, 513);
+    QCOMPARE(g.free, 65538);
+    QCOMPARE(g.further, -2);
+
+    // An extension record: texts padded with blanks or NULs come out
+    // trimmed, a slot counts by its second byte only.
+    QByteArray slotBytes;
+    for (int slot = 0; slot < 36; ++slot) {
+        slotBytes.append(char(slot == 2 ? 9 : 0)); // first byte set, second empty: no group
+        slotBytes.append(char(slot == 0 ? 3 : slot == 1 ? 5 : slot == 35 ? 255 : 0));
+    }
+    QByteArray rec = le32(-1) + le32(0x0000012C) + le32(-1) + padded(" 1001", 13, ' ') + padded(QByteArray("Mario\0Rossi", 11), 33)
+        + padded("LOGGED_IN", 23, ' ') + padded("FREE", 23) + padded("IN USE", 23) + padded("", 36)
+        + padded("300", 22) + slotBytes + QByteArray(145, 'z') + QByteArray("09:05:00", 8) + QByteArray(2, 'z');
+    QCOMPARE(rec.size(), 412);
+    bytes = be32(448) + be32(-1) + be32(9992) + be32(25000) + be32(448) + le32(202) + QByteArray(12, '\0') + le32(1) + rec;
+
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.sub.subcode, 202);
+    QCOMPARE(p.extensions.size(), 1);
+    const ExtensionRecord &e = p.extensions[0];
+    QCOMPARE(e.number, 300);
+    QCOMPARE(e.agent, QStringLiteral("1001"));
+    QCOMPARE(e.description, QStringLiteral("Mario Rossi"));
+    QCOMPARE(e.logState, QStringLiteral("LOGGED_IN"));
+    QCOMPARE(e.actionState, QStringLiteral("FREE"));
+    QCOMPARE(e.lineState, QStringLiteral("IN USE"));
+    QCOMPARE(e.acdState, QString());
+    QCOMPARE(e.numberText, QStringLiteral("300"));
+    QList<int> want(36, 0);
+    want[0] = 3;
+    want[1] = 5;
+    want[35] = 255;
+    QCOMPARE(e.groups, want);
+    QCOMPARE(e.loginTime, QStringLiteral("09:05:00"));
+
+    // The time record: eight characters, then six unsigned bytes.
+    bytes = be32(30) + be32(-1) + be32(0) + be32(25002) + be32(30) + QByteArray("08:30:15") + QByteArray::fromHex("0a14ff800001");
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.header.code, 25002);
+    QCOMPARE(p.time.time, QStringLiteral("08:30:15"));
+    const quint8 six[6] = {10, 20, 255, 128, 0, 1};
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(p.time.bytes[i], six[i]);
+}
+
+void TestTelephonyFormat::recordWalkFollowsLenAndTheBytesFramed()
+{
+    const QList<simbytes::Extension> three{extension(101, QStringLiteral("1"), QStringLiteral("LOGGED_IN")),
+                                           extension(102, QStringLiteral("2"), QStringLiteral("LOGGED_IN")),
+                                           extension(103, QStringLiteral("3"), QStringLiteral("LOGGED_IN"))};
+    MonitorPacket p;
+
+    // A body of 413 bytes: one record, the last byte left over.
+    QByteArray bytes = simbytes::extensions(ExtensionChange, {three[0]}) + QByteArray(1, 'x');
+    patchBe(bytes, kTotlenAt, 449);
+    patchBe(bytes, kLenAt, 449);
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.extensions.size(), 1);
+    QCOMPARE(p.extensions[0].number, 101);
+    QCOMPARE(p.leftOver, 1);
+
+    // The record count of TestaMonitor does not drive the walk.
+    bytes = simbytes::extensions(ExtensionChange, three);
+    bytes.replace(kFirstRecordAt - 4, 4, le32(1));
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.extensions.size(), 3);
+
+    // Len announcing fewer bytes than framed: only what it announces.
+    bytes = simbytes::extensions(ExtensionChange, three);
+    patchBe(bytes, kLenAt, 36 + 2 * 412);
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.extensions.size(), 2);
+    QCOMPARE(p.extensions[1].number, 102);
+    QCOMPARE(p.leftOver, 0);
+
+    patchBe(bytes, kLenAt, 36 + 412 + 5);
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.extensions.size(), 1);
+    QCOMPARE(p.leftOver, 5);
+
+    // Len announcing more than framed: never past the packet's bytes.
+    patchBe(bytes, kLenAt, 3000);
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.extensions.size(), 3);
+    QCOMPARE(p.leftOver, 0);
+    QVERIFY(decodeMonitor(bytes.left(bytes.size() - 1), p).ok());
+    QCOMPARE(p.extensions.size(), 2);
+    QCOMPARE(p.leftOver, 411);
+
+    // Len below the header count, or negative: no records.
+    for (qint32 len : {0, 35, -1, std::numeric_limits<qint32>::min()}) {
+        patchBe(bytes, kLenAt, len);
+        QVERIFY(decodeMonitor(bytes, p).ok());
+        QVERIFY2(p.extensions.isEmpty(), qPrintable(QString::number(len)));
+        QCOMPARE(p.leftOver, 0);
+    }
+
+    // Groups are walked in 61-byte steps.
+    QByteArray groups = simbytes::groups(GroupChange, {{1, QStringLiteral("a"), 1, 1, 1}, {2, QStringLiteral("b"), 2, 2, 2}});
+    patchBe(groups, kLenAt, 36 + 61 + 60);
+    QVERIFY(decodeMonitor(groups, p).ok());
+    QCOMPARE(p.groups.size(), 1);
+    QCOMPARE(p.leftOver, 60);
+}
+
+void TestTelephonyFormat::unknownSubcodeAndTruncatedPacketsAreRefused()
+{
+    MonitorPacket p;
+    for (int subcode : {0, 199, 204, -200}) {
+        const QByteArray bytes = simbytes::extensions(subcode, {extension(101, QStringLiteral("1"), QStringLiteral("LOGGED_IN"))});
+        QVERIFY2(!decodeMonitor(bytes, p).ok(), qPrintable(QString::number(subcode)));
+        QVERIFY(p.extensions.isEmpty());
+    }
+
+    // Shorter than header and TestaMonitor (40 bytes with the length field),
+    // or than header and RecOra (34).
+    const QByteArray monitor = simbytes::groups(GroupConfig, {{1, QStringLiteral("a"), 1, 1, 1}});
+    for (int n = 0; n < 40; ++n)
+        QVERIFY2(!decodeMonitor(monitor.left(n), p).ok(), qPrintable(QString::number(n)));
+    QVERIFY(decodeMonitor(monitor.left(40), p).ok()); // sub-header whole, no record yet
+    QVERIFY(p.groups.isEmpty());
+
+    const QByteArray time = simbytes::time(QStringLiteral("10:00:00"));
+    for (int n = 0; n < time.size(); ++n)
+        QVERIFY2(!decodeMonitor(time.left(n), p).ok(), qPrintable(QString::number(n)));
+}
+
+void TestTelephonyFormat::pacchettoBuonoKnowsTheServersLengths()
+{
+    QList<qint32> accepted;
+    for (qint32 v = -10; v <= 3200; ++v) {
+        if (pacchettoBuono(v))
+            accepted << v;
+    }
+    QCOMPARE(accepted, (QList<qint32>{30, 97, 280, 448, 2508}));
+    QVERIFY(!pacchettoBuono(std::numeric_limits<qint32>::min()));
+    QVERIFY(!pacchettoBuono(std::numeric_limits<qint32>::max()));
+
+    // They are the lengths of what the server sends.
+    const simbytes::Extension e = extension(101, QStringLiteral("1"), QStringLiteral("LOGGED_IN"));
+    const simbytes::Group g{1, QStringLiteral("a"), 1, 1, 1};
+    for (const QByteArray &bytes : {simbytes::time(QStringLiteral("10:00:00")), simbytes::groups(GroupChange, {g}),
+                                    simbytes::groups(GroupConfig, {g, g, g, g}), simbytes::extensions(ExtensionChange, {e}),
+                                    simbytes::extensions(ExtensionConfig, {e, e, e, e, e, e})})
+        QVERIFY(pacchettoBuono(qFromBigEndian<qint32>(bytes.constData())));
+}
+
+void TestTelephonyFormat::operatorCommandBytes()
+{
+    const quint16 port = 0x1234;
+    QCOMPARE(encodeOpExtension(205, port), QByteArray::fromHex("00000014"
+                                                               "ffffffff"
+                                                               "00001234"
+                                                               "0000d6df"
+                                                               "00000004"
+                                                               "000000cd"));
+
+    const OpCommandBody command{3, 300, QStringLiteral("OP7"), QStringLiteral("pw9")};
+    const QByteArray bytes = encodeOpCommand(command, port);
+    QCOMPARE(bytes, QByteArray::fromHex("00000032"
+                                        "ffffffff"
+                                        "00001234"
+                                        "0000d6de"
+                                        "00000022"
+                                        "00000003"
+                                        "0000012c"
+                                        "4f5037" "00000000000000000000"
+                                        "707739" "00000000000000000000"));
+
+    OpCommandBody back;
+    QVERIFY(decodeOpCommand(bytes.mid(20), back).ok());
+    QCOMPARE(back.subcode, 3);
+    QCOMPARE(back.extension, 300);
+    QCOMPARE(back.op, QStringLiteral("OP7"));
+    QCOMPARE(back.password, QStringLiteral("pw9"));
+    QVERIFY(!decodeOpCommand(bytes.mid(20, 33), back).ok());
+
+    // The simulator's server reads them the same way.
+    QByteArray stream = encodeOpExtension(205, port) + bytes;
+    simbytes::Command c;
+    QVERIFY(simbytes::takeCommand(stream, c));
+    QCOMPARE(c.code, 55007);
+    QCOMPARE(c.extension, 205);
+    QVERIFY(simbytes::takeCommand(stream, c));
+    QCOMPARE(c.code, 55006);
+    QCOMPARE(c.subcode, 3);
+    QCOMPARE(c.extension, 300);
+    QCOMPARE(c.op, QStringLiteral("OP7"));
+    QCOMPARE(c.password, QStringLiteral("pw9"));
+    QVERIFY(stream.isEmpty());
+}
+
+void TestTelephonyFormat::operatorCommandTextsAreCut()
+{
+    const OpCommandBody command{9, 101, QStringLiteral("ABCDEFGHIJKLMNOPQ"), QStringLiteral("12345678901234")};
+    const QByteArray bytes = encodeOpCommand(command, 1);
+    QCOMPARE(bytes.size(), 54);
+    QCOMPARE(bytes.mid(28, 13), QByteArray("ABCDEFGHIJKLM"));
+    QCOMPARE(bytes.mid(41, 13), QByteArray("1234567890123"));
+
+    OpCommandBody back;
+    QVERIFY(decodeOpCommand(bytes.mid(20), back).ok());
+    QCOMPARE(back.op, QStringLiteral("ABCDEFGHIJKLM"));
+    QCOMPARE(back.password, QStringLiteral("1234567890123"));
+
+    // An empty password is thirteen NULs.
+    const QByteArray empty = encodeOpCommand({1, 101, QStringLiteral("5"), QString()}, 1);
+    QCOMPARE(empty.mid(41), QByteArray(13, '\0'));
+}
+
+void TestTelephonyFormat::operatorReplySkipsTheHeaderExtensionOf56002And56003Only()
+{
+    const auto header = [](qint32 code, qint32 bodySize) { return be32(16 + bodySize) + be32(-1) + be32(20600) + be32(code) + be32(16 + bodySize); };
+    const QByteArray extension(16, 'h');
+    OperatorReply r;
+
+    for (qint32 code : {56002, 56003}) {
+        QVERIFY(decodeOperatorReply(header(code, 16 + 5) + extension + "testo", r).ok());
+        QCOMPARE(r.header.code, code);
+        QCOMPARE(r.body, QByteArray("testo"));
+        // Shorter than its header extension.
+        QVERIFY2(!decodeOperatorReply(header(code, 10) + QByteArray(10, 'h'), r).ok(), qPrintable(QString::number(code)));
+    }
+    for (qint32 code : {56001, 56004, 56005, 56007, 56099}) {
+        const QByteArray body = be32(7) + be32(9) + extension;
+        QVERIFY(decodeOperatorReply(header(code, body.size()) + body, r).ok());
+        QCOMPARE(r.header.code, code);
+        QCOMPARE(r.body, body);
+    }
+    QVERIFY(decodeOperatorReply(simbytes::operatorMessage(QStringLiteral("ciao")), r).ok());
+    QCOMPARE(r.body, QByteArray("ciao"));
+    QVERIFY(!decodeOperatorReply(QByteArray(19, '\0'), r).ok());
+}
+
+QTEST_GUILESS_MAIN(TestTelephonyFormat)
+#include "tst_telephonyformat.moc"
