@@ -96,10 +96,13 @@ void UdpReplication::sendSome()
         const char b = m_queue[m_head];
         if (m_socket->write(&b, 1) == 1) {
             ++m_sent;
+            m_failures = 0;
             continue;
         }
-        // The replica not listening answers with a refusal: not a fault.
-        if (m_socket->error() == QAbstractSocket::ConnectionRefusedError)
+        // A replica not listening answers now and then with a refusal, which
+        // the next send reports and clears: not a fault. Sends that keep
+        // failing are one, logged once.
+        if (++m_failures < kFailuresBeforeOff)
             continue;
         list2(QStringLiteral("Replica UDP interrotta: ") + m_socket->errorString());
         close();

@@ -38,6 +38,7 @@ public:
 
     static constexpr qsizetype kQueueLimit = 1024 * 1024;
     static constexpr int kPerTurn = 256;
+    static constexpr int kFailuresBeforeOff = 64;
 
     // One datagram per byte, soon.
     void send(const QByteArray &bytes);
@@ -60,6 +61,7 @@ private:
     qint64 m_sent = 0;
     qint64 m_dropped = 0;
     bool m_dropReported = false;
+    int m_failures = 0; // sends failed in a row
     QByteArray m_queue;
     qsizetype m_head = 0;
     QTimer m_pump;

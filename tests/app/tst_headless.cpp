@@ -25,6 +25,28 @@ private:
         }
     };
 
+    // A process's output read so far, searched in order: each line found
+    // is passed, so the next search looks after it.
+    struct Output {
+        QByteArray all;
+        qsizetype from = 0;
+        bool waitFor(QProcess &p, const QByteArray &text)
+        {
+            QDeadlineTimer deadline(20000);
+            for (;;) {
+                all += p.readAllStandardOutput();
+                const qsizetype at = all.indexOf(text, from);
+                if (at >= 0) {
+                    from = at + text.size();
+                    return true;
+                }
+                if (deadline.hasExpired() || p.state() != QProcess::Running
+                    || !p.waitForReadyRead(int(deadline.remainingTime())))
+                    return all.indexOf(text, from) >= 0;
+            }
+        }
+    };
+
     static bool waitForLine(QProcess &p, const QByteArray &text)
     {
         QByteArray seen;
@@ -46,6 +68,8 @@ private Q_SLOTS:
     void minimalStartReadsNoTemplates();
     void listLinesArePrefixedByTheirList();
     void helpAndBadOptions();
+    void commandsFromStandardInput();
+    void esciIsTypedOnPurpose();
 };
 
 void TestHeadless::startsPrintsAndStopsOnSigterm()
@@ -118,6 +142,43 @@ void TestHeadless::helpAndBadOptions()
     p.start(QStringLiteral(QUORIN_BINARY), {QStringLiteral("--nonsense")});
     QVERIFY(p.waitForFinished(20000));
     QCOMPARE(p.exitCode(), 2);
+}
+
+void TestHeadless::commandsFromStandardInput()
+{
+    Install install;
+    QProcess p;
+    Output out;
+    p.start(QStringLiteral(QUORIN_BINARY), install.args());
+    QVERIFY(p.waitForStarted(20000));
+    QVERIFY(out.waitFor(p, " | FINE LETTURA PREFERENZE"));
+    // The list, a check box, a text box, a question answered after the caption.
+    p.write("?\nAutoConnect 1\nLv debug 2\nTest Query Gruppo 7\nnonsense here\n");
+    QVERIFY(out.waitFor(p, "Comandi | Nuovo Stato <interno> <1-9>"));
+    QVERIFY(out.waitFor(p, "InputBox | Inserisci il Gruppo da testare -> \"7\""));
+    QVERIFY(out.waitFor(p, "Comandi | sconosciuto: nonsense here"));
+    // End of input is not an error: the program runs on (AutoConnect keeps
+    // trying, and says so every second) until it is told to stop.
+    p.closeWriteChannel();
+    QVERIFY(out.waitFor(p, "MsgBox | Dati Server mancanti"));
+    QVERIFY(out.waitFor(p, "MsgBox | Dati Server mancanti"));
+    QCOMPARE(p.state(), QProcess::Running);
+    p.terminate();
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
+}
+
+void TestHeadless::esciIsTypedOnPurpose()
+{
+    Install install;
+    QProcess p;
+    p.start(QStringLiteral(QUORIN_BINARY), install.args());
+    QVERIFY(p.waitForStarted(20000));
+    QVERIFY(waitForLine(p, " | FINE LETTURA PREFERENZE"));
+    p.write("Esci\n");
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(p.readAllStandardOutput().contains("MsgBox | CONFERMI USCITA DA VASTEL_QUORIN? -> Si"));
 }
 
 QTEST_GUILESS_MAIN(TestHeadless)

@@ -90,6 +90,7 @@ private Q_SLOTS:
     void tablesAndDatabaseFollowTheServer();
     void operatorCommandsReachTheOperatorServer();
     void aSecondProgramFollowsTheReplica();
+    void databaseOnlyWithAnUnreachableReplica();
 };
 
 void TestMonitorLoopback::tablesAndDatabaseFollowTheServer_data()
@@ -200,6 +201,29 @@ void TestMonitorLoopback::aSecondProgramFollowsTheReplica()
     QTRY_VERIFY_WITH_TIMEOUT(follows(source, sim, false), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(follows(replica, sim, false), 20000);
     QVERIFY(source.parts->replication().sent() > 0);
+}
+
+void TestMonitorLoopback::databaseOnlyWithAnUnreachableReplica()
+{
+    // The replica's settings open the monitor at start; its address is no
+    // address (it reads as 0.0.0.0), so the mirror is refused and the program goes on.
+    Program p("UsaDB=1\r\nReplicaUDP_IP=10.0.0.x\r\nReplicaUDP_Port=7777\r\n");
+    QVERIFY(p.monitor().isOpen());
+    QVERIFY(p.controller->log().list2().lines().last().endsWith(QStringLiteral("Replica UDP Abortita")));
+    QVERIFY(!p.parts->replication().isOn());
+    QCOMPARE(p.monitor().timer().interval(), 5000);
+    QCOMPARE(p.monitor().monitorLink().state(), 0);
+    QCOMPARE(p.monitor().operatorLink().state(), 0);
+    QCOMPARE(p.monitor().model().leds[0]->value(), Colour::Yellow);
+    QCOMPARE(p.monitor().model().ledTips[0]->text(), QStringLiteral("Uso DB"));
+    QCOMPARE(p.monitor().model().ledTips[1]->text(), QStringLiteral("Non Attivo"));
+    QCOMPARE(p.controller->model().ledAcd.value(), Colour::Yellow);
+    // Another program writes CT_Monitor; the timer reads it back.
+    QSqlQuery(p.parts->campaign().db().handle())
+        .exec(QStringLiteral("INSERT INTO CT_Monitor VALUES ('120', '88', 'Luca', 'LOGGED_IN', 'FREE', 'IDLE', '', '', '', '')"));
+    p.monitor().tick();
+    QCOMPARE(p.monitor().table().row(120)[ExtensionTable::Agent], QStringLiteral("88"));
+    QCOMPARE(p.monitor().model().list.lines().last(), QStringLiteral("db reads"));
 }
 
 QTEST_MAIN(TestMonitorLoopback)
