@@ -14,10 +14,11 @@ fi
 if [ ! -f "$root/demo/dati/campaign.sqlite" ]; then
   "$root/build/src/app/quorin-db-server" --create-demo-db "$root/demo/dati/campaign.sqlite"
 fi
-# Forty extensions and six groups, a few changes a second, on the
-# telephony server's own ports; it stops when the program does.
+# Forty extensions and six groups, a few changes a second, and the
+# exchange's 120 external lines, on the telephony server's own ports; it
+# stops when the program does.
 "$root/build/src/telephony_sim/quorin-telephony-sim" --extensions 40 --groups 6 --rate 4 --group-rate 1 \
-  --monitor-port 9992 --operator-port 20600 >"$root/demo/telephony-sim.log" 2>&1 &
+  --monitor-port 9992 --operator-port 20600 --pbx-port 20250 --pbx-rate 2 >"$root/demo/telephony-sim.log" 2>&1 &
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true' EXIT
 "$root/build/src/app/quorin-db-server" --app-dir "$root/demo" "$@"

@@ -1,5 +1,6 @@
 #include "app/Composition.h"
 
+#include "core/IniFile.h"
 #include "core/MainController.h"
 #include "core/UserPrompts.h"
 
@@ -9,7 +10,13 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
                  m_link.dispatcher(), c.debugFile()),
       m_emulator(c.log(), c.model(), c.settings()),
       m_replication(c.log()),
-      m_ctMonitor({c.log(), c.model(), c.settings(), c.files(), prompts, m_campaign.db(), c.debugFile()}, m_replication)
+      m_phone({[&c](const QString &key) { return inifile::leggiIni(c.files().settingsFile(), kSettingsSection, key); },
+               [&c](const QString &line) { c.log().scriviLog(line, Logger::Monitor); }}),
+      m_ctMonitor({c.log(), c.model(), c.settings(), c.files(), prompts, m_campaign.db(), c.debugFile(), m_notice, m_phone,
+                   [&c](bool hold) { c.holdTimers(hold); }},
+                  m_replication),
+      m_pbx({c.log(), c.model(), c.files(), c.debugFile(), m_ctMonitor.table(),
+             [&c] { return c.settings().packetTimeoutMs(); }})
 {
     m_emulator.setHooks({[this, &c](const QByteArray &body, bool byOperator, qint32 id) {
                              const wire::Status s = m_campaign.queue().dumpaClienti(body, false, byOperator, id);
@@ -25,5 +32,6 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
     plugins.campaign = &m_campaign;
     plugins.emulator = &m_emulator;
     plugins.ctMonitor = &m_ctMonitor;
+    plugins.pbx = &m_pbx;
     c.setPlugins(plugins);
 }

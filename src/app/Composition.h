@@ -2,12 +2,15 @@
 
 #include <random>
 
+#include "auxiliary/PopupNotice.h"
 #include "auxiliary/UdpReplication.h"
 #include "campaign/Campaign.h"
 #include "core/Ports.h"
 #include "ct_monitor/CtMonitor.h"
+#include "ct_monitor/PhoneControl.h"
 #include "dialer_link/DialerLink.h"
 #include "dialer_link/Emulator.h"
+#include "pbx_lines/PbxMonitor.h"
 
 class MainController;
 class UserPrompts;
@@ -23,12 +26,18 @@ public:
     Emulator &emulator() { return m_emulator; }
     CtMonitor &ctMonitor() { return m_ctMonitor; }
     UdpReplication &replication() { return m_replication; }
+    PopupNotice &notice() { return m_notice; }
+    CommandPhone &phone() { return m_phone; }
+    PbxMonitor &pbx() { return m_pbx; }
 
 private:
     DialerLink m_link;
     Campaign m_campaign;
     Emulator m_emulator;
     UdpReplication m_replication;
+    PopupNotice m_notice;
+    CommandPhone m_phone;
     CtMonitor m_ctMonitor;
+    PbxMonitor m_pbx;
     std::mt19937 m_random{std::random_device{}()};
 };

@@ -145,10 +145,20 @@ void HeadlessCommands::addMonitor()
     command(QStringLiteral("Login"), 1);
     command(QStringLiteral("Logout"), 2);
     command(QStringLiteral("Pausa"), 3);
-    add(QStringLiteral("Nuovo Stato"), QStringLiteral("<interno> <1-9>"), [this, &ct](const QString &a) {
+    add(QStringLiteral("Nuovo Stato"), QStringLiteral("<interno> <1-9> [operatore]"), [this, &ct](const QString &a) {
+        // The answers in the order the dialogue asks: the state unless the
+        // extension is logged out (that is a login), then the operator when
+        // the extension has none.
         const QStringList w = words(a);
-        m_prompts.answerInputs({w.value(1)});
-        ct.commands().changeState(w.value(0).toInt());
+        const int extension = w.value(0).toInt();
+        const ExtensionTable::Row &row = ct.table().row(extension);
+        QStringList answers;
+        if (row[ExtensionTable::LogState] != QStringLiteral("LOGGED_OUT"))
+            answers << w.value(1);
+        if (textformats::leadingNumber(row[ExtensionTable::Agent]) == 0)
+            answers << w.value(2);
+        m_prompts.answerInputs(answers);
+        ct.commands().changeState(extension);
     });
     add(QStringLiteral("LOGOUT GENERALE"), {}, [this, &ct](const QString &) {
         m_prompts.answerQuestions(1);
@@ -162,4 +172,79 @@ void HeadlessCommands::addMonitor()
         m_prompts.answerQuestions(1);
         ct.commands().logoutDatabase();
     });
+    addMonitorWindow();
+    addPbx();
+}
+
+void HeadlessCommands::addMonitorWindow()
+{
+    CtMonitor &ct = m_parts.ctMonitor();
+    MonitorActions &a = ct.actions();
+    const auto highlighted = [this, &ct] {
+        QStringList found;
+        for (int i = 0; i < ct.tiles().count(); ++i) {
+            if (ct.tiles().tile(i).highlighted)
+                found << QString::number(MonitorTiles::extensionOf(i));
+        }
+        print(QStringLiteral("evidenziati: ") + found.join(QLatin1Char(' ')));
+    };
+    const auto asking = [this](const QString &caption, const QString &argument, std::function<void()> run) {
+        add(caption, argument, [this, run](const QString &arg) {
+            m_prompts.answerInputs({arg});
+            run();
+        });
+    };
+    asking(QStringLiteral("cerca oper."), QStringLiteral("<testo>"), [&a, highlighted] {
+        a.cerca(false);
+        highlighted();
+    });
+    asking(QStringLiteral("cerca+chiama op."), QStringLiteral("<testo>"), [&a, highlighted] {
+        a.cerca(true);
+        highlighted();
+    });
+    asking(QStringLiteral("chiama oper."), QStringLiteral("<numero>"), [&a] { a.chiama(); });
+    asking(QStringLiteral("chiama est."), QStringLiteral("<numero>"), [&a] { a.chiama(); });
+    add(QStringLiteral("interrompi"), {}, [&a](const QString &) { a.interrompi(); });
+    add(QStringLiteral("lista"), {}, [&a](const QString &) { a.toggleList(); });
+    add(QStringLiteral("edit"), {}, [&a](const QString &) { a.edit(); });
+    add(QStringLiteral("save"), {}, [&a](const QString &) { a.salvaPosizioni(); });
+    add(QStringLiteral("zoom"), {}, [&a](const QString &) { a.leggiPosizioni(); });
+    add(QStringLiteral("Visualizza COnteggi Telefonate"), QStringLiteral("[0|1]"), [&ct](const QString &arg) {
+        ct.tiles().setShowCalls(arg.isEmpty() ? !ct.tiles().showCalls() : textformats::leadingNumber(arg) != 0);
+    });
+    // Controls without a caption go by their name.
+    add(QStringLiteral("ListaInterni"), QStringLiteral("<riga>"),
+        [&a](const QString &arg) { a.listActivated(int(textformats::leadingInteger(arg))); });
+    add(QStringLiteral("Evidenzia"), QStringLiteral("<gruppo>"), [&a, highlighted](const QString &arg) {
+        a.gridClicked(arg);
+        highlighted();
+    });
+    add(QStringLiteral("LED_stato_server"), QStringLiteral("<0|1>"),
+        [&ct](const QString &arg) { ct.ledDoubleClicked(int(textformats::leadingInteger(arg))); });
+    add(QStringLiteral("Allinea"), QStringLiteral("<da> <a>"), [this, &a](const QString &arg) {
+        m_prompts.answerInputs(words(arg));
+        a.formDoubleClicked();
+    });
+    add(QStringLiteral("Messaggio"), QStringLiteral("<x> <y> <testo>"), [this, &a](const QString &arg) {
+        const QStringList w = words(arg);
+        m_prompts.answerInputs({w.mid(2).join(QLatin1Char(' '))});
+        a.formRightClicked({int(textformats::leadingInteger(w.value(0))), int(textformats::leadingInteger(w.value(1)))});
+    });
+    add(QStringLiteral("Sposta"), QStringLiteral("<interno> <x> <y>"), [&a](const QString &arg) {
+        const QStringList w = words(arg);
+        const int index = MonitorTiles::indexOf(int(textformats::leadingInteger(w.value(0))));
+        a.tileMoveStarted(index);
+        a.tileMoved(index, {int(textformats::leadingInteger(w.value(1))), int(textformats::leadingInteger(w.value(2)))});
+    });
+}
+
+void HeadlessCommands::addPbx()
+{
+    PbxMonitor &pbx = m_parts.pbx();
+    add(QStringLiteral("PBX"), {}, [&pbx](const QString &) { pbx.show(); });
+    add(QStringLiteral("-> pbx"), {}, [&pbx](const QString &) { pbx.show(); });
+    add(QStringLiteral("Visualizza Messaggi"), QStringLiteral("[0|1]"), [&pbx](const QString &arg) {
+        pbx.messagesShown.set(arg.isEmpty() ? !pbx.messagesShown.value() : textformats::leadingNumber(arg) != 0);
+    });
+    add(QStringLiteral("LED PBX"), {}, [&pbx](const QString &) { pbx.toggleLink(); });
 }

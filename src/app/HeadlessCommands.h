@@ -32,6 +32,8 @@ private:
     void addMainWindow();
     void addSettings();
     void addMonitor();
+    void addMonitorWindow();
+    void addPbx();
     void print(const QString &text);
 
     MainController &m_controller;

@@ -61,6 +61,8 @@ int runHeadless(const RunOptions &options)
     Composition parts(controller, prompts, options.fast);
     printListLines(controller.log(), out);
     printMonitor(parts.ctMonitor(), out);
+    printPbx(parts.pbx(), out);
+    printNotices(parts.notice(), out);
     HeadlessCommands commands(controller, parts, prompts, out);
     platform::StdinLines input;
     QObject::connect(&input, &platform::StdinLines::line, &controller, [&commands](const QString &line) { commands.run(line); });

@@ -1,6 +1,8 @@
 #include "app/HeadlessMonitor.h"
 
+#include "auxiliary/PopupNotice.h"
 #include "ct_monitor/CtMonitor.h"
+#include "pbx_lines/PbxMonitor.h"
 
 #include <memory>
 
@@ -23,6 +25,8 @@ QString colourName(Colour c)
         return QStringLiteral("verde");
     case Colour::Black:
         return QStringLiteral("nero");
+    case Colour::LightBlue:
+        return QStringLiteral("azzurro");
     }
     return {};
 }
@@ -38,7 +42,13 @@ void printMonitor(CtMonitor &monitor, QTextStream &out)
     QObject::connect(&m.loaded, &FlagValue::changed, &m,
                      [print](bool open) { print(open ? QStringLiteral("aperto") : QStringLiteral("chiuso")); });
     for (int i = 0; i < 2; ++i) {
-        QObject::connect(m.leds[i], &ColourValue::changed, &m, [print, &m, i](Colour c) {
+        // The light-blue flash of each arrival is not news: a LED is printed
+        // when its state colour changes.
+        auto shown = std::make_shared<Colour>(m.leds[i]->value());
+        QObject::connect(m.leds[i], &ColourValue::changed, &m, [print, &m, i, shown](Colour c) {
+            if (c == Colour::LightBlue || c == *shown)
+                return;
+            *shown = c;
             print(QStringLiteral("LED ") + QString::number(i) + QLatin1Char(' ') + colourName(c) + QStringLiteral(" | ")
                   + m.ledTips[i]->text());
         });
@@ -57,9 +67,45 @@ void printMonitor(CtMonitor &monitor, QTextStream &out)
         print(QStringLiteral("Interno ") + QString::number(extension) + QStringLiteral(" | ")
               + monitor.table().row(extension)[ExtensionTable::Display]);
     });
+    MonitorActions &a = monitor.actions();
+    QObject::connect(&a.list, &LogList::lineAdded, &m,
+                     [&out](const QString &line) { out << QStringLiteral("ListaInterni | ") << line << Qt::endl; });
+    QObject::connect(&a.listShown, &FlagValue::changed, &m,
+                     [print](bool on) { print(on ? QStringLiteral("lista aperta") : QStringLiteral("lista chiusa")); });
+    QObject::connect(&a, &MonitorActions::editModeChanged, &m,
+                     [print](bool on) { print(on ? QStringLiteral("edit attivo") : QStringLiteral("edit concluso")); });
+    QObject::connect(&a, &MonitorActions::textsChanged, &m, [print, &a] {
+        for (const layoutfile::FreeText &t : a.texts())
+            print(QStringLiteral("testo ") + QString::number(t.at.x()) + QLatin1Char(' ') + QString::number(t.at.y())
+                  + QStringLiteral(" | ") + t.text);
+    });
+    QObject::connect(&a.coordinates, &TextValue::textChanged, &m,
+                     [print](const QString &text) { print(QStringLiteral("posizione ") + text); });
     QObject::connect(&m, &MonitorModel::gridChanged, &m, [print, &m] {
         for (const MonitorModel::GridRow &r : m.grid())
             print(QStringLiteral("Gruppo ") + r.group + QStringLiteral(" | ") + QString::number(r.logged) + QStringLiteral(" | ")
                   + QString::number(r.free) + QStringLiteral(" | ") + QString::number(r.third));
     });
+}
+
+void printPbx(PbxMonitor &pbx, QTextStream &out)
+{
+    const auto print = [&out](const QString &text) { out << QStringLiteral("PBX | ") << text << Qt::endl; };
+    QObject::connect(&pbx.list, &LogList::lineAdded, &pbx,
+                     [&out](const QString &line) { out << QStringLiteral("ListaLinee | ") << line << Qt::endl; });
+    QObject::connect(&pbx.messages, &LogList::lineAdded, &pbx,
+                     [&out](const QString &line) { out << QStringLiteral("InLinea | ") << line << Qt::endl; });
+    QObject::connect(&pbx.loaded, &FlagValue::changed, &pbx,
+                     [print](bool open) { print(open ? QStringLiteral("aperto") : QStringLiteral("chiuso")); });
+    QObject::connect(&pbx.led, &ColourValue::changed, &pbx,
+                     [print, &pbx](Colour c) { print(QStringLiteral("LED ") + colourName(c) + QStringLiteral(" | ") + pbx.ledTip.text()); });
+    QObject::connect(&pbx.table(), &LineTable::lineChanged, &pbx,
+                     [print, &pbx](int line) { print(QStringLiteral("Linea ") + QString::number(line) + QStringLiteral(" | ")
+                                                     + pbx.table().row(line).tooltip); });
+}
+
+void printNotices(PopupNotice &notice, QTextStream &out)
+{
+    QObject::connect(&notice, &PopupNotice::opened, &notice,
+                     [&out](const QString &text) { out << QStringLiteral("Msg | ") << text << Qt::endl; });
 }

@@ -1,7 +1,10 @@
 #include "app/Composition.h"
 #include "app/FrontEnds.h"
+#include "auxiliary/ui/PopupWindow.h"
 #include "core/ui/DialogPrompts.h"
 #include "core/ui/MainWindow.h"
+#include "ct_monitor/ui/CtMonitorWindow.h"
+#include "pbx_lines/ui/PbxWindow.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -13,6 +16,11 @@ int runWindows(const RunOptions &options)
     Composition parts(controller, prompts, options.fast);
     MainWindow window(controller);
     prompts.setParent(&window);
+    // The other windows come and go with their models; built before the
+    // start, which may open them.
+    CtMonitorWindow monitorWindow(parts.ctMonitor());
+    PbxWindow pbxWindow(parts.pbx());
+    PopupWindow notice(parts.notice());
 
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &controller,

@@ -66,6 +66,9 @@ bool MainController::start()
     const bool replica = number("ReplicaUDP_Port") != 0 && number("ReplicaUDP_IP") != 0;
     if ((replica || number("AutoCTMonitor") != 0) && m_plugins.ctMonitor)
         m_plugins.ctMonitor->toggle();
+    // The PBX lines window at start too, for a wall screen that shows both.
+    if (number("AutoPBX") != 0 && m_plugins.pbx)
+        m_plugins.pbx->show();
 
     m_timer1.start();
     m_timer2.start();
@@ -172,6 +175,8 @@ void MainController::editConfiguration(int index)
     if (path.isEmpty())
         return;
     m_prompts.editFile(path);
+    if (m_plugins.ctMonitor)
+        m_plugins.ctMonitor->flush(); // its pending rows go to the database before it closes
     if (m_plugins.campaign && m_plugins.campaign->isOpen())
         m_plugins.campaign->close();
     if (!readPreferences(false))
@@ -204,8 +209,28 @@ void MainController::onOutcomeChanged(int index)
         outcomerates::percentText(MainModel::numberOf(*m_model.outcomes[index]), sent));
 }
 
+void MainController::holdTimers(bool hold)
+{
+    if (hold == m_held)
+        return;
+    m_held = hold;
+    if (hold) {
+        m_heldActive = {m_timer1.isActive(), m_timer2.isActive()};
+        m_timer1.stop();
+        m_timer2.stop();
+        return;
+    }
+    if (m_unloaded)
+        return;
+    if (m_heldActive.first)
+        m_timer1.start();
+    if (m_heldActive.second)
+        m_timer2.start();
+}
+
 void MainController::esci()
 {
+    m_heldActive.first = false; // "Esci" stops the main tick for good
     m_timer1.stop();
     chiudiSocket();
     requestClose();
@@ -229,9 +254,12 @@ void MainController::unload(int exitCode)
     m_timer1.stop();
     m_timer2.stop();
     chiudiSocket();
-    if (m_plugins.campaign && m_plugins.campaign->isOpen())
-        m_plugins.campaign->close();
+    // The monitor first: its last rows are written while the database is open.
     if (m_plugins.ctMonitor)
         m_plugins.ctMonitor->shutdown();
+    if (m_plugins.pbx)
+        m_plugins.pbx->shutdown();
+    if (m_plugins.campaign && m_plugins.campaign->isOpen())
+        m_plugins.campaign->close();
     Q_EMIT finished(exitCode);
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <utility>
 
 #include "core/DebugFile.h"
 #include "core/HtmlFiles.h"
@@ -59,6 +60,11 @@ public:
     // "Test Query Gruppo" / "Test Query Operatore": ask, then count.
     void testQuery(bool byOperator);
 
+    // The CT monitor's edit mode holds both timers; letting go restarts
+    // those that were running.
+    void holdTimers(bool hold);
+    bool timersHeld() const { return m_held; }
+
     // "Esci": stops the main tick and the link, then asks like a close.
     void esci();
     // The window's close: asks, and unloads on Yes. True when unloaded.
@@ -96,5 +102,7 @@ private:
     QTimer m_timer1;
     QTimer m_timer2;
     bool m_unloaded = false;
+    bool m_held = false;
+    std::pair<bool, bool> m_heldActive{false, false};
     QString m_fatal;
 };

@@ -80,6 +80,15 @@ public:
     virtual ~CtMonitorPort() = default;
     virtual void toggle() = 0;      // the "ACD" menu
     virtual void showAndFill() = 0; // "Finestra Monitor": open as "ACD" does, refill the tiles
+    virtual void flush() {}         // pending table rows to the database, now
+    virtual void shutdown() = 0;
+};
+
+// The PBX lines window with its link.
+class PbxPort {
+public:
+    virtual ~PbxPort() = default;
+    virtual void show() = 0; // the "PBX" menu and the double click on "-> pbx"
     virtual void shutdown() = 0;
 };
 
@@ -91,4 +100,5 @@ struct Plugins {
     PingPort *ping = nullptr;
     WatchdogPort *watchdog = nullptr;
     CtMonitorPort *ctMonitor = nullptr;
+    PbxPort *pbx = nullptr;
 };

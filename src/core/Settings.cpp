@@ -12,6 +12,11 @@ QString FileLocations::sharedDbFile() const
     return platform::resolveFile(m_paths.sharedDir, QStringLiteral("tm40.ini"));
 }
 
+QString FileLocations::layoutFile() const
+{
+    return platform::resolveFile(m_paths.sharedDir, QStringLiteral("Pos_CT.ini"));
+}
+
 QString FileLocations::orderByFile() const
 {
     return platform::resolveFile(m_paths.sharedDir, QStringLiteral("Orderby190.ini"));

@@ -48,6 +48,7 @@ public:
     QString settingsFile() const;   // conn_quorin.ini
     QString sharedDbFile() const;   // tm40.ini
     QString orderByFile() const;    // Orderby190.ini
+    QString layoutFile() const;     // Pos_CT.ini, the monitor window's tile layout
     QString appFile(const QString &name) const;
     QString rootFile(const QString &name) const;
     QString webFile(const QString &name) const; // web/<name>.htm

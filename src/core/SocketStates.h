@@ -3,7 +3,8 @@
 #include <QString>
 
 // Colours of the state indicators; windows map them to real colours.
-enum class Colour { Red, Blue, Magenta, Yellow, White, Green, Black };
+// LightBlue (&HFF8080) flashes an indicator while data arrive.
+enum class Colour { Red, Blue, Magenta, Yellow, White, Green, Black, LightBlue };
 
 // Text and colour of a socket state 0 to 9, shown by every link indicator.
 namespace socketstates {

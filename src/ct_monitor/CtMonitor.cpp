@@ -15,6 +15,7 @@
 namespace {
 constexpr int kTickMs = 1000;
 constexpr int kDatabaseTickMs = 5000;
+constexpr int kConnectTimeoutMs = 5000;
 QString n(qint64 v)
 {
     return QString::number(v);
@@ -29,13 +30,22 @@ CtMonitor::CtMonitor(Parts parts, UdpReplication &replication, QObject *parent)
       m_monitor(parts.log, parts.debug,
                 {[this](const telephony::MonitorPacket &p) { lavoraDatiMonitor(p); },
                  [this](const QByteArray &bytes) {
+                     m_model.leds[0]->set(Colour::LightBlue); // until the next tick paints the state again
                      MainModel::add(*m_parts.main.traffic[MainModel::BytesReceived], bytes.size(), true);
                      m_replication.send(bytes);
                  },
                  [this] { return level(); }, [this] { return m_parts.settings.packetTimeoutMs(); }}),
-      m_operator(parts.log, parts.debug, {[this] { return level(); }}),
-      m_commands(m_table, m_model, m_store, m_operator, parts.prompts, parts.log)
+      m_operator(parts.log, parts.debug,
+                 {[this] { return level(); }, [this] { return m_parts.settings.packetTimeoutMs(); }}),
+      m_udpSide(parts.log),
+      m_commands(m_table, m_model, m_store, m_operator, parts.prompts, parts.log),
+      m_tiles(m_table, m_model.search),
+      m_actions({parts.log, parts.prompts, parts.notice, parts.phone, m_tiles,
+                 [this] { return m_parts.files.layoutFile(); }, [this](bool on) { hold(on); }})
 {
+    connect(&m_model.tiles, &TextValue::textChanged, this,
+            [this](const QString &text) { m_tiles.setCount(int(textformats::leadingInteger(text))); });
+    connect(&m_operator.socket(), &LinkSocket::readyRead, this, [this] { m_model.leds[1]->set(Colour::LightBlue); });
     m_parts.log.setDestination(Logger::Monitor, [this] { return &m_model.list; });
     m_parts.log.setDestination(Logger::MonitorAlt, [this] { return &m_model.list; });
     m_store.setLevel([this] { return level(); });
@@ -81,6 +91,8 @@ CtMonitor::Flags CtMonitor::readFlags() const
         f.monitorPort = p;
     if (const quint16 p = port("PortaOprSvr"))
         f.operatorPort = p;
+    if (const quint16 p = port("PortaUDPServer"))
+        f.udpPort = p;
     return f;
 }
 
@@ -99,6 +111,8 @@ void CtMonitor::open()
         m_flags = readFlags();
         m_store.setFileLimit(m_parts.settings.fileLimitBytes());
         m_model.tiles.setText(QStringLiteral("96"));
+        if (!m_flags.usaDb)
+            m_udpSide.listen(m_flags.udpPort);
         if (!m_flags.usaDb && !m_flags.nonConnettereOprSvr)
             connectOperator();
         m_timer.start(m_flags.usaDb ? kDatabaseTickMs : kTickMs);
@@ -114,6 +128,7 @@ void CtMonitor::showAndFill()
 {
     if (!isOpen() || m_monitor.state() == socketstates::kClosed)
         open();
+    m_tiles.refill();
     Q_EMIT refillRequested();
 }
 
@@ -130,9 +145,13 @@ void CtMonitor::logoutGenerale()
 void CtMonitor::close()
 {
     const bool wasOpen = isOpen();
+    m_closing = true; // edit mode ends without starting what closes next
+    m_actions.leaveEditMode();
+    m_closing = false;
     m_timer.stop();
     m_monitor.close();
     m_operator.close();
+    m_udpSide.close();
     m_store.flush();
     m_model.loaded.set(false);
     updateLeds();
@@ -178,30 +197,86 @@ void CtMonitor::connectMonitor()
         m_monitor.listenUdp(m_flags.ascoltaUdpPort);
         return;
     }
-    if (m_monitor.state() == socketstates::kClosed || m_monitor.state() == socketstates::kError)
+    if (m_monitor.state() == socketstates::kClosed || m_monitor.state() == socketstates::kError) {
+        m_configuring = false; // a configuration starts afresh on a new stream
+        m_connectStarted.start();
         m_monitor.connectTo(m_parts.main.serverIp.text(), m_flags.monitorPort);
+    }
 }
 
 void CtMonitor::connectOperator()
 {
     if (m_operator.isConnected())
         return;
+    m_udpSide.pointAt(m_parts.main.serverIp.text(), m_flags.udpPort);
     m_operator.connectTo(m_parts.main.serverIp.text(), m_flags.operatorPort);
+}
+
+void CtMonitor::ledDoubleClicked(int index)
+{
+    if (index == 0) {
+        if (m_monitor.state() != socketstates::kClosed) {
+            m_monitor.close();
+            log(QStringLiteral("Chiusa Socket 2 ( Monitor)"));
+        } else if (m_flags.ascoltaUdpPort != 0) {
+            m_monitor.listenUdp(m_flags.ascoltaUdpPort);
+        } else if (!m_flags.usaDb) {
+            connectMonitor();
+            log(QStringLiteral("Aperta Socket 2 ( Monitor)"));
+        }
+    } else if (index == 1) {
+        if (m_operator.state() != socketstates::kClosed) {
+            m_operator.close();
+            log(QStringLiteral("Chiusa Socket 4 ( OprSrv)"));
+        } else if (!m_flags.usaDb && !m_flags.nonConnettereOprSvr) {
+            connectOperator();
+            log(QStringLiteral("Aperta Socket 4 ( OprSrv)"));
+        }
+    }
+    updateLeds();
+}
+
+void CtMonitor::hold(bool on)
+{
+    if (on) {
+        m_timer.stop();
+        if (m_parts.holdMainTimers)
+            m_parts.holdMainTimers(true);
+        m_monitor.close();
+        m_operator.close();
+        log(QStringLiteral("Modalità edit: timer e collegamenti fermi"));
+    } else {
+        if (m_parts.holdMainTimers)
+            m_parts.holdMainTimers(false);
+        if (isOpen() && !m_closing) {
+            m_timer.start(m_flags.usaDb ? kDatabaseTickMs : kTickMs);
+            if (!m_flags.usaDb && !m_flags.nonConnettereOprSvr)
+                connectOperator();
+            connectMonitor();
+        }
+        log(QStringLiteral("Fine modalità edit"));
+    }
+    updateLeds();
 }
 
 void CtMonitor::tick()
 {
+    m_actions.tick();
     updateLeds();
     m_model.caption.setText(QStringLiteral("Operatori/Interni - ") + m_model.search.text() + QLatin1Char(' ')
                             + textformats::time(QTime::currentTime()));
     if (m_monitor.isUp())
         return;
-    m_store.readBack();
+    if (m_store.readBack())
+        m_table.recount(); // the legend and the counters follow what was read
     if (m_flags.usaDb)
         return;
-    // A connection under way is left to finish; a closed or failed one is tried again.
+    // A connection under way is left a few seconds to finish (a host that
+    // drops packets would hold it for minutes); a closed or failed one is
+    // tried again at once.
     const int state = m_monitor.state();
-    if (state == socketstates::kConnecting || state == 4)
+    if ((state == socketstates::kConnecting || state == 4) && m_connectStarted.isValid()
+        && m_connectStarted.elapsed() < kConnectTimeoutMs)
         return;
     if (m_flags.ascoltaUdpPort == 0)
         m_monitor.close();
@@ -236,10 +311,13 @@ void CtMonitor::updateLeds()
 
 void CtMonitor::lavoraDatiMonitor(const telephony::MonitorPacket &p)
 {
-    if (m_replication.isOn())
-        log(QStringLiteral("replico cod. ") + n(p.header.code) + QStringLiteral(" PktL2 = len msg ") + n(p.header.len));
+    const auto replicated = [&] {
+        if (m_replication.isOn())
+            log(QStringLiteral("replico cod. ") + n(p.header.code) + QStringLiteral(" PktL2 = len msg ") + n(p.header.len));
+    };
     if (p.header.code == telephony::Time) {
         log(QStringLiteral("Ricevuta Ora e altri dati sconosciuti"));
+        replicated();
         QString line = QStringLiteral("ora ") + p.time.time;
         for (quint8 b : p.time.bytes)
             line += QLatin1Char(' ') + n(b);
@@ -252,12 +330,6 @@ void CtMonitor::lavoraDatiMonitor(const telephony::MonitorPacket &p)
     m_configuring = configuration;
     switch (p.sub.subcode) {
     case telephony::ExtensionConfig:
-        // The configuration comes in packets of six: the tiles are those of
-        // every extension it names, never beyond the table.
-        for (const telephony::ExtensionRecord &r : p.extensions)
-            m_configuredTop = std::max(m_configuredTop, std::clamp(r.number - 100, 0, ExtensionTable::kRows));
-        if (m_configuredTop > 0)
-            m_model.tiles.setText(n(m_configuredTop));
         log(QStringLiteral(" Ricevuta Configurazione ") + n(p.sub.count) + QStringLiteral(" Interni"));
         break;
     case telephony::GroupConfig:
@@ -269,18 +341,25 @@ void CtMonitor::lavoraDatiMonitor(const telephony::MonitorPacket &p)
     default:
         break;
     }
-    for (const telephony::ExtensionRecord &r : p.extensions)
-        applyExtension(r);
+    replicated();
+    for (const telephony::ExtensionRecord &r : p.extensions) {
+        // The configuration comes in packets of six: the tiles are those of
+        // every extension it names and the table took, never beyond the table.
+        if (applyExtension(r) && configuration)
+            m_configuredTop = std::max(m_configuredTop, r.number - ExtensionTable::kFirst + 1);
+    }
+    if (configuration && m_configuredTop > 0)
+        m_model.tiles.setText(n(m_configuredTop));
     for (const telephony::GroupRecord &r : p.groups)
         applyGroup(r);
     m_recordsApplied += p.extensions.size() + p.groups.size();
     m_table.recount();
 }
 
-void CtMonitor::applyExtension(const telephony::ExtensionRecord &r)
+bool CtMonitor::applyExtension(const telephony::ExtensionRecord &r)
 {
     if (!m_table.applyExtension(r, QDateTime::currentDateTime()))
-        return;
+        return false;
     if (level() > 0) {
         log(n(r.number) + QLatin1Char(' ') + r.logState + QLatin1Char(' ') + r.actionState + QLatin1Char(' ') + r.lineState);
         log(r.agent + QLatin1Char('|') + r.description + QLatin1Char('|') + r.logState + QLatin1Char('|') + r.actionState
@@ -288,6 +367,7 @@ void CtMonitor::applyExtension(const telephony::ExtensionRecord &r)
             + QLatin1Char('|') + r.loginTime);
     }
     m_store.schedule(r.number); // FlagAggiornaDB: the title holds "quorin"
+    return true;
 }
 
 void CtMonitor::applyGroup(const telephony::GroupRecord &r)

@@ -1,22 +1,29 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "core/Ports.h"
 #include "ct_monitor/CtMonitorStore.h"
 #include "ct_monitor/ExtensionTable.h"
+#include "ct_monitor/MonitorActions.h"
 #include "ct_monitor/MonitorLink.h"
 #include "ct_monitor/MonitorModel.h"
+#include "ct_monitor/MonitorTiles.h"
 #include "ct_monitor/OperatorCommands.h"
 #include "ct_monitor/OperatorServerLink.h"
+#include "ct_monitor/ServerUdpSockets.h"
 
 class CampaignDb;
 class DebugFile;
 class FileLocations;
 class Logger;
 class MainModel;
+class PhoneControl;
+class PopupNotice;
 class UdpReplication;
 class UserPrompts;
 struct Settings;
@@ -36,6 +43,10 @@ public:
         UserPrompts &prompts;
         CampaignDb &db;
         const DebugFile &debug;
+        PopupNotice &notice;
+        PhoneControl &phone;
+        // Edit mode holds the main window's two timers (true) and lets them go.
+        std::function<void(bool)> holdMainTimers;
     };
 
     // The flags the settings give (section "Settings" of conn_quorin.ini).
@@ -47,6 +58,7 @@ public:
         quint16 replicaPort = 0;           // ReplicaUDP_Port
         quint16 monitorPort = telephony::kMonitorPort;         // PortaMonitor
         quint16 operatorPort = telephony::kOperatorServerPort; // PortaOprSvr
+        quint16 udpPort = ServerUdpSockets::kPort;             // PortaUDPServer: WS5's remote and WS6's local port
     };
 
     CtMonitor(Parts parts, UdpReplication &replication, QObject *parent = nullptr);
@@ -55,6 +67,7 @@ public:
     // CtMonitorPort
     void toggle() override; // the "ACD" menu
     void showAndFill() override;
+    void flush() override { m_store.flush(); }
     void shutdown() override;
 
     // Opens the monitor (no-op when open); "Finestra Monitor" also refills.
@@ -74,7 +87,14 @@ public:
     MonitorLink &monitorLink() { return m_monitor; }
     OperatorServerLink &operatorLink() { return m_operator; }
     OperatorCommands &commands() { return m_commands; }
+    MonitorTiles &tiles() { return m_tiles; }
+    MonitorActions &actions() { return m_actions; }
     QTimer &timer() { return m_timer; }
+
+    // The double click on a link's LED (0 monitor, 1 operator server):
+    // close it when open, else open it.
+    void ledDoubleClicked(int index);
+    ServerUdpSockets &udpSockets() { return m_udpSide; }
 
     // The double-click on the logged counter: "CONFERMI LOGOUT GENERALE?"
     // and ButtaTuttiFuori, or LoginCasuale when nobody is logged.
@@ -93,8 +113,9 @@ private:
     void connectOperator();  // ConnettiOPR_SVR
     void startReplication();
     void updateLeds();       // AggiornaLed
+    void hold(bool on);      // edit mode: timers and links stop, or start again
     void countersChanged();
-    void applyExtension(const telephony::ExtensionRecord &r);
+    bool applyExtension(const telephony::ExtensionRecord &r); // false when the table skipped it
     void applyGroup(const telephony::GroupRecord &r);
     void log(const QString &text);
     void debug(const QString &text);
@@ -108,9 +129,14 @@ private:
     CtMonitorStore m_store;
     MonitorLink m_monitor;
     OperatorServerLink m_operator;
+    ServerUdpSockets m_udpSide;
     OperatorCommands m_commands;
+    MonitorTiles m_tiles;
+    MonitorActions m_actions;
     QTimer m_timer;
     qint64 m_recordsApplied = 0;
+    bool m_closing = false;
+    QElapsedTimer m_connectStarted; // the monitor link's last connection attempt
     bool m_configuring = false; // the last packet was an extension configuration
     int m_configuredTop = 0;    // tiles the configuration needs so far
 };

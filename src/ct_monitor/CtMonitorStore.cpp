@@ -101,32 +101,46 @@ void CtMonitorStore::flush()
     std::sort(extensions.begin(), extensions.end());
     m_dirty.clear();
     int written = 0, unchanged = 0;
-    QString error;
     QStringList invariati;
-    const bool ok = m_db.inTransaction(
-        [&](QString &e) {
-            written = unchanged = 0;
-            invariati.clear();
-            for (int extension : std::as_const(extensions)) {
-                bool same = false;
-                if (!write(extension, e, same))
-                    return false;
-                if (same) {
-                    ++unchanged;
-                    invariati << QString::number(extension);
-                } else {
-                    ++written;
+    const auto writeAll = [&](const QList<int> &which, QStringList &sameOut, QString &error) {
+        QStringList same;
+        const bool ok = m_db.inTransaction(
+            [&](QString &e) {
+                same.clear();
+                for (int extension : which) {
+                    bool unchangedRow = false;
+                    if (!write(extension, e, unchangedRow))
+                        return false;
+                    if (unchangedRow)
+                        same << QString::number(extension);
                 }
-            }
-            return true;
-        },
-        error);
-    if (!ok) {
+                return true;
+            },
+            error);
+        if (ok)
+            sameOut << same;
+        return ok;
+    };
+    QString error;
+    QList<int> done = extensions;
+    if (!writeAll(extensions, invariati, error)) {
+        // One row that fails must not take the others with it: each again
+        // on its own, each failure logged.
         logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error);
-        return;
+        done.clear();
+        for (int extension : std::as_const(extensions)) {
+            QString rowError;
+            if (writeAll({extension}, invariati, rowError))
+                done.append(extension);
+            else
+                logLine(QStringLiteral("ERRORE DB CT_Monitor Interno ") + QString::number(extension) + QStringLiteral(": ")
+                        + rowError);
+        }
     }
+    for (int extension : std::as_const(done))
+        invariati.contains(QString::number(extension)) ? ++unchanged : ++written;
     const qint64 now = m_clock.nsecsElapsed();
-    for (int extension : std::as_const(extensions)) {
+    for (int extension : std::as_const(done)) {
         const qint64 us = (now - scheduled.value(extension)) / 1000;
         if (m_latencies.size() < kSamples)
             m_latencies.append(us);
@@ -189,6 +203,7 @@ void CtMonitorStore::appendAggDbLog(int extension, const ExtensionTable::Row &ro
 
 bool CtMonitorStore::readBack()
 {
+    flush(); // what the table holds and the database not yet is written first, never read over
     QList<QSqlRecord> rows;
     QString error;
     if (!m_db.isOpen()

@@ -1,5 +1,7 @@
 #include "ct_monitor/ExtensionTable.h"
 
+#include <limits>
+
 #include "core/TextFormats.h"
 
 namespace {
@@ -70,9 +72,11 @@ bool ExtensionTable::applyGroup(const telephony::GroupRecord &r)
     if (r.number < 1 || r.number > kGroups)
         return false;
     Group &g = m_groups[r.number - 1];
-    g.logged = r.logged;
-    g.free = r.free;
-    g.third = r.third;
+    // Counts from the wire, kept within what a call centre can hold.
+    const auto count = [](qint32 v) { return std::clamp<qint32>(v, 0, kMaxGroupCount); };
+    g.logged = count(r.logged);
+    g.free = count(r.free);
+    g.third = count(r.third);
     g.name = r.name;
     Q_EMIT groupsChanged();
     return true;
@@ -83,8 +87,15 @@ void ExtensionTable::applyStored(int extension, const Row &stored, const QDateTi
     if (!hasRow(extension))
         return;
     Row &row = m_rows[extension - kFirst];
-    for (int c = LogState; c <= LogoutTime; ++c)
+    bool changed = false;
+    for (int c = LogState; c <= LogoutTime; ++c) {
+        changed = changed || row[c] != stored[c];
         row[c] = stored[c];
+    }
+    // Read back every tick while the link is down: only a real change is
+    // told, or the watchers would hear every row once a second.
+    if (!changed && !row[Display].isEmpty())
+        return;
     row[Display] = displayText(row, now);
     Q_EMIT extensionChanged(extension);
 }
@@ -101,12 +112,16 @@ void ExtensionTable::setCells(int extension, const QList<std::pair<Column, QStri
 
 void ExtensionTable::recount()
 {
-    m_totalLogged = m_totalFree = m_groupsWithLogged = 0;
+    // Wire counts are clamped when stored; summed wide all the same.
+    qint64 loggedSum = 0, freeSum = 0;
+    m_groupsWithLogged = 0;
     for (const Group &g : m_groups) {
-        m_totalLogged += g.logged;
-        m_totalFree += g.free;
+        loggedSum += g.logged;
+        freeSum += g.free;
         m_groupsWithLogged += g.logged != 0 ? 1 : 0;
     }
+    m_totalLogged = int(std::min<qint64>(loggedSum, std::numeric_limits<int>::max()));
+    m_totalFree = int(std::min<qint64>(freeSum, std::numeric_limits<int>::max()));
     m_counters.fill(0);
     for (const Row &r : m_rows) {
         const bool in = logged(r[LogState]);

@@ -19,6 +19,7 @@ public:
     static constexpr int kRows = kLast - kFirst + 1;
     static constexpr int kGroups = 300;
     static constexpr int kCounters = 10;
+    static constexpr qint32 kMaxGroupCount = 1000000;
 
     // Columns of an extension's row.
     enum Column : int {

@@ -51,10 +51,14 @@ bool MonitorLink::listenUdp(quint16 port)
     close();
     auto *socket = new QUdpSocket(this);
     if (!socket->bind(QHostAddress::AnyIPv4, port)) {
-        log(QStringLiteral("Porta UDP ") + n(port) + QStringLiteral(" non disponibile: ") + socket->errorString());
+        // Tried again every tick: said once until it works.
+        if (m_udpRefused != port)
+            log(QStringLiteral("Porta UDP ") + n(port) + QStringLiteral(" non disponibile: ") + socket->errorString());
+        m_udpRefused = port;
         delete socket;
         return false;
     }
+    m_udpRefused = 0;
     // One datagram a byte: room for a burst while the loop is busy elsewhere.
     socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 * 1024 * 1024);
     m_udp = socket;

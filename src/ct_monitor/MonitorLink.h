@@ -71,4 +71,5 @@ private:
     QTimer m_incomplete;
     int m_steps = 0;
     bool m_realigning = false;
+    quint16 m_udpRefused = 0; // the port last refused, logged once
 };

@@ -18,9 +18,24 @@ OperatorServerLink::OperatorServerLink(Logger &log, const DebugFile &debug, Hook
     : QObject(parent), m_log(log), m_debug(debug), m_hooks(std::move(hooks)), m_socket(QStringLiteral("Winsock4")),
       m_framer(telephony::kFraming)
 {
+    m_incomplete.setSingleShot(true);
+    connect(&m_incomplete, &QTimer::timeout, this, &OperatorServerLink::onIncompleteTimeout);
     connect(&m_socket, &LinkSocket::readyRead, this, &OperatorServerLink::onData);
     connect(&m_socket, &LinkSocket::connected, this, [this] { m_framer.reset(); });
-    connect(&m_socket, &LinkSocket::errorOccurred, this, [this] { m_framer.reset(); });
+    connect(&m_socket, &LinkSocket::errorOccurred, this, [this] {
+        m_framer.reset();
+        m_incomplete.stop();
+    });
+}
+
+void OperatorServerLink::onIncompleteTimeout()
+{
+    // A packet that never ends would frame every later reply wrongly.
+    if (!m_framer.partial())
+        return;
+    log(QStringLiteral("DA WS4= PROBLEMA PacketLen4=") + n(std::max(0, m_framer.expectedLength())) + QStringLiteral(" RX = ")
+        + n(m_framer.size()));
+    svuotaCoda(m_log, m_debug, kChannel, m_framer.takeAll(), 0);
 }
 
 void OperatorServerLink::log(const QString &text, const QString &tag)
@@ -45,6 +60,7 @@ void OperatorServerLink::close()
 {
     m_socket.close();
     m_framer.reset();
+    m_incomplete.stop();
 }
 
 bool OperatorServerLink::send(const QByteArray &bytes)
@@ -83,8 +99,11 @@ void OperatorServerLink::feed(const QByteArray &bytes)
             if (m_framer.expectedLength() > 0)
                 debug(QStringLiteral("DA WS4= Aspetto altri ") + n(4 + m_framer.expectedLength() - m_framer.size())
                       + QStringLiteral(" bytes "));
+            if (m_framer.partial() && !m_incomplete.isActive() && m_hooks.timeoutMs)
+                m_incomplete.start(m_hooks.timeoutMs());
             return;
         }
+        m_incomplete.stop();
         if (f.status == Framer::Frame::Corrupt) {
             const QString at = f.length < 1 ? QStringLiteral("=0") : f.length > telephony::kMaxPacketLength
                                                                            ? QStringLiteral(">3100")

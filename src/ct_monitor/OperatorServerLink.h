@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 
 #include "ct_monitor/TelephonyFormat.h"
@@ -19,6 +20,7 @@ class OperatorServerLink : public QObject {
 public:
     struct Hooks {
         std::function<double()> level;
+        std::function<int()> timeoutMs; // how long a started packet may take to arrive whole
     };
 
     OperatorServerLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent = nullptr);
@@ -43,6 +45,7 @@ Q_SIGNALS:
 
 private:
     void onData();
+    void onIncompleteTimeout();
     void handle(const QByteArray &framed);
     void log(const QString &text, const QString &tag = QString());
     void debug(const QString &text);
@@ -53,5 +56,6 @@ private:
     Hooks m_hooks;
     LinkSocket m_socket;
     Framer m_framer;
+    QTimer m_incomplete;
     quint16 m_port = 0;
 };

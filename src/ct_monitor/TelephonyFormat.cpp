@@ -1,5 +1,6 @@
 #include "ct_monitor/TelephonyFormat.h"
 
+#include "core/AnsiCodec.h"
 #include "dialer_link/FixedText.h"
 
 #include <QtEndian>
@@ -51,6 +52,66 @@ GroupRecord groupAt(const QByteArray &b, qsizetype at)
     return r;
 }
 
+void putLe(QByteArray &b, qsizetype at, qint32 v)
+{
+    qToLittleEndian<qint32>(v, b.data() + at);
+}
+
+void putText(QByteArray &b, qsizetype at, const QString &value, int width)
+{
+    b.replace(at, width, fixedtext::completaStringa(value, width));
+}
+
+QByteArray extensionBytes(const ExtensionRecord &r)
+{
+    using R = ExtensionRecord;
+    QByteArray b(R::Size, '\0');
+    putLe(b, R::Number, r.number);
+    putText(b, R::Agent, r.agent, R::AgentWidth);
+    putText(b, R::Description, r.description, R::DescriptionWidth);
+    putText(b, R::LogState, r.logState, R::StateWidth);
+    putText(b, R::ActionState, r.actionState, R::StateWidth);
+    putText(b, R::LineState, r.lineState, R::StateWidth);
+    putText(b, R::AcdState, r.acdState, R::AcdWidth);
+    putText(b, R::NumberText, r.numberText, R::NumberTextWidth);
+    // The decoder reads only the second byte of a slot.
+    for (int slot = 0; slot < R::GroupSlots && slot < r.groups.size(); ++slot)
+        b[R::Groups + 2 * slot + 1] = static_cast<char>(r.groups[slot]);
+    putText(b, R::LoginTime, r.loginTime, R::LoginWidth);
+    return b;
+}
+
+QByteArray groupBytes(const GroupRecord &r)
+{
+    using R = GroupRecord;
+    QByteArray b(R::Size, '\0');
+    putLe(b, R::Number, r.number);
+    putLe(b, R::Third, r.third);
+    putText(b, R::Name, r.name, R::NameWidth);
+    putLe(b, R::Logged, r.logged);
+    putLe(b, R::Free, r.free);
+    putLe(b, R::Further, r.further);
+    return b;
+}
+
+QByteArray subHeaderBytes(const MonitorHeader &sub)
+{
+    QByteArray b(MonitorHeader::Size, '\0');
+    putLe(b, MonitorHeader::Subcode, sub.subcode);
+    for (int i = 0; i < 3; ++i)
+        putLe(b, MonitorHeader::Words + 4 * i, sub.words[i]);
+    putLe(b, MonitorHeader::Count, sub.count);
+    return b;
+}
+
+// The server's header. Reply is the monitor port on all it sends, the
+// operator server's replies included; the program never reads it.
+QByteArray serverPacket(qint32 code, const QByteArray &body)
+{
+    const qint32 totlen = kHeaderFields + qint32(body.size());
+    return packet::encodeHeader({totlen, -1, kMonitorPort, code, totlen}, packet::Link::Monitor) + body;
+}
+
 } // namespace
 
 bool pacchettoBuono(qint32 length)
@@ -68,8 +129,9 @@ wire::Status decodeMonitor(const QByteArray &framed, MonitorPacket &out)
         const qsizetype at = kLength + kHeaderFields;
         if (framed.size() < at + TimeRecord::Size)
             return wire::Status::tooShort(QStringLiteral("RecOra"), std::max<qsizetype>(0, framed.size() - at), TimeRecord::Size);
-        out.time.time = fixedtext::daArrayAchar(framed.mid(at + TimeRecord::Time, 8), 8);
-        for (int i = 0; i < 6; ++i)
+        out.time.time = fixedtext::daArrayAchar(framed.mid(at + TimeRecord::Time, TimeRecord::TimeWidth),
+                                                TimeRecord::TimeWidth);
+        for (int i = 0; i < TimeRecord::ByteCount; ++i)
             out.time.bytes[i] = static_cast<quint8>(framed[at + TimeRecord::Bytes + i]);
         return {};
     }
@@ -104,6 +166,36 @@ wire::Status decodeMonitor(const QByteArray &framed, MonitorPacket &out)
     return {};
 }
 
+QByteArray encodeExtensions(const MonitorHeader &sub, const QList<ExtensionRecord> &records)
+{
+    QByteArray body = subHeaderBytes(sub);
+    for (const ExtensionRecord &r : records)
+        body += extensionBytes(r);
+    return serverPacket(Monitor, body);
+}
+
+QByteArray encodeGroups(const MonitorHeader &sub, const QList<GroupRecord> &records)
+{
+    QByteArray body = subHeaderBytes(sub);
+    for (const GroupRecord &r : records)
+        body += groupBytes(r);
+    return serverPacket(Monitor, body);
+}
+
+QByteArray encodeTime(const TimeRecord &time)
+{
+    QByteArray body(TimeRecord::Size, '\0');
+    putText(body, TimeRecord::Time, time.time, TimeRecord::TimeWidth);
+    for (int i = 0; i < TimeRecord::ByteCount; ++i)
+        body[TimeRecord::Bytes + i] = static_cast<char>(time.bytes[i]);
+    return serverPacket(Time, body);
+}
+
+QByteArray encodeUnknown(qint32 code, int bodyLength)
+{
+    return serverPacket(code, QByteArray(std::max(0, bodyLength), 'u'));
+}
+
 QByteArray encodeOpExtension(qint32 extension, quint16 localPort)
 {
     QByteArray body;
@@ -123,6 +215,14 @@ QByteArray encodeOpCommand(const OpCommandBody &c, quint16 localPort)
         + body;
 }
 
+wire::Status decodeOpExtension(const QByteArray &body, qint32 &extension)
+{
+    if (body.size() < 4)
+        return wire::Status::tooShort(QStringLiteral("OpExtension"), body.size(), 4);
+    extension = qFromBigEndian<qint32>(body.constData());
+    return {};
+}
+
 wire::Status decodeOpCommand(const QByteArray &body, OpCommandBody &out)
 {
     if (body.size() < OpCommandBody::Size)
@@ -140,11 +240,16 @@ wire::Status decodeOperatorReply(const QByteArray &framed, OperatorReply &out)
     if (wire::Status s = packet::decodeHeader(framed, out.header, packet::Link::Monitor); !s.ok())
         return s;
     const bool extended = out.header.code == ReplyCode || out.header.code == ReplyMessage;
-    const qsizetype at = kLength + kHeaderFields + (extended ? 16 : 0);
+    const qsizetype at = kLength + kHeaderFields + (extended ? OperatorReply::HeaderExtension : 0);
     if (framed.size() < at)
         return wire::Status::tooShort(QStringLiteral("Risposta OprSvr"), framed.size(), at);
     out.body = framed.mid(at);
     return {};
+}
+
+QByteArray encodeOperatorMessage(const QString &text)
+{
+    return serverPacket(ReplyMessage, QByteArray(OperatorReply::HeaderExtension, '\0') + ansi::encode(text));
 }
 
 } // namespace telephony

@@ -14,6 +14,10 @@
 //
 // The operator-server link (port 20600) sends 55007 (the extension) and
 // 55006 (the command) and receives 56001..56007, only logged.
+//
+// The server's side is here too, encoders of what it sends and a decoder of
+// what it receives, so that the simulator and the tests speak the program's
+// own format rather than a copy of it.
 
 #include <QByteArray>
 #include <QList>
@@ -99,8 +103,9 @@ struct GroupRecord {
 // RecOra, 14 bytes: a time text and six bytes, only logged.
 struct TimeRecord {
     static constexpr int Time = 0, Bytes = 8, Size = 14;
+    static constexpr int TimeWidth = 8, ByteCount = 6;
     QString time;
-    quint8 bytes[6] = {0, 0, 0, 0, 0, 0};
+    quint8 bytes[ByteCount] = {0, 0, 0, 0, 0, 0};
 };
 
 // A whole monitor packet.
@@ -118,6 +123,18 @@ struct MonitorPacket {
 // holds, up to Len allows, and an incomplete last record is left over.
 wire::Status decodeMonitor(const QByteArray &framed, MonitorPacket &out);
 
+// The server's monitor packets, framed. Every header field big-endian,
+// LineaSVC -1, Reply 9992 and Len equal to Totlen, as the server fills them.
+// The sub-header goes out as given (its count is not checked against the
+// records); texts are NUL padded and cut to their width, groups beyond the
+// 36 slots dropped, and every byte no field covers is NUL.
+QByteArray encodeExtensions(const MonitorHeader &sub, const QList<ExtensionRecord> &records);
+QByteArray encodeGroups(const MonitorHeader &sub, const QList<GroupRecord> &records);
+QByteArray encodeTime(const TimeRecord &time);
+// A packet of a code the program does not know: the same header and
+// `bodyLength` bytes of 'u'.
+QByteArray encodeUnknown(qint32 code, int bodyLength);
+
 // The command messages of the operator-server link, whole packets.
 struct OpCommandBody {
     static constexpr int Subcode = 0, Extension = 4, Operator = 8, Password = 21, Size = 34;
@@ -129,14 +146,20 @@ struct OpCommandBody {
 };
 QByteArray encodeOpExtension(qint32 extension, quint16 localPort);
 QByteArray encodeOpCommand(const OpCommandBody &c, quint16 localPort);
+// The bodies after the header, as the operator server reads them.
+wire::Status decodeOpExtension(const QByteArray &body, qint32 &extension);
 wire::Status decodeOpCommand(const QByteArray &body, OpCommandBody &out);
 
 // A reply of the operator server: its header, and the body after the header
 // count (32 for 56002 and 56003, else 16).
 struct OperatorReply {
+    static constexpr int HeaderExtension = 16; // 56002 and 56003
     packet::Header header;
     QByteArray body;
 };
 wire::Status decodeOperatorReply(const QByteArray &framed, OperatorReply &out);
+// 56003 as the operator server sends it: the header of the monitor packets
+// above, the header extension all NULs, then the text without a NUL.
+QByteArray encodeOperatorMessage(const QString &text);
 
 } // namespace telephony

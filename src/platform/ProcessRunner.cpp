@@ -6,6 +6,13 @@ namespace platform {
 
 ProcessRunner::ProcessRunner(QObject *parent) : QObject(parent) {}
 
+ProcessRunner::~ProcessRunner()
+{
+    // The callbacks belong to owners that are going away too.
+    for (QProcess *p : findChildren<QProcess *>(Qt::FindDirectChildrenOnly))
+        p->blockSignals(true);
+}
+
 QStringList ProcessRunner::splitCommandLine(const QString &command, const QString &argument)
 {
     QString line = command;

@@ -17,6 +17,8 @@ public:
     using Finished = std::function<void(int exitCode, bool started)>;
 
     explicit ProcessRunner(QObject *parent = nullptr);
+    // Processes still running are ended without calling back.
+    ~ProcessRunner() override;
 
     // `command` followed by a blank and `argument` when one is given.
     void eseguiEAttendi(const QString &command, const QString &argument, Finished done);

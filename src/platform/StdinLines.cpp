@@ -4,7 +4,11 @@
 #include <QSocketNotifier>
 
 #ifdef Q_OS_WIN
+#include <QCoreApplication>
+#include <QPointer>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <thread>
 #else
 #include <cerrno>
@@ -17,18 +21,21 @@ StdinLines::StdinLines(QObject *parent) : QObject(parent)
 {
 #ifdef Q_OS_WIN
     // A console handle cannot be watched by the event loop: a detached
-    // thread reads it and hands each chunk to the loop.
-    std::thread([this] {
-        char buffer[1024];
-        for (;;) {
-            const size_t n = std::fread(buffer, 1, 1, stdin);
-            if (n == 0) {
-                QMetaObject::invokeMethod(this, [this] { end(); }, Qt::QueuedConnection);
-                return;
-            }
-            const QByteArray chunk(buffer, static_cast<qsizetype>(n));
-            QMetaObject::invokeMethod(this, [this, chunk] { take(chunk); }, Qt::QueuedConnection);
+    // thread reads it and hands each line to the loop. The thread may
+    // outlive this object, so it posts to the application and the object is
+    // looked up there, on the loop's thread.
+    QPointer<StdinLines> self(this);
+    std::thread([self] {
+        const auto post = [self](std::function<void(StdinLines &)> f) {
+            if (QCoreApplication *app = QCoreApplication::instance())
+                QMetaObject::invokeMethod(app, [self, f] { if (self) f(*self); }, Qt::QueuedConnection);
+        };
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, stdin)) {
+            const QByteArray chunk(buffer, static_cast<qsizetype>(std::strlen(buffer)));
+            post([chunk](StdinLines &lines) { lines.take(chunk); });
         }
+        post([](StdinLines &lines) { lines.end(); });
     }).detach();
 #else
     m_notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);

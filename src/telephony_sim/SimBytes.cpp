@@ -1,94 +1,42 @@
 #include "telephony_sim/SimBytes.h"
 
-#include <QtEndian>
+#include "ct_monitor/TelephonyFormat.h"
 
 namespace simbytes {
 namespace {
 
-void be(QByteArray &out, qint32 v)
+telephony::MonitorHeader testa(int subcode, qsizetype count)
 {
-    char b[4];
-    qToBigEndian(v, b);
-    out.append(b, 4);
+    telephony::MonitorHeader sub;
+    sub.subcode = subcode;
+    sub.count = qint32(count);
+    return sub;
 }
 
-void le(QByteArray &out, qint32 v)
+telephony::ExtensionRecord record(const Extension &e)
 {
-    char b[4];
-    qToLittleEndian(v, b);
-    out.append(b, 4);
-}
-
-// Latin-1 is enough for what the simulator names; padded with NULs.
-void text(QByteArray &out, const QString &value, int width)
-{
-    QByteArray bytes = value.toLatin1().left(width);
-    bytes.append(QByteArray(width - bytes.size(), '\0'));
-    out += bytes;
-}
-
-// Header of the monitor link: every field big-endian; Len as the server
-// sends it, equal to Totlen.
-QByteArray packet(qint32 code, const QByteArray &afterHeader)
-{
-    const qint32 totlen = 16 + qint32(afterHeader.size());
-    QByteArray out;
-    be(out, totlen);
-    be(out, -1);
-    be(out, 9992);
-    be(out, code);
-    be(out, totlen);
-    return out + afterHeader;
-}
-
-QByteArray testa(int subcode, int count)
-{
-    QByteArray out;
-    le(out, subcode);
-    le(out, 0);
-    le(out, 0);
-    le(out, 0);
-    le(out, count);
-    return out;
-}
-
-QByteArray extension(const Extension &e)
-{
-    QByteArray r;
-    le(r, 0);
-    le(r, e.number);
-    le(r, 0);
-    text(r, e.agent, 13);
-    text(r, e.description, 33);
-    text(r, e.logState, 23);
-    text(r, e.actionState, 23);
-    text(r, e.lineState, 23);
-    text(r, e.acdState, 36);
-    text(r, QString::number(e.number), 22);
-    for (int slot = 0; slot < 36; ++slot) {
-        r.append('\0');
-        r.append(char(slot < e.groups.size() ? e.groups[slot] : 0));
-    }
-    r.append(QByteArray(145, '\0'));
-    text(r, e.loginTime, 8);
-    r.append(QByteArray(2, '\0'));
-    Q_ASSERT(r.size() == 412);
+    telephony::ExtensionRecord r;
+    r.number = e.number;
+    r.agent = e.agent;
+    r.description = e.description;
+    r.logState = e.logState;
+    r.actionState = e.actionState;
+    r.lineState = e.lineState;
+    r.acdState = e.acdState;
+    r.numberText = QString::number(e.number);
+    r.groups = e.groups;
+    r.loginTime = e.loginTime;
     return r;
 }
 
-QByteArray group(const Group &g)
+telephony::GroupRecord record(const Group &g)
 {
-    QByteArray r;
-    le(r, g.number);
-    r.append(QByteArray(8, '\0'));
-    le(r, g.third);
-    r.append(QByteArray(16, '\0'));
-    text(r, g.name, 16);
-    r.append('\0');
-    le(r, g.logged);
-    le(r, g.free);
-    le(r, 0);
-    Q_ASSERT(r.size() == 61);
+    telephony::GroupRecord r;
+    r.number = g.number;
+    r.third = g.third;
+    r.name = g.name;
+    r.logged = g.logged;
+    r.free = g.free;
     return r;
 }
 
@@ -96,68 +44,70 @@ QByteArray group(const Group &g)
 
 QByteArray extensions(int subcode, const QList<Extension> &records)
 {
-    QByteArray body = testa(subcode, int(records.size()));
+    QList<telephony::ExtensionRecord> out;
+    out.reserve(records.size());
     for (const Extension &e : records)
-        body += extension(e);
-    return packet(25000, body);
+        out.append(record(e));
+    return telephony::encodeExtensions(testa(subcode, records.size()), out);
 }
 
 QByteArray groups(int subcode, const QList<Group> &records)
 {
-    QByteArray body = testa(subcode, int(records.size()));
+    QList<telephony::GroupRecord> out;
+    out.reserve(records.size());
     for (const Group &g : records)
-        body += group(g);
-    return packet(25000, body);
+        out.append(record(g));
+    return telephony::encodeGroups(testa(subcode, records.size()), out);
 }
 
 QByteArray time(const QString &hhmmss)
 {
-    QByteArray body;
-    text(body, hhmmss, 8);
-    body.append("\x01\x02\x03\x04\x05\x06", 6);
-    return packet(25002, body);
+    telephony::TimeRecord t;
+    t.time = hhmmss;
+    for (int i = 0; i < telephony::TimeRecord::ByteCount; ++i)
+        t.bytes[i] = quint8(i + 1); // only logged: any recognisable values do
+    return telephony::encodeTime(t);
 }
 
 QByteArray unknownCode(int code)
 {
-    return packet(code, QByteArray(14, 'u')); // the length of a time message
+    return telephony::encodeUnknown(code, telephony::TimeRecord::Size); // the length of a time message
 }
 
 QByteArray operatorMessage(const QString &text)
 {
-    QByteArray body(16, '\0'); // the header's extension for 56002 and 56003
-    body += text.toLatin1();
-    return packet(56003, body);
+    return telephony::encodeOperatorMessage(text);
 }
 
 bool takeCommand(QByteArray &stream, Command &out)
 {
-    if (stream.size() < 20)
-        return false;
-    const qint32 totlen = qFromBigEndian<qint32>(stream.constData());
-    if (totlen < 16 || totlen > 3100) {
+    packet::Header h;
+    if (!packet::decodeHeader(stream, h, packet::Link::OperatorServer).ok())
+        return false; // not yet a whole header
+    if (h.totlen < telephony::kFraming.minLength || h.totlen > telephony::kFraming.maxLength) {
         stream.clear(); // nothing sensible follows
         return false;
     }
-    if (stream.size() < 4 + totlen)
+    if (stream.size() < packet::kLengthFieldSize + h.totlen)
         return false;
+    const qint32 bodyLength = h.totlen - (packet::kHeaderSize - packet::kLengthFieldSize);
+    const QByteArray body = stream.mid(packet::kHeaderSize, bodyLength);
+    stream.remove(0, packet::kLengthFieldSize + h.totlen);
     out = {};
-    out.code = qFromBigEndian<qint32>(stream.constData() + 12);
-    const QByteArray body = stream.mid(20, totlen - 16);
-    stream.remove(0, 4 + totlen);
-    const auto int32 = [&](int at) { return at + 4 <= body.size() ? qFromBigEndian<qint32>(body.constData() + at) : 0; };
-    const auto str = [&](int at, int width) {
-        QByteArray b = body.mid(at, width);
-        const qsizetype nul = b.indexOf('\0');
-        return QString::fromLatin1(nul < 0 ? b : b.left(nul)).trimmed();
-    };
-    if (out.code == 55007) {
-        out.extension = int32(0);
-    } else if (out.code == 55006) {
-        out.subcode = int32(0);
-        out.extension = int32(4);
-        out.op = str(8, 13);
-        out.password = str(21, 13);
+    out.code = h.code;
+    // A body too short for its fields leaves them empty.
+    if (h.code == telephony::OpExtension) {
+        qint32 extension = 0;
+        if (telephony::decodeOpExtension(body, extension).ok())
+            out.extension = extension;
+    } else if (h.code == telephony::OpCommand) {
+        telephony::OpCommandBody c;
+        if (telephony::decodeOpCommand(body, c).ok()) {
+            out.subcode = c.subcode;
+            out.extension = c.extension;
+            out.op = c.op;
+            out.password = c.password;
+        }
     }
     return true;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
-// The telephony server's packets as the simulator writes them. Written from
-// the protocol description, on purpose without the program's own codec, so
-// that the two can catch each other's mistakes.
+// The telephony server's packets in the simulator's terms. The bytes are
+// the program's own (ct_monitor/TelephonyFormat.h, the format's one owner);
+// this only turns the simulator's records into the owner's and back, and
+// fills what the simulator does not model: the extension number as text,
+// the sub-header's count, the time message's six bytes.
 
 #include <QByteArray>
 #include <QList>

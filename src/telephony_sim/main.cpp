@@ -8,6 +8,7 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include "telephony_sim/PbxSim.h"
 #include "telephony_sim/TelephonySim.h"
 
 namespace {
@@ -16,16 +17,20 @@ const char kUsage[] =
     "Usage: quorin-telephony-sim [--monitor-port N] [--operator-port N] [--extensions N] [--groups N]\n"
     "                            [--rate N] [--group-rate N] [--seconds N] [--seed N] [--db FILE]\n"
     "                            [--split] [--bad-length-every N] [--unknown-code-every N]\n"
-    "                            [--disconnect-every S] [--help]\n"
+    "                            [--disconnect-every S] [--pbx-port N] [--lines N] [--pbx-rate N]\n"
+    "                            [--help]\n"
     "Listens on 127.0.0.1 (port 0: any) as the telephony server's monitor (9992) and\n"
     "operator server (20600): sends the configuration, then N extension changes and\n"
     "N group changes a second; applies the operator commands it receives. Faults on\n"
     "request: packets in pieces, bad lengths, unknown codes, dropped connections.\n"
+    "Also plays the exchange's line monitor (20250) on --pbx-port: every line's\n"
+    "state, then --pbx-rate line changes a second and now and then a call message;\n"
+    "the fault options apply to it too.\n"
     "--db FILE: at the end, resends the state and checks CT_Monitor of that SQLite\n"
     "file against the last state sent.\n"
     "Exit status: 0 clean run, 1 CT_Monitor differs, 2 usage.\n";
 
-bool parse(const QStringList &args, TelephonySim::Options &o, QString &db)
+bool parse(const QStringList &args, TelephonySim::Options &o, PbxSim::Options &p, QString &db)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -58,6 +63,12 @@ bool parse(const QStringList &args, TelephonySim::Options &o, QString &db)
             o.unknownCodeEvery = number();
         else if (a == QStringLiteral("--disconnect-every"))
             o.disconnectEverySeconds = number();
+        else if (a == QStringLiteral("--pbx-port"))
+            p.port = static_cast<quint16>(number());
+        else if (a == QStringLiteral("--lines"))
+            p.lines = number();
+        else if (a == QStringLiteral("--pbx-rate"))
+            p.rate = number();
         else if (a == QStringLiteral("--db"))
             db = v;
         else
@@ -111,23 +122,31 @@ int main(int argc, char *argv[])
         return 0;
     }
     TelephonySim::Options options;
+    PbxSim::Options pbxOptions;
     QString db;
-    if (!parse(args, options, db)) {
+    if (!parse(args, options, pbxOptions, db)) {
         QTextStream(stderr) << kUsage;
         return 2;
     }
+    pbxOptions.seed = options.seed;
+    pbxOptions.extensions = options.extensions;
+    pbxOptions.badLengthEvery = options.badLengthEvery;
+    pbxOptions.unknownCodeEvery = options.unknownCodeEvery;
     TelephonySim sim(options);
-    if (!sim.listen()) {
+    PbxSim pbx(pbxOptions);
+    if (!sim.listen() || !pbx.listen()) {
         QTextStream(stderr) << "cannot listen" << Qt::endl;
         return 2;
     }
-    out << "monitor on " << sim.monitorPort() << ", operator server on " << sim.operatorPort() << Qt::endl;
+    out << "monitor on " << sim.monitorPort() << ", operator server on " << sim.operatorPort() << ", pbx on "
+        << pbx.port() << Qt::endl;
     int code = 0;
     QObject::connect(&sim, &TelephonySim::finished, &app, [&] {
+        pbx.stop();
         const auto &s = sim.stats();
         out << "packets " << s.packets << ", extension records " << s.extensionRecords << ", group records "
             << s.groupRecords << ", commands " << s.commands << ", faults " << s.faults << ", connections "
-            << s.connections << Qt::endl;
+            << s.connections << ", pbx packets " << pbx.packets() << Qt::endl;
         if (!db.isEmpty()) {
             sim.resend();
             // The program writes CT_Monitor a moment after it applies a change.

@@ -70,6 +70,7 @@ private Q_SLOTS:
     void helpAndBadOptions();
     void commandsFromStandardInput();
     void esciIsTypedOnPurpose();
+    void monitorAndPbxWindowsFromStandardInput();
 };
 
 void TestHeadless::startsPrintsAndStopsOnSigterm()
@@ -179,6 +180,51 @@ void TestHeadless::esciIsTypedOnPurpose()
     QVERIFY(p.waitForFinished(20000));
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(p.readAllStandardOutput().contains("MsgBox | CONFERMI USCITA DA VASTEL_QUORIN? -> Si"));
+}
+
+void TestHeadless::monitorAndPbxWindowsFromStandardInput()
+{
+    // The telephony simulator as a process of its own, on any free ports.
+    QProcess sim;
+    sim.start(QStringLiteral(QUORIN_TELEPHONY_SIM), {QStringLiteral("--extensions"), QStringLiteral("20"), QStringLiteral("--rate"),
+                                                    QStringLiteral("5"), QStringLiteral("--pbx-rate"), QStringLiteral("5")});
+    QVERIFY(sim.waitForStarted(20000));
+    Output simOut;
+    QVERIFY(simOut.waitFor(sim, "pbx on "));
+    QVERIFY(simOut.waitFor(sim, "\n"));
+    const QRegularExpressionMatch ports =
+        QRegularExpression(QStringLiteral("monitor on (\\d+), operator server on (\\d+), pbx on (\\d+)"))
+            .match(QString::fromLatin1(simOut.all));
+    QVERIFY(ports.hasMatch());
+
+    Install install;
+    writeFile(install.dir.path(), QStringLiteral("conn_quorin.ini"),
+              "[Settings]\r\nnodb=1\r\nServerIp=127.0.0.1\r\nPortaUDPServer=1\r\nPortaMonitor=" + ports.captured(1).toLatin1()
+                  + "\r\nPortaOprSvr=" + ports.captured(2).toLatin1() + "\r\nPortaPBX=" + ports.captured(3).toLatin1() + "\r\n");
+    QProcess p;
+    Output out;
+    p.start(QStringLiteral(QUORIN_BINARY), install.args());
+    QVERIFY(p.waitForStarted(20000));
+    QVERIFY(out.waitFor(p, " | FINE LETTURA PREFERENZE"));
+    p.write("ACD\nPBX\nVisualizza Messaggi 1\n");
+    QVERIFY(out.waitFor(p, "PBX | aperto"));
+    QVERIFY(out.waitFor(p, "PBX | Linea 401 | [ 401 ] STATO = "));
+    QVERIFY(out.waitFor(p, "ListaLinee | "));
+    QVERIFY(out.waitFor(p, "InLinea | "));
+    QVERIFY(out.waitFor(p, "CTMonitor | Interno 101 | "));
+    p.write("lista\ncerca oper. nessuno-si-chiama-cosi\nedit\nSposta 105 -10 300\nsave\nedit\n");
+    QVERIFY(out.waitFor(p, "CTMonitor | lista aperta"));
+    QVERIFY(out.waitFor(p, "Msg | [ nessuno-si-chiama-cosi ] non trovato"));
+    QVERIFY(out.waitFor(p, "CTMonitor | edit attivo"));
+    QVERIFY(out.waitFor(p, "CTMonitor | posizione x = 0 y = 300"));
+    QVERIFY(out.waitFor(p, "ListaMonitor | Posizioni salvate in "));
+    QVERIFY(out.waitFor(p, "CTMonitor | edit concluso"));
+    QVERIFY(QFile::exists(install.dir.filePath(QStringLiteral("dati/Pos_CT.ini"))));
+    p.terminate();
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
+    sim.kill();
+    sim.waitForFinished(20000);
 }
 
 QTEST_GUILESS_MAIN(TestHeadless)

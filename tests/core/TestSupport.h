@@ -30,6 +30,7 @@ class ScriptedPrompts : public UserPrompts {
 public:
     QStringList asked;
     QList<bool> answers; // consumed by confirm(); No when exhausted
+    QStringList inputs;  // consumed by input(); empty (cancelled) when exhausted
     std::function<void(const QString &)> onEdit;
 
     void message(const QString &text) override { asked << QStringLiteral("message:") + text; }
@@ -41,7 +42,7 @@ public:
     QString input(const QString &prompt) override
     {
         asked << QStringLiteral("input:") + prompt;
-        return QString();
+        return inputs.isEmpty() ? QString() : inputs.takeFirst();
     }
     void editFile(const QString &path) override
     {

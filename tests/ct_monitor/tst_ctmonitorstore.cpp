@@ -3,6 +3,8 @@
 #include "../campaign/CampaignFixture.h"
 #include "ct_monitor/CtMonitorStore.h"
 
+#include <limits>
+
 namespace {
 
 telephony::ExtensionRecord record(int number, const QString &log, const QString &agent = QStringLiteral("1001"))
@@ -64,6 +66,9 @@ private Q_SLOTS:
     void readBackFillsTheTable();
     void passwordIsABoundValue();
     void traceFileAtLevelOne();
+    void readBackNeverOverwritesWhatIsPending();
+    void oneFailingRowDoesNotLoseTheOthers();
+    void wireCountsCannotOverflowTheTotals();
 };
 
 void TestCtMonitorStore::changesAreWrittenTogetherAfterAMoment()
@@ -146,6 +151,52 @@ void TestCtMonitorStore::readBackFillsTheTable()
     QCOMPARE(r[ExtensionTable::LineState], QStringLiteral("TALKING"));
     QVERIFY(r[ExtensionTable::Display].startsWith(QStringLiteral("(77) Anna (PAUSED) (BUSY) (TALKING) (x) (login alle 10:00:00) agg.alle ")));
     QCOMPARE(s.monitorList.lines().last(), QStringLiteral("db reads"));
+}
+
+void TestCtMonitorStore::readBackNeverOverwritesWhatIsPending()
+{
+    Store s;
+    s.apply(record(150, QStringLiteral("LOGGED_IN")));
+    s.store.flush();
+    // A newer state waits for its write when the link drops and the tick reads back.
+    s.apply(record(150, QStringLiteral("PAUSED")));
+    QVERIFY(s.store.pending());
+    QVERIFY(s.store.readBack());
+    QCOMPARE(s.table.row(150)[ExtensionTable::LogState], QStringLiteral("PAUSED"));
+    QCOMPARE(s.row(150).value(2), QStringLiteral("PAUSED"));
+    // Read back again with nothing new: nobody is told of a change.
+    QSignalSpy changed(&s.table, &ExtensionTable::extensionChanged);
+    QVERIFY(s.store.readBack());
+    QCOMPARE(changed.size(), 0);
+}
+
+void TestCtMonitorStore::oneFailingRowDoesNotLoseTheOthers()
+{
+    Store s;
+    // The database refuses extension 105's row, whatever the reason.
+    s.sql(QStringLiteral("CREATE TRIGGER refuse105 BEFORE INSERT ON CT_Monitor WHEN NEW.Interno = '105'"
+                         " BEGIN SELECT RAISE(ABORT, 'rifiutato'); END"));
+    for (int e : {104, 105, 106})
+        s.apply(record(e, QStringLiteral("LOGGED_IN")));
+    s.store.flush();
+    QCOMPARE(s.row(104).value(2), QStringLiteral("LOGGED_IN"));
+    QCOMPARE(s.row(106).value(2), QStringLiteral("LOGGED_IN"));
+    QVERIFY(s.row(105).isEmpty());
+    QCOMPARE(s.monitorList.lines().filter(QStringLiteral("ERRORE DB CT_Monitor Interno 105: ")).size(), 1);
+    QCOMPARE(s.store.rowsWritten(), 2);
+}
+
+void TestCtMonitorStore::wireCountsCannotOverflowTheTotals()
+{
+    ExtensionTable table;
+    for (int g = 1; g <= ExtensionTable::kGroups; ++g)
+        table.applyGroup({g, std::numeric_limits<qint32>::max(), QStringLiteral("G"), std::numeric_limits<qint32>::max(),
+                          std::numeric_limits<qint32>::min(), 0});
+    table.recount();
+    QVERIFY(table.totalLogged() > 0);
+    QCOMPARE(table.totalFree(), 0);
+    QCOMPARE(table.group(7).logged, ExtensionTable::kMaxGroupCount);
+    QCOMPARE(table.groupsWithLogged(), ExtensionTable::kGroups);
 }
 
 void TestCtMonitorStore::passwordIsABoundValue()

@@ -38,7 +38,7 @@ struct Fixture {
     Logger log{model.debugLevel};
     LogList list{QStringLiteral("ListaMonitor")};
     DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
-    OperatorServerLink link{log, debug, {[this] { return log.level(); }}};
+    OperatorServerLink link{log, debug, {[this] { return log.level(); }, [] { return 200; }}};
 
     Fixture() { log.setDestination(Logger::Monitor, [this] { return &list; }); }
 
@@ -75,6 +75,7 @@ private Q_SLOTS:
     void badLengthIsLoggedAndDrained_data();
     void badLengthIsLoggedAndDrained();
     void commandReachesTheServerOnlyWhenConnected();
+    void aReplyThatNeverEndsIsDropped();
 };
 
 void TestOperatorServer::repliesAreLoggedWhateverTheSplit()
@@ -224,6 +225,17 @@ void TestOperatorServer::commandReachesTheServerOnlyWhenConnected()
     QVERIFY(f.logged(QStringLiteral("Socket non connessa")));
     QVERIFY(gone.wait(10000));
     QCOMPARE(peer->readAll(), QByteArray());
+}
+
+void TestOperatorServer::aReplyThatNeverEndsIsDropped()
+{
+    Fixture f;
+    // A length that promises more than ever comes, then silence.
+    f.link.feed(reply(56003, QByteArray(16, '\0') + "primo").left(25));
+    QTRY_VERIFY_WITH_TIMEOUT(f.loggedStart(QStringLiteral("DA WS4= PROBLEMA PacketLen4=")), 10000);
+    // The next reply is read from its own start.
+    f.link.feed(reply(56003, QByteArray(16, '\0') + "secondo"));
+    QVERIFY(f.logged(QStringLiteral("56003 msg=secondo")));
 }
 
 QTEST_GUILESS_MAIN(TestOperatorServer)

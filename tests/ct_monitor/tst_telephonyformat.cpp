@@ -1,6 +1,6 @@
-// The telephony server's wire format: monitor packets as the simulator's own
-// encoder writes them and as written here byte by byte, and the operator
-// commands and replies.
+// The telephony server's wire format: monitor packets through the owner's
+// encoders (directly and as the simulator fills them) and as written here
+// byte by byte, and the operator commands and replies.
 #include <QtTest>
 
 #include <limits>
@@ -79,6 +79,42 @@ void compareExtension(const ExtensionRecord &got, const simbytes::Extension &wan
     QCOMPARE(got.loginTime, want.loginTime);
 }
 
+ExtensionRecord record(qint32 number, const QString &agent, const QString &log, const QList<int> &groups = {})
+{
+    ExtensionRecord r;
+    r.number = number;
+    r.agent = agent;
+    r.description = QStringLiteral("Operatore ") + QString::number(number);
+    r.logState = log;
+    r.actionState = QStringLiteral("FREE");
+    r.lineState = QStringLiteral("IDLE");
+    r.acdState = QStringLiteral("ACD_") + log;
+    r.numberText = QString::number(number);
+    r.groups = groups;
+    r.loginTime = QStringLiteral("08:15:00");
+    return r;
+}
+
+void compareRecord(const ExtensionRecord &got, const ExtensionRecord &want)
+{
+    QCOMPARE(got.number, want.number);
+    QCOMPARE(got.agent, want.agent);
+    QCOMPARE(got.description, want.description);
+    QCOMPARE(got.logState, want.logState);
+    QCOMPARE(got.actionState, want.actionState);
+    QCOMPARE(got.lineState, want.lineState);
+    QCOMPARE(got.acdState, want.acdState);
+    QCOMPARE(got.numberText, want.numberText);
+    QCOMPARE(got.groups, slots(want.groups));
+    QCOMPARE(got.loginTime, want.loginTime);
+}
+
+// Bytes [at, at + n) of `b` are all NUL.
+bool nuls(const QByteArray &b, int at, int n)
+{
+    return b.mid(at, n) == QByteArray(n, '\0');
+}
+
 } // namespace
 
 class TestTelephonyFormat : public QObject {
@@ -87,12 +123,16 @@ private Q_SLOTS:
     void extensionPacketGivesItsRecordsInOrder();
     void groupPackets();
     void timePacket();
+    void ownerRoundTripOfAnExtensionConfiguration();
+    void ownerRoundTripOfGroups();
+    void ownerRoundTripOfTimeAndUnknownCode();
     void handWrittenPacketsFixTheByteOrder();
     void recordWalkFollowsLenAndTheBytesFramed();
     void unknownSubcodeAndTruncatedPacketsAreRefused();
     void pacchettoBuonoKnowsTheServersLengths();
     void operatorCommandBytes();
     void operatorCommandTextsAreCut();
+    void simulatorTakesWholeCommandsOnly();
     void operatorReplySkipsTheHeaderExtensionOf56002And56003Only();
 };
 
@@ -176,6 +216,167 @@ void TestTelephonyFormat::timePacket()
     for (int i = 0; i < 6; ++i)
         QCOMPARE(p.time.bytes[i], want[i]);
     QVERIFY(p.extensions.isEmpty() && p.groups.isEmpty());
+}
+
+void TestTelephonyFormat::ownerRoundTripOfAnExtensionConfiguration()
+{
+    QList<int> thirtySeven;
+    for (int g = 1; g <= 37; ++g)
+        thirtySeven.append(g);
+    QList<ExtensionRecord> sent{
+        record(101, QStringLiteral("1001"), QStringLiteral("LOGGED_IN"), {3, 5}),
+        record(102, QString(), QStringLiteral("LOGGED_OUT")),
+        record(103, QStringLiteral("  77 "), QStringLiteral("PAUSED"), {0, 12, 0, 255}),
+        record(104, QStringLiteral("ABCDEFGHIJKLMNOP"), QStringLiteral("WORKING"), {7}),
+        record(105, QStringLiteral("1005"), QStringLiteral("HANDSHAKING"), thirtySeven),
+        record(0x01020304, QStringLiteral("1006"), QStringLiteral("LOGGED_IN"), {1}),
+    };
+    sent[1].description.clear();
+    sent[1].acdState.clear();
+    sent[1].loginTime.clear();
+    sent[2].description = QStringLiteral("Anna") + QChar(u'\0') + QStringLiteral("Bianchi ");
+    sent[2].numberText = QStringLiteral(" 103");
+    sent[3].description = QString(40, u'd');
+    sent[3].acdState = QString(36, u'a');
+    sent[3].loginTime = QStringLiteral("08:15:00.5");
+    sent[5].numberText = QStringLiteral("300");
+
+    // Blanks and NULs trimmed, texts cut to their width, slots past 36 lost.
+    QList<ExtensionRecord> want = sent;
+    want[2].agent = QStringLiteral("77");
+    want[2].description = QStringLiteral("Anna Bianchi");
+    want[2].numberText = QStringLiteral("103");
+    want[3].agent = QStringLiteral("ABCDEFGHIJKLM");
+    want[3].description = QString(33, u'd');
+    want[3].loginTime = QStringLiteral("08:15:00");
+    want[4].groups.removeLast();
+
+    MonitorHeader sub;
+    sub.subcode = ExtensionConfig;
+    sub.words[0] = 7;
+    sub.words[1] = -8;
+    sub.words[2] = 0x01020304;
+    sub.count = 6;
+    const QByteArray bytes = encodeExtensions(sub, sent);
+    QCOMPARE(bytes.size(), 4 + 2508);
+
+    MonitorPacket p;
+    const wire::Status s = decodeMonitor(bytes, p);
+    QVERIFY2(s.ok(), qPrintable(s.error));
+    QCOMPARE(p.header, (packet::Header{2508, -1, 9992, Monitor, 2508}));
+    QCOMPARE(p.sub.subcode, qint32(ExtensionConfig));
+    QCOMPARE(p.sub.words[0], 7);
+    QCOMPARE(p.sub.words[1], -8);
+    QCOMPARE(p.sub.words[2], 0x01020304);
+    QCOMPARE(p.sub.count, 6);
+    QCOMPARE(p.leftOver, 0);
+    QCOMPARE(p.extensions.size(), 6);
+    for (int i = 0; i < 6; ++i)
+        compareRecord(p.extensions[i], want[i]);
+
+    // Offsets counted by hand: records from byte 40, 412 bytes each.
+    QCOMPARE(bytes.mid(44, 4), le32(101));
+    QCOMPARE(bytes.mid(52, 13), padded("1001", 13));
+    QCOMPARE(bytes.mid(40 + 412 + 12, 13), QByteArray(13, '\0'));
+    QCOMPARE(bytes.mid(225, 4), QByteArray::fromHex("00030005"));
+    QCOMPARE(bytes.mid(442, 8), QByteArray("08:15:00"));
+    QCOMPARE(bytes.mid(40 + 5 * 412 + 4, 4), QByteArray::fromHex("04030201"));
+    QCOMPARE(bytes.mid(40 + 5 * 412 + 163, 22), padded("300", 22));
+    // What no field covers stays NUL, the first byte of each slot too.
+    for (int i = 0; i < 6; ++i) {
+        const int at = 40 + i * 412;
+        QVERIFY2(nuls(bytes, at, 4) && nuls(bytes, at + 8, 4), qPrintable(QString::number(i)));
+        QVERIFY2(nuls(bytes, at + 257, 145) && nuls(bytes, at + 410, 2), qPrintable(QString::number(i)));
+        for (int slot = 0; slot < 36; ++slot)
+            QVERIFY2(nuls(bytes, at + 185 + 2 * slot, 1), qPrintable(QString::number(slot)));
+    }
+}
+
+void TestTelephonyFormat::ownerRoundTripOfGroups()
+{
+    QList<GroupRecord> four(4);
+    four[0] = {1, 2, QStringLiteral("Vendite"), 4, 3, 9};
+    four[1] = {2, 0, QStringLiteral("  Nord  "), 0, 0, -2};
+    four[2] = {150, 70000, QStringLiteral("ABCDEFGHIJKLMNOPQ"), 12, 11, 1};
+    four[3] = {300, 0, QString(), 0x01020304, 0, 0};
+    MonitorHeader sub;
+    sub.subcode = GroupConfig;
+    sub.count = 4;
+    const QByteArray bytes = encodeGroups(sub, four);
+
+    MonitorPacket p;
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.header, (packet::Header{280, -1, 9992, Monitor, 280}));
+    QCOMPARE(p.sub.subcode, qint32(GroupConfig));
+    QCOMPARE(p.sub.count, 4);
+    QVERIFY(p.extensions.isEmpty());
+    QCOMPARE(p.groups.size(), 4);
+    const QStringList names{QStringLiteral("Vendite"), QStringLiteral("Nord"), QStringLiteral("ABCDEFGHIJKLMNOP"), QString()};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(p.groups[i].number, four[i].number);
+        QCOMPARE(p.groups[i].third, four[i].third);
+        QCOMPARE(p.groups[i].name, names[i]);
+        QCOMPARE(p.groups[i].logged, four[i].logged);
+        QCOMPARE(p.groups[i].free, four[i].free);
+        QCOMPARE(p.groups[i].further, four[i].further);
+    }
+
+    // Offsets counted by hand: records from byte 40, 61 bytes each.
+    QCOMPARE(bytes.mid(40, 4), le32(1));
+    QCOMPARE(bytes.mid(52, 4), le32(2));
+    QCOMPARE(bytes.mid(72, 16), padded("Vendite", 16));
+    QCOMPARE(bytes.mid(89, 4), le32(4));
+    QCOMPARE(bytes.mid(93, 4), le32(3));
+    QCOMPARE(bytes.mid(97, 4), le32(9));
+    QCOMPARE(bytes.mid(40 + 61 + 57, 4), le32(-2));
+    for (int i = 0; i < 4; ++i) {
+        const int at = 40 + i * 61;
+        QVERIFY2(nuls(bytes, at + 4, 8) && nuls(bytes, at + 16, 16) && nuls(bytes, at + 48, 1),
+                 qPrintable(QString::number(i)));
+    }
+
+    // A change of one group.
+    sub.subcode = GroupChange;
+    sub.count = 1;
+    QVERIFY(decodeMonitor(encodeGroups(sub, {four[1]}), p).ok());
+    QCOMPARE(p.header.totlen, 97);
+    QCOMPARE(p.groups.size(), 1);
+    QCOMPARE(p.groups[0].further, -2);
+}
+
+void TestTelephonyFormat::ownerRoundTripOfTimeAndUnknownCode()
+{
+    TimeRecord t;
+    t.time = QStringLiteral("12:34:56");
+    const quint8 six[6] = {10, 20, 255, 128, 0, 1};
+    for (int i = 0; i < 6; ++i)
+        t.bytes[i] = six[i];
+    QByteArray bytes = encodeTime(t);
+    QCOMPARE(bytes.size(), 34);
+    QCOMPARE(bytes.mid(20), QByteArray("12:34:56") + QByteArray::fromHex("0a14ff800001"));
+
+    MonitorPacket p;
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.header, (packet::Header{30, -1, 9992, Time, 30}));
+    QCOMPARE(p.time.time, QStringLiteral("12:34:56"));
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(p.time.bytes[i], six[i]);
+
+    // A short time is NUL padded; a long one cut.
+    t.time = QStringLiteral("9:05");
+    QCOMPARE(encodeTime(t).mid(20, 8), padded("9:05", 8));
+    t.time = QStringLiteral("12:34:56.789");
+    QVERIFY(decodeMonitor(encodeTime(t), p).ok());
+    QCOMPARE(p.time.time, QStringLiteral("12:34:56"));
+    QCOMPARE(p.time.bytes[0], quint8(10));
+
+    // An unknown code: the header only is decoded, whatever the body.
+    bytes = encodeUnknown(25999, TimeRecord::Size);
+    QCOMPARE(bytes.size(), 34);
+    QVERIFY(decodeMonitor(bytes, p).ok());
+    QCOMPARE(p.header, (packet::Header{30, -1, 9992, 25999, 30}));
+    QVERIFY(p.extensions.isEmpty() && p.groups.isEmpty());
+    QCOMPARE(encodeUnknown(25999, 0).size(), 20);
 }
 
 void TestTelephonyFormat::handWrittenPacketsFixTheByteOrder()
@@ -380,6 +581,10 @@ void TestTelephonyFormat::operatorCommandBytes()
     QCOMPARE(back.op, QStringLiteral("OP7"));
     QCOMPARE(back.password, QStringLiteral("pw9"));
     QVERIFY(!decodeOpCommand(bytes.mid(20, 33), back).ok());
+    qint32 extension = 0;
+    QVERIFY(decodeOpExtension(encodeOpExtension(205, port).mid(20), extension).ok());
+    QCOMPARE(extension, 205);
+    QVERIFY(!decodeOpExtension(QByteArray(3, '\0'), extension).ok());
 
     // The simulator's server reads them the same way.
     QByteArray stream = encodeOpExtension(205, port) + bytes;
@@ -414,6 +619,45 @@ void TestTelephonyFormat::operatorCommandTextsAreCut()
     QCOMPARE(empty.mid(41), QByteArray(13, '\0'));
 }
 
+void TestTelephonyFormat::simulatorTakesWholeCommandsOnly()
+{
+    const QByteArray pair = encodeOpExtension(205, 1) + encodeOpCommand({1, 205, QStringLiteral("OP"), QString()}, 1);
+    simbytes::Command c;
+
+    // Byte by byte: each packet taken on its last byte, not before.
+    QByteArray stream;
+    QList<int> codes;
+    QList<qsizetype> takenAt;
+    for (qsizetype i = 0; i < pair.size(); ++i) {
+        stream.append(pair[i]);
+        while (simbytes::takeCommand(stream, c)) {
+            codes.append(c.code);
+            takenAt.append(i + 1);
+        }
+    }
+    QCOMPARE(codes, (QList<int>{55007, 55006}));
+    QCOMPARE(takenAt, (QList<qsizetype>{24, 24 + 54}));
+    QVERIFY(stream.isEmpty());
+    QCOMPARE(c.op, QStringLiteral("OP"));
+
+    // A length out of range throws away what is held.
+    for (qint32 length : {15, 3101, -1}) {
+        stream = be32(length) + QByteArray(16, '\0') + pair;
+        QVERIFY(!simbytes::takeCommand(stream, c));
+        QVERIFY2(stream.isEmpty(), qPrintable(QString::number(length)));
+    }
+
+    // A 55006 too short for its fields is taken, its fields left empty.
+    stream = pair.mid(24, 20 + 8);
+    patchBe(stream, kTotlenAt, 16 + 8);
+    patchBe(stream, kLenAt, 8);
+    QVERIFY(simbytes::takeCommand(stream, c));
+    QCOMPARE(c.code, 55006);
+    QCOMPARE(c.subcode, 0);
+    QCOMPARE(c.extension, 0);
+    QVERIFY(stream.isEmpty());
+}
+
 void TestTelephonyFormat::operatorReplySkipsTheHeaderExtensionOf56002And56003Only()
 {
     const auto header = [](qint32 code, qint32 bodySize) { return be32(16 + bodySize) + be32(-1) + be32(20600) + be32(code) + be32(16 + bodySize); };
@@ -433,7 +677,11 @@ void TestTelephonyFormat::operatorReplySkipsTheHeaderExtensionOf56002And56003Onl
         QCOMPARE(r.header.code, code);
         QCOMPARE(r.body, body);
     }
-    QVERIFY(decodeOperatorReply(simbytes::operatorMessage(QStringLiteral("ciao")), r).ok());
+    const QByteArray message = encodeOperatorMessage(QStringLiteral("ciao"));
+    QCOMPARE(message.size(), 20 + 16 + 4);
+    QCOMPARE(message.mid(20, 16), QByteArray(16, '\0'));
+    QVERIFY(decodeOperatorReply(message, r).ok());
+    QCOMPARE(r.header, (packet::Header{36, -1, 9992, ReplyMessage, 36}));
     QCOMPARE(r.body, QByteArray("ciao"));
     QVERIFY(!decodeOperatorReply(QByteArray(19, '\0'), r).ok());
 }

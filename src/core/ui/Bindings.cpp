@@ -6,8 +6,54 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+
+#include "core/LogList.h"
 
 namespace bind {
+namespace {
+
+class DoubleClickFilter : public QObject {
+public:
+    DoubleClickFilter(std::function<void()> action, QObject *parent) : QObject(parent), m_action(std::move(action)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            m_action();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+} // namespace
+
+void onDoubleClick(QWidget *widget, std::function<void()> action)
+{
+    widget->installEventFilter(new DoubleClickFilter(std::move(action), widget));
+}
+
+QListView *listBox(LogList &list, const QString &name, QWidget *parent)
+{
+    auto *view = new QListView(parent);
+    view->setObjectName(name);
+    view->setUniformItemSizes(true);
+    view->setModel(&list);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    QObject::connect(&list, &LogList::selectionChanged, view, [view, &list](int row) {
+        const QModelIndex index = list.index(row);
+        view->setCurrentIndex(index);
+        view->scrollTo(index);
+    });
+    QObject::connect(view, &QListView::clicked, &list, [&list](const QModelIndex &index) { list.setSelection(index.row()); });
+    return view;
+}
 
 QColor colourOf(Colour colour)
 {
@@ -26,6 +72,8 @@ QColor colourOf(Colour colour)
         return Qt::green;
     case Colour::Black:
         return Qt::black;
+    case Colour::LightBlue:
+        return QColor(0x80, 0x80, 0xFF);
     }
     return Qt::gray;
 }

@@ -2,12 +2,16 @@
 
 #include "core/ObservableValue.h"
 
+#include <functional>
+
 class QAction;
 class QCheckBox;
 class QColor;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QListView;
+class LogList;
 class QWidget;
 
 // Ties widgets to the model values they show; edits flow back to the model.
@@ -24,6 +28,13 @@ QFrame *led(ColourValue &value, QWidget *parent = nullptr);
 void enabled(QWidget *widget, FlagValue &value);
 void enabled(QAction *action, FlagValue &value);
 void visible(QWidget *widget, FlagValue &value);
+
+// Runs `action` on a double click on the widget (labels, indicators).
+void onDoubleClick(QWidget *widget, std::function<void()> action);
+
+// A list box over a log list: follows the list's selection so that it
+// scrolls to the newest line.
+QListView *listBox(LogList &list, const QString &name, QWidget *parent = nullptr);
 
 // A caption label that never changes.
 QLabel *caption(const QString &text, QWidget *parent = nullptr, const QString &toolTip = QString());

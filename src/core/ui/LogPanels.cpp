@@ -14,25 +14,7 @@
 
 namespace frames {
 namespace {
-
-// A list box over a log list: follows the list's selection so that it
-// scrolls to the newest line.
-QListView *listBox(LogList &list, const QString &name, QWidget *parent)
-{
-    auto *view = new QListView(parent);
-    view->setObjectName(name);
-    view->setUniformItemSizes(true);
-    view->setModel(&list);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    QObject::connect(&list, &LogList::selectionChanged, view, [view, &list](int row) {
-        const QModelIndex index = list.index(row);
-        view->setCurrentIndex(index);
-        view->scrollTo(index);
-    });
-    QObject::connect(view, &QListView::clicked, &list, [&list](const QModelIndex &index) { list.setSelection(index.row()); });
-    return view;
-}
-
+using bind::listBox;
 } // namespace
 
 QWidget *logLists(MainController &c, QWidget *parent)

@@ -58,7 +58,9 @@ void clockMenu(QMainWindow &w, MainController &c)
     QAction *acd = entry(clock, QStringLiteral("CTMonitor"), QStringLiteral("ACD"), p.ctMonitor);
     if (p.ctMonitor)
         QObject::connect(acd, &QAction::triggered, &c, [m = p.ctMonitor] { m->toggle(); });
-    entry(clock, QStringLiteral("PBX"), QStringLiteral("PBX"), false);
+    QAction *pbx = entry(clock, QStringLiteral("PBX"), QStringLiteral("PBX"), p.pbx);
+    if (p.pbx)
+        QObject::connect(pbx, &QAction::triggered, &c, [x = p.pbx] { x->show(); });
     entry(clock, QStringLiteral("TELNET"), QStringLiteral("&TELNET"), false);
     entry(clock, QStringLiteral("wd"), QStringLiteral("wd"), false);
 }

@@ -34,6 +34,8 @@ QWidget *outcomes(MainController &c, QWidget *parent)
         auto *count = named(bind::label(*m.outcomes[i], panel), QStringLiteral("lblEsiti"), i);
         count->setFrameShape(QFrame::Panel);
         count->setFrameShadow(QFrame::Sunken);
+        if (i == MainModel::kOutcomeCount - 1 && c.plugins().pbx) // "-> pbx": the PBX lines window
+            bind::onDoubleClick(count, [x = c.plugins().pbx] { x->show(); });
         grid->addWidget(count, 1, i);
         grid->addWidget(named(bind::label(*m.outcomePercent[i], panel), QStringLiteral("lblPercEsiti"), i), 2, i);
     }

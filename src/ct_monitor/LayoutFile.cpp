@@ -1,0 +1,152 @@
+#include "ct_monitor/LayoutFile.h"
+
+#include "core/AnsiCodec.h"
+
+#include <QLocale>
+#include <QStringList>
+#include <cmath>
+#include <optional>
+
+namespace layoutfile {
+namespace {
+
+QString unquoted(const QString &line)
+{
+    const QString t = line.trimmed();
+    if (t.size() >= 2 && t.startsWith(QLatin1Char('"')) && t.endsWith(QLatin1Char('"')))
+        return t.mid(1, t.size() - 2);
+    return t;
+}
+
+std::optional<double> number(const QString &line)
+{
+    QString t = unquoted(line).trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<int> coordinate(const QString &line, int max)
+{
+    const auto v = number(line);
+    if (!v)
+        return std::nullopt;
+    return int(std::clamp(std::round(*v), 0.0, double(max)));
+}
+
+// The free-text count at line `at`, when the file's length agrees with it.
+bool addsUp(const QStringList &lines, int tiles)
+{
+    const qsizetype at = qsizetype(tiles) * 2;
+    if (at >= lines.size())
+        return false;
+    const auto n = number(lines[at]);
+    return n && *n >= 0 && *n == std::floor(*n) && at + 1 + 3 * qsizetype(*n) == lines.size();
+}
+
+QString stoppedAt(qsizetype line, const QString &why)
+{
+    return QStringLiteral("riga ") + QString::number(line + 1) + QStringLiteral(": ") + why;
+}
+
+} // namespace
+
+Layout read(const QByteArray &bytes, int tileCount, int maxCoordinate)
+{
+    Layout out;
+    QStringList lines = ansi::decode(bytes.left(kMaxBytes)).split(QLatin1Char('\n'));
+    for (QString &l : lines) {
+        if (l.endsWith(QLatin1Char('\r')))
+            l.chop(1);
+    }
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    if (bytes.size() > kMaxBytes)
+        out.problem = QStringLiteral("file oltre ") + QString::number(kMaxBytes) + QStringLiteral(" byte, letto l'inizio");
+
+    // The window's count first; else the count the file adds up for, the
+    // nearest to the window's.
+    int tiles = std::max(0, tileCount);
+    if (!addsUp(lines, tiles)) {
+        int best = -1;
+        for (int t = 0; qsizetype(t) * 2 < lines.size(); ++t) {
+            if (addsUp(lines, t) && (best < 0 || std::abs(t - tileCount) < std::abs(best - tileCount)))
+                best = t;
+        }
+        if (best >= 0)
+            tiles = best;
+    }
+
+    qsizetype at = 0;
+    for (int i = 0; i < tiles; ++i, at += 2) {
+        if (at + 1 >= lines.size()) {
+            out.problem = stoppedAt(at, QStringLiteral("file finito prima delle posizioni"));
+            return out;
+        }
+        const auto x = coordinate(lines[at], maxCoordinate);
+        const auto y = coordinate(lines[at + 1], maxCoordinate);
+        if (!x || !y) {
+            out.problem = stoppedAt(x ? at + 1 : at, QStringLiteral("non è un numero"));
+            return out;
+        }
+        out.tiles.append({*x, *y});
+    }
+    if (at >= lines.size()) {
+        if (!lines.isEmpty() && out.problem.isEmpty())
+            out.problem = stoppedAt(at, QStringLiteral("manca il numero dei testi"));
+        return out;
+    }
+    const auto n = number(lines[at]);
+    if (!n || *n < 0) {
+        out.problem = stoppedAt(at, QStringLiteral("numero dei testi non valido"));
+        return out;
+    }
+    const int texts = int(std::min(*n, double(kMaxTexts)));
+    ++at;
+    for (int i = 0; i < texts; ++i, at += 3) {
+        if (at + 2 >= lines.size()) {
+            out.problem = stoppedAt(at, QStringLiteral("testo incompleto"));
+            return out;
+        }
+        const auto x = coordinate(lines[at], maxCoordinate);
+        const auto y = coordinate(lines[at + 1], maxCoordinate);
+        if (!x || !y) {
+            out.problem = stoppedAt(x ? at + 1 : at, QStringLiteral("non è un numero"));
+            return out;
+        }
+        QString text = unquoted(lines[at + 2]);
+        text.replace(QChar(kLineBreak), QLatin1Char('\n'));
+        out.texts.append({{*x, *y}, text});
+    }
+    if (*n > kMaxTexts && out.problem.isEmpty())
+        out.problem = QStringLiteral("più di ") + QString::number(kMaxTexts) + QStringLiteral(" testi, letti i primi");
+    return out;
+}
+
+QByteArray write(const Layout &layout)
+{
+    QString text;
+    const auto line = [&text](const QString &value) { text += value + QStringLiteral("\r\n"); };
+    for (const QPoint &p : layout.tiles) {
+        line(QString::number(p.x()));
+        line(QString::number(p.y()));
+    }
+    const qsizetype n = std::min<qsizetype>(layout.texts.size(), kMaxTexts);
+    line(QString::number(n));
+    for (qsizetype i = 0; i < n; ++i) {
+        const FreeText &t = layout.texts[i];
+        line(QString::number(t.at.x()));
+        line(QString::number(t.at.y()));
+        QString value = t.text;
+        value.replace(QStringLiteral("\r\n"), QString(QChar(kLineBreak)));
+        value.replace(QLatin1Char('\n'), QChar(kLineBreak));
+        value.replace(QLatin1Char('\r'), QChar(kLineBreak));
+        line(QLatin1Char('"') + value + QLatin1Char('"'));
+    }
+    return ansi::encode(text);
+}
+
+} // namespace layoutfile

@@ -1,0 +1,60 @@
+#include "ct_monitor/PhoneControl.h"
+
+#include "platform/ProcessRunner.h"
+
+CommandPhone::CommandPhone(Parts parts, QObject *parent)
+    : QObject(parent), m_parts(std::move(parts)), m_runner(new platform::ProcessRunner(this))
+{
+}
+
+CommandPhone::~CommandPhone() = default;
+
+bool CommandPhone::validNumber(const QString &number)
+{
+    if (number.isEmpty() || number.size() > kMaxNumber)
+        return false;
+    for (const QChar c : number) {
+        if (!(c.isDigit() && c.unicode() < 128) && c != QLatin1Char('+') && c != QLatin1Char('*') && c != QLatin1Char('#'))
+            return false;
+    }
+    return true;
+}
+
+bool CommandPhone::callPhone(const QString &number)
+{
+    const QString n = number.trimmed();
+    if (!validNumber(n)) {
+        m_parts.log(QStringLiteral("Telefono: numero non valido [") + number.left(kMaxNumber) + QLatin1Char(']'));
+        return false;
+    }
+    return run(QStringLiteral("ComandoChiamata"), n);
+}
+
+bool CommandPhone::hangPhone()
+{
+    return run(QStringLiteral("ComandoRiaggancio"), QString());
+}
+
+bool CommandPhone::run(const QString &key, const QString &argument)
+{
+    const QString command = m_parts.setting(key).trimmed();
+    if (command.isEmpty()) {
+        m_parts.log(QStringLiteral("Telefono non configurato: manca ") + key + QStringLiteral(" in conn_quorin.ini"));
+        return false;
+    }
+    if (m_running >= kMaxRunning) {
+        m_parts.log(QStringLiteral("Telefono: ") + QString::number(m_running) + QStringLiteral(" comandi ancora in corso, ")
+                    + key + QStringLiteral(" non eseguito"));
+        return false;
+    }
+    ++m_running;
+    m_runner->eseguiEAttendi(command, argument, [this, key](int code, bool started) {
+        --m_running;
+        if (!started)
+            m_parts.log(QStringLiteral("Telefono: ") + key + QStringLiteral(" non partito"));
+        else if (code != 0)
+            m_parts.log(QStringLiteral("Telefono: ") + key + QStringLiteral(" uscito con codice ") + QString::number(code));
+        Q_EMIT finished(code, started);
+    });
+    return true;
+}

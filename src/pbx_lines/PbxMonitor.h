@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+#include "core/LogList.h"
+#include "core/ObservableValue.h"
+#include "core/Ports.h"
+#include "dialer_link/Framer.h"
+#include "dialer_link/LinkSocket.h"
+#include "pbx_lines/LineTable.h"
+#include "pbx_lines/PbxFormat.h"
+
+class DebugFile;
+class ExtensionTable;
+class FileLocations;
+class Logger;
+class MainModel;
+
+// The PBX lines window's logic (Frm_LineeEsterne, "PBX Linee Esterne"): the
+// receive-only link to the exchange's line monitor (port 20250, setting
+// "PortaPBX"), the external line table, the call messages that count an
+// extension's calls, and the window's model. Opened by the "PBX" menu, by a
+// double click on "-> pbx" and by a status-page request; the link is opened
+// then and by its LED, never again by itself.
+class PbxMonitor : public QObject, public PbxPort {
+    Q_OBJECT
+public:
+    static constexpr int kMessagesShown = 1000; // the call list is capped
+    static constexpr int kChannel = 5;
+
+    struct Parts {
+        Logger &log;
+        MainModel &main;
+        const FileLocations &files;
+        const DebugFile &debug;
+        ExtensionTable &extensions;
+        std::function<int()> timeoutMs;
+    };
+
+    explicit PbxMonitor(Parts parts, QObject *parent = nullptr);
+
+    // PbxPort
+    void show() override; // open, and bring the window forward
+    void shutdown() override { close(); }
+
+    void open();  // load the window: draw, connect
+    void close(); // unload
+    bool isOpen() const { return loaded.value(); }
+    // The LED's double click: close an open link, else connect it.
+    void toggleLink();
+    void tick();
+
+    LineTable &table() { return m_table; }
+    const LineTable &table() const { return m_table; }
+    LinkSocket &socket() { return m_socket; }
+    quint16 port() const { return m_port; }
+
+    // Decoding, without a socket (also what the socket feeds).
+    void feed(const QByteArray &bytes);
+
+    // The window's model.
+    FlagValue loaded;
+    TextValue caption;
+    ColourValue led;
+    TextValue ledTip;
+    FlagValue messagesShown; // chkInLinea, "Visualizza Messaggi"
+    LogList list{QStringLiteral("ListaLinee")};
+    LogList messages{QStringLiteral("InLinea")};
+
+Q_SIGNALS:
+    void raiseRequested();
+
+private:
+    void connectLink(); // ConnettiPBX
+    void onData();
+    void handle(const QByteArray &framed);
+    void lavoraDatiPbx(const pbx::Packet &p);
+    void callMessage(const pbx::Packet &p);
+    QString recordLine(const pbx::LineRecord &r) const;
+    void updateLed();
+    void log(const QString &text);
+    void debug(const QString &text);
+
+    Parts m_parts;
+    LineTable m_table;
+    LinkSocket m_socket;
+    Framer m_framer;
+    QTimer m_timer;
+    QTimer m_incomplete;
+    quint16 m_port = pbx::kPort;
+    int m_recordCount = 0;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+
+class PbxMonitor;
+class QTableWidget;
+
+// Frm_LineeEsterne, "PBX Linee Esterne": the LED, "Dati Linee" with a tile
+// per external line in rows of ten and, when "Visualizza Messaggi" is
+// ticked, the call messages beside them; the totals by state and the
+// window's list. Shown while the PBX lines are open; closing it closes them.
+class PbxWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit PbxWindow(PbxMonitor &pbx, QWidget *parent = nullptr);
+
+    // Where line `line`'s tile is drawn, in the tile grid's coordinates; its texts.
+    QRect tileRect(int line) const;
+    QString tileText(int line) const;
+    QWidget &grid() { return *m_tiles; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void fillTotals();
+
+    PbxMonitor &m_pbx;
+    QWidget *m_tiles;
+    QTableWidget *m_totals;
+};

@@ -1,0 +1,338 @@
+// What the monitor window's buttons do, without the window: edit mode holds
+// and releases the timers and links, the layout file is written and read,
+// search and call go through the telephone, the extension list refreshes
+// only while it shows.
+#include <QtTest>
+
+#include "../core/TestSupport.h"
+#include "app/Composition.h"
+#include "campaign/DemoDatabase.h"
+#include "core/MainController.h"
+#include "telephony_sim/TelephonySim.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUdpSocket>
+
+namespace {
+
+struct Program {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<MainController> controller;
+    std::unique_ptr<Composition> parts;
+
+    explicit Program(const QByteArray &settings = {})
+    {
+        QString error;
+        if (!demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {10, 2}, error))
+            qFatal("demo database: %s", qPrintable(error));
+        writeFile(dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=1\r\n" + settings);
+        writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
+        controller = std::make_unique<MainController>(MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts);
+        parts = std::make_unique<Composition>(*controller, prompts, true);
+        if (!controller->start())
+            qFatal("start failed");
+    }
+    CtMonitor &monitor() { return parts->ctMonitor(); }
+    MonitorActions &actions() { return parts->ctMonitor().actions(); }
+    void agent(int extension, const QString &name, const QString &log = QStringLiteral("LOGGED_IN"))
+    {
+        telephony::ExtensionRecord r;
+        r.number = extension;
+        r.numberText = QString::number(extension);
+        r.agent = QString::number(extension * 10);
+        r.description = name;
+        r.logState = log;
+        r.actionState = QStringLiteral("FREE");
+        r.lineState = QStringLiteral("IDLE");
+        monitor().table().applyExtension(r, QDateTime::currentDateTime());
+    }
+    bool logged(const QString &text) const
+    {
+        return parts->ctMonitor().model().list.lines().join(QLatin1Char('\n')).contains(text);
+    }
+};
+
+QByteArray ports(const TelephonySim &sim)
+{
+    return "PortaMonitor=" + QByteArray::number(sim.monitorPort()) + "\r\nPortaOprSvr=" + QByteArray::number(sim.operatorPort())
+        + "\r\nPortaUDPServer=1\r\n";
+}
+
+// A command line that creates dir/<its last argument>.
+QByteArray touchIn(const QString &dir)
+{
+    const QByteArray cmake = QByteArrayLiteral(QUORIN_CMAKE);
+    return "\"" + cmake + "\" -E chdir \"" + QDir::toNativeSeparators(dir).toUtf8() + "\" \"" + cmake + "\" -E touch";
+}
+
+QList<int> tiles(Program &p)
+{
+    QList<int> out;
+    const MonitorTiles &t = p.monitor().tiles();
+    for (int i = 0; i < t.count(); ++i) {
+        if (t.tile(i).highlighted)
+            out << MonitorTiles::extensionOf(i);
+    }
+    return out;
+}
+
+} // namespace
+
+class TestMonitorActions : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void editModeHoldsTimersAndLinksUntilItEnds();
+    void exitDuringEditModeKeepsTheMainTickStopped();
+    void theLayoutIsSavedAndRestored();
+    void searchAndCallGoThroughTheTelephone();
+    void theExtensionListRefreshesOnlyWhileShown();
+    void pendingRowsReachTheDatabaseAtExit();
+    void theLinksLedsOpenAndCloseThem();
+};
+
+void TestMonitorActions::editModeHoldsTimersAndLinksUntilItEnds()
+{
+    TelephonySim sim({});
+    QVERIFY(sim.listen());
+    Program p(ports(sim));
+    CtMonitor &ct = p.monitor();
+    MainController &c = *p.controller;
+    ct.toggle();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && ct.operatorLink().isConnected(), 20000);
+    QVERIFY(ct.timer().isActive() && c.timer1().isActive() && c.timer2().isActive());
+
+    p.actions().edit();
+    QVERIFY(p.actions().editMode());
+    QVERIFY(!ct.timer().isActive());
+    QVERIFY(!c.timer1().isActive());
+    QVERIFY(!c.timer2().isActive());
+    QCOMPARE(ct.monitorLink().state(), 0);
+    QCOMPARE(ct.operatorLink().state(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.monitorConnected(), 20000);
+
+    // "edit" again: everything runs again and the links come back.
+    p.actions().edit();
+    QVERIFY(!p.actions().editMode());
+    QVERIFY(ct.timer().isActive() && c.timer1().isActive() && c.timer2().isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && ct.operatorLink().isConnected(), 20000);
+
+    // Closing the window in edit mode ends it too: the main timers run, the monitor stays closed.
+    p.actions().edit();
+    ct.close();
+    QVERIFY(!ct.isOpen());
+    QVERIFY(!p.actions().editMode());
+    QVERIFY(c.timer1().isActive() && c.timer2().isActive());
+    QVERIFY(!ct.timer().isActive());
+    QCOMPARE(ct.monitorLink().state(), 0);
+    QCOMPARE(ct.operatorLink().state(), 0);
+}
+
+void TestMonitorActions::exitDuringEditModeKeepsTheMainTickStopped()
+{
+    Program p("UsaDB=1\r\n");
+    MainController &c = *p.controller;
+    p.monitor().toggle();
+    p.actions().edit();
+    p.prompts.answers = {false}; // "Esci", then No to the question
+    c.esci();
+    p.actions().edit();
+    QVERIFY(!c.timer1().isActive()); // as "Esci" left it
+    QVERIFY(c.timer2().isActive());
+    QVERIFY(p.monitor().timer().isActive());
+}
+
+void TestMonitorActions::theLayoutIsSavedAndRestored()
+{
+    Program p;
+    MonitorActions &a = p.actions();
+    MonitorTiles &tiles = p.monitor().tiles();
+    const QString file = p.controller->files().layoutFile();
+
+    // No file: the computed layout stays.
+    a.leggiPosizioni();
+    QCOMPARE(tiles.tile(0).position, MonitorTiles::gridPosition(0));
+
+    QSignalSpy redraw(&a, &MonitorActions::redraw);
+    a.edit();
+    a.tileMoveStarted(4);
+    a.tileMoved(4, {-30, 2500}); // a tile dropped left of the window lands at 0
+    QCOMPARE(tiles.tile(4).position, QPoint(0, 2500));
+    QCOMPARE(a.coordinates.text(), QStringLiteral("x = 0 y = 2500"));
+    QVERIFY(p.logged(QStringLiteral("Spostamento posizone interno 105")));
+    QVERIFY(p.logged(QStringLiteral("spostamento concluso")));
+    p.prompts.inputs = {QStringLiteral("Sala\nA")};
+    a.formRightClicked({300, 400});
+    QVERIFY(p.prompts.asked.contains(QStringLiteral("input:Messaggio da visualizzare alle coordinate x =300 y = 400")));
+    QCOMPARE(a.texts().size(), 1);
+    a.formRightClicked({1, 1}); // an empty answer adds nothing
+    QCOMPARE(a.texts().size(), 1);
+    QVERIFY(a.salvaPosizioni());
+    const QByteArray saved = readFile(file);
+    QVERIFY(saved.startsWith(QByteArray::number(MonitorTiles::gridPosition(0).x()) + "\r\n"));
+    QVERIFY(saved.endsWith("300\r\n400\r\n\"Sala\xB6" "A\"\r\n"));
+
+    // Moved away, then "zoom" puts it back; a right click in edit mode redraws.
+    a.tileMoved(4, {9000, 9000});
+    a.leggiPosizioni();
+    QCOMPARE(tiles.tile(4).position, QPoint(0, 2500));
+    QCOMPARE(a.texts().first().text, QStringLiteral("Sala\nA"));
+    const int before = int(redraw.count());
+    a.tileRightClicked(4);
+    QCOMPARE(redraw.count(), before + 1);
+    a.edit();
+    // Outside edit mode a right click is a test call, and the form takes no texts.
+    a.tileRightClicked(4);
+    QCOMPARE(p.parts->notice().text(), QStringLiteral("PROVA di CHIAMATA PER 105"));
+    p.prompts.inputs = {QStringLiteral("x")};
+    a.formRightClicked({5, 5});
+    QCOMPARE(a.texts().size(), 1);
+
+    // A damaged file: what is sound is placed, the rest logged.
+    writeFile(QFileInfo(file).absolutePath(), QFileInfo(file).fileName(), "100\r\n200\r\n300\r\nrotto\r\n");
+    a.leggiPosizioni();
+    QCOMPARE(tiles.tile(0).position, QPoint(100, 200));
+    QCOMPARE(tiles.tile(1).position, MonitorTiles::gridPosition(1)); // its line after the x is not a number
+    QVERIFY(p.logged(QStringLiteral("Pos_CT.ini letto in parte")));
+
+    // "Allinea da" / "a": the range lined up with its first tile.
+    tiles.move(MonitorTiles::indexOf(120), {500, 700});
+    p.prompts.inputs = {QStringLiteral("120"), QStringLiteral("122")};
+    a.formDoubleClicked();
+    QCOMPARE(tiles.tile(MonitorTiles::indexOf(122)).position, QPoint(500 + 2 * MonitorTiles::kPitchX, 700));
+}
+
+void TestMonitorActions::searchAndCallGoThroughTheTelephone()
+{
+    QTemporaryDir calls;
+    Program p("ComandoChiamata=" + touchIn(calls.path()) + "\r\nComandoRiaggancio=" + touchIn(calls.path()) + " riagganciato\r\n");
+    MonitorActions &a = p.actions();
+    auto &phone = p.parts->phone();
+    p.agent(105, QStringLiteral("Rossi Mario"));
+    p.agent(106, QStringLiteral("Rossini Anna"));
+    p.agent(107, QStringLiteral("Bianchi Luca"));
+
+    QSignalSpy finished(&phone, &CommandPhone::finished);
+    p.prompts.inputs = {QStringLiteral("bianchi")};
+    a.cerca(true); // one match: it is called
+    QCOMPARE(p.parts->notice().text(), QStringLiteral(" Chiamo  107 INT. "));
+    QVERIFY(finished.wait(30000));
+    QVERIFY(QFileInfo::exists(calls.filePath(QStringLiteral("107"))));
+
+    p.prompts.inputs = {QStringLiteral("ROSSI")};
+    a.cerca(true); // two matches: highlighted, nobody called
+    QCOMPARE(tiles(p), (QList<int>{105, 106}));
+    QVERIFY(!QFileInfo::exists(calls.filePath(QStringLiteral("105"))));
+    p.prompts.inputs = {QStringLiteral("verdi")};
+    a.cerca(false);
+    QCOMPARE(p.parts->notice().text(), QStringLiteral("[ verdi ] non trovato"));
+    QVERIFY(tiles(p).isEmpty());
+
+    a.interrompi();
+    QVERIFY(finished.wait(30000));
+    QVERIFY(QFileInfo::exists(calls.filePath(QStringLiteral("riagganciato"))));
+
+    // "chiama oper." only announces a test call; nothing is asked of the telephone.
+    p.prompts.inputs = {QStringLiteral("0612345")};
+    a.chiama();
+    QCOMPARE(p.parts->notice().text(), QStringLiteral("PROVA di CHIAMATA PER 0612345"));
+
+    // Only a telephone number reaches the command line.
+    QVERIFY(!phone.callPhone(QStringLiteral("105 & del *")));
+    QVERIFY(!phone.callPhone(QStringLiteral("--help")));
+    QVERIFY(p.logged(QStringLiteral("Telefono: numero non valido")));
+}
+
+void TestMonitorActions::theExtensionListRefreshesOnlyWhileShown()
+{
+    Program p;
+    MonitorActions &a = p.actions();
+    p.agent(105, QStringLiteral("Rossi"));
+    p.agent(106, QStringLiteral("Fuori"), QStringLiteral("LOGGED_OUT"));
+    QSignalSpy added(&a.list, &LogList::lineAdded);
+    for (int i = 0; i < 40; ++i)
+        a.tick();
+    QCOMPARE(added.count(), 0); // hidden: never refilled
+    a.toggleList();
+    QVERIFY(a.listShown.value());
+    QCOMPARE(a.list.lines(), QStringList{QStringLiteral("INT. [ 105 ] Op. ") + p.monitor().tiles().tile(4).toolTip});
+    p.agent(107, QStringLiteral("Nuovo"));
+    for (int i = 0; i < MonitorActions::kListTicks - 1; ++i)
+        a.tick();
+    QCOMPARE(a.list.count(), 1);
+    a.tick();
+    QCOMPARE(a.list.count(), 2);
+
+    // A line chosen calls its extension (no telephone configured: logged).
+    a.listActivated(1);
+    QCOMPARE(p.parts->notice().text(), QStringLiteral(" Chiamo  107 INT. "));
+    QVERIFY(p.logged(QStringLiteral("Telefono non configurato")));
+    a.toggleList();
+    QVERIFY(!a.listShown.value());
+}
+
+void TestMonitorActions::pendingRowsReachTheDatabaseAtExit()
+{
+    Program p;
+    telephony::MonitorPacket packet;
+    packet.header.code = telephony::Monitor;
+    packet.sub.subcode = telephony::ExtensionChange;
+    telephony::ExtensionRecord r;
+    r.number = 133;
+    r.numberText = QStringLiteral("133");
+    r.agent = QStringLiteral("4242");
+    r.logState = QStringLiteral("PAUSED");
+    packet.extensions = {r};
+    p.monitor().lavoraDatiMonitor(packet);
+    QVERIFY(p.monitor().store().pending());
+    p.controller->unload(); // at once, before the store's moment has passed
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(p.dir.filePath(QStringLiteral("campaign.sqlite")));
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("SELECT statolog FROM CT_Monitor WHERE Interno='133'")));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("PAUSED"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+}
+
+void TestMonitorActions::theLinksLedsOpenAndCloseThem()
+{
+    TelephonySim sim({});
+    QVERIFY(sim.listen());
+    QUdpSocket probe; // a free port for WS6, held until the monitor takes it
+    QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+    const quint16 ws6 = probe.localPort();
+    probe.close();
+    Program p("PortaMonitor=" + QByteArray::number(sim.monitorPort()) + "\r\nPortaOprSvr=" + QByteArray::number(sim.operatorPort())
+              + "\r\nPortaUDPServer=" + QByteArray::number(ws6) + "\r\n");
+    CtMonitor &ct = p.monitor();
+    ct.toggle();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && ct.operatorLink().isConnected(), 20000);
+    ct.ledDoubleClicked(1);
+    QVERIFY(p.logged(QStringLiteral("Chiusa Socket 4 ( OprSrv)")));
+    QCOMPARE(ct.operatorLink().state(), 0);
+    ct.ledDoubleClicked(1);
+    QVERIFY(p.logged(QStringLiteral("Aperta Socket 4 ( OprSrv)")));
+    QTRY_VERIFY_WITH_TIMEOUT(ct.operatorLink().isConnected(), 20000);
+    ct.ledDoubleClicked(0);
+    QVERIFY(p.logged(QStringLiteral("Chiusa Socket 2 ( Monitor)")));
+    QCOMPARE(ct.monitorLink().state(), 0);
+    ct.ledDoubleClicked(0);
+    QVERIFY(p.logged(QStringLiteral("Aperta Socket 2 ( Monitor)")));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected(), 20000);
+
+    // What arrives on the UDP port is only counted.
+    QCOMPARE(ct.udpSockets().listeningPort(), ws6);
+    QUdpSocket sender;
+    QSignalSpy arrived(&ct.udpSockets(), &ServerUdpSockets::arrived);
+    sender.writeDatagram(QByteArray(9, 'x'), QHostAddress::LocalHost, ws6);
+    QVERIFY(arrived.wait(20000));
+    QVERIFY(p.logged(QStringLiteral("DATI IN ARRIVO DA WS6 9")));
+}
+
+QTEST_MAIN(TestMonitorActions)
+#include "tst_monitoractions.moc"
