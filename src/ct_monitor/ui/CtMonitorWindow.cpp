@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -177,8 +178,9 @@ QWidget *CtMonitorWindow::buildGroups(QWidget *parent)
             counter->setStyleSheet(QStringLiteral("background-color: ") + colour + QLatin1Char(';'));
         if (i == 0) // the logged counter: everybody out, or a test login when nobody is in
             bind::onDoubleClick(counter, [this] { m_monitor.logoutGenerale(); });
-        legend->addWidget(caption, 0, i);
-        legend->addWidget(counter, 1, i);
+        // Two bands of five: each caption over its counter.
+        legend->addWidget(caption, (i / 5) * 2, i % 5, Qt::AlignCenter);
+        legend->addWidget(counter, (i / 5) * 2 + 1, i % 5);
     }
     v->addLayout(legend);
 
@@ -213,6 +215,9 @@ void CtMonitorWindow::fitContent()
     m_panel->resize(kPanelWidth, std::max(m_panel->sizeHint().height(), content.height() - 8));
     placeList();
     m_area->update();
+    // The window grows to show them all, as far as the screen allows.
+    const QSize room = screen() ? screen()->availableGeometry().size() - QSize(16, 48) : content;
+    resize(content.boundedTo(room) + QSize(4, 4));
 }
 
 void CtMonitorWindow::placeList()

@@ -164,7 +164,9 @@ void PbxWindow::fillTotals()
     for (const auto &[code, count] : totals) {
         const QString name = LineTable::stateName(code);
         auto *state = new QTableWidgetItem(QString::number(code) + (name.isEmpty() ? QString() : QLatin1Char(' ') + name));
-        state->setBackground(tilepainter::fill(LineTable::stateColour(code)));
+        const QColor fill = tilepainter::fill(LineTable::stateColour(code));
+        state->setBackground(fill);
+        state->setForeground(fill.lightness() < 110 ? Qt::white : Qt::black);
         m_totals->setItem(r, 0, state);
         m_totals->setItem(r, 1, new QTableWidgetItem(QString::number(count)));
         ++r;
