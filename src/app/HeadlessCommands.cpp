@@ -228,13 +228,24 @@ void HeadlessCommands::addMonitorWindow()
     add(QStringLiteral("Messaggio"), QStringLiteral("<x> <y> <testo>"), [this, &a](const QString &arg) {
         const QStringList w = words(arg);
         m_prompts.answerInputs({w.mid(2).join(QLatin1Char(' '))});
-        a.formRightClicked({int(textformats::leadingInteger(w.value(0))), int(textformats::leadingInteger(w.value(1)))});
+        const auto number = [&w](int i) {
+            return int(std::clamp<qint64>(textformats::leadingInteger(w.value(i)), 0, MonitorTiles::kMaxCoordinate));
+        };
+        a.formRightClicked({number(0), number(1)});
     });
-    add(QStringLiteral("Sposta"), QStringLiteral("<interno> <x> <y>"), [&a](const QString &arg) {
+    add(QStringLiteral("Sposta"), QStringLiteral("<interno> <x> <y>"), [this, &a](const QString &arg) {
         const QStringList w = words(arg);
-        const int index = MonitorTiles::indexOf(int(textformats::leadingInteger(w.value(0))));
+        const auto number = [&w](int i) {
+            return int(std::clamp<qint64>(textformats::leadingInteger(w.value(i)), -MonitorTiles::kMaxCoordinate,
+                                          MonitorTiles::kMaxCoordinate));
+        };
+        const int index = MonitorTiles::indexOf(number(0));
+        if (index < 0 || index >= m_parts.ctMonitor().tiles().count()) {
+            print(QStringLiteral("Sposta: nessun interno ") + w.value(0));
+            return;
+        }
         a.tileMoveStarted(index);
-        a.tileMoved(index, {int(textformats::leadingInteger(w.value(1))), int(textformats::leadingInteger(w.value(2)))});
+        a.tileMoved(index, {number(1), number(2)});
     });
 }
 

@@ -98,7 +98,8 @@ CtMonitor::Flags CtMonitor::readFlags() const
 
 void CtMonitor::toggle()
 {
-    if (isOpen() && m_monitor.state() != socketstates::kClosed) {
+    // In edit mode the links are closed on purpose: "ACD" still closes the window.
+    if (isOpen() && (m_actions.editMode() || m_monitor.state() != socketstates::kClosed)) {
         close();
         return;
     }
@@ -111,6 +112,7 @@ void CtMonitor::open()
         m_flags = readFlags();
         m_store.setFileLimit(m_parts.settings.fileLimitBytes());
         m_model.tiles.setText(QStringLiteral("96"));
+        m_actions.leggiPosizioni(); // the stored layout, when there is one
         if (!m_flags.usaDb)
             m_udpSide.listen(m_flags.udpPort);
         if (!m_flags.usaDb && !m_flags.nonConnettereOprSvr)
@@ -126,7 +128,7 @@ void CtMonitor::open()
 
 void CtMonitor::showAndFill()
 {
-    if (!isOpen() || m_monitor.state() == socketstates::kClosed)
+    if (!isOpen() || (!m_actions.editMode() && m_monitor.state() == socketstates::kClosed))
         open();
     m_tiles.refill();
     Q_EMIT refillRequested();

@@ -57,7 +57,10 @@ QString stoppedAt(qsizetype line, const QString &why)
 Layout read(const QByteArray &bytes, int tileCount, int maxCoordinate)
 {
     Layout out;
-    QStringList lines = ansi::decode(bytes.left(kMaxBytes)).split(QLatin1Char('\n'));
+    // A text editor may have saved it as UTF-8 with a byte-order mark.
+    const QByteArray head = bytes.left(kMaxBytes);
+    const QString text = head.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(head.mid(3)) : ansi::decode(head);
+    QStringList lines = text.split(QLatin1Char('\n'));
     for (QString &l : lines) {
         if (l.endsWith(QLatin1Char('\r')))
             l.chop(1);
@@ -67,17 +70,16 @@ Layout read(const QByteArray &bytes, int tileCount, int maxCoordinate)
     if (bytes.size() > kMaxBytes)
         out.problem = QStringLiteral("file oltre ") + QString::number(kMaxBytes) + QStringLiteral(" byte, letto l'inizio");
 
-    // The window's count first; else the count the file adds up for, the
-    // nearest to the window's.
+    // The window's count first; else the largest count the file's lines
+    // add up for (a smaller one can take a coordinate for the text count).
     int tiles = std::max(0, tileCount);
     if (!addsUp(lines, tiles)) {
-        int best = -1;
-        for (int t = 0; qsizetype(t) * 2 < lines.size(); ++t) {
-            if (addsUp(lines, t) && (best < 0 || std::abs(t - tileCount) < std::abs(best - tileCount)))
-                best = t;
+        for (int t = int((lines.size() - 1) / 2); t >= 0; --t) {
+            if (addsUp(lines, t)) {
+                tiles = t;
+                break;
+            }
         }
-        if (best >= 0)
-            tiles = best;
     }
 
     qsizetype at = 0;

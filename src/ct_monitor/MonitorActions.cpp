@@ -209,7 +209,8 @@ void MonitorActions::formRightClicked(QPoint twips)
                                                + QStringLiteral(" y = ") + n(twips.y()));
     if (text.isEmpty())
         return;
-    m_texts.append({{std::max(0, twips.x()), std::max(0, twips.y())}, text});
+    const auto clamp = [](int v) { return std::clamp(v, 0, MonitorTiles::kMaxCoordinate); };
+    m_texts.append({{clamp(twips.x()), clamp(twips.y())}, text});
     Q_EMIT textsChanged();
 }
 

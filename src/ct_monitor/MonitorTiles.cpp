@@ -72,6 +72,8 @@ void MonitorTiles::setHighlight(int index, bool on)
 
 QList<int> MonitorTiles::search(const QString &text)
 {
+    if (!m_evidenzia.isEmpty())
+        m_searchText.setText(QString()); // the caption no longer names a group
     m_evidenzia.clear();
     QList<int> found;
     const QString wanted = text.toLower();

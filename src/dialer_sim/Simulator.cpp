@@ -349,7 +349,7 @@ bool Simulator::step(int phase)
     };
     switch (phase) {
     case 0:
-        send(RichiestaGruppi, {}, {.expect = Expect::Groups});
+        send(RichiestaGruppi, {}, expecting(Expect::Groups));
         return true;
     case 1:
         m_group = m_groups.value(m_round % std::max<qsizetype>(1, m_groups.size()));
@@ -363,7 +363,7 @@ bool Simulator::step(int phase)
     case 3:
         if (m_round % 3 != 1)
             return false;
-        send(FreeQueue, dialerbody::encode(dialerbody::GroupRelease{m_group}), {.expect = Expect::Release});
+        send(FreeQueue, dialerbody::encode(dialerbody::GroupRelease{m_group}), expecting(Expect::Release));
         return true;
     case 4:
         if (m_round % 4 != 2)
@@ -379,7 +379,7 @@ bool Simulator::step(int phase)
         m_stats.discarded += m_kept.size();
         m_kept.clear();
         sendDiscard(body);
-        send(RichiestaGruppi, {}, {.expect = Expect::Groups}); // answered only after the discard was served
+        send(RichiestaGruppi, {}, expecting(Expect::Groups)); // answered only after the discard was served
         return true;
     }
     case 6:
@@ -390,7 +390,7 @@ bool Simulator::step(int phase)
     case 7:
         if (m_round % 5 != 3)
             return false;
-        send(FreeQueueOp, dialerbody::encode(dialerbody::OperatorRelease{0, m_operator}), {.expect = Expect::OperatorRelease});
+        send(FreeQueueOp, dialerbody::encode(dialerbody::OperatorRelease{0, m_operator}), expecting(Expect::OperatorRelease));
         return true;
     default:
         return false;
@@ -420,4 +420,11 @@ QString Simulator::summary() const
         + ms(percentile(s.groupLatencyUs, 99)) + QStringLiteral(" ms\noutcome latency p50 ")
         + ms(percentile(s.outcomeLatencyUs, 50)) + QStringLiteral(" ms p99 ") + ms(percentile(s.outcomeLatencyUs, 99))
         + QStringLiteral(" ms\nlargest write ") + n(s.largestWrite) + QStringLiteral(" requests, stalls ") + n(s.stalls);
+}
+
+Simulator::Outstanding Simulator::expecting(Expect expect)
+{
+    Outstanding o;
+    o.expect = expect;
+    return o;
 }

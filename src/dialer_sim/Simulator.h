@@ -82,6 +82,8 @@ private:
         QList<qint64> received;
         QList<QByteArray> records;
     };
+    // A request's expectation with every other field at its default.
+    static Outstanding expecting(Expect expect);
 
     void onConnection();
     void onData();

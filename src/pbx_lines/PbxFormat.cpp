@@ -29,7 +29,7 @@ LineRecord recordAt(const QByteArray &b, qsizetype at, bool lines)
     return r;
 }
 
-QByteArray packetOf(Code code, const QByteArray &body)
+QByteArray packetOf(qint32 code, const QByteArray &body)
 {
     const qint32 len = qint32(body.size());
     return packet::encodeHeader({kBody - 4 + len, 0, 0, code, len}, packet::Link::Monitor) + body;
@@ -77,6 +77,11 @@ QByteArray encodeCall(const CallRecord &call)
         packet::appendInt32Be(body, v);
     body += ansi::encode(call.text);
     return packetOf(CallMessage, body);
+}
+
+QByteArray encodeUnknown(qint32 code, int bodyLength)
+{
+    return packetOf(code, QByteArray(std::max(0, bodyLength), '\0'));
 }
 
 wire::Status decode(const QByteArray &framed, Packet &out)

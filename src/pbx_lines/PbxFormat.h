@@ -58,6 +58,8 @@ struct Packet {
 QByteArray encodeLines(const QList<LineRecord> &records, const std::array<qint32, 6> &block = {});
 QByteArray encodeSingle(const QList<LineRecord> &records);
 QByteArray encodeCall(const CallRecord &call);
+// A packet of a code the program does not know, its body `bodyLength` zeros.
+QByteArray encodeUnknown(qint32 code, int bodyLength);
 
 // A framed packet, length field included. Refuses a packet too short for
 // its fixed part; a code other than the three gives only the header.

@@ -90,5 +90,5 @@ private:
     QTimer m_timer;
     QTimer m_incomplete;
     quint16 m_port = pbx::kPort;
-    int m_recordCount = 0;
+    qint64 m_recordCount = 0;
 };

@@ -85,10 +85,8 @@ void PbxSim::send(const QByteArray &packet)
         m_socket->write(bad);
         m_socket->flush(); // apart, so that the drain that follows cannot take the good packet too
     }
-    if (m_options.unknownCodeEvery > 0 && m_packets % m_options.unknownCodeEvery == 0) {
-        QByteArray body(8, '\0');
-        m_socket->write(packet::encodeHeader({16 + 8, 0, 0, 52099, 8}, packet::Link::Monitor) + body);
-    }
+    if (m_options.unknownCodeEvery > 0 && m_packets % m_options.unknownCodeEvery == 0)
+        m_socket->write(pbx::encodeUnknown(52099, 8));
     m_socket->write(packet);
 }
 

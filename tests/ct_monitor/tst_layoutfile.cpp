@@ -90,6 +90,22 @@ void TestLayoutFile::aFileSavedWithAnotherTileCountStillFits()
     const layoutfile::Layout fewer = layoutfile::read(bytes, 20, kMax);
     QCOMPARE(fewer.tiles, saved.tiles); // the caller places those it has
     QCOMPARE(fewer.texts, saved.texts);
+
+    // 96 tiles and no text, the first at x = 64: a count of 0 would add up
+    // too (64 texts), and must not win over the tiles.
+    layoutfile::Layout snapped;
+    for (int i = 0; i < 96; ++i)
+        snapped.tiles.append({i == 0 ? 64 : 1000 + i, 128});
+    const layoutfile::Layout read40 = layoutfile::read(layoutfile::write(snapped), 40, kMax);
+    QCOMPARE(read40.tiles, snapped.tiles);
+    QVERIFY(read40.texts.isEmpty());
+
+    // Saved again by a text editor as UTF-8 with a byte-order mark.
+    saved.texts = {{{10, 20}, QStringLiteral("caffè")}};
+    const QByteArray utf8 = "\xEF\xBB\xBF" + QString::fromLatin1(layoutfile::write(saved)).toUtf8(); // è is the same in both
+    const layoutfile::Layout edited = layoutfile::read(utf8, 40, kMax);
+    QCOMPARE(edited.tiles, saved.tiles);
+    QCOMPARE(edited.texts.value(0).text, QStringLiteral("caffè"));
 }
 
 void TestLayoutFile::damagedFilesAreReadAsFarAsTheyAreSound()

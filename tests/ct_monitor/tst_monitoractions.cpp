@@ -86,6 +86,7 @@ private Q_SLOTS:
     void editModeHoldsTimersAndLinksUntilItEnds();
     void exitDuringEditModeKeepsTheMainTickStopped();
     void theLayoutIsSavedAndRestored();
+    void anInstallationsLayoutIsAppliedWhenTheMonitorOpens();
     void searchAndCallGoThroughTheTelephone();
     void theExtensionListRefreshesOnlyWhileShown();
     void pendingRowsReachTheDatabaseAtExit();
@@ -201,6 +202,28 @@ void TestMonitorActions::theLayoutIsSavedAndRestored()
     p.prompts.inputs = {QStringLiteral("120"), QStringLiteral("122")};
     a.formDoubleClicked();
     QCOMPARE(tiles.tile(MonitorTiles::indexOf(122)).position, QPoint(500 + 2 * MonitorTiles::kPitchX, 700));
+}
+
+void TestMonitorActions::anInstallationsLayoutIsAppliedWhenTheMonitorOpens()
+{
+    Program p("UsaDB=1\r\n");
+    // As the original wrote it: 96 tiles, then one text.
+    QByteArray file;
+    for (int i = 0; i < 96; ++i)
+        file += " " + QByteArray::number(200 + i * 64) + " \r\n 5000 \r\n";
+    file += " 1 \r\n 150 \r\n 90 \r\n\"Turno A\"\r\n";
+    const QString path = p.controller->files().layoutFile();
+    writeFile(QFileInfo(path).absolutePath(), QFileInfo(path).fileName(), file);
+    p.monitor().toggle();
+    QCOMPARE(p.monitor().tiles().tile(0).position, QPoint(200, 5000));
+    QCOMPARE(p.monitor().tiles().tile(95).position, QPoint(200 + 95 * 64, 5000));
+    QCOMPARE(p.actions().texts().size(), 1);
+    QCOMPARE(p.actions().texts().first().text, QStringLiteral("Turno A"));
+    // "ACD" in edit mode closes the window, whose links are closed on purpose.
+    p.actions().edit();
+    p.monitor().toggle();
+    QVERIFY(!p.monitor().isOpen());
+    QVERIFY(p.controller->timer1().isActive());
 }
 
 void TestMonitorActions::searchAndCallGoThroughTheTelephone()

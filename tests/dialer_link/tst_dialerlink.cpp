@@ -34,10 +34,11 @@ struct Fixture {
     QByteArray readExactly(int n)
     {
         QByteArray out;
-        QTest::qWaitFor([&] {
-            out += peer->read(n - out.size());
-            return out.size() >= n;
-        }, 20000);
+        if (!QTest::qWaitFor([&] {
+                out += peer->read(n - out.size());
+                return out.size() >= n;
+            }, 20000))
+            qWarning("waited in vain for %d bytes", n);
         return out;
     }
 };

@@ -40,7 +40,8 @@ struct Bench {
     }
     QByteArray read(int n)
     {
-        QTest::qWaitFor([&] { return (in += server.readAll()).size() >= n; }, 20000);
+        if (!QTest::qWaitFor([&] { return (in += server.readAll()).size() >= n; }, 20000))
+            qWarning("waited in vain for %d bytes", n);
         const QByteArray out = in.left(n);
         in.remove(0, n);
         return out;

@@ -215,7 +215,11 @@ void CtMonitorWindow::fitContent()
     m_panel->resize(kPanelWidth, std::max(m_panel->sizeHint().height(), content.height() - 8));
     placeList();
     m_area->update();
-    // The window grows to show them all, as far as the screen allows.
+    // The window is sized to its tiles when their number changes, as far as
+    // the screen allows; a size the user chose stays otherwise.
+    if (m_sizedFor == m_monitor.tiles().count())
+        return;
+    m_sizedFor = m_monitor.tiles().count();
     const QSize room = screen() ? screen()->availableGeometry().size() - QSize(16, 48) : content;
     resize(content.boundedTo(room) + QSize(4, 4));
 }

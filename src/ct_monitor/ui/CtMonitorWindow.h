@@ -33,4 +33,5 @@ private:
     QWidget *m_panel;
     QTableWidget *m_grid = nullptr;
     QListView *m_extensions = nullptr;
+    int m_sizedFor = -1; // the tile count the window was last sized for
 };

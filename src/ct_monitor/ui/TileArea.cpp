@@ -19,11 +19,9 @@ TileArea::TileArea(CtMonitor &monitor, QWidget *parent) : QWidget(parent), m_mon
     setMouseTracking(false);
     setAutoFillBackground(true);
     MonitorTiles &tiles = m_monitor.tiles();
-    connect(&tiles, &MonitorTiles::tileChanged, this, [this](int index) {
-        update(tileRect(index).adjusted(-2, -2, 2, 2));
-        if (index == m_moving)
-            update();
-    });
+    // A tile may have left its place (align, layout): the whole area is
+    // drawn again, once per turn of the event loop however many changed.
+    connect(&tiles, &MonitorTiles::tileChanged, this, qOverload<>(&QWidget::update));
     connect(&tiles, &MonitorTiles::countChanged, this, [this] {
         cancelMove();
         Q_EMIT contentChanged();
@@ -53,6 +51,14 @@ QPoint TileArea::toPixels(QPoint twips)
     return {twips.x() / kTwips, twips.y() / kTwips};
 }
 
+QFont TileArea::textFont()
+{
+    // settafont: the free texts in a bold face of their own.
+    QFont font(QStringLiteral("Arial"), 10);
+    font.setBold(true);
+    return font;
+}
+
 QRect TileArea::tileRect(int index) const
 {
     const MonitorTiles &tiles = m_monitor.tiles();
@@ -75,8 +81,9 @@ QSize TileArea::contentSize() const
     QRect all(0, 0, 1, 1);
     for (int i = 0; i < m_monitor.tiles().count(); ++i)
         all |= tileRect(i);
+    const QFontMetrics text(textFont());
     for (const layoutfile::FreeText &t : m_monitor.actions().texts())
-        all |= QRect(toPixels(t.at), fontMetrics().boundingRect(t.text).size());
+        all |= text.boundingRect(QRect(toPixels(t.at), QSize(2000, 400)), Qt::AlignLeft | Qt::AlignTop, t.text);
     return all.size() + QSize(12, 12);
 }
 
@@ -93,10 +100,7 @@ void TileArea::paintEvent(QPaintEvent *event)
         tilepainter::paint(p, r, {lines.value(0), lines.value(1),
                                   t.colour.isEmpty() ? QColor() : tilepainter::fill(t.colour), t.highlighted});
     }
-    // settafont: the free texts in a bold face of their own.
-    QFont font(QStringLiteral("Arial"), 10);
-    font.setBold(true);
-    p.setFont(font);
+    p.setFont(textFont());
     p.setPen(Qt::darkBlue);
     for (const layoutfile::FreeText &t : m_monitor.actions().texts()) {
         const QPoint at = toPixels(t.at);

@@ -19,6 +19,7 @@ public:
     QString tileText(int index) const;
     static QPoint toTwips(QPoint pixels);
     static QPoint toPixels(QPoint twips);
+    static QFont textFont();
     // The size that holds every tile and text.
     QSize contentSize() const;
 

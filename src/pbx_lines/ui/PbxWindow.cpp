@@ -136,7 +136,14 @@ PbxWindow::PbxWindow(PbxMonitor &pbx, QWidget *parent) : QWidget(parent), m_pbx(
     bind::onDoubleClick(list->viewport(), [&pbx] { pbx.list.clear(); });
     v->addWidget(list);
 
-    connect(&pbx.table(), &LineTable::lineChanged, this, &PbxWindow::fillTotals);
+    // Recounted once per burst: a packet may change a thousand lines.
+    m_recount.setSingleShot(true);
+    m_recount.setInterval(100);
+    connect(&m_recount, &QTimer::timeout, this, &PbxWindow::fillTotals);
+    connect(&pbx.table(), &LineTable::lineChanged, this, [this] {
+        if (!m_recount.isActive())
+            m_recount.start();
+    });
     fillTotals();
     connect(&pbx.loaded, &FlagValue::changed, this, [this](bool open) { setVisible(open); });
     connect(&pbx, &PbxMonitor::raiseRequested, this, [this] {
@@ -171,6 +178,14 @@ void PbxWindow::fillTotals()
         m_totals->setItem(r, 1, new QTableWidgetItem(QString::number(count)));
         ++r;
     }
+}
+
+QList<std::pair<QString, QString>> PbxWindow::totals() const
+{
+    QList<std::pair<QString, QString>> out;
+    for (int r = 0; r < m_totals->rowCount(); ++r)
+        out.append({m_totals->item(r, 0)->text(), m_totals->item(r, 1)->text()});
+    return out;
 }
 
 void PbxWindow::closeEvent(QCloseEvent *event)

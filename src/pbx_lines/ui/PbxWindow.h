@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 class PbxMonitor;
@@ -18,6 +19,8 @@ public:
     QRect tileRect(int line) const;
     QString tileText(int line) const;
     QWidget &grid() { return *m_tiles; }
+    // The totals by state as shown: "code name" and the count, a row each.
+    QList<std::pair<QString, QString>> totals() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -28,4 +31,5 @@ private:
     PbxMonitor &m_pbx;
     QWidget *m_tiles;
     QTableWidget *m_totals;
+    QTimer m_recount;
 };
