@@ -82,19 +82,26 @@ Layout read(const QByteArray &bytes, int tileCount, int maxCoordinate)
         }
     }
 
+    // The point on lines `at` and `at + 1`; a problem noted when there is none.
+    const auto point = [&](qsizetype at) -> std::optional<QPoint> {
+        const auto x = coordinate(lines[at], maxCoordinate);
+        const auto y = coordinate(lines[at + 1], maxCoordinate);
+        if (!x || !y) {
+            out.problem = stoppedAt(x ? at + 1 : at, QStringLiteral("non è un numero"));
+            return std::nullopt;
+        }
+        return QPoint(*x, *y);
+    };
     qsizetype at = 0;
     for (int i = 0; i < tiles; ++i, at += 2) {
         if (at + 1 >= lines.size()) {
             out.problem = stoppedAt(at, QStringLiteral("file finito prima delle posizioni"));
             return out;
         }
-        const auto x = coordinate(lines[at], maxCoordinate);
-        const auto y = coordinate(lines[at + 1], maxCoordinate);
-        if (!x || !y) {
-            out.problem = stoppedAt(x ? at + 1 : at, QStringLiteral("non è un numero"));
+        const auto p = point(at);
+        if (!p)
             return out;
-        }
-        out.tiles.append({*x, *y});
+        out.tiles.append(*p);
     }
     if (at >= lines.size()) {
         if (!lines.isEmpty() && out.problem.isEmpty())
@@ -113,15 +120,12 @@ Layout read(const QByteArray &bytes, int tileCount, int maxCoordinate)
             out.problem = stoppedAt(at, QStringLiteral("testo incompleto"));
             return out;
         }
-        const auto x = coordinate(lines[at], maxCoordinate);
-        const auto y = coordinate(lines[at + 1], maxCoordinate);
-        if (!x || !y) {
-            out.problem = stoppedAt(x ? at + 1 : at, QStringLiteral("non è un numero"));
+        const auto p = point(at);
+        if (!p)
             return out;
-        }
         QString text = unquoted(lines[at + 2]);
         text.replace(QChar(kLineBreak), QLatin1Char('\n'));
-        out.texts.append({{*x, *y}, text});
+        out.texts.append({*p, text});
     }
     if (*n > kMaxTexts && out.problem.isEmpty())
         out.problem = QStringLiteral("più di ") + QString::number(kMaxTexts) + QStringLiteral(" testi, letti i primi");

@@ -4,10 +4,7 @@
 // the same stream through the UDP replication.
 #include <QtTest>
 
-#include "../core/TestSupport.h"
-#include "app/Composition.h"
-#include "campaign/DemoDatabase.h"
-#include "core/MainController.h"
+#include "ProgramFixture.h"
 #include "telephony_sim/TelephonySim.h"
 
 #include <QSqlQuery>
@@ -15,36 +12,16 @@
 
 namespace {
 
-// A program on its own folder and demo database.
-struct Program {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<MainController> controller;
-    std::unique_ptr<Composition> parts;
-
-    explicit Program(const QByteArray &settings)
-    {
-        QString error;
-        if (!demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {10, 2}, error))
-            qFatal("demo database: %s", qPrintable(error));
-        writeFile(dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=1\r\n" + settings);
-        writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
-        controller = std::make_unique<MainController>(MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts);
-        parts = std::make_unique<Composition>(*controller, prompts, true);
-        if (!controller->start())
-            qFatal("start failed");
-    }
-    CtMonitor &monitor() { return parts->ctMonitor(); }
-    QStringList stored(int extension)
-    {
-        QSqlQuery q(parts->campaign().db().handle());
-        q.prepare(QStringLiteral("SELECT statolog, statoAction, statoLinea, ID_Agent, Descrizione FROM CT_Monitor WHERE Interno=?"));
-        q.addBindValue(QString::number(extension));
-        return q.exec() && q.next() ? QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                                                  q.value(3).toString(), q.value(4).toString()}
-                                    : QStringList();
-    }
-};
+// What a program stored for an extension in CT_Monitor.
+QStringList stored(Program &p, int extension)
+{
+    QSqlQuery q(p.parts->campaign().db().handle());
+    q.prepare(QStringLiteral("SELECT statolog, statoAction, statoLinea, ID_Agent, Descrizione FROM CT_Monitor WHERE Interno=?"));
+    q.addBindValue(QString::number(extension));
+    return q.exec() && q.next() ? QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                              q.value(3).toString(), q.value(4).toString()}
+                                : QStringList();
+}
 
 QByteArray ports(const TelephonySim &sim)
 {
@@ -68,7 +45,7 @@ QStringList inTable(CtMonitor &m, int extension)
 bool follows(Program &p, const TelephonySim &sim, bool db)
 {
     for (const simbytes::Extension &e : sim.extensions()) {
-        if (inTable(p.monitor(), e.number) != expected(e) || (db && p.stored(e.number) != expected(e)))
+        if (inTable(p.monitor(), e.number) != expected(e) || (db && stored(p, e.number) != expected(e)))
             return false;
     }
     return true;

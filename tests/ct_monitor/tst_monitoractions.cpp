@@ -4,10 +4,7 @@
 // only while it shows.
 #include <QtTest>
 
-#include "../core/TestSupport.h"
-#include "app/Composition.h"
-#include "campaign/DemoDatabase.h"
-#include "core/MainController.h"
+#include "ProgramFixture.h"
 #include "telephony_sim/TelephonySim.h"
 
 #include <QSqlDatabase>
@@ -16,43 +13,19 @@
 
 namespace {
 
-struct Program {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<MainController> controller;
-    std::unique_ptr<Composition> parts;
-
-    explicit Program(const QByteArray &settings = {})
-    {
-        QString error;
-        if (!demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {10, 2}, error))
-            qFatal("demo database: %s", qPrintable(error));
-        writeFile(dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=1\r\n" + settings);
-        writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
-        controller = std::make_unique<MainController>(MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts);
-        parts = std::make_unique<Composition>(*controller, prompts, true);
-        if (!controller->start())
-            qFatal("start failed");
-    }
-    CtMonitor &monitor() { return parts->ctMonitor(); }
-    MonitorActions &actions() { return parts->ctMonitor().actions(); }
-    void agent(int extension, const QString &name, const QString &log = QStringLiteral("LOGGED_IN"))
-    {
-        telephony::ExtensionRecord r;
-        r.number = extension;
-        r.numberText = QString::number(extension);
-        r.agent = QString::number(extension * 10);
-        r.description = name;
-        r.logState = log;
-        r.actionState = QStringLiteral("FREE");
-        r.lineState = QStringLiteral("IDLE");
-        monitor().table().applyExtension(r, QDateTime::currentDateTime());
-    }
-    bool logged(const QString &text) const
-    {
-        return parts->ctMonitor().model().list.lines().join(QLatin1Char('\n')).contains(text);
-    }
-};
+// An agent on an extension, as a monitor record would put it.
+void agent(Program &p, int extension, const QString &name, const QString &log = QStringLiteral("LOGGED_IN"))
+{
+    telephony::ExtensionRecord r;
+    r.number = extension;
+    r.numberText = QString::number(extension);
+    r.agent = QString::number(extension * 10);
+    r.description = name;
+    r.logState = log;
+    r.actionState = QStringLiteral("FREE");
+    r.lineState = QStringLiteral("IDLE");
+    p.monitor().table().applyExtension(r, QDateTime::currentDateTime());
+}
 
 QByteArray ports(const TelephonySim &sim)
 {
@@ -232,9 +205,9 @@ void TestMonitorActions::searchAndCallGoThroughTheTelephone()
     Program p("ComandoChiamata=" + touchIn(calls.path()) + "\r\nComandoRiaggancio=" + touchIn(calls.path()) + " riagganciato\r\n");
     MonitorActions &a = p.actions();
     auto &phone = p.parts->phone();
-    p.agent(105, QStringLiteral("Rossi Mario"));
-    p.agent(106, QStringLiteral("Rossini Anna"));
-    p.agent(107, QStringLiteral("Bianchi Luca"));
+    agent(p, 105, QStringLiteral("Rossi Mario"));
+    agent(p, 106, QStringLiteral("Rossini Anna"));
+    agent(p, 107, QStringLiteral("Bianchi Luca"));
 
     QSignalSpy finished(&phone, &CommandPhone::finished);
     p.prompts.inputs = {QStringLiteral("bianchi")};
@@ -271,8 +244,8 @@ void TestMonitorActions::theExtensionListRefreshesOnlyWhileShown()
 {
     Program p;
     MonitorActions &a = p.actions();
-    p.agent(105, QStringLiteral("Rossi"));
-    p.agent(106, QStringLiteral("Fuori"), QStringLiteral("LOGGED_OUT"));
+    agent(p, 105, QStringLiteral("Rossi"));
+    agent(p, 106, QStringLiteral("Fuori"), QStringLiteral("LOGGED_OUT"));
     QSignalSpy added(&a.list, &LogList::lineAdded);
     for (int i = 0; i < 40; ++i)
         a.tick();
@@ -280,7 +253,7 @@ void TestMonitorActions::theExtensionListRefreshesOnlyWhileShown()
     a.toggleList();
     QVERIFY(a.listShown.value());
     QCOMPARE(a.list.lines(), QStringList{QStringLiteral("INT. [ 105 ] Op. ") + p.monitor().tiles().tile(4).toolTip});
-    p.agent(107, QStringLiteral("Nuovo"));
+    agent(p, 107, QStringLiteral("Nuovo"));
     for (int i = 0; i < MonitorActions::kListTicks - 1; ++i)
         a.tick();
     QCOMPARE(a.list.count(), 1);

@@ -4,10 +4,7 @@
 // windows following the monitors' opening and closing.
 #include <QtTest>
 
-#include "../../core/TestSupport.h"
-#include "app/Composition.h"
-#include "campaign/DemoDatabase.h"
-#include "core/MainController.h"
+#include "../ProgramFixture.h"
 #include "ct_monitor/ui/CtMonitorWindow.h"
 #include "ct_monitor/ui/TileArea.h"
 #include "pbx_lines/ui/PbxWindow.h"
@@ -19,26 +16,6 @@
 #include <QTableWidget>
 
 namespace {
-
-struct Program {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<MainController> controller;
-    std::unique_ptr<Composition> parts;
-
-    explicit Program(const QByteArray &settings)
-    {
-        QString error;
-        if (!demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {10, 2}, error))
-            qFatal("demo database: %s", qPrintable(error));
-        writeFile(dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=1\r\n" + settings);
-        writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
-        controller = std::make_unique<MainController>(MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts);
-        parts = std::make_unique<Composition>(*controller, prompts, true);
-        if (!controller->start())
-            qFatal("start failed");
-    }
-};
 
 // The colour a tile is painted with, taken inside its frame.
 QColor painted(const QImage &image, const QRect &tile)
