@@ -2,6 +2,7 @@
 
 #include "core/IniFile.h"
 #include "core/MainController.h"
+#include "core/SocketStates.h"
 #include "core/UserPrompts.h"
 
 Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
@@ -16,7 +17,9 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
                    [&c](bool hold) { c.holdTimers(hold); }},
                   m_replication),
       m_pbx({c.log(), c.model(), c.files(), c.debugFile(), m_ctMonitor.table(),
-             [&c] { return c.settings().packetTimeoutMs(); }})
+             [&c] { return c.settings().packetTimeoutMs(); }}),
+      m_web({c.log(), c.model(), c.files(), c.htmlFiles(), c.clock(), m_campaign.db(), m_ctMonitor, m_pbx,
+             [this] { return m_link.state() == socketstates::kConnected; }})
 {
     m_emulator.setHooks({[this, &c](const QByteArray &body, bool byOperator, qint32 id) {
                              const wire::Status s = m_campaign.queue().dumpaClienti(body, false, byOperator, id);
@@ -33,5 +36,6 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
     plugins.emulator = &m_emulator;
     plugins.ctMonitor = &m_ctMonitor;
     plugins.pbx = &m_pbx;
+    plugins.statusPages = &m_web;
     c.setPlugins(plugins);
 }

@@ -11,6 +11,7 @@
 #include "dialer_link/DialerLink.h"
 #include "dialer_link/Emulator.h"
 #include "pbx_lines/PbxMonitor.h"
+#include "web_status/WebStatus.h"
 
 class MainController;
 class UserPrompts;
@@ -29,6 +30,7 @@ public:
     PopupNotice &notice() { return m_notice; }
     CommandPhone &phone() { return m_phone; }
     PbxMonitor &pbx() { return m_pbx; }
+    WebStatus &web() { return m_web; }
 
 private:
     DialerLink m_link;
@@ -39,5 +41,6 @@ private:
     CommandPhone m_phone;
     CtMonitor m_ctMonitor;
     PbxMonitor m_pbx;
+    WebStatus m_web;
     std::mt19937 m_random{std::random_device{}()};
 };

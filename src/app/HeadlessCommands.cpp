@@ -106,6 +106,7 @@ void HeadlessCommands::addMainWindow()
     for (int i = 0; i < editsql.size(); ++i)
         add(editsql[i], {}, [&c, i](const QString &) { c.editConfiguration(i); });
     add(QStringLiteral("ACD"), {}, [this](const QString &) { m_parts.ctMonitor().toggle(); });
+    add(QStringLiteral("Label1"), {}, [&c](const QString &) { c.openStatusPage(); }); // its double click
     add(QStringLiteral("Finestra Monitor"), {}, [this](const QString &) { m_parts.ctMonitor().showAndFill(); });
 }
 

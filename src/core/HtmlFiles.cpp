@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QSaveFile>
 
 bool HtmlFiles::salvaFileHtml(const QString &text, const QString &name, bool append) const
 {
@@ -16,6 +17,17 @@ bool HtmlFiles::salvaFileHtml(const QString &text, const QString &name, bool app
         return false;
     const QByteArray bytes = ansi::encode(text) + "\r\n";
     return f.write(bytes) == bytes.size();
+}
+
+bool HtmlFiles::replaceFileHtml(const QString &text, const QString &name) const
+{
+    QSaveFile f(m_files.webFile(name));
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = ansi::encode(text) + "\r\n";
+    if (f.write(bytes) != bytes.size())
+        return false;
+    return f.commit();
 }
 
 QString HtmlFiles::requestLogHeader()

@@ -12,6 +12,9 @@ public:
     // SalvaFileHtml: the text and CR LF, appended or replacing the file.
     // A missing folder or a locked file leaves things as they were.
     bool salvaFileHtml(const QString &text, const QString &name, bool append) const;
+    // The same as a whole new file, written aside and renamed over the old
+    // one, so that a reader never sees half a page.
+    bool replaceFileHtml(const QString &text, const QString &name) const;
 
     // CreaFileLogRichieste: a fresh request log with its table header.
     bool creaFileLogRichieste() const;

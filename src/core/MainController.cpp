@@ -1,5 +1,7 @@
 #include "core/MainController.h"
 
+#include "platform/Browser.h"
+
 #include "core/AppInfo.h"
 #include "core/ConfigFiles.h"
 #include "core/IniFile.h"
@@ -54,6 +56,8 @@ bool MainController::start()
         m_plugins.emulator->listen(static_cast<quint16>(textformats::leadingInteger(m_model.serverPort.text())));
     m_debug.reset();
     initialReset();
+    if (m_plugins.statusPages)
+        m_plugins.statusPages->loadOutcomeCounters();
     // The database block starts from the database, not from zeros that the
     // first adjustments would push below zero before the one-minute recount.
     if (m_plugins.campaign)
@@ -226,6 +230,15 @@ void MainController::holdTimers(bool hold)
         m_timer1.start();
     if (m_heldActive.second)
         m_timer2.start();
+}
+
+void MainController::openStatusPage()
+{
+    const QString url = m_plugins.statusPages ? m_plugins.statusPages->pageUrl() : QString();
+    if (url.isEmpty())
+        return;
+    if (!platform::openUrl(url))
+        m_log.aggiungiList2(QStringLiteral("Browser non avviato per ") + url);
 }
 
 void MainController::esci()

@@ -65,6 +65,9 @@ public:
     void holdTimers(bool hold);
     bool timersHeld() const { return m_held; }
 
+    // A double click on a Label1 caption: the status page in the browser.
+    void openStatusPage();
+
     // "Esci": stops the main tick and the link, then asks like a close.
     void esci();
     // The window's close: asks, and unloads on Yes. True when unloaded.

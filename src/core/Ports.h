@@ -57,6 +57,10 @@ public:
     virtual void startListener() = 0;
     virtual void writeStatusFiles() = 0;
     virtual void storeOutcomeCounters() = 0;
+    // The totals kept between runs, once, as soon as the database is open.
+    virtual void loadOutcomeCounters() {}
+    // Where a browser on this machine finds the status page.
+    virtual QString pageUrl() const { return {}; }
 };
 
 class PingPort {

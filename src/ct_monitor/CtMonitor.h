@@ -106,6 +106,8 @@ public:
 Q_SIGNALS:
     // "Finestra Monitor": the tiles are to be drawn again from the table (Riempie).
     void refillRequested();
+    // Opened for a status-page request: the window, if any, out of the way.
+    void minimiseRequested();
 
 private:
     Flags readFlags() const;

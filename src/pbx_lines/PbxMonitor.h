@@ -71,6 +71,8 @@ public:
 
 Q_SIGNALS:
     void raiseRequested();
+    // Opened for a status-page request: the window, if any, out of the way.
+    void minimiseRequested();
 
 private:
     void connectLink(); // ConnettiPBX

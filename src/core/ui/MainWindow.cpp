@@ -2,6 +2,7 @@
 
 #include "auxiliary/ui/LogoBand.h"
 #include "core/MainController.h"
+#include "core/ui/Bindings.h"
 #include "core/ui/Frames.h"
 #include "core/ui/MainMenus.h"
 
@@ -9,6 +10,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
@@ -41,6 +44,11 @@ MainWindow::MainWindow(MainController &controller, QWidget *parent)
     outer->addLayout(column, 1);
     setCentralWidget(central);
     resize(1200, 800);
+
+    // Any Label1 caption, double clicked, opens the status page in the browser.
+    const QRegularExpression label1(QStringLiteral("^Label1_\\d+$"));
+    for (QLabel *label : findChildren<QLabel *>(label1))
+        bind::onDoubleClick(label, [&controller] { controller.openStatusPage(); });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -86,6 +86,7 @@ CtMonitorWindow::CtMonitorWindow(CtMonitor &monitor, QWidget *parent)
             hide();
         }
     });
+    connect(&monitor, &CtMonitor::minimiseRequested, this, &QWidget::showMinimized);
     connect(&monitor, &CtMonitor::refillRequested, this, [this] {
         show();
         raise();

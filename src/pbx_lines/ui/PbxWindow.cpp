@@ -146,6 +146,7 @@ PbxWindow::PbxWindow(PbxMonitor &pbx, QWidget *parent) : QWidget(parent), m_pbx(
     });
     fillTotals();
     connect(&pbx.loaded, &FlagValue::changed, this, [this](bool open) { setVisible(open); });
+    connect(&pbx, &PbxMonitor::minimiseRequested, this, &QWidget::showMinimized);
     connect(&pbx, &PbxMonitor::raiseRequested, this, [this] {
         show();
         raise();

@@ -1,1 +1,0 @@
-// Scripts included by the status pages are kept in this folder.

@@ -1,0 +1,157 @@
+#include "web_status/HttpStatusServer.h"
+
+#include <QHostInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+HttpStatusServer::HttpStatusServer(Hooks hooks, QObject *parent)
+    : QObject(parent), m_hooks(std::move(hooks)), m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &HttpStatusServer::onConnection);
+    m_idle.setInterval(1000);
+    connect(&m_idle, &QTimer::timeout, this, &HttpStatusServer::closeIdle);
+}
+
+HttpStatusServer::~HttpStatusServer()
+{
+    for (QTcpSocket *s : m_clients.keys())
+        s->disconnect(this);
+}
+
+bool HttpStatusServer::listen(quint16 port)
+{
+    if (m_server->isListening())
+        return true;
+    if (!m_server->listen(QHostAddress::Any, port)) {
+        if (m_hooks.list2)
+            m_hooks.list2(QStringLiteral("Server web non attivo: porta ") + QString::number(port) + QStringLiteral(" ")
+                          + m_server->errorString());
+        return false;
+    }
+    m_idle.start();
+    return true;
+}
+
+bool HttpStatusServer::isListening() const
+{
+    return m_server->isListening();
+}
+
+quint16 HttpStatusServer::port() const
+{
+    return m_server->serverPort();
+}
+
+QByteArray HttpStatusServer::response(const QByteArray &body)
+{
+    return QByteArrayLiteral("HTTP/1.0 200 Document follows\r\n") + "Content-length: " + QByteArray::number(body.size())
+        + "\r\n" + "Content-type: text/html\r\n" + "Connection: keep-alive\r\n" + "\r\n" + body;
+}
+
+statuspage::Peer HttpStatusServer::peerOf(const QTcpSocket &socket)
+{
+    statuspage::Peer p;
+    p.localIp = socket.localAddress().toString();
+    p.localPort = socket.localPort();
+    p.localHostName = QHostInfo::localHostName();
+    p.remoteIp = socket.peerAddress().toString();
+    p.remotePort = socket.peerPort();
+    p.remoteHost = socket.peerName().isEmpty() ? p.remoteIp : socket.peerName();
+    return p;
+}
+
+void HttpStatusServer::onConnection()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        makeRoom();
+        Client c;
+        c.active.start();
+        m_clients.insert(socket, c);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onData(socket); });
+        // A browser that goes away, even in the middle of an answer, is just dropped.
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+        connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { drop(socket); });
+        if (m_hooks.list2)
+            m_hooks.list2(QStringLiteral("Connessione esterna richiesta"));
+    }
+}
+
+void HttpStatusServer::makeRoom()
+{
+    while (m_clients.size() >= kMaxConnections) {
+        QTcpSocket *oldest = nullptr;
+        qint64 idle = -1;
+        for (auto it = m_clients.cbegin(); it != m_clients.cend(); ++it) {
+            if (it->active.elapsed() > idle) {
+                idle = it->active.elapsed();
+                oldest = it.key();
+            }
+        }
+        if (!oldest)
+            return;
+        oldest->abort();
+        drop(oldest);
+    }
+}
+
+void HttpStatusServer::drop(QTcpSocket *socket)
+{
+    if (!m_clients.remove(socket))
+        return;
+    socket->disconnect(this);
+    socket->deleteLater();
+}
+
+void HttpStatusServer::closeIdle()
+{
+    QList<QTcpSocket *> idle;
+    for (auto it = m_clients.cbegin(); it != m_clients.cend(); ++it) {
+        if (it->active.elapsed() > kIdleMs)
+            idle.append(it.key());
+    }
+    for (QTcpSocket *s : idle) {
+        s->abort();
+        drop(s);
+    }
+}
+
+void HttpStatusServer::onData(QTcpSocket *socket)
+{
+    auto it = m_clients.find(socket);
+    if (it == m_clients.end())
+        return;
+    Client &c = *it;
+    c.active.restart();
+    c.request += socket->read(kMaxRequest + 1 - c.request.size());
+    const bool whole = c.request.contains("\r\n\r\n") || c.request.contains("\n\n") || c.request.size() > kMaxRequest;
+    if (!whole)
+        return;
+    const bool wanted = c.request.contains("ct_monitor");
+    c.request.clear();
+    if (socket->bytesAvailable() > 0)
+        socket->readAll(); // beyond the bound: what a browser never sends
+    if (!wanted) {
+        if (m_hooks.list2)
+            m_hooks.list2(QStringLiteral("rich.annullata"));
+        socket->abort();
+        drop(socket);
+        return;
+    }
+    const statuspage::Peer peer = peerOf(*socket);
+    m_lastPeer = peer;
+    if (m_hooks.list2)
+        m_hooks.list2(QStringLiteral("rich.monitor da ") + peer.remoteIp);
+    const QByteArray body = m_hooks.page ? m_hooks.page(peer) : QByteArray();
+    if (body.isEmpty())
+        return;
+    // The socket may have gone while the page was built; a browser that
+    // asks and never reads is let go before its answers pile up.
+    if (!m_clients.contains(socket) || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    if (socket->bytesToWrite() > kMaxPending) {
+        socket->abort();
+        drop(socket);
+        return;
+    }
+    socket->write(response(body));
+}

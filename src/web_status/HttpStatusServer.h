@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+
+#include "web_status/StatusPage.h"
+
+class QTcpServer;
+class QTcpSocket;
+
+// The status page over HTTP/1.0: a request whose text holds "ct_monitor"
+// (case-sensitive, anywhere) gets the page, any other is closed unanswered.
+// Each browser has its own connection, kept open after the answer; at most
+// 32 at once (the least recently active makes room), idle ones closed after
+// 30 s, a request gathered up to its empty line or 8 KB.
+class HttpStatusServer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint16 kPort = 8001;
+    static constexpr int kMaxConnections = 32;
+    static constexpr int kIdleMs = 30000;
+    static constexpr qsizetype kMaxRequest = 8 * 1024;
+    static constexpr qint64 kMaxPending = 1024 * 1024; // answers not yet read by the browser
+
+    struct Hooks {
+        std::function<void(const QString &)> list2; // AggiungiList2
+        // The page for a request, ANSI; empty when there is none to give.
+        std::function<QByteArray(const statuspage::Peer &)> page;
+    };
+
+    explicit HttpStatusServer(Hooks hooks, QObject *parent = nullptr);
+    ~HttpStatusServer() override;
+
+    // False (and one log line) when the port cannot be had.
+    bool listen(quint16 port);
+    bool isListening() const;
+    quint16 port() const;
+    int connections() const { return int(m_clients.size()); }
+    // The connection last served, for the pages written to disk.
+    const statuspage::Peer &lastPeer() const { return m_lastPeer; }
+
+    // The whole answer to a page: status line, headers, body.
+    static QByteArray response(const QByteArray &body);
+
+private:
+    struct Client {
+        QByteArray request;
+        QElapsedTimer active;
+    };
+
+    void onConnection();
+    void onData(QTcpSocket *socket);
+    void drop(QTcpSocket *socket);
+    void closeIdle();
+    void makeRoom();
+    static statuspage::Peer peerOf(const QTcpSocket &socket);
+
+    Hooks m_hooks;
+    QTcpServer *m_server;
+    QHash<QTcpSocket *, Client> m_clients;
+    QTimer m_idle;
+    statuspage::Peer m_lastPeer;
+};

@@ -1,0 +1,148 @@
+#include "web_status/WebStatus.h"
+
+#include "campaign/Captions.h"
+#include "core/AnsiCodec.h"
+#include "core/HtmlFiles.h"
+#include "core/IniFile.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+#include "core/RunClock.h"
+#include "core/Settings.h"
+#include "core/TextFormats.h"
+#include "ct_monitor/CtMonitor.h"
+#include "pbx_lines/PbxMonitor.h"
+
+#include <QDir>
+
+WebStatus::WebStatus(Parts parts, QObject *parent)
+    : QObject(parent),
+      m_parts(std::move(parts)),
+      m_server({[this](const QString &line) { m_parts.log.aggiungiList2(line); },
+                [this](const statuspage::Peer &peer) { return answer(peer); }}),
+      m_totals(m_parts.db, [this](const QString &line) { m_parts.log.aggiungiList2(line); })
+{
+}
+
+quint16 WebStatus::port() const
+{
+    if (m_server.isListening())
+        return m_server.port();
+    // Unset: 8001. "0": any free port (tests, a second copy on one machine).
+    const QString text = inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, QStringLiteral("PortaWeb")).trimmed();
+    const double p = textformats::leadingNumber(text);
+    if (text.isEmpty() || p < 0 || p > 65535)
+        return HttpStatusServer::kPort;
+    return quint16(p);
+}
+
+QString WebStatus::pageUrl() const
+{
+    // "start http://localhost:80" "01" "/ct" "_" "monitor", on the port in use.
+    return QStringLiteral("http://localhost:") + QString::number(port()) + QStringLiteral("/ct_monitor");
+}
+
+void WebStatus::startListener()
+{
+    m_server.listen(port());
+}
+
+OutcomeTotals::Values WebStatus::captions() const
+{
+    OutcomeTotals::Values v;
+    for (int i = 0; i < OutcomeTotals::kCounters; ++i)
+        v[size_t(i)] = captions::outcome(i);
+    return v;
+}
+
+OutcomeTotals::Values WebStatus::counters() const
+{
+    OutcomeTotals::Values v;
+    for (int i = 0; i < OutcomeTotals::kCounters; ++i)
+        v[size_t(i)] = m_parts.main.outcomes[size_t(i)]->text();
+    return v;
+}
+
+statuspage::Inputs WebStatus::inputs(const statuspage::Peer &peer) const
+{
+    statuspage::Inputs in(m_parts.monitor.table(), m_parts.pbx.table());
+    in.extensionCount = m_parts.monitor.model().tileCount();
+    in.groups = m_parts.monitor.model().grid();
+    in.outcomeCaptions = captions();
+    in.outcomes = counters();
+    for (int i = 0; i < statuspage::kOutcomes; ++i)
+        in.percents[size_t(i)] = m_parts.main.outcomePercent[size_t(i)]->text();
+    in.scriptDir = QDir(m_parts.files.paths().appDir).filePath(QStringLiteral("js"));
+    in.now = QDateTime::currentDateTime();
+    in.start = m_parts.clock.countingStart;
+    in.version = QString::number(QUORIN_VERSION_MAJOR) + QLatin1Char('.') + QString::number(QUORIN_VERSION_MINOR)
+        + QLatin1Char('.') + QString::number(QUORIN_VERSION_PATCH);
+    in.peer = peer;
+    return in;
+}
+
+bool WebStatus::saveFiles(const statuspage::Inputs &in, QString *page)
+{
+    const QString main = statuspage::defaultPage(in);
+    if (page)
+        *page = main;
+    // A file that cannot be written leaves the old one; the page is served all the same.
+    m_parts.html.replaceFileHtml(main, QStringLiteral("default"));
+    m_parts.html.replaceFileHtml(statuspage::listaUtentiPage(in), QStringLiteral("listautenti"));
+    m_lastSave.start();
+    return true;
+}
+
+void WebStatus::writeStatusFiles()
+{
+    if (!m_parts.monitor.isOpen())
+        return;
+    saveFiles(inputs(m_server.lastPeer()), nullptr);
+}
+
+QByteArray WebStatus::answer(const statuspage::Peer &peer)
+{
+    if (!m_parts.monitor.isOpen()) {
+        // As the menus would: the monitor and the PBX lines, out of the way.
+        m_parts.monitor.toggle();
+        m_parts.pbx.show();
+        Q_EMIT m_parts.monitor.minimiseRequested();
+        Q_EMIT m_parts.pbx.minimiseRequested();
+    }
+    if (!m_parts.monitor.isOpen())
+        return {};
+    const statuspage::Inputs in = inputs(peer);
+    QString page;
+    if (!m_lastSave.isValid() || m_lastSave.elapsed() >= 1000)
+        saveFiles(in, &page);
+    else
+        page = statuspage::defaultPage(in);
+    return ansi::encode(page);
+}
+
+void WebStatus::loadOutcomeCounters()
+{
+    if (m_totalsLoaded)
+        return;
+    OutcomeTotals::Values values = counters();
+    if (!m_totals.load(values))
+        return;
+    m_totalsLoaded = true;
+    for (int i = 0; i < OutcomeTotals::kCounters; ++i)
+        m_parts.main.outcomes[size_t(i)]->setText(values[size_t(i)]);
+}
+
+void WebStatus::storeOutcomeCounters()
+{
+    // Never over the stored totals before they were read.
+    loadOutcomeCounters();
+    if (!m_totalsLoaded)
+        return;
+    m_totals.store(counters(), captions());
+}
+
+QString WebStatus::simpleReport() const
+{
+    const statuspage::Inputs in = inputs(m_server.lastPeer());
+    return statuspage::simpleStatoQuorin(in.extensions) + QStringLiteral("\r\n") + statuspage::simpleEsiti(in)
+        + QStringLiteral("\r\n") + statuspage::simpleDatiGruppi(in);
+}
