@@ -8,7 +8,7 @@ HttpStatusServer::HttpStatusServer(Hooks hooks, QObject *parent)
     : QObject(parent), m_hooks(std::move(hooks)), m_server(new QTcpServer(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &HttpStatusServer::onConnection);
-    m_idle.setInterval(1000);
+    m_idle.setInterval(250);
     connect(&m_idle, &QTimer::timeout, this, &HttpStatusServer::closeIdle);
 }
 
@@ -48,13 +48,21 @@ QByteArray HttpStatusServer::response(const QByteArray &body)
         + "\r\n" + "Content-type: text/html\r\n" + "Connection: keep-alive\r\n" + "\r\n" + body;
 }
 
+QString HttpStatusServer::plainAddress(const QHostAddress &address)
+{
+    // A dual-stack listener sees IPv4 browsers as ::ffff:a.b.c.d.
+    bool v4 = false;
+    const quint32 ip = address.toIPv4Address(&v4);
+    return v4 ? QHostAddress(ip).toString() : address.toString();
+}
+
 statuspage::Peer HttpStatusServer::peerOf(const QTcpSocket &socket)
 {
     statuspage::Peer p;
-    p.localIp = socket.localAddress().toString();
+    p.localIp = plainAddress(socket.localAddress());
     p.localPort = socket.localPort();
     p.localHostName = QHostInfo::localHostName();
-    p.remoteIp = socket.peerAddress().toString();
+    p.remoteIp = plainAddress(socket.peerAddress());
     p.remotePort = socket.peerPort();
     p.remoteHost = socket.peerName().isEmpty() ? p.remoteIp : socket.peerName();
     return p;
@@ -82,8 +90,8 @@ void HttpStatusServer::makeRoom()
         QTcpSocket *oldest = nullptr;
         qint64 idle = -1;
         for (auto it = m_clients.cbegin(); it != m_clients.cend(); ++it) {
-            if (it->active.elapsed() > idle) {
-                idle = it->active.elapsed();
+            if (it->active.nsecsElapsed() > idle) {
+                idle = it->active.nsecsElapsed();
                 oldest = it.key();
             }
         }
@@ -106,7 +114,7 @@ void HttpStatusServer::closeIdle()
 {
     QList<QTcpSocket *> idle;
     for (auto it = m_clients.cbegin(); it != m_clients.cend(); ++it) {
-        if (it->active.elapsed() > kIdleMs)
+        if (it->active.elapsed() > m_idleMs)
             idle.append(it.key());
     }
     for (QTcpSocket *s : idle) {
@@ -115,43 +123,63 @@ void HttpStatusServer::closeIdle()
     }
 }
 
+qsizetype HttpStatusServer::requestEnd(const QByteArray &bytes)
+{
+    const qsizetype crlf = bytes.indexOf("\r\n\r\n");
+    const qsizetype lf = bytes.indexOf("\n\n");
+    if (crlf >= 0 && (lf < 0 || crlf < lf))
+        return crlf + 4;
+    if (lf >= 0)
+        return lf + 2;
+    return bytes.size() > kMaxRequest ? bytes.size() : -1;
+}
+
 void HttpStatusServer::onData(QTcpSocket *socket)
 {
-    auto it = m_clients.find(socket);
-    if (it == m_clients.end())
-        return;
-    Client &c = *it;
-    c.active.restart();
-    c.request += socket->read(kMaxRequest + 1 - c.request.size());
-    const bool whole = c.request.contains("\r\n\r\n") || c.request.contains("\n\n") || c.request.size() > kMaxRequest;
-    if (!whole)
-        return;
-    const bool wanted = c.request.contains("ct_monitor");
-    c.request.clear();
-    if (socket->bytesAvailable() > 0)
-        socket->readAll(); // beyond the bound: what a browser never sends
-    if (!wanted) {
+    // Requests one after another on a connection are answered in turn; a
+    // request is what comes up to its empty line (or 8 KB of it).
+    for (;;) {
+        auto it = m_clients.find(socket);
+        if (it == m_clients.end())
+            return;
+        Client &c = *it;
+        c.active.restart();
+        if (c.request.size() <= kMaxRequest)
+            c.request += socket->read(kMaxRequest + 1 - c.request.size());
+        const qsizetype end = requestEnd(c.request);
+        if (end < 0)
+            return;
+        const QByteArray request = c.request.left(end);
+        c.request.remove(0, end);
+        if (!serve(socket, request))
+            return;
+    }
+}
+
+bool HttpStatusServer::serve(QTcpSocket *socket, const QByteArray &request)
+{
+    if (!request.contains("ct_monitor")) {
         if (m_hooks.list2)
             m_hooks.list2(QStringLiteral("rich.annullata"));
         socket->abort();
         drop(socket);
-        return;
+        return false;
     }
     const statuspage::Peer peer = peerOf(*socket);
     m_lastPeer = peer;
     if (m_hooks.list2)
         m_hooks.list2(QStringLiteral("rich.monitor da ") + peer.remoteIp);
     const QByteArray body = m_hooks.page ? m_hooks.page(peer) : QByteArray();
-    if (body.isEmpty())
-        return;
     // The socket may have gone while the page was built; a browser that
     // asks and never reads is let go before its answers pile up.
     if (!m_clients.contains(socket) || socket->state() != QAbstractSocket::ConnectedState)
-        return;
+        return false;
     if (socket->bytesToWrite() > kMaxPending) {
         socket->abort();
         drop(socket);
-        return;
+        return false;
     }
-    socket->write(response(body));
+    if (!body.isEmpty())
+        socket->write(response(body));
+    return true;
 }

@@ -9,6 +9,7 @@
 
 #include "web_status/StatusPage.h"
 
+class QHostAddress;
 class QTcpServer;
 class QTcpSocket;
 
@@ -40,6 +41,8 @@ public:
     bool isListening() const;
     quint16 port() const;
     int connections() const { return int(m_clients.size()); }
+    // How long a connection may stay silent (30 s; shorter in tests).
+    void setIdleMs(int ms) { m_idleMs = ms; }
     // The connection last served, for the pages written to disk.
     const statuspage::Peer &lastPeer() const { return m_lastPeer; }
 
@@ -54,6 +57,11 @@ private:
 
     void onConnection();
     void onData(QTcpSocket *socket);
+    // One whole request; false when the connection was closed.
+    bool serve(QTcpSocket *socket, const QByteArray &request);
+    // Where the first request in `bytes` ends; -1 while it is not whole.
+    static qsizetype requestEnd(const QByteArray &bytes);
+    static QString plainAddress(const QHostAddress &address);
     void drop(QTcpSocket *socket);
     void closeIdle();
     void makeRoom();
@@ -64,4 +72,5 @@ private:
     QHash<QTcpSocket *, Client> m_clients;
     QTimer m_idle;
     statuspage::Peer m_lastPeer;
+    int m_idleMs = kIdleMs;
 };

@@ -16,11 +16,13 @@ struct Program {
     std::unique_ptr<MainController> controller;
     std::unique_ptr<Composition> parts;
 
-    // `settings`: more lines of section "Settings" of conn_quorin.ini.
-    explicit Program(const QByteArray &settings = {})
+    // `settings`: more lines of section "Settings" of conn_quorin.ini;
+    // `database`: a campaign database to start on (a fresh demo one if empty).
+    explicit Program(const QByteArray &settings = {}, const QString &database = {})
     {
         QString error;
-        if (!demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {10, 2}, error))
+        const QString file = dir.filePath(QStringLiteral("campaign.sqlite"));
+        if (!database.isEmpty() ? !QFile::copy(database, file) : !demodatabase::create(file, {10, 2}, error))
             qFatal("demo database: %s", qPrintable(error));
         writeFile(dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=1\r\n" + settings);
         writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");

@@ -1,0 +1,282 @@
+// The status page over real loopback connections: the exact answer, the
+// substring rule, many browsers at once, browsers that go quiet or away;
+// the status files; the outcome totals kept in CT_Monitor between runs.
+#include <QtTest>
+
+#include "../ct_monitor/ProgramFixture.h"
+#include "core/LogList.h"
+#include "core/Logger.h"
+#include "core/MainModel.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+const QByteArray kAsk = "GET /ct_monitor HTTP/1.1\r\nHost: localhost\r\nUser-Agent: test\r\n\r\n";
+
+struct Browser {
+    QTcpSocket socket;
+    QByteArray got;
+
+    explicit Browser(quint16 port)
+    {
+        socket.connectToHost(QHostAddress::LocalHost, port);
+    }
+    bool connected()
+    {
+        return QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState; }, 20000);
+    }
+    // The body of one whole answer, taken off what arrived.
+    QByteArray answer()
+    {
+        QByteArray body;
+        const bool whole = QTest::qWaitFor([&] {
+            got += socket.readAll();
+            const qsizetype end = got.indexOf("\r\n\r\n");
+            if (end < 0)
+                return false;
+            const qsizetype at = got.indexOf("Content-length: ");
+            const qsizetype length = got.mid(at + 16, got.indexOf("\r\n", at) - at - 16).toLongLong();
+            if (got.size() < end + 4 + length)
+                return false;
+            body = got.mid(end + 4, length);
+            got.remove(0, end + 4 + length);
+            return true;
+        }, 20000);
+        return whole ? body : QByteArray();
+    }
+    bool closedByServer()
+    {
+        return QTest::qWaitFor([this] {
+            got += socket.readAll();
+            return socket.state() == QAbstractSocket::UnconnectedState;
+        }, 20000);
+    }
+};
+
+QStringList list2(Program &p)
+{
+    return p.controller->log().list2().lines();
+}
+
+bool list2Has(Program &p, const QString &text)
+{
+    return list2(p).join(QLatin1Char('\n')).contains(text);
+}
+
+} // namespace
+
+class TestWebStatus : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void theAnswerByteForByte();
+    void onlyRequestsNamingTheMonitorAreAnswered();
+    void manyBrowsersAtOnce();
+    void quietAndVanishingBrowsers();
+    void statusFilesWhileTheMonitorIsOpen();
+    void outcomeTotalsSurviveARestart();
+    void aPortInUseLeavesTheProgramRunning();
+};
+
+void TestWebStatus::theAnswerByteForByte()
+{
+    Program p("PortaWeb=0\r\nAutoCTMonitor=0\r\n");
+    WebStatus &web = p.parts->web();
+    QVERIFY(web.server().isListening());
+    QVERIFY(!p.monitor().isOpen());
+    Browser b(web.server().port());
+    QVERIFY(b.connected());
+    b.socket.write(kAsk);
+    QByteArray all;
+    QVERIFY(QTest::qWaitFor([&] {
+        all += b.socket.readAll();
+        return all.contains("</body></html>\r\n");
+    }, 20000));
+    const qsizetype headEnd = all.indexOf("\r\n\r\n") + 4;
+    const QByteArray head = all.left(headEnd), body = all.mid(headEnd);
+    QCOMPARE(head, "HTTP/1.0 200 Document follows\r\nContent-length: " + QByteArray::number(body.size())
+                       + "\r\nContent-type: text/html\r\nConnection: keep-alive\r\n\r\n");
+    QVERIFY(body.startsWith("<html><head>\r\n<meta http-equiv=\"refresh\" content=\"60\"><title>Obel Ct-Monitor Quorin at  127.0.0.1</title>"));
+    // The request opened the monitor and the PBX lines, as their menus would.
+    QVERIFY(p.monitor().isOpen());
+    QVERIFY(p.parts->pbx().isOpen());
+    QVERIFY(list2Has(p, QStringLiteral("Connessione esterna richiesta")));
+    QVERIFY(list2Has(p, QStringLiteral("rich.monitor da 127.0.0.1")));
+    // The connection stays open: the next request on it is answered too.
+    b.socket.write(kAsk);
+    QVERIFY(b.answer().startsWith("<html><head>"));
+    QCOMPARE(b.socket.state(), QAbstractSocket::ConnectedState);
+}
+
+void TestWebStatus::onlyRequestsNamingTheMonitorAreAnswered()
+{
+    Program p("PortaWeb=0\r\n");
+    const quint16 port = p.parts->web().server().port();
+    const QList<QByteArray> refused{"GET / HTTP/1.0\r\n\r\n", "GET /CT_MONITOR HTTP/1.0\r\n\r\n",
+                                    "GET /favicon.ico HTTP/1.1\r\nHost: x\r\n\r\n"};
+    for (const QByteArray &request : refused) {
+        Browser b(port);
+        QVERIFY(b.connected());
+        b.socket.write(request);
+        QVERIFY2(b.closedByServer(), request.constData());
+        QVERIFY(b.got.isEmpty());
+    }
+    QCOMPARE(list2(p).filter(QStringLiteral("rich.annullata")).size(), refused.size());
+    // The word anywhere in the request will do, and a request may come in pieces.
+    Browser header(port);
+    QVERIFY(header.connected());
+    header.socket.write("GET /status HTTP/1.0\r\nReferer: http://x/ct_monitor\r\n\r\n");
+    QVERIFY(header.answer().contains("Stato Interni"));
+    Browser pieces(port);
+    QVERIFY(pieces.connected());
+    pieces.socket.write("GET /ct_mon");
+    QVERIFY(pieces.socket.waitForBytesWritten(20000));
+    pieces.socket.write("itor HTTP/1.0\r\n\r\n");
+    QVERIFY(pieces.answer().contains("Stato PBX"));
+}
+
+void TestWebStatus::manyBrowsersAtOnce()
+{
+    Program p("PortaWeb=0\r\nAutoCTMonitor=1\r\n");
+    HttpStatusServer &server = p.parts->web().server();
+    std::vector<std::unique_ptr<Browser>> browsers;
+    for (int i = 0; i < 40; ++i) {
+        browsers.push_back(std::make_unique<Browser>(server.port()));
+        QVERIFY(browsers.back()->connected());
+        QTRY_COMPARE_WITH_TIMEOUT(server.connections(), std::min(i + 1, HttpStatusServer::kMaxConnections), 20000);
+    }
+    // The first eight made room for the last eight.
+    for (int i = 0; i < 8; ++i)
+        QVERIFY(browsers[size_t(i)]->closedByServer());
+    for (int i = 8; i < 40; ++i)
+        browsers[size_t(i)]->socket.write(kAsk);
+    for (int i = 8; i < 40; ++i)
+        QVERIFY2(browsers[size_t(i)]->answer().contains("Stato Interni"), qPrintable(QString::number(i)));
+    QCOMPARE(server.connections(), HttpStatusServer::kMaxConnections);
+}
+
+void TestWebStatus::quietAndVanishingBrowsers()
+{
+    Program p("PortaWeb=0\r\nAutoCTMonitor=1\r\n");
+    HttpStatusServer &server = p.parts->web().server();
+    server.setIdleMs(300);
+    Browser quiet(server.port());
+    QVERIFY(quiet.connected());
+    QVERIFY(quiet.closedByServer());
+    // One that asks and goes at once, and one that never reads its answers.
+    {
+        Browser gone(server.port());
+        QVERIFY(gone.connected());
+        gone.socket.write(kAsk);
+        gone.socket.flush();
+        gone.socket.abort();
+    }
+    server.setIdleMs(HttpStatusServer::kIdleMs);
+    Browser deaf(server.port());
+    QVERIFY(deaf.connected());
+    deaf.socket.setReadBufferSize(1);
+    // Asked again and again, never read: let go once its answers pile up.
+    int asked = 0, served = 0;
+    QObject::connect(&p.controller->log().list2(), &LogList::lineAdded, &deaf.socket, [&served](const QString &line) {
+        served += line.contains(QStringLiteral("rich.monitor da"));
+    });
+    // (A client that does not read does not see the server's close either:
+    // the server's own count tells.)
+    while (server.connections() > 0 && asked < 2000) {
+        const int before = served;
+        deaf.socket.write(kAsk);
+        ++asked;
+        QVERIFY(QTest::qWaitFor([&] { return served > before || server.connections() == 0; }, 20000));
+    }
+    QCOMPARE(server.connections(), 0);
+    QVERIFY(asked < 2000);
+    // The server goes on.
+    Browser next(server.port());
+    QVERIFY(next.connected());
+    next.socket.write(kAsk);
+    QVERIFY(next.answer().contains("Stato Interni"));
+}
+
+void TestWebStatus::statusFilesWhileTheMonitorIsOpen()
+{
+    Program p("PortaWeb=0\r\n");
+    const QString page = p.controller->files().webFile(QStringLiteral("default"));
+    const QString users = p.controller->files().webFile(QStringLiteral("listautenti"));
+    QDir().mkpath(QFileInfo(page).absolutePath());
+    p.parts->web().writeStatusFiles();
+    QVERIFY(!QFile::exists(page)); // the monitor is closed: nothing
+    p.monitor().toggle();
+    p.parts->web().writeStatusFiles();
+    QVERIFY(readFile(page).startsWith("<html><head>"));
+    QVERIFY(readFile(page).endsWith("</body></html>\r\n\r\n"));
+    QVERIFY(readFile(users).contains("<th><b>Descrizione</b></th>"));
+    // Replaced whole, never appended to.
+    const qint64 size = QFileInfo(page).size();
+    p.parts->web().writeStatusFiles();
+    QVERIFY(std::abs(QFileInfo(page).size() - size) < 100);
+}
+
+void TestWebStatus::outcomeTotalsSurviveARestart()
+{
+    // A database as a previous run left it, with rows that are not sound counters.
+    QTemporaryDir keep;
+    const QString saved = keep.filePath(QStringLiteral("campaign.sqlite"));
+    QString error;
+    QVERIFY2(demodatabase::create(saved, {10, 2}, error), qPrintable(error));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prepare"));
+        db.setDatabaseName(saved);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        for (const char *row : {"('1', '1', 'non trov.', '17')", "('2', '2', 'x', 'abc')", "('13', '13', 'x', '5')",
+                                "('5', '5', 'x', '-3')", "('7', '7', 'x', '4')"})
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog) VALUES ")
+                           + QString::fromLatin1(row)));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("prepare"));
+
+    Program p("PortaWeb=0\r\n", saved);
+    MainModel &m = p.controller->model();
+    QCOMPARE(m.outcomes[1]->text(), QStringLiteral("17"));
+    QCOMPARE(m.outcomes[7]->text(), QStringLiteral("4"));
+    QCOMPARE(m.outcomes[2]->text(), QStringLiteral("0")); // not a number: skipped
+    QCOMPARE(m.outcomes[5]->text(), QStringLiteral("0")); // negative: skipped
+    const auto stored = [&p](int counter) {
+        QString value;
+        QSqlQuery q(p.parts->campaign().db().handle());
+        q.prepare(QStringLiteral("SELECT statolog FROM CT_Monitor WHERE Interno=?"));
+        q.addBindValue(QString::number(counter));
+        if (q.exec() && q.next())
+            value = q.value(0).toString();
+        return value;
+    };
+    // The first store keeps what was there and adds what this run counted.
+    m.outcomes[3]->setText(QStringLiteral("9"));
+    p.parts->web().storeOutcomeCounters();
+    QCOMPARE(stored(1), QStringLiteral("17"));
+    QCOMPARE(stored(3), QStringLiteral("9"));
+    QCOMPARE(stored(11), QStringLiteral("0")); // every counter has its row now
+    // A database that fails is said once, not every five seconds.
+    QSqlQuery(p.parts->campaign().db().handle()).exec(QStringLiteral("DROP TABLE CT_Monitor"));
+    for (int i = 0; i < 3; ++i)
+        p.parts->web().storeOutcomeCounters();
+    QCOMPARE(list2(p).filter(QStringLiteral("Contatori esiti non salvati in CT_Monitor")).size(), 1);
+    QCOMPARE(m.outcomes[1]->text(), QStringLiteral("17"));
+}
+
+void TestWebStatus::aPortInUseLeavesTheProgramRunning()
+{
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress::Any, 0));
+    Program p("PortaWeb=" + QByteArray::number(taken.serverPort()) + "\r\n");
+    QVERIFY(!p.parts->web().server().isListening());
+    QCOMPARE(list2(p).filter(QStringLiteral("Server web non attivo: porta ") + QString::number(taken.serverPort())).size(), 1);
+    QVERIFY(p.controller->timer1().isActive());
+}
+
+QTEST_MAIN(TestWebStatus)
+#include "tst_webstatus.moc"
