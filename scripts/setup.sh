@@ -10,6 +10,7 @@ packages=(
   unixodbc libsqliteodbc
   libgl-dev
   xvfb xauth
+  chromium
 )
 
 missing=()
