@@ -3,4 +3,6 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/scripts/build.sh"
+# Setup installed Chromium: the browser test must run, not skip.
+export QUORIN_REQUIRE_BROWSER=1
 ctest --test-dir "$root/build" --output-on-failure --timeout 300

@@ -110,6 +110,17 @@ void HttpStatusServer::drop(QTcpSocket *socket)
     socket->deleteLater();
 }
 
+void HttpStatusServer::closeGracefully(QTcpSocket *socket)
+{
+    // Closed after what is already on its way (an answer to an earlier
+    // request); a peer that never takes it is cut off after the idle time.
+    m_clients.remove(socket);
+    socket->disconnect(this);
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(m_idleMs, socket, [socket] { socket->abort(); });
+    socket->disconnectFromHost();
+}
+
 void HttpStatusServer::closeIdle()
 {
     QList<QTcpSocket *> idle;
@@ -129,15 +140,14 @@ qsizetype HttpStatusServer::requestEnd(const QByteArray &bytes)
     const qsizetype lf = bytes.indexOf("\n\n");
     if (crlf >= 0 && (lf < 0 || crlf < lf))
         return crlf + 4;
-    if (lf >= 0)
-        return lf + 2;
-    return bytes.size() > kMaxRequest ? bytes.size() : -1;
+    return lf >= 0 ? lf + 2 : -1;
 }
 
 void HttpStatusServer::onData(QTcpSocket *socket)
 {
     // Requests one after another on a connection are answered in turn; a
-    // request is what comes up to its empty line (or 8 KB of it).
+    // request is what comes up to its empty line. One longer than 8 KB is
+    // judged on its first 8 KB and the rest of it skipped.
     for (;;) {
         auto it = m_clients.find(socket);
         if (it == m_clients.end())
@@ -146,9 +156,25 @@ void HttpStatusServer::onData(QTcpSocket *socket)
         c.active.restart();
         if (c.request.size() <= kMaxRequest)
             c.request += socket->read(kMaxRequest + 1 - c.request.size());
-        const qsizetype end = requestEnd(c.request);
-        if (end < 0)
-            return;
+        if (c.skipping) {
+            const qsizetype end = requestEnd(c.request);
+            if (end < 0) {
+                c.request = c.request.right(3); // an empty line may straddle two reads
+                if (socket->bytesAvailable() == 0)
+                    return;
+                continue;
+            }
+            c.request.remove(0, end);
+            c.skipping = false;
+            continue;
+        }
+        qsizetype end = requestEnd(c.request);
+        if (end < 0) {
+            if (c.request.size() <= kMaxRequest)
+                return;
+            end = c.request.size();
+            c.skipping = true;
+        }
         const QByteArray request = c.request.left(end);
         c.request.remove(0, end);
         if (!serve(socket, request))
@@ -161,8 +187,7 @@ bool HttpStatusServer::serve(QTcpSocket *socket, const QByteArray &request)
     if (!request.contains("ct_monitor")) {
         if (m_hooks.list2)
             m_hooks.list2(QStringLiteral("rich.annullata"));
-        socket->abort();
-        drop(socket);
+        closeGracefully(socket);
         return false;
     }
     const statuspage::Peer peer = peerOf(*socket);

@@ -53,6 +53,7 @@ private:
     struct Client {
         QByteArray request;
         QElapsedTimer active;
+        bool skipping = false; // the rest of a request longer than the bound
     };
 
     void onConnection();
@@ -63,6 +64,7 @@ private:
     static qsizetype requestEnd(const QByteArray &bytes);
     static QString plainAddress(const QHostAddress &address);
     void drop(QTcpSocket *socket);
+    void closeGracefully(QTcpSocket *socket);
     void closeIdle();
     void makeRoom();
     static statuspage::Peer peerOf(const QTcpSocket &socket);

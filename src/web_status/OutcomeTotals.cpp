@@ -22,7 +22,7 @@ bool OutcomeTotals::load(Values &values)
     QList<QSqlRecord> rows;
     QString error;
     if (!m_db.rows(QStringLiteral("SELECT descrizione,Interno,statolog FROM CT_Monitor "
-                                  " WHERE len([Interno])=1 or len([Interno])=2"),
+                                  " WHERE len([Interno])=1 or len([Interno])=2 order by Interno"),
                    rows, error)) {
         fail(QStringLiteral("Contatori esiti non letti da CT_Monitor: "), error);
         return false;
@@ -30,9 +30,11 @@ bool OutcomeTotals::load(Values &values)
     m_failing = false;
     for (const QSqlRecord &r : std::as_const(rows)) {
         bool numberOk = false, valueOk = false;
-        const int counter = r.value(1).toString().trimmed().toInt(&numberOk);
+        const QString interno = r.value(1).toString().trimmed();
+        const int counter = interno.toInt(&numberOk);
         const qint64 value = r.value(2).toString().trimmed().toLongLong(&valueOk);
-        if (!numberOk || !valueOk || counter < 0 || counter >= kCounters || value < 0)
+        // Only the rows the program writes: "1", never "01" or " 1".
+        if (!numberOk || interno != QString::number(counter) || !valueOk || counter < 0 || counter >= kCounters || value < 0)
             continue;
         values[size_t(counter)] = QString::number(value);
     }
@@ -43,33 +45,39 @@ bool OutcomeTotals::store(const Values &values, const Values &captions)
 {
     if (!m_db.isOpen())
         return false;
+    const auto one = [&](int i, QString &e) {
+        const QString number = QString::number(i);
+        qint64 present = 0;
+        if (!m_db.scalar(QStringLiteral("SELECT count(*) FROM CT_Monitor where Interno=?"), present, e, {number}))
+            return false;
+        if (present == 0)
+            return m_db.execute(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog, statoAction,"
+                                               " statoLinea, statoACD, gruppi, OraLogin, OraLogout)"
+                                               " VALUES (?, ?, ?, ?, '', '', '', '', '', '')"),
+                                e, {number, number, captions[size_t(i)], values[size_t(i)]})
+                >= 0;
+        return m_db.execute(QStringLiteral("UPDATE CT_Monitor SET statolog=? WHERE Interno=?"), e, {values[size_t(i)], number}) >= 0;
+    };
     QString error;
-    const bool ok = m_db.inTransaction(
+    const bool all = m_db.inTransaction(
         [&](QString &e) {
             for (int i = 1; i < kCounters; ++i) {
-                const QString number = QString::number(i);
-                qint64 present = 0;
-                if (!m_db.scalar(QStringLiteral("SELECT count(*) FROM CT_Monitor where Interno=?"), present, e, {number}))
-                    return false;
-                if (present == 0
-                    && m_db.execute(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog, statoAction,"
-                                                   " statoLinea, statoACD, gruppi, OraLogin, OraLogout)"
-                                                   " VALUES (?, ?, ?, ?, '', '', '', '', '', '')"),
-                                    e, {number, number, captions[size_t(i)], values[size_t(i)]})
-                        < 0)
-                    return false;
-                if (m_db.execute(QStringLiteral("UPDATE CT_Monitor SET statolog=? WHERE Interno=?"), e,
-                                 {values[size_t(i)], number})
-                    < 0)
+                if (!one(i, e))
                     return false;
             }
             return true;
         },
         error);
-    if (!ok) {
-        fail(QStringLiteral("Contatori esiti non salvati in CT_Monitor: "), error);
-        return false;
+    if (all) {
+        m_failing = false;
+        return true;
     }
-    m_failing = false;
-    return true;
+    // One counter that cannot be written must not hold back the others.
+    bool any = false;
+    for (int i = 1; i < kCounters; ++i) {
+        QString e;
+        any = m_db.inTransaction([&](QString &inner) { return one(i, inner); }, e) || any;
+    }
+    fail(QStringLiteral("Contatori esiti non salvati in CT_Monitor: "), error);
+    return any;
 }

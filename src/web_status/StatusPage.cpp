@@ -108,12 +108,19 @@ QString js(const QString &dir, const QString &name)
     QFile f(QDir(dir).filePath(name));
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    QString text = ansi::decode(f.read(kMaxScriptBytes));
-    text.remove(QLatin1Char('\r'));
+    // A script cut short would be worse than none.
+    if (f.size() > kMaxScriptBytes)
+        return {};
+    QString text = ansi::decode(f.readAll());
+    // Lines end with CR LF, LF or CR alone; a last line break ends the last
+    // line, it does not start another.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const bool any = !text.isEmpty();
     if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1); // a last line break ends the last line, it does not start another
+        text.chop(1);
     QString out = QStringLiteral("<script LANGUAGE=\"JavaScript\">") + kCrlf;
-    if (!text.isEmpty() || f.size() > 0) {
+    if (any) {
         for (const QString &line : text.split(QLatin1Char('\n')))
             out += kCrlf + line;
     }
@@ -268,7 +275,7 @@ QString esiti(const Inputs &in)
 {
     QString out = QStringLiteral("<table border=1 width=\"100%\"><tr>");
     for (int i = 1; i < kOutcomes; ++i)
-        out += QStringLiteral("<th>") + escaped(in.outcomeCaptions[i].left(7).toLower()) + QStringLiteral("</th>");
+        out += QStringLiteral("<th>") + in.outcomeCaptions[i].left(7).toLower() + QStringLiteral("</th>"); // the program's own captions
     out += QStringLiteral("</tr><tr>");
     for (int i = 1; i < kOutcomes; ++i)
         out += QStringLiteral("<td>") + escaped(in.outcomes[i]) + QStringLiteral("</td>");

@@ -11,8 +11,10 @@
 #include "core/TextFormats.h"
 #include "ct_monitor/CtMonitor.h"
 #include "pbx_lines/PbxMonitor.h"
+#include "platform/NetworkInfo.h"
 
 #include <QDir>
+#include <QHostInfo>
 
 WebStatus::WebStatus(Parts parts, QObject *parent)
     : QObject(parent),
@@ -27,12 +29,11 @@ quint16 WebStatus::port() const
 {
     if (m_server.isListening())
         return m_server.port();
-    // Unset: 8001. "0": any free port (tests, a second copy on one machine).
+    // Unset or not a port: 8001. "0": any free port (tests, a second copy on one machine).
     const QString text = inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, QStringLiteral("PortaWeb")).trimmed();
-    const double p = textformats::leadingNumber(text);
-    if (text.isEmpty() || p < 0 || p > 65535)
-        return HttpStatusServer::kPort;
-    return quint16(p);
+    bool ok = false;
+    const int p = text.toInt(&ok);
+    return ok && p >= 0 && p <= 65535 ? quint16(p) : HttpStatusServer::kPort;
 }
 
 QString WebStatus::pageUrl() const
@@ -92,11 +93,44 @@ bool WebStatus::saveFiles(const statuspage::Inputs &in, QString *page)
     return true;
 }
 
+statuspage::Peer WebStatus::filePeer() const
+{
+    // Before any browser has come, the files name this machine.
+    if (!m_server.lastPeer().localIp.isEmpty())
+        return m_server.lastPeer();
+    statuspage::Peer p;
+    p.localIp = platform::localAddress();
+    p.localPort = m_server.isListening() ? m_server.port() : 0;
+    p.localHostName = QHostInfo::localHostName();
+    return p;
+}
+
+void WebStatus::refreshTotals()
+{
+    // With the dialer link down the page shows what CT_Monitor holds (another
+    // copy may be counting), unless this one has counted since it last
+    // stored: that would be thrown away.
+    if (!m_totalsLoaded || (m_parts.dialerConnected && m_parts.dialerConnected()) || counters() != m_stored)
+        return;
+    OutcomeTotals::Values values = counters();
+    if (!m_totals.load(values))
+        return;
+    setCounters(values);
+}
+
+void WebStatus::setCounters(const OutcomeTotals::Values &values)
+{
+    for (int i = 0; i < OutcomeTotals::kCounters; ++i)
+        m_parts.main.outcomes[size_t(i)]->setText(values[size_t(i)]);
+    m_stored = counters();
+}
+
 void WebStatus::writeStatusFiles()
 {
     if (!m_parts.monitor.isOpen())
         return;
-    saveFiles(inputs(m_server.lastPeer()), nullptr);
+    refreshTotals();
+    saveFiles(inputs(filePeer()), nullptr);
 }
 
 QByteArray WebStatus::answer(const statuspage::Peer &peer)
@@ -110,6 +144,7 @@ QByteArray WebStatus::answer(const statuspage::Peer &peer)
     }
     if (!m_parts.monitor.isOpen())
         return {};
+    refreshTotals();
     const statuspage::Inputs in = inputs(peer);
     QString page;
     if (!m_lastSave.isValid() || m_lastSave.elapsed() >= 1000)
@@ -127,8 +162,7 @@ void WebStatus::loadOutcomeCounters()
     if (!m_totals.load(values))
         return;
     m_totalsLoaded = true;
-    for (int i = 0; i < OutcomeTotals::kCounters; ++i)
-        m_parts.main.outcomes[size_t(i)]->setText(values[size_t(i)]);
+    setCounters(values);
 }
 
 void WebStatus::storeOutcomeCounters()
@@ -137,12 +171,7 @@ void WebStatus::storeOutcomeCounters()
     loadOutcomeCounters();
     if (!m_totalsLoaded)
         return;
-    m_totals.store(counters(), captions());
-}
-
-QString WebStatus::simpleReport() const
-{
-    const statuspage::Inputs in = inputs(m_server.lastPeer());
-    return statuspage::simpleStatoQuorin(in.extensions) + QStringLiteral("\r\n") + statuspage::simpleEsiti(in)
-        + QStringLiteral("\r\n") + statuspage::simpleDatiGruppi(in);
+    const OutcomeTotals::Values now = counters();
+    if (m_totals.store(now, captions()))
+        m_stored = now;
 }

@@ -49,18 +49,20 @@ public:
     quint16 port() const;
     // What the builders read, now, for `peer`.
     statuspage::Inputs inputs(const statuspage::Peer &peer) const;
-    // The watchdog's report blocks.
-    QString simpleReport() const;
 
 private:
     QByteArray answer(const statuspage::Peer &peer);
     bool saveFiles(const statuspage::Inputs &in, QString *page);
     OutcomeTotals::Values captions() const;
     OutcomeTotals::Values counters() const;
+    void setCounters(const OutcomeTotals::Values &values);
+    void refreshTotals();
+    statuspage::Peer filePeer() const;
 
     Parts m_parts;
     HttpStatusServer m_server;
     OutcomeTotals m_totals;
     bool m_totalsLoaded = false;
+    OutcomeTotals::Values m_stored; // the counters as last read from or written to CT_Monitor
     QElapsedTimer m_lastSave; // pages asked for by browsers are saved at most once a second
 };

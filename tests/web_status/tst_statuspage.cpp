@@ -81,6 +81,7 @@ private Q_SLOTS:
     void groupGridShowsEightGroups();
     void externalLinesAndTheirTotals();
     void outcomeAndServerBlocks();
+    void fixedBlocks();
     void scriptFilesAreIncludedWhole();
     void pagesInTheirOrder();
     void plainTextReports();
@@ -210,13 +211,26 @@ void TestStatusPage::outcomeAndServerBlocks()
              QStringLiteral("<table border=1 width=\"100%\"><tr><th>non tro</th><th>segrete</th><th>fax</th><th>nr.erra</th>"
                             "<th>abb.rin</th><th>abb.ris</th><th>-> oper</th><th>occupat</th><th>err.ric</th><th>linee f</th>"
                             "<th>-> pbx</th></tr><tr><td>10</td><td>20</td><td>30</td><td>40</td><td>50</td><td>60</td>"
-                            "<td>70</td><td>80</td><td>90</td><td>100</td><td>110</td></tr></table><br>")
-                 .replace(QStringLiteral("-> "), QStringLiteral("-&gt; ")));
+                            "<td>70</td><td>80</td><td>90</td><td>100</td><td>110</td></tr></table><br>"));
     const QString server = statuspage::datiServer(s.in);
     QVERIFY(server.startsWith(QStringLiteral("<table border=1 width=\"100%\"><tr><td valign=top>data e ora server : ")));
-    QVERIFY(server.contains(QStringLiteral("Vers.Prog 1.0.0</td><td valign=top>localPort 8001<br>localIp 10.0.0.5<br>"
+    QVERIFY(server.contains(QStringLiteral("<br>Inizio elaborazione : 06/12/2026 08:00:00<br>Vers.Prog 1.0.0</td><td valign=top>localPort 8001<br>localIp 10.0.0.5<br>"
                                            "localHostName quorin</td><td valign=top>RemotePort 50000<br>RemoteHostIp 10.0.0.9<br>"
                                            "RemoteHost 10.0.0.9</td></tr></table>\r\n")));
+}
+
+void TestStatusPage::fixedBlocks()
+{
+    QCOMPARE(statuspage::stileToolTip(),
+             QStringLiteral("<style><!--\r\n"
+                            "#PCL{FONT-FAMILY: Arial, Verdana, Helvetica;FONT-SIZE: 8pt;FONT-WEIGHT: normal;Text -DECORATION: none}\r\n"
+                            "#PTT{FONT-FAMILY: Arial, Verdana, Helvetica;FONT-SIZE: 8pt}\r\n"
+                            "#PST{FONT-FAMILY: Arial, Verdana, Helvetica;FONT-SIZE: 8pt}\r\n"
+                            "table        { font-family: Verdana; color: #FFFFFF; font-size: 10 pt  }"
+                            "th           { background-color: #00FFFF; color: #000000 }"
+                            "td           { text-align: center }"
+                            "a:hover      { color: #FF0000 }-->\r\n</style>"));
+    QCOMPARE(statuspage::div(), QStringLiteral("<div ID=\"ToolTip\" STYLE=\"position:absolute; visibility:hide; z-index: 1;\"></div>"));
 }
 
 void TestStatusPage::scriptFilesAreIncludedWhole()
@@ -227,9 +241,22 @@ void TestStatusPage::scriptFilesAreIncludedWhole()
     QCOMPARE(statuspage::js(dir.path(), QStringLiteral("tiny.js")), QString());
     const QByteArray body = "function drc(t, n) { document.title = t + n; }\r\nfunction nd() { document.title = ''; }\r\n";
     writeFile(dir.path(), QStringLiteral("tip.js"), body);
-    QCOMPARE(statuspage::js(dir.path(), QStringLiteral("tip.js")),
-             QStringLiteral("<script LANGUAGE=\"JavaScript\">\r\n\r\nfunction drc(t, n) { document.title = t + n; }"
-                            "\r\nfunction nd() { document.title = ''; }\r\n</script>\r\n"));
+    const QString expected = QStringLiteral("<script LANGUAGE=\"JavaScript\">\r\n\r\nfunction drc(t, n) { document.title = t + n; }"
+                                            "\r\nfunction nd() { document.title = ''; }\r\n</script>\r\n");
+    QCOMPARE(statuspage::js(dir.path(), QStringLiteral("tip.js")), expected);
+    // Lines ended by CR alone are lines all the same.
+    QByteArray mac = body;
+    mac.replace("\r\n", "\r");
+    writeFile(dir.path(), QStringLiteral("mac.js"), mac);
+    QCOMPARE(statuspage::js(dir.path(), QStringLiteral("mac.js")), expected);
+    // Too large to be whole: left out rather than cut.
+    writeFile(dir.path(), QStringLiteral("huge.js"), body + QByteArray(statuspage::kMaxScriptBytes, ' '));
+    QCOMPARE(statuspage::js(dir.path(), QStringLiteral("huge.js")), QString());
+    // In the page: the script element, then CR LF, as the page is put together.
+    Scene s;
+    s.in.scriptDir = dir.path();
+    writeFile(dir.path(), QStringLiteral("snippets.js"), body);
+    QVERIFY(statuspage::defaultPage(s.in).contains(QStringLiteral("</title>\r\n") + expected + QStringLiteral("\r\n<style>")));
 }
 
 void TestStatusPage::pagesInTheirOrder()

@@ -1,6 +1,7 @@
 // The status page's pop-up: drc(text, number) shows an extension's or a
-// line's state beside the pointer, nd() hides it. The text goes in as text,
-// never as markup.
+// line's state beside the pointer, nd() hides it. The text comes from the
+// telephony server as it was, so it goes in as text, never as markup: a
+// script put in this one's place must do the same.
 var quorinTip = null;
 var quorinX = 0, quorinY = 0;
 document.addEventListener("mousemove", function (e) {
