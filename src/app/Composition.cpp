@@ -5,7 +5,7 @@
 #include "core/SocketStates.h"
 #include "core/UserPrompts.h"
 
-Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
+Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, const QString &telnetHost)
     : m_link(c.log(), c.model(), c.clock(), c.debugFile(), c.settings(), fast),
       m_campaign({c.log(), c.model(), c.settings(), c.clock(), prompts, c.files(), [&c] { c.settaCaption(); }}, m_link,
                  m_link.dispatcher(), c.debugFile()),
@@ -19,7 +19,8 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
       m_pbx({c.log(), c.model(), c.files(), c.debugFile(), m_ctMonitor.table(),
              [&c] { return c.settings().packetTimeoutMs(); }}),
       m_web({c.log(), c.model(), c.files(), c.htmlFiles(), c.clock(), m_campaign.db(), m_ctMonitor, m_pbx,
-             [this] { return m_link.state() == socketstates::kConnected; }})
+             [this] { return m_link.state() == socketstates::kConnected; }}),
+      m_console(telnetHost)
 {
     m_emulator.setHooks({[this, &c](const QByteArray &body, bool byOperator, qint32 id) {
                              const wire::Status s = m_campaign.queue().dumpaClienti(body, false, byOperator, id);
@@ -37,5 +38,6 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast)
     plugins.ctMonitor = &m_ctMonitor;
     plugins.pbx = &m_pbx;
     plugins.statusPages = &m_web;
+    plugins.console = &m_console;
     c.setPlugins(plugins);
 }

@@ -6,6 +6,7 @@
 #include "auxiliary/UdpReplication.h"
 #include "campaign/Campaign.h"
 #include "core/Ports.h"
+#include "console/TelnetConsole.h"
 #include "ct_monitor/CtMonitor.h"
 #include "ct_monitor/PhoneControl.h"
 #include "dialer_link/DialerLink.h"
@@ -20,7 +21,7 @@ class UserPrompts;
 // Lives as long as the controller.
 class Composition {
 public:
-    Composition(MainController &controller, UserPrompts &prompts, bool fast);
+    Composition(MainController &controller, UserPrompts &prompts, bool fast, const QString &telnetHost = QString());
 
     DialerLink &dialerLink() { return m_link; }
     Campaign &campaign() { return m_campaign; }
@@ -31,6 +32,7 @@ public:
     CommandPhone &phone() { return m_phone; }
     PbxMonitor &pbx() { return m_pbx; }
     WebStatus &web() { return m_web; }
+    TelnetConsole &console() { return m_console; }
 
 private:
     DialerLink m_link;
@@ -42,5 +44,6 @@ private:
     CtMonitor m_ctMonitor;
     PbxMonitor m_pbx;
     WebStatus m_web;
+    TelnetConsole m_console;
     std::mt19937 m_random{std::random_device{}()};
 };

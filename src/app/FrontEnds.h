@@ -5,6 +5,7 @@
 struct RunOptions {
     MainController::Options controller;
     bool fast = false; // no pauses when writing dialer packets
+    QString telnetHost; // the console's host, when given
 };
 
 // Each runs the program until it ends and returns the exit code; the

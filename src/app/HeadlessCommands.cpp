@@ -4,6 +4,7 @@
 #include "app/HeadlessFrontEnd.h"
 #include "core/ConfigFiles.h"
 #include "core/MainController.h"
+#include "console/KeyMap.h"
 #include "core/TextFormats.h"
 
 #include <QAbstractItemModel>
@@ -175,6 +176,53 @@ void HeadlessCommands::addMonitor()
     });
     addMonitorWindow();
     addPbx();
+    addConsole();
+}
+
+void HeadlessCommands::addConsole()
+{
+    TelnetConsole &t = m_parts.console();
+    add(QStringLiteral("TELNET"), {}, [&t](const QString &) { t.show(); });
+    add(QStringLiteral("Open"), {}, [&t](const QString &) { t.open(); });
+    add(QStringLiteral("Close"), {}, [&t](const QString &) { t.close(); });
+    add(QStringLiteral("Settings"), QStringLiteral("<host> <porta>"), [this, &t](const QString &a) {
+        const QStringList w = words(a);
+        const QString error = t.applySettings(w.value(0), w.value(1));
+        if (!error.isEmpty())
+            print(error);
+    });
+    // A key by name ("Up", "F1", "Enter", "Ctrl+C"); anything else, or a
+    // text in double quotes, is typed as it stands.
+    add(QStringLiteral("key"), QStringLiteral("<tasto|\"testo\">"), [&t](const QString &a) {
+        int key = 0;
+        QString text;
+        bool ctrl = false;
+        if (!(a.startsWith(QLatin1Char('"')) && a.endsWith(QLatin1Char('"')) && a.size() >= 2)
+            && keymap::byName(a, key, text, ctrl)) {
+            t.key(key, text, ctrl);
+            return;
+        }
+        const QString typed = a.startsWith(QLatin1Char('"')) && a.endsWith(QLatin1Char('"')) && a.size() >= 2 ? a.mid(1, a.size() - 2) : a;
+        for (const QChar c : typed)
+            t.key(c.unicode() < 128 ? c.toUpper().unicode() : 0, QString(c), false);
+    });
+    ConsoleProcedures &p = t.procedures();
+    add(QStringLiteral("pd"), {}, [&p](const QString &) { p.workPd(); });
+    add(QStringLiteral("prcmon"), {}, [&p](const QString &) { p.workPrcmon(); });
+    add(QStringLiteral("quotrace"), {}, [&t, &p](const QString &) {
+        t.panels[3]->setText(QStringLiteral("QUOTRACE"));
+        p.workQuoTrace();
+    });
+    add(QStringLiteral("Trace Calling"), {}, [&t, &p](const QString &) {
+        t.panels[3]->setText(QStringLiteral("CALLING"));
+        p.traceCalling();
+    });
+    for (const QString &keyword : TelnetConsole::logKeywords()) {
+        add(keyword, {}, [&t, &p, keyword](const QString &) {
+            p.workLog(keyword);
+            t.panels[3]->setText(keyword);
+        });
+    }
 }
 
 void HeadlessCommands::addMonitorWindow()

@@ -34,6 +34,7 @@ private:
     void addMonitor();
     void addMonitorWindow();
     void addPbx();
+    void addConsole();
     void print(const QString &text);
 
     MainController &m_controller;

@@ -58,11 +58,12 @@ int runHeadless(const RunOptions &options)
     QTextStream out(stdout);
     HeadlessPrompts prompts(out);
     MainController controller(options.controller, prompts);
-    Composition parts(controller, prompts, options.fast);
+    Composition parts(controller, prompts, options.fast, options.telnetHost);
     printListLines(controller.log(), out);
     printMonitor(parts.ctMonitor(), out);
     printPbx(parts.pbx(), out);
     printNotices(parts.notice(), out);
+    printConsole(parts.console(), out);
     HeadlessCommands commands(controller, parts, prompts, out);
     platform::StdinLines input;
     QObject::connect(&input, &platform::StdinLines::line, &controller, [&commands](const QString &line) { commands.run(line); });

@@ -1,9 +1,11 @@
 #include "app/HeadlessMonitor.h"
 
 #include "auxiliary/PopupNotice.h"
+#include "console/TelnetConsole.h"
 #include "ct_monitor/CtMonitor.h"
 #include "pbx_lines/PbxMonitor.h"
 
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -108,4 +110,41 @@ void printNotices(PopupNotice &notice, QTextStream &out)
 {
     QObject::connect(&notice, &PopupNotice::opened, &notice,
                      [&out](const QString &text) { out << QStringLiteral("Msg | ") << text << Qt::endl; });
+}
+
+void printConsole(TelnetConsole &console, QTextStream &out)
+{
+    struct Printer {
+        QTimer timer;
+        QStringList shown = QStringList(Vt100Screen::kRows, QString(Vt100Screen::kCols, QLatin1Char(' ')));
+    };
+    auto printer = std::make_shared<Printer>();
+    printer->timer.setSingleShot(true);
+    printer->timer.setInterval(100);
+    QObject::connect(&printer->timer, &QTimer::timeout, &console, [printer, &console, &out] {
+        const QStringList now = console.screen().lines();
+        for (int r = 0; r < now.size(); ++r) {
+            if (now[r] == printer->shown[r])
+                continue;
+            QString text = now[r];
+            while (text.endsWith(QLatin1Char(' ')))
+                text.chop(1);
+            out << QStringLiteral("Screen | ") << QString::number(r).rightJustified(2, QLatin1Char('0')) << QStringLiteral(" | ")
+                << text << Qt::endl;
+        }
+        printer->shown = now;
+    });
+    // A burst of input is printed once it has settled a moment, ten times a second at most.
+    QObject::connect(&console, &TelnetConsole::screenChanged, &console, [printer] {
+        if (!printer->timer.isActive())
+            printer->timer.start();
+    });
+    QObject::connect(&console.loaded, &FlagValue::changed, &console, [&out](bool open) {
+        out << QStringLiteral("Telnet | ") << (open ? QStringLiteral("aperto") : QStringLiteral("chiuso")) << Qt::endl;
+    });
+    for (int i = 0; i < 4; ++i) {
+        QObject::connect(console.panels[size_t(i)], &TextValue::textChanged, &console, [&out, i](const QString &text) {
+            out << QStringLiteral("Telnet | pannello ") << (i + 1) << QStringLiteral(" | ") << text << Qt::endl;
+        });
+    }
 }

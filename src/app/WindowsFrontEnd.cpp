@@ -3,6 +3,7 @@
 #include "auxiliary/ui/PopupWindow.h"
 #include "core/ui/DialogPrompts.h"
 #include "core/ui/MainWindow.h"
+#include "console/ui/ConsoleWindow.h"
 #include "ct_monitor/ui/CtMonitorWindow.h"
 #include "pbx_lines/ui/PbxWindow.h"
 #include "platform/TerminationSignals.h"
@@ -13,7 +14,7 @@ int runWindows(const RunOptions &options)
 {
     DialogPrompts prompts;
     MainController controller(options.controller, prompts);
-    Composition parts(controller, prompts, options.fast);
+    Composition parts(controller, prompts, options.fast, options.telnetHost);
     MainWindow window(controller);
     prompts.setParent(&window);
     // The other windows come and go with their models; built before the
@@ -21,6 +22,7 @@ int runWindows(const RunOptions &options)
     CtMonitorWindow monitorWindow(parts.ctMonitor());
     PbxWindow pbxWindow(parts.pbx());
     PopupWindow notice(parts.notice());
+    ConsoleWindow console(parts.console());
 
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &controller,

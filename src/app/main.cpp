@@ -20,6 +20,7 @@ RunOptions options(const CommandLine &cl)
 {
     RunOptions run;
     run.fast = cl.fast;
+    run.telnetHost = cl.telnetHost;
     MainController::Options &o = run.controller;
     o.minimo = cl.minimo;
     o.paths.appDir = absolute(cl.appDir.isEmpty() ? QCoreApplication::applicationDirPath() : cl.appDir);

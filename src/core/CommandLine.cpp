@@ -19,6 +19,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             folder = &cl.rootDir;
         else if (arg == QStringLiteral("--create-demo-db"))
             folder = &cl.createDemoDb;
+        else if (arg == QStringLiteral("--telnet-host"))
+            folder = &cl.telnetHost;
         else if (arg == QStringLiteral("--customers") || arg == QStringLiteral("--seed")) {
             bool ok = false;
             const qlonglong n = arguments.value(i + 1).toLongLong(&ok);
@@ -39,7 +41,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         if (!folder)
             continue;
         if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
-            cl.error = arg + QStringLiteral(" needs a path");
+            cl.error = arg + QStringLiteral(" needs a value");
             break;
         }
         *folder = arguments[++i];
@@ -64,6 +66,7 @@ QString CommandLine::usage()
         "                    default: Z:\\work\\tm40\\dati on Windows, <app-dir>/dati elsewhere\n"
         "  --root-dir DIR    folder of DEBUG.TXT and DEBUG-AGGDB.LOG\n"
         "                    default: the drive root on Windows, the application folder elsewhere\n"
+        "  --telnet-host HOST the dialer's host for the telnet console (default: tormix)\n"
         "  --create-demo-db FILE [--customers N] [--seed S]\n"
         "                    create a demo SQLite campaign database and stop\n"
         "  --help            this text\n");

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // What the command line asks for. "MINIMO" and "FAST" are matched anywhere in
-// the upper-cased command line, outside the values of the folder options.
+// the upper-cased command line, outside the values of the options (a host
+// named "fastpd" is a host, not the word FAST).
 struct CommandLine {
     bool headless = false;
     bool help = false;
@@ -14,6 +15,7 @@ struct CommandLine {
     QString sharedDir; // empty: the platform default
     QString rootDir;   // empty: the platform default
     QString createDemoDb; // --create-demo-db: build a demo database and stop
+    QString telnetHost;   // --telnet-host: the dialer's host for the console
     int customers = 5000;
     quint32 seed = 190;
     QString error;     // set when the line could not be understood

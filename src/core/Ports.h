@@ -96,6 +96,14 @@ public:
     virtual void shutdown() = 0;
 };
 
+// The telnet console to the dialer's host.
+class ConsolePort {
+public:
+    virtual ~ConsolePort() = default;
+    virtual void show() = 0; // the "&TELNET" menu
+    virtual void shutdown() = 0;
+};
+
 struct Plugins {
     DialerLinkPort *link = nullptr;
     EmulatorPort *emulator = nullptr;
@@ -105,4 +113,5 @@ struct Plugins {
     WatchdogPort *watchdog = nullptr;
     CtMonitorPort *ctMonitor = nullptr;
     PbxPort *pbx = nullptr;
+    ConsolePort *console = nullptr;
 };

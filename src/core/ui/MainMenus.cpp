@@ -61,7 +61,9 @@ void clockMenu(QMainWindow &w, MainController &c)
     QAction *pbx = entry(clock, QStringLiteral("PBX"), QStringLiteral("PBX"), p.pbx);
     if (p.pbx)
         QObject::connect(pbx, &QAction::triggered, &c, [x = p.pbx] { x->show(); });
-    entry(clock, QStringLiteral("TELNET"), QStringLiteral("&TELNET"), false);
+    QAction *telnet = entry(clock, QStringLiteral("TELNET"), QStringLiteral("&TELNET"), p.console);
+    if (p.console)
+        QObject::connect(telnet, &QAction::triggered, &c, [x = p.console] { x->show(); });
     entry(clock, QStringLiteral("wd"), QStringLiteral("wd"), false);
 }
 

@@ -1,0 +1,206 @@
+#include "console/TelnetCodec.h"
+
+namespace {
+
+QByteArray cmd(quint8 verb, quint8 option)
+{
+    QByteArray b;
+    b.append(char(TelnetCodec::IAC)).append(char(verb)).append(char(option));
+    return b;
+}
+
+QByteArray sub(quint8 option, const QByteArray &payload)
+{
+    QByteArray b;
+    b.append(char(TelnetCodec::IAC)).append(char(TelnetCodec::SB)).append(char(option)).append(payload);
+    b.append(char(TelnetCodec::IAC)).append(char(TelnetCodec::SE));
+    return b;
+}
+
+QByteArray is(const char *text)
+{
+    return QByteArray(1, '\0') + QByteArray(text);
+}
+
+} // namespace
+
+QByteArray TelnetCodec::opening()
+{
+    return cmd(DO, Echo) + cmd(DO, SuppressGoAhead) + cmd(WILL, Naws) + cmd(WILL, TerminalType) + cmd(WILL, TerminalSpeed);
+}
+
+void TelnetCodec::connected()
+{
+    m_state = Data;
+    m_sub.clear();
+    m_remoteEcho = true;
+    m_remoteSga = true;
+    m_localSga = false;
+    m_localTerminalType = false;
+}
+
+void TelnetCodec::feed(const QByteArray &bytes, Output &out)
+{
+    for (const char ch : bytes) {
+        const quint8 b = quint8(ch);
+        switch (m_state) {
+        case Data:
+            if (b == IAC)
+                m_state = AfterIac;
+            else
+                out.data.append(ch);
+            break;
+        case AfterIac:
+            switch (b) {
+            case DO:
+                m_state = AfterDo;
+                break;
+            case DONT:
+                m_state = AfterDont;
+                break;
+            case WILL:
+                m_state = AfterWill;
+                break;
+            case WONT:
+                m_state = AfterWont;
+                break;
+            case SB:
+                m_sub.clear();
+                m_state = InSub;
+                break;
+            case SE:
+                onSubEnd(out.reply);
+                m_state = Data;
+                break;
+            default: // IAC IAC and the other commands are not data here
+                m_state = Data;
+                break;
+            }
+            break;
+        case InSub:
+            if (b == IAC)
+                m_state = AfterIac;
+            else if (m_sub.size() < kSubLimit)
+                m_sub.append(ch);
+            break;
+        case AfterDo:
+            onDo(b, out.reply);
+            m_state = Data;
+            break;
+        case AfterWill:
+            onWill(b, out.reply);
+            m_state = Data;
+            break;
+        case AfterWont:
+            onWont(b, out.reply);
+            m_state = Data;
+            break;
+        case AfterDont:
+            onDont(b, out.reply);
+            m_state = Data;
+            break;
+        }
+    }
+}
+
+void TelnetCodec::onSubEnd(QByteArray &reply)
+{
+    if (m_sub.size() >= 2 && quint8(m_sub[0]) == TerminalType && m_sub[1] == 1)
+        reply += sub(TerminalType, is("DEC-VT100"));
+    else if (m_sub.size() >= 2 && quint8(m_sub[0]) == TerminalSpeed && m_sub[1] == 1)
+        reply += cmd(WILL, TerminalSpeed) + sub(TerminalSpeed, is("57600,57600"));
+}
+
+void TelnetCodec::onDo(quint8 option, QByteArray &reply)
+{
+    switch (option) {
+    case Binary:
+    case Echo:
+        reply += cmd(WONT, option);
+        break;
+    case SuppressGoAhead:
+        if (!m_localSga)
+            reply += cmd(WILL, option);
+        m_localSga = true;
+        break;
+    case TerminalType:
+        if (!m_localTerminalType)
+            reply += cmd(WILL, option) + sub(TerminalType, is("VT100"));
+        m_localTerminalType = true;
+        break;
+    case Naws: {
+        QByteArray size;
+        size.append('\0').append(char(80)).append('\0').append(char(24));
+        reply += sub(Naws, size);
+        break;
+    }
+    case TerminalSpeed:
+        reply += cmd(WILL, option) + sub(TerminalSpeed, is("57600,57600"));
+        break;
+    case Authentication:
+        reply += cmd(WILL, option) + sub(Authentication, QByteArray(4, '\0'));
+        break;
+    default:
+        reply += cmd(WONT, option);
+        break;
+    }
+}
+
+void TelnetCodec::onWill(quint8 option, QByteArray &reply)
+{
+    switch (option) {
+    case Echo:
+        if (!m_remoteEcho)
+            reply += cmd(DO, option);
+        m_remoteEcho = true;
+        break;
+    case SuppressGoAhead:
+        if (!m_remoteSga)
+            reply += cmd(DO, option);
+        m_remoteSga = true;
+        break;
+    default:
+        reply += cmd(DONT, option);
+        break;
+    }
+}
+
+void TelnetCodec::onWont(quint8 option, QByteArray &reply)
+{
+    switch (option) {
+    case Echo:
+        if (m_remoteEcho)
+            reply += cmd(DONT, option);
+        m_remoteEcho = false;
+        break;
+    case SuppressGoAhead:
+        reply += cmd(DONT, option);
+        m_localSga = false;
+        break;
+    case 32: case 33: case 34: case 5: case 6: case 35: case 36: case 39:
+        reply += cmd(DONT, option);
+        break;
+    default:
+        reply += cmd(WONT, option);
+        break;
+    }
+}
+
+void TelnetCodec::onDont(quint8 option, QByteArray &reply)
+{
+    switch (option) {
+    case Echo:
+        if (!m_remoteEcho)
+            reply += cmd(WONT, option);
+        m_remoteEcho = true;
+        break;
+    case SuppressGoAhead:
+        if (!m_remoteSga)
+            reply += cmd(WONT, option);
+        m_remoteSga = true;
+        break;
+    default:
+        reply += cmd(WONT, option);
+        break;
+    }
+}

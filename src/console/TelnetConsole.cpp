@@ -1,0 +1,161 @@
+#include "console/TelnetConsole.h"
+
+#include "console/KeyMap.h"
+#include "core/AnsiCodec.h"
+#include "platform/NetworkInfo.h"
+
+const QStringList &TelnetConsole::logKeywords()
+{
+    static const QStringList keywords{
+        QStringLiteral("TEST"),          QStringLiteral("TESTCALL"),      QStringLiteral("TESTPD"),
+        QStringLiteral("TESTOUT"),       QStringLiteral("TESTESI"),       QStringLiteral("APPOUT"),
+        QStringLiteral("APPESI"),        QStringLiteral("TESTOPER"),      QStringLiteral("TESTCODAOP"),
+        QStringLiteral("CALLS"),         QStringLiteral("SURPLUS"),       QStringLiteral("GRPREQUEST_DB"),
+        QStringLiteral("GRPACQUIRE_DB"), QStringLiteral("APPREQUEST_DB"), QStringLiteral("APPACQUIRE_DB"),
+        QStringLiteral("DISCARD_QUERY"), QStringLiteral("WARNING MORE_OP"), QStringLiteral("INTCALL"),
+        QStringLiteral("NON_IMPOSTATO"), QStringLiteral("TESTAPPU"),      QStringLiteral("TIMEQRY")};
+    return keywords;
+}
+
+TelnetConsole::TelnetConsole(QString host, ConsoleClock *clock, QObject *parent)
+    : QObject(parent),
+      m_host(host.isEmpty() ? kDefaultHost : std::move(host)),
+      m_ownClock(clock ? nullptr : new LoopClock),
+      m_clock(clock ? *clock : *m_ownClock),
+      m_waits(m_screen, m_clock),
+      m_procedures({[this] { return m_connected; }, [this] { open(); }, [this](const QString &t) { send(t); },
+                    [] { return QDateTime::currentDateTime(); }},
+                   m_waits)
+{
+    for (TextValue *&p : panels)
+        p = new TextValue(QString(), QString(), this);
+    loaded.setParent(this);
+    cursorShown.setParent(this);
+    m_blink.setInterval(kBlinkMs);
+    connect(&m_blink, &QTimer::timeout, this, [this] { cursorShown.set(!cursorShown.value()); });
+    connect(&m_socket, &QTcpSocket::connected, this, &TelnetConsole::onConnected);
+    connect(&m_socket, &QTcpSocket::disconnected, this, &TelnetConsole::onClosed);
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, &TelnetConsole::onError);
+    connect(&m_socket, &QTcpSocket::readyRead, this, &TelnetConsole::onData);
+}
+
+TelnetConsole::~TelnetConsole()
+{
+    m_socket.disconnect(this);
+}
+
+void TelnetConsole::show()
+{
+    if (!loaded.value()) {
+        // Form load: the emulation set up, the local address shown.
+        m_screen.reset();
+        panels[2]->setText(platform::localAddress());
+        m_blink.start();
+        loaded.set(true);
+    }
+    Q_EMIT raiseRequested();
+}
+
+void TelnetConsole::unload()
+{
+    m_procedures.cancel();
+    m_socket.abort();
+    m_connecting = m_connected = false;
+    m_blink.stop();
+    loaded.set(false);
+}
+
+void TelnetConsole::open()
+{
+    if (m_connecting)
+        return;
+    m_connecting = true;
+    m_socket.abort();
+    m_socket.connectToHost(m_host, m_port);
+    m_screen.reset();
+    m_waits.screenChanged();
+    Q_EMIT screenChanged();
+    panels[3]->setText(QStringLiteral("Connecting to Remote Host"));
+}
+
+void TelnetConsole::onConnected()
+{
+    m_codec.connected();
+    write(TelnetCodec::opening());
+    m_connected = true;
+    panels[0]->setText(QStringLiteral("Connected"));
+    panels[2]->setText(m_socket.localAddress().toString());
+    panels[1]->setText(m_socket.peerAddress().toString());
+    panels[3]->setText(QStringLiteral("Connection Accepted By Remote Host"));
+}
+
+void TelnetConsole::onClosed()
+{
+    panels[0]->setText(QStringLiteral("Closed"));
+    panels[2]->setText(platform::localAddress());
+    panels[1]->setText(QString());
+    panels[3]->setText(QStringLiteral("Connection Reset"));
+    m_socket.abort();
+    m_connecting = m_connected = false;
+}
+
+void TelnetConsole::close()
+{
+    m_procedures.cancel();
+    onClosed();
+}
+
+void TelnetConsole::onError(QAbstractSocket::SocketError error)
+{
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return; // the close event says it
+    panels[3]->setText(QString::number(int(error)) + QStringLiteral(" - ") + m_socket.errorString());
+    m_connecting = m_connected = false;
+}
+
+void TelnetConsole::write(const QByteArray &bytes)
+{
+    if (bytes.isEmpty() || m_socket.state() != QAbstractSocket::ConnectedState)
+        return;
+    if (m_socket.bytesToWrite() + bytes.size() > kMaxPendingReplies)
+        return; // the host has stopped reading: what it asks now is not answered
+    m_socket.write(bytes);
+}
+
+void TelnetConsole::onData()
+{
+    TelnetCodec::Output out;
+    m_codec.feed(m_socket.readAll(), out);
+    m_screen.feed(out.data);
+    write(out.reply);
+    m_waits.screenChanged();
+    Q_EMIT screenChanged();
+}
+
+void TelnetConsole::send(const QString &text)
+{
+    write(ansi::encode(text) + "\r\n");
+}
+
+void TelnetConsole::key(int qtKey, const QString &text, bool ctrl)
+{
+    if (!m_connected)
+        return;
+    write(keymap::bytesFor(qtKey, text, ctrl));
+}
+
+QString TelnetConsole::applySettings(const QString &host, const QString &port)
+{
+    bool ok = false;
+    const int p = port.trimmed().toInt(&ok);
+    if (!ok || p < 1 || p > 65535)
+        return QStringLiteral("Porta non valida: ") + port;
+    if (host.trimmed().isEmpty())
+        return QStringLiteral("Indirizzo mancante");
+    m_procedures.cancel();
+    m_socket.abort();
+    m_connecting = m_connected = false;
+    m_host = host.trimmed();
+    m_port = quint16(p);
+    return {};
+}

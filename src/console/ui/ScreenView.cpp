@@ -1,0 +1,66 @@
+#include "console/ui/ScreenView.h"
+
+#include "console/TelnetConsole.h"
+
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+ScreenView::ScreenView(TelnetConsole &console, QWidget *parent)
+    : QWidget(parent), m_console(console), m_font(QFontDatabase::systemFont(QFontDatabase::FixedFont))
+{
+    setObjectName(QStringLiteral("Screen"));
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(&console, &TelnetConsole::screenChanged, this, qOverload<>(&QWidget::update));
+    connect(&console.cursorShown, &FlagValue::changed, this, qOverload<>(&QWidget::update));
+}
+
+QSize ScreenView::cell() const
+{
+    const QFontMetrics m(m_font);
+    return {m.horizontalAdvance(QLatin1Char('M')), m.height()};
+}
+
+QSize ScreenView::sizeHint() const
+{
+    const QSize c = cell();
+    return {c.width() * Vt100Screen::kCols, c.height() * Vt100Screen::kRows};
+}
+
+void ScreenView::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const Vt100Screen &s = m_console.screen();
+    const QSize c = cell();
+    p.fillRect(rect(), palette().base());
+    const int ascent = QFontMetrics(m_font).ascent();
+    for (int r = 0; r < Vt100Screen::kRows; ++r) {
+        const QString &line = s.line(r);
+        for (int col = 0; col < Vt100Screen::kCols; ++col) {
+            const Vt100Screen::Style st = s.style(r, col);
+            const QRect box(col * c.width(), r * c.height(), c.width(), c.height());
+            p.fillRect(box, QColor::fromRgba(st.bg));
+            if (line[col] == QLatin1Char(' '))
+                continue;
+            QFont f = m_font;
+            f.setBold(st.bold);
+            f.setItalic(st.italic);
+            f.setUnderline(st.underline);
+            p.setFont(f);
+            p.setPen(QColor::fromRgba(st.fg));
+            p.drawText(box.left(), box.top() + ascent, QString(line[col]));
+        }
+    }
+    if (m_console.cursorShown.value()) {
+        const QRect box(s.col() * c.width(), s.row() * c.height(), c.width(), c.height());
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.fillRect(box, Qt::white);
+    }
+}
+
+void ScreenView::keyPressEvent(QKeyEvent *event)
+{
+    m_console.key(event->key(), event->text(), event->modifiers().testFlag(Qt::ControlModifier));
+}
