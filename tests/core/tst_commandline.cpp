@@ -31,6 +31,14 @@ void TestCommandLine::folderValuesAreNotWords()
     QCOMPARE(cl.sharedDir, QStringLiteral("s"));
     QCOMPARE(cl.rootDir, QStringLiteral("r"));
     QVERIFY(!cl.minimo && !cl.fast);
+    // The console's host is a host, whatever it is called.
+    const auto host = CommandLine::parse({QStringLiteral("--telnet-host"), QStringLiteral("fastpd-minimo")});
+    QCOMPARE(host.telnetHost, QStringLiteral("fastpd-minimo"));
+    QVERIFY(!host.minimo && !host.fast);
+    const auto both = CommandLine::parse({QStringLiteral("FAST"), QStringLiteral("--telnet-host"), QStringLiteral("pd1")});
+    QVERIFY(both.fast);
+    QCOMPARE(both.telnetHost, QStringLiteral("pd1"));
+    QVERIFY(!CommandLine::parse({QStringLiteral("--telnet-host")}).error.isEmpty());
 }
 
 void TestCommandLine::errors()

@@ -1,0 +1,149 @@
+// The console against a scripted telnet server on loopback: the opening
+// negotiation, the answers, the screen, the keys, the login procedure from
+// a closed connection to the dialer's tool, and the peer's close.
+#include <QtTest>
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include "console/KeyMap.h"
+#include "console/TelnetConsole.h"
+
+namespace {
+
+// A telnet host that says what it is told and records what it gets.
+struct Host {
+    QTcpServer server;
+    QPointer<QTcpSocket> peer;
+    QByteArray got;
+
+    Host()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
+            peer = server.nextPendingConnection();
+            QObject::connect(peer, &QTcpSocket::readyRead, peer, [this] { got += peer->readAll(); });
+        });
+    }
+    bool connected() { return QTest::qWaitFor([this] { return bool(peer); }, 20000); }
+    void say(const QByteArray &bytes) { peer->write(bytes); }
+    bool heard(const QByteArray &bytes)
+    {
+        return QTest::qWaitFor([&] { return got.contains(bytes); }, 20000);
+    }
+};
+
+bool screenShows(TelnetConsole &c, const QString &text)
+{
+    return QTest::qWaitFor([&] { return c.screen().contains(text); }, 20000);
+}
+
+} // namespace
+
+class TestConsoleLoopback : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void negotiationScreenAndKeys();
+    void theLoginProcedureFromAClosedConnection();
+    void settingsAreChecked();
+};
+
+void TestConsoleLoopback::negotiationScreenAndKeys()
+{
+    Host host;
+    ManualClock clock;
+    TelnetConsole console(QStringLiteral("127.0.0.1"), &clock);
+    QCOMPARE(console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort())), QString());
+    console.show();
+    console.open();
+    QCOMPARE(console.panels[3]->text(), QStringLiteral("Connecting to Remote Host"));
+    QVERIFY(host.connected());
+    QVERIFY(host.heard(TelnetCodec::opening()));
+    QTRY_VERIFY_WITH_TIMEOUT(console.isConnected(), 20000);
+    QCOMPARE(console.panels[0]->text(), QStringLiteral("Connected"));
+    QCOMPARE(console.panels[3]->text(), QStringLiteral("Connection Accepted By Remote Host"));
+    QCOMPARE(host.got, TelnetCodec::opening()); // 15 bytes, nothing more before the host speaks
+    host.got.clear();
+    // The host asks for the terminal type and speaks.
+    host.say(QByteArray("\xff\xfd\x18") + "\x1b[2J\x1b[1;1HWelcome\r\n\x1b[1;32mlogin: ");
+    QVERIFY(screenShows(console, QStringLiteral("login:")));
+    QVERIFY(host.heard(QByteArray("\xff\xfb\x18\xff\xfa\x18\x00VT100\xff\xf0", 13)));
+    QCOMPARE(console.screen().line(0).trimmed(), QStringLiteral("Welcome"));
+    // Keys: Enter as CR LF, Ctrl+C as 3, an arrow as its sequence, a letter as itself.
+    host.got.clear();
+    console.key(Qt::Key_A, QStringLiteral("a"), false);
+    console.key(Qt::Key_Return, QStringLiteral("\r"), false);
+    console.key(Qt::Key_C, QStringLiteral("\x03"), true);
+    console.key(Qt::Key_Up, QString(), false);
+    console.key(Qt::Key_Shift, QString(), false); // nothing
+    QVERIFY(host.heard("a\r\n\x03\x1b[A"));
+    QCOMPARE(host.got, QByteArray("a\r\n\x03\x1b[A"));
+    // The host goes away.
+    host.peer->disconnectFromHost();
+    QTRY_COMPARE_WITH_TIMEOUT(console.panels[0]->text(), QStringLiteral("Closed"), 20000);
+    QCOMPARE(console.panels[3]->text(), QStringLiteral("Connection Reset"));
+    QCOMPARE(console.panels[1]->text(), QString());
+    QVERIFY(!console.isConnected() && !console.connecting());
+    // Keys go nowhere while closed.
+    console.key(Qt::Key_A, QStringLiteral("a"), false);
+}
+
+void TestConsoleLoopback::theLoginProcedureFromAClosedConnection()
+{
+    Host host;
+    ManualClock clock;
+    TelnetConsole console(QStringLiteral("127.0.0.1"), &clock);
+    console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort()));
+    console.show();
+    bool done = false, ok = false;
+    QObject::connect(&console.procedures(), &ConsoleProcedures::finished, &console, [&](const QString &, bool result) {
+        done = true;
+        ok = result;
+    });
+    console.procedures().workPd();
+    QVERIFY(host.connected());
+    QVERIFY(host.heard(TelnetCodec::opening()));
+    host.say("\r\nlogin: ");
+    QVERIFY(host.heard("quocom\r\n"));
+    host.say("quocom\r\nPassword: ");
+    QVERIFY(host.heard("vadrin\r\n"));
+    host.say("\r\n[tormix/lan]$ ");
+    QVERIFY(host.heard("q\r\n"));
+    clock.advance(1000); // the tool's folder is not on screen
+    QVERIFY(host.heard("cd\r\ncd modules/pd\r\n"));
+    host.say("\r\n[tormix/lan/modules/pd]$ ");
+    QVERIFY(host.heard("pdmon\r\n"));
+    QVERIFY(done && ok);
+    QVERIFY(!console.screen().contains(QStringLiteral("vadrin"))); // the host never echoed it
+}
+
+void TestConsoleLoopback::settingsAreChecked()
+{
+    TelnetConsole console;
+    QCOMPARE(console.host(), TelnetConsole::kDefaultHost);
+    QCOMPARE(console.port(), quint16(23));
+    QVERIFY(!console.applySettings(QStringLiteral("pd"), QStringLiteral("abc")).isEmpty());
+    QVERIFY(!console.applySettings(QStringLiteral("pd"), QStringLiteral("70000")).isEmpty());
+    QVERIFY(!console.applySettings(QString(), QStringLiteral("23")).isEmpty());
+    QCOMPARE(console.host(), TelnetConsole::kDefaultHost);
+    QCOMPARE(console.applySettings(QStringLiteral(" dialer "), QStringLiteral("2323")), QString());
+    QCOMPARE(console.host(), QStringLiteral("dialer"));
+    QCOMPARE(console.port(), quint16(2323));
+    // Key names for the headless "key" command.
+    int key = 0;
+    QString text;
+    bool ctrl = false;
+    QVERIFY(keymap::byName(QStringLiteral("Ctrl+C"), key, text, ctrl) && ctrl);
+    QCOMPARE(keymap::bytesFor(key, text, ctrl), QByteArray("\x03"));
+    QVERIFY(keymap::byName(QStringLiteral("F4"), key, text, ctrl));
+    QCOMPARE(keymap::bytesFor(key, text, ctrl), QByteArray("\x1bOS"));
+    QVERIFY(keymap::byName(QStringLiteral("enter"), key, text, ctrl));
+    QCOMPARE(keymap::bytesFor(key, text, ctrl), QByteArray("\r\n"));
+    QVERIFY(keymap::byName(QStringLiteral("End"), key, text, ctrl));
+    QCOMPARE(keymap::bytesFor(key, text, ctrl), QByteArray("\x1b[K"));
+    QVERIFY(!keymap::byName(QStringLiteral("ls"), key, text, ctrl));
+    QCOMPARE(keymap::bytesFor(0, QString(QChar(0)), false), QByteArray()); // only a NUL: nothing
+}
+
+QTEST_GUILESS_MAIN(TestConsoleLoopback)
+#include "tst_console_loopback.moc"
