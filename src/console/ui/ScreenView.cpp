@@ -2,6 +2,7 @@
 
 #include "console/TelnetConsole.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -13,7 +14,13 @@ ScreenView::ScreenView(TelnetConsole &console, QWidget *parent)
     setObjectName(QStringLiteral("Screen"));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    connect(&console, &TelnetConsole::screenChanged, this, qOverload<>(&QWidget::update));
+    connect(&console, &TelnetConsole::screenChanged, this, [this] {
+        // BEL: the system's beep, once for a burst however many bells it held.
+        if (m_bells != m_console.screen().bells())
+            QApplication::beep();
+        m_bells = m_console.screen().bells();
+        update();
+    });
     connect(&console.cursorShown, &FlagValue::changed, this, qOverload<>(&QWidget::update));
 }
 

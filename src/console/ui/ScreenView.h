@@ -22,4 +22,5 @@ protected:
 private:
     TelnetConsole &m_console;
     QFont m_font;
+    int m_bells = 0;
 };
