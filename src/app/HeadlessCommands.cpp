@@ -209,20 +209,10 @@ void HeadlessCommands::addConsole()
     ConsoleProcedures &p = t.procedures();
     add(QStringLiteral("pd"), {}, [&p](const QString &) { p.workPd(); });
     add(QStringLiteral("prcmon"), {}, [&p](const QString &) { p.workPrcmon(); });
-    add(QStringLiteral("quotrace"), {}, [&t, &p](const QString &) {
-        t.panels[3]->setText(QStringLiteral("QUOTRACE"));
-        p.workQuoTrace();
-    });
-    add(QStringLiteral("Trace Calling"), {}, [&t, &p](const QString &) {
-        t.panels[3]->setText(QStringLiteral("CALLING"));
-        p.traceCalling();
-    });
-    for (const QString &keyword : TelnetConsole::logKeywords()) {
-        add(keyword, {}, [&t, &p, keyword](const QString &) {
-            p.workLog(keyword);
-            t.panels[3]->setText(keyword);
-        });
-    }
+    add(QStringLiteral("quotrace"), {}, [&t](const QString &) { t.quoTrace(); });
+    add(QStringLiteral("Trace Calling"), {}, [&t](const QString &) { t.traceCalling(); });
+    for (const QString &keyword : TelnetConsole::logKeywords())
+        add(keyword, {}, [&t, keyword](const QString &) { t.log(keyword); });
 }
 
 void HeadlessCommands::addMonitorWindow()

@@ -115,13 +115,13 @@ void printNotices(PopupNotice &notice, QTextStream &out)
 void printConsole(TelnetConsole &console, QTextStream &out)
 {
     struct Printer {
-        QTimer timer;
         QStringList shown = QStringList(Vt100Screen::kRows, QString(Vt100Screen::kCols, QLatin1Char(' ')));
     };
     auto printer = std::make_shared<Printer>();
-    printer->timer.setSingleShot(true);
-    printer->timer.setInterval(100);
-    QObject::connect(&printer->timer, &QTimer::timeout, &console, [printer, &console, &out] {
+    auto *timer = new QTimer(&console); // lives as long as the console
+    timer->setSingleShot(true);
+    timer->setInterval(100);
+    QObject::connect(timer, &QTimer::timeout, &console, [printer, &console, &out] {
         const QStringList now = console.screen().lines();
         for (int r = 0; r < now.size(); ++r) {
             if (now[r] == printer->shown[r])
@@ -135,9 +135,9 @@ void printConsole(TelnetConsole &console, QTextStream &out)
         printer->shown = now;
     });
     // A burst of input is printed once it has settled a moment, ten times a second at most.
-    QObject::connect(&console, &TelnetConsole::screenChanged, &console, [printer] {
-        if (!printer->timer.isActive())
-            printer->timer.start();
+    QObject::connect(&console, &TelnetConsole::screenChanged, timer, [timer] {
+        if (!timer->isActive())
+            timer->start();
     });
     QObject::connect(&console.loaded, &FlagValue::changed, &console, [&out](bool open) {
         out << QStringLiteral("Telnet | ") << (open ? QStringLiteral("aperto") : QStringLiteral("chiuso")) << Qt::endl;

@@ -28,15 +28,19 @@ public:
     {
         m_due.emplace(m_now + ms, Entry{QPointer<QObject>(context), std::move(f)});
     }
+    // Time moves to each deadline in turn, so that what a callback starts is
+    // timed from its own moment.
     void advance(int ms)
     {
-        m_now += ms;
-        while (!m_due.empty() && m_due.begin()->first <= m_now) {
+        const qint64 target = m_now + ms;
+        while (!m_due.empty() && m_due.begin()->first <= target) {
+            m_now = m_due.begin()->first;
             Entry e = std::move(m_due.begin()->second);
             m_due.erase(m_due.begin());
             if (e.context)
                 e.f();
         }
+        m_now = target;
     }
     qint64 now() const { return m_now; }
 

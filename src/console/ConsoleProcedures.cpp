@@ -112,20 +112,21 @@ QString ConsoleProcedures::logFile(const QDateTime &when)
 
 void ConsoleProcedures::workLog(const QString &keyword)
 {
-    login(kPrompt, false, [this, keyword](bool ok) {
+    const auto now = [this] { return m_link.now ? m_link.now() : QDateTime::currentDateTime(); };
+    login(kPrompt, false, [this, keyword, now](bool ok) {
         if (!ok) {
             Q_EMIT finished(keyword, false);
             return;
         }
         const quint64 g = m_generation;
-        const QDateTime now = m_link.now ? m_link.now() : QDateTime::currentDateTime();
-        const QString folder = logFolder(now);
+        const QString folder = logFolder(now()); // today, when the folder is asked for
         m_link.send(QStringLiteral("cd /home/quocom/") + folder);
         m_waits.waitFor(folder, 5, [this, g, keyword, now](bool there) {
             if (!current(g))
                 return;
+            // The file of the quarter of an hour it is now, once in the folder.
             if (there)
-                m_link.send(QStringLiteral("tail -f ") + logFile(now) + QStringLiteral(" | grep ") + keyword);
+                m_link.send(QStringLiteral("tail -f ") + logFile(now()) + QStringLiteral(" | grep ") + keyword);
             Q_EMIT finished(keyword, there);
         });
     });

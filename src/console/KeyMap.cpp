@@ -32,8 +32,10 @@ QByteArray bytesFor(int key, const QString &text, bool ctrl)
     default:
         break;
     }
-    if (ctrl && key >= 64 && key < 128)
+    if (ctrl && key > 64 && key < 128) // Ctrl+@ would give only a NUL: nothing
         return QByteArray(1, char(key - 64));
+    if (ctrl && key == 64)
+        return {};
     if (key == Qt::Key_Return || key == Qt::Key_Enter || text == QStringLiteral("\r"))
         return "\r\n";
     const QByteArray bytes = ansi::encode(text);

@@ -35,6 +35,7 @@ public:
     bool remoteSga() const { return m_remoteSga; }
     bool localSga() const { return m_localSga; }
     bool localTerminalType() const { return m_localTerminalType; }
+    const QByteArray &subnegotiation() const { return m_sub; }
 
 private:
     void onDo(quint8 option, QByteArray &reply);

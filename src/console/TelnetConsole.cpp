@@ -19,7 +19,8 @@ const QStringList &TelnetConsole::logKeywords()
 
 TelnetConsole::TelnetConsole(QString host, ConsoleClock *clock, QObject *parent)
     : QObject(parent),
-      m_host(host.isEmpty() ? kDefaultHost : std::move(host)),
+      m_defaultHost(host.isEmpty() ? kDefaultHost : std::move(host)),
+      m_host(m_defaultHost),
       m_ownClock(clock ? nullptr : new LoopClock),
       m_clock(clock ? *clock : *m_ownClock),
       m_waits(m_screen, m_clock),
@@ -37,6 +38,11 @@ TelnetConsole::TelnetConsole(QString host, ConsoleClock *clock, QObject *parent)
     connect(&m_socket, &QTcpSocket::disconnected, this, &TelnetConsole::onClosed);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &TelnetConsole::onError);
     connect(&m_socket, &QTcpSocket::readyRead, this, &TelnetConsole::onData);
+    // A "Log" item's keyword is shown once its procedure has run.
+    connect(&m_procedures, &ConsoleProcedures::finished, this, [this](const QString &name) {
+        if (logKeywords().contains(name))
+            panels[3]->setText(name);
+    });
 }
 
 TelnetConsole::~TelnetConsole()
@@ -47,7 +53,10 @@ TelnetConsole::~TelnetConsole()
 void TelnetConsole::show()
 {
     if (!loaded.value()) {
-        // Form load: the emulation set up, the local address shown.
+        // Form load: the default host and port again, the emulation set
+        // up, the local address shown.
+        m_host = m_defaultHost;
+        m_port = kDefaultPort;
         m_screen.reset();
         panels[2]->setText(platform::localAddress());
         m_blink.start();
@@ -56,11 +65,17 @@ void TelnetConsole::show()
     Q_EMIT raiseRequested();
 }
 
+void TelnetConsole::dropSocket()
+{
+    const QSignalBlocker quiet(&m_socket);
+    m_socket.abort();
+    m_connecting = m_connected = false;
+}
+
 void TelnetConsole::unload()
 {
     m_procedures.cancel();
-    m_socket.abort();
-    m_connecting = m_connected = false;
+    dropSocket();
     m_blink.stop();
     loaded.set(false);
 }
@@ -70,7 +85,11 @@ void TelnetConsole::open()
     if (m_connecting)
         return;
     m_connecting = true;
-    m_socket.abort();
+    m_errorShown = false;
+    {
+        const QSignalBlocker quiet(&m_socket); // an old connection goes without its close texts
+        m_socket.abort();
+    }
     m_socket.connectToHost(m_host, m_port);
     m_screen.reset();
     m_waits.screenChanged();
@@ -94,14 +113,15 @@ void TelnetConsole::onClosed()
     panels[0]->setText(QStringLiteral("Closed"));
     panels[2]->setText(platform::localAddress());
     panels[1]->setText(QString());
-    panels[3]->setText(QStringLiteral("Connection Reset"));
-    m_socket.abort();
-    m_connecting = m_connected = false;
+    if (!m_errorShown)
+        panels[3]->setText(QStringLiteral("Connection Reset"));
+    dropSocket();
 }
 
 void TelnetConsole::close()
 {
     m_procedures.cancel();
+    m_errorShown = false;
     onClosed();
 }
 
@@ -110,6 +130,7 @@ void TelnetConsole::onError(QAbstractSocket::SocketError error)
     if (error == QAbstractSocket::RemoteHostClosedError)
         return; // the close event says it
     panels[3]->setText(QString::number(int(error)) + QStringLiteral(" - ") + m_socket.errorString());
+    m_errorShown = true;
     m_connecting = m_connected = false;
 }
 
@@ -132,16 +153,41 @@ void TelnetConsole::onData()
     Q_EMIT screenChanged();
 }
 
+namespace {
+// Telnet data: a 255 of the text goes as two, or the host would take a command.
+QByteArray escaped(QByteArray bytes)
+{
+    return bytes.replace("\xff", "\xff\xff");
+}
+} // namespace
+
 void TelnetConsole::send(const QString &text)
 {
-    write(ansi::encode(text) + "\r\n");
+    write(escaped(ansi::encode(text)) + "\r\n");
 }
 
 void TelnetConsole::key(int qtKey, const QString &text, bool ctrl)
 {
     if (!m_connected)
         return;
-    write(keymap::bytesFor(qtKey, text, ctrl));
+    write(escaped(keymap::bytesFor(qtKey, text, ctrl)));
+}
+
+void TelnetConsole::quoTrace()
+{
+    panels[3]->setText(QStringLiteral("QUOTRACE"));
+    m_procedures.workQuoTrace();
+}
+
+void TelnetConsole::traceCalling()
+{
+    panels[3]->setText(QStringLiteral("CALLING"));
+    m_procedures.traceCalling();
+}
+
+void TelnetConsole::log(const QString &keyword)
+{
+    m_procedures.workLog(keyword);
 }
 
 QString TelnetConsole::applySettings(const QString &host, const QString &port)
@@ -153,8 +199,7 @@ QString TelnetConsole::applySettings(const QString &host, const QString &port)
     if (host.trimmed().isEmpty())
         return QStringLiteral("Indirizzo mancante");
     m_procedures.cancel();
-    m_socket.abort();
-    m_connecting = m_connected = false;
+    dropSocket();
     m_host = host.trimmed();
     m_port = quint16(p);
     return {};

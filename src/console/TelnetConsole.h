@@ -43,6 +43,12 @@ public:
     QString applySettings(const QString &host, const QString &port);
     // A key typed (only while connected).
     void key(int qtKey, const QString &text, bool ctrl);
+    // The procedure menus: "&quotrace" and "Trace Calling" say so in panel 4
+    // first; a "Log" item shows its keyword there once it has run.
+    void quoTrace();
+    void traceCalling();
+    void log(const QString &keyword);
+    qint64 pendingBytes() const { return m_socket.bytesToWrite(); }
     // Send: the text and CR LF.
     void send(const QString &text);
 
@@ -69,9 +75,12 @@ private:
     void onError(QAbstractSocket::SocketError error);
     void onData();
     void write(const QByteArray &bytes);
+    void dropSocket(); // closed without the close event's texts
 
+    QString m_defaultHost; // the host at every load of the console
     QString m_host;
     quint16 m_port = kDefaultPort;
+    bool m_errorShown = false; // panel 4 holds a socket error the close must not hide
     bool m_connecting = false;
     bool m_connected = false;
     std::unique_ptr<ConsoleClock> m_ownClock;

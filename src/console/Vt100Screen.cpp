@@ -3,6 +3,7 @@
 #include "core/AnsiCodec.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace {
 // A received byte as the character it is in ANSI.
@@ -244,27 +245,14 @@ void Vt100Screen::escapeByte(quint8 b)
 
 int Vt100Screen::numericValue(const QString &text)
 {
-    // The leading number as the console always read it: blanks, tabs and
-    // line feeds anywhere in it are skipped, a sign may come first; the
-    // value saturates.
-    const auto skipped = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'); };
+    // The leading number (blanks before it allowed), saturated; no number is 0.
     qsizetype i = 0;
-    while (i < text.size() && skipped(text[i]))
+    while (i < text.size() && text[i] == QLatin1Char(' '))
         ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
     qint64 v = 0;
-    for (; i < text.size(); ++i) {
-        if (skipped(text[i]))
-            continue;
-        if (!(text[i].isDigit() && text[i].unicode() < 128))
-            break;
+    for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i)
         v = std::min<qint64>(v * 10 + (text[i].unicode() - '0'), kMaxParameter);
-    }
-    return int(negative ? -v : v);
+    return int(v);
 }
 
 int Vt100Screen::takeParameter(QString &rest)
@@ -338,10 +326,7 @@ void Vt100Screen::finalLetter(QChar letter, QString parameters)
         std::fill(m_tabs.begin(), m_tabs.end() - 1, 0);
         break;
     case 'm': {
-        if (whole.isEmpty()) {
-            applyCode(0);
-            break;
-        }
+        // The text holds the final letter too: "m" alone is one code, 0.
         QString codes = whole;
         while (!codes.isEmpty())
             applyCode(takeParameter(codes));

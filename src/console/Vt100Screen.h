@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <array>
 
 // The console's VT100 subset as a screen model: 80 columns by 25 rows of

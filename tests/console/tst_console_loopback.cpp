@@ -46,6 +46,7 @@ private Q_SLOTS:
     void negotiationScreenAndKeys();
     void theLoginProcedureFromAClosedConnection();
     void settingsAreChecked();
+    void aHostThatNeverReadsGetsNoMoreAnswers();
 };
 
 void TestConsoleLoopback::negotiationScreenAndKeys()
@@ -53,8 +54,8 @@ void TestConsoleLoopback::negotiationScreenAndKeys()
     Host host;
     ManualClock clock;
     TelnetConsole console(QStringLiteral("127.0.0.1"), &clock);
-    QCOMPARE(console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort())), QString());
     console.show();
+    QCOMPARE(console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort())), QString());
     console.open();
     QCOMPARE(console.panels[3]->text(), QStringLiteral("Connecting to Remote Host"));
     QVERIFY(host.connected());
@@ -76,8 +77,9 @@ void TestConsoleLoopback::negotiationScreenAndKeys()
     console.key(Qt::Key_C, QStringLiteral("\x03"), true);
     console.key(Qt::Key_Up, QString(), false);
     console.key(Qt::Key_Shift, QString(), false); // nothing
-    QVERIFY(host.heard("a\r\n\x03\x1b[A"));
-    QCOMPARE(host.got, QByteArray("a\r\n\x03\x1b[A"));
+    console.key(0, QStringLiteral("ÿ"), false); // 255 in the code page: doubled, as telnet data
+    QVERIFY(host.heard("a\r\n\x03\x1b[A\xff\xff"));
+    QCOMPARE(host.got, QByteArray("a\r\n\x03\x1b[A\xff\xff"));
     // The host goes away.
     host.peer->disconnectFromHost();
     QTRY_COMPARE_WITH_TIMEOUT(console.panels[0]->text(), QStringLiteral("Closed"), 20000);
@@ -93,8 +95,8 @@ void TestConsoleLoopback::theLoginProcedureFromAClosedConnection()
     Host host;
     ManualClock clock;
     TelnetConsole console(QStringLiteral("127.0.0.1"), &clock);
-    console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort()));
     console.show();
+    console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort()));
     bool done = false, ok = false;
     QObject::connect(&console.procedures(), &ConsoleProcedures::finished, &console, [&](const QString &, bool result) {
         done = true;
@@ -143,6 +145,36 @@ void TestConsoleLoopback::settingsAreChecked()
     QCOMPARE(keymap::bytesFor(key, text, ctrl), QByteArray("\x1b[K"));
     QVERIFY(!keymap::byName(QStringLiteral("ls"), key, text, ctrl));
     QCOMPARE(keymap::bytesFor(0, QString(QChar(0)), false), QByteArray()); // only a NUL: nothing
+}
+
+void TestConsoleLoopback::aHostThatNeverReadsGetsNoMoreAnswers()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    ManualClock clock;
+    TelnetConsole console(QStringLiteral("127.0.0.1"), &clock);
+    console.show();
+    console.applySettings(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
+    console.open();
+    QVERIFY(server.waitForNewConnection(20000));
+    QTcpSocket *host = server.nextPendingConnection();
+    host->setReadBufferSize(1); // never read: the system's buffers fill
+    host->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    QTRY_VERIFY_WITH_TIMEOUT(console.isConnected(), 20000);
+    // Window-size requests, each answered with 9 bytes, far beyond what the
+    // system's buffers take.
+    QByteArray asks;
+    for (int i = 0; i < 1000000; ++i)
+        asks += "\xff\xfd\x1f";
+    host->write(asks);
+    QVERIFY(QTest::qWaitFor([&] { return console.pendingBytes() > TelnetConsole::kMaxPendingReplies / 2; }, 30000));
+    QVERIFY(QTest::qWaitFor([&] { return host->bytesToWrite() == 0; }, 30000));
+    QVERIFY(console.pendingBytes() <= TelnetConsole::kMaxPendingReplies);
+    // Closed and opened again: the host and port of the console's load.
+    console.unload();
+    console.show();
+    QCOMPARE(console.host(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(console.port(), TelnetConsole::kDefaultPort);
 }
 
 QTEST_GUILESS_MAIN(TestConsoleLoopback)

@@ -63,7 +63,9 @@ void TestProcedures::loginOnDemandThenTheTool()
     r.host("\r\n[tormix/lan]$ ");
     QCOMPARE(r.sent.last(), QStringLiteral("q"));
     // Not yet in the dialer's folder: after a second, "cd", then "cd modules/pd".
-    r.clock.advance(1000);
+    r.clock.advance(999);
+    QCOMPARE(r.sent.last(), QStringLiteral("q"));
+    r.clock.advance(1);
     QCOMPARE(r.sent.mid(3), (QStringList{QStringLiteral("cd"), QStringLiteral("cd modules/pd")}));
     r.host("\r\n[tormix/lan/modules/pd]$ ");
     QCOMPARE(r.sent.last(), QStringLiteral("pdmon"));
@@ -117,20 +119,30 @@ void TestProcedures::theLogOfTheQuarterHour()
     r.host("[tormix/lan]$ ");
     r.procedures.workLog(QStringLiteral("TESTCALL"));
     QCOMPARE(r.sent.last(), QStringLiteral("cd /home/quocom/logfiles/pd/06-12-2026"));
+    r.now = r.now.addSecs(1); // the folder takes a moment: 10:45:00, the next quarter
     r.host("\r\n[tormix/lan/home/quocom/logfiles/pd/06-12-2026]$ ");
-    QCOMPARE(r.sent.last(), QStringLiteral("tail -f log.1030 | grep TESTCALL"));
+    QCOMPARE(r.sent.last(), QStringLiteral("tail -f log.1045 | grep TESTCALL"));
 }
 
 void TestProcedures::aNewProcedureEndsTheOneUnderWay()
 {
     Rig r;
-    r.procedures.workPd();
-    r.connected = true; // the connection came up meanwhile
-    r.procedures.cancel();
-    r.host("login: Password: [tormix/lan/modules/pd]");
-    r.clock.advance(20000);
-    QVERIFY(r.sent.isEmpty());
-    QVERIFY(r.finished.isEmpty());
+    r.procedures.workPd(); // waits for "login:"
+    r.connected = true;     // the connection came up meanwhile
+    r.procedures.workPrcmon();
+    QCOMPARE(r.sent, QStringList{QStringLiteral("q")}); // the new one, already logged in
+    r.host("login: Password: ");
+    r.clock.advance(20000); // the first one's deadlines pass: nothing of it happens
+    QCOMPARE(r.sent, (QStringList{QStringLiteral("q"), QStringLiteral("cd")}));
+    QCOMPARE(r.finished, (QList<std::pair<QString, bool>>{{QStringLiteral("prcmon"), false}}));
+    // Cancelled: nothing more.
+    Rig c;
+    c.procedures.workPd();
+    c.procedures.cancel();
+    c.host("login: Password: [tormix/lan/modules/pd]");
+    c.clock.advance(20000);
+    QVERIFY(c.sent.isEmpty());
+    QVERIFY(c.finished.isEmpty());
 }
 
 void TestProcedures::waitsWithoutATimeTakeFiveSeconds()

@@ -96,6 +96,11 @@ void TestTelnetCodec::answersToWillWontDont_data()
                                          << bytes({IAC, DONT, 1, IAC, DO, 1});
     QTest::newRow("WONT ECHO then DONT ECHO") << bytes({IAC, WONT, 1, IAC, DONT, 1}) << bytes({IAC, DONT, 1, IAC, WONT, 1});
     QTest::newRow("IAC and an unknown command") << bytes({IAC, 241, 'x'}) << QByteArray();
+    for (int option : {5, 6, 32, 33, 34, 36})
+        QTest::newRow(qPrintable(QStringLiteral("WONT %1").arg(option))) << bytes({IAC, WONT, option}) << bytes({IAC, DONT, option});
+    // A stray SE answers the last request again, as the table has it.
+    QTest::newRow("stray SE") << bytes({IAC, SB, 24, 1, IAC, SE, IAC, SE})
+                              << bytes({IAC, SB, 24, 0}) + "DEC-VT100" + bytes({IAC, SE, IAC, SB, 24, 0}) + "DEC-VT100" + bytes({IAC, SE});
 }
 
 void TestTelnetCodec::answersToWillWontDont()
@@ -134,8 +139,10 @@ void TestTelnetCodec::subnegotiations()
     QCOMPARE(out.data, QByteArray("ab"));
     // Longer than 11 bytes: the rest is dropped, the machine stays in step.
     QByteArray longSub = bytes({IAC, SB, 24, 1});
-    longSub += QByteArray(500, 'z') + bytes({IAC, SE}) + "after";
+    longSub += QByteArray(500, 'z');
     out = feed(c, longSub);
+    QCOMPARE(c.subnegotiation().size(), TelnetCodec::kSubLimit);
+    out = feed(c, bytes({IAC, SE}) + "after");
     QCOMPARE(out.reply, bytes({IAC, SB, 24, 0}) + "DEC-VT100" + bytes({IAC, SE}));
     QCOMPARE(out.data, QByteArray("after"));
 }
@@ -144,6 +151,9 @@ void TestTelnetCodec::dataPassesAndSplitsDoNotMatter()
 {
     const QByteArray stream = QByteArray("login: ") + bytes({IAC, DO, 24, IAC, WILL, 1, IAC, SB, 24, 1, IAC, SE}) + "ok\r\n"
         + bytes({IAC, DO, 31, IAC, WONT, 3, IAC, DONT, 99}) + "\x1b[2J" + bytes({IAC, SB, 32, 1, IAC, SE, IAC, 246}) + "end";
+    // IAC IAC is not a data byte here: both go.
+    TelnetCodec plain = connectedCodec();
+    QCOMPARE(feed(plain, bytes({'a', IAC, IAC, 'b'})).data, QByteArray("ab"));
     TelnetCodec whole = connectedCodec();
     const TelnetCodec::Output all = feed(whole, stream);
     QCOMPARE(all.data, QByteArray("login: ok\r\n\x1b[2Jend"));

@@ -191,10 +191,11 @@ void TestVt100::sequenceCollectionQuirks()
     QCOMPARE(fed("\x1b" "cX").line(0).left(1), QStringLiteral("X"));
     QCOMPARE(fed("\x1bZ\x1bIX").line(0).left(1), QStringLiteral("X"));
     QCOMPARE(fed("\x1b%X").line(0).left(1), QStringLiteral("X")); // "%" is dropped with its ESC
-    // Control bytes inside a sequence are collected, not acted on, and the
-    // numbers read across line feeds as they always were.
+    // Control bytes inside a sequence are collected, not acted on: the line
+    // feed neither moves the cursor nor joins the digits around it.
     Vt100Screen s = fed("\x1b[1\n0;2\r0H");
-    QCOMPARE(cursor(s), QPoint(1, 9));
+    QCOMPARE(cursor(s), QPoint(1, 0));
+    QCOMPARE(cursor(fed("\x1b[5;5H\x1b[-3A")), QPoint(4, 3)); // "-3" is no number: 1
     // Longer than 15 characters without a letter: dropped, and what follows is text.
     s = fed("\x1b[1;2;3;4;5;6;7;8;9X");
     QVERIFY(!s.escaping());

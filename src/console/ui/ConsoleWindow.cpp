@@ -39,23 +39,14 @@ ConsoleWindow::ConsoleWindow(TelnetConsole &console, QWidget *parent) : QMainWin
     };
     procedure(QStringLiteral("pd"), QStringLiteral("pd"), [&p] { p.workPd(); });
     procedure(QStringLiteral("prcmon"), QStringLiteral("prcmon"), [&p] { p.workPrcmon(); });
-    procedure(QStringLiteral("quotrace"), QStringLiteral("&quotrace"), [&console, &p] {
-        console.panels[3]->setText(QStringLiteral("QUOTRACE"));
-        p.workQuoTrace();
-    });
-    procedure(QStringLiteral("TraceCalling"), QStringLiteral("Trace Calling"), [&console, &p] {
-        console.panels[3]->setText(QStringLiteral("CALLING"));
-        p.traceCalling();
-    });
+    procedure(QStringLiteral("quotrace"), QStringLiteral("&quotrace"), [&console] { console.quoTrace(); });
+    procedure(QStringLiteral("TraceCalling"), QStringLiteral("Trace Calling"), [&console] { console.traceCalling(); });
     QMenu *log = menuBar()->addMenu(QStringLiteral("Log"));
     log->setObjectName(QStringLiteral("mnulog"));
     const QStringList &keywords = TelnetConsole::logKeywords();
     for (int i = 0; i < keywords.size(); ++i) {
         const QString keyword = keywords[i];
-        item(log, QStringLiteral("log_") + QString::number(i), keyword, [&console, &p, keyword] {
-            p.workLog(keyword);
-            console.panels[3]->setText(keyword);
-        });
+        item(log, QStringLiteral("log_") + QString::number(i), keyword, [&console, keyword] { console.log(keyword); });
     }
 
     statusBar()->setObjectName(QStringLiteral("stbStatusBar"));

@@ -12,6 +12,12 @@ ScreenView::ScreenView(TelnetConsole &console, QWidget *parent)
     : QWidget(parent), m_console(console), m_font(QFontDatabase::systemFont(QFontDatabase::FixedFont))
 {
     setObjectName(QStringLiteral("Screen"));
+    for (int i = 0; i < 8; ++i) {
+        m_fonts[size_t(i)] = m_font;
+        m_fonts[size_t(i)].setBold(i & 1);
+        m_fonts[size_t(i)].setItalic(i & 2);
+        m_fonts[size_t(i)].setUnderline(i & 4);
+    }
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(&console, &TelnetConsole::screenChanged, this, [this] {
@@ -51,11 +57,7 @@ void ScreenView::paintEvent(QPaintEvent *)
             p.fillRect(box, QColor::fromRgba(st.bg));
             if (line[col] == QLatin1Char(' '))
                 continue;
-            QFont f = m_font;
-            f.setBold(st.bold);
-            f.setItalic(st.italic);
-            f.setUnderline(st.underline);
-            p.setFont(f);
+            p.setFont(m_fonts[(st.bold ? 1 : 0) | (st.italic ? 2 : 0) | (st.underline ? 4 : 0)]);
             p.setPen(QColor::fromRgba(st.fg));
             p.drawText(box.left(), box.top() + ascent, QString(line[col]));
         }
@@ -69,5 +71,7 @@ void ScreenView::paintEvent(QPaintEvent *)
 
 void ScreenView::keyPressEvent(QKeyEvent *event)
 {
-    m_console.key(event->key(), event->text(), event->modifiers().testFlag(Qt::ControlModifier));
+    // AltGr arrives as Ctrl+Alt on some systems: a character typed with it is a character.
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier) && !event->modifiers().testFlag(Qt::AltModifier);
+    m_console.key(event->key(), event->text(), ctrl);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QWidget>
+#include <array>
 
 class TelnetConsole;
 
@@ -22,5 +24,6 @@ protected:
 private:
     TelnetConsole &m_console;
     QFont m_font;
+    std::array<QFont, 8> m_fonts; // bold, italic, underline combined
     int m_bells = 0;
 };

@@ -52,8 +52,9 @@ void TestConsoleWindow::menusKeysAndScreen()
     QTest::keyClick(&window.screen(), Qt::Key_Return);
     QTest::keyClick(&window.screen(), Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(&window.screen(), Qt::Key_Tab); // to the host, not to the next control
-    QVERIFY(QTest::qWaitFor([&] { return heard.size() >= 5; }, 20000));
-    QCOMPARE(heard, QByteArray("x\r\n\x03\t"));
+    QTest::keyClick(&window.screen(), '@', Qt::ControlModifier | Qt::AltModifier); // AltGr on some systems
+    QVERIFY(QTest::qWaitFor([&] { return heard.size() >= 6; }, 20000));
+    QCOMPARE(heard, QByteArray("x\r\n\x03\t@"));
 
     // What the host writes is drawn: a red cell where it wrote in red.
     host->write("\x1b[41m  \x1b[0m");
