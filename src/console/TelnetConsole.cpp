@@ -138,15 +138,19 @@ void TelnetConsole::write(const QByteArray &bytes)
 {
     if (bytes.isEmpty() || m_socket.state() != QAbstractSocket::ConnectedState)
         return;
-    if (m_socket.bytesToWrite() + bytes.size() > kMaxPendingReplies)
-        return; // the host has stopped reading: what it asks now is not answered
+    if (m_socket.bytesToWrite() + bytes.size() > kMaxPendingReplies) {
+        m_dropped += bytes.size(); // the host has stopped reading: what it asks now is not answered
+        return;
+    }
     m_socket.write(bytes);
 }
 
 void TelnetConsole::onData()
 {
     TelnetCodec::Output out;
-    m_codec.feed(m_socket.readAll(), out);
+    const QByteArray bytes = m_socket.readAll();
+    m_received += bytes.size();
+    m_codec.feed(bytes, out);
     m_screen.feed(out.data);
     write(out.reply);
     m_waits.screenChanged();

@@ -49,6 +49,8 @@ public:
     void traceCalling();
     void log(const QString &keyword);
     qint64 pendingBytes() const { return m_socket.bytesToWrite(); }
+    qint64 receivedBytes() const { return m_received; }
+    qint64 droppedBytes() const { return m_dropped; } // not sent: the host had stopped reading
     // Send: the text and CR LF.
     void send(const QString &text);
 
@@ -80,6 +82,8 @@ private:
     QString m_defaultHost; // the host at every load of the console
     QString m_host;
     quint16 m_port = kDefaultPort;
+    qint64 m_received = 0;
+    qint64 m_dropped = 0;
     bool m_errorShown = false; // panel 4 holds a socket error the close must not hide
     bool m_connecting = false;
     bool m_connected = false;
