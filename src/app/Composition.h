@@ -2,8 +2,11 @@
 
 #include <random>
 
+#include "auxiliary/PingService.h"
 #include "auxiliary/PopupNotice.h"
 #include "auxiliary/UdpReplication.h"
+#include "auxiliary/Watchdog.h"
+#include "auxiliary/WatchdogMonitor.h"
 #include "campaign/Campaign.h"
 #include "core/Ports.h"
 #include "console/TelnetConsole.h"
@@ -33,6 +36,9 @@ public:
     PbxMonitor &pbx() { return m_pbx; }
     WebStatus &web() { return m_web; }
     TelnetConsole &console() { return m_console; }
+    Watchdog &watchdog() { return m_watchdog; }
+    WatchdogMonitor &watchdogWindow() { return m_watchdogWindow; }
+    PingService &ping() { return m_ping; }
 
 private:
     DialerLink m_link;
@@ -45,5 +51,8 @@ private:
     PbxMonitor m_pbx;
     WebStatus m_web;
     TelnetConsole m_console;
+    Watchdog m_watchdog;
+    WatchdogMonitor m_watchdogWindow;
+    PingService m_ping;
     std::mt19937 m_random{std::random_device{}()};
 };

@@ -109,6 +109,9 @@ void HeadlessCommands::addMainWindow()
     add(QStringLiteral("ACD"), {}, [this](const QString &) { m_parts.ctMonitor().toggle(); });
     add(QStringLiteral("Label1"), {}, [&c](const QString &) { c.openStatusPage(); }); // its double click
     add(QStringLiteral("Finestra Monitor"), {}, [this](const QString &) { m_parts.ctMonitor().showAndFill(); });
+    add(QStringLiteral("wd"), {}, [this](const QString &) { m_parts.watchdogWindow().show(); });
+    add(QStringLiteral("ping"), {}, [this](const QString &) { m_parts.ping().startPing(); });
+    add(QStringLiteral("lblPing"), {}, [this](const QString &) { m_parts.ping().startPing(); });
 }
 
 void HeadlessCommands::addSettings()

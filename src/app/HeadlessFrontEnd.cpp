@@ -64,6 +64,8 @@ int runHeadless(const RunOptions &options)
     printPbx(parts.pbx(), out);
     printNotices(parts.notice(), out);
     printConsole(parts.console(), out);
+    printWatchdog(parts.watchdogWindow(), out);
+    printPing(parts.ping(), out);
     HeadlessCommands commands(controller, parts, prompts, out);
     platform::StdinLines input;
     QObject::connect(&input, &platform::StdinLines::line, &controller, [&commands](const QString &line) { commands.run(line); });

@@ -4,6 +4,9 @@
 #include "console/TelnetConsole.h"
 #include "ct_monitor/CtMonitor.h"
 #include "pbx_lines/PbxMonitor.h"
+#include "auxiliary/PingService.h"
+#include "auxiliary/WatchdogMonitor.h"
+#include "core/MainModel.h"
 
 #include <QTimer>
 #include <memory>
@@ -147,4 +150,20 @@ void printConsole(TelnetConsole &console, QTextStream &out)
             out << QStringLiteral("Telnet | pannello ") << (i + 1) << QStringLiteral(" | ") << text << Qt::endl;
         });
     }
+}
+
+void printWatchdog(WatchdogMonitor &window, QTextStream &out)
+{
+    QObject::connect(&window.list, &LogList::lineAdded, &window,
+                     [&out](const QString &line) { out << QStringLiteral("WatchDog | ") << line << Qt::endl; });
+    QObject::connect(&window.caption, &TextValue::textChanged, &window,
+                     [&out](const QString &text) { out << QStringLiteral("frm_WDog | ") << text << Qt::endl; });
+}
+
+void printPing(PingService &ping, QTextStream &out)
+{
+    QObject::connect(&ping, &PingService::done, &ping, [&ping, &out](int) {
+        out << QStringLiteral("Ping | ") << ping.model().pingResult.text() << QStringLiteral(" | ")
+            << ping.model().pingBackground.text() << Qt::endl;
+    });
 }

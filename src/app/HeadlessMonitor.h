@@ -4,8 +4,10 @@
 
 class CtMonitor;
 class PbxMonitor;
+class PingService;
 class PopupNotice;
 class TelnetConsole;
+class WatchdogMonitor;
 
 // The CT monitor's window model, without a window: its list as
 // "ListaMonitor | line" and its changes as "CTMonitor | ..." lines
@@ -23,3 +25,10 @@ void printNotices(PopupNotice &notice, QTextStream &out);
 // that changed, at most ten times a second; its status bar as
 // "Telnet | ..." lines.
 void printConsole(TelnetConsole &console, QTextStream &out);
+
+// The watchdog window's model: the report's lines as "WatchDog | line",
+// its caption as "frm_WDog | caption" when it changes.
+void printWatchdog(WatchdogMonitor &window, QTextStream &out);
+
+// Each ping's result as "Ping | lblPing's caption | colour".
+void printPing(PingService &ping, QTextStream &out);

@@ -1,6 +1,7 @@
 #include "app/Composition.h"
 #include "app/FrontEnds.h"
 #include "auxiliary/ui/PopupWindow.h"
+#include "auxiliary/ui/WatchdogWindow.h"
 #include "core/ui/DialogPrompts.h"
 #include "core/ui/MainWindow.h"
 #include "console/ui/ConsoleWindow.h"
@@ -23,6 +24,7 @@ int runWindows(const RunOptions &options)
     PbxWindow pbxWindow(parts.pbx());
     PopupWindow notice(parts.notice());
     ConsoleWindow console(parts.console());
+    WatchdogWindow watchdog(parts.watchdogWindow());
 
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &controller,

@@ -274,6 +274,8 @@ void MainController::unload(int exitCode)
         m_plugins.pbx->shutdown();
     if (m_plugins.console)
         m_plugins.console->shutdown();
+    if (m_plugins.watchdogWindow)
+        m_plugins.watchdogWindow->shutdown();
     if (m_plugins.campaign && m_plugins.campaign->isOpen())
         m_plugins.campaign->close();
     Q_EMIT finished(exitCode);

@@ -77,6 +77,7 @@ public:
     ColourValue ledWatchdog;
     TextValue pingCaption{QStringLiteral("ping"), QStringLiteral("Clicca x Ping singolo")};
     TextValue pingResult;
+    TextValue pingBackground; // "#RRGGBB" behind lblPing, empty before the first ping
     TextValue acdCode{QStringLiteral("0")};
     ColourValue ledAcd;
 

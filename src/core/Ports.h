@@ -96,6 +96,14 @@ public:
     virtual void shutdown() = 0;
 };
 
+// The watchdog's receiving window.
+class WatchdogWindowPort {
+public:
+    virtual ~WatchdogWindowPort() = default;
+    virtual void show() = 0; // the "wd" menu
+    virtual void shutdown() = 0;
+};
+
 // The telnet console to the dialer's host.
 class ConsolePort {
 public:
@@ -114,4 +122,5 @@ struct Plugins {
     CtMonitorPort *ctMonitor = nullptr;
     PbxPort *pbx = nullptr;
     ConsolePort *console = nullptr;
+    WatchdogWindowPort *watchdogWindow = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "dialer_link/LinkSocket.h"
 
+#include <QHostAddress>
+
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -33,6 +35,15 @@ int LinkSocket::state() const
         return 8;
     }
     return 0;
+}
+
+QString LinkSocket::localAddress() const
+{
+    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
+        return {};
+    bool v4 = false;
+    const quint32 ip = m_socket->localAddress().toIPv4Address(&v4);
+    return v4 ? QHostAddress(ip).toString() : m_socket->localAddress().toString();
 }
 
 quint16 LinkSocket::localPort() const

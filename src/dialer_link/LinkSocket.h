@@ -22,6 +22,8 @@ public:
     int state() const;
     bool isConnected() const override { return state() == kConnected; }
     quint16 localPort() const;
+    // This end's IPv4 address while connected, empty otherwise.
+    QString localAddress() const;
     QString peerName() const { return m_host; }
     qint64 bytesToWrite() const;
     qint64 bytesAvailable() const override;

@@ -356,4 +356,10 @@ QString simpleDatiGruppi(const Inputs &in)
     return out;
 }
 
+QString watchdogReport(const Inputs &in)
+{
+    return QStringLiteral("WD Ready on ") + in.peer.localIp + QLatin1Char(' ') + textformats::dateTime(in.now) + kCrlf
+        + simpleEsiti(in) + kCrlf + simpleStatoQuorin(in.extensions) + kCrlf + simpleDatiGruppi(in);
+}
+
 } // namespace statuspage

@@ -71,6 +71,9 @@ QString listaUtentiPage(const Inputs &in);
 QString simpleStatoQuorin(const ExtensionTable &extensions);
 QString simpleEsiti(const Inputs &in);
 QString simpleDatiGruppi(const Inputs &in);
+// The watchdog's report: "WD Ready on ", the dialer link's local address
+// (in.peer.localIp) and the time, then the three plain-text tables.
+QString watchdogReport(const Inputs &in);
 
 // The five-column grid the group builders read: titles, then a row a group.
 QList<QStringList> groupGrid(const QList<MonitorModel::GridRow> &groups);

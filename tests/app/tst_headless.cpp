@@ -7,6 +7,7 @@
 #include "core/ObservableValue.h"
 
 #include <QProcess>
+#include <QTcpServer>
 
 class TestHeadless : public QObject {
     Q_OBJECT
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void commandsFromStandardInput();
     void esciIsTypedOnPurpose();
     void monitorAndPbxWindowsFromStandardInput();
+    void watchdogAndPingFromStandardInput();
 };
 
 void TestHeadless::startsPrintsAndStopsOnSigterm()
@@ -225,6 +227,44 @@ void TestHeadless::monitorAndPbxWindowsFromStandardInput()
     QCOMPARE(p.exitCode(), 0);
     sim.kill();
     sim.waitForFinished(20000);
+}
+
+void TestHeadless::watchdogAndPingFromStandardInput()
+{
+    // A free port for both ends of the watchdog: the program tells its own window.
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    Install install;
+    writeFile(install.dir.path(), QStringLiteral("conn_quorin.ini"),
+              "[Settings]\r\nnodb=1\r\nServerIp=127.0.0.1\r\nWatchDogIP0=127.0.0.1\r\nPortaWatchDog="
+                  + QByteArray::number(port) + "\r\n");
+    QProcess p;
+    Output out;
+    p.start(QStringLiteral(QUORIN_BINARY), install.args());
+    QVERIFY(p.waitForStarted(20000));
+    QVERIFY(out.waitFor(p, " | FINE LETTURA PREFERENZE"));
+    p.write("wd\n");
+    QVERIFY(out.waitFor(p, "frm_WDog | "));
+    // Once the window listens, the next second's check connects and the report arrives at once.
+    QVERIFY(out.waitFor(p, "WatchDog | WD Ready on "));
+    QVERIFY(out.waitFor(p, "WatchDog | oper.log|in pausa|working |"));
+    QVERIFY(out.waitFor(p, " Stato: 7"));
+    p.write("Ip tormix\nping\n");
+    QVERIFY(out.waitFor(p, "Ping | tormix -1   [ inet_addr: bad IP forma 0 ms 0 bytes | #FF0000"));
+    p.write("Ip 127.0.0.1\nlblPing\n");
+    QVERIFY(out.waitFor(p, "Ping | 127.0.0.1 "));
+    QVERIFY(out.waitFor(p, "\n"));
+    const QByteArray line = out.all.mid(out.all.lastIndexOf("Ping | 127.0.0.1 "));
+    QVERIFY2(line.contains(" 0   [ ip success ]") ? line.contains(" 14 bytes | #00FF00")
+                                                   : line.contains("-2   [ ping not permitted ]") && line.contains("#FF0000"),
+             line.constData());
+    p.terminate();
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestHeadless)

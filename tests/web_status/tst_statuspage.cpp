@@ -303,6 +303,15 @@ void TestStatusPage::plainTextReports()
     QCOMPARE(statuspage::simpleDatiGruppi(s.in),
              QStringLiteral("         gruppo|          logg.|         liberi|           tel.|               |\r\n"
                             "     1 recupero|              3|              1|              0|               |\r\n"));
+
+    // The watchdog's report: the ready line, then the three tables, each joined by CR LF.
+    const QString report = statuspage::watchdogReport(s.in);
+    QVERIFY(report.startsWith(QStringLiteral("WD Ready on 10.0.0.5 06/12/2026 10:11:12\r\nesiti r|non tro|")));
+    QCOMPARE(report, QStringLiteral("WD Ready on 10.0.0.5 06/12/2026 10:11:12\r\n") + statuspage::simpleEsiti(s.in)
+                         + QStringLiteral("\r\n") + statuspage::simpleStatoQuorin(s.extensions) + QStringLiteral("\r\n")
+                         + statuspage::simpleDatiGruppi(s.in));
+    QCOMPARE(report.split(QStringLiteral("\r\n")).size(), 1 + 3 + 2 + 2 + 1);
+    QVERIFY(report.contains(QStringLiteral("|\r\noper.log|in pausa|working |\r\n      80|      27|      26|\r\n         gruppo|")));
 }
 
 QTEST_GUILESS_MAIN(TestStatusPage)

@@ -108,6 +108,10 @@ QGroupBox *connection(MainController &c, QWidget *parent)
     auto *pingResult = new ClickableLabel(frame);
     bind::label(pingResult, m.pingResult);
     pingResult->setObjectName(QStringLiteral("lblPing"));
+    pingResult->setToolTip(m.pingCaption.toolTip());
+    QObject::connect(&m.pingBackground, &TextValue::textChanged, pingResult, [pingResult](const QString &colour) {
+        pingResult->setStyleSheet(colour.isEmpty() ? QString() : QStringLiteral("background-color: ") + colour + QLatin1Char(';'));
+    });
     if (PingPort *p = c.plugins().ping) {
         ping->onClick = [p] { p->startPing(); };
         pingResult->onClick = ping->onClick;

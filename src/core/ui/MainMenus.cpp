@@ -64,7 +64,9 @@ void clockMenu(QMainWindow &w, MainController &c)
     QAction *telnet = entry(clock, QStringLiteral("TELNET"), QStringLiteral("&TELNET"), p.console);
     if (p.console)
         QObject::connect(telnet, &QAction::triggered, &c, [x = p.console] { x->show(); });
-    entry(clock, QStringLiteral("wd"), QStringLiteral("wd"), false);
+    QAction *wd = entry(clock, QStringLiteral("wd"), QStringLiteral("wd"), p.watchdogWindow);
+    if (p.watchdogWindow)
+        QObject::connect(wd, &QAction::triggered, &c, [x = p.watchdogWindow] { x->show(); });
 }
 
 } // namespace

@@ -176,6 +176,21 @@ void TestMainWindow::databaseButtonsAndGridWorkOnTheDemoDatabase()
     child<QPushButton>(window, "Command9")->click();
     QCOMPARE(grid->model()->rowCount(), all);
     QCOMPARE(controller.model().groupFilter.text(), QString());
+
+    // "wd" opens the watchdog's window; a click on lblPing pings, the label takes the result's colour.
+    parts.watchdogWindow().setPort(0);
+    QAction *wd = child<QAction>(window, "wd");
+    QVERIFY(wd->isEnabled());
+    wd->trigger();
+    QVERIFY(parts.watchdogWindow().isOpen());
+    controller.model().serverIp.setText(QStringLiteral("not-an-address"));
+    QSignalSpy pinged(&parts.ping(), &PingService::done);
+    auto *lblPing = child<QLabel>(window, "lblPing");
+    QTest::mouseClick(lblPing, Qt::LeftButton);
+    QVERIFY(lblPing->styleSheet().contains(PingService::kRunning));
+    QVERIFY(pinged.wait(20000));
+    QVERIFY(lblPing->styleSheet().contains(PingService::kFailed));
+    QVERIFY(lblPing->text().startsWith(QStringLiteral("not-an-address -1   [ inet_addr")));
 }
 
 void TestMainWindow::aNoticeOnScreenIsNotOpenedTwice()

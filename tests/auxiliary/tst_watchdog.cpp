@@ -1,0 +1,270 @@
+// The watchdog on loopback: several peers, one refusing, one that never
+// reads; the receiving window taking reports; the two ends together.
+#include <QtTest>
+
+#include "auxiliary/Watchdog.h"
+#include "auxiliary/WatchdogMonitor.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+// A peer that keeps what it is sent, or, with `reads` false, accepts and
+// never reads a byte.
+struct Peer {
+    QTcpServer server;
+    QList<QTcpSocket *> connections;
+    QByteArray got;
+    int accepted = 0;
+
+    Peer(const QHostAddress &address, quint16 port, bool reads = true)
+    {
+        if (!server.listen(address, port))
+            qFatal("cannot listen on %s:%d", qPrintable(address.toString()), port);
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this, reads] {
+            while (QTcpSocket *s = server.nextPendingConnection()) {
+                ++accepted;
+                connections.append(s);
+                if (!reads) {
+                    s->setReadBufferSize(1); // Qt takes one byte, the kernel's buffer fills, then the sender's
+                    continue;
+                }
+                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { got += s->readAll(); });
+            }
+        });
+    }
+    int reports() const { return int(got.count("WD Ready on ")); }
+};
+
+} // namespace
+
+class TestWatchdog : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void onlyConfiguredPeersAreUsed();
+    void peersHearAtConnectionAndOnEachRound();
+    void aPeerThatNeverReadsIsBounded();
+    void aLostPeerIsReconnectedAndToldAgain();
+    void theWindowShowsTheLastArrival();
+    void aNewPeerReplacesTheOld();
+    void bothEndsTogether();
+};
+
+void TestWatchdog::onlyConfiguredPeersAreUsed()
+{
+    int built = 0;
+    Watchdog wd([&built] {
+        ++built;
+        return QStringLiteral("WD Ready on x");
+    });
+    wd.setPeers({});
+    wd.check();
+    wd.sendReport();
+    for (int i = 0; i < Watchdog::kPeers; ++i)
+        QVERIFY(!wd.inUse(i));
+    QCOMPARE(wd.reportsSent(), 0);
+    QCOMPARE(built, 0); // nobody to tell: the report is not even built
+
+    // Only digit 3: element 3 alone, element 0 (the indicator's) has no host.
+    wd.setPeers({{3, QStringLiteral(" 127.0.0.1 ")}, {7, QStringLiteral("  ")}});
+    QVERIFY(wd.inUse(3));
+    QVERIFY(!wd.inUse(0));
+    QVERIFY(!wd.inUse(7));
+    QCOMPARE(wd.firstPeerState(), 0);
+    QVERIFY(!wd.inUse(-1));
+    QVERIFY(!wd.inUse(10));
+}
+
+void TestWatchdog::peersHearAtConnectionAndOnEachRound()
+{
+    // One port, several loopback addresses: each its own peer.
+    Peer first(QHostAddress(QStringLiteral("127.0.0.1")), 0);
+    const quint16 port = first.server.serverPort();
+    Peer second(QHostAddress(QStringLiteral("127.0.0.2")), port);
+    Peer third(QHostAddress(QStringLiteral("127.0.0.3")), port);
+    // 127.0.0.4 has nobody listening: refused, again and again.
+    int n = 0;
+    Watchdog wd([&n] { return QStringLiteral("WD Ready on 127.0.0.1 ") + QString::number(++n) + QStringLiteral("\r\nè\r\n"); });
+    wd.setPort(port);
+    wd.setPeers({{0, QStringLiteral("127.0.0.1")}, {2, QStringLiteral("127.0.0.2")}, {5, QStringLiteral("127.0.0.4")},
+                 {9, QStringLiteral("127.0.0.3")}});
+    wd.check();
+    // Told at once on connecting, without waiting for the minute.
+    QVERIFY(QTest::qWaitFor([&] { return first.reports() >= 1 && second.reports() >= 1 && third.reports() >= 1; }, 20000));
+    QCOMPARE(wd.state(0), Watchdog::kConnected);
+    QCOMPARE(wd.firstPeerState(), Watchdog::kConnected);
+    QVERIFY(wd.state(5) != Watchdog::kConnected);
+    // Text goes in the files' code page.
+    QVERIFY(first.got.contains("\r\n\xE8\r\n"));
+
+    // The minute's round: everybody connected hears the same new report.
+    const int before = first.reports();
+    wd.sendReport();
+    QVERIFY(QTest::qWaitFor([&] {
+        return first.reports() == before + 1 && second.reports() >= 2 && third.reports() >= 2;
+    }, 20000));
+    const QByteArray last = "WD Ready on 127.0.0.1 " + QByteArray::number(n) + "\r\n";
+    QVERIFY(first.got.endsWith(last + "\xE8\r\n"));
+    QVERIFY(second.got.endsWith(last + "\xE8\r\n"));
+
+    // The refusing peer is tried again at each check, harming nobody.
+    for (int i = 0; i < 5; ++i) {
+        wd.check();
+        QTest::qWait(20);
+    }
+    QVERIFY(wd.state(5) != Watchdog::kConnected);
+    QCOMPARE(first.accepted, 1); // a connected peer is left alone
+    QCOMPARE(second.accepted, 1);
+    QCOMPARE(third.accepted, 1);
+}
+
+void TestWatchdog::aPeerThatNeverReadsIsBounded()
+{
+    Peer reader(QHostAddress(QStringLiteral("127.0.0.1")), 0);
+    const quint16 port = reader.server.serverPort();
+    Peer deaf(QHostAddress(QStringLiteral("127.0.0.2")), port, false);
+    // A large report fills the kernel's buffers quickly.
+    const QString big = QStringLiteral("WD Ready on ") + QString(32 * 1024, QLatin1Char('x')) + QStringLiteral("\r\n");
+    Watchdog wd([&big] { return big; });
+    wd.setPort(port);
+    // The deaf peer first, so the reader's count is known: one report at its connection.
+    wd.setPeers({{1, QStringLiteral("127.0.0.2")}});
+    wd.check();
+    QVERIFY(QTest::qWaitFor([&] { return wd.state(1) == Watchdog::kConnected; }, 20000));
+    wd.setPeers({{0, QStringLiteral("127.0.0.1")}, {1, QStringLiteral("127.0.0.2")}});
+    wd.check();
+    QVERIFY(QTest::qWaitFor([&] { return reader.reports() == 1; }, 20000));
+    QCOMPARE(deaf.accepted, 1);
+    // Rounds until the deaf peer's reports are held back; the reader hears each.
+    int rounds = 0;
+    qint64 mostPending = 0;
+    QVERIFY(QTest::qWaitFor([&] {
+        wd.sendReport();
+        ++rounds;
+        mostPending = std::max(mostPending, wd.pending(1));
+        return wd.reportsSkipped() > 0;
+    }, 60000));
+    for (int i = 0; i < 50; ++i) {
+        wd.sendReport();
+        ++rounds;
+        QTest::qWait(1);
+        mostPending = std::max(mostPending, wd.pending(1));
+    }
+    QVERIFY(mostPending <= Watchdog::kMaxPending + big.size());
+    QVERIFY(wd.reportsSkipped() >= 50);
+    QVERIFY(QTest::qWaitFor([&] { return reader.reports() == rounds + 1; }, 20000));
+    QCOMPARE(wd.state(1), Watchdog::kConnected);
+}
+
+void TestWatchdog::aLostPeerIsReconnectedAndToldAgain()
+{
+    Peer peer(QHostAddress(QStringLiteral("127.0.0.1")), 0);
+    Watchdog wd([] { return QStringLiteral("WD Ready on here\r\n"); });
+    wd.setPort(peer.server.serverPort());
+    wd.setPeers({{0, QStringLiteral("127.0.0.1")}});
+    wd.check();
+    QVERIFY(QTest::qWaitFor([&] { return peer.reports() == 1; }, 20000));
+    // The peer drops the connection: the next checks bring it back, with a report.
+    peer.connections.first()->disconnectFromHost();
+    QVERIFY(QTest::qWaitFor([&] {
+        wd.check();
+        return peer.accepted == 2 && peer.reports() == 2;
+    }, 20000));
+    QCOMPARE(wd.firstPeerState(), Watchdog::kConnected);
+    // A changed configuration drops the old peers.
+    wd.setPeers({});
+    QVERIFY(!wd.inUse(0));
+    QVERIFY(QTest::qWaitFor([&] { return peer.connections.last()->state() == QAbstractSocket::UnconnectedState; }, 20000));
+}
+
+void TestWatchdog::theWindowShowsTheLastArrival()
+{
+    WatchdogMonitor window;
+    window.setPort(0);
+    QSignalSpy raised(&window, &WatchdogMonitor::raiseRequested);
+    window.show();
+    QVERIFY(window.isOpen());
+    QCOMPARE(raised.size(), 1);
+    QCOMPARE(window.state(), 2); // listening
+    QVERIFY(window.port() != 0);
+    QVERIFY(window.caption.text().endsWith(QStringLiteral(":") + QString::number(window.port()) + QStringLiteral(" Stato: 2")));
+
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, window.port());
+    QVERIFY(peer.waitForConnected(20000));
+    QVERIFY(QTest::qWaitFor([&] { return window.state() == 7; }, 20000));
+    window.tick();
+    QVERIFY(window.caption.text().endsWith(QStringLiteral(" Stato: 7")));
+
+    // A report in two pieces: the second arrival replaces the first.
+    peer.write("WD Ready on 10.0.0.1 06/12/2026 10:00:00\r\nprimo|sec\xE8");
+    QVERIFY(QTest::qWaitFor([&] { return window.list.count() == 2; }, 20000));
+    QCOMPARE(window.list.lines(), (QStringList{QStringLiteral("WD Ready on 10.0.0.1 06/12/2026 10:00:00"),
+                                               QStringLiteral("primo|sec\u00E8")}));
+    QSignalSpy cleared(&window.list, &QAbstractItemModel::modelReset);
+    peer.write("ondo|\r\n\r\nfine");
+    QVERIFY(QTest::qWaitFor([&] { return window.list.lines().contains(QStringLiteral("fine")); }, 20000));
+    QCOMPARE(window.list.lines(), (QStringList{QStringLiteral("ondo|"), QString(), QStringLiteral("fine")}));
+
+    // The peer goes: the window listens on, and a new one is heard.
+    peer.disconnectFromHost();
+    QVERIFY(QTest::qWaitFor([&] {
+        window.tick();
+        return window.state() == 2;
+    }, 20000));
+    QTcpSocket again;
+    again.connectToHost(QHostAddress::LocalHost, window.port());
+    QVERIFY(again.waitForConnected(20000));
+    again.write("x\r\n");
+    QVERIFY(QTest::qWaitFor([&] { return window.list.lines() == QStringList({QStringLiteral("x"), QString()}); }, 20000));
+
+    // Closing stops listening.
+    window.unload();
+    QVERIFY(!window.isOpen());
+    QVERIFY(QTest::qWaitFor([&] { return again.state() == QAbstractSocket::UnconnectedState; }, 20000));
+    QCOMPARE(window.state(), 0);
+}
+
+void TestWatchdog::aNewPeerReplacesTheOld()
+{
+    WatchdogMonitor window;
+    window.setPort(0);
+    window.show();
+    QTcpSocket old, newer;
+    old.connectToHost(QHostAddress::LocalHost, window.port());
+    QVERIFY(old.waitForConnected(20000));
+    old.write("vecchio\r\n");
+    QVERIFY(QTest::qWaitFor([&] { return window.list.lines().value(0) == QStringLiteral("vecchio"); }, 20000));
+    newer.connectToHost(QHostAddress::LocalHost, window.port());
+    QVERIFY(newer.waitForConnected(20000));
+    QVERIFY(QTest::qWaitFor([&] { return old.state() == QAbstractSocket::UnconnectedState; }, 20000));
+    newer.write("nuovo\r\n");
+    QVERIFY(QTest::qWaitFor([&] { return window.list.lines().value(0) == QStringLiteral("nuovo"); }, 20000));
+
+    // One huge arrival is taken in bounded pieces: the list never holds more than one piece.
+    const QByteArray huge(1024 * 1024, 'y');
+    newer.write(huge + "\r\nfine\r\n");
+    QVERIFY(QTest::qWaitFor([&] { return window.list.lines().contains(QStringLiteral("fine")); }, 20000));
+    qsizetype held = 0;
+    for (const QString &line : window.list.lines())
+        held += line.size();
+    QVERIFY(held <= WatchdogMonitor::kMaxArrival);
+}
+
+void TestWatchdog::bothEndsTogether()
+{
+    WatchdogMonitor window;
+    window.setPort(0);
+    window.show();
+    Watchdog wd([] { return QStringLiteral("WD Ready on 127.0.0.1 06/12/2026 10:00:00\r\nriga 2\r\n"); });
+    wd.setPort(window.port());
+    wd.setPeers({{0, QStringLiteral("127.0.0.1")}});
+    wd.check();
+    QVERIFY(QTest::qWaitFor([&] { return window.list.lines().value(1) == QStringLiteral("riga 2"); }, 20000));
+    QCOMPARE(window.list.lines().value(0), QStringLiteral("WD Ready on 127.0.0.1 06/12/2026 10:00:00"));
+    QCOMPARE(window.state(), 7);
+}
+
+QTEST_GUILESS_MAIN(TestWatchdog)
+#include "tst_watchdog.moc"

@@ -1,0 +1,177 @@
+// Ping without an external program: which answers are ours, and real
+// echoes on loopback with each socket kind the machine allows.
+#include <QtTest>
+
+#include "platform/Pinger.h"
+
+#include <QtEndian>
+
+using platform::Pinger;
+
+namespace {
+
+const QByteArray kData = "Tm40 Ping Test";
+
+// An IPv4 header of `words` 32-bit words ahead of `icmp`, as a raw socket hands it.
+QByteArray withIpHeader(const QByteArray &icmp, int words = 5)
+{
+    QByteArray ip(words * 4, '\0');
+    ip[0] = char(0x40 | words);
+    ip[9] = 1; // ICMP
+    return ip + icmp;
+}
+
+QByteArray reply(quint16 id, quint16 sequence, const QByteArray &data)
+{
+    QByteArray r = Pinger::echoRequest(id, sequence, data);
+    r[0] = 0; // echo reply
+    return r;
+}
+
+int sizeOf(const QByteArray &bytes, Pinger::Kind kind, quint16 id, quint16 sequence)
+{
+    return Pinger::replyDataSize(bytes.constData(), bytes.size(), kind, id, sequence);
+}
+
+Pinger::Result pingOnce(const QString &address, Pinger::Kind kind, bool *started = nullptr)
+{
+    Pinger pinger;
+    QSignalSpy done(&pinger, &Pinger::finished);
+    const bool ok = pinger.ping(address, kData, 1200, kind);
+    if (started)
+        *started = ok;
+    if (!ok || !done.wait(20000))
+        return {};
+    // Exactly one answer, and the pinger is free again.
+    if (done.size() != 1 || pinger.busy())
+        return {};
+    return done.first().first().value<Pinger::Result>();
+}
+
+} // namespace
+
+class TestPinger : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { qRegisterMetaType<Pinger::Result>(); }
+    void theRequestOnTheWire();
+    void onlyOurReplyCounts();
+    void loopbackWithEachSocketKind_data();
+    void loopbackWithEachSocketKind();
+    void aNameOrBadAddressSendsNothing();
+    void oneAtATime();
+};
+
+void TestPinger::theRequestOnTheWire()
+{
+    const QByteArray r = Pinger::echoRequest(0x1234, 7, kData);
+    QCOMPARE(r.size(), 8 + 14);
+    QCOMPARE(quint8(r[0]), quint8(8));
+    QCOMPARE(quint8(r[1]), quint8(0));
+    QCOMPARE(qFromBigEndian<quint16>(r.constData() + 4), quint16(0x1234));
+    QCOMPARE(qFromBigEndian<quint16>(r.constData() + 6), quint16(7));
+    QCOMPARE(r.mid(8), kData);
+    // The Internet checksum over the whole message, checksum included, folds to 0xFFFF.
+    quint32 sum = 0;
+    for (int i = 0; i + 1 < r.size(); i += 2)
+        sum += quint32(quint8(r[i]) << 8 | quint8(r[i + 1]));
+    while (sum >> 16)
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    QCOMPARE(sum, quint32(0xFFFF));
+    // An odd length pads the last byte.
+    const QByteArray odd = Pinger::echoRequest(1, 1, "abc");
+    sum = 0;
+    for (int i = 0; i < odd.size(); i += 2)
+        sum += quint32(quint8(odd[i]) << 8 | (i + 1 < odd.size() ? quint8(odd[i + 1]) : 0));
+    while (sum >> 16)
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    QCOMPARE(sum, quint32(0xFFFF));
+}
+
+void TestPinger::onlyOurReplyCounts()
+{
+    using K = Pinger::Kind;
+    // A raw socket on loopback reads its own request first: not an answer.
+    QCOMPARE(sizeOf(withIpHeader(Pinger::echoRequest(5, 9, kData)), K::Raw, 5, 9), -1);
+    QCOMPARE(sizeOf(withIpHeader(reply(5, 9, kData)), K::Raw, 5, 9), 14);
+    // Options in the IP header are skipped by its length.
+    QCOMPARE(sizeOf(withIpHeader(reply(5, 9, kData), 6), K::Raw, 5, 9), 14);
+    // Another program's reply, or an earlier one of ours.
+    QCOMPARE(sizeOf(withIpHeader(reply(6, 9, kData)), K::Raw, 5, 9), -1);
+    QCOMPARE(sizeOf(withIpHeader(reply(5, 8, kData)), K::Raw, 5, 9), -1);
+    // A datagram socket's identifier is the kernel's: only the sequence tells.
+    QCOMPARE(sizeOf(reply(777, 9, kData), K::Datagram, 5, 9), 14);
+    QCOMPARE(sizeOf(reply(777, 8, kData), K::Datagram, 5, 9), -1);
+    QCOMPARE(sizeOf(Pinger::echoRequest(5, 9, kData), K::Datagram, 5, 9), -1);
+    // Too short to be anything, a header length below the minimum.
+    QCOMPARE(sizeOf(reply(5, 9, {}).left(7), K::Datagram, 5, 9), -1);
+    QCOMPARE(sizeOf(reply(5, 9, {}), K::Datagram, 5, 9), 0);
+    QCOMPARE(sizeOf(withIpHeader(reply(5, 9, kData)).left(27), K::Raw, 5, 9), -1);
+    QByteArray shortHeader = withIpHeader(reply(5, 9, kData));
+    shortHeader[0] = char(0x41);
+    QCOMPARE(sizeOf(shortHeader, K::Raw, 5, 9), -1);
+    QCOMPARE(sizeOf(QByteArray(10, '\0'), K::Raw, 5, 9), -1);
+    // A header claiming 60 bytes on a 40-byte packet.
+    QByteArray longHeader = withIpHeader(reply(5, 9, kData));
+    longHeader[0] = char(0x4F);
+    QCOMPARE(sizeOf(longHeader.left(40), K::Raw, 5, 9), -1);
+}
+
+void TestPinger::loopbackWithEachSocketKind_data()
+{
+    QTest::addColumn<Pinger::Kind>("kind");
+    QTest::newRow("datagram") << Pinger::Kind::Datagram;
+    QTest::newRow("raw") << Pinger::Kind::Raw;
+    QTest::newRow("any") << Pinger::Kind::Any;
+}
+
+void TestPinger::loopbackWithEachSocketKind()
+{
+    QFETCH(Pinger::Kind, kind);
+    const Pinger::Result r = pingOnce(QStringLiteral("127.0.0.1"), kind);
+    if (!Pinger::permitted(kind)) {
+        // Refused by the system: said so, never a success.
+        QCOMPARE(r.status, Pinger::kNotPermitted);
+        QCOMPARE(r.dataSize, 0);
+        qInfo("this machine does not permit that socket kind: the refusal path was tested");
+        return;
+    }
+    QCOMPARE(r.status, Pinger::kSuccess);
+    QCOMPARE(r.dataSize, 14);
+    QVERIFY(r.rttMs >= 0 && r.rttMs < 1200);
+    if (kind != Pinger::Kind::Any)
+        QCOMPARE(r.kind, kind);
+    else // the unprivileged kind is preferred
+        QCOMPARE(r.kind, Pinger::permitted(Pinger::Kind::Datagram) ? Pinger::Kind::Datagram : Pinger::Kind::Raw);
+}
+
+void TestPinger::aNameOrBadAddressSendsNothing()
+{
+    for (const QString &address : {QStringLiteral("localhost"), QStringLiteral("127.1"), QStringLiteral("::1"), QString(),
+                                   QStringLiteral("300.1.1.1"), QStringLiteral("1.2.3.4.5")}) {
+        bool started = false;
+        const Pinger::Result r = pingOnce(address, Pinger::Kind::Any, &started);
+        QVERIFY(started);
+        QCOMPARE(r.status, Pinger::kBadAddress);
+        QCOMPARE(r.dataSize, 0);
+    }
+}
+
+void TestPinger::oneAtATime()
+{
+    Pinger pinger;
+    QSignalSpy done(&pinger, &Pinger::finished);
+    QVERIFY(pinger.ping(QStringLiteral("127.0.0.1"), kData, 1200));
+    QVERIFY(pinger.busy());
+    QVERIFY(!pinger.ping(QStringLiteral("127.0.0.1"), kData, 1200));
+    QVERIFY(done.wait(20000));
+    QCOMPARE(done.size(), 1);
+    QVERIFY(!pinger.busy());
+    // Free again: a second ping runs and answers once.
+    QVERIFY(pinger.ping(QStringLiteral("127.0.0.1"), kData, 1200));
+    QVERIFY(done.wait(20000));
+    QCOMPARE(done.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestPinger)
+#include "tst_pinger.moc"
