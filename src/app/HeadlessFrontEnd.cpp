@@ -6,6 +6,7 @@
 #include "app/HeadlessMonitor.h"
 #include "core/LogList.h"
 #include "core/Logger.h"
+#include "platform/StandardOutput.h"
 #include "platform/StdinLines.h"
 #include "platform/TerminationSignals.h"
 
@@ -55,28 +56,37 @@ void printListLines(Logger &log, QTextStream &out)
 
 int runHeadless(const RunOptions &options)
 {
-    QTextStream out(stdout);
-    HeadlessPrompts prompts(out);
-    MainController controller(options.controller, prompts);
-    Composition parts(controller, prompts, options.fast, options.telnetHost);
-    printListLines(controller.log(), out);
-    printMonitor(parts.ctMonitor(), out);
-    printPbx(parts.pbx(), out);
-    printNotices(parts.notice(), out);
-    printConsole(parts.console(), out);
-    printWatchdog(parts.watchdogWindow(), out);
-    printPing(parts.ping(), out);
-    HeadlessCommands commands(controller, parts, prompts, out);
-    platform::StdinLines input;
-    QObject::connect(&input, &platform::StdinLines::line, &controller, [&commands](const QString &line) { commands.run(line); });
+    QString fatal;
+    int code = 1;
+    {
+        // A reader that does not keep up loses lines, never the program's time.
+        platform::StandardOutput sink;
+        QTextStream out(&sink);
+        HeadlessPrompts prompts(out);
+        MainController controller(options.controller, prompts);
+        Composition parts(controller, prompts, options.fast, options.telnetHost);
+        printListLines(controller.log(), out);
+        printMonitor(parts.ctMonitor(), out);
+        printPbx(parts.pbx(), out);
+        printNotices(parts.notice(), out);
+        printConsole(parts.console(), out);
+        printWatchdog(parts.watchdogWindow(), out);
+        printPing(parts.ping(), out);
+        HeadlessCommands commands(controller, parts, prompts, out);
+        platform::StdinLines input;
+        QObject::connect(&input, &platform::StdinLines::line, &controller,
+                         [&commands](const QString &line) { commands.run(line); });
 
-    platform::TerminationSignals termination;
-    QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &controller,
-                     [&controller] { controller.unload(); });
-    QObject::connect(&controller, &MainController::finished, qApp, &QCoreApplication::exit, Qt::QueuedConnection);
+        platform::TerminationSignals termination;
+        QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &controller,
+                         [&controller] { controller.unload(); });
+        QObject::connect(&controller, &MainController::finished, qApp, &QCoreApplication::exit, Qt::QueuedConnection);
 
-    const int code = controller.start() ? QCoreApplication::exec() : 1;
-    if (!controller.fatalMessage().isEmpty())
-        QTextStream(stderr) << controller.fatalMessage() << Qt::endl;
+        code = controller.start() ? QCoreApplication::exec() : 1;
+        fatal = controller.fatalMessage();
+    }
+    // After the sink has given standard output its blocking mode back.
+    if (!fatal.isEmpty())
+        QTextStream(stderr) << fatal << Qt::endl;
     return code;
 }

@@ -16,12 +16,22 @@ void Watchdog::setPeers(const std::map<int, QString> &hosts)
         if (host == p.host)
             continue;
         p.host = host;
-        p.socket.reset();
+        p.attempts = 0;
+        // Later, in case this runs from one of the socket's own signals.
+        if (p.socket)
+            p.socket.release()->deleteLater();
         if (host.isEmpty())
             continue;
         p.socket = std::make_unique<LinkSocket>(QStringLiteral("WInsockWatchDog"));
+        LinkSocket *socket = p.socket.get();
         // WorkWatchDog at every connection: everybody connected hears the report.
-        connect(p.socket.get(), &LinkSocket::connected, this, &Watchdog::sendReport);
+        connect(socket, &LinkSocket::connected, this, &Watchdog::sendReport);
+        // What a peer says is not acted upon, but read and thrown away: left
+        // unread it would stop the socket noticing that the peer has closed.
+        connect(socket, &LinkSocket::readyRead, socket, [socket] {
+            while (socket->bytesAvailable() > 0)
+                socket->read(LinkSocket::kReadBuffer);
+        });
     }
 }
 
@@ -33,6 +43,11 @@ bool Watchdog::inUse(int peer) const
 int Watchdog::state(int peer) const
 {
     return inUse(peer) && m_peers[size_t(peer)].socket ? m_peers[size_t(peer)].socket->state() : 0;
+}
+
+int Watchdog::attempts(int peer) const
+{
+    return inUse(peer) ? m_peers[size_t(peer)].attempts : 0;
 }
 
 qint64 Watchdog::pending(int peer) const
@@ -48,6 +63,7 @@ int Watchdog::firstPeerState() const
 void Watchdog::connectPeer(Peer &p)
 {
     p.connecting.start();
+    ++p.attempts;
     p.socket->connectTo(p.host, m_port);
 }
 

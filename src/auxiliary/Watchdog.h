@@ -38,6 +38,8 @@ public:
     quint16 port() const { return m_port; }
     bool inUse(int peer) const;
     int state(int peer) const;
+    // Connections started towards `peer` so far.
+    int attempts(int peer) const;
     // Bytes of reports waiting to go to `peer`.
     qint64 pending(int peer) const;
     qint64 reportsSent() const { return m_sent; }
@@ -48,6 +50,7 @@ private:
         QString host;
         std::unique_ptr<LinkSocket> socket;
         QElapsedTimer connecting;
+        int attempts = 0;
     };
     void connectPeer(Peer &p);
 

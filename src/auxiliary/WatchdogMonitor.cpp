@@ -100,6 +100,13 @@ void WatchdogMonitor::onData()
 
 void WatchdogMonitor::tick()
 {
+    // A peer closing or gone without telling is let go; the server listens on.
+    if (m_peer && m_peer->state() != QAbstractSocket::ConnectedState) {
+        m_peer->disconnect(this);
+        m_peer->abort();
+        m_peer->deleteLater();
+        m_peer = nullptr;
+    }
     if (!m_server->isListening())
         listen(); // a port that was taken may be free now
     caption.setText(platform::localAddress() + QLatin1Char(':') + QString::number(port()) + QStringLiteral(" Stato: ")

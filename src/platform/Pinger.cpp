@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QHostAddress>
 #include <QSocketNotifier>
 #include <QtEndian>
 
@@ -46,6 +45,42 @@ quint16 checksum(const QByteArray &b)
     return quint16(~sum);
 }
 
+#ifndef Q_OS_WIN
+// Non-blocking, and not handed to the programs this one starts (a raw
+// socket is a privilege).
+int openSocket(int type)
+{
+    const int fd = ::socket(AF_INET, type, IPPROTO_ICMP);
+    if (fd >= 0) {
+        ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    return fd;
+}
+#endif
+
+// Four decimal numbers 0..255 joined by dots, nothing else.
+bool dottedIpv4(const QString &text, quint32 &address)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    address = 0;
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part.size() > 3)
+            return false;
+        for (const QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+        }
+        const uint value = part.toUInt();
+        if (value > 255)
+            return false;
+        address = address << 8 | value;
+    }
+    return true;
+}
+
 } // namespace
 
 Pinger::Pinger(QObject *parent) : QObject(parent)
@@ -84,14 +119,14 @@ int Pinger::open(Kind kind, Kind &used)
     // Unprivileged first: on Linux it needs the user's group in
     // net.ipv4.ping_group_range; then raw, which needs CAP_NET_RAW.
     if (kind != Kind::Raw) {
-        const int fd = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_ICMP);
+        const int fd = openSocket(SOCK_DGRAM);
         if (fd >= 0) {
             used = Kind::Datagram;
             return fd;
         }
     }
     if (kind != Kind::Datagram) {
-        const int fd = ::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
+        const int fd = openSocket(SOCK_RAW);
         if (fd >= 0) {
             used = Kind::Raw;
             return fd;
@@ -106,12 +141,9 @@ bool Pinger::ping(const QString &address, const QByteArray &data, int timeoutMs,
 {
     if (busy())
         return false;
-    m_data = data;
-    bool v4 = false;
-    const QHostAddress host(address.trimmed());
-    m_target = host.toIPv4Address(&v4);
+    m_kind = Kind::Any;
     // A dotted IPv4 address only: a name is not resolved, nothing is sent.
-    if (!v4 || address.trimmed().count(QLatin1Char('.')) != 3) {
+    if (!dottedIpv4(address.trimmed(), m_target)) {
         QMetaObject::invokeMethod(this, [this] { finish(kBadAddress); }, Qt::QueuedConnection);
         m_fd = -2; // busy until the answer is out
         return true;
@@ -123,7 +155,6 @@ bool Pinger::ping(const QString &address, const QByteArray &data, int timeoutMs,
         return true;
     }
 #ifndef Q_OS_WIN
-    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
     ++m_sequence;
     const QByteArray packet = echoRequest(m_id, m_sequence, data);
     sockaddr_in to{};
@@ -151,12 +182,19 @@ void Pinger::onReadable()
 {
 #ifndef Q_OS_WIN
     char buffer[2048];
-    for (;;) {
+    // A raw socket sees every ICMP message of the host: a flood of others'
+    // is read a bounded batch at a time, the event loop goes on between.
+    for (int i = 0; i < 64; ++i) {
         sockaddr_in from{};
         socklen_t length = sizeof from;
         const ssize_t n = ::recvfrom(m_fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from), &length);
-        if (n < 0)
-            return; // nothing more now
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                finish(kGeneralFailure);
+            return;
+        }
         const int size = replyDataSize(buffer, qsizetype(n), m_kind, m_id, m_sequence);
         if (size < 0 || ntohl(from.sin_addr.s_addr) != m_target)
             continue;
@@ -192,8 +230,10 @@ QByteArray Pinger::echoRequest(quint16 id, quint16 sequence, const QByteArray &d
 int Pinger::replyDataSize(const char *bytes, qsizetype size, Kind kind, quint16 id, quint16 sequence)
 {
     qsizetype at = 0;
-    // A raw socket hands the IP header too; a datagram socket only the ICMP message.
-    if (kind == Kind::Raw) {
+    // A raw socket hands the IP header too; a datagram socket only the ICMP
+    // message on Linux, the header too elsewhere (an echo reply starts with
+    // type 0, an IPv4 header with 0x4_).
+    if (kind == Kind::Raw || (size > 0 && (quint8(bytes[0]) >> 4) == 4)) {
         if (size < 20)
             return -1;
         at = (quint8(bytes[0]) & 0x0F) * 4;

@@ -65,7 +65,6 @@ private:
     quint16 m_id = 0;
     quint16 m_sequence = 0;
     quint32 m_target = 0;
-    QByteArray m_data;
     qint64 m_sentNs = 0;
 };
 

@@ -60,6 +60,7 @@ private Q_SLOTS:
     void loopbackWithEachSocketKind();
     void aNameOrBadAddressSendsNothing();
     void oneAtATime();
+    void aReplyAndTheTimeOutTogetherAnswerOnce();
 };
 
 void TestPinger::theRequestOnTheWire()
@@ -103,6 +104,8 @@ void TestPinger::onlyOurReplyCounts()
     QCOMPARE(sizeOf(reply(777, 9, kData), K::Datagram, 5, 9), 14);
     QCOMPARE(sizeOf(reply(777, 8, kData), K::Datagram, 5, 9), -1);
     QCOMPARE(sizeOf(Pinger::echoRequest(5, 9, kData), K::Datagram, 5, 9), -1);
+    // Where a datagram socket hands the IP header too (the BSDs), it is skipped.
+    QCOMPARE(sizeOf(withIpHeader(reply(777, 9, kData)), K::Datagram, 5, 9), 14);
     // Too short to be anything, a header length below the minimum.
     QCOMPARE(sizeOf(reply(5, 9, {}).left(7), K::Datagram, 5, 9), -1);
     QCOMPARE(sizeOf(reply(5, 9, {}), K::Datagram, 5, 9), 0);
@@ -148,7 +151,8 @@ void TestPinger::loopbackWithEachSocketKind()
 void TestPinger::aNameOrBadAddressSendsNothing()
 {
     for (const QString &address : {QStringLiteral("localhost"), QStringLiteral("127.1"), QStringLiteral("::1"), QString(),
-                                   QStringLiteral("300.1.1.1"), QStringLiteral("1.2.3.4.5")}) {
+                                   QStringLiteral("300.1.1.1"), QStringLiteral("1.2.3.4.5"), QStringLiteral("::ffff:1.2.3.4"),
+                                   QStringLiteral("1.2.3.-4"), QStringLiteral("1..3.4"), QStringLiteral("1.2.3.4x")}) {
         bool started = false;
         const Pinger::Result r = pingOnce(address, Pinger::Kind::Any, &started);
         QVERIFY(started);
@@ -171,6 +175,22 @@ void TestPinger::oneAtATime()
     QVERIFY(pinger.ping(QStringLiteral("127.0.0.1"), kData, 1200));
     QVERIFY(done.wait(20000));
     QCOMPARE(done.size(), 2);
+}
+
+void TestPinger::aReplyAndTheTimeOutTogetherAnswerOnce()
+{
+    // No time at all: the time-out and a loopback reply race; either wins, once.
+    for (int i = 0; i < 20; ++i) {
+        Pinger pinger;
+        QSignalSpy done(&pinger, &Pinger::finished);
+        QVERIFY(pinger.ping(QStringLiteral("127.0.0.1"), kData, 0));
+        QVERIFY(done.wait(20000));
+        const int status = done.first().first().value<Pinger::Result>().status;
+        QVERIFY2(status == Pinger::kSuccess || status == Pinger::kTimedOut || status == Pinger::kNotPermitted,
+                 qPrintable(QString::number(status)));
+        QVERIFY(!pinger.busy());
+        QCOMPARE(done.size(), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPinger)

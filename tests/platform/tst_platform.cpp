@@ -3,6 +3,7 @@
 
 #include "platform/PlatformPaths.h"
 #include "platform/ProcessRunner.h"
+#include "platform/StandardOutput.h"
 #include "platform/TerminationSignals.h"
 
 #include <csignal>
@@ -15,6 +16,7 @@ private Q_SLOTS:
     void eseguiEAttendiReportsTheEnd();
     void eseguiEAttendiReportsAFailedStart();
     void terminationSignalArrivesOnTheEventLoop();
+    void slowReaderLosesWholeLinesAndIsTold();
 };
 
 void TestPlatform::filesResolveWithoutCase()
@@ -77,6 +79,42 @@ void TestPlatform::terminationSignalArrivesOnTheEventLoop()
 #else
     QSKIP("POSIX signals");
 #endif
+}
+
+void TestPlatform::slowReaderLosesWholeLinesAndIsTold()
+{
+    platform::OutputQueue q(16);
+    q.append("first\n");
+    q.append("second\n");
+    QCOMPARE(q.pending(), QByteArray("first\nsecond\n"));
+    // Over the limit: the whole chunk goes, counted by its lines.
+    q.append("a\nb\nc\n");
+    QCOMPARE(q.pending(), QByteArray("first\nsecond\n"));
+    QCOMPARE(q.droppedLines(), 3);
+    // Once dropping, a chunk that would fit goes too, until the reader has caught up.
+    q.append("x\n");
+    QCOMPARE(q.droppedLines(), 4);
+    q.consume(3);
+    QCOMPARE(q.pending(), QByteArray("st\nsecond\n"));
+    q.append("y\n");
+    QCOMPARE(q.droppedLines(), 5);
+    // All taken: the reader is told what it missed, and lines flow again.
+    q.consume(q.size());
+    QCOMPARE(q.pending(), platform::OutputQueue::notice(5));
+    QCOMPARE(q.droppedLines(), 0);
+    QCOMPARE(q.totalDropped(), 5);
+    QVERIFY(q.pending().startsWith("Output | 5 righe non scritte"));
+    q.consume(q.size());
+    QVERIFY(q.isEmpty());
+    q.append("z\n");
+    QCOMPARE(q.pending(), QByteArray("z\n"));
+    // A chunk without a line end counts as one; an empty one as nothing; more than pending is all.
+    platform::OutputQueue tiny(1);
+    tiny.append("no end");
+    tiny.append({});
+    QCOMPARE(tiny.droppedLines(), 1);
+    tiny.consume(100);
+    QCOMPARE(tiny.pending(), platform::OutputQueue::notice(1));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
