@@ -54,12 +54,35 @@ void Simulator::onConnection()
     m_peer = socket;
     socket->setReadBufferSize(kReadBuffer);
     connect(socket, &QTcpSocket::readyRead, this, &Simulator::onData);
-    connect(socket, &QTcpSocket::disconnected, this, [this] {
-        if (!m_done)
-            fail(QStringLiteral("the program closed the link"));
-    });
+    connect(socket, &QTcpSocket::disconnected, this, &Simulator::onPeerLost);
+    ++m_stats.connections;
+    m_framer.reset();
     m_awaitingDbOk = true;
     m_replyTimer.start();
+}
+
+void Simulator::onPeerLost()
+{
+    if (m_done)
+        return;
+    if (!m_options.waitForRestarts) {
+        fail(QStringLiteral("the program closed the link"));
+        return;
+    }
+    // Unanswered requests die with the connection; customers already
+    // received still get their outcomes from the next one.
+    m_replyTimer.stop();
+    m_peer->disconnect(this);
+    m_peer->deleteLater();
+    m_peer = nullptr;
+    m_outstanding.clear();
+    m_batch.clear();
+    m_batchCount = 0;
+    m_stalled = false;
+    m_awaitingDbOk = false;
+    Q_EMIT peerLost();
+    if (m_server->hasPendingConnections())
+        onConnection();
 }
 
 void Simulator::onData()
@@ -168,7 +191,8 @@ void Simulator::onPacket(const Packet &p)
             return;
         }
         m_awaitingDbOk = false;
-        m_run.start();
+        if (!m_run.isValid())
+            m_run.start(); // the run's time counts from the first connection
         next();
         return;
     }
@@ -251,6 +275,8 @@ bool Simulator::completes(const Packet &p, Outstanding &o)
             return false;
         ++m_stats.outcomesAcked;
         m_stats.outcomeLatencyUs << latencyUs;
+        m_stats.ackedProgressives << o.progressive;
+        Q_EMIT outcomeAcknowledged(o.progressive);
         return true;
     case Expect::Release:
     case Expect::OperatorRelease:
@@ -300,9 +326,11 @@ void Simulator::sendOutcome(qint64 customer)
     r.campagna = QStringLiteral("simcamp");
     r.calllist = QStringLiteral("simlist");
     r.customerId = n(customer);
+    // Unique within the run, so each acknowledged outcome can be looked for.
     r.progressive = static_cast<qint32>(m_stats.requests);
     Outstanding o;
     o.expect = Expect::Outcome;
+    o.progressive = r.progressive;
     send(Esito, r.encode(), o);
 }
 

@@ -37,6 +37,10 @@ public:
         int pipeline = 1;        // requests written at once
         int stallEvery = 0;      // replies between stalls; 0: never stops reading
         int stallMs = 0;
+        // A program that goes away (killed, restarted) is waited for, not a
+        // failure: what it had not answered is forgotten and the run goes on
+        // with its next connection.
+        bool waitForRestarts = false;
     };
 
     struct Stats {
@@ -51,6 +55,8 @@ public:
         QList<qint64> groupLatencyUs;   // 100-customer (or configured) group requests
         QList<qint64> outcomeLatencyUs;
         QString violation;
+        qint64 connections = 0;
+        QList<qint32> ackedProgressives; // of every acknowledged outcome, as sent
     };
 
     static constexpr qint64 kReadBuffer = 16 * 1024;
@@ -65,6 +71,8 @@ public:
 
 Q_SIGNALS:
     void finished(bool ok);
+    void outcomeAcknowledged(qint32 progressive);
+    void peerLost();
 
 private:
     enum class Expect { Groups, Customers, OperatorCustomers, Outcome, Release, OperatorRelease };
@@ -79,6 +87,7 @@ private:
         QString op;
         bool outcomesAfter = false; // report an outcome for each customer
         bool keep = false;          // refuse these records later
+        qint32 progressive = 0;     // of an outcome
         QList<qint64> received;
         QList<QByteArray> records;
     };
@@ -86,6 +95,7 @@ private:
     static Outstanding expecting(Expect expect);
 
     void onConnection();
+    void onPeerLost();
     void onData();
     void readPackets();
     void onPacket(const packet::Packet &p);
