@@ -30,7 +30,9 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
               peer.localIp = platform::localAddress();
           return statuspage::watchdogReport(m_web.inputs(peer));
       }),
-      m_ping(c.model())
+      m_ping(c.model()),
+      m_metrics({[&c] { return c.model().metrics.render(); },
+                 [this](bool byOperator, const QString &who) { return m_campaign.diagnose(byOperator, who); }})
 {
     // Both ends of the watchdog on one port; "PortaWatchDog" moves it (tests, two copies on one machine).
     const QString port =
@@ -62,4 +64,49 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
     plugins.watchdogWindow = &m_watchdogWindow;
     plugins.ping = &m_ping;
     c.setPlugins(plugins);
+    startMetrics(c);
+}
+
+void Composition::startMetrics(MainController &c)
+{
+    Metrics &m = c.model().metrics;
+    const auto state = [&m](const QString &link, std::function<int()> read) {
+        const QString labels = QStringLiteral("link=\"") + link + QLatin1Char('"');
+        m.addGauge(QStringLiteral("quorin_link_up"), QStringLiteral("1 while the link is connected."), labels,
+                   [read] { return read() == socketstates::kConnected ? 1.0 : 0.0; });
+        m.addGauge(QStringLiteral("quorin_link_state"), QStringLiteral("The link's socket state, 0 closed to 9 error."), labels,
+                   [read] { return double(read()); });
+    };
+    state(QStringLiteral("dialer"), [this] { return m_link.state(); });
+    state(QStringLiteral("ct_monitor"), [this] { return m_ctMonitor.monitorLink().state(); });
+    state(QStringLiteral("operator_server"), [this] { return m_ctMonitor.operatorLink().state(); });
+    state(QStringLiteral("pbx"), [this] { return m_pbx.socket().state(); });
+    state(QStringLiteral("watchdog"), [this] { return m_watchdog.firstPeerState(); });
+    MainModel &model = c.model();
+    const auto counter = [&m, &model](const QString &which, MainModel::DbCounter index) {
+        m.addGauge(QStringLiteral("quorin_campaign_customers"), QStringLiteral("Customers by dispatch state, as last counted."),
+                   QStringLiteral("state=\"") + which + QLatin1Char('"'),
+                   [&model, index] { return double(MainModel::countOf(*model.database[index])); });
+    };
+    counter(QStringLiteral("to_send"), MainModel::ToSend);
+    counter(QStringLiteral("in_queue"), MainModel::InQueue);
+    counter(QStringLiteral("to_operator"), MainModel::ToOperator);
+    counter(QStringLiteral("discarded"), MainModel::Discarded);
+    m.addGauge(QStringLiteral("quorin_reply_queue_bytes"), QStringLiteral("Replies waiting to be written to the dialer."), {},
+               [this] { return double(m_link.writer().queuedBytes()); });
+
+    // Off unless "MetricsPort" names a port; "0" takes any free one (tests).
+    const QString text = inifile::leggiIni(c.files().settingsFile(), kSettingsSection, QStringLiteral("MetricsPort")).trimmed();
+    bool ok = false;
+    const int port = text.toInt(&ok);
+    if (text.isEmpty())
+        return;
+    if (!ok || port < 0 || port > 65535) {
+        c.log().scriviLog(QStringLiteral("MetricsPort non valida: ") + text, Logger::List2);
+        return;
+    }
+    if (m_metrics.listen(quint16(port)))
+        c.log().scriviLog(QStringLiteral("METRICHE IN ASCOLTO SU PORTA ") + QString::number(m_metrics.port()), Logger::List2);
+    else
+        c.log().scriviLog(QStringLiteral("METRICHE: porta ") + text + QStringLiteral(" non disponibile"), Logger::List2);
 }

@@ -15,6 +15,7 @@
 #include "dialer_link/DialerLink.h"
 #include "dialer_link/Emulator.h"
 #include "pbx_lines/PbxMonitor.h"
+#include "web_status/MetricsServer.h"
 #include "web_status/WebStatus.h"
 
 class MainController;
@@ -39,6 +40,7 @@ public:
     Watchdog &watchdog() { return m_watchdog; }
     WatchdogMonitor &watchdogWindow() { return m_watchdogWindow; }
     PingService &ping() { return m_ping; }
+    MetricsServer &metrics() { return m_metrics; }
 
 private:
     DialerLink m_link;
@@ -54,5 +56,8 @@ private:
     Watchdog m_watchdog;
     WatchdogMonitor m_watchdogWindow;
     PingService m_ping;
+    MetricsServer m_metrics;
     std::mt19937 m_random{std::random_device{}()};
+
+    void startMetrics(MainController &c);
 };

@@ -94,6 +94,14 @@ void HeadlessCommands::addMainWindow()
         m_prompts.answerInputs({a});
         c.testQuery(true);
     });
+    add(QStringLiteral("Diagnosi Gruppo"), QStringLiteral("<gruppo>"), [this, &c](const QString &a) {
+        m_prompts.answerInputs({a});
+        c.diagnose(false);
+    });
+    add(QStringLiteral("Diagnosi Operatore"), QStringLiteral("<operatore>"), [this, &c](const QString &a) {
+        m_prompts.answerInputs({a});
+        c.diagnose(true);
+    });
     add(QStringLiteral("Gruppi/Operatori"), QStringLiteral("[gruppo] [oper.]"), [this, db](const QString &a) {
         const QStringList w = words(a);
         db->filterGroups(w.value(0), w.value(1));

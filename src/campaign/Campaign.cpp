@@ -113,3 +113,21 @@ void Campaign::filterGroups(const QString &group, const QString &collector)
     if (!table->select())
         m_parts.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + table->lastError().text());
 }
+
+QStringList Campaign::diagnose(bool byOperator, const QString &who)
+{
+    QStringList lines;
+    if (!isOpen()) {
+        lines << QStringLiteral("database non aperto");
+    } else if (byOperator) {
+        lines = m_customers.diagnoseOperator(who).lines();
+    } else {
+        bool number = false;
+        const qint32 group = who.trimmed().toInt(&number);
+        lines = number ? m_customers.diagnoseGroup(group).lines() : QStringList{QStringLiteral("gruppo non valido: ") + who};
+    }
+    m_parts.model.metrics.countDiagnosis();
+    for (const QString &line : std::as_const(lines))
+        m_parts.log.scriviLog(QStringLiteral("DIAGNOSI ") + line, Logger::List2);
+    return lines;
+}

@@ -54,6 +54,7 @@ public:
     QAbstractItemModel *groupTable() override;
     void testQueryGroup(const QString &group) override { m_customers.testGruppo(group); }
     void testQueryOperator(const QString &op) override { m_customers.testOperatore(op); }
+    QStringList diagnose(bool byOperator, const QString &who) override;
     void filterGroups(const QString &group, const QString &collector) override;
 
     static inline const QString kCheckConfig = QStringLiteral(" Vuoi verificare il file di CFG ? (solo lv 999) ");

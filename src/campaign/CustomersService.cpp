@@ -142,6 +142,7 @@ bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qin
                        0);
     if (rows.isEmpty()) {
         logRx(QStringLiteral("Non trovati clienti x gr.") + n(group), request.record.id);
+        explainEmpty(QStringLiteral("gr.") + n(group), request.record.id, [this, group] { return diagnoseGroup(group); });
         return true;
     }
     m.lastRequest[MainModel::LastFound]->setText(n(rows.size()));
@@ -215,6 +216,7 @@ bool CustomersService::sendPackets(const DialerRequest &request, const QList<QSq
         const int k = static_cast<int>(packets[p].size());
         logSent(sent[p]);
         MainModel::add(*m.customers[MainModel::CustomersSent], k);
+        m.metrics.countCustomersDelivered(!byGroup, k);
         MainModel::add(*m.lastRequest[MainModel::LastSent], k);
         const QByteArray body = dialerbody::encode(dialerbody::CustomerList{!byGroup, op, packets[p]});
         if (byGroup) {
@@ -266,6 +268,7 @@ void CustomersService::sendOperator(const DialerRequest &request, const dialerbo
                        1);
     if (rows.isEmpty()) {
         logRx(QStringLiteral("Non trovati clienti x Op.") + r.op, id);
+        explainEmpty(QStringLiteral("op.") + r.op, id, [this, op = r.op] { return diagnoseOperator(op); });
         return;
     }
     m.lastRequest[MainModel::LastFound]->setText(n(rows.size()));
@@ -295,6 +298,34 @@ qint64 CustomersService::count(const Statement &s)
     }
     m_ctx.prompts.message(QStringLiteral("Records ") + n(value));
     return value;
+}
+
+EmptyAnswerDiagnosis CustomersService::diagnoseGroup(qint32 group) const
+{
+    return EmptyAnswerDiagnosis::forGroup(m_ctx.db, group, m_ctx.now());
+}
+
+EmptyAnswerDiagnosis CustomersService::diagnoseOperator(const QString &op) const
+{
+    return EmptyAnswerDiagnosis::forOperator(m_ctx.db, op, m_ctx.now(), m_ctx.settings.intervallo);
+}
+
+void CustomersService::explainEmpty(const QString &key, qint32 requestId, const std::function<EmptyAnswerDiagnosis()> &diagnose)
+{
+    // The dialer asks again and again while a group is dry: the counting
+    // queries run once a minute per subject, not at every request.
+    const QDateTime now = m_ctx.now();
+    const auto it = m_explained.find(key);
+    if (it != m_explained.end() && it->second.secsTo(now) >= 0 && it->second.secsTo(now) < 60)
+        return;
+    if (m_explained.size() >= 1000)
+        m_explained.clear(); // bounded, whatever the dialer names
+    m_explained[key] = now;
+    const EmptyAnswerDiagnosis d = diagnose();
+    m_ctx.model.metrics.countDiagnosis();
+    if (d.ok() && d.customers == 0)
+        return; // nobody to send: nothing to explain
+    logRx(d.summary(), requestId);
 }
 
 qint64 CustomersService::testGruppo(const QString &group)

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <functional>
+#include <map>
+
 #include <QSqlRecord>
 #include <QVariantList>
 
 #include "campaign/CampaignContext.h"
+#include "campaign/EmptyAnswerDiagnosis.h"
 #include "campaign/CustomerRow.h"
 #include "dialer_link/DialerBodies.h"
 #include "dialer_link/Dispatcher.h"
@@ -36,6 +40,9 @@ public:
     // The "Test Query" entries: count without sending; the count, or -1.
     qint64 testGruppo(const QString &group);
     qint64 testOperatore(const QString &op);
+    // Why a group's (an operator's) customers query comes back empty.
+    EmptyAnswerDiagnosis diagnoseGroup(qint32 group) const;
+    EmptyAnswerDiagnosis diagnoseOperator(const QString &op) const;
 
     // The statements, built as the services build them. `group` and `op`
     // are bound, or fill a template's placeholder.
@@ -64,8 +71,11 @@ private:
     void requestLogRow(qint32 id, const QString &who, qint32 wanted);
     qint64 count(const Statement &s);
     void logRx(const QString &text, qint32 id);
+    // An empty answer for a subject that has customers says why, once a minute at most per subject.
+    void explainEmpty(const QString &key, qint32 requestId, const std::function<EmptyAnswerDiagnosis()> &diagnose);
 
     CampaignContext m_ctx;
+    std::map<QString, QDateTime> m_explained; // subject -> when last explained
     DialerReplies &m_replies;
     Counters &m_counters;
 };

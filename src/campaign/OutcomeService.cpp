@@ -57,6 +57,7 @@ wire::Status OutcomeService::registraEsito(const DialerRequest &request)
     }
     for (const auto &effect : after)
         effect();
+    m_ctx.model.metrics.countOutcomeAcknowledged(o.code);
     m_replies.sendReply(packet::AckEsito, QStringLiteral("Invio AckEsito"), request.record, {}, false);
     return {};
 }

@@ -58,6 +58,7 @@ void QueueService::release(const DialerRequest &request, const QString &sql, con
     m_ctx.log.scriviLog(before + QString::number(n) + after, Logger::List1, kRx, request.record.id);
     m_counters.coda(-n);
     m_counters.db(n);
+    m_ctx.model.metrics.countQueueRelease(code == packet::FreeQueueOpReply);
     m_replies.sendReply(code, text, request.record, {});
 }
 
@@ -126,6 +127,7 @@ wire::Status QueueService::dumpaClienti(const QByteArray &body, bool respinti, b
     list2((respinti ? QStringLiteral("Respinti ") : QStringLiteral("Ricevuti ")) + QString::number(count)
           + QStringLiteral(" clienti "));
     MainModel::add(*m_ctx.model.customers[MainModel::CustomersRefused], count);
+    m_ctx.model.metrics.countCustomersRefused(count);
     for (const dialerbody::CustomerRecord &r : std::as_const(list.records)) {
         if (byOperator)
             list2(QStringLiteral("OP=") + shown(list.op));

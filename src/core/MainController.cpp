@@ -173,6 +173,17 @@ void MainController::testQuery(bool byOperator)
         m_plugins.campaign->testQueryGroup(answer);
 }
 
+void MainController::diagnose(bool byOperator)
+{
+    if (!m_plugins.campaign)
+        return;
+    const QString answer = m_prompts.input(byOperator ? QStringLiteral("Inserisci l'Operatore da diagnosticare")
+                                                      : QStringLiteral("Inserisci il Gruppo da diagnosticare"));
+    if (answer.isEmpty())
+        return;
+    m_prompts.message(m_plugins.campaign->diagnose(byOperator, answer).join(QLatin1Char('\n')));
+}
+
 void MainController::editConfiguration(int index)
 {
     const QString path = configfiles::path(m_files, index);

@@ -59,6 +59,8 @@ public:
     void toggleLogPanel();  // "Log" and Esc
     // "Test Query Gruppo" / "Test Query Operatore": ask, then count.
     void testQuery(bool byOperator);
+    // Why a group or an operator gets no customers: asks which, shows the counts.
+    void diagnose(bool byOperator);
 
     // The CT monitor's edit mode holds both timers; letting go restarts
     // those that were running.

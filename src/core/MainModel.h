@@ -3,6 +3,7 @@
 #include <QObject>
 #include <array>
 
+#include "core/Metrics.h"
 #include "core/ObservableValue.h"
 
 // Everything the main window shows or lets the operator set. The window binds
@@ -94,6 +95,9 @@ public:
     FlagValue groupBrowserVisible; // "Gruppi/Operatori"
     TextValue groupFilter;
     TextValue operatorFilter;
+
+    // The metrics page's counters: they only grow, whatever the labels show.
+    Metrics metrics;
 
     static int numberOf(const TextValue &label);
     static qint64 countOf(const TextValue &label);

@@ -48,6 +48,13 @@ public:
     // "Test Query Gruppo" / "Test Query Operatore": count without sending.
     virtual void testQueryGroup(const QString &group) { Q_UNUSED(group); }
     virtual void testQueryOperator(const QString &op) { Q_UNUSED(op); }
+    // Why the customers query of a group (an operator) finds nobody: lines to show.
+    virtual QStringList diagnose(bool byOperator, const QString &who)
+    {
+        Q_UNUSED(byOperator);
+        Q_UNUSED(who);
+        return {};
+    }
 };
 
 // The web status listener and the status files.

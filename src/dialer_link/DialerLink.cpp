@@ -23,9 +23,15 @@ DialerLink::DialerLink(Logger &log, MainModel &model, RunClock &clock, const Deb
                {[this] { return m_writer.busy(); }, [this] { if (m_hooks.packetTick) m_hooks.packetTick(); },
                 [this](const packet::Packet &p) {
                     m_lastReceived = p.record;
+                    m_serving = p.header.code;
+                    m_servingSince.start();
                     m_dispatcher.dispatch(p);
+                    if (!m_writer.busy())
+                        requestServed();
                 }})
 {
+    // Before the reader's pump, which may start on the next request.
+    connect(&m_writer, &PacketWriter::idle, this, &DialerLink::requestServed);
     connect(&m_socket, &LinkSocket::connected, this, &DialerLink::onConnected);
     connect(&m_socket, &LinkSocket::readyRead, this, &DialerLink::onReadyRead);
     connect(&m_socket, &LinkSocket::errorOccurred, this, &DialerLink::onError);
@@ -33,10 +39,19 @@ DialerLink::DialerLink(Logger &log, MainModel &model, RunClock &clock, const Deb
     connect(&m_writer, &PacketWriter::idle, &m_reader, &RequestReader::pump);
 }
 
+void DialerLink::requestServed()
+{
+    if (!m_servingSince.isValid())
+        return;
+    m_model.metrics.observeRequest(m_serving, double(m_servingSince.nsecsElapsed()) / 1e9);
+    m_servingSince.invalidate();
+}
+
 void DialerLink::connectTo(const QString &host, quint16 port)
 {
     m_writer.clear();
     m_reader.reset();
+    m_servingSince.invalidate(); // a request cut off by the link is not timed
     m_socket.connectTo(host, port);
 }
 
@@ -49,6 +64,7 @@ void DialerLink::close()
     m_writer.clear();
     m_socket.close();
     m_reader.reset();
+    m_servingSince.invalidate();
 }
 
 void DialerLink::sendHeaderOnly(qint32 code, const QString &logText)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -61,6 +62,8 @@ private:
     void onReadyRead();
     void onError(const LinkSocket::Error &error);
     void onBytesWritten(qint64 bytes);
+    // The request in hand has its replies with the system: its time is measured.
+    void requestServed();
 
     Logger &m_log;
     MainModel &m_model;
@@ -72,4 +75,6 @@ private:
     RequestReader m_reader;
     Hooks m_hooks;
     packet::RecordId m_lastReceived;
+    qint32 m_serving = 0;
+    QElapsedTimer m_servingSince; // invalid while no request is in hand
 };

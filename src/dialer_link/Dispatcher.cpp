@@ -28,6 +28,7 @@ void Dispatcher::dispatch(const packet::Packet &p)
     if (!entry) {
         m_log.scriviLog(QStringLiteral("MSG SCONOSC=") + QString::number(p.header.code), Logger::List1, rx, p.record.id);
         MainModel::add(*m_model.traffic[MainModel::UnknownCodes], 1);
+        m_model.metrics.countRequest(p.header.code, Metrics::RequestResult::Unknown);
         return;
     }
     m_log.scriviLog(QString::fromLatin1(entry->text), Logger::List1, rx, p.record.id);
@@ -36,10 +37,12 @@ void Dispatcher::dispatch(const packet::Packet &p)
         const wire::Status served = it->second->serve({p.header, p.record, p.body, entry->operatorVariant});
         if (!served.ok()) {
             refuse(p, served);
+            m_model.metrics.countRequest(p.header.code, Metrics::RequestResult::Refused);
             return;
         }
     }
     MainModel::add(*m_model.traffic[MainModel::Dispatched], 1);
+    m_model.metrics.countRequest(p.header.code, Metrics::RequestResult::Served);
 }
 
 void Dispatcher::refuse(const packet::Packet &p, const wire::Status &why)

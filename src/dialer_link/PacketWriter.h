@@ -39,6 +39,7 @@ public:
     bool busy() const;
     // The most bytes ever waiting here and in the socket at once.
     qint64 peakQueuedBytes() const { return m_peakQueued; }
+    qint64 queuedBytes() const { return m_queuedBytes; }
     // The short pause; benchmarks and tests may lengthen it.
     void setPauseMs(int ms) { m_pauseTimer.setInterval(ms); }
 

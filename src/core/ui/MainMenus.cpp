@@ -84,6 +84,11 @@ void build(QMainWindow &w, MainController &c)
     QAction *op = entry(test, QStringLiteral("TestQueryOperatore"), QStringLiteral("Test Query Operatore"), db);
     QObject::connect(group, &QAction::triggered, &c, [&c] { c.testQuery(false); });
     QObject::connect(op, &QAction::triggered, &c, [&c] { c.testQuery(true); });
+    test->addSeparator();
+    QAction *whyGroup = entry(test, QStringLiteral("DiagnosiGruppo"), QStringLiteral("Diagnosi Gruppo"), db);
+    QAction *whyOp = entry(test, QStringLiteral("DiagnosiOperatore"), QStringLiteral("Diagnosi Operatore"), db);
+    QObject::connect(whyGroup, &QAction::triggered, &c, [&c] { c.diagnose(false); });
+    QObject::connect(whyOp, &QAction::triggered, &c, [&c] { c.diagnose(true); });
 }
 
 } // namespace mainmenus

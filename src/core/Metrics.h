@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <map>
+#include <vector>
+
+// What the program counts for the metrics page, in the Prometheus text
+// format. The counters only grow for the life of the process (the window's
+// labels are reset by "Azzera"; these are not). Gauges are read when the
+// page is asked for.
+class Metrics {
+public:
+    // Seconds: from a millisecond to ten.
+    static const std::vector<double> &latencyBounds();
+
+    struct Histogram {
+        std::vector<quint64> buckets; // one per bound, not cumulative
+        quint64 count = 0;
+        double sum = 0;
+        void observe(double seconds);
+    };
+
+    enum class RequestResult { Served, Refused, Unknown };
+
+    void countRequest(qint32 code, RequestResult result);
+    void countCustomersDelivered(bool byOperator, qint64 n);
+    void countOutcomeAcknowledged(qint32 outcomeCode);
+    void countDatabaseError();
+    void countQueueRelease(bool byOperator);
+    void countCustomersRefused(qint64 n);
+    void countDiagnosis();
+    // From reading a request to the last of its replies handed to the system.
+    void observeRequest(qint32 code, double seconds);
+
+    // A value read at each page: `labels` already formatted ("link=\"dialer\"").
+    void addGauge(const QString &name, const QString &help, const QString &labels, std::function<double()> value);
+
+    QByteArray render() const;
+
+    // Read back, for tests and the simulator.
+    quint64 requests(qint32 code, RequestResult result) const;
+    quint64 outcomesAcknowledged(qint32 outcomeCode) const;
+    quint64 customersDelivered() const { return m_deliveredGroup + m_deliveredOperator; }
+    quint64 databaseErrors() const { return m_dbErrors; }
+    const Histogram *requestHistogram(qint32 code) const;
+
+private:
+    std::map<std::pair<qint32, int>, quint64> m_requests;
+    std::map<qint32, quint64> m_outcomes;
+    std::map<qint32, Histogram> m_requestLatency;
+    Histogram m_outcomeLatency;
+    quint64 m_deliveredGroup = 0, m_deliveredOperator = 0;
+    quint64 m_dbErrors = 0;
+    quint64 m_releasesGroup = 0, m_releasesOperator = 0;
+    quint64 m_refused = 0;
+    quint64 m_diagnoses = 0;
+    struct Gauge {
+        QString name, help, labels;
+        std::function<double()> value;
+    };
+    std::vector<Gauge> m_gauges;
+};
