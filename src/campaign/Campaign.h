@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <memory>
 
 #include "campaign/CampaignContext.h"
@@ -60,8 +62,14 @@ public:
     // The SQL Server ODBC driver, setting "SqlServerOdbcDriver".
     QString sqlServerDriver() const;
 
+    // A lost server is tried again after these waits, each twice the last.
+    static constexpr int kFirstRetryMs = 250;
+    static constexpr int kLongestRetryMs = 4000;
+
 private:
     CampaignContext context();
+    void connectionLost(const QString &why);
+    void tryReconnect();
 
     Parts m_parts;
     CampaignDb m_db;
@@ -77,4 +85,7 @@ private:
     QueueEntry m_operatorRelease{m_queue, QueueEntry::OperatorRelease};
     QueueEntry m_discard{m_queue, QueueEntry::Discard};
     QSqlTableModel *m_groupTable = nullptr;
+    QTimer m_reconnect;
+    int m_retryMs = kFirstRetryMs;
+    QElapsedTimer m_lostFor;
 };
