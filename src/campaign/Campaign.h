@@ -64,7 +64,7 @@ public:
 
     // A lost server is tried again after these waits, each twice the last.
     static constexpr int kFirstRetryMs = 250;
-    static constexpr int kLongestRetryMs = 4000;
+    static constexpr int kLongestRetryMs = 2000;
 
 private:
     CampaignContext context();
