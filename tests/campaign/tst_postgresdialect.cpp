@@ -9,15 +9,13 @@ class TestPostgresDialect : public QObject {
 private Q_SLOTS:
     void translations_data();
     void translations();
-    void refused_data();
-    void refused();
     void sharedRulesHoldOnSqliteToo();
 };
 
 void TestPostgresDialect::translations_data()
 {
     QTest::addColumn<QString>("in");
-    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("out"); // empty: refused, never half-translated
     QTest::newRow("top 1") << QStringLiteral("select top 1 *  from Esiti_Quorin") << QStringLiteral("select *  from Esiti_Quorin LIMIT 1");
     QTest::newRow("brackets fold to the names the server keeps")
         << QStringLiteral("SELECT top 10 [tabella pratiche].* FROM [tabella pratiche] order by [Nome] Desc,[IMPORTO TOTALE] desc")
@@ -43,6 +41,11 @@ void TestPostgresDialect::translations_data()
         << QStringLiteral("select 'top 5 [x] GETDATE() + len(x)' as t from a");
     QTest::newRow("placeholders stay") << QStringLiteral("Select * from [tabella pratiche] where contatore=?")
                                        << QStringLiteral("Select * from \"tabella pratiche\" where contatore=?");
+    QTest::newRow("refused: top in a subquery") << QStringLiteral("select * from a where x in (select top 3 y from b)") << QString();
+    QTest::newRow("refused: top percent") << QStringLiteral("select top 10 percent * from a") << QString();
+    QTest::newRow("refused: convert to varchar") << QStringLiteral("select convert(varchar(10), x) from a") << QString();
+    QTest::newRow("refused: update from another table only") << QStringLiteral("UPDATE a set x=1 FROM b WHERE a.id=b.id") << QString();
+    QTest::newRow("refused: unterminated name") << QStringLiteral("select [abc from t") << QString();
 }
 
 void TestPostgresDialect::translations()
@@ -50,26 +53,13 @@ void TestPostgresDialect::translations()
     QFETCH(QString, in);
     QFETCH(QString, out);
     const auto r = postgresdialect::rewrite(in);
+    if (out.isEmpty()) {
+        QVERIFY(!r.ok);
+        QVERIFY(!r.error.isEmpty());
+        return;
+    }
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.sql, out);
-}
-
-void TestPostgresDialect::refused_data()
-{
-    QTest::addColumn<QString>("in");
-    QTest::newRow("top in a subquery") << QStringLiteral("select * from a where x in (select top 3 y from b)");
-    QTest::newRow("top percent") << QStringLiteral("select top 10 percent * from a");
-    QTest::newRow("convert to varchar") << QStringLiteral("select convert(varchar(10), x) from a");
-    QTest::newRow("update from another table only") << QStringLiteral("UPDATE a set x=1 FROM b WHERE a.id=b.id");
-    QTest::newRow("unterminated name") << QStringLiteral("select [abc from t");
-}
-
-void TestPostgresDialect::refused()
-{
-    QFETCH(QString, in);
-    const auto r = postgresdialect::rewrite(in);
-    QVERIFY(!r.ok);
-    QVERIFY(!r.error.isEmpty());
 }
 
 void TestPostgresDialect::sharedRulesHoldOnSqliteToo()
