@@ -44,7 +44,8 @@ public:
     OutcomeService &outcomes() { return m_outcomes; }
     QueueService &queue() { return m_queue; }
 
-    bool isOpen() const override { return m_db.isOpen(); }
+    // A lost connection is still this campaign's: closed at the end, tried again until then.
+    bool isOpen() const override { return m_db.isOpen() || m_db.isLost(); }
     bool open(const QString &connString) override;
     void close() override;
     void initialReset() override { m_counters.azzeramentoInizialeDB(); }
