@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   cmake g++ make ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools
-  libqt6sql6-sqlite libqt6sql6-odbc
+  libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
+  postgresql
   unixodbc libsqliteodbc
   libgl-dev
   xvfb xauth

@@ -6,3 +6,5 @@ bash "$root/scripts/build.sh"
 # Setup installed Chromium: the browser test must run, not skip.
 export QUORIN_REQUIRE_BROWSER=1
 ctest --test-dir "$root/build" --output-on-failure --timeout 300
+# Setup installed PostgreSQL: its tests must run, not skip.
+QUORIN_REQUIRE_PG=1 BUILD_DIR="$root/build" bash "$root/scripts/pg_test.sh"

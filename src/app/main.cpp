@@ -54,7 +54,10 @@ int main(int argc, char *argv[])
             err << error << Qt::endl;
             return 1;
         }
-        QTextStream(stdout) << "Created " << cl.createDemoDb << " with " << cl.customers << " customers" << Qt::endl;
+        // A connection string may hold a password: not repeated.
+        const bool file = !cl.createDemoDb.contains(QLatin1Char('=')) && !cl.createDemoDb.contains(QStringLiteral("://"));
+        QTextStream(stdout) << "Created " << (file ? cl.createDemoDb : QStringLiteral("the demo database")) << " with "
+                            << cl.customers << " customers" << Qt::endl;
         return 0;
     }
 

@@ -30,6 +30,34 @@ Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, 
     dispatcher.setService(S::GroupQueueRelease, &m_groupRelease);
     dispatcher.setService(S::OperatorQueueRelease, &m_operatorRelease);
     dispatcher.setService(S::Discard, &m_discard);
+    m_reconnect.setSingleShot(true);
+    connect(&m_reconnect, &QTimer::timeout, this, &Campaign::tryReconnect);
+    m_db.setOnLost([this](const QString &why) { connectionLost(why); });
+}
+
+void Campaign::connectionLost(const QString &why)
+{
+    // Told from inside a failed statement: only the timer touches the database again.
+    m_parts.log.scriviLog(QStringLiteral("ERRORE DB: connessione persa (") + why + QStringLiteral(")"), Logger::List1);
+    m_parts.log.aggiungiList2(QStringLiteral("CONNESSIONE DB PERSA: ") + why);
+    m_lostFor.start();
+    m_retryMs = kFirstRetryMs;
+    m_reconnect.start(m_retryMs);
+}
+
+void Campaign::tryReconnect()
+{
+    QString error;
+    if (m_db.reconnect(error)) {
+        const QString line = QStringLiteral("DB RICONNESSO dopo ") + QString::number(m_lostFor.elapsed()) + QStringLiteral(" ms");
+        m_parts.log.scriviLog(line, Logger::List1);
+        m_parts.log.aggiungiList2(line);
+        return;
+    }
+    m_retryMs = std::min(2 * m_retryMs, kLongestRetryMs);
+    m_parts.log.aggiungiList2(QStringLiteral("DB non raggiungibile (") + error + QStringLiteral("), nuovo tentativo tra ")
+                              + QString::number(m_retryMs) + QStringLiteral(" ms"));
+    m_reconnect.start(m_retryMs);
 }
 
 Campaign::~Campaign()
@@ -53,6 +81,7 @@ QString Campaign::sqlServerDriver() const
 
 bool Campaign::open(const QString &connString)
 {
+    m_reconnect.stop();
     m_parts.log.aggiungiList2(QStringLiteral("APRO DB ") + connString);
     const ConnectionSpec conn = ConnectionSpec::parse(connString, m_parts.files.paths().sharedDir, sqlServerDriver());
     QString error;
@@ -75,6 +104,7 @@ bool Campaign::open(const QString &connString)
 
 void Campaign::close()
 {
+    m_reconnect.stop();
     if (m_groupTable) {
         m_groupTable->clear();
         delete m_groupTable;
@@ -93,7 +123,8 @@ QAbstractItemModel *Campaign::groupTable()
     if (!m_groupTable && m_db.isOpen()) {
         m_groupTable = new QSqlTableModel(nullptr, m_db.handle());
         m_groupTable->setEditStrategy(QSqlTableModel::OnFieldChange); // edited in place
-        m_groupTable->setTable(QStringLiteral("Gruppi_Esattore"));
+        // The model quotes the name it is given: PostgreSQL keeps names in lower case.
+        m_groupTable->setTable(m_db.isPostgres() ? QStringLiteral("gruppi_esattore") : QStringLiteral("Gruppi_Esattore"));
     }
     return m_groupTable;
 }

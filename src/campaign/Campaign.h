@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <memory>
 
 #include "campaign/CampaignContext.h"
@@ -42,7 +44,8 @@ public:
     OutcomeService &outcomes() { return m_outcomes; }
     QueueService &queue() { return m_queue; }
 
-    bool isOpen() const override { return m_db.isOpen(); }
+    // A lost connection is still this campaign's: closed at the end, tried again until then.
+    bool isOpen() const override { return m_db.isOpen() || m_db.isLost(); }
     bool open(const QString &connString) override;
     void close() override;
     void initialReset() override { m_counters.azzeramentoInizialeDB(); }
@@ -61,8 +64,14 @@ public:
     // The SQL Server ODBC driver, setting "SqlServerOdbcDriver".
     QString sqlServerDriver() const;
 
+    // A lost server is tried again after these waits, each twice the last.
+    static constexpr int kFirstRetryMs = 250;
+    static constexpr int kLongestRetryMs = 2000;
+
 private:
     CampaignContext context();
+    void connectionLost(const QString &why);
+    void tryReconnect();
 
     Parts m_parts;
     CampaignDb m_db;
@@ -78,4 +87,7 @@ private:
     QueueEntry m_operatorRelease{m_queue, QueueEntry::OperatorRelease};
     QueueEntry m_discard{m_queue, QueueEntry::Discard};
     QSqlTableModel *m_groupTable = nullptr;
+    QTimer m_reconnect;
+    int m_retryMs = kFirstRetryMs;
+    QElapsedTimer m_lostFor;
 };

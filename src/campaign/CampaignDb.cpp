@@ -2,10 +2,15 @@
 
 #include <QFileInfo>
 #include <QSqlError>
+#include <QTimeZone>
 #include <QUuid>
+
+#include "campaign/PostgresDialect.h"
 
 namespace {
 constexpr int kCommandTimeoutSeconds = 60;
+// A connection attempt holds the event loop at most this long.
+constexpr int kConnectTimeoutSeconds = 3;
 // Statements differ by their text only, never by their values: a few dozen.
 constexpr std::size_t kMaxPrepared = 64;
 
@@ -40,18 +45,33 @@ bool CampaignDb::open(const ConnectionSpec &conn, QString &error)
         return false;
     }
     const bool sqlite = conn.kind == ConnectionSpec::Kind::Sqlite;
+    const bool postgres = conn.kind == ConnectionSpec::Kind::Postgres;
     if (sqlite && !QFileInfo::exists(conn.database)) {
         // Opening would create an empty file; the program never creates tables.
         error = QStringLiteral("database file not found: ") + conn.database;
         return false;
     }
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"), m_name);
+        const QString driver = sqlite ? QStringLiteral("QSQLITE") : postgres ? QStringLiteral("QPSQL") : QStringLiteral("QODBC");
+        if (!QSqlDatabase::isDriverAvailable(driver)) {
+            error = QStringLiteral("Qt SQL driver ") + driver + QStringLiteral(" not installed");
+            return false;
+        }
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_name);
         db.setDatabaseName(conn.database);
-        if (sqlite)
+        if (sqlite) {
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kCommandTimeoutSeconds * 1000));
-        else
-            db.setConnectOptions(QStringLiteral("SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(kCommandTimeoutSeconds));
+        } else if (postgres) {
+            db.setHostName(conn.host);
+            db.setPort(conn.port);
+            db.setUserName(conn.user);
+            db.setPassword(conn.password);
+            db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds));
+        } else {
+            db.setConnectOptions(QStringLiteral("SQL_ATTR_CONNECTION_TIMEOUT=%1;SQL_ATTR_LOGIN_TIMEOUT=%2")
+                                     .arg(kCommandTimeoutSeconds)
+                                     .arg(kConnectTimeoutSeconds));
+        }
         if (!db.open()) {
             error = describe(db.lastError());
             db = QSqlDatabase();
@@ -59,12 +79,84 @@ bool CampaignDb::open(const ConnectionSpec &conn, QString &error)
             return false;
         }
     }
-    m_sqlServer = conn.sqlServer;
+    m_dialect = postgres ? Dialect::Postgres : conn.sqlServer ? Dialect::SqlServer : Dialect::Sqlite;
+    m_server = !sqlite;
+    m_lost = false;
     if (sqlite) {
         applySqlitePragmas();
         readIndexes();
     }
+    if (postgres)
+        applyPostgresSession();
     return true;
+}
+
+void CampaignDb::applyPostgresSession() const
+{
+    QSqlQuery q(handle());
+    q.exec(QStringLiteral("SET client_min_messages TO WARNING")); // no notices on standard error
+    q.prepare(QStringLiteral("SELECT set_config('TimeZone', ?, false)"));
+    q.addBindValue(QString::fromLatin1(QTimeZone::systemTimeZoneId()));
+    if (!q.exec()) {
+        // A zone the server does not know: its offset now, which is right until the clocks change.
+        QSqlQuery offset(handle());
+        offset.prepare(QStringLiteral("SELECT set_config('TimeZone', ?, false)"));
+        const int east = QDateTime::currentDateTime().offsetFromUtc();
+        // POSIX zones count hours west of Greenwich.
+        offset.addBindValue(QStringLiteral("<LT>%1:%2").arg(-east / 3600).arg(std::abs(east) % 3600 / 60, 2, 10, QLatin1Char('0')));
+        offset.exec();
+    }
+}
+
+bool CampaignDb::reconnect(QString &error)
+{
+    if (!m_lost)
+        return true;
+    QSqlDatabase db = handle();
+    if (!db.open()) {
+        error = describe(db.lastError());
+        db.close();
+        return false;
+    }
+    m_lost = false;
+    if (isPostgres())
+        applyPostgresSession();
+    return true;
+}
+
+bool CampaignDb::ready(QString &error) const
+{
+    if (m_lost) {
+        error = QStringLiteral("connessione al database persa, riconnessione in corso");
+        return false;
+    }
+    if (!isOpen()) {
+        error = QStringLiteral("database not open");
+        return false;
+    }
+    return true;
+}
+
+void CampaignDb::noticeFailure() const
+{
+    if (!m_server || m_lost || m_inTransaction || !QSqlDatabase::contains(m_name))
+        return;
+    QString why;
+    if (!isOpen()) {
+        why = QStringLiteral("connessione chiusa dal server"); // some drivers know it already
+    } else {
+        QSqlQuery probe(handle());
+        if (probe.exec(QStringLiteral("SELECT 1")))
+            return; // the statement failed, not the connection
+        why = describe(probe.lastError());
+    }
+    // Statements prepared on the lost session go with it.
+    m_lost = true;
+    m_prepared.clear();
+    m_scratch.reset();
+    handle().close();
+    if (m_onLost)
+        m_onLost(why);
 }
 
 void CampaignDb::readIndexes()
@@ -128,7 +220,7 @@ void CampaignDb::applySqlitePragmas() const
 
 QString CampaignDb::journalMode() const
 {
-    if (m_sqlServer || !isOpen())
+    if (!isSqlite() || !isOpen())
         return {};
     QSqlQuery q(handle());
     return q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() ? q.value(0).toString() : QString();
@@ -139,6 +231,7 @@ void CampaignDb::close()
     m_prepared.clear();
     m_scratch.reset();
     m_indexes.clear();
+    m_lost = false;
     if (!QSqlDatabase::contains(m_name))
         return;
     {
@@ -160,8 +253,17 @@ QSqlDatabase CampaignDb::handle() const
 
 bool CampaignDb::translate(const QString &sql, QString &out, QString &error) const
 {
-    if (m_sqlServer) {
+    if (isSqlServer()) {
         out = sql;
+        return true;
+    }
+    if (isPostgres()) {
+        const auto r = postgresdialect::rewrite(sql);
+        if (!r.ok) {
+            error = QStringLiteral("cannot translate for PostgreSQL (") + r.error + QStringLiteral("): ") + sql;
+            return false;
+        }
+        out = r.sql;
         return true;
     }
     const auto r = sqlitedialect::rewrite(
@@ -176,10 +278,8 @@ bool CampaignDb::translate(const QString &sql, QString &out, QString &error) con
 
 bool CampaignDb::select(const QString &sql, QSqlQuery &query, QString &error, const QVariantList &binds) const
 {
-    if (!isOpen()) {
-        error = QStringLiteral("database not open");
+    if (!ready(error))
         return false;
-    }
     QString statement;
     if (!translate(sql, statement, error))
         return false;
@@ -195,6 +295,8 @@ bool CampaignDb::select(const QString &sql, QSqlQuery &query, QString &error, co
     }
     if (!ok) {
         error = describe(query.lastError()) + QStringLiteral(": ") + statement;
+        query = QSqlQuery();
+        noticeFailure();
         return false;
     }
     return true;
@@ -202,10 +304,8 @@ bool CampaignDb::select(const QString &sql, QSqlQuery &query, QString &error, co
 
 QSqlQuery *CampaignDb::run(const QString &sql, const QVariantList &binds, QString &error) const
 {
-    if (!isOpen()) {
-        error = QStringLiteral("database not open");
+    if (!ready(error))
         return nullptr;
-    }
     QString statement;
     if (!translate(sql, statement, error))
         return nullptr;
@@ -215,6 +315,8 @@ QSqlQuery *CampaignDb::run(const QString &sql, const QVariantList &binds, QStrin
         m_scratch->setForwardOnly(true);
         if (!m_scratch->exec(statement)) {
             error = describe(m_scratch->lastError()) + QStringLiteral(": ") + statement;
+            m_scratch.reset();
+            noticeFailure();
             return nullptr;
         }
         return m_scratch.get();
@@ -227,6 +329,8 @@ QSqlQuery *CampaignDb::run(const QString &sql, const QVariantList &binds, QStrin
         query->setForwardOnly(true);
         if (!query->prepare(statement)) {
             error = describe(query->lastError()) + QStringLiteral(": ") + statement;
+            query.reset();
+            noticeFailure();
             return nullptr;
         }
         it = m_prepared.emplace(statement, std::move(query)).first;
@@ -237,6 +341,7 @@ QSqlQuery *CampaignDb::run(const QString &sql, const QVariantList &binds, QStrin
     if (!q->exec()) {
         error = describe(q->lastError()) + QStringLiteral(": ") + statement;
         q->finish();
+        noticeFailure();
         return nullptr;
     }
     return q;
@@ -265,31 +370,40 @@ bool CampaignDb::scalar(const QString &sql, qint64 &value, QString &error, const
 QString CampaignDb::dateTimeLiteral(const QDateTime &when) const
 {
     return QLatin1Char('\'')
-        + when.toString(m_sqlServer ? QStringLiteral("yyyy-MM-ddTHH:mm:ss") : QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+        + when.toString(isSqlServer() ? QStringLiteral("yyyy-MM-ddTHH:mm:ss") : QStringLiteral("yyyy-MM-dd HH:mm:ss"))
         + QLatin1Char('\'');
 }
 
 QVariant CampaignDb::dateTimeValue(const QDateTime &when) const
 {
-    if (m_sqlServer)
+    if (isSqlServer())
         return when;
     return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 bool CampaignDb::inTransaction(const std::function<bool(QString &error)> &work, QString &error) const
 {
+    if (!ready(error))
+        return false;
     QSqlDatabase db = handle();
     if (!db.transaction()) {
         error = describe(db.lastError());
+        noticeFailure();
         return false;
     }
-    if (!work(error)) {
+    m_inTransaction = true;
+    const bool worked = work(error);
+    m_inTransaction = false;
+    if (!worked) {
         db.rollback();
+        noticeFailure();
         return false;
     }
     if (!db.commit()) {
+        // Not known to be stored: the caller acknowledges nothing.
         error = describe(db.lastError());
         db.rollback();
+        noticeFailure();
         return false;
     }
     return true;

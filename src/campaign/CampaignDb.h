@@ -14,8 +14,12 @@
 #include "campaign/SqliteDialect.h"
 
 // The one connection to the campaign database. Statements are written in the
-// SQL Server dialect and translated for SQLite on the way; failures come back
-// as text for the caller to log.
+// SQL Server dialect and translated for SQLite or PostgreSQL on the way;
+// failures come back as text for the caller to log.
+//
+// A database server can go away. After a failed statement the connection is
+// asked a trivial question; when that fails too it is lost: it is closed,
+// `onLost` is told, statements fail at once until reconnect() succeeds.
 class CampaignDb {
 public:
     CampaignDb();
@@ -27,7 +31,16 @@ public:
     bool open(const ConnectionSpec &conn, QString &error);
     void close();
     bool isOpen() const;
-    bool isSqlServer() const { return m_sqlServer; }
+    bool isSqlServer() const { return m_dialect == Dialect::SqlServer; }
+    bool isSqlite() const { return m_dialect == Dialect::Sqlite; }
+    bool isPostgres() const { return m_dialect == Dialect::Postgres; }
+
+    // Told once each time the connection to a server is found lost, with the reason.
+    void setOnLost(std::function<void(const QString &why)> onLost) { m_onLost = std::move(onLost); }
+    bool isLost() const { return m_lost; }
+    // One attempt to connect again, bounded by the connection time-out;
+    // false with `error` set when the server still does not answer.
+    bool reconnect(QString &error);
     QSqlDatabase handle() const;
 
     // The statement as the backend runs it; false when it cannot be translated.
@@ -62,12 +75,24 @@ private:
     // by the caller once read.
     QSqlQuery *run(const QString &sql, const QVariantList &binds, QString &error) const;
     void applySqlitePragmas() const;
+    // The session's time zone is the program's: GETDATE() reads its clock.
+    void applyPostgresSession() const;
+    // False with `error` set when no statement can run now.
+    bool ready(QString &error) const;
+    // After a failure outside a transaction: is the server still there?
+    void noticeFailure() const;
     // The key columns of every index, by table, for the dialect's ordered joins.
     void readIndexes();
     bool hasOrderedIndex(const QString &table, const QList<sqlitedialect::OrderTerm> &terms) const;
 
+    enum class Dialect { SqlServer, Sqlite, Postgres };
+
     QString m_name;
-    bool m_sqlServer = false;
+    Dialect m_dialect = Dialect::Sqlite;
+    bool m_server = false; // a connection that can be lost
+    mutable bool m_lost = false;
+    mutable bool m_inTransaction = false;
+    std::function<void(const QString &)> m_onLost;
     mutable std::map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
     mutable std::unique_ptr<QSqlQuery> m_scratch;
     std::map<QString, QList<QList<sqlitedialect::OrderTerm>>> m_indexes; // lower-case table -> keys

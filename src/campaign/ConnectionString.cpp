@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QMap>
+#include <QUrl>
 
 namespace {
 
@@ -46,20 +47,93 @@ QString odbcValue(const QString &v)
     return v;
 }
 
+QString providerOf(const QMap<QString, QString> &kv)
+{
+    return kv.value(QStringLiteral("provider")).toLower();
+}
+
+// The first of `keys` present, so that every usual spelling is taken.
+QString firstOf(const QMap<QString, QString> &kv, std::initializer_list<const char *> keys)
+{
+    for (const char *key : keys) {
+        const auto it = kv.constFind(QString::fromLatin1(key));
+        if (it != kv.constEnd())
+            return it.value();
+    }
+    return {};
+}
+
+bool isPostgresProvider(const QString &provider)
+{
+    for (const char *name : {"postgresql", "postgres", "pgsql", "npgsql"}) {
+        if (provider == QLatin1String(name))
+            return true;
+    }
+    return false;
+}
+
+ConnectionSpec postgres(const QString &host, const QString &port, const QString &database, const QString &user,
+                        const QString &password)
+{
+    ConnectionSpec out;
+    bool ok = true;
+    const int number = port.isEmpty() ? ConnectionSpec::kDefaultPostgresPort : port.toInt(&ok);
+    if (!ok || number <= 0 || number > 65535) {
+        out.error = QStringLiteral("PostgreSQL port not valid: ") + port;
+        return out;
+    }
+    if (database.isEmpty()) {
+        out.error = QStringLiteral("PostgreSQL connection string without a database");
+        return out;
+    }
+    out.kind = ConnectionSpec::Kind::Postgres;
+    out.host = host.isEmpty() ? QStringLiteral("localhost") : host;
+    out.port = number;
+    out.database = database;
+    out.user = user;
+    out.password = password;
+    return out;
+}
+
+ConnectionSpec postgresUrl(const QString &text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid()) {
+        ConnectionSpec out;
+        out.error = QStringLiteral("PostgreSQL URL not valid: ") + url.errorString();
+        return out;
+    }
+    const int port = url.port();
+    return postgres(url.host(), port < 0 ? QString() : QString::number(port), url.path(QUrl::FullyDecoded).mid(1),
+                    url.userName(QUrl::FullyDecoded), url.password(QUrl::FullyDecoded));
+}
+
 } // namespace
 
 QString ConnectionSpec::acceptedForms()
 {
     return QStringLiteral("Accepted forms: \"Provider=SQLite;Data Source=FILE\", an ODBC string with \"Driver=\" or "
-                          "\"DSN=\", or a SQL Server ADO string (Provider=SQLOLEDB, SQLNCLI or MSOLEDBSQL with Data "
-                          "Source, Initial Catalog, User ID, Password or Integrated Security)");
+                          "\"DSN=\", a SQL Server ADO string (Provider=SQLOLEDB, SQLNCLI or MSOLEDBSQL with Data "
+                          "Source, Initial Catalog, User ID, Password or Integrated Security), "
+                          "\"Provider=PostgreSQL;Host=HOST;Port=PORT;Database=DB;User Id=USER;Password=PW\" or "
+                          "\"postgresql://USER:PW@HOST:PORT/DB\"");
 }
 
 ConnectionSpec ConnectionSpec::parse(const QString &connString, const QString &baseDir, const QString &sqlServerDriver)
 {
+    const QString trimmed = connString.trimmed();
+    for (const char *scheme : {"postgresql://", "postgres://"}) {
+        if (trimmed.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return postgresUrl(trimmed);
+    }
     ConnectionSpec out;
     const auto kv = pairs(connString);
-    const QString provider = kv.value(QStringLiteral("provider")).toLower();
+    if (isPostgresProvider(providerOf(kv)))
+        return postgres(firstOf(kv, {"host", "server", "data source", "hostname"}), firstOf(kv, {"port"}),
+                        firstOf(kv, {"database", "initial catalog", "db", "dbname"}),
+                        firstOf(kv, {"user id", "userid", "uid", "user", "username", "user name"}),
+                        firstOf(kv, {"password", "pwd"}));
+    const QString provider = providerOf(kv);
     if (provider == QStringLiteral("sqlite")) {
         const QString file = kv.value(QStringLiteral("data source"));
         if (file.isEmpty()) {

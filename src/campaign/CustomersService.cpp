@@ -30,9 +30,9 @@ QString n(qint64 value)
     return QString::number(value);
 }
 
-CustomersService::Statement fill(const QString &sql, const QString &value)
+CustomersService::Statement fill(const QString &sql, const QString &value, bool numbersQuoted)
 {
-    const sqltext::Filled f = sqltext::fillPlaceholder(sql, kPlaceholder, value);
+    const sqltext::Filled f = sqltext::fillPlaceholder(sql, kPlaceholder, value, numbersQuoted);
     return {f.sql, {}, f.error};
 }
 } // namespace
@@ -59,7 +59,7 @@ CustomersService::Statement CustomersService::groupStatement(qint32 top, const Q
     const QString head = QStringLiteral("SELECT top ") + n(top);
     const QString &templ = m_ctx.settings.templates[sqltemplates::ClientiGruppo];
     if (!templ.isEmpty())
-        return fill(head + templ, group.toString());
+        return fill(head + templ, group.toString(), m_ctx.db.isPostgres());
     return {head + QStringLiteral(" [tabella pratiche].*") + kGroupFrom + QStringLiteral(" order by ") + m_ctx.settings.orderBy,
             {group}, {}};
 }
@@ -74,7 +74,7 @@ CustomersService::Statement CustomersService::operatorStatement(qint32 top, cons
         // The time placeholders first: an operator code is never read for placeholders.
         QString sql = sqltext::replaceFirst(head + templ, QStringLiteral("#ora1#"), start);
         sql = sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), end);
-        return fill(sql, op.trimmed());
+        return fill(sql, op.trimmed(), m_ctx.db.isPostgres());
     }
     return {head
                 + QStringLiteral(" [tabella pratiche].*"
@@ -333,7 +333,7 @@ qint64 CustomersService::testGruppo(const QString &group)
     const QString &templ = m_ctx.settings.templates[sqltemplates::ClientiGruppo];
     if (templ.isEmpty())
         return count({QStringLiteral("SELECT count(*) ") + sqltext::parteFrom(kGroupFrom), {group}, {}});
-    Statement s = fill(templ, group);
+    Statement s = fill(templ, group, m_ctx.db.isPostgres());
     s.sql = QStringLiteral("SELECT count(*) ") + sqltext::togliOrderBy(sqltext::parteFrom(s.sql));
     return count(s);
 }

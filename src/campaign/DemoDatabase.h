@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// Builds a new SQLite campaign database with the program's six tables and
+// Builds a new campaign database with the program's six tables and
 // deterministic demo data: groups and collectors, customers with Italian
 // names and phones, collectors' passwords, schedule rows.
 namespace demodatabase {
@@ -12,7 +12,9 @@ struct Options {
     quint32 seed = 190;
 };
 
-// False with `error` set; an existing file is never touched.
-bool create(const QString &path, const Options &options, QString &error);
+// `target` is an SQLite file or a connection string (SQLite or PostgreSQL,
+// whose database must exist and hold no campaign tables yet). False with
+// `error` set; an existing file or existing tables are never touched.
+bool create(const QString &target, const Options &options, QString &error);
 
 } // namespace demodatabase

@@ -13,7 +13,7 @@ void GroupsService::rispostaGruppi(const packet::RecordId &record)
 {
     QSqlQuery q;
     QString error;
-    if (!m_ctx.db.select(QStringLiteral("select  DISTINCT GRUPPO from GRUPPI_ESATTORE"), q, error)) {
+    if (!m_ctx.db.select(QStringLiteral("select  DISTINCT GRUPPO from GRUPPI_ESATTORE ORDER BY GRUPPO"), q, error)) {
         m_ctx.logDbError(error); // nothing is sent: the dialer asks again
         return;
     }

@@ -190,7 +190,8 @@ qint64 OutcomeService::contaProblemi(qint64 id, QString &error)
     const QString &templ = m_ctx.settings.templates[sqltemplates::ContaProblemi];
     // The id goes in as a number: a text from the wire never becomes SQL.
     const sqltext::Filled sql =
-        sqltext::fillPlaceholder(templ.isEmpty() ? kContaProblemi : templ, QStringLiteral("##"), QString::number(id));
+        sqltext::fillPlaceholder(templ.isEmpty() ? kContaProblemi : templ, QStringLiteral("##"), QString::number(id),
+                                 m_ctx.db.isPostgres());
     qint64 n = 0;
     return sql.ok && m_ctx.db.scalar(sql.sql, n, error) ? n : -1;
 }

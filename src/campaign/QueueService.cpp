@@ -69,7 +69,8 @@ wire::Status QueueService::liberaCodaGruppo(const DialerRequest &request)
         return s;
     const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaGruppo];
     const sqltext::Filled sql =
-        sqltext::fillPlaceholder(templ.isEmpty() ? kLiberaGruppo : templ, QStringLiteral("##"), QString::number(r.group));
+        sqltext::fillPlaceholder(templ.isEmpty() ? kLiberaGruppo : templ, QStringLiteral("##"), QString::number(r.group),
+                                 m_ctx.db.isPostgres());
     release(request, sql.sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL. grp ") + QString::number(r.group),
             packet::FreeQueueReply, QStringLiteral("Invio FreeQueue"));
     return {};
@@ -86,7 +87,7 @@ wire::Status QueueService::liberaCodaOperatore(const DialerRequest &request)
     QString sql = templ.isEmpty() ? kLiberaOperatore : templ;
     sql = sqltext::replaceFirst(sql, QStringLiteral("#ora1#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(0, 0, 0))));
     sql = sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(23, 59, 59))));
-    const sqltext::Filled filled = sqltext::fillPlaceholder(sql, QStringLiteral("##"), r.op);
+    const sqltext::Filled filled = sqltext::fillPlaceholder(sql, QStringLiteral("##"), r.op, m_ctx.db.isPostgres());
     if (!filled.ok) {
         // Refused before it reaches the database: nothing released, an empty answer.
         m_ctx.log.scriviLog(QStringLiteral("RICHIESTA RIFIUTATA: ") + filled.error, Logger::List1, kRx, request.record.id);

@@ -109,7 +109,7 @@ bool isSafeCode(const QString &value)
     return true;
 }
 
-Filled fillPlaceholder(const QString &sql, const QString &placeholder, const QString &value)
+Filled fillPlaceholder(const QString &sql, const QString &placeholder, const QString &value, bool numbersQuoted)
 {
     const qsizetype at = sql.indexOf(placeholder);
     if (at < 0)
@@ -120,7 +120,7 @@ Filled fillPlaceholder(const QString &sql, const QString &placeholder, const QSt
     // Outside quotes a number stands as it is; a code goes in as a text
     // literal, so that it can never name a column; anything else is refused.
     if (isNumber(value))
-        return {true, put(value), {}};
+        return {true, put(numbersQuoted ? quoted(value) : value), {}};
     if (isSafeCode(value))
         return {true, put(quoted(value)), {}};
     return {false, {}, QStringLiteral("valore rifiutato per ") + placeholder + QStringLiteral(" senza apici: \"") + value

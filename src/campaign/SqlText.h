@@ -35,12 +35,15 @@ bool isSafeCode(const QString &value);
 // text: the first `placeholder` is replaced by `value`. Inside quotes it is
 // escaped. Outside them a number goes in as it is, a safe code as a quoted
 // text (never a column name), and anything else is refused: a template with
-// "=##" must not turn "0 OR 1=1" into SQL.
+// "=##" must not turn "0 OR 1=1" into SQL. With `numbersQuoted` a number
+// outside quotes goes in quoted too: PostgreSQL takes that untyped literal
+// for a number or a text alike, as SQL Server converts one to the other,
+// where a bare number against a text column is an error.
 struct Filled {
     bool ok = true;
     QString sql;
     QString error;
 };
-Filled fillPlaceholder(const QString &sql, const QString &placeholder, const QString &value);
+Filled fillPlaceholder(const QString &sql, const QString &placeholder, const QString &value, bool numbersQuoted = false);
 
 } // namespace sqltext

@@ -67,7 +67,9 @@ QString CommandLine::usage()
         "  --root-dir DIR    folder of DEBUG.TXT and DEBUG-AGGDB.LOG\n"
         "                    default: the drive root on Windows, the application folder elsewhere\n"
         "  --telnet-host HOST the dialer's host for the telnet console (default: tormix)\n"
-        "  --create-demo-db FILE [--customers N] [--seed S]\n"
-        "                    create a demo SQLite campaign database and stop\n"
+        "  --create-demo-db FILE|CONNECTION [--customers N] [--seed S]\n"
+        "                    create a demo campaign database and stop: a new SQLite file,\n"
+        "                    or the tables in an existing, empty PostgreSQL database\n"
+        "                    (\"Provider=PostgreSQL;Host=...;Database=...\" or postgresql://...)\n"
         "  --help            this text\n");
 }

@@ -63,7 +63,7 @@ const QHash<QString, int> &CtMonitorStore::columnSizes()
     // SQLite keeps the declared type as written ("VARCHAR(23)"); other
     // drivers report the size with the field.
     QSqlQuery q(m_db.handle());
-    if (!m_db.isSqlServer() && q.exec(QStringLiteral("PRAGMA table_info(CT_Monitor)"))) {
+    if (m_db.isSqlite() && q.exec(QStringLiteral("PRAGMA table_info(CT_Monitor)"))) {
         static const QRegularExpression size(QStringLiteral("\\((\\d+)\\)"));
         while (q.next()) {
             const auto m = size.match(q.value(2).toString());

@@ -29,8 +29,9 @@ Simulator::Simulator(Options options, QObject *parent)
     m_options.pipeline = std::max(1, m_options.pipeline);
     connect(m_server, &QTcpServer::newConnection, this, &Simulator::onConnection);
     m_replyTimer.setSingleShot(true);
-    m_replyTimer.setInterval(m_options.replyTimeoutMs);
-    connect(&m_replyTimer, &QTimer::timeout, this, [this] { fail(QStringLiteral("no reply within the time-out")); });
+    m_replyTimer.setInterval(m_options.unansweredMs > 0 ? std::min(m_options.unansweredMs, m_options.replyTimeoutMs)
+                                                        : m_options.replyTimeoutMs);
+    connect(&m_replyTimer, &QTimer::timeout, this, &Simulator::onReplyTimeout);
 }
 
 bool Simulator::listen()
@@ -76,6 +77,7 @@ void Simulator::onPeerLost()
     m_peer->deleteLater();
     m_peer = nullptr;
     m_outstanding.clear();
+    m_givenUp.clear(); // their connection is gone: those acknowledgements never come
     m_batch.clear();
     m_batchCount = 0;
     m_stalled = false;
@@ -182,9 +184,61 @@ void Simulator::flush()
     m_replyTimer.start();
 }
 
+bool Simulator::mayGoUnanswered(const Outstanding &o) const
+{
+    return m_options.unansweredMs > 0 && o.received.isEmpty()
+        && (o.expect == Expect::Groups || o.expect == Expect::Outcome || o.expect == Expect::Release
+            || o.expect == Expect::OperatorRelease);
+}
+
+void Simulator::giveUpFront()
+{
+    const Outstanding o = m_outstanding.front();
+    m_outstanding.pop_front();
+    ++m_stats.unanswered;
+    if (o.expect == Expect::Outcome) {
+        m_givenUp.insert(o.id, o.progressive);
+        m_pendingOutcomes.append(o.customer); // the dialer reports it again
+    }
+}
+
+void Simulator::onReplyTimeout()
+{
+    if (m_done || m_awaitingDbOk || m_outstanding.empty() || !mayGoUnanswered(m_outstanding.front())) {
+        // The timer ticks at the shorter wait; the others still get the whole time-out.
+        const bool waited = m_awaitingDbOk || m_outstanding.empty() || !m_run.isValid()
+            || m_run.nsecsElapsed() - m_outstanding.front().sentNs >= qint64(m_options.replyTimeoutMs) * 1000000;
+        if (m_options.unansweredMs > 0 && !m_done && !waited)
+            m_replyTimer.start();
+        else
+            fail(QStringLiteral("no reply within the time-out"));
+        return;
+    }
+    giveUpFront();
+    if (m_outstanding.empty())
+        next();
+    else
+        m_replyTimer.start();
+}
+
 void Simulator::onPacket(const Packet &p)
 {
     m_replyTimer.stop();
+    if (m_options.unansweredMs > 0 && !m_awaitingDbOk) {
+        // An acknowledgement that came after its outcome was given up: stored after all.
+        if (p.header.code == AckEsito && m_givenUp.contains(p.record.id)) {
+            const qint32 progressive = m_givenUp.take(p.record.id);
+            ++m_stats.outcomesAcked;
+            m_stats.ackedProgressives << progressive;
+            Q_EMIT outcomeAcknowledged(progressive);
+            if (!m_outstanding.empty())
+                m_replyTimer.start();
+            return;
+        }
+        // A reply to a later request: the ones before it went unanswered.
+        while (!m_outstanding.empty() && m_outstanding.front().id != p.record.id && mayGoUnanswered(m_outstanding.front()))
+            giveUpFront();
+    }
     if (m_awaitingDbOk) {
         if (const QString why = replycheck::check(p, DbOk, 0, m_tag); !why.isEmpty()) {
             fail(why);
@@ -331,6 +385,7 @@ void Simulator::sendOutcome(qint64 customer)
     Outstanding o;
     o.expect = Expect::Outcome;
     o.progressive = r.progressive;
+    o.customer = customer;
     send(Esito, r.encode(), o);
 }
 
@@ -441,7 +496,8 @@ QString Simulator::summary() const
     const auto ms = [](qint64 us) { return QString::number(us / 1000.0, 'f', 2); };
     return QStringLiteral("requests ") + n(s.requests) + QStringLiteral(", customers received ") + n(s.customers)
         + QStringLiteral(", outcomes acknowledged ") + n(s.outcomesAcked) + QStringLiteral(", releases ") + n(s.releases)
-        + QStringLiteral(", discarded ") + n(s.discarded) + QStringLiteral("\ntime ") + QString::number(s.seconds, 'f', 1)
+        + QStringLiteral(", discarded ") + n(s.discarded)
+        + (m_options.unansweredMs > 0 ? QStringLiteral(", unanswered ") + n(s.unanswered) : QString()) + QStringLiteral("\ntime ") + QString::number(s.seconds, 'f', 1)
         + QStringLiteral(" s, outcomes/s ") + QString::number(s.outcomesAcked / secs, 'f', 1) + QStringLiteral(", customers/s ")
         + QString::number(s.customers / secs, 'f', 1) + QStringLiteral("\ngroup request (") + n(m_options.groupQuantity)
         + QStringLiteral(" customers) latency p50 ") + ms(percentile(s.groupLatencyUs, 50)) + QStringLiteral(" ms p99 ")

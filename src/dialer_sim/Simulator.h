@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QHash>
 #include <QTimer>
 #include <deque>
 #include <random>
@@ -34,6 +35,10 @@ public:
         QList<std::pair<int, int>> mix{{5, 30}, {8, 20}, {1, 15}, {2, 15}, {6, 10}, {7, 5}, {3, 5}}; // code, weight
         quint32 seed = 1;
         int replyTimeoutMs = 30000;
+        // Above 0: groups, an outcome or a release may go unanswered, as when
+        // the program's database fails; after this long without its reply
+        // the request is given up and an outcome reported again later.
+        int unansweredMs = 0;
         int pipeline = 1;        // requests written at once
         int stallEvery = 0;      // replies between stalls; 0: never stops reading
         int stallMs = 0;
@@ -47,6 +52,7 @@ public:
         qint64 requests = 0;
         qint64 customers = 0;
         qint64 outcomesAcked = 0;
+        qint64 unanswered = 0;   // requests given up (unansweredMs)
         qint64 releases = 0;
         qint64 discarded = 0;
         qint64 stalls = 0;
@@ -90,6 +96,7 @@ private:
         qint32 progressive = 0;     // of an outcome
         QList<qint64> received;
         QList<QByteArray> records;
+        qint64 customer = 0;        // of an outcome
     };
     // A request's expectation with every other field at its default.
     static Outstanding expecting(Expect expect);
@@ -99,6 +106,10 @@ private:
     void onData();
     void readPackets();
     void onPacket(const packet::Packet &p);
+    // A request the program may leave unanswered, given up when allowed.
+    bool mayGoUnanswered(const Outstanding &o) const;
+    void giveUpFront();
+    void onReplyTimeout();
     bool completes(const packet::Packet &p, Outstanding &o);
     void stall();
     void next();
@@ -136,5 +147,6 @@ private:
     QString m_operator;
     QList<qint64> m_pendingOutcomes;
     QList<QByteArray> m_kept;
+    QHash<qint32, qint32> m_givenUp; // outcome id -> progressive, whose acknowledgement may still come
     bool m_done = false;
 };

@@ -1,9 +1,9 @@
 // quorin-dialer-sim: plays the dialer server for load runs and soaks.
 #include <QCoreApplication>
-#include <QSqlDatabase>
-#include <QSqlQuery>
+#include <QDir>
 #include <QTextStream>
 
+#include "campaign/CampaignDb.h"
 #include "dialer_sim/Simulator.h"
 
 namespace {
@@ -11,29 +11,28 @@ namespace {
 const char kUsage[] =
     "Usage: quorin-dialer-sim [--port N] [--seconds N] [--outcomes N] [--quantity N]\n"
     "                         [--operators 140,141] [--mix 5:30,8:20,1:15] [--seed N] [--db FILE]\n"
-    "                         [--pipeline N] [--stall-every N --stall-ms MS] [--help]\n"
+    "                         [--pipeline N] [--stall-every N --stall-ms MS] [--unanswered-ms MS] [--help]\n"
     "Listens on 127.0.0.1 (port 0: any), takes the program's connection and drives it.\n"
     "--pipeline N writes up to N requests at once and matches the replies in order.\n"
     "--stall-every N --stall-ms MS stops reading for MS milliseconds after every N replies.\n"
-    "--db FILE counts the outcome rows of an SQLite campaign database before and after,\n"
-    "so that every acknowledged outcome is proved stored.\n"
+    "--unanswered-ms MS gives up groups, an outcome or a release left unanswered for MS\n"
+    "milliseconds, as when the program's database fails, and reports the outcome again.\n"
+    "--db FILE|CONNECTION counts the outcome rows of the campaign database (an SQLite file\n"
+    "or a connection string) before and after, so that every acknowledged outcome is proved stored.\n"
     "Exit status: 0 clean run, 1 protocol violation, 2 usage, 3 outcomes acknowledged but not stored.\n";
 
-qint64 outcomeRows(const QString &file)
+qint64 outcomeRows(const QString &target)
 {
-    const QString name = QStringLiteral("sim-count");
+    const bool file = !target.contains(QLatin1Char('=')) && !target.contains(QStringLiteral("://"));
+    const ConnectionSpec spec = ConnectionSpec::parse(
+        file ? QStringLiteral("Provider=SQLite;Data Source=\"") + target + QLatin1Char('"') : target, QDir::currentPath());
+    CampaignDb db;
+    QString error;
     qint64 rows = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(QStringLiteral("select count(*) from Esiti_Quorin")) && q.next())
-                rows = q.value(0).toLongLong();
-        }
+    if (!db.open(spec, error) || !db.scalar(QStringLiteral("select count(*) from Esiti_Quorin"), rows, error)) {
+        QTextStream(stderr) << "cannot count outcome rows: " << error << Qt::endl;
+        return -1;
     }
-    QSqlDatabase::removeDatabase(name);
     return rows;
 }
 
@@ -63,6 +62,8 @@ bool parse(const QStringList &args, Simulator::Options &o, QString &db)
             o.stallEvery = v.toInt(&ok);
         else if (a == QStringLiteral("--stall-ms"))
             o.stallMs = v.toInt(&ok);
+        else if (a == QStringLiteral("--unanswered-ms"))
+            o.unansweredMs = v.toInt(&ok);
         else if (a == QStringLiteral("--mix")) {
             o.mix.clear();
             for (const QString &pair : v.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -97,6 +98,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     const qint64 before = db.isEmpty() ? 0 : outcomeRows(db);
+    if (before < 0)
+        return 2;
     Simulator sim(options);
     if (!sim.listen()) {
         QTextStream(stderr) << "cannot listen on port " << options.port << Qt::endl;

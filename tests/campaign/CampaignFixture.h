@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "../core/TestSupport.h"
+#include "TestDatabase.h"
 #include "campaign/Campaign.h"
 #include "campaign/DemoDatabase.h"
 #include "core/DebugFile.h"
@@ -38,7 +39,8 @@ public:
     packet::RecordId lastReceived() const override { return last; }
 };
 
-// A campaign over a fresh SQLite file with the program's tables and no rows.
+// A campaign over a fresh database with the program's tables and no rows:
+// an SQLite file, or the server QUORIN_TEST_DB names.
 struct CampaignFixture {
     QTemporaryDir dir;
     FileLocations files{platform::AppPaths{dir.path(), dir.path(), dir.path()}};
@@ -59,26 +61,34 @@ struct CampaignFixture {
 
     explicit CampaignFixture(int customers = 0)
     {
-        QString error;
-        if (!demodatabase::create(path, {customers, 7}, error))
+        QString error, connString;
+        if (!testdatabase::createDemo(dir.path(), {customers, 7}, connString, error))
             qFatal("demo database: %s", qPrintable(error));
-        if (!campaign.open(QStringLiteral("Provider=SQLite;Data Source=campaign.sqlite")))
+        if (!campaign.open(connString))
             qFatal("open failed");
         if (customers == 0) // no demo rows at all: each test seeds its own
             sql(QStringLiteral("DELETE FROM GRUPPI_ESATTORE"));
     }
 
-    // Runs statements straight on the file, as another program would.
+    // The backend's text of a statement written for SQL Server.
+    QString dialect(const QString &statement)
+    {
+        QString out, error;
+        if (!campaign.db().translate(statement, out, error))
+            qFatal("%s", qPrintable(error));
+        return out;
+    }
+    // Runs statements straight on the connection, as another program would.
     void sql(const QString &statement)
     {
         QSqlQuery q(campaign.db().handle());
-        if (!q.exec(statement))
+        if (!q.exec(dialect(statement)))
             qFatal("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
     }
     qint64 number(const QString &statement)
     {
         QSqlQuery q(campaign.db().handle());
-        if (!q.exec(statement) || !q.next())
+        if (!q.exec(dialect(statement)) || !q.next())
             qFatal("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
         return q.value(0).toLongLong();
     }
@@ -87,8 +97,8 @@ struct CampaignFixture {
                   const QVariant &lastOutcome = QVariant())
     {
         QSqlQuery q(campaign.db().handle());
-        q.prepare(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin,"
-                                 " [scadenza mandato], UltimoEsitoQuorin) VALUES (?, ?, ?, ?, ?, ?)"));
+        q.prepare(dialect(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin,"
+                                         " [scadenza mandato], UltimoEsitoQuorin) VALUES (?, ?, ?, ?, ?, ?)")));
         q.addBindValue(id);
         q.addBindValue(collector);
         q.addBindValue(phone1);

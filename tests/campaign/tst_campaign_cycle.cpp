@@ -1,10 +1,13 @@
 // A fake dialer drives a whole campaign cycle against the demo database:
-// groups, customers, an outcome for each, a release and a discard.
+// groups, customers, an outcome for each, a release and a discard. On the
+// database QUORIN_TEST_DB names when it is set, an SQLite file otherwise.
 #include <QtTest>
 
 #include "../core/TestSupport.h"
 #include "../dialer_link/DialerPeer.h"
 #include "app/Composition.h"
+#include "CampaignFixture.h"
+#include "TestDatabase.h"
 #include "campaign/DemoDatabase.h"
 #include "dialer_link/OutcomeRecord.h"
 #include "core/LogList.h"
@@ -12,6 +15,7 @@
 #include "dialer_link/FixedText.h"
 #include "dialer_link/PacketFormat.h"
 
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -34,6 +38,7 @@ class TestCampaignCycle : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void wholeCycle();
+    void lostSessionIsReportedAndReconnected();
 };
 
 void TestCampaignCycle::wholeCycle()
@@ -41,13 +46,13 @@ void TestCampaignCycle::wholeCycle()
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("dati")));
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("web")));
-    QString error;
-    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("dati/campaign.sqlite")), {400, 11}, error), qPrintable(error));
+    QString error, connString;
+    QVERIFY2(testdatabase::createDemo(dir.filePath(QStringLiteral("dati")), {400, 11}, connString, error), qPrintable(error));
     DialerPeer dialer;
     writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
               "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(dialer.port()) + "\r\n");
     writeFile(dir.filePath(QStringLiteral("dati")), QStringLiteral("tm40.ini"),
-              "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
+              "[datiserver]\r\nconnstring=" + connString.toLatin1() + "\r\n");
 
     ScriptedPrompts prompts;
     MainController controller({{dir.path(), dir.filePath(QStringLiteral("dati")), dir.path()}, false}, prompts);
@@ -56,10 +61,12 @@ void TestCampaignCycle::wholeCycle()
     controller.connetti();
     QVERIFY(dialer.accept());
     QCOMPARE(dialer.receive().header.code, qint32(DbOk));
-    QSqlDatabase db = parts.campaign().db().handle();
+    QVERIFY(parts.campaign().isOpen());
+    // Written for SQL Server, as the program's own statements are.
     const auto number = [&](const QString &sql) {
-        QSqlQuery q(db);
-        return q.exec(sql) && q.next() ? q.value(0).toLongLong() : -1;
+        qint64 value = -1;
+        QString why;
+        return parts.campaign().db().scalar(sql, value, why) ? value : -1;
     };
 
     // Groups.
@@ -117,7 +124,7 @@ void TestCampaignCycle::wholeCycle()
     QCOMPARE(dialer.receive().header.code, qint32(QueryEnd));
     const qint64 releasable = number(QStringLiteral(
         "select count(*) from [tabella pratiche] p join GRUPPI_ESATTORE g on g.CODESATTORE = p.[codice esattore]"
-        " where g.GRUPPO = %1 and FlagQuorin = 1 and [scadenza mandato] >= datetime('now','localtime')").arg(group));
+        " where g.GRUPPO = %1 and FlagQuorin = 1 and [scadenza mandato] >= GETDATE()").arg(group));
     id = dialer.send(FreeQueue, ints({group}));
     const packet::Packet freed = dialer.receive();
     QCOMPARE(freed.header.code, qint32(FreeQueueReply));
@@ -138,6 +145,105 @@ void TestCampaignCycle::wholeCycle()
     }
     QCOMPARE(controller.model().customers[MainModel::CustomersRefused]->text(), QStringLiteral("2"));
     QCOMPARE(controller.model().customers[MainModel::CustomersSent]->text(), QStringLiteral("19"));
+}
+
+namespace {
+
+DialerRequest outcomeFor(qint64 customer)
+{
+    OutcomeRecord o;
+    o.code = 5;
+    o.customerId = QString::number(customer);
+    o.calllist = QStringLiteral("CL1");
+    return {{176, 0, 0, Esito, 160}, {55, QStringLiteral("PD")}, o.encode(), false};
+}
+
+bool contains(const QStringList &lines, const QString &part)
+{
+    for (const QString &line : lines) {
+        if (line.contains(part))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TestCampaignCycle::lostSessionIsReportedAndReconnected()
+{
+    if (testdatabase::server().isEmpty())
+        QSKIP("needs a database server in QUORIN_TEST_DB (scripts/pg_test.sh)");
+    CampaignFixture f;
+    CampaignDb &db = f.campaign.db();
+    QVERIFY(db.isPostgres());
+    f.customer(100, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
+    // The session follows the program's clock, whatever the server's zone.
+    // (pg_test.sh runs this in a time zone other than the server's.)
+    const auto onLocalClock = [&] {
+        const QDateTime now = QDateTime::currentDateTime();
+        const qint64 local = now.toSecsSinceEpoch() + now.offsetFromUtc();
+        return std::abs(f.number(QStringLiteral("SELECT CAST(EXTRACT(EPOCH FROM LOCALTIMESTAMP) AS BIGINT)")) - local) < 120;
+    };
+    QVERIFY(onLocalClock());
+
+    // Another session, on another database: one cannot close the door it came in by.
+    ConnectionSpec spec = ConnectionSpec::parse(testdatabase::server(), QDir::currentPath());
+    const QString database = spec.database;
+    spec.database = QStringLiteral("postgres");
+    CampaignDb admin;
+    QString error;
+    QVERIFY2(admin.open(spec, error), qPrintable(error));
+    qint64 ignored = 0;
+    QVERIFY2(admin.scalar(QStringLiteral("SELECT 0 FROM (SELECT set_config('quorin.target', ?, false)) s"), ignored, error, {database}),
+             qPrintable(error));
+    const auto allowConnections = [&](bool allow) {
+        QSqlQuery q(admin.handle());
+        const bool ok = q.exec(allow ? QStringLiteral("DO $$BEGIN EXECUTE format('ALTER DATABASE %I WITH ALLOW_CONNECTIONS true',"
+                                                      " current_setting('quorin.target')); END$$")
+                                     : QStringLiteral("DO $$BEGIN EXECUTE format('ALTER DATABASE %I WITH ALLOW_CONNECTIONS false',"
+                                                      " current_setting('quorin.target')); END$$"));
+        if (!ok)
+            qWarning("%s", qPrintable(q.lastError().text()));
+        return ok;
+    };
+    // The server ends the program's session and turns new ones away for a while.
+    QVERIFY(allowConnections(false));
+    const auto reopen = qScopeGuard([&] { allowConnections(true); }); // whatever fails below
+    qint64 ended = 0;
+    QVERIFY2(admin.scalar(QStringLiteral("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity"
+                                         " WHERE datname = current_setting('quorin.target')"),
+                          ended, error),
+             qPrintable(error));
+    QVERIFY(ended >= 1);
+
+    // The next outcome finds the session gone: reported, neither stored nor acknowledged.
+    f.campaign.outcomes().registraEsito(outcomeFor(100));
+    QVERIFY(f.replies.sent.isEmpty());
+    QVERIFY2(db.isLost(), qPrintable(f.log.list1().lines().join(QLatin1Char('\n'))));
+    QVERIFY(contains(f.log.list1().lines(), QStringLiteral("esito non confermato")));
+    QVERIFY(contains(f.log.list1().lines(), QStringLiteral("ERRORE DB: connessione persa")));
+    // While it is lost a statement fails at once, without waiting on the server.
+    QElapsedTimer quick;
+    quick.start();
+    f.campaign.outcomes().registraEsito(outcomeFor(100));
+    QVERIFY(f.replies.sent.isEmpty());
+    QVERIFY(quick.elapsed() < 1000);
+
+    // Attempts are turned away and spaced out; once the server lets it in, it is back by itself.
+    QVERIFY(QTest::qWaitFor([&] { return f.log.list2().lines().filter(QStringLiteral("DB non raggiungibile")).size() >= 3; }, 20000));
+    QVERIFY(db.isLost());
+    QVERIFY(allowConnections(true));
+    QVERIFY(QTest::qWaitFor([&] { return !db.isLost(); }, 20000));
+    QVERIFY(contains(f.log.list2().lines(), QStringLiteral("DB RICONNESSO dopo")));
+    const QStringList waits = f.log.list2().lines().filter(QStringLiteral("nuovo tentativo tra"));
+    QVERIFY(contains(waits, QStringLiteral("tra 500 ms")) && contains(waits, QStringLiteral("tra 1000 ms")));
+
+    // The dialer reports it again: stored once, acknowledged once, on the program's clock again.
+    f.campaign.outcomes().registraEsito(outcomeFor(100));
+    QCOMPARE(f.replies.sent.size(), 1);
+    QCOMPARE(f.replies.sent.first().code, qint32(AckEsito));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin where id_contatore=100")), 1);
+    QVERIFY(onLocalClock());
 }
 
 QTEST_MAIN(TestCampaignCycle)

@@ -21,7 +21,7 @@ private:
         f.customer(11, QStringLiteral("B"), QStringLiteral("333"), 3, 30, 7);      // to operator
         f.customer(12, QStringLiteral("B"), QStringLiteral(""), 3, 30);            // empty phone: not in the states
         f.sql(QStringLiteral("INSERT INTO Esiti_Quorin (id_contatore, data, Esito) VALUES (1, '2020-01-01 10:00:00', 5),"
-                             " (2, datetime('now','localtime'), 5), (3, datetime('now','localtime'), 13)"));
+                             " (2, GETDATE(), 5), (3, GETDATE(), 13)"));
     }
     static QString db(CampaignFixture &f, int e) { return f.model.database[e]->text(); }
 

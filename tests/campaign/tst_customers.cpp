@@ -169,8 +169,9 @@ void TestCustomers::phoneChoices()
     CampaignFixture f;
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
     QSqlQuery q(f.campaign.db().handle());
-    q.prepare(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, telefono2, [tel recapito],"
-                             " UltimoEsitoQuorin, [scadenza mandato]) VALUES (1, 'A', '3330001', ?, ?, ?, '2999-01-01 00:00:00')"));
+    q.prepare(f.dialect(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, telefono2,"
+                                       " [tel recapito], UltimoEsitoQuorin, [scadenza mandato])"
+                                       " VALUES (1, 'A', '3330001', ?, ?, ?, '2999-01-01 00:00:00')")));
     q.addBindValue(second);
     q.addBindValue(contact);
     q.addBindValue(last);
@@ -352,8 +353,10 @@ void TestCustomers::customersThatCannotBeMarkedAreNotSent()
     CampaignFixture f;
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
     addGroupCustomers(f, 3);
-    f.sql(QStringLiteral("CREATE TRIGGER no_marks BEFORE UPDATE OF FlagQuorin ON [tabella pratiche]"
-                         " BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    // Marking a customer sent fails: a trigger on SQLite, a constraint elsewhere.
+    f.sql(f.campaign.db().isSqlite() ? QStringLiteral("CREATE TRIGGER no_marks BEFORE UPDATE OF FlagQuorin ON [tabella pratiche]"
+                                                      " BEGIN SELECT RAISE(ABORT, 'locked'); END")
+                                     : QStringLiteral("ALTER TABLE [tabella pratiche] ADD CONSTRAINT no_marks CHECK (FlagQuorin <> 1)"));
     QDir(f.dir.path()).mkdir(QStringLiteral("web"));
     f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 3}}));
     QCOMPARE(f.replies.sent.size(), 1); // QueryEnd only: the dialer is not left waiting

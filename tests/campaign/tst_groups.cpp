@@ -121,6 +121,8 @@ void TestGroups::odbcPathServesTheSameReply()
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
         QSKIP("no ODBC driver for Qt on this machine");
+    if (!testdatabase::server().isEmpty())
+        QSKIP("the ODBC path is taken to the SQLite file");
     CampaignFixture f;
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (4, 'A'), (9, 'B')"));
     f.campaign.close();

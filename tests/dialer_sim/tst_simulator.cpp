@@ -35,6 +35,7 @@ private Q_SLOTS:
     void helpIsNotAnError();
     void cleanRunAgainstTheProgram_data();
     void cleanRunAgainstTheProgram();
+    void unacknowledgedOutcomesAreReportedAgain();
 };
 
 void TestSimulator::checksCatchEachFault()
@@ -156,6 +157,43 @@ void TestSimulator::cleanRunAgainstTheProgram()
     QSqlQuery q(parts.campaign().db().handle());
     QVERIFY(q.exec(QStringLiteral("select count(*) from Esiti_Quorin")) && q.next());
     QCOMPARE(q.value(0).toLongLong(), 150);
+}
+
+void TestSimulator::unacknowledgedOutcomesAreReportedAgain()
+{
+    // The database refuses every outcome 8, as a failing server would: the
+    // program acknowledges none of them, the simulator gives each up and
+    // reports that customer again (with another code, drawn anew).
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {400, 5}, error), qPrintable(error));
+    Simulator::Options options;
+    options.maxOutcomes = 40;
+    options.groupQuantity = 20;
+    options.mix = {{5, 3}, {8, 1}};
+    options.unansweredMs = 300;
+    Simulator sim(options);
+    QVERIFY(sim.listen());
+    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
+              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(sim.port()) + "\r\n");
+    writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
+    ScriptedPrompts prompts;
+    MainController controller({{dir.path(), dir.path(), dir.path()}, false}, prompts);
+    Composition parts(controller, prompts, true);
+    QVERIFY(controller.start());
+    QSqlQuery q(parts.campaign().db().handle());
+    QVERIFY(q.exec(QStringLiteral("CREATE TRIGGER refuse_8 BEFORE INSERT ON Esiti_Quorin WHEN NEW.Esito = 8"
+                                  " BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    QSignalSpy finished(&sim, &Simulator::finished);
+    controller.connetti();
+    QVERIFY(finished.wait(60000));
+    QVERIFY2(finished.first().first().toBool(), qPrintable(sim.stats().violation));
+    QVERIFY(sim.stats().unanswered > 0);
+    QCOMPARE(sim.stats().outcomesAcked, 40);
+    QVERIFY(q.exec(QStringLiteral("select count(*), sum(Esito = 8) from Esiti_Quorin")) && q.next());
+    QCOMPARE(q.value(0).toLongLong(), 40);
+    QCOMPARE(q.value(1).toLongLong(), 0);
+    QVERIFY(sim.summary().contains(QStringLiteral("unanswered ") + QString::number(sim.stats().unanswered)));
 }
 
 QTEST_MAIN(TestSimulator)
