@@ -11,6 +11,7 @@ packages=(
   libgl-dev
   xvfb xauth
   chromium
+  systemd dpkg-dev file
 )
 
 missing=()
