@@ -12,6 +12,7 @@ packages=(
   libgl-dev
   xvfb xauth
   chromium
+  systemd dpkg-dev file
 )
 
 missing=()
