@@ -63,7 +63,7 @@ echo "PostgreSQL $("$pgbin/postgres" --version | awk '{print $3}') in $work"
 
 # 1. The campaign tests on the server, in a time zone other than the server's.
 createdb quorin_tests
-for t in campaign/tst_campaign_cycle campaign/tst_groups campaign/tst_queue campaign/tst_outcomes campaign/tst_customers \
+for t in campaign/tst_campaign_cycle campaign/tst_groups campaign/tst_queue campaign/tst_outcomes campaign/tst_customers campaign/tst_diagnosis \
   campaign/tst_counters; do
   QUORIN_TEST_DB="$(connection quorin_tests)" TZ=Asia/Kolkata QT_QPA_PLATFORM=offscreen \
     "$build/tests/$t" -silent >"$work/test.log" 2>&1 || { cat "$work/test.log" >&2; fail "$t on PostgreSQL"; }

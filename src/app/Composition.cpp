@@ -102,11 +102,11 @@ void Composition::startMetrics(MainController &c)
     if (text.isEmpty())
         return;
     if (!ok || port < 0 || port > 65535) {
-        c.log().scriviLog(QStringLiteral("MetricsPort non valida: ") + text, Logger::List2);
+        c.log().aggiungiList2(QStringLiteral("MetricsPort non valida: ") + text);
         return;
     }
     if (m_metrics.listen(quint16(port)))
-        c.log().scriviLog(QStringLiteral("METRICHE IN ASCOLTO SU PORTA ") + QString::number(m_metrics.port()), Logger::List2);
+        c.log().aggiungiList2(QStringLiteral("METRICHE IN ASCOLTO SU PORTA ") + QString::number(m_metrics.port()));
     else
-        c.log().scriviLog(QStringLiteral("METRICHE: porta ") + text + QStringLiteral(" non disponibile"), Logger::List2);
+        c.log().aggiungiList2(QStringLiteral("METRICHE: porta ") + text + QStringLiteral(" non disponibile"));
 }

@@ -159,6 +159,6 @@ QStringList Campaign::diagnose(bool byOperator, const QString &who)
     }
     m_parts.model.metrics.countDiagnosis();
     for (const QString &line : std::as_const(lines))
-        m_parts.log.scriviLog(QStringLiteral("DIAGNOSI ") + line, Logger::List2);
+        m_parts.log.aggiungiList2(QStringLiteral("DIAGNOSI ") + line);
     return lines;
 }

@@ -1,0 +1,190 @@
+// Why a group or an operator gets no customers: known counts on a seeded
+// database, and the line logged when the dialer gets an empty answer.
+#include "CampaignFixture.h"
+#include "campaign/EmptyAnswerDiagnosis.h"
+
+using namespace packet;
+
+namespace {
+
+DialerRequest groupRequest(int group, int quantity, int id = 9)
+{
+    QByteArray body;
+    appendInt32Le(body, 1);
+    appendInt32Le(body, group);
+    appendInt32Le(body, quantity);
+    return {{40 + int(body.size()), 0, 0, RichiestaClientiGruppi, 24 + int(body.size())}, {id, QStringLiteral("PD")}, body, false};
+}
+
+DialerRequest operatorRequest(const QString &op, int quantity)
+{
+    QByteArray body;
+    appendInt32Le(body, 4);
+    appendInt32Le(body, quantity);
+    body += fixedtext::completaStringa(op, 20);
+    return {{68, 0, 0, QueryOp, 52}, {11, QStringLiteral("PD")}, body, false};
+}
+
+struct Seeded : CampaignFixture {
+    Seeded()
+    {
+        sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES (5, 'A')"));
+        sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES (5, 'B')"));
+        sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES (6, 'C')"));
+        const QDateTime yesterday = now.addDays(-1), tomorrow = now.addDays(1), later = now.addDays(30);
+        // id, collector, phone, flag, recall, mandate
+        add(1, "A", QStringLiteral("333"), {}, {}, later);        // sendable
+        add(2, "A", QStringLiteral(""), {}, {}, later);           // no phone
+        add(3, "A", {}, 1, {}, later);            // no phone, and in the queue
+        add(4, "B", QStringLiteral("334"), 1, {}, later);         // in the queue
+        add(5, "B", QStringLiteral("335"), 2, {}, later);         // too many negative outcomes
+        add(6, "B", QStringLiteral("336"), 3, {}, later);         // with an agent
+        add(7, "B", QStringLiteral("337"), 0, tomorrow, later);   // sendable; recall later
+        add(8, "B", QStringLiteral("338"), 0, {}, yesterday);     // sendable; mandate expired
+        add(9, "C", QStringLiteral("339"), 1, {}, later);         // group 6: all in the queue
+        // Collector D is in no group: only operator requests reach his customers.
+        add(10, "D", QStringLiteral("340"), {}, now.addSecs(-3600), later); // inside today's window
+        add(11, "D", QStringLiteral("341"), {}, yesterday, later);          // before the window
+        add(12, "D", QStringLiteral("342"), 0, {}, later);                   // no recall at all
+        add(13, "D", QStringLiteral("343"), 0, now.addSecs(3600), later);    // after the window (intervallo 0)
+    }
+    void add(int id, const char *collector, const QVariant &phone, const QVariant &flag, const QDateTime &recall,
+             const QDateTime &mandate)
+    {
+        QSqlQuery q(campaign.db().handle());
+        q.prepare(dialect(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin,"
+                                         " datarichiamo, [scadenza mandato]) VALUES (?, ?, ?, ?, ?, ?)")));
+        q.addBindValue(id);
+        q.addBindValue(QString::fromLatin1(collector));
+        q.addBindValue(phone.isValid() ? phone : QVariant(QMetaType(QMetaType::QString)));
+        q.addBindValue(flag.isValid() ? flag : QVariant(QMetaType(QMetaType::Int)));
+        q.addBindValue(recall.isValid() ? campaign.db().dateTimeValue(recall) : QVariant(QMetaType(QMetaType::QString)));
+        q.addBindValue(campaign.db().dateTimeValue(mandate));
+        if (!q.exec())
+            qFatal("%s", qPrintable(q.lastError().text()));
+    }
+    QStringList diagnosisLines()
+    {
+        QStringList out;
+        for (const QString &line : log.list1().lines())
+            if (line.contains(QStringLiteral("DIAGNOSI ")))
+                out << line.mid(line.indexOf(QStringLiteral("DIAGNOSI ")));
+        return out;
+    }
+};
+
+} // namespace
+
+class TestDiagnosis : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void aGroupsCustomersByCondition();
+    void anOperatorsWindowAndGroups();
+    void anEmptyAnswerExplainsItselfOnceAMinute();
+    void aDatabaseThatCannotAnswer();
+};
+
+void TestDiagnosis::aGroupsCustomersByCondition()
+{
+    Seeded f;
+    const EmptyAnswerDiagnosis d = EmptyAnswerDiagnosis::forGroup(f.campaign.db(), 5, f.now);
+    QVERIFY2(d.ok(), qPrintable(d.error));
+    QCOMPARE(d.collectors, 2);
+    QCOMPARE(d.customers, 8);
+    QCOMPARE(d.noPhone, 2);
+    QCOMPARE(d.alreadySent, 2);
+    QCOMPARE(d.negativeLimit, 1);
+    QCOMPARE(d.toOperator, 1);
+    QCOMPARE(d.outsideRecall, 1);
+    QCOMPARE(d.mandateExpired, 1);
+    QCOMPARE(d.available, 3);
+    // What is sendable is what the customers query finds.
+    QCOMPARE(f.campaign.customers().testGruppo(QStringLiteral("5")), d.available);
+
+    // A group without collectors says so; one that does not exist is the same.
+    const EmptyAnswerDiagnosis none = EmptyAnswerDiagnosis::forGroup(f.campaign.db(), 9, f.now);
+    QVERIFY(none.ok());
+    QCOMPARE(none.collectors, 0);
+    QCOMPARE(none.customers, 0);
+    QCOMPARE(none.available, 0);
+    QVERIFY(none.lines().last().contains(QStringLiteral("non comprende alcun esattore")));
+
+    // The page's and the box's lines: one per condition, the numbers at one column.
+    const QStringList lines = d.lines();
+    QCOMPARE(lines.first(), QStringLiteral("Gruppo 5"));
+    QCOMPARE(lines.size(), 10);
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        QCOMPARE(lines[i].size() - lines[i].trimmed().section(QLatin1Char(' '), -1).size(), 34);
+    QVERIFY(lines.contains(QStringLiteral("inviabili").leftJustified(34, QLatin1Char(' ')) + QStringLiteral("3")));
+}
+
+void TestDiagnosis::anOperatorsWindowAndGroups()
+{
+    Seeded f;
+    EmptyAnswerDiagnosis d = EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral(" D "), f.now, 0);
+    QVERIFY2(d.ok(), qPrintable(d.error));
+    QCOMPARE(d.who, QStringLiteral("D"));
+    QCOMPARE(d.collectors, 0);
+    QCOMPARE(d.customers, 4);
+    QCOMPARE(d.outsideRecall, 3);
+    QCOMPARE(d.available, 1);
+    QCOMPARE(f.campaign.customers().testOperatore(QStringLiteral("D")), d.available);
+    QVERIFY(d.lines().last().contains(QStringLiteral("non fa parte di alcun gruppo")));
+    // A wider window takes in the recall an hour from now.
+    f.settings.intervallo = 120;
+    QCOMPARE(f.campaign.customers().diagnoseOperator(QStringLiteral("D")).available, 2);
+    // A code full of quotes is a value, never SQL.
+    d = EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral("D' OR '1'='1"), f.now, 0);
+    QVERIFY2(d.ok(), qPrintable(d.error));
+    QCOMPARE(d.customers, 0);
+    // Collector B is in group 5.
+    QCOMPARE(EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral("B"), f.now, 0).collectors, 1);
+}
+
+void TestDiagnosis::anEmptyAnswerExplainsItselfOnceAMinute()
+{
+    Seeded f;
+    const quint64 before = f.model.metrics.customersDelivered();
+    // Group 6 has a customer, in the queue: the empty answer says why.
+    QVERIFY(f.campaign.customers().rispostaClientiXGruppo(groupRequest(6, 10)).ok());
+    QCOMPARE(f.diagnosisLines(),
+             QStringList{QStringLiteral("DIAGNOSI gr. 6: 1 clienti, 0 inviabili; esclusi: senza telefono 0, gia' inviati 1, "
+                                        "limite esiti negativi 0, all'operatore 0, fuori finestra richiamo 0, mandato scaduto 0; "
+                                        "esattori nel gruppo 1")});
+    // The dialer asks again at once: not counted again.
+    QVERIFY(f.campaign.customers().rispostaClientiXGruppo(groupRequest(6, 10, 10)).ok());
+    QCOMPARE(f.diagnosisLines().size(), 1);
+    // A minute later it is.
+    f.now = f.now.addSecs(61);
+    QVERIFY(f.campaign.customers().rispostaClientiXGruppo(groupRequest(6, 10, 11)).ok());
+    QCOMPARE(f.diagnosisLines().size(), 2);
+    // A group with nobody at all has nothing to explain.
+    QVERIFY(f.campaign.customers().rispostaClientiXGruppo(groupRequest(9, 10, 12)).ok());
+    QCOMPARE(f.diagnosisLines().size(), 2);
+    // An operator's empty answer too, once his one customer inside the window has been sent.
+    QVERIFY(f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("D"), 10)).ok());
+    QCOMPARE(f.model.metrics.customersDelivered(), before + 1);
+    QVERIFY(f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("D"), 10)).ok());
+    QVERIFY(f.diagnosisLines().last().startsWith(QStringLiteral("DIAGNOSI op. D: 4 clienti, 0 inviabili; ")));
+    QVERIFY(f.diagnosisLines().last().contains(QStringLiteral("gia' inviati 1")));
+    QVERIFY(f.diagnosisLines().last().endsWith(QStringLiteral("gruppi dell'esattore 0")));
+
+    // From the menu: the lines, in List2 too.
+    const QStringList shown = f.campaign.diagnose(false, QStringLiteral("5"));
+    QCOMPARE(shown.first(), QStringLiteral("Gruppo 5"));
+    QVERIFY(f.list2Messages().contains(QStringLiteral("DIAGNOSI Gruppo 5")));
+    QCOMPARE(f.campaign.diagnose(false, QStringLiteral("cinque")), QStringList{QStringLiteral("gruppo non valido: cinque")});
+}
+
+void TestDiagnosis::aDatabaseThatCannotAnswer()
+{
+    Seeded f;
+    f.sql(QStringLiteral("DROP TABLE GRUPPI_ESATTORE"));
+    const EmptyAnswerDiagnosis d = EmptyAnswerDiagnosis::forGroup(f.campaign.db(), 5, f.now);
+    QVERIFY(!d.ok());
+    QVERIFY(d.summary().startsWith(QStringLiteral("DIAGNOSI gr. 5: ERRORE DB ")));
+    QCOMPARE(d.lines().size(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestDiagnosis)
+#include "tst_diagnosis.moc"
