@@ -12,6 +12,7 @@ packages=(
   libgl-dev
   xvfb xauth
   chromium
+  python3 python3-prometheus-client
   systemd dpkg-dev file
 )
 

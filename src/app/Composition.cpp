@@ -6,6 +6,8 @@
 #include "core/UserPrompts.h"
 #include "platform/NetworkInfo.h"
 
+#include <QTimer>
+
 Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, const QString &telnetHost)
     : m_link(c.log(), c.model(), c.clock(), c.debugFile(), c.settings(), fast),
       m_campaign({c.log(), c.model(), c.settings(), c.clock(), prompts, c.files(), [&c] { c.settaCaption(); }}, m_link,
@@ -96,6 +98,12 @@ void Composition::startMetrics(MainController &c)
                [this] { return double(m_link.writer().queuedBytes()); });
 
     // Off unless "MetricsPort" names a port; "0" takes any free one (tests).
+    // Opened once the event loop runs, so that its line reaches whoever shows the lists.
+    QTimer::singleShot(0, &c, [this, &c] { listenMetrics(c); });
+}
+
+void Composition::listenMetrics(MainController &c)
+{
     const QString text = inifile::leggiIni(c.files().settingsFile(), kSettingsSection, QStringLiteral("MetricsPort")).trimmed();
     bool ok = false;
     const int port = text.toInt(&ok);

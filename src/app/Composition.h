@@ -60,4 +60,5 @@ private:
     std::mt19937 m_random{std::random_device{}()};
 
     void startMetrics(MainController &c);
+    void listenMetrics(MainController &c);
 };

@@ -164,9 +164,11 @@ void TestHeadless::commandsFromStandardInput()
     QVERIFY(p.waitForStarted(20000));
     QVERIFY(out.waitFor(p, " | FINE LETTURA PREFERENZE"));
     // The list, a check box, a text box, a question answered after the caption.
-    p.write("?\nAutoConnect 1\nLv debug 2\nTest Query Gruppo 7\nnonsense here\n");
+    p.write("?\nAutoConnect 1\nLv debug 2\nTest Query Gruppo 7\nDiagnosi Operatore AB 1\nnonsense here\n");
     QVERIFY(out.waitFor(p, "Comandi | Nuovo Stato <interno> <1-9>"));
     QVERIFY(out.waitFor(p, "InputBox | Inserisci il Gruppo da testare -> \"7\""));
+    QVERIFY(out.waitFor(p, "InputBox | Inserisci l'Operatore da diagnosticare -> \"AB 1\""));
+    QVERIFY(out.waitFor(p, "MsgBox | database non aperto"));
     QVERIFY(out.waitFor(p, "Comandi | sconosciuto: nonsense here"));
     // End of input is not an error: the program runs on (AutoConnect keeps
     // trying, and says so every second) until it is told to stop.

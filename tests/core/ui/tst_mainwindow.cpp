@@ -94,7 +94,7 @@ void TestMainWindow::everyControlIsThereWithItsCaption()
     QCOMPARE(editsql.first(), QStringLiteral("Conn_quorin.ini"));
     QCOMPARE(editsql.last(), QStringLiteral("SQL_RIEP_EXT.TXT"));
     for (const char *name : {"grop", "param", "Esci", "log", "DBDOWN", "DBOK", "CTMonitor", "PBX", "TELNET", "wd",
-                             "TestQueryGruppo", "TestQueryOperatore"})
+                             "TestQueryGruppo", "TestQueryOperatore", "DiagnosiGruppo", "DiagnosiOperatore"})
         QVERIFY2(child<QAction>(w, name), name);
 }
 
