@@ -14,9 +14,11 @@
 
 namespace {
 
+// One "Source | line" per line of `text`: a reader of the output can rely on the prefix.
 void printLine(QTextStream &out, const QString &source, const QString &text)
 {
-    out << source << QStringLiteral(" | ") << text << Qt::endl;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        out << source << QStringLiteral(" | ") << line << Qt::endl;
 }
 
 } // namespace

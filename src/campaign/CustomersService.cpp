@@ -1,5 +1,7 @@
 #include "campaign/CustomersService.h"
 
+#include <QTimer>
+
 #include "campaign/CampaignDb.h"
 #include "campaign/Counters.h"
 #include "campaign/PhoneLog.h"
@@ -142,7 +144,8 @@ bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qin
                        0);
     if (rows.isEmpty()) {
         logRx(QStringLiteral("Non trovati clienti x gr.") + n(group), request.record.id);
-        explainEmpty(QStringLiteral("gr.") + n(group), request.record.id, [this, group] { return diagnoseGroup(group); });
+        if (wanted > 0)
+            explainEmpty(QStringLiteral("gr.") + n(group), request.record.id, [this, group] { return diagnoseGroup(group); });
         return true;
     }
     m.lastRequest[MainModel::LastFound]->setText(n(rows.size()));
@@ -268,7 +271,8 @@ void CustomersService::sendOperator(const DialerRequest &request, const dialerbo
                        1);
     if (rows.isEmpty()) {
         logRx(QStringLiteral("Non trovati clienti x Op.") + r.op, id);
-        explainEmpty(QStringLiteral("op.") + r.op, id, [this, op = r.op] { return diagnoseOperator(op); });
+        if (wanted > 0)
+            explainEmpty(QStringLiteral("op.") + r.op, id, [this, op = r.op] { return diagnoseOperator(op); });
         return;
     }
     m.lastRequest[MainModel::LastFound]->setText(n(rows.size()));
@@ -321,11 +325,16 @@ void CustomersService::explainEmpty(const QString &key, qint32 requestId, const 
     if (m_explained.size() >= 1000)
         m_explained.clear(); // bounded, whatever the dialer names
     m_explained[key] = now;
-    const EmptyAnswerDiagnosis d = diagnose();
-    m_ctx.model.metrics.countDiagnosis();
-    if (d.ok() && d.customers == 0)
-        return; // nobody to send: nothing to explain
-    logRx(d.summary(), requestId);
+    // After the answer: the dialer has its QueryEnd before the counting starts.
+    QTimer::singleShot(0, &m_ctx.model, [this, alive = std::weak_ptr<int>(m_alive), requestId, diagnose] {
+        if (alive.expired())
+            return;
+        const EmptyAnswerDiagnosis d = diagnose();
+        m_ctx.model.metrics.countDiagnosis();
+        if (d.ok() && d.customers == 0)
+            return; // nobody to send: nothing to explain
+        logRx(d.summary(), requestId);
+    });
 }
 
 qint64 CustomersService::testGruppo(const QString &group)

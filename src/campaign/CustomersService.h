@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include <QSqlRecord>
 #include <QVariantList>
@@ -76,6 +77,7 @@ private:
 
     CampaignContext m_ctx;
     std::map<QString, QDateTime> m_explained; // subject -> when last explained
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0); // for explanations still to come
     DialerReplies &m_replies;
     Counters &m_counters;
 };

@@ -16,7 +16,7 @@ const QString kCounts = QStringLiteral(
     " SUM(CASE WHEN FlagQuorin=2 THEN 1 ELSE 0 END),"
     " SUM(CASE WHEN FlagQuorin=3 THEN 1 ELSE 0 END),"
     " SUM(CASE WHEN #outside# THEN 1 ELSE 0 END),"
-    " SUM(CASE WHEN [scadenza mandato] < ? THEN 1 ELSE 0 END),"
+    " SUM(CASE WHEN [scadenza mandato] is null OR [scadenza mandato] < ? THEN 1 ELSE 0 END),"
     " SUM(CASE WHEN (Telefono1 is not null) AND (Telefono1<>'') AND (FlagQuorin=0 or FlagQuorin is null)#inside#"
     " THEN 1 ELSE 0 END)");
 
@@ -47,6 +47,11 @@ QString n(qint64 v)
     return QString::number(v);
 }
 
+QDateTime wholeSeconds(const QDateTime &t)
+{
+    return t.addMSecs(-t.time().msec());
+}
+
 } // namespace
 
 EmptyAnswerDiagnosis EmptyAnswerDiagnosis::forGroup(const CampaignDb &db, qint32 group, const QDateTime &now)
@@ -54,7 +59,7 @@ EmptyAnswerDiagnosis EmptyAnswerDiagnosis::forGroup(const CampaignDb &db, qint32
     EmptyAnswerDiagnosis d;
     d.subject = Subject::Group;
     d.who = n(group);
-    const QVariant today = db.dateTimeValue(QDateTime(now.date(), QTime(0, 0)));
+    const QDateTime at = wholeSeconds(now);
     if (!db.scalar(QStringLiteral("SELECT COUNT(*) FROM GRUPPI_ESATTORE WHERE GRUPPO = ?"), d.collectors, d.error, {group}))
         return d;
     read(db,
@@ -62,7 +67,7 @@ EmptyAnswerDiagnosis EmptyAnswerDiagnosis::forGroup(const CampaignDb &db, qint32
              + QStringLiteral(" FROM [tabella pratiche]"
                               " INNER JOIN GRUPPI_ESATTORE ON [tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE"
                               " WHERE GRUPPI_ESATTORE.GRUPPO = ?"),
-         {db.dateTimeValue(now), today, group}, d);
+         {db.dateTimeValue(at), db.dateTimeValue(at), group}, d);
     return d;
 }
 
@@ -72,9 +77,10 @@ EmptyAnswerDiagnosis EmptyAnswerDiagnosis::forOperator(const CampaignDb &db, con
     EmptyAnswerDiagnosis d;
     d.subject = Subject::Operator;
     d.who = op.trimmed();
-    const QVariant start = db.dateTimeValue(QDateTime(now.date(), QTime(0, 0, 1)));
-    const QVariant end = db.dateTimeValue(now.addSecs(qint64(intervalloMinutes) * 60));
-    const QVariant today = db.dateTimeValue(QDateTime(now.date(), QTime(0, 0)));
+    // The operator query's window, to the second as its literals are.
+    const QDateTime at = wholeSeconds(now);
+    const QVariant start = db.dateTimeValue(QDateTime(at.date(), QTime(0, 0, 1)));
+    const QVariant end = db.dateTimeValue(at.addSecs(qint64(intervalloMinutes) * 60));
     if (!db.scalar(QStringLiteral("SELECT COUNT(*) FROM GRUPPI_ESATTORE WHERE CODESATTORE = ?"), d.collectors, d.error,
                    {d.who}))
         return d;
@@ -82,7 +88,7 @@ EmptyAnswerDiagnosis EmptyAnswerDiagnosis::forOperator(const CampaignDb &db, con
          counts(QStringLiteral("(datarichiamo is null OR datarichiamo < ? OR datarichiamo > ?)"),
                 QStringLiteral(" AND datarichiamo >= ? AND datarichiamo <= ?"))
              + QStringLiteral(" FROM [tabella pratiche] WHERE [codice esattore] = ?"),
-         {start, end, today, start, end, d.who}, d);
+         {start, end, db.dateTimeValue(at), start, end, d.who}, d);
     return d;
 }
 
@@ -92,10 +98,14 @@ QString EmptyAnswerDiagnosis::summary() const
     QString s = QStringLiteral("DIAGNOSI ") + (group ? QStringLiteral("gr. ") : QStringLiteral("op. ")) + who + QStringLiteral(": ");
     if (!ok())
         return s + QStringLiteral("ERRORE DB ") + error;
+    // The recall window is a condition of the operator's query only; the
+    // mandate of neither built-in query (installations' own often add both).
+    const QString recall = QStringLiteral("fuori finestra richiamo ") + n(outsideRecall);
     return s + n(customers) + QStringLiteral(" clienti, ") + n(available) + QStringLiteral(" inviabili; esclusi: senza telefono ")
         + n(noPhone) + QStringLiteral(", gia' inviati ") + n(alreadySent) + QStringLiteral(", limite esiti negativi ")
-        + n(negativeLimit) + QStringLiteral(", all'operatore ") + n(toOperator) + QStringLiteral(", fuori finestra richiamo ")
-        + n(outsideRecall) + QStringLiteral(", mandato scaduto ") + n(mandateExpired)
+        + n(negativeLimit) + QStringLiteral(", all'operatore ") + n(toOperator) + (group ? QString() : QStringLiteral(", ") + recall)
+        + QStringLiteral("; inoltre: ") + (group ? recall + QStringLiteral(", ") : QString())
+        + QStringLiteral("mandato scaduto ") + n(mandateExpired)
         + (group ? QStringLiteral("; esattori nel gruppo ") : QStringLiteral("; gruppi dell'esattore ")) + n(collectors);
 }
 
@@ -114,9 +124,13 @@ QStringList EmptyAnswerDiagnosis::lines() const
     line(QStringLiteral("gia' inviati (in coda)"), alreadySent);
     line(QStringLiteral("limite esiti negativi"), negativeLimit);
     line(QStringLiteral("passati all'operatore"), toOperator);
-    line(group ? QStringLiteral("richiamo piu' tardi") : QStringLiteral("fuori dalla finestra di richiamo"), outsideRecall);
-    line(QStringLiteral("mandato scaduto"), mandateExpired);
+    if (!group)
+        line(QStringLiteral("fuori dalla finestra di richiamo"), outsideRecall);
     line(QStringLiteral("inviabili"), available);
+    out << QStringLiteral("non esclusi dalla query predefinita:");
+    if (group)
+        line(QStringLiteral("richiamo piu' tardi"), outsideRecall);
+    line(QStringLiteral("mandato scaduto o assente"), mandateExpired);
     if (group && collectors == 0)
         out << QStringLiteral("il gruppo non comprende alcun esattore");
     if (!group && collectors == 0)

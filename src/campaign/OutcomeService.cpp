@@ -57,7 +57,7 @@ wire::Status OutcomeService::registraEsito(const DialerRequest &request)
     }
     for (const auto &effect : after)
         effect();
-    m_ctx.model.metrics.countOutcomeAcknowledged(o.code);
+    m_ctx.model.metrics.countOutcomeAcknowledged(known(o.code) ? o.code : Metrics::kOtherCode);
     m_replies.sendReply(packet::AckEsito, QStringLiteral("Invio AckEsito"), request.record, {}, false);
     return {};
 }

@@ -51,7 +51,16 @@ void histogram(QByteArray &out, const QByteArray &name, const QByteArray &labels
 
 QByteArray codeLabel(qint32 code)
 {
-    return "code=\"" + QByteArray::number(code) + '"';
+    return "code=\"" + (code == Metrics::kOtherCode ? QByteArray("other") : QByteArray::number(code)) + '"';
+}
+
+// HELP text: a backslash and a line end escaped, as the format asks.
+QByteArray helpText(const QString &text)
+{
+    QByteArray out = text.toUtf8();
+    out.replace('\\', "\\\\");
+    out.replace('\n', "\\n");
+    return out;
 }
 
 } // namespace
@@ -79,7 +88,7 @@ void Metrics::Histogram::observe(double seconds)
 
 void Metrics::countRequest(qint32 code, RequestResult result)
 {
-    ++m_requests[{code, int(result)}];
+    ++m_requests[{result == RequestResult::Unknown ? kOtherCode : code, int(result)}];
 }
 
 void Metrics::countCustomersDelivered(bool byOperator, qint64 n)
@@ -164,11 +173,11 @@ QByteArray Metrics::render() const
     sample(out, "quorin_customers_refused_total", {}, double(m_refused));
     head(out, "quorin_empty_answer_diagnoses_total", "Diagnoses of an empty customers answer.", "counter");
     sample(out, "quorin_empty_answer_diagnoses_total", {}, double(m_diagnoses));
-    head(out, "quorin_request_duration_seconds", "From reading a request to its last reply handed to the system.",
-         "histogram");
+    head(out, "quorin_request_duration_seconds",
+         "From handing a request to its service to its last reply handed to the system, pauses included.", "histogram");
     for (const auto &[code, h] : m_requestLatency)
         histogram(out, "quorin_request_duration_seconds", codeLabel(code), h);
-    head(out, "quorin_outcome_duration_seconds", "From reading an outcome to its acknowledgement handed to the system.",
+    head(out, "quorin_outcome_duration_seconds", "The same for outcomes, acknowledged or refused by the database.",
          "histogram");
     histogram(out, "quorin_outcome_duration_seconds", {}, m_outcomeLatency);
     // A family's samples together, under one head, in the order first added.
@@ -184,9 +193,9 @@ QByteArray Metrics::render() const
                 continue;
             const QByteArray n = name.toLatin1();
             if (first)
-                head(out, n.constData(), g.help.toLatin1().constData(), "gauge");
+                head(out, n.constData(), helpText(g.help).constData(), "gauge");
             first = false;
-            sample(out, n, g.labels.toLatin1(), g.value ? g.value() : 0.0);
+            sample(out, n, g.labels.toUtf8(), g.value ? g.value() : 0.0);
         }
     }
     return out;

@@ -23,7 +23,11 @@ public:
     };
 
     enum class RequestResult { Served, Refused, Unknown };
+    // The code a stream of junk cannot multiply: unknown request codes and
+    // outcome codes outside the table are all counted as "other".
+    static constexpr qint32 kOtherCode = -1;
 
+    // An Unknown request is counted under kOtherCode, whatever its code.
     void countRequest(qint32 code, RequestResult result);
     void countCustomersDelivered(bool byOperator, qint64 n);
     void countOutcomeAcknowledged(qint32 outcomeCode);
@@ -31,7 +35,7 @@ public:
     void countQueueRelease(bool byOperator);
     void countCustomersRefused(qint64 n);
     void countDiagnosis();
-    // From reading a request to the last of its replies handed to the system.
+    // From handing a request to its service to the last of its replies handed to the system.
     void observeRequest(qint32 code, double seconds);
 
     // A value read at each page: `labels` already formatted ("link=\"dialer\"").

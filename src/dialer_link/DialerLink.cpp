@@ -24,7 +24,11 @@ DialerLink::DialerLink(Logger &log, MainModel &model, RunClock &clock, const Deb
                 [this](const packet::Packet &p) {
                     m_lastReceived = p.record;
                     m_serving = p.header.code;
-                    m_servingSince.start();
+                    // Only the codes of the table are timed: junk cannot multiply the histograms.
+                    if (Dispatcher::find(p.header.code))
+                        m_servingSince.start();
+                    else
+                        m_servingSince.invalidate();
                     m_dispatcher.dispatch(p);
                     if (!m_writer.busy())
                         requestServed();

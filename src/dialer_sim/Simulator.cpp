@@ -46,7 +46,11 @@ quint16 Simulator::port() const
 
 void Simulator::onConnection()
 {
+    if (m_peer && m_options.waitForRestarts)
+        return; // the old connection's end is still to be read: this one waits its turn
     QTcpSocket *socket = m_server->nextPendingConnection();
+    if (!socket)
+        return;
     if (m_peer) { // one program at a time
         socket->abort();
         socket->deleteLater();

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -51,10 +53,32 @@ StandardOutput::StandardOutput(QObject *parent) : QIODevice(parent)
 #ifndef Q_OS_WIN
     // A reader that has gone is told by an error, not by a signal that ends the program.
     std::signal(SIGPIPE, SIG_IGN);
-    m_savedFlags = ::fcntl(STDOUT_FILENO, F_GETFL);
-    if (m_savedFlags != -1)
-        ::fcntl(STDOUT_FILENO, F_SETFL, m_savedFlags | O_NONBLOCK);
-    m_notifier = new QSocketNotifier(STDOUT_FILENO, QSocketNotifier::Write, this);
+    m_fd = STDOUT_FILENO;
+    struct stat st {};
+    if (::fstat(STDOUT_FILENO, &st) != 0)
+        return;
+    if (S_ISSOCK(st.st_mode)) {
+        // The journal, a supervisor: each send says "don't wait" itself, the
+        // socket's shared mode is left alone.
+        m_socket = true;
+    } else if (S_ISFIFO(st.st_mode)) {
+        // A pipe: non-blocking through a description of our own where the
+        // system gives one, so the writer at the other end of a shared
+        // description (a shell, stderr) is not made non-blocking too.
+        const int own = ::open("/proc/self/fd/1", O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (own >= 0) {
+            m_fd = own;
+            m_ownFd = true;
+        } else {
+            m_savedFlags = ::fcntl(STDOUT_FILENO, F_GETFL);
+            if (m_savedFlags == -1)
+                return;
+            ::fcntl(STDOUT_FILENO, F_SETFL, m_savedFlags | O_NONBLOCK);
+        }
+    } else {
+        return; // a terminal or a file: written as it comes, as anyone would
+    }
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
     m_notifier->setEnabled(false);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] { flushNow(); });
 #endif
@@ -64,13 +88,14 @@ StandardOutput::~StandardOutput()
 {
 #ifndef Q_OS_WIN
     // What is left goes out before the end, as far as the reader takes it
-    // within two seconds (the event loop has ended: a wait holds nothing up);
-    // the terminal gets its blocking mode back for the shell.
+    // within two seconds (the event loop has ended: a wait holds nothing up).
     QDeadlineTimer deadline(2000);
     while (!flushNow() && !deadline.hasExpired()) {
-        pollfd p{STDOUT_FILENO, POLLOUT, 0};
+        pollfd p{m_fd, POLLOUT, 0};
         ::poll(&p, 1, int(deadline.remainingTime()));
     }
+    if (m_ownFd)
+        ::close(m_fd);
     if (m_savedFlags != -1)
         ::fcntl(STDOUT_FILENO, F_SETFL, m_savedFlags);
 #endif
@@ -97,14 +122,21 @@ bool StandardOutput::flushNow()
             m_broken = true;
         m_queue.consume(qint64(n));
 #else
-        const ssize_t n = ::write(STDOUT_FILENO, m_queue.pending().constData(), size_t(m_queue.size()));
+        const char *bytes = m_queue.pending().constData();
+        const size_t size = size_t(m_queue.size());
+#ifdef MSG_NOSIGNAL
+        const int flags = MSG_DONTWAIT | MSG_NOSIGNAL;
+#else
+        const int flags = MSG_DONTWAIT;
+#endif
+        const ssize_t n = m_socket ? ::send(m_fd, bytes, size, flags) : ::write(m_fd, bytes, size);
         if (n > 0) {
             m_queue.consume(n);
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && m_notifier) {
             m_notifier->setEnabled(true); // the reader is slow: go on when it has room
             return false;
         }

@@ -37,9 +37,10 @@ private:
 };
 
 // Standard output for a text stream that must never hold the event loop:
-// written without blocking as the reader takes it, through an OutputQueue of
-// kLimit bytes. A reader that goes away ends the writing quietly. (On Windows
-// the writes stay blocking.)
+// a pipe or a socket (the journal) is written without blocking as the reader
+// takes it, through an OutputQueue of kLimit bytes; a terminal or a file is
+// written as it comes. A reader that goes away ends the writing quietly.
+// (On Windows the writes stay blocking.)
 class StandardOutput : public QIODevice {
     Q_OBJECT
 public:
@@ -61,7 +62,10 @@ protected:
 private:
     OutputQueue m_queue{kLimit};
     QSocketNotifier *m_notifier = nullptr;
-    int m_savedFlags = -1;
+    int m_fd = 1;
+    bool m_ownFd = false;     // a description of our own, closed at the end
+    bool m_socket = false;    // written with send(), "don't wait" per call
+    int m_savedFlags = -1;    // the shared mode to give back, when it had to be changed
     bool m_broken = false;
 };
 

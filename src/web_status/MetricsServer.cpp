@@ -150,7 +150,8 @@ QByteArray MetricsServer::answer(const Request &r) const
 
 void MetricsServer::drop(QTcpSocket *socket)
 {
-    m_clients.remove(socket);
+    if (!m_clients.remove(socket))
+        return; // already let go: its deletion is on its way
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
