@@ -309,6 +309,20 @@ Result update(const Tokens &t)
     return {true, sql, {}};
 }
 
+// A ")" before its "(" shifts every depth after it: a FROM or WHERE of a
+// subquery would be taken for the statement's own.
+bool strayClosing(const Tokens &t)
+{
+    int depth = 0;
+    for (const Token &tok : t) {
+        if (tok.punct('('))
+            ++depth;
+        else if (tok.punct(')') && --depth < 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Result rewrite(const QString &sqlServer, const OrderedIndex &orderedIndex)
@@ -317,6 +331,8 @@ Result rewrite(const QString &sqlServer, const OrderedIndex &orderedIndex)
     const Tokens t = tokenize(sqlServer, error);
     if (!error.isEmpty())
         return {false, {}, error};
+    if (strayClosing(t))
+        return {false, {}, QStringLiteral("unbalanced parentheses")};
     const qsizetype first = skipSpace(t, 0);
     if (first < t.size() && t[first].is("SELECT"))
         return select(t.mid(first), orderedIndex);

@@ -75,6 +75,11 @@ void TestSqliteDialect::refused_data()
     QTest::newRow("convert to varchar") << QStringLiteral("select convert(varchar(10), x) from a");
     QTest::newRow("update from another table only") << QStringLiteral("UPDATE a set x=1 FROM b WHERE a.id=b.id");
     QTest::newRow("unterminated string") << QStringLiteral("select 'abc");
+    // A stray ")" made the subquery's FROM of a first translation look like
+    // the statement's own to a second one.
+    QTest::newRow("stray closing parenthesis")
+        << QStringLiteral("UPDATE a set x=1 FROM a JOIN b ON a.id=b.id) AS c FROM a WHERE x=1");
+    QTest::newRow("closing before opening") << QStringLiteral("select x) from (a)");
 }
 
 void TestSqliteDialect::refused()
