@@ -11,6 +11,7 @@ packages=(
   libgl-dev
   xvfb xauth
   chromium
+  clang libclang-rt-14-dev
 )
 
 missing=()

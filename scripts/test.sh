@@ -6,3 +6,7 @@ bash "$root/scripts/build.sh"
 # Setup installed Chromium: the browser test must run, not skip.
 export QUORIN_REQUIRE_BROWSER=1
 ctest --test-dir "$root/build" --output-on-failure --timeout 300
+# The fuzz tree (clang, libFuzzer, ASan, UBSan): each fuzzer for a short
+# fixed time over its seeds and committed regression inputs.
+bash "$root/scripts/build-fuzz.sh"
+ctest --test-dir "$root/build-fuzz" -L fuzz --output-on-failure
