@@ -334,10 +334,16 @@ Result rewrite(const QString &sqlServer, const OrderedIndex &orderedIndex)
     if (strayClosing(t))
         return {false, {}, QStringLiteral("unbalanced parentheses")};
     const qsizetype first = skipSpace(t, 0);
+    // Blanks before the statement stay, as everything else that needs no translation.
+    const auto led = [&](Result r) {
+        if (r.ok)
+            r.sql.prepend(join(t, 0, first));
+        return r;
+    };
     if (first < t.size() && t[first].is("SELECT"))
-        return select(t.mid(first), orderedIndex);
+        return led(select(t.mid(first), orderedIndex));
     if (first < t.size() && t[first].is("UPDATE"))
-        return update(t.mid(first));
+        return led(update(t.mid(first)));
     Rewriter r;
     QString sql = r.functions(t, 0, t.size(), 0);
     return r.error.isEmpty() ? Result{true, sql, {}} : Result{false, {}, r.error};

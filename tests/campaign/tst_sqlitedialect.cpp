@@ -38,6 +38,10 @@ void TestSqliteDialect::translations_data()
     QTest::newRow("count keeps its join") << QStringLiteral("SELECT count(*) FROM p INNER JOIN g ON p.c = g.c")
                                           << QStringLiteral("SELECT count(*) FROM p INNER JOIN g ON p.c = g.c");
     QTest::newRow("distinct top") << QStringLiteral("SELECT DISTINCT TOP 5 a FROM t") << QStringLiteral("SELECT DISTINCT a FROM t LIMIT 5");
+    // Blanks before a statement that needs no translation were dropped.
+    QTest::newRow("leading blanks kept") << QStringLiteral("\n\v\t SELECT a FROM t") << QStringLiteral("\n\v\t SELECT a FROM t");
+    QTest::newRow("leading blanks before a translation")
+        << QStringLiteral("  UPDATE t SET d=GETDATE()") << QStringLiteral("  UPDATE t SET d=datetime('now','localtime')");
     QTest::newRow("getdate") << QStringLiteral("where x >=GETDATE()") << QStringLiteral("where x >=datetime('now','localtime')");
     QTest::newRow("getdate with blanks") << QStringLiteral("where x >= getdate ( )") << QStringLiteral("where x >= datetime('now','localtime')");
     QTest::newRow("convert and len")
