@@ -14,6 +14,7 @@ packages=(
   chromium
   python3 python3-prometheus-client
   systemd dpkg-dev file
+  clang libclang-rt-14-dev
 )
 
 missing=()

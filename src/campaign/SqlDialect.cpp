@@ -343,6 +343,20 @@ Result update(const Tokens &t, const Target &target)
     return {true, sql, {}};
 }
 
+// A ")" before its "(" shifts every depth after it: a FROM or WHERE of a
+// subquery would be taken for the statement's own.
+bool strayClosing(const Tokens &t)
+{
+    int depth = 0;
+    for (const Token &tok : t) {
+        if (tok.punct('('))
+            ++depth;
+        else if (tok.punct(')') && --depth < 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Result rewrite(const QString &sqlServer, const Target &target, const OrderedIndex &orderedIndex)
@@ -351,11 +365,19 @@ Result rewrite(const QString &sqlServer, const Target &target, const OrderedInde
     const Tokens t = tokenize(sqlServer, error);
     if (!error.isEmpty())
         return {false, {}, error};
+    if (strayClosing(t))
+        return {false, {}, QStringLiteral("unbalanced parentheses")};
     const qsizetype first = skipSpace(t, 0);
+    // Blanks before the statement stay, as everything else that needs no translation.
+    const auto led = [&](Result r) {
+        if (r.ok)
+            r.sql.prepend(join(t, 0, first));
+        return r;
+    };
     if (first < t.size() && t[first].is("SELECT"))
-        return select(t.mid(first), target, orderedIndex);
+        return led(select(t.mid(first), target, orderedIndex));
     if (first < t.size() && t[first].is("UPDATE"))
-        return update(t.mid(first), target);
+        return led(update(t.mid(first), target));
     Rewriter r(target);
     QString sql = r.functions(t, 0, t.size(), 0);
     return r.error.isEmpty() ? Result{true, sql, {}} : Result{false, {}, r.error};

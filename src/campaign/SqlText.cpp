@@ -119,8 +119,14 @@ Filled fillPlaceholder(const QString &sql, const QString &placeholder, const QSt
         return {true, put(escaped(value)), {}};
     // Outside quotes a number stands as it is; a code goes in as a text
     // literal, so that it can never name a column; anything else is refused.
-    if (isNumber(value))
-        return {true, put(numbersQuoted ? quoted(value) : value), {}};
+    if (isNumber(value)) {
+        if (numbersQuoted)
+            return {true, put(quoted(value)), {}};
+        // After a "-" a negative number would start a comment ("--1") that
+        // hides the rest of the line.
+        const bool afterMinus = at > 0 && sql[at - 1] == QLatin1Char('-') && value.startsWith(QLatin1Char('-'));
+        return {true, put(afterMinus ? QLatin1Char(' ') + value : value), {}};
+    }
     if (isSafeCode(value))
         return {true, put(quoted(value)), {}};
     return {false, {}, QStringLiteral("valore rifiutato per ") + placeholder + QStringLiteral(" senza apici: \"") + value

@@ -44,7 +44,9 @@ bool addsUp(const QStringList &lines, int tiles)
     if (at >= lines.size())
         return false;
     const auto n = number(lines[at]);
-    return n && *n >= 0 && *n == std::floor(*n) && at + 1 + 3 * qsizetype(*n) == lines.size();
+    // Compared as a double first: a count beyond any integer must not be converted.
+    return n && *n >= 0 && *n == std::floor(*n) && *n <= double(lines.size())
+        && at + 1 + 3 * qsizetype(*n) == lines.size();
 }
 
 QString stoppedAt(qsizetype line, const QString &why)

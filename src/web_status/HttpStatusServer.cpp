@@ -134,50 +134,24 @@ void HttpStatusServer::closeIdle()
     }
 }
 
-qsizetype HttpStatusServer::requestEnd(const QByteArray &bytes)
-{
-    const qsizetype crlf = bytes.indexOf("\r\n\r\n");
-    const qsizetype lf = bytes.indexOf("\n\n");
-    if (crlf >= 0 && (lf < 0 || crlf < lf))
-        return crlf + 4;
-    return lf >= 0 ? lf + 2 : -1;
-}
-
 void HttpStatusServer::onData(QTcpSocket *socket)
 {
-    // Requests one after another on a connection are answered in turn; a
-    // request is what comes up to its empty line. One longer than 8 KB is
-    // judged on its first 8 KB and the rest of it skipped.
+    // Requests one after another on a connection are answered in turn; the
+    // reader takes at most what it may hold, the rest waits in the socket.
     for (;;) {
         auto it = m_clients.find(socket);
         if (it == m_clients.end())
             return;
         Client &c = *it;
         c.active.restart();
-        if (c.request.size() <= kMaxRequest)
-            c.request += socket->read(kMaxRequest + 1 - c.request.size());
-        if (c.skipping) {
-            const qsizetype end = requestEnd(c.request);
-            if (end < 0) {
-                c.request = c.request.right(3); // an empty line may straddle two reads
-                if (socket->bytesAvailable() == 0)
-                    return;
-                continue;
-            }
-            c.request.remove(0, end);
-            c.skipping = false;
+        if (c.reader.room() > 0)
+            c.reader.append(socket->read(c.reader.room()));
+        if (const std::optional<QByteArray> request = c.reader.next()) {
+            if (!serve(socket, *request))
+                return;
             continue;
         }
-        qsizetype end = requestEnd(c.request);
-        if (end < 0) {
-            if (c.request.size() <= kMaxRequest)
-                return;
-            end = c.request.size();
-            c.skipping = true;
-        }
-        const QByteArray request = c.request.left(end);
-        c.request.remove(0, end);
-        if (!serve(socket, request))
+        if (socket->bytesAvailable() == 0)
             return;
     }
 }

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "web_status/HttpRequestReader.h"
 #include "web_status/StatusPage.h"
 
 class QHostAddress;
@@ -24,7 +25,7 @@ public:
     static constexpr quint16 kPort = 8001;
     static constexpr int kMaxConnections = 32;
     static constexpr int kIdleMs = 30000;
-    static constexpr qsizetype kMaxRequest = 8 * 1024;
+    static constexpr qsizetype kMaxRequest = HttpRequestReader::kMaxRequest;
     static constexpr qint64 kMaxPending = 1024 * 1024; // answers not yet read by the browser
 
     struct Hooks {
@@ -51,17 +52,14 @@ public:
 
 private:
     struct Client {
-        QByteArray request;
+        HttpRequestReader reader;
         QElapsedTimer active;
-        bool skipping = false; // the rest of a request longer than the bound
     };
 
     void onConnection();
     void onData(QTcpSocket *socket);
     // One whole request; false when the connection was closed.
     bool serve(QTcpSocket *socket, const QByteArray &request);
-    // Where the first request in `bytes` ends; -1 while it is not whole.
-    static qsizetype requestEnd(const QByteArray &bytes);
     static QString plainAddress(const QHostAddress &address);
     void drop(QTcpSocket *socket);
     void closeGracefully(QTcpSocket *socket);

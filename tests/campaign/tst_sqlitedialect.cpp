@@ -38,6 +38,10 @@ void TestSqliteDialect::translations_data()
     QTest::newRow("count keeps its join") << QStringLiteral("SELECT count(*) FROM p INNER JOIN g ON p.c = g.c")
                                           << QStringLiteral("SELECT count(*) FROM p INNER JOIN g ON p.c = g.c");
     QTest::newRow("distinct top") << QStringLiteral("SELECT DISTINCT TOP 5 a FROM t") << QStringLiteral("SELECT DISTINCT a FROM t LIMIT 5");
+    // Blanks before a statement that needs no translation were dropped.
+    QTest::newRow("leading blanks kept") << QStringLiteral("\n\v\t SELECT a FROM t") << QStringLiteral("\n\v\t SELECT a FROM t");
+    QTest::newRow("leading blanks before a translation")
+        << QStringLiteral("  UPDATE t SET d=GETDATE()") << QStringLiteral("  UPDATE t SET d=datetime('now','localtime')");
     QTest::newRow("getdate") << QStringLiteral("where x >=GETDATE()") << QStringLiteral("where x >=datetime('now','localtime')");
     QTest::newRow("getdate with blanks") << QStringLiteral("where x >= getdate ( )") << QStringLiteral("where x >= datetime('now','localtime')");
     QTest::newRow("convert and len")
@@ -75,6 +79,11 @@ void TestSqliteDialect::refused_data()
     QTest::newRow("convert to varchar") << QStringLiteral("select convert(varchar(10), x) from a");
     QTest::newRow("update from another table only") << QStringLiteral("UPDATE a set x=1 FROM b WHERE a.id=b.id");
     QTest::newRow("unterminated string") << QStringLiteral("select 'abc");
+    // A stray ")" made the subquery's FROM of a first translation look like
+    // the statement's own to a second one.
+    QTest::newRow("stray closing parenthesis")
+        << QStringLiteral("UPDATE a set x=1 FROM a JOIN b ON a.id=b.id) AS c FROM a WHERE x=1");
+    QTest::newRow("closing before opening") << QStringLiteral("select x) from (a)");
 }
 
 void TestSqliteDialect::refused()

@@ -59,6 +59,8 @@ void TestSqlText::placeholdersTakeWireValuesSafely_data()
     QTest::newRow("inside a LIKE pattern") << QStringLiteral("a LIKE '%##%'") << QStringLiteral("x'y") << QStringLiteral("a LIKE '%x''y%'");
     QTest::newRow("unquoted number") << QStringLiteral("a=## and b='##'") << QStringLiteral("-12") << QStringLiteral("a=-12 and b='##'");
     // A code outside quotes is a text, never a column: "CODESATTORE" must not match every row.
+    QTest::newRow("negative number after a minus") << QStringLiteral("a=-## and b='x'") << QStringLiteral("-1")
+                                                   << QStringLiteral("a=- -1 and b='x'");
     QTest::newRow("unquoted code") << QStringLiteral("a=##") << QStringLiteral("ES_01") << QStringLiteral("a='ES_01'");
     QTest::newRow("unquoted column name") << QStringLiteral("[codice esattore]=##") << QStringLiteral("CODESATTORE")
                                           << QStringLiteral("[codice esattore]='CODESATTORE'");

@@ -1,0 +1,1 @@
+SELECT top 100 [tabella pratiche].* FROM  [tabella pratiche]  INNER JOIN GRUPPI_ESATTORE ON [tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE WHERE (GRUPPI_ESATTORE.GRUPPO = ## AND (Telefono1 is not null)  AND (Telefono1<>'')  AND (FlagQuorin=0 or FlagQuorin is null))  order by [Nome] Desc,[Cognome],datarichiamo,[scadenza mandato],[IMPORTO TOTALE] desc

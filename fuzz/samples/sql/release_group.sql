@@ -1,0 +1,1 @@
+UPDATE [tabella pratiche] set flagquorin=0  FROM  [tabella pratiche]  INNER JOIN GRUPPI_ESATTORE ON [tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE WHERE (GRUPPI_ESATTORE.GRUPPO = '##' AND   [scadenza mandato] >=GETDATE() AND   FlagQuorin=1 ) 

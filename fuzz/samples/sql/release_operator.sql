@@ -1,0 +1,1 @@
+UPDATE [tabella pratiche] set flagquorin=0  FROM  [tabella pratiche]  WHERE ([CODICE ESATTORE]= '##' AND   [scadenza mandato] >=GETDATE() AND   FlagQuorin=1 )  AND [datarichiamo]>=#ora1# AND [datarichiamo]<=#ora2#
