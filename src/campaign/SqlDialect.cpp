@@ -322,6 +322,11 @@ Result update(const Tokens &t, const Target &target)
     if (firstTable >= t.size() || t[firstTable].text.compare(updated, Qt::CaseInsensitive) != 0)
         return {false, {}, QStringLiteral("UPDATE … FROM must name the updated table first")};
     const qsizetype where = findTop(t, "WHERE", from);
+    // One of each at the top: a second one means the statement is not what
+    // it seems, and rewriting its first part would leave the rest to chance.
+    if (findTop(t, "FROM", from + 1) >= 0 || findTop(t, "SET", set + 1) >= 0
+        || (where >= 0 && findTop(t, "WHERE", where + 1) >= 0))
+        return {false, {}, QStringLiteral("UPDATE with more than one SET, FROM or WHERE")};
     const qsizetype fromEnd = where < 0 ? t.size() : where;
     QString sql = trimmed(r.functions(t, 0, from, 0));
     if (skipSpace(t, firstTable + 1) == fromEnd) {

@@ -84,6 +84,10 @@ void TestSqliteDialect::refused_data()
     QTest::newRow("stray closing parenthesis")
         << QStringLiteral("UPDATE a set x=1 FROM a JOIN b ON a.id=b.id) AS c FROM a WHERE x=1");
     QTest::newRow("closing before opening") << QStringLiteral("select x) from (a)");
+    // Only the first FROM was folded, and a second translation folded the next.
+    QTest::newRow("two FROMs") << QStringLiteral("UPDATE [t] set a=0 FROM [t] WHERE ] set a=0 FROM [t] WHERE x=1");
+    QTest::newRow("two WHEREs") << QStringLiteral("UPDATE a set x=1 FROM a WHERE x=1 WHERE y=2");
+    QTest::newRow("two SETs") << QStringLiteral("UPDATE a set x=1 FROM a set y=2");
 }
 
 void TestSqliteDialect::refused()
