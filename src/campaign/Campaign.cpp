@@ -76,14 +76,14 @@ QString Campaign::sqlServerDriver() const
 {
     const QString configured =
         inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, QStringLiteral("SqlServerOdbcDriver"));
-    return configured.isEmpty() ? ConnectionSpec::kDefaultSqlServerDriver : configured;
+    return configured.isEmpty() ? ConnectionParams::kDefaultSqlServerDriver : configured;
 }
 
 bool Campaign::open(const QString &connString)
 {
     m_reconnect.stop();
     m_parts.log.aggiungiList2(QStringLiteral("APRO DB ") + connString);
-    const ConnectionSpec conn = ConnectionSpec::parse(connString, m_parts.files.paths().sharedDir, sqlServerDriver());
+    const ConnectionParams conn = ConnectionParams::parse(connString, m_parts.files.paths().sharedDir, sqlServerDriver());
     QString error;
     if (!m_db.open(conn, error)) {
         if (m_parts.prompts.confirm(error + QLatin1Char('\n') + kCheckConfig, true))

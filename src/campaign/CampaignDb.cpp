@@ -37,15 +37,15 @@ CampaignDb::~CampaignDb()
     close();
 }
 
-bool CampaignDb::open(const ConnectionSpec &conn, QString &error)
+bool CampaignDb::open(const ConnectionParams &conn, QString &error)
 {
     close();
-    if (conn.kind == ConnectionSpec::Kind::Invalid) {
+    if (conn.kind == ConnectionParams::Kind::Invalid) {
         error = conn.error;
         return false;
     }
-    const bool sqlite = conn.kind == ConnectionSpec::Kind::Sqlite;
-    const bool postgres = conn.kind == ConnectionSpec::Kind::Postgres;
+    const bool sqlite = conn.kind == ConnectionParams::Kind::Sqlite;
+    const bool postgres = conn.kind == ConnectionParams::Kind::Postgres;
     if (sqlite && !QFileInfo::exists(conn.database)) {
         // Opening would create an empty file; the program never creates tables.
         error = QStringLiteral("database file not found: ") + conn.database;

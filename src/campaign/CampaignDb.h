@@ -28,7 +28,7 @@ public:
     CampaignDb &operator=(const CampaignDb &) = delete;
 
     // False with `error` set when the connection could not be opened.
-    bool open(const ConnectionSpec &conn, QString &error);
+    bool open(const ConnectionParams &conn, QString &error);
     void close();
     bool isOpen() const;
     bool isSqlServer() const { return m_dialect == Dialect::SqlServer; }

@@ -72,12 +72,12 @@ bool isPostgresProvider(const QString &provider)
     return false;
 }
 
-ConnectionSpec postgres(const QString &host, const QString &port, const QString &database, const QString &user,
+ConnectionParams postgres(const QString &host, const QString &port, const QString &database, const QString &user,
                         const QString &password)
 {
-    ConnectionSpec out;
+    ConnectionParams out;
     bool ok = true;
-    const int number = port.isEmpty() ? ConnectionSpec::kDefaultPostgresPort : port.toInt(&ok);
+    const int number = port.isEmpty() ? ConnectionParams::kDefaultPostgresPort : port.toInt(&ok);
     if (!ok || number <= 0 || number > 65535) {
         out.error = QStringLiteral("PostgreSQL port not valid: ") + port;
         return out;
@@ -86,7 +86,7 @@ ConnectionSpec postgres(const QString &host, const QString &port, const QString 
         out.error = QStringLiteral("PostgreSQL connection string without a database");
         return out;
     }
-    out.kind = ConnectionSpec::Kind::Postgres;
+    out.kind = ConnectionParams::Kind::Postgres;
     out.host = host.isEmpty() ? QStringLiteral("localhost") : host;
     out.port = number;
     out.database = database;
@@ -95,11 +95,11 @@ ConnectionSpec postgres(const QString &host, const QString &port, const QString 
     return out;
 }
 
-ConnectionSpec postgresUrl(const QString &text)
+ConnectionParams postgresUrl(const QString &text)
 {
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid()) {
-        ConnectionSpec out;
+        ConnectionParams out;
         out.error = QStringLiteral("PostgreSQL URL not valid: ") + url.errorString();
         return out;
     }
@@ -110,7 +110,7 @@ ConnectionSpec postgresUrl(const QString &text)
 
 } // namespace
 
-QString ConnectionSpec::acceptedForms()
+QString ConnectionParams::acceptedForms()
 {
     return QStringLiteral("Accepted forms: \"Provider=SQLite;Data Source=FILE\", an ODBC string with \"Driver=\" or "
                           "\"DSN=\", a SQL Server ADO string (Provider=SQLOLEDB, SQLNCLI or MSOLEDBSQL with Data "
@@ -119,14 +119,14 @@ QString ConnectionSpec::acceptedForms()
                           "\"postgresql://USER:PW@HOST:PORT/DB\"");
 }
 
-ConnectionSpec ConnectionSpec::parse(const QString &connString, const QString &baseDir, const QString &sqlServerDriver)
+ConnectionParams ConnectionParams::parse(const QString &connString, const QString &baseDir, const QString &sqlServerDriver)
 {
     const QString trimmed = connString.trimmed();
     for (const char *scheme : {"postgresql://", "postgres://"}) {
         if (trimmed.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
             return postgresUrl(trimmed);
     }
-    ConnectionSpec out;
+    ConnectionParams out;
     const auto kv = pairs(connString);
     if (isPostgresProvider(providerOf(kv)))
         return postgres(firstOf(kv, {"host", "server", "data source", "hostname"}), firstOf(kv, {"port"}),

@@ -238,7 +238,7 @@ bool build(QSqlDatabase db, bool postgres, Builder &b, const Options &options, Q
     return b.exec(QStringLiteral("ANALYZE"), error) && (postgres || b.exec(QStringLiteral("PRAGMA journal_mode=WAL"), error));
 }
 
-bool createOnPostgres(const ConnectionSpec &conn, const Options &options, QString &error)
+bool createOnPostgres(const ConnectionParams &conn, const Options &options, QString &error)
 {
     CampaignDb target;
     if (!target.open(conn, error))
@@ -268,11 +268,11 @@ bool create(const QString &target, const Options &options, QString &error)
     }
     QString path = target;
     if (target.contains(QLatin1Char('=')) || target.contains(QStringLiteral("://"))) {
-        const ConnectionSpec conn = ConnectionSpec::parse(target, QDir::currentPath());
-        if (conn.kind == ConnectionSpec::Kind::Postgres)
+        const ConnectionParams conn = ConnectionParams::parse(target, QDir::currentPath());
+        if (conn.kind == ConnectionParams::Kind::Postgres)
             return createOnPostgres(conn, options, error);
-        if (conn.kind != ConnectionSpec::Kind::Sqlite) {
-            error = conn.kind == ConnectionSpec::Kind::Invalid
+        if (conn.kind != ConnectionParams::Kind::Sqlite) {
+            error = conn.kind == ConnectionParams::Kind::Invalid
                 ? conn.error
                 : QStringLiteral("the demo database is made on SQLite or PostgreSQL, not through ODBC");
             return false;

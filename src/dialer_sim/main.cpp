@@ -24,12 +24,12 @@ const char kUsage[] =
 qint64 outcomeRows(const QString &target)
 {
     const bool file = !target.contains(QLatin1Char('=')) && !target.contains(QStringLiteral("://"));
-    const ConnectionSpec spec = ConnectionSpec::parse(
+    const ConnectionParams conn = ConnectionParams::parse(
         file ? QStringLiteral("Provider=SQLite;Data Source=\"") + target + QLatin1Char('"') : target, QDir::currentPath());
     CampaignDb db;
     QString error;
     qint64 rows = -1;
-    if (!db.open(spec, error) || !db.scalar(QStringLiteral("select count(*) from Esiti_Quorin"), rows, error)) {
+    if (!db.open(conn, error) || !db.scalar(QStringLiteral("select count(*) from Esiti_Quorin"), rows, error)) {
         QTextStream(stderr) << "cannot count outcome rows: " << error << Qt::endl;
         return -1;
     }

@@ -19,7 +19,7 @@ inline QString server()
 inline bool dropCampaignTables(const QString &connString, QString &error)
 {
     CampaignDb db;
-    if (!db.open(ConnectionSpec::parse(connString, QDir::currentPath()), error))
+    if (!db.open(ConnectionParams::parse(connString, QDir::currentPath()), error))
         return false;
     for (const char *table : {"[tabella pratiche]", "GRUPPI_ESATTORE", "Esiti_Quorin", "PLA", "CT_Monitor", "esattori"}) {
         if (db.execute(QStringLiteral("DROP TABLE IF EXISTS ") + QString::fromLatin1(table), error) < 0)

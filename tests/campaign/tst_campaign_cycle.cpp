@@ -187,12 +187,12 @@ void TestCampaignCycle::lostSessionIsReportedAndReconnected()
     QVERIFY(onLocalClock());
 
     // Another session, on another database: one cannot close the door it came in by.
-    ConnectionSpec spec = ConnectionSpec::parse(testdatabase::server(), QDir::currentPath());
-    const QString database = spec.database;
-    spec.database = QStringLiteral("postgres");
+    ConnectionParams conn = ConnectionParams::parse(testdatabase::server(), QDir::currentPath());
+    const QString database = conn.database;
+    conn.database = QStringLiteral("postgres");
     CampaignDb admin;
     QString error;
-    QVERIFY2(admin.open(spec, error), qPrintable(error));
+    QVERIFY2(admin.open(conn, error), qPrintable(error));
     qint64 ignored = 0;
     QVERIFY2(admin.scalar(QStringLiteral("SELECT 0 FROM (SELECT set_config('quorin.target', ?, false)) s"), ignored, error, {database}),
              qPrintable(error));

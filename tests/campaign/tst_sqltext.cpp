@@ -112,8 +112,8 @@ void TestSqlText::connectionStrings_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("sqlServer");
     QTest::addColumn<QString>("database");
-    const int sqlite = int(ConnectionSpec::Kind::Sqlite), odbc = int(ConnectionSpec::Kind::Odbc),
-              invalid = int(ConnectionSpec::Kind::Invalid);
+    const int sqlite = int(ConnectionParams::Kind::Sqlite), odbc = int(ConnectionParams::Kind::Odbc),
+              invalid = int(ConnectionParams::Kind::Invalid);
     QTest::newRow("sqlite relative") << QStringLiteral("Provider=SQLite;Data Source=campaign.sqlite") << sqlite << false
                                      << QStringLiteral("/shared/campaign.sqlite");
     QTest::newRow("sqlite absolute, any case") << QStringLiteral("provider=sqlite; data source = /db/c.db ;") << sqlite << false
@@ -142,9 +142,9 @@ void TestSqlText::connectionStrings()
     QFETCH(int, kind);
     QFETCH(bool, sqlServer);
     QFETCH(QString, database);
-    const auto parsed = ConnectionSpec::parse(conn, QStringLiteral("/shared"));
+    const auto parsed = ConnectionParams::parse(conn, QStringLiteral("/shared"));
     QCOMPARE(int(parsed.kind), kind);
-    if (parsed.kind == ConnectionSpec::Kind::Invalid) {
+    if (parsed.kind == ConnectionParams::Kind::Invalid) {
         QVERIFY(!parsed.error.isEmpty());
         return;
     }
@@ -189,13 +189,13 @@ void TestSqlText::postgresConnectionStrings()
     QFETCH(QString, database);
     QFETCH(QString, user);
     QFETCH(QString, password);
-    const auto parsed = ConnectionSpec::parse(conn, QStringLiteral("/shared"));
+    const auto parsed = ConnectionParams::parse(conn, QStringLiteral("/shared"));
     if (host.isEmpty()) {
-        QCOMPARE(int(parsed.kind), int(ConnectionSpec::Kind::Invalid));
+        QCOMPARE(int(parsed.kind), int(ConnectionParams::Kind::Invalid));
         QVERIFY(!parsed.error.isEmpty());
         return;
     }
-    QVERIFY2(parsed.kind == ConnectionSpec::Kind::Postgres, qPrintable(parsed.error));
+    QVERIFY2(parsed.kind == ConnectionParams::Kind::Postgres, qPrintable(parsed.error));
     QVERIFY(!parsed.sqlServer);
     QCOMPARE(parsed.host, host);
     QCOMPARE(parsed.port, port);
