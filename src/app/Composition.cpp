@@ -2,6 +2,7 @@
 
 #include "core/IniFile.h"
 #include "core/MainController.h"
+#include "core/SettingsKeys.h"
 #include "core/SocketStates.h"
 #include "core/UserPrompts.h"
 #include "platform/NetworkInfo.h"
@@ -38,7 +39,7 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
 {
     // Both ends of the watchdog on one port; "PortaWatchDog" moves it (tests, two copies on one machine).
     const QString port =
-        inifile::leggiIni(c.files().settingsFile(), kSettingsSection, QStringLiteral("PortaWatchDog")).trimmed();
+        inifile::leggiIni(c.files().settingsFile(), kSettingsSection, settingskey::PortaWatchDog).trimmed();
     bool ok = false;
     const int p = port.toInt(&ok);
     if (ok && p > 0 && p <= 65535) {

@@ -5,6 +5,7 @@
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/UserPrompts.h"
 #include "dialer_link/DialerReplies.h"
 #include "dialer_link/Dispatcher.h"
@@ -75,7 +76,7 @@ CampaignContext Campaign::context()
 QString Campaign::sqlServerDriver() const
 {
     const QString configured =
-        inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, QStringLiteral("SqlServerOdbcDriver"));
+        inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, settingskey::SqlServerOdbcDriver);
     return configured.isEmpty() ? ConnectionParams::kDefaultSqlServerDriver : configured;
 }
 

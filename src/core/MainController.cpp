@@ -8,6 +8,7 @@
 #include "core/LogList.h"
 #include "core/OutcomeRates.h"
 #include "core/TextFormats.h"
+#include "core/SettingsKeys.h"
 #include "core/UserPrompts.h"
 
 namespace {
@@ -64,14 +65,14 @@ bool MainController::start()
         m_plugins.campaign->refreshCounters(false);
 
     const QString ini = m_files.settingsFile();
-    const auto number = [&](const char *key) {
-        return textformats::leadingNumber(inifile::leggiIni(ini, kSettingsSection, QString::fromLatin1(key)));
+    const auto number = [&](const QString &key) {
+        return textformats::leadingNumber(inifile::leggiIni(ini, kSettingsSection, key));
     };
-    const bool replica = number("ReplicaUDP_Port") != 0 && number("ReplicaUDP_IP") != 0;
-    if ((replica || number("AutoCTMonitor") != 0) && m_plugins.ctMonitor)
+    const bool replica = number(settingskey::ReplicaUdpPort) != 0 && number(settingskey::ReplicaUdpIp) != 0;
+    if ((replica || number(settingskey::AutoCTMonitor) != 0) && m_plugins.ctMonitor)
         m_plugins.ctMonitor->toggle();
     // The PBX lines window at start too, for a wall screen that shows both.
-    if (number("AutoPBX") != 0 && m_plugins.pbx)
+    if (number(settingskey::AutoPBX) != 0 && m_plugins.pbx)
         m_plugins.pbx->show();
 
     m_timer1.start();
@@ -90,7 +91,7 @@ void MainController::settaCaption()
 void MainController::sendStatusReport()
 {
     const QString host =
-        inifile::leggiIni(m_files.settingsFile(), kSettingsSection, QStringLiteral("StatusReportHost"));
+        inifile::leggiIni(m_files.settingsFile(), kSettingsSection, settingskey::StatusReportHost);
     m_report.send(host);
 }
 
