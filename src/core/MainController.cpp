@@ -6,6 +6,7 @@
 #include "core/ConfigFiles.h"
 #include "core/IniFile.h"
 #include "core/LogList.h"
+#include "core/LogRetention.h"
 #include "core/OutcomeRates.h"
 #include "core/TextFormats.h"
 #include "core/SettingsKeys.h"
@@ -28,7 +29,7 @@ MainController::MainController(Options options, UserPrompts &prompts, Plugins pl
       m_prefs(m_files, m_settings, m_model, m_log, m_prompts, m_plugins),
       m_tick(m_model, m_log, m_plugins, m_clock,
              {[this] { connetti(); }, [this] { chiudiSocket(); }, [this] { invertiTasti(); },
-              [this] { sendStatusReport(); }})
+              [this] { sendStatusReport(); }, [this](const QDate &today) { purgeDailyLogs(today); }})
 {
     m_timer1.setInterval(kMainTickMs);
     m_timer2.setInterval(kMinuteTickMs);
@@ -56,6 +57,7 @@ bool MainController::start()
     if (m_model.emula.value() && m_plugins.emulator)
         m_plugins.emulator->listen(static_cast<quint16>(textformats::leadingInteger(m_model.serverPort.text())));
     m_debug.reset();
+    m_tick.daily();
     initialReset();
     if (m_plugins.statusPages)
         m_plugins.statusPages->loadOutcomeCounters();
@@ -93,6 +95,15 @@ void MainController::sendStatusReport()
     const QString host =
         inifile::leggiIni(m_files.settingsFile(), kSettingsSection, settingskey::StatusReportHost);
     m_report.send(host);
+}
+
+void MainController::purgeDailyLogs(const QDate &today)
+{
+    const int days = m_settings.giorniConservazioneLog;
+    const QStringList gone = logretention::purge(m_files.paths().appDir, today, days);
+    if (!gone.isEmpty())
+        m_log.aggiungiList2(QStringLiteral("ELIMINATI ") + QString::number(gone.size())
+                            + QStringLiteral(" LOG GIORNALIERI DI OLTRE ") + QString::number(days) + QStringLiteral(" GIORNI"));
 }
 
 void MainController::initialReset()

@@ -89,6 +89,8 @@ private:
     void sendStatusReport();
     void initialReset();
     void onOutcomeChanged(int index);
+    // The daily phone-choice logs older than "GiorniConservazioneLog" days go.
+    void purgeDailyLogs(const QDate &today);
     bool readPreferences(bool soloImpostazioni);
 
     Options m_options;
