@@ -34,6 +34,7 @@ Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, 
     m_reconnect.setSingleShot(true);
     connect(&m_reconnect, &QTimer::timeout, this, &Campaign::tryReconnect);
     m_db.setOnLost([this](const QString &why) { connectionLost(why); });
+    m_customers.setDiagnoses(&m_diagnoses);
 }
 
 void Campaign::connectionLost(const QString &why)
@@ -92,6 +93,7 @@ bool Campaign::open(const QString &connString)
         return false;
     }
     m_parts.log.aggiungiList2(QStringLiteral("Aperto DB "));
+    m_diagnoses.setConnection(conn);
     // The two tables kept open for the whole run must be there.
     QSqlQuery probe;
     for (const QString &sql : {QStringLiteral("select top 1 *  from Esiti_Quorin"), QStringLiteral("select top 1 * from CT_Monitor")}) {
@@ -132,6 +134,7 @@ QAbstractItemModel *Campaign::groupTable()
 
 void Campaign::filterGroups(const QString &group, const QString &collector)
 {
+    m_diagnoses.setConnection({});
     auto *table = static_cast<QSqlTableModel *>(groupTable());
     if (!table)
         return;
@@ -146,20 +149,26 @@ void Campaign::filterGroups(const QString &group, const QString &collector)
         m_parts.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + table->lastError().text());
 }
 
-QStringList Campaign::diagnose(bool byOperator, const QString &who)
+bool Campaign::diagnose(bool byOperator, const QString &who, std::function<void(const QStringList &lines)> show)
 {
-    QStringList lines;
+    const auto shown = [this, show = std::move(show)](const QStringList &lines) {
+        m_parts.model.metrics.countDiagnosis();
+        for (const QString &line : lines)
+            m_parts.log.aggiungiList2(QStringLiteral("DIAGNOSI ") + line);
+        show(lines);
+    };
+    bool number = false;
+    const qint32 group = who.trimmed().toInt(&number);
     if (!isOpen()) {
-        lines << QStringLiteral("database non aperto");
-    } else if (byOperator) {
-        lines = m_customers.diagnoseOperator(who).lines();
-    } else {
-        bool number = false;
-        const qint32 group = who.trimmed().toInt(&number);
-        lines = number ? m_customers.diagnoseGroup(group).lines() : QStringList{QStringLiteral("gruppo non valido: ") + who};
+        shown({QStringLiteral("database non aperto")});
+        return true;
     }
-    m_parts.model.metrics.countDiagnosis();
-    for (const QString &line : std::as_const(lines))
-        m_parts.log.aggiungiList2(QStringLiteral("DIAGNOSI ") + line);
-    return lines;
+    if (!byOperator && !number) {
+        shown({QStringLiteral("gruppo non valido: ") + who});
+        return true;
+    }
+    const DiagnosisWorker::Subject subject{byOperator, byOperator ? who.trimmed() : QString::number(group)};
+    const QDateTime now = m_parts.now ? m_parts.now() : QDateTime::currentDateTime();
+    return m_diagnoses.request(subject, now, m_parts.settings.intervallo,
+                               [shown](const EmptyAnswerDiagnosis &d) { shown(d.lines()); });
 }

@@ -8,6 +8,7 @@
 #include "campaign/CampaignContext.h"
 #include "campaign/CampaignDb.h"
 #include "campaign/Counters.h"
+#include "campaign/DiagnosisWorker.h"
 #include "campaign/CustomersService.h"
 #include "campaign/GroupsService.h"
 #include "campaign/OutcomeService.h"
@@ -44,6 +45,7 @@ public:
     OutcomeService &outcomes() { return m_outcomes; }
     QueueService &queue() { return m_queue; }
 
+    DiagnosisWorker &diagnoses() { return m_diagnoses; }
     // A lost connection is still this campaign's: closed at the end, tried again until then.
     bool isOpen() const override { return m_db.isOpen() || m_db.isLost(); }
     bool open(const QString &connString) override;
@@ -57,7 +59,7 @@ public:
     QAbstractItemModel *groupTable() override;
     void testQueryGroup(const QString &group) override { m_customers.testGruppo(group); }
     void testQueryOperator(const QString &op) override { m_customers.testOperatore(op); }
-    QStringList diagnose(bool byOperator, const QString &who) override;
+    bool diagnose(bool byOperator, const QString &who, std::function<void(const QStringList &lines)> show) override;
     void filterGroups(const QString &group, const QString &collector) override;
 
     static inline const QString kCheckConfig = QStringLiteral(" Vuoi verificare il file di CFG ? (solo lv 999) ");
@@ -88,6 +90,7 @@ private:
     QueueEntry m_discard{m_queue, QueueEntry::Discard};
     QSqlTableModel *m_groupTable = nullptr;
     QTimer m_reconnect;
+    DiagnosisWorker m_diagnoses;
     int m_retryMs = kFirstRetryMs;
     QElapsedTimer m_lostFor;
 };

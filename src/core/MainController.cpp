@@ -8,8 +8,8 @@
 #include "core/LogList.h"
 #include "core/LogRetention.h"
 #include "core/OutcomeRates.h"
-#include "core/TextFormats.h"
 #include "core/SettingsKeys.h"
+#include "core/TextFormats.h"
 #include "core/UserPrompts.h"
 
 namespace {
@@ -193,7 +193,11 @@ void MainController::diagnose(bool byOperator)
                                                       : QStringLiteral("Inserisci il Gruppo da diagnosticare"));
     if (answer.isEmpty())
         return;
-    m_prompts.message(m_plugins.campaign->diagnose(byOperator, answer).join(QLatin1Char('\n')));
+    const bool asked = m_plugins.campaign->diagnose(byOperator, answer, [this](const QStringList &lines) {
+        m_prompts.message(lines.join(QLatin1Char('\n')));
+    });
+    if (!asked)
+        m_prompts.message(kDiagnosisBusy);
 }
 
 void MainController::editConfiguration(int index)
