@@ -105,9 +105,36 @@ bool Campaign::open(const QString &connString)
     return true;
 }
 
+QList<Campaign::SampleStatement> Campaign::sampleStatements() const
+{
+    using namespace sqltemplates;
+    const auto &t = m_parts.settings.templates;
+    const QDateTime now = m_parts.now ? m_parts.now() : QDateTime::currentDateTime();
+    const auto filled = [&t](Template which, const sqltext::Filled &f) {
+        return SampleStatement{which, !t[which].isEmpty(), f.sql, {}, f.ok ? QString() : f.error};
+    };
+    const auto plain = [&t](Template which, const QString &builtIn) {
+        return SampleStatement{which, !t[which].isEmpty(), t[which].isEmpty() ? builtIn : t[which], {}, {}};
+    };
+    QList<SampleStatement> out;
+    const CustomersService::Statement group = m_customers.groupStatement(10, 1);
+    out.append({ClientiGruppo, !t[ClientiGruppo].isEmpty(), group.sql, group.binds, group.refused});
+    const CustomersService::Statement op = m_customers.operatorStatement(10, QStringLiteral("OP1"), now);
+    out.append({ClientiOperatore, !t[ClientiOperatore].isEmpty(), op.sql, op.binds, op.refused});
+    out.append(plain(Conta, Counters::kDaInviareStatement));
+    if (t[Auto].size() > 10) // shorter, it never runs
+        out.append(plain(Auto, {}));
+    out.append(filled(LiberaGruppo, m_queue.groupReleaseStatement(1)));
+    out.append(filled(LiberaOperatore, m_queue.operatorReleaseStatement(QStringLiteral("OP1"), now.date())));
+    out.append(plain(Riepilogo, Counters::kStatiStatement));
+    out.append(filled(ContaProblemi, m_outcomes.problemCountStatement(1)));
+    return out;
+}
+
 void Campaign::close()
 {
     m_reconnect.stop();
+    m_diagnoses.setConnection({});
     if (m_groupTable) {
         m_groupTable->clear();
         delete m_groupTable;
@@ -134,7 +161,6 @@ QAbstractItemModel *Campaign::groupTable()
 
 void Campaign::filterGroups(const QString &group, const QString &collector)
 {
-    m_diagnoses.setConnection({});
     auto *table = static_cast<QSqlTableModel *>(groupTable());
     if (!table)
         return;

@@ -13,6 +13,7 @@
 #include "campaign/GroupsService.h"
 #include "campaign/OutcomeService.h"
 #include "campaign/QueueService.h"
+#include "core/SqlTemplates.h"
 #include "core/Ports.h"
 
 class Dispatcher;
@@ -44,8 +45,8 @@ public:
     CustomersService &customers() { return m_customers; }
     OutcomeService &outcomes() { return m_outcomes; }
     QueueService &queue() { return m_queue; }
-
     DiagnosisWorker &diagnoses() { return m_diagnoses; }
+
     // A lost connection is still this campaign's: closed at the end, tried again until then.
     bool isOpen() const override { return m_db.isOpen() || m_db.isLost(); }
     bool open(const QString &connString) override;
@@ -62,6 +63,18 @@ public:
     bool diagnose(bool byOperator, const QString &who, std::function<void(const QStringList &lines)> show) override;
     void filterGroups(const QString &group, const QString &collector) override;
 
+    // What a template's service runs, with sample values in its
+    // placeholders (group 1, operator "OP1", customer 1); the built-in
+    // statement where the template is absent. For "--check-config".
+    struct SampleStatement {
+        sqltemplates::Template which;
+        bool fromTemplate = false;
+        QString sql;
+        QVariantList binds;
+        QString refused; // why a sample value could not go in
+    };
+    QList<SampleStatement> sampleStatements() const;
+
     static inline const QString kCheckConfig = QStringLiteral(" Vuoi verificare il file di CFG ? (solo lv 999) ");
     // The SQL Server ODBC driver, setting "SqlServerOdbcDriver".
     QString sqlServerDriver() const;
@@ -77,6 +90,7 @@ private:
 
     Parts m_parts;
     CampaignDb m_db;
+    DiagnosisWorker m_diagnoses;
     DialerReplies &m_replies;
     Counters m_counters;
     GroupsService m_groups;
@@ -90,7 +104,6 @@ private:
     QueueEntry m_discard{m_queue, QueueEntry::Discard};
     QSqlTableModel *m_groupTable = nullptr;
     QTimer m_reconnect;
-    DiagnosisWorker m_diagnoses;
     int m_retryMs = kFirstRetryMs;
     QElapsedTimer m_lostFor;
 };
