@@ -145,6 +145,7 @@ bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qin
     if (rows.isEmpty()) {
         logRx(QStringLiteral("Non trovati clienti x gr.") + n(group), request.record.id);
         if (wanted > 0) {
+            m_ctx.model.metrics.countEmptyAnswer(false, n(group));
             explainEmpty(false, n(group), request.record.id);
         }
         return true;
@@ -273,6 +274,7 @@ void CustomersService::sendOperator(const DialerRequest &request, const dialerbo
     if (rows.isEmpty()) {
         logRx(QStringLiteral("Non trovati clienti x Op.") + r.op, id);
         if (wanted > 0) {
+            m_ctx.model.metrics.countEmptyAnswer(true, r.op.trimmed());
             explainEmpty(true, r.op, id);
         }
         return;
@@ -324,12 +326,14 @@ void CustomersService::explainEmpty(bool byOperator, const QString &who, qint32 
     // its QueryEnd and whatever it asked meanwhile. A worker with too many
     // waiting skips this one: the next empty answer a minute on tries again.
     m_diagnoses->request({byOperator, who.trimmed()}, now, m_ctx.settings.intervallo,
-                         [this, alive = std::weak_ptr<int>(m_alive), requestId](const EmptyAnswerDiagnosis &d) {
+                         [this, alive = std::weak_ptr<int>(m_alive), requestId, byOperator](const EmptyAnswerDiagnosis &d) {
                              if (alive.expired())
                                  return;
                              m_ctx.model.metrics.countDiagnosis();
                              if (d.ok() && d.customers == 0)
                                  return; // nobody to send: nothing to explain
+                             if (d.ok())
+                                 m_ctx.model.metrics.countEmptyAnswerWithCustomers(byOperator, d.who);
                              logRx(d.summary(), requestId);
                          });
 }

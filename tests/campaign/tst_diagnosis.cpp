@@ -167,6 +167,9 @@ void TestDiagnosis::anEmptyAnswerExplainsItselfOnceAMinute()
     QVERIFY(f.campaign.customers().rispostaClientiXGruppo(groupRequest(6, 10, 12)).ok());
     QVERIFY(QTest::qWaitFor([&] { return groupLines().size() >= 2; }, 20000));
     QCOMPARE(groupLines().size(), 2);
+    // Each empty answer counted; those explained by customers, once each.
+    QCOMPARE(f.model.metrics.emptyAnswers(false, QStringLiteral("6")), 3u);
+    QVERIFY(f.model.metrics.render().contains("quorin_empty_answers_with_customers_total{by=\"group\",who=\"6\"} 2\n"));
     // A group with nobody at all has nothing to explain.
     QVERIFY(f.campaign.customers().rispostaClientiXGruppo(groupRequest(9, 10, 13)).ok());
     // An operator's empty answer too, once his one customer inside the window has been sent.
@@ -201,8 +204,6 @@ void TestDiagnosis::aDatabaseThatCannotAnswer()
     QCOMPARE(d.lines().size(), 2);
 }
 
-QTEST_GUILESS_MAIN(TestDiagnosis)
-#include "tst_diagnosis.moc"
 void TestDiagnosis::theWorkerSharesKeepsAndBounds()
 {
     Seeded f;
@@ -251,3 +252,5 @@ void TestDiagnosis::theWorkerSharesKeepsAndBounds()
     QVERIFY(answers[4][1].startsWith(QStringLiteral("errore del database: database file not found")));
 }
 
+QTEST_GUILESS_MAIN(TestDiagnosis)
+#include "tst_diagnosis.moc"
