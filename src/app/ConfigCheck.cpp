@@ -14,19 +14,15 @@
 #include "core/SqlTemplates.h"
 #include "core/TextFormats.h"
 #include "core/UserPrompts.h"
-#include "ct_monitor/ServerUdpSockets.h"
 #include "dialer_link/DialerReplies.h"
 #include "dialer_link/Dispatcher.h"
 #include "platform/PlatformPaths.h"
-#include "web_status/HttpStatusServer.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTextStream>
-#include <QUdpSocket>
 #include <map>
 
 namespace {
@@ -72,10 +68,13 @@ QString badValue(const settingskey::Key &key, const QString &value)
         return {};
     switch (key.kind) {
     case Kind::Flag:
+        if (!isInteger(value))
+            return QStringLiteral("\"") + value + QStringLiteral("\" is not 0 or 1: it reads as ")
+                + (textformats::leadingNumber(value) != 0 ? QStringLiteral("on") : QStringLiteral("off"));
+        return {};
     case Kind::Number:
         if (!isInteger(value))
-            return QStringLiteral("\"") + value + QStringLiteral("\" is not a whole number: it reads as ")
-                + QString::number(textformats::leadingInteger(value));
+            return QStringLiteral("\"") + value + QStringLiteral("\" is not a whole number");
         return {};
     case Kind::Port:
         if (!isInteger(value) || value.toLongLong() < 0 || value.toLongLong() > 65535)
@@ -139,6 +138,7 @@ void ConfigCheck::settingsFile(QTextStream &out)
     std::map<QString, int> seen; // lower-case key -> line read
     bool section = false;        // the [Settings] section was found
     bool reading = false;        // in it: the program reads the first one only
+    bool outside = false;        // a line before any section was named
     for (const initext::Line &l : initext::lines(text)) {
         const QString at = where(path, l.number);
         if (l.kind == initext::Line::Kind::Section) {
@@ -149,43 +149,58 @@ void ConfigCheck::settingsFile(QTextStream &out)
                 problem(at + QStringLiteral(": section [") + l.section + QStringLiteral("] is not read by the program"));
             reading = settings && !section;
             section = section || settings;
-            continue;
-        }
-        if (!reading || l.kind == initext::Line::Kind::Blank || l.kind == initext::Line::Kind::Comment)
-            continue;
-        if (l.kind == initext::Line::Kind::NoEquals) {
-            problem(at + QStringLiteral(": \"") + l.key.left(40) + QStringLiteral("\" is not a setting (no '=')"));
-            continue;
-        }
-        const settingskey::Key *key = settingskey::find(l.key);
-        if (!key) {
-            const QString near = settingskey::nearest(l.key);
-            problem(at + QStringLiteral(": unknown key \"") + l.key + QLatin1Char('"')
-                    + (near.isEmpty() ? QString() : QStringLiteral(" (did you mean \"") + near + QStringLiteral("\"?)")));
-            continue;
-        }
-        const auto [it, first] = seen.emplace(key->name.toLower(), l.number);
-        if (!first) {
-            problem(at + QStringLiteral(": ") + key->name + QStringLiteral(" again: the program reads line ")
-                    + QString::number(it->second));
-            continue;
-        }
-        out << "  " << key->name << " = " << l.value << "  (" << at << ')' << Qt::endl;
-        if (const QString bad = badValue(*key, l.value); !bad.isEmpty())
-            problem(at + QStringLiteral(": ") + key->name + QStringLiteral(" ") + bad);
-    }
-    for (const initext::Line &l : initext::lines(text)) {
-        if (l.section.isEmpty() && l.kind != initext::Line::Kind::Blank && l.kind != initext::Line::Kind::Comment) {
-            problem(where(path, l.number) + QStringLiteral(": outside any section: not read"));
-            break; // one line says it: a file that is not an INI file at all would say it on every line
+        } else if (reading) {
+            setting(out, l, at, seen);
+        } else if (!outside && l.section.isEmpty() && l.kind != initext::Line::Kind::Blank
+                   && l.kind != initext::Line::Kind::Comment) {
+            // Said once: a file that is not an INI file at all would say it on every line.
+            problem(at + QStringLiteral(": outside any section: not read"));
+            outside = true;
         }
     }
     if (!section)
         problem(QStringLiteral("conn_quorin.ini has no [Settings] section: the program runs on empty settings"));
+    unsetKeys(out, seen);
+}
+
+void ConfigCheck::setting(QTextStream &out, const initext::Line &l, const QString &at, std::map<QString, int> &seen)
+{
+    if (l.kind == initext::Line::Kind::Blank || l.kind == initext::Line::Kind::Comment)
+        return;
+    if (l.kind == initext::Line::Kind::NoEquals) {
+        problem(at + QStringLiteral(": \"") + l.key.left(40) + QStringLiteral("\" is not a setting (no '=')"));
+        return;
+    }
+    const settingskey::Key *key = settingskey::find(l.key);
+    if (!key) {
+        const QString near = settingskey::nearest(l.key);
+        problem(at + QStringLiteral(": unknown key \"") + l.key + QLatin1Char('"')
+                + (near.isEmpty() ? QString() : QStringLiteral(" (did you mean \"") + near + QStringLiteral("\"?)")));
+        return;
+    }
+    const auto [it, first] = seen.emplace(key->name.toLower(), l.number);
+    if (!first) {
+        problem(at + QStringLiteral(": ") + key->name + QStringLiteral(" again: the program reads line ")
+                + QString::number(it->second));
+        return;
+    }
+    out << "  " << key->name << " = " << l.value << "  (" << at << ')' << Qt::endl;
+    if (const QString bad = badValue(*key, l.value); !bad.isEmpty())
+        problem(at + QStringLiteral(": ") + key->name + QStringLiteral(" ") + bad);
+}
+
+void ConfigCheck::unsetKeys(QTextStream &out, const std::map<QString, int> &seen)
+{
     QStringList unset;
     for (const settingskey::Key &k : settingskey::all())
         if (seen.count(k.name.toLower()) == 0)
             unset << k.name;
+    // The watchdog's ten in one word when none is set.
+    const qsizetype watchdogs = unset.indexOf(settingskey::WatchDogIP + QLatin1Char('0'));
+    if (watchdogs >= 0 && unset.value(watchdogs + 9) == settingskey::WatchDogIP + QLatin1Char('9')) {
+        unset.remove(watchdogs, 10);
+        unset.insert(watchdogs, settingskey::WatchDogIP + QStringLiteral("0 to 9"));
+    }
     out << "  not set, defaults apply: " << unset.join(QStringLiteral(", ")) << Qt::endl;
 }
 
@@ -218,8 +233,11 @@ void ConfigCheck::sharedFiles(QTextStream &out, QString &connString)
     out << "SQL templates:" << Qt::endl;
     for (const QString &name : sqltemplates::fileNames()) {
         const QString path = files.appFile(name);
+        const QString statement = sqltemplates::joinLines(sqltemplates::splitLines(fileText(path, exists)));
         out << "  " << name << ": "
-            << (QFileInfo::exists(path) ? platform::displayPath(path) : QStringLiteral("absent, the built-in statement"))
+            << (!exists                ? QStringLiteral("absent, the built-in statement")
+                    : statement.isEmpty() ? platform::displayPath(path) + QStringLiteral(" (comments only: the built-in statement)")
+                                          : platform::displayPath(path))
             << Qt::endl;
     }
 }
@@ -266,69 +284,5 @@ void ConfigCheck::database(QTextStream &out, const QString &connString)
         out << "  " << what << ": " << (why.isEmpty() ? QStringLiteral("prepared") : QStringLiteral("FAILED")) << Qt::endl;
         if (!why.isEmpty())
             problem(what + QStringLiteral(": ") + why);
-    }
-}
-
-void ConfigCheck::ports(QTextStream &out)
-{
-    const QString file = FileLocations(m_paths).settingsFile();
-    bool exists = false;
-    const QString text = fileText(file, exists);
-    const auto value = [&text](const QString &key) { return initext::value(text, kSettingsSection, key).trimmed(); };
-    const auto number = [&value](const QString &key) { return textformats::leadingNumber(value(key)); };
-    struct Port {
-        QString what;
-        bool udp;
-        QHostAddress address;
-        int port;
-    };
-    QList<Port> wanted;
-    // As WebStatus reads it: unset or not a port, the built-in one; "0" any free one.
-    bool ok = false;
-    const int web = value(settingskey::PortaWeb).toInt(&ok);
-    wanted.append({QStringLiteral("status page (PortaWeb)"), false, QHostAddress(QHostAddress::Any),
-                   ok && web >= 0 && web <= 65535 ? web : int(HttpStatusServer::kPort)});
-    const int metrics = value(settingskey::MetricsPort).toInt(&ok);
-    const QString metricsIp = value(settingskey::MetricsIp);
-    const QHostAddress metricsAt = metricsIp.isEmpty() ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(metricsIp);
-    if (ok && !metricsAt.isNull()) // a value that is no port or address is a problem above
-        wanted.append({QStringLiteral("metrics (MetricsPort)"), false, metricsAt, metrics});
-    if (number(settingskey::Simulazione) != 0)
-        wanted.append({QStringLiteral("built-in dialer (Simulazione, ServerPort)"), false,
-                       QHostAddress(QHostAddress::LocalHost), int(textformats::leadingInteger(value(settingskey::ServerPort)))});
-    // The monitor window opens at start with "AutoCTMonitor" or replication, and its sockets with it.
-    const bool monitor = number(settingskey::AutoCTMonitor) != 0
-        || (number(settingskey::ReplicaUdpPort) != 0 && number(settingskey::ReplicaUdpIp) != 0);
-    if (monitor && number(settingskey::UsaDB) == 0) {
-        const int udp = int(textformats::leadingInteger(value(settingskey::PortaUDPServer)));
-        wanted.append({QStringLiteral("monitor UDP (PortaUDPServer)"), true, QHostAddress(QHostAddress::AnyIPv4),
-                       udp > 0 && udp <= 65535 ? udp : int(ServerUdpSockets::kPort)});
-    }
-    if (monitor && number(settingskey::AscoltaUdpPort) > 0)
-        wanted.append({QStringLiteral("replicated stream (AscoltaUDP_Port)"), true, QHostAddress(QHostAddress::AnyIPv4),
-                       int(textformats::leadingInteger(value(settingskey::AscoltaUdpPort)))});
-    out << "Ports:" << Qt::endl;
-    for (const Port &p : wanted) {
-        const QString name = (p.udp ? QStringLiteral("UDP ") : QStringLiteral("TCP ")) + p.address.toString()
-            + QLatin1Char(':') + QString::number(p.port);
-        if (p.port <= 0 || p.port > 65535) {
-            out << "  " << p.what << ": any free port" << Qt::endl;
-            continue;
-        }
-        QString error;
-        if (p.udp) {
-            QUdpSocket s;
-            if (!s.bind(p.address, quint16(p.port)))
-                error = s.errorString();
-        } else {
-            QTcpServer s;
-            if (!s.listen(p.address, quint16(p.port)))
-                error = s.errorString();
-        }
-        out << "  " << p.what << ": " << name << (error.isEmpty() ? QStringLiteral(" free") : QStringLiteral(" NOT FREE"))
-            << Qt::endl;
-        if (!error.isEmpty())
-            problem(p.what + QStringLiteral(": ") + name + QStringLiteral(" cannot be opened (") + error
-                    + QStringLiteral("); is the program already running?"));
     }
 }

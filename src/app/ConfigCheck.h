@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QStringList>
+#include <map>
+
+#include "core/IniText.h"
 
 #include "platform/PlatformPaths.h"
 
@@ -26,6 +29,8 @@ public:
 
 private:
     void settingsFile(QTextStream &out);
+    void setting(QTextStream &out, const initext::Line &line, const QString &at, std::map<QString, int> &seen);
+    void unsetKeys(QTextStream &out, const std::map<QString, int> &seen);
     void sharedFiles(QTextStream &out, QString &connString);
     void database(QTextStream &out, const QString &connString);
     void ports(QTextStream &out);

@@ -248,7 +248,7 @@ void TestMainTick::aTickInsideATickDoesNothing()
                                                            ++connects;
                                                            tick.tick();
                                                        },
-                                                       {}, {}, {}});
+                                                       {}, {}, {}, {}});
     tick.setNow([&f] { return f.now; });
     tick.tick();
     QCOMPARE(connects, 1);
