@@ -88,6 +88,7 @@ def exported_names(text):
 
 
 def check_monitoring(text, rules, rules_test, dashboard, promtool):
+    rules, rules_test = os.path.abspath(rules), os.path.abspath(rules_test)
     for command in ([promtool, "check", "rules", rules], [promtool, "test", "rules", rules_test]):
         done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, cwd=os.path.dirname(rules_test))
         if done.returncode != 0:
