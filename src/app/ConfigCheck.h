@@ -34,7 +34,8 @@ private:
     void sharedFiles(QTextStream &out, QString &connString);
     void database(QTextStream &out, const QString &connString);
     void ports(QTextStream &out);
-    void problem(const QString &text) { m_problems << text; }
+    // One line each, whatever the database's message spans.
+    void problem(const QString &text) { m_problems << text.simplified(); }
 
     platform::AppPaths m_paths;
     QStringList m_problems;
