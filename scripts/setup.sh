@@ -12,7 +12,7 @@ packages=(
   libgl-dev
   xvfb xauth
   chromium
-  python3 python3-prometheus-client
+  python3 python3-prometheus-client prometheus
   systemd dpkg-dev file
   clang libclang-rt-14-dev
 )

@@ -2,6 +2,7 @@
 
 #include "core/IniFile.h"
 #include "core/MainController.h"
+#include "core/SettingsKeys.h"
 #include "core/SocketStates.h"
 #include "core/UserPrompts.h"
 #include "platform/NetworkInfo.h"
@@ -34,11 +35,13 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
       }),
       m_ping(c.model()),
       m_metrics({[&c] { return c.model().metrics.render(); },
-                 [this](bool byOperator, const QString &who) { return m_campaign.diagnose(byOperator, who); }})
+                 [this](bool byOperator, const QString &who, MetricsServer::Lines answer) {
+                     return m_campaign.diagnose(byOperator, who, std::move(answer));
+                 }})
 {
     // Both ends of the watchdog on one port; "PortaWatchDog" moves it (tests, two copies on one machine).
     const QString port =
-        inifile::leggiIni(c.files().settingsFile(), kSettingsSection, QStringLiteral("PortaWatchDog")).trimmed();
+        inifile::leggiIni(c.files().settingsFile(), kSettingsSection, settingskey::PortaWatchDog).trimmed();
     bool ok = false;
     const int p = port.toInt(&ok);
     if (ok && p > 0 && p <= 65535) {
@@ -104,7 +107,8 @@ void Composition::startMetrics(MainController &c)
 
 void Composition::listenMetrics(MainController &c)
 {
-    const QString text = inifile::leggiIni(c.files().settingsFile(), kSettingsSection, QStringLiteral("MetricsPort")).trimmed();
+    const QString file = c.files().settingsFile();
+    const QString text = inifile::leggiIni(file, kSettingsSection, settingskey::MetricsPort).trimmed();
     bool ok = false;
     const int port = text.toInt(&ok);
     if (text.isEmpty())
@@ -113,8 +117,18 @@ void Composition::listenMetrics(MainController &c)
         c.log().aggiungiList2(QStringLiteral("MetricsPort non valida: ") + text);
         return;
     }
-    if (m_metrics.listen(quint16(port)))
-        c.log().aggiungiList2(QStringLiteral("METRICHE IN ASCOLTO SU PORTA ") + QString::number(m_metrics.port()));
+    // The diagnoses it serves read the campaign: this machine only, unless
+    // "MetricsIp" names the address of a network the scraper is on.
+    const QString ip = inifile::leggiIni(file, kSettingsSection, settingskey::MetricsIp).trimmed();
+    const QHostAddress address = ip.isEmpty() ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(ip);
+    if (address.isNull()) {
+        c.log().aggiungiList2(QStringLiteral("MetricsIp non valido: ") + ip);
+        return;
+    }
+    if (m_metrics.listen(address, quint16(port)))
+        c.log().aggiungiList2(QStringLiteral("METRICHE IN ASCOLTO SU PORTA ") + QString::number(m_metrics.port())
+                              + QStringLiteral(" (") + address.toString() + QLatin1Char(')'));
     else
-        c.log().aggiungiList2(QStringLiteral("METRICHE: porta ") + text + QStringLiteral(" non disponibile"));
+        c.log().aggiungiList2(QStringLiteral("METRICHE: porta ") + text + QStringLiteral(" non disponibile su ")
+                              + address.toString() + QStringLiteral(" (") + m_metrics.errorString() + QLatin1Char(')'));
 }

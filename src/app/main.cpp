@@ -1,3 +1,4 @@
+#include "app/ConfigCheck.h"
 #include "app/FrontEnds.h"
 #include "campaign/DemoDatabase.h"
 #include "core/CommandLine.h"
@@ -59,6 +60,12 @@ int main(int argc, char *argv[])
         QTextStream(stdout) << "Created " << (file ? cl.createDemoDb : QStringLiteral("the demo database")) << " with "
                             << cl.customers << " customers" << Qt::endl;
         return 0;
+    }
+
+    if (cl.checkConfig) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        return ConfigCheck(options(cl).controller.paths).run(out).isEmpty() ? 0 : 1;
     }
 
     const bool headless = cl.headless || !platform::hasDisplay();

@@ -5,6 +5,7 @@
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/UserPrompts.h"
 #include "dialer_link/DialerReplies.h"
 #include "dialer_link/Dispatcher.h"
@@ -33,6 +34,7 @@ Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, 
     m_reconnect.setSingleShot(true);
     connect(&m_reconnect, &QTimer::timeout, this, &Campaign::tryReconnect);
     m_db.setOnLost([this](const QString &why) { connectionLost(why); });
+    m_customers.setDiagnoses(&m_diagnoses);
 }
 
 void Campaign::connectionLost(const QString &why)
@@ -75,7 +77,7 @@ CampaignContext Campaign::context()
 QString Campaign::sqlServerDriver() const
 {
     const QString configured =
-        inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, QStringLiteral("SqlServerOdbcDriver"));
+        inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, settingskey::SqlServerOdbcDriver);
     return configured.isEmpty() ? ConnectionParams::kDefaultSqlServerDriver : configured;
 }
 
@@ -91,6 +93,7 @@ bool Campaign::open(const QString &connString)
         return false;
     }
     m_parts.log.aggiungiList2(QStringLiteral("Aperto DB "));
+    m_diagnoses.setConnection(conn);
     // The two tables kept open for the whole run must be there.
     QSqlQuery probe;
     for (const QString &sql : {QStringLiteral("select top 1 *  from Esiti_Quorin"), QStringLiteral("select top 1 * from CT_Monitor")}) {
@@ -102,9 +105,36 @@ bool Campaign::open(const QString &connString)
     return true;
 }
 
+QList<Campaign::SampleStatement> Campaign::sampleStatements() const
+{
+    using namespace sqltemplates;
+    const auto &t = m_parts.settings.templates;
+    const QDateTime now = m_parts.now ? m_parts.now() : QDateTime::currentDateTime();
+    const auto filled = [&t](Template which, const sqltext::Filled &f) {
+        return SampleStatement{which, !t[which].isEmpty(), f.sql, {}, f.ok ? QString() : f.error};
+    };
+    const auto plain = [&t](Template which, const QString &builtIn) {
+        return SampleStatement{which, !t[which].isEmpty(), t[which].isEmpty() ? builtIn : t[which], {}, {}};
+    };
+    QList<SampleStatement> out;
+    const CustomersService::Statement group = m_customers.groupStatement(10, 1);
+    out.append({ClientiGruppo, !t[ClientiGruppo].isEmpty(), group.sql, group.binds, group.refused});
+    const CustomersService::Statement op = m_customers.operatorStatement(10, QStringLiteral("OP1"), now);
+    out.append({ClientiOperatore, !t[ClientiOperatore].isEmpty(), op.sql, op.binds, op.refused});
+    out.append(plain(Conta, Counters::kDaInviareStatement));
+    if (t[Auto].size() > 10) // shorter, it never runs
+        out.append(plain(Auto, {}));
+    out.append(filled(LiberaGruppo, m_queue.groupReleaseStatement(1)));
+    out.append(filled(LiberaOperatore, m_queue.operatorReleaseStatement(QStringLiteral("OP1"), now.date())));
+    out.append(plain(Riepilogo, Counters::kStatiStatement));
+    out.append(filled(ContaProblemi, m_outcomes.problemCountStatement(1)));
+    return out;
+}
+
 void Campaign::close()
 {
     m_reconnect.stop();
+    m_diagnoses.setConnection({});
     if (m_groupTable) {
         m_groupTable->clear();
         delete m_groupTable;
@@ -145,20 +175,26 @@ void Campaign::filterGroups(const QString &group, const QString &collector)
         m_parts.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + table->lastError().text());
 }
 
-QStringList Campaign::diagnose(bool byOperator, const QString &who)
+bool Campaign::diagnose(bool byOperator, const QString &who, std::function<void(const QStringList &lines)> show)
 {
-    QStringList lines;
+    const auto shown = [this, show = std::move(show)](const QStringList &lines) {
+        m_parts.model.metrics.countDiagnosis();
+        for (const QString &line : lines)
+            m_parts.log.aggiungiList2(QStringLiteral("DIAGNOSI ") + line);
+        show(lines);
+    };
+    bool number = false;
+    const qint32 group = who.trimmed().toInt(&number);
     if (!isOpen()) {
-        lines << QStringLiteral("database non aperto");
-    } else if (byOperator) {
-        lines = m_customers.diagnoseOperator(who).lines();
-    } else {
-        bool number = false;
-        const qint32 group = who.trimmed().toInt(&number);
-        lines = number ? m_customers.diagnoseGroup(group).lines() : QStringList{QStringLiteral("gruppo non valido: ") + who};
+        shown({QStringLiteral("database non aperto")});
+        return true;
     }
-    m_parts.model.metrics.countDiagnosis();
-    for (const QString &line : std::as_const(lines))
-        m_parts.log.aggiungiList2(QStringLiteral("DIAGNOSI ") + line);
-    return lines;
+    if (!byOperator && !number) {
+        shown({QStringLiteral("gruppo non valido: ") + who});
+        return true;
+    }
+    const DiagnosisWorker::Subject subject{byOperator, byOperator ? who.trimmed() : QString::number(group)};
+    const QDateTime now = m_parts.now ? m_parts.now() : QDateTime::currentDateTime();
+    return m_diagnoses.request(subject, now, m_parts.settings.intervallo,
+                               [shown](const EmptyAnswerDiagnosis &d) { shown(d.lines()); });
 }

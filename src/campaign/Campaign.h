@@ -8,10 +8,12 @@
 #include "campaign/CampaignContext.h"
 #include "campaign/CampaignDb.h"
 #include "campaign/Counters.h"
+#include "campaign/DiagnosisWorker.h"
 #include "campaign/CustomersService.h"
 #include "campaign/GroupsService.h"
 #include "campaign/OutcomeService.h"
 #include "campaign/QueueService.h"
+#include "core/SqlTemplates.h"
 #include "core/Ports.h"
 
 class Dispatcher;
@@ -43,6 +45,7 @@ public:
     CustomersService &customers() { return m_customers; }
     OutcomeService &outcomes() { return m_outcomes; }
     QueueService &queue() { return m_queue; }
+    DiagnosisWorker &diagnoses() { return m_diagnoses; }
 
     // A lost connection is still this campaign's: closed at the end, tried again until then.
     bool isOpen() const override { return m_db.isOpen() || m_db.isLost(); }
@@ -57,8 +60,20 @@ public:
     QAbstractItemModel *groupTable() override;
     void testQueryGroup(const QString &group) override { m_customers.testGruppo(group); }
     void testQueryOperator(const QString &op) override { m_customers.testOperatore(op); }
-    QStringList diagnose(bool byOperator, const QString &who) override;
+    bool diagnose(bool byOperator, const QString &who, std::function<void(const QStringList &lines)> show) override;
     void filterGroups(const QString &group, const QString &collector) override;
+
+    // What a template's service runs, with sample values in its
+    // placeholders (group 1, operator "OP1", customer 1); the built-in
+    // statement where the template is absent. For "--check-config".
+    struct SampleStatement {
+        sqltemplates::Template which;
+        bool fromTemplate = false;
+        QString sql;
+        QVariantList binds;
+        QString refused; // why a sample value could not go in
+    };
+    QList<SampleStatement> sampleStatements() const;
 
     static inline const QString kCheckConfig = QStringLiteral(" Vuoi verificare il file di CFG ? (solo lv 999) ");
     // The SQL Server ODBC driver, setting "SqlServerOdbcDriver".
@@ -75,6 +90,7 @@ private:
 
     Parts m_parts;
     CampaignDb m_db;
+    DiagnosisWorker m_diagnoses;
     DialerReplies &m_replies;
     Counters m_counters;
     GroupsService m_groups;

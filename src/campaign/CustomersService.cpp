@@ -1,9 +1,9 @@
 #include "campaign/CustomersService.h"
 
-#include <QTimer>
 
 #include "campaign/CampaignDb.h"
 #include "campaign/Counters.h"
+#include "campaign/DiagnosisWorker.h"
 #include "campaign/PhoneLog.h"
 #include "campaign/SqlText.h"
 #include "core/HtmlFiles.h"
@@ -144,8 +144,10 @@ bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qin
                        0);
     if (rows.isEmpty()) {
         logRx(QStringLiteral("Non trovati clienti x gr.") + n(group), request.record.id);
-        if (wanted > 0)
-            explainEmpty(QStringLiteral("gr.") + n(group), request.record.id, [this, group] { return diagnoseGroup(group); });
+        if (wanted > 0) {
+            m_ctx.model.metrics.countEmptyAnswer(false, n(group));
+            explainEmpty(false, n(group), request.record.id);
+        }
         return true;
     }
     m.lastRequest[MainModel::LastFound]->setText(n(rows.size()));
@@ -271,8 +273,10 @@ void CustomersService::sendOperator(const DialerRequest &request, const dialerbo
                        1);
     if (rows.isEmpty()) {
         logRx(QStringLiteral("Non trovati clienti x Op.") + r.op, id);
-        if (wanted > 0)
-            explainEmpty(QStringLiteral("op.") + r.op, id, [this, op = r.op] { return diagnoseOperator(op); });
+        if (wanted > 0) {
+            m_ctx.model.metrics.countEmptyAnswer(true, r.op.trimmed());
+            explainEmpty(true, r.op, id);
+        }
         return;
     }
     m.lastRequest[MainModel::LastFound]->setText(n(rows.size()));
@@ -304,20 +308,11 @@ qint64 CustomersService::count(const Statement &s)
     return value;
 }
 
-EmptyAnswerDiagnosis CustomersService::diagnoseGroup(qint32 group) const
-{
-    return EmptyAnswerDiagnosis::forGroup(m_ctx.db, group, m_ctx.now());
-}
-
-EmptyAnswerDiagnosis CustomersService::diagnoseOperator(const QString &op) const
-{
-    return EmptyAnswerDiagnosis::forOperator(m_ctx.db, op, m_ctx.now(), m_ctx.settings.intervallo);
-}
-
-void CustomersService::explainEmpty(const QString &key, qint32 requestId, const std::function<EmptyAnswerDiagnosis()> &diagnose)
+void CustomersService::explainEmpty(bool byOperator, const QString &who, qint32 requestId)
 {
     // The dialer asks again and again while a group is dry: the counting
     // queries run once a minute per subject, not at every request.
+    const QString key = (byOperator ? QStringLiteral("op.") : QStringLiteral("gr.")) + who;
     const QDateTime now = m_ctx.now();
     const auto it = m_explained.find(key);
     if (it != m_explained.end() && it->second.secsTo(now) >= 0 && it->second.secsTo(now) < 60)
@@ -325,16 +320,22 @@ void CustomersService::explainEmpty(const QString &key, qint32 requestId, const 
     if (m_explained.size() >= 1000)
         m_explained.clear(); // bounded, whatever the dialer names
     m_explained[key] = now;
-    // After the answer: the dialer has its QueryEnd before the counting starts.
-    QTimer::singleShot(0, &m_ctx.model, [this, alive = std::weak_ptr<int>(m_alive), requestId, diagnose] {
-        if (alive.expired())
-            return;
-        const EmptyAnswerDiagnosis d = diagnose();
-        m_ctx.model.metrics.countDiagnosis();
-        if (d.ok() && d.customers == 0)
-            return; // nobody to send: nothing to explain
-        logRx(d.summary(), requestId);
-    });
+    if (!m_diagnoses)
+        return;
+    // Counted on the worker's connection; the line comes once the dialer has
+    // its QueryEnd and whatever it asked meanwhile. A worker with too many
+    // waiting skips this one: the next empty answer a minute on tries again.
+    m_diagnoses->request({byOperator, who.trimmed()}, now, m_ctx.settings.intervallo,
+                         [this, alive = std::weak_ptr<int>(m_alive), requestId, byOperator](const EmptyAnswerDiagnosis &d) {
+                             if (alive.expired())
+                                 return;
+                             m_ctx.model.metrics.countDiagnosis();
+                             if (d.ok() && d.customers == 0)
+                                 return; // nobody to send: nothing to explain
+                             if (d.ok())
+                                 m_ctx.model.metrics.countEmptyAnswerWithCustomers(byOperator, d.who);
+                             logRx(d.summary(), requestId);
+                         });
 }
 
 qint64 CustomersService::testGruppo(const QString &group)

@@ -8,12 +8,12 @@
 #include <QVariantList>
 
 #include "campaign/CampaignContext.h"
-#include "campaign/EmptyAnswerDiagnosis.h"
 #include "campaign/CustomerRow.h"
 #include "dialer_link/DialerBodies.h"
 #include "dialer_link/Dispatcher.h"
 
 class Counters;
+class DiagnosisWorker;
 class DialerReplies;
 
 // Customers to call: per group (70001 -> 70102 packets of up to 10 records
@@ -41,9 +41,8 @@ public:
     // The "Test Query" entries: count without sending; the count, or -1.
     qint64 testGruppo(const QString &group);
     qint64 testOperatore(const QString &op);
-    // Why a group's (an operator's) customers query comes back empty.
-    EmptyAnswerDiagnosis diagnoseGroup(qint32 group) const;
-    EmptyAnswerDiagnosis diagnoseOperator(const QString &op) const;
+    // Where an empty answer's diagnosis is computed, off the dialer's thread.
+    void setDiagnoses(DiagnosisWorker *diagnoses) { m_diagnoses = diagnoses; }
 
     // The statements, built as the services build them. `group` and `op`
     // are bound, or fill a template's placeholder.
@@ -73,11 +72,12 @@ private:
     qint64 count(const Statement &s);
     void logRx(const QString &text, qint32 id);
     // An empty answer for a subject that has customers says why, once a minute at most per subject.
-    void explainEmpty(const QString &key, qint32 requestId, const std::function<EmptyAnswerDiagnosis()> &diagnose);
+    void explainEmpty(bool byOperator, const QString &who, qint32 requestId);
 
     CampaignContext m_ctx;
     std::map<QString, QDateTime> m_explained; // subject -> when last explained
     std::shared_ptr<int> m_alive = std::make_shared<int>(0); // for explanations still to come
+    DiagnosisWorker *m_diagnoses = nullptr;
     DialerReplies &m_replies;
     Counters &m_counters;
 };

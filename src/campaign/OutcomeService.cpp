@@ -185,13 +185,17 @@ bool OutcomeService::makeAvailable(qint64 id, const QDateTime &recall, Effects &
     return true;
 }
 
-qint64 OutcomeService::contaProblemi(qint64 id, QString &error)
+sqltext::Filled OutcomeService::problemCountStatement(qint64 id) const
 {
     const QString &templ = m_ctx.settings.templates[sqltemplates::ContaProblemi];
     // The id goes in as a number: a text from the wire never becomes SQL.
-    const sqltext::Filled sql =
-        sqltext::fillPlaceholder(templ.isEmpty() ? kContaProblemi : templ, QStringLiteral("##"), QString::number(id),
-                                 m_ctx.db.isPostgres());
+    return sqltext::fillPlaceholder(templ.isEmpty() ? kContaProblemi : templ, QStringLiteral("##"), QString::number(id),
+                                    m_ctx.db.isPostgres());
+}
+
+qint64 OutcomeService::contaProblemi(qint64 id, QString &error)
+{
+    const sqltext::Filled sql = problemCountStatement(id);
     qint64 n = 0;
     return sql.ok && m_ctx.db.scalar(sql.sql, n, error) ? n : -1;
 }

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "campaign/CampaignContext.h"
+#include "campaign/SqlText.h"
 #include "dialer_link/OutcomeRecord.h"
 #include "dialer_link/Dispatcher.h"
 
@@ -25,6 +26,8 @@ public:
     wire::Status registraEsito(const DialerRequest &request);
     // ContaProblemi: negative outcomes recorded for the customer; -1 on error.
     qint64 contaProblemi(qint64 id, QString &error);
+    // Its statement for customer `id`, from the template or the built-in one.
+    sqltext::Filled problemCountStatement(qint64 id) const;
 
     static const QString kContaProblemi;
 

@@ -2,6 +2,7 @@
 
 #include "core/AnsiCodec.h"
 #include "core/CappedFile.h"
+#include "core/LogRetention.h"
 #include "core/TextFormats.h"
 #include "platform/PlatformPaths.h"
 
@@ -10,7 +11,7 @@ namespace phonelog {
 
 QString fileName(const QDate &day)
 {
-    return day.toString(QStringLiteral("dd-MM-yyyy")) + QStringLiteral(".LOG");
+    return logretention::dailyLogName(day);
 }
 
 QString line(const QDateTime &when, qint64 contatore, qint64 lastOutcome, const QString &kind, const QString &phone)

@@ -62,15 +62,29 @@ void QueueService::release(const DialerRequest &request, const QString &sql, con
     m_replies.sendReply(code, text, request.record, {});
 }
 
+sqltext::Filled QueueService::groupReleaseStatement(qint32 group) const
+{
+    const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaGruppo];
+    return sqltext::fillPlaceholder(templ.isEmpty() ? kLiberaGruppo : templ, QStringLiteral("##"), QString::number(group),
+                                    m_ctx.db.isPostgres());
+}
+
+sqltext::Filled QueueService::operatorReleaseStatement(const QString &op, const QDate &today) const
+{
+    const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaOperatore];
+    // The time placeholders first: an operator code is never read for placeholders.
+    QString sql = templ.isEmpty() ? kLiberaOperatore : templ;
+    sql = sqltext::replaceFirst(sql, QStringLiteral("#ora1#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(0, 0, 0))));
+    sql = sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(23, 59, 59))));
+    return sqltext::fillPlaceholder(sql, QStringLiteral("##"), op, m_ctx.db.isPostgres());
+}
+
 wire::Status QueueService::liberaCodaGruppo(const DialerRequest &request)
 {
     dialerbody::GroupRelease r;
     if (wire::Status s = dialerbody::decode(request.body, r); !s.ok())
         return s;
-    const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaGruppo];
-    const sqltext::Filled sql =
-        sqltext::fillPlaceholder(templ.isEmpty() ? kLiberaGruppo : templ, QStringLiteral("##"), QString::number(r.group),
-                                 m_ctx.db.isPostgres());
+    const sqltext::Filled sql = groupReleaseStatement(r.group);
     release(request, sql.sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL. grp ") + QString::number(r.group),
             packet::FreeQueueReply, QStringLiteral("Invio FreeQueue"));
     return {};
@@ -81,13 +95,7 @@ wire::Status QueueService::liberaCodaOperatore(const DialerRequest &request)
     dialerbody::OperatorRelease r;
     if (wire::Status s = dialerbody::decode(request.body, r); !s.ok())
         return s;
-    const QDate today = m_ctx.now().date();
-    const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaOperatore];
-    // The time placeholders first: an operator code is never read for placeholders.
-    QString sql = templ.isEmpty() ? kLiberaOperatore : templ;
-    sql = sqltext::replaceFirst(sql, QStringLiteral("#ora1#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(0, 0, 0))));
-    sql = sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(23, 59, 59))));
-    const sqltext::Filled filled = sqltext::fillPlaceholder(sql, QStringLiteral("##"), r.op, m_ctx.db.isPostgres());
+    const sqltext::Filled filled = operatorReleaseStatement(r.op, m_ctx.now().date());
     if (!filled.ok) {
         // Refused before it reaches the database: nothing released, an empty answer.
         m_ctx.log.scriviLog(QStringLiteral("RICHIESTA RIFIUTATA: ") + filled.error, Logger::List1, kRx, request.record.id);

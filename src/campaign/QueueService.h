@@ -1,6 +1,7 @@
 #pragma once
 
 #include "campaign/CampaignContext.h"
+#include "campaign/SqlText.h"
 #include "dialer_link/Dispatcher.h"
 
 class Counters;
@@ -22,6 +23,10 @@ public:
     // makes each customer available again. A body whose count promises more
     // records than it holds is refused whole.
     wire::Status dumpaClienti(const QByteArray &body, bool respinti, bool byOperator, qint32 requestId);
+
+    // The release statements, from the templates or the built-in ones.
+    sqltext::Filled groupReleaseStatement(qint32 group) const;
+    sqltext::Filled operatorReleaseStatement(const QString &op, const QDate &today) const;
 
     static const QString kLiberaGruppo;
     static const QString kLiberaOperatore;

@@ -11,6 +11,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             cl.headless = true;
         else if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h"))
             cl.help = true;
+        else if (arg == QStringLiteral("--check-config"))
+            cl.checkConfig = true;
         else if (arg == QStringLiteral("--app-dir"))
             folder = &cl.appDir;
         else if (arg == QStringLiteral("--shared-dir"))
@@ -71,5 +73,7 @@ QString CommandLine::usage()
         "                    create a demo campaign database and stop: a new SQLite file,\n"
         "                    or the tables in an existing, empty PostgreSQL database\n"
         "                    (\"Provider=PostgreSQL;Host=...;Database=...\" or postgresql://...)\n"
+        "  --check-config    check the settings, the database and the ports, print every\n"
+        "                    setting and each problem, and stop (exit status 1 on a problem)\n"
         "  --help            this text\n");
 }

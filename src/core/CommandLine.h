@@ -9,6 +9,7 @@
 struct CommandLine {
     bool headless = false;
     bool help = false;
+    bool checkConfig = false; // --check-config: check the settings, database and ports, and stop
     bool minimo = false;
     bool fast = false;
     QString appDir;    // empty: the executable's folder

@@ -8,7 +8,8 @@
 
 // DEBUG.TXT: the raw diagnostic file, emptied at every start and only
 // appended to afterwards. Each write opens, appends and closes the file.
-// Past its size limit it starts over with a line saying so.
+// Past its size limit it becomes DEBUG.TXT.1 and a new one starts with a
+// line saying so.
 class DebugFile {
 public:
     static constexpr qint64 kDefaultLimit = 256LL * 1024 * 1024;

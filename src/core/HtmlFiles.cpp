@@ -54,7 +54,7 @@ bool HtmlFiles::appendRequestRow(const QString &row, qint64 limit) const
         return ansi::encode(requestLogHeader() + QStringLiteral("<tr><td colspan=\"5\">")
                             + textformats::dateTime(QDateTime::currentDateTime())
                             + QStringLiteral(" ricominciato: superato il limite di ") + QString::number(limit)
-                            + QStringLiteral(" byte</td></tr>"))
+                            + QStringLiteral(" byte, il precedente in richieste.htm.1</td></tr>"))
             + "\r\n";
     });
 }

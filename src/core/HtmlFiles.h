@@ -18,8 +18,9 @@ public:
 
     // CreaFileLogRichieste: a fresh request log with its table header.
     bool creaFileLogRichieste() const;
-    // A row of the request log; past `limit` bytes the log starts over with
-    // its header and a row saying so.
+    // A row of the request log; past `limit` bytes the log becomes
+    // "richieste.htm.1" and a new one starts with its header and a row
+    // saying so, so that it is a page of its own.
     bool appendRequestRow(const QString &row, qint64 limit) const;
 
     static QString requestLogHeader();

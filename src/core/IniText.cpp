@@ -80,6 +80,33 @@ QString value(const QString &text, const QString &section, const QString &key)
     return QString();
 }
 
+QList<Line> lines(const QString &text)
+{
+    QList<Line> out;
+    QString section;
+    const QStringList all = splitLines(text);
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        Line l;
+        l.number = int(i + 1);
+        const QString t = all[i].trimmed();
+        if (const auto name = sectionName(t)) {
+            section = *name;
+            l.kind = Line::Kind::Section;
+        } else if (!t.isEmpty() && t.startsWith(QLatin1Char(';'))) {
+            l.kind = Line::Kind::Comment;
+        } else if (!t.isEmpty()) {
+            const qsizetype eq = t.indexOf(QLatin1Char('='));
+            l.kind = eq < 0 ? Line::Kind::NoEquals : Line::Kind::Setting;
+            l.key = eq < 0 ? t : t.left(eq).trimmed();
+            if (eq >= 0)
+                l.value = unquoted(t.mid(eq + 1).trimmed()).left(kMaxValueLength);
+        }
+        l.section = section;
+        out.append(l);
+    }
+    return out;
+}
+
 QString withValue(const QString &text, const QString &section, const QString &key, const QString &value)
 {
     QStringList lines = splitLines(text);

@@ -6,7 +6,9 @@
 #include "core/ConfigFiles.h"
 #include "core/IniFile.h"
 #include "core/LogList.h"
+#include "core/LogRetention.h"
 #include "core/OutcomeRates.h"
+#include "core/SettingsKeys.h"
 #include "core/TextFormats.h"
 #include "core/UserPrompts.h"
 
@@ -27,7 +29,7 @@ MainController::MainController(Options options, UserPrompts &prompts, Plugins pl
       m_prefs(m_files, m_settings, m_model, m_log, m_prompts, m_plugins),
       m_tick(m_model, m_log, m_plugins, m_clock,
              {[this] { connetti(); }, [this] { chiudiSocket(); }, [this] { invertiTasti(); },
-              [this] { sendStatusReport(); }})
+              [this] { sendStatusReport(); }, [this](const QDate &today) { purgeDailyLogs(today); }})
 {
     m_timer1.setInterval(kMainTickMs);
     m_timer2.setInterval(kMinuteTickMs);
@@ -55,6 +57,7 @@ bool MainController::start()
     if (m_model.emula.value() && m_plugins.emulator)
         m_plugins.emulator->listen(static_cast<quint16>(textformats::leadingInteger(m_model.serverPort.text())));
     m_debug.reset();
+    m_tick.daily();
     initialReset();
     if (m_plugins.statusPages)
         m_plugins.statusPages->loadOutcomeCounters();
@@ -64,14 +67,14 @@ bool MainController::start()
         m_plugins.campaign->refreshCounters(false);
 
     const QString ini = m_files.settingsFile();
-    const auto number = [&](const char *key) {
-        return textformats::leadingNumber(inifile::leggiIni(ini, kSettingsSection, QString::fromLatin1(key)));
+    const auto number = [&](const QString &key) {
+        return textformats::leadingNumber(inifile::leggiIni(ini, kSettingsSection, key));
     };
-    const bool replica = number("ReplicaUDP_Port") != 0 && number("ReplicaUDP_IP") != 0;
-    if ((replica || number("AutoCTMonitor") != 0) && m_plugins.ctMonitor)
+    const bool replica = number(settingskey::ReplicaUdpPort) != 0 && number(settingskey::ReplicaUdpIp) != 0;
+    if ((replica || number(settingskey::AutoCTMonitor) != 0) && m_plugins.ctMonitor)
         m_plugins.ctMonitor->toggle();
     // The PBX lines window at start too, for a wall screen that shows both.
-    if (number("AutoPBX") != 0 && m_plugins.pbx)
+    if (number(settingskey::AutoPBX) != 0 && m_plugins.pbx)
         m_plugins.pbx->show();
 
     m_timer1.start();
@@ -90,8 +93,17 @@ void MainController::settaCaption()
 void MainController::sendStatusReport()
 {
     const QString host =
-        inifile::leggiIni(m_files.settingsFile(), kSettingsSection, QStringLiteral("StatusReportHost"));
+        inifile::leggiIni(m_files.settingsFile(), kSettingsSection, settingskey::StatusReportHost);
     m_report.send(host);
+}
+
+void MainController::purgeDailyLogs(const QDate &today)
+{
+    const int days = m_settings.giorniConservazioneLog;
+    const QStringList gone = logretention::purge(m_files.paths().appDir, today, days);
+    if (!gone.isEmpty())
+        m_log.aggiungiList2(QStringLiteral("ELIMINATI ") + QString::number(gone.size())
+                            + QStringLiteral(" LOG GIORNALIERI DI OLTRE ") + QString::number(days) + QStringLiteral(" GIORNI"));
 }
 
 void MainController::initialReset()
@@ -181,7 +193,11 @@ void MainController::diagnose(bool byOperator)
                                                       : QStringLiteral("Inserisci il Gruppo da diagnosticare"));
     if (answer.isEmpty())
         return;
-    m_prompts.message(m_plugins.campaign->diagnose(byOperator, answer).join(QLatin1Char('\n')));
+    const bool asked = m_plugins.campaign->diagnose(byOperator, answer, [this](const QStringList &lines) {
+        m_prompts.message(lines.join(QLatin1Char('\n')));
+    });
+    if (!asked)
+        m_prompts.message(kDiagnosisBusy);
 }
 
 void MainController::editConfiguration(int index)

@@ -81,6 +81,7 @@ public:
     const QString &fatalMessage() const { return m_fatal; }
 
     static inline const QString kExitQuestion = QStringLiteral("CONFERMI USCITA DA VASTEL_QUORIN?");
+    static inline const QString kDiagnosisBusy = QStringLiteral("Diagnosi non disponibile: troppe richieste in attesa, riprovare");
 
 Q_SIGNALS:
     void finished(int exitCode);
@@ -88,6 +89,8 @@ Q_SIGNALS:
 private:
     void sendStatusReport();
     void initialReset();
+    // The daily phone-choice logs older than "GiorniConservazioneLog" days go.
+    void purgeDailyLogs(const QDate &today);
     void onOutcomeChanged(int index);
     bool readPreferences(bool soloImpostazioni);
 

@@ -146,4 +146,15 @@ void MainTick::minuteTick()
         if (m_actions.statusReport)
             m_actions.statusReport();
     }
+    daily();
+}
+
+void MainTick::daily()
+{
+    const QDate today = m_now().date();
+    if (today == m_day)
+        return;
+    m_day = today;
+    if (m_actions.newDay)
+        m_actions.newDay(today);
 }

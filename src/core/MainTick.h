@@ -10,7 +10,7 @@ struct RunClock;
 
 // The steps of the main window's two timers: the one-second tick (clocks,
 // rates, link state, ping on idle, reconnection, watchdog) and the one-minute
-// tick (counters, watchdog report, status report).
+// tick (counters, watchdog report, status report, the daily chores).
 //
 // The periodic work (status files, ping on idle) follows the clock, not the
 // number of calls, and a tick that starts while another is still running
@@ -23,6 +23,7 @@ public:
         std::function<void()> chiudiSocket; // close the link
         std::function<void()> invertiTasti; // "Chiudi" on, "Connetti" off
         std::function<void()> statusReport; // send the central status report
+        std::function<void(const QDate &today)> newDay; // the daily chores (old logs deleted)
     };
 
     MainTick(MainModel &model, Logger &log, Plugins &plugins, RunClock &clock, Actions actions);
@@ -32,6 +33,9 @@ public:
     void tick();
     void packetTick();
     void minuteTick();
+    // The daily chores at the first call of each day: at start, then from
+    // the minute tick.
+    void daily();
 
     int lastLinkState() const { return m_lastState; }
 
@@ -62,6 +66,7 @@ private:
 
     Every m_statusFiles;
     Every m_ping;
+    QDate m_day; // of the last daily chores
     int m_reportTicks = 0;
     int m_lastState = 0;
     bool m_inTick = false;

@@ -54,6 +54,16 @@ QByteArray codeLabel(qint32 code)
     return "code=\"" + (code == Metrics::kOtherCode ? QByteArray("other") : QByteArray::number(code)) + '"';
 }
 
+// A label's value: a backslash, a double quote and a line end escaped.
+QByteArray labelValue(const QString &text)
+{
+    QByteArray out = text.toUtf8();
+    out.replace('\\', "\\\\");
+    out.replace('"', "\\\"");
+    out.replace('\n', "\\n");
+    return out;
+}
+
 // HELP text: a backslash and a line end escaped, as the format asks.
 QByteArray helpText(const QString &text)
 {
@@ -121,6 +131,34 @@ void Metrics::countDiagnosis()
     ++m_diagnoses;
 }
 
+void Metrics::countSubject(Subjects &counts, bool byOperator, const QString &who)
+{
+    std::size_t ofKind = 0;
+    for (const auto &entry : counts)
+        ofKind += entry.first.first == byOperator ? 1 : 0;
+    const auto key = std::make_pair(byOperator, who);
+    if (counts.count(key) == 0 && ofKind >= kMaxSubjects)
+        ++counts[{byOperator, QStringLiteral("other")}];
+    else
+        ++counts[key];
+}
+
+void Metrics::countEmptyAnswer(bool byOperator, const QString &who)
+{
+    countSubject(m_emptyAnswers, byOperator, who);
+}
+
+void Metrics::countEmptyAnswerWithCustomers(bool byOperator, const QString &who)
+{
+    countSubject(m_emptyWithCustomers, byOperator, who);
+}
+
+quint64 Metrics::emptyAnswers(bool byOperator, const QString &who) const
+{
+    const auto it = m_emptyAnswers.find({byOperator, who});
+    return it == m_emptyAnswers.end() ? 0 : it->second;
+}
+
 void Metrics::observeRequest(qint32 code, double seconds)
 {
     m_requestLatency[code].observe(seconds);
@@ -173,6 +211,16 @@ QByteArray Metrics::render() const
     sample(out, "quorin_customers_refused_total", {}, double(m_refused));
     head(out, "quorin_empty_answer_diagnoses_total", "Diagnoses of an empty customers answer.", "counter");
     sample(out, "quorin_empty_answer_diagnoses_total", {}, double(m_diagnoses));
+    const auto subjects = [&out](const char *name, const Subjects &counts) {
+        for (const auto &[key, n] : counts)
+            sample(out, name, QByteArray("by=\"") + (key.first ? "operator" : "group") + "\",who=\"" + labelValue(key.second) + '"',
+                   double(n));
+    };
+    head(out, "quorin_empty_answers_total", "Customers requests answered with nobody, by group or operator.", "counter");
+    subjects("quorin_empty_answers_total", m_emptyAnswers);
+    head(out, "quorin_empty_answers_with_customers_total",
+         "Empty answers whose diagnosis found customers for the group or operator (at most one a minute each).", "counter");
+    subjects("quorin_empty_answers_with_customers_total", m_emptyWithCustomers);
     head(out, "quorin_request_duration_seconds",
          "From handing a request to its service to its last reply handed to the system, pauses included.", "histogram");
     for (const auto &[code, h] : m_requestLatency)

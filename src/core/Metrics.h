@@ -35,6 +35,13 @@ public:
     void countQueueRelease(bool byOperator);
     void countCustomersRefused(qint64 n);
     void countDiagnosis();
+    // An empty customers answer for a group (an operator) that asked for some;
+    // `withCustomers`: the diagnosis that followed found customers.
+    void countEmptyAnswer(bool byOperator, const QString &who);
+    void countEmptyAnswerWithCustomers(bool byOperator, const QString &who);
+    // Subjects counted apart, per kind; the rest as "other", so that what
+    // the dialer names cannot multiply the series.
+    static constexpr std::size_t kMaxSubjects = 200;
     // From handing a request to its service to the last of its replies handed to the system.
     void observeRequest(qint32 code, double seconds);
 
@@ -47,6 +54,7 @@ public:
     quint64 requests(qint32 code, RequestResult result) const;
     quint64 outcomesAcknowledged(qint32 outcomeCode) const;
     quint64 customersDelivered() const { return m_deliveredGroup + m_deliveredOperator; }
+    quint64 emptyAnswers(bool byOperator, const QString &who) const;
     quint64 databaseErrors() const { return m_dbErrors; }
     const Histogram *requestHistogram(qint32 code) const;
 
@@ -60,6 +68,9 @@ private:
     quint64 m_releasesGroup = 0, m_releasesOperator = 0;
     quint64 m_refused = 0;
     quint64 m_diagnoses = 0;
+    using Subjects = std::map<std::pair<bool, QString>, quint64>; // (by operator, who) -> count
+    Subjects m_emptyAnswers, m_emptyWithCustomers;
+    static void countSubject(Subjects &counts, bool byOperator, const QString &who);
     struct Gauge {
         QString name, help, labels;
         std::function<double()> value;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <map>
 
 // The places where the other subsystems plug into the main window's steps.
@@ -48,12 +49,15 @@ public:
     // "Test Query Gruppo" / "Test Query Operatore": count without sending.
     virtual void testQueryGroup(const QString &group) { Q_UNUSED(group); }
     virtual void testQueryOperator(const QString &op) { Q_UNUSED(op); }
-    // Why the customers query of a group (an operator) finds nobody: lines to show.
-    virtual QStringList diagnose(bool byOperator, const QString &who)
+    // Why the customers query of a group (an operator) finds nobody: `show`
+    // gets the lines to show, later (the counting runs off the dialer's
+    // thread). False, and `show` is never called, when too many wait already.
+    virtual bool diagnose(bool byOperator, const QString &who, std::function<void(const QStringList &lines)> show)
     {
         Q_UNUSED(byOperator);
         Q_UNUSED(who);
-        return {};
+        Q_UNUSED(show);
+        return false;
     }
 };
 

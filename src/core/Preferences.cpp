@@ -6,6 +6,7 @@
 #include "core/MainModel.h"
 #include "core/Ports.h"
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/SqlTemplates.h"
 #include "core/TextFormats.h"
 #include "core/UserPrompts.h"
@@ -74,23 +75,26 @@ Preferences::Outcome Preferences::leggiPreferenze(bool soloImpostazioni)
 
 void Preferences::readSettingsSection()
 {
-    m_model.serverIp.setText(ini(QStringLiteral("ServerIp")));
-    m_model.serverPort.setText(ini(QStringLiteral("ServerPort")));
-    m_model.emula.set(isOn(ini(QStringLiteral("Simulazione"))));
-    m_model.autoConnect.set(isOn(ini(QStringLiteral("AutoConnect"))));
-    m_model.pingOnIdle.set(isOn(ini(QStringLiteral("PingOnIdle"))));
-    m_model.noDb.set(isOn(ini(QStringLiteral("nodb"))));
-    m_model.debugLevel.setText(ini(QStringLiteral("debug")));
-    m_settings.intervallo = intOr(ini(QStringLiteral("intervallo")), 0);
+    m_model.serverIp.setText(ini(settingskey::ServerIp));
+    m_model.serverPort.setText(ini(settingskey::ServerPort));
+    m_model.emula.set(isOn(ini(settingskey::Simulazione)));
+    m_model.autoConnect.set(isOn(ini(settingskey::AutoConnect)));
+    m_model.pingOnIdle.set(isOn(ini(settingskey::PingOnIdle)));
+    m_model.noDb.set(isOn(ini(settingskey::NoDb)));
+    m_model.debugLevel.setText(ini(settingskey::Debug));
+    m_settings.intervallo = intOr(ini(settingskey::Intervallo), 0);
     m_settings.limiteEsitiNegativi =
-        intOr(ini(QStringLiteral("LimiteEsitiNegativiTollerati")), Settings::kDefaultLimiteEsitiNegativi);
-    m_settings.spostaNonTrovati = intOr(ini(QStringLiteral("SpostaNonTrovati")), Settings::kDefaultSpostaNonTrovati);
-    m_settings.timeoutPacchettoSec = std::clamp(intOr(ini(QStringLiteral("TimeoutPacchetto")), Settings::kDefaultTimeoutPacchettoSec),
+        intOr(ini(settingskey::LimiteEsitiNegativiTollerati), Settings::kDefaultLimiteEsitiNegativi);
+    m_settings.spostaNonTrovati = intOr(ini(settingskey::SpostaNonTrovati), Settings::kDefaultSpostaNonTrovati);
+    m_settings.timeoutPacchettoSec = std::clamp(intOr(ini(settingskey::TimeoutPacchetto), Settings::kDefaultTimeoutPacchettoSec),
                                                 1, Settings::kMaxTimeoutPacchettoSec);
     m_settings.limiteFileMB =
-        std::clamp(intOr(ini(QStringLiteral("LimiteFileMB")), Settings::kDefaultLimiteFileMB), 1, Settings::kMaxLimiteFileMB);
+        std::clamp(intOr(ini(settingskey::LimiteFileMB), Settings::kDefaultLimiteFileMB), 1, Settings::kMaxLimiteFileMB);
+    m_settings.giorniConservazioneLog =
+        std::clamp(intOr(ini(settingskey::GiorniConservazioneLog), Settings::kDefaultGiorniConservazioneLog), 1,
+                   Settings::kMaxGiorniConservazioneLog);
     m_settings.limiteClientiRichiesta =
-        std::clamp(intOr(ini(QStringLiteral("LimiteClientiRichiesta")), Settings::kDefaultLimiteClientiRichiesta), 1,
+        std::clamp(intOr(ini(settingskey::LimiteClientiRichiesta), Settings::kDefaultLimiteClientiRichiesta), 1,
                    Settings::kMaxLimiteClientiRichiesta);
 }
 
@@ -101,7 +105,7 @@ void Preferences::readWatchdogHosts()
     m_settings.watchdogHosts.clear();
     QString toolTip;
     for (int i = 0; i <= 9; ++i) {
-        const QString host = ini(QStringLiteral("WatchDogIP") + QString::number(i));
+        const QString host = ini(settingskey::WatchDogIP + QString::number(i));
         if (host.isEmpty())
             continue;
         m_settings.watchdogHosts[i] = host;
@@ -148,14 +152,14 @@ QString Preferences::leggiFileSql(const QString &name)
 void Preferences::salvaPreferenze()
 {
     const QString file = m_files.settingsFile();
-    const auto write = [&](const char *key, const QString &value) {
-        inifile::scriviIni(file, kSettingsSection, QString::fromLatin1(key), value);
+    const auto write = [&](const QString &key, const QString &value) {
+        inifile::scriviIni(file, kSettingsSection, key, value);
     };
-    write("ServerIp", m_model.serverIp.text());
-    write("ServerPort", m_model.serverPort.text());
-    write("Simulazione", flagText(m_model.emula));
-    write("AutoConnect", flagText(m_model.autoConnect));
-    write("PingOnIdle", flagText(m_model.pingOnIdle));
-    write("nodb", flagText(m_model.noDb));
-    write("debug", m_model.debugLevel.text());
+    write(settingskey::ServerIp, m_model.serverIp.text());
+    write(settingskey::ServerPort, m_model.serverPort.text());
+    write(settingskey::Simulazione, flagText(m_model.emula));
+    write(settingskey::AutoConnect, flagText(m_model.autoConnect));
+    write(settingskey::PingOnIdle, flagText(m_model.pingOnIdle));
+    write(settingskey::NoDb, flagText(m_model.noDb));
+    write(settingskey::Debug, m_model.debugLevel.text());
 }

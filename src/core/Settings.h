@@ -17,6 +17,8 @@ struct Settings {
     static constexpr int kMaxLimiteFileMB = 1024 * 1024;
     static constexpr int kDefaultLimiteClientiRichiesta = 1000;
     static constexpr int kMaxLimiteClientiRichiesta = 100000;
+    static constexpr int kDefaultGiorniConservazioneLog = 90;
+    static constexpr int kMaxGiorniConservazioneLog = 36500;
 
     QString connString;
     QString orderBy = sqltemplates::kDefaultOrderBy;
@@ -28,8 +30,10 @@ struct Settings {
     // dialer link and at the built-in dialer.
     int timeoutPacchettoSec = kDefaultTimeoutPacchettoSec;
     // "LimiteFileMB": size past which DEBUG.TXT, the phone-choice log and
-    // the request log start over.
+    // the request log are rotated (".1").
     int limiteFileMB = kDefaultLimiteFileMB;
+    // "GiorniConservazioneLog": days the daily phone-choice logs are kept.
+    int giorniConservazioneLog = kDefaultGiorniConservazioneLog;
     // "LimiteClientiRichiesta": most customers one request may take, over all
     // its pairs, so that one number from the wire cannot fill the memory.
     int limiteClientiRichiesta = kDefaultLimiteClientiRichiesta;

@@ -6,6 +6,7 @@
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/SocketStates.h"
 #include "core/TextFormats.h"
 #include "core/UserPrompts.h"
@@ -77,21 +78,21 @@ void CtMonitor::debug(const QString &text)
 CtMonitor::Flags CtMonitor::readFlags() const
 {
     const QString ini = m_parts.files.settingsFile();
-    const auto value = [&](const char *key) { return inifile::leggiIni(ini, kSettingsSection, QString::fromLatin1(key)); };
-    const auto number = [&](const char *key) { return textformats::leadingNumber(value(key)); };
-    const auto port = [&](const char *key) { return static_cast<quint16>(std::clamp<double>(number(key), 0, 65535)); };
+    const auto value = [&](const QString &key) { return inifile::leggiIni(ini, kSettingsSection, key); };
+    const auto number = [&](const QString &key) { return textformats::leadingNumber(value(key)); };
+    const auto port = [&](const QString &key) { return static_cast<quint16>(std::clamp<double>(number(key), 0, 65535)); };
     Flags f;
-    f.usaDb = number("UsaDB") != 0;
-    f.nonConnettereOprSvr = number("NonConnettereOprSvr") != 0;
-    f.ascoltaUdpPort = port("AscoltaUDP_Port");
-    f.replicaIp = value("ReplicaUDP_IP");
-    f.replicaPort = port("ReplicaUDP_Port");
+    f.usaDb = number(settingskey::UsaDB) != 0;
+    f.nonConnettereOprSvr = number(settingskey::NonConnettereOprSvr) != 0;
+    f.ascoltaUdpPort = port(settingskey::AscoltaUdpPort);
+    f.replicaIp = value(settingskey::ReplicaUdpIp);
+    f.replicaPort = port(settingskey::ReplicaUdpPort);
     // The telephony server's ports, for an installation that moved them (and for tests).
-    if (const quint16 p = port("PortaMonitor"))
+    if (const quint16 p = port(settingskey::PortaMonitor))
         f.monitorPort = p;
-    if (const quint16 p = port("PortaOprSvr"))
+    if (const quint16 p = port(settingskey::PortaOprSvr))
         f.operatorPort = p;
-    if (const quint16 p = port("PortaUDPServer"))
+    if (const quint16 p = port(settingskey::PortaUDPServer))
         f.udpPort = p;
     return f;
 }

@@ -1,5 +1,6 @@
 #include "ct_monitor/PhoneControl.h"
 
+#include "core/SettingsKeys.h"
 #include "platform/ProcessRunner.h"
 
 CommandPhone::CommandPhone(Parts parts, QObject *parent)
@@ -27,12 +28,12 @@ bool CommandPhone::callPhone(const QString &number)
         m_parts.log(QStringLiteral("Telefono: numero non valido [") + number.left(kMaxNumber) + QLatin1Char(']'));
         return false;
     }
-    return run(QStringLiteral("ComandoChiamata"), n);
+    return run(settingskey::ComandoChiamata, n);
 }
 
 bool CommandPhone::hangPhone()
 {
-    return run(QStringLiteral("ComandoRiaggancio"), QString());
+    return run(settingskey::ComandoRiaggancio, QString());
 }
 
 bool CommandPhone::run(const QString &key, const QString &argument)

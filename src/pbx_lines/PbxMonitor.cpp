@@ -4,6 +4,7 @@
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/SocketStates.h"
 #include "core/TextFormats.h"
 #include "ct_monitor/ExtensionTable.h"
@@ -61,7 +62,7 @@ void PbxMonitor::open()
     if (isOpen())
         return;
     const quint16 port = static_cast<quint16>(std::clamp<double>(
-        textformats::leadingNumber(inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, QStringLiteral("PortaPBX"))),
+        textformats::leadingNumber(inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, settingskey::PortaPBX)),
         0, 65535));
     m_port = port ? port : pbx::kPort;
     m_table.setLines(m_table.lines());

@@ -1,5 +1,6 @@
 #include "web_status/MetricsServer.h"
 
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
@@ -38,7 +39,8 @@ MetricsServer::Request MetricsServer::parse(const QByteArray &head)
 
 QByteArray MetricsServer::response(int status, const QByteArray &contentType, const QByteArray &body)
 {
-    static const QHash<int, QByteArray> reasons{{200, "OK"}, {400, "Bad Request"}, {404, "Not Found"}, {405, "Method Not Allowed"}};
+    static const QHash<int, QByteArray> reasons{{200, "OK"}, {400, "Bad Request"}, {404, "Not Found"}, {405, "Method Not Allowed"},
+                                                {503, "Service Unavailable"}};
     return "HTTP/1.0 " + QByteArray::number(status) + ' ' + reasons.value(status, "Error") + "\r\nContent-Type: " + contentType
         + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
@@ -54,9 +56,9 @@ MetricsServer::~MetricsServer()
     close();
 }
 
-bool MetricsServer::listen(quint16 port)
+bool MetricsServer::listen(const QHostAddress &address, quint16 port)
 {
-    return m_server->listen(QHostAddress::Any, port);
+    return m_server->listen(address, port);
 }
 
 bool MetricsServer::isListening() const
@@ -64,9 +66,19 @@ bool MetricsServer::isListening() const
     return m_server->isListening();
 }
 
+QHostAddress MetricsServer::address() const
+{
+    return m_server->serverAddress();
+}
+
 quint16 MetricsServer::port() const
 {
     return m_server->serverPort();
+}
+
+QString MetricsServer::errorString() const
+{
+    return m_server->errorString();
 }
 
 void MetricsServer::close()
@@ -86,7 +98,7 @@ void MetricsServer::onConnection()
             continue;
         }
         m_clients.insert(s, {});
-        s->setReadBufferSize(kMaxRequest);
+        s->setReadBufferSize(kMaxRequest + 1); // what the reader may hold
         connect(s, &QTcpSocket::readyRead, this, [this, s] { onData(s); });
         connect(s, &QTcpSocket::disconnected, this, [this, s] { drop(s); });
         // Silent too long: let go.
@@ -104,23 +116,40 @@ void MetricsServer::onData(QTcpSocket *socket)
         socket->readAll(); // one request a connection: the rest is not read for
         return;
     }
-    c.request += socket->read(kMaxRequest - c.request.size());
-    const qsizetype crlf = c.request.indexOf("\r\n\r\n");
-    const qsizetype end = crlf >= 0 ? crlf : c.request.indexOf("\n\n");
-    if (end < 0) {
-        if (c.request.size() >= kMaxRequest) {
-            c.answered = true;
-            socket->write(response(400, "text/plain; charset=utf-8", "richiesta troppo lunga\n"));
-            socket->disconnectFromHost();
-        }
+    c.reader.append(socket->read(c.reader.room()));
+    const std::optional<QByteArray> head = c.reader.next();
+    if (!head)
+        return;
+    c.answered = true;
+    if (c.reader.skipping()) { // longer than the bound: cut short
+        send(socket, response(400, "text/plain; charset=utf-8", "richiesta troppo lunga\n"), false);
         return;
     }
-    const QByteArray head = c.request.left(end);
-    c.answered = true;
-    c.request.clear();
-    const Request r = parse(head);
-    QByteArray out = answer(r);
-    if (head.startsWith("HEAD "))
+    const Request r = parse(*head);
+    const bool headOnly = head->startsWith("HEAD ");
+    if (r.kind == Request::Kind::Diagnosis && m_hooks.diagnosis)
+        diagnose(socket, r, headOnly);
+    else
+        send(socket, answer(r), headOnly);
+}
+
+void MetricsServer::diagnose(QTcpSocket *socket, const Request &r, bool headOnly)
+{
+    // The counting runs elsewhere; the socket may be gone when the lines come.
+    QPointer<QTcpSocket> client(socket);
+    QPointer<MetricsServer> self(this);
+    const bool asked = m_hooks.diagnosis(r.byOperator, r.who, [self, client, headOnly](const QStringList &lines) {
+        if (self && client && self->m_clients.contains(client))
+            self->send(client, response(200, "text/plain; charset=utf-8", (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()),
+                 headOnly);
+    });
+    if (!asked)
+        send(socket, response(503, "text/plain; charset=utf-8", "troppe diagnosi in attesa, riprovare\n"), headOnly);
+}
+
+void MetricsServer::send(QTcpSocket *socket, QByteArray out, bool headOnly)
+{
+    if (headOnly)
         out.truncate(out.indexOf("\r\n\r\n") + 4);
     socket->write(out);
     socket->disconnectFromHost(); // after what was written has gone
@@ -132,10 +161,8 @@ QByteArray MetricsServer::answer(const Request &r) const
     switch (r.kind) {
     case Request::Kind::Metrics:
         return response(200, "text/plain; version=0.0.4; charset=utf-8", m_hooks.metrics ? m_hooks.metrics() : QByteArray());
-    case Request::Kind::Diagnosis: {
-        const QStringList lines = m_hooks.diagnosis ? m_hooks.diagnosis(r.byOperator, r.who) : QStringList();
-        return response(200, text, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-    }
+    case Request::Kind::Diagnosis: // without a campaign to ask
+        return response(200, text, "\n");
     case Request::Kind::Index:
         return response(200, text, "/metrics\n/diagnosi?gruppo=N\n/diagnosi?operatore=CODICE\n");
     case Request::Kind::NotFound:

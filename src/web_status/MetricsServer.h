@@ -1,28 +1,35 @@
 #pragma once
 
 #include <QHash>
+#include <QHostAddress>
 #include <QObject>
 #include <QTimer>
 #include <functional>
 
+#include "web_status/HttpRequestReader.h"
+
 class QTcpServer;
 class QTcpSocket;
 
-// The metrics port ("MetricsPort", off unless set): "/metrics" in the
-// Prometheus text format, "/diagnosi?gruppo=N" or "/diagnosi?operatore=X"
-// as plain text. One request a connection, answered and closed; at most 16
-// connections, each given 10 s, a request up to 8 KB.
+// The metrics port ("MetricsPort", off unless set; on the loopback address
+// unless "MetricsIp" names another): "/metrics" in the Prometheus text
+// format, "/diagnosi?gruppo=N" or "/diagnosi?operatore=X" as plain text.
+// One request a connection, answered and closed; at most 16 connections,
+// each given 10 s, a request up to 8 KB.
 class MetricsServer : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxConnections = 16;
     static constexpr int kIdleMs = 10000;
-    static constexpr qsizetype kMaxRequest = 8 * 1024;
+    static constexpr qsizetype kMaxRequest = HttpRequestReader::kMaxRequest;
 
+    // The lines of a diagnosis, handed over when they are ready.
+    using Lines = std::function<void(const QStringList &lines)>;
     struct Hooks {
         std::function<QByteArray()> metrics;
-        // Lines for a group (byOperator false) or an operator.
-        std::function<QStringList(bool byOperator, const QString &who)> diagnosis;
+        // Asks for the lines of a group (byOperator false) or an operator;
+        // `answer` may come at once or later. False when too many wait.
+        std::function<bool(bool byOperator, const QString &who, Lines answer)> diagnosis;
     };
 
     // What a request asks for.
@@ -39,9 +46,11 @@ public:
     explicit MetricsServer(Hooks hooks, QObject *parent = nullptr);
     ~MetricsServer() override;
 
-    bool listen(quint16 port);
+    bool listen(const QHostAddress &address, quint16 port);
     bool isListening() const;
+    QHostAddress address() const;
     quint16 port() const;
+    QString errorString() const;
     void close();
     int connections() const { return int(m_clients.size()); }
 
@@ -49,13 +58,15 @@ private:
     void onConnection();
     void onData(QTcpSocket *socket);
     QByteArray answer(const Request &request) const;
+    void diagnose(QTcpSocket *socket, const Request &request, bool headOnly);
+    void send(QTcpSocket *socket, QByteArray out, bool headOnly);
     void drop(QTcpSocket *socket);
 
     Hooks m_hooks;
     QTcpServer *m_server;
     struct Client {
-        QByteArray request; // what it has sent so far
-        bool answered = false; // the answer is on its way; the socket closes after it
+        HttpRequestReader reader;
+        bool answered = false; // its request is read: the answer comes, then the socket closes
     };
     // Every open connection, answered or not: the bound counts them all.
     QHash<QTcpSocket *, Client> m_clients;

@@ -8,6 +8,7 @@
 #include "core/MainModel.h"
 #include "core/RunClock.h"
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/TextFormats.h"
 #include "ct_monitor/CtMonitor.h"
 #include "pbx_lines/PbxMonitor.h"
@@ -30,7 +31,7 @@ quint16 WebStatus::port() const
     if (m_server.isListening())
         return m_server.port();
     // Unset or not a port: 8001. "0": any free port (tests, a second copy on one machine).
-    const QString text = inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, QStringLiteral("PortaWeb")).trimmed();
+    const QString text = inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, settingskey::PortaWeb).trimmed();
     bool ok = false;
     const int p = text.toInt(&ok);
     return ok && p >= 0 && p <= 65535 ? quint16(p) : HttpStatusServer::kPort;

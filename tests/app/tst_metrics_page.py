@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """The metrics page of a running program, read with the Prometheus client's
 own text-format parser while the dialer simulator drives the program: every
-family parses with its type, and the counters move as the dialer works."""
+family parses with its type, and the counters move as the dialer works. The
+alert rules and the dashboard shipped for it name only metrics the page
+exports, and the rules pass promtool's check and their own unit tests."""
 import argparse
+import json
 import os
 import re
 import subprocess
@@ -72,10 +75,44 @@ def total(values, name, **labels):
     return sum(v for (n, l), v in values.items() if n == name and want <= set(l))
 
 
+def exported_names(text):
+    """Every sample name the page can carry, from its TYPE lines."""
+    names = set()
+    for line in text.splitlines():
+        if line.startswith("# TYPE "):
+            _, _, name, kind = line.split(" ")
+            names.add(name)
+            if kind == "histogram":
+                names.update(name + suffix for suffix in ("_bucket", "_sum", "_count"))
+    return names
+
+
+def check_monitoring(text, rules, rules_test, dashboard, promtool):
+    rules, rules_test = os.path.abspath(rules), os.path.abspath(rules_test)
+    for command in ([promtool, "check", "rules", rules], [promtool, "test", "rules", rules_test]):
+        done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, cwd=os.path.dirname(rules_test))
+        if done.returncode != 0:
+            fail("%s: %s" % (" ".join(command[1:3]), done.stdout.decode("utf-8", "replace")))
+    with open(dashboard, encoding="utf-8") as f:
+        panels = json.load(f)["panels"]
+    expressions = [t["expr"] for p in panels for t in p["targets"]]
+    with open(rules, encoding="utf-8") as f:
+        expressions.append(f.read())
+    named = set(re.findall(r"\bquorin_[a-z_]+", "\n".join(expressions)))
+    missing = named - exported_names(text)
+    if missing:
+        fail("the rules or the dashboard name metrics the program does not export: %s" % sorted(missing))
+    return named
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--server", required=True)
     parser.add_argument("--sim", required=True)
+    parser.add_argument("--rules", required=True)
+    parser.add_argument("--rules-test", required=True)
+    parser.add_argument("--dashboard", required=True)
+    parser.add_argument("--promtool", required=True)
     args = parser.parse_args()
 
     with tempfile.TemporaryDirectory() as folder:
@@ -111,6 +148,7 @@ def main():
             for name, kind in expected.items():
                 if families.get(name) != kind:
                     fail("family %s is %s, expected %s" % (name, families.get(name), kind))
+            watched = check_monitoring(first_text, args.rules, args.rules_test, args.dashboard, args.promtool)
 
             # The dialer works: the counters move.
             def moved():
@@ -138,9 +176,10 @@ def main():
             status, _, text = scrape(port, "/diagnosi?gruppo=1")
             if status != 200 or not text.startswith("Gruppo 1\n") or "inviabili" not in text:
                 fail("diagnosis page: %r" % text[:200])
-            print("metrics page parsed: %d families; %d outcomes acknowledged, %d customers delivered" % (
-                len(families), total(later, "quorin_outcomes_acknowledged_total"),
-                total(later, "quorin_customers_delivered_total")))
+            print("metrics page parsed: %d families; %d outcomes acknowledged, %d customers delivered; "
+                  "%d metrics named by the rules and the dashboard, all exported" % (
+                      len(families), total(later, "quorin_outcomes_acknowledged_total"),
+                      total(later, "quorin_customers_delivered_total"), len(watched)))
         finally:
             if program:
                 program.terminate()

@@ -103,8 +103,20 @@ void TestCustomers::twentyCustomersInExactlyTwoPackets()
     CampaignFixture f;
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (2, 'A')"));
     addGroupCustomers(f, 20);
+    // The day's phone log, near its limit, is rotated on the way: the full
+    // file kept whole as ".1", every line of this answer in one or the other.
+    f.settings.limiteFileMB = 1;
+    const QString log = f.dir.filePath(phonelog::fileName(f.now.date()));
+    const QByteArray full((1 << 20) - 300, 'x');
+    writeFile(f.dir.path(), phonelog::fileName(f.now.date()), full);
     f.campaign.customers().rispostaClientiXGruppo(groupRequest({{2, 20}}));
     QCOMPARE(recordCounts(f.replies, ClientiGruppo), (QList<int>{10, 10}));
+    const QByteArray kept = readFile(log + QStringLiteral(".1"));
+    const QByteArray fresh = readFile(log);
+    QVERIFY(kept.startsWith(full));
+    QVERIFY(fresh.contains(" ricominciato: superato il limite di 1048576 byte, il precedente in "
+                           + phonelog::fileName(f.now.date()).toLatin1() + ".1\r\n"));
+    QCOMPARE(kept.count('\n') + fresh.count('\n'), 20 + 1);
 }
 
 void TestCustomers::firstPairEmptySecondServed()

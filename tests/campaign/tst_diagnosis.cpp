@@ -1,6 +1,7 @@
 // Why a group or an operator gets no customers: known counts on a seeded
 // database, and the line logged when the dialer gets an empty answer.
 #include "CampaignFixture.h"
+#include "campaign/DiagnosisWorker.h"
 #include "campaign/EmptyAnswerDiagnosis.h"
 
 using namespace packet;
@@ -82,6 +83,7 @@ private Q_SLOTS:
     void anOperatorsWindowAndGroups();
     void anEmptyAnswerExplainsItselfOnceAMinute();
     void aDatabaseThatCannotAnswer();
+    void theWorkerSharesKeepsAndBounds();
 };
 
 void TestDiagnosis::aGroupsCustomersByCondition()
@@ -134,8 +136,7 @@ void TestDiagnosis::anOperatorsWindowAndGroups()
     QCOMPARE(f.campaign.customers().testOperatore(QStringLiteral("D")), d.available);
     QVERIFY(d.lines().last().contains(QStringLiteral("non fa parte di alcun gruppo")));
     // A wider window takes in the recall an hour from now.
-    f.settings.intervallo = 120;
-    QCOMPARE(f.campaign.customers().diagnoseOperator(QStringLiteral("D")).available, 2);
+    QCOMPARE(EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral("D"), f.now, 120).available, 2);
     // A code full of quotes is a value, never SQL.
     d = EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral("D' OR '1'='1"), f.now, 0);
     QVERIFY2(d.ok(), qPrintable(d.error));
@@ -166,6 +167,9 @@ void TestDiagnosis::anEmptyAnswerExplainsItselfOnceAMinute()
     QVERIFY(f.campaign.customers().rispostaClientiXGruppo(groupRequest(6, 10, 12)).ok());
     QVERIFY(QTest::qWaitFor([&] { return groupLines().size() >= 2; }, 20000));
     QCOMPARE(groupLines().size(), 2);
+    // Each empty answer counted; those explained by customers, once each.
+    QCOMPARE(f.model.metrics.emptyAnswers(false, QStringLiteral("6")), 3u);
+    QVERIFY(f.model.metrics.render().contains("quorin_empty_answers_with_customers_total{by=\"group\",who=\"6\"} 2\n"));
     // A group with nobody at all has nothing to explain.
     QVERIFY(f.campaign.customers().rispostaClientiXGruppo(groupRequest(9, 10, 13)).ok());
     // An operator's empty answer too, once his one customer inside the window has been sent.
@@ -180,11 +184,14 @@ void TestDiagnosis::anEmptyAnswerExplainsItselfOnceAMinute()
     QVERIFY(op.contains(QStringLiteral(", fuori finestra richiamo 3; inoltre: mandato scaduto 0;")));
     QVERIFY(op.endsWith(QStringLiteral("gruppi dell'esattore 0")));
 
-    // From the menu: the lines, in List2 too.
-    const QStringList shown = f.campaign.diagnose(false, QStringLiteral("5"));
-    QCOMPARE(shown.first(), QStringLiteral("Gruppo 5"));
+    // From the menu: the lines, in List2 too, as counted on the program's own connection.
+    QStringList shown;
+    QVERIFY(f.campaign.diagnose(false, QStringLiteral(" 5"), [&shown](const QStringList &lines) { shown = lines; }));
+    QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 20000);
+    QCOMPARE(shown, EmptyAnswerDiagnosis::forGroup(f.campaign.db(), 5, f.now).lines());
     QVERIFY(f.list2Messages().contains(QStringLiteral("DIAGNOSI Gruppo 5")));
-    QCOMPARE(f.campaign.diagnose(false, QStringLiteral("cinque")), QStringList{QStringLiteral("gruppo non valido: cinque")});
+    QVERIFY(f.campaign.diagnose(false, QStringLiteral("cinque"), [&shown](const QStringList &lines) { shown = lines; }));
+    QCOMPARE(shown, QStringList{QStringLiteral("gruppo non valido: cinque")});
 }
 
 void TestDiagnosis::aDatabaseThatCannotAnswer()
@@ -195,6 +202,54 @@ void TestDiagnosis::aDatabaseThatCannotAnswer()
     QVERIFY(!d.ok());
     QVERIFY(d.summary().startsWith(QStringLiteral("DIAGNOSI gr. 5: ERRORE DB ")));
     QCOMPARE(d.lines().size(), 2);
+}
+
+void TestDiagnosis::theWorkerSharesKeepsAndBounds()
+{
+    Seeded f;
+    DiagnosisWorker &worker = f.campaign.diagnoses();
+    worker.setKeepMs(600000); // "a few seconds" must not run out on a slow machine
+    ThreadGate gate;
+    worker.setBeforeComputing([&gate] { gate.hold(); });
+    QList<QStringList> answers;
+    const auto keep = [&answers](const QStringList &lines) { answers << lines; };
+    QVERIFY(f.campaign.diagnose(false, QStringLiteral("5"), keep));
+    QVERIFY(gate.waitArrived()); // counting, held there
+    // Asked again meanwhile: one computation for both; another subject waits its turn.
+    QVERIFY(f.campaign.diagnose(false, QStringLiteral("5"), keep));
+    QVERIFY(f.campaign.diagnose(true, QStringLiteral("D"), keep));
+    QCOMPARE(worker.waiting(), 3);
+    // The program's own connection is free all along.
+    QCOMPARE(f.campaign.customers().testGruppo(QStringLiteral("5")), 3);
+    // No more than kMaxWaiting callers at once.
+    for (int group = 100; worker.waiting() < DiagnosisWorker::kMaxWaiting; ++group)
+        QVERIFY(f.campaign.diagnose(false, QString::number(group), [](const QStringList &) {}));
+    QVERIFY(!f.campaign.diagnose(false, QStringLiteral("99"), keep));
+    QVERIFY(answers.isEmpty());
+    gate.open();
+    QTRY_COMPARE_WITH_TIMEOUT(worker.waiting(), 0, 20000);
+    QVERIFY(!gate.timedOut);
+    QCOMPARE(answers.size(), 3);
+    QCOMPARE(answers[0], EmptyAnswerDiagnosis::forGroup(f.campaign.db(), 5, f.now).lines());
+    QCOMPARE(answers[1], answers[0]);
+    QCOMPARE(answers[2], EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral("D"), f.now, 0).lines());
+    const int computed = worker.computations();
+    QCOMPARE(computed, DiagnosisWorker::kMaxWaiting - 1);
+    // Kept: asked again, answered without counting again (and never inside the call).
+    QVERIFY(f.campaign.diagnose(false, QStringLiteral("5"), keep));
+    QCOMPARE(answers.size(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 4, 20000);
+    QCOMPARE(worker.computations(), computed);
+    QCOMPARE(answers[3], answers[0]);
+    // A database the worker cannot open answers with its error, not with silence.
+    ConnectionParams gone;
+    gone.kind = ConnectionParams::Kind::Sqlite;
+    gone.database = f.dir.filePath(QStringLiteral("missing.sqlite"));
+    worker.setConnection(gone);
+    QVERIFY(f.campaign.diagnose(false, QStringLiteral("5"), keep));
+    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 5, 20000);
+    QCOMPARE(answers[4].size(), 2);
+    QVERIFY(answers[4][1].startsWith(QStringLiteral("errore del database: database file not found")));
 }
 
 QTEST_GUILESS_MAIN(TestDiagnosis)

@@ -3,8 +3,11 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
 
 #include "core/Ports.h"
 #include "core/UserPrompts.h"
@@ -132,4 +135,20 @@ public:
     void check() override { ++checks; }
     int firstPeerState() const override { return firstState; }
     void sendReport() override { ++reports; }
+};
+
+// Holds another thread at the point where it calls hold(), until the test
+// opens the gate; the test can wait for it to get there. A thread held for
+// 20 s goes on and says so (the test then fails instead of hanging).
+struct ThreadGate {
+    QSemaphore arrived, opened;
+    std::atomic<bool> timedOut{false};
+    void hold()
+    {
+        arrived.release();
+        if (!opened.tryAcquire(1, 20000))
+            timedOut = true;
+    }
+    bool waitArrived() { return QTest::qWaitFor([this] { return arrived.available() > 0; }, 20000); }
+    void open() { opened.release(1 << 20); }
 };

@@ -1,4 +1,5 @@
-// DEBUG.TXT with its hex dump, and the HTML request log.
+// DEBUG.TXT with its hex dump, the HTML request log, their rotation and
+// the retention of the daily logs.
 #include <QtTest>
 
 #include "TestSupport.h"
@@ -6,6 +7,7 @@
 #include "core/DebugFile.h"
 #include "core/HexDump.h"
 #include "core/HtmlFiles.h"
+#include "core/LogRetention.h"
 #include "core/Settings.h"
 
 class TestDiagnosticFiles : public QObject {
@@ -18,8 +20,9 @@ private Q_SLOTS:
     void requestLogHeaderBytes();
     void salvaFileHtmlAppendsOrReplaces();
     void missingWebFolderIsSilent();
-    void debugFileStartsOverPastItsLimit();
-    void requestLogStartsOverWithItsHeader();
+    void debugFileRotatesPastItsLimit();
+    void requestLogRotatesWithItsHeader();
+    void dailyLogsOlderThanTheirDaysGo();
 };
 
 void TestDiagnosticFiles::dumpOfTwentyBytes()
@@ -96,43 +99,89 @@ void TestDiagnosticFiles::missingWebFolderIsSilent()
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("web"))));
 }
 
-void TestDiagnosticFiles::debugFileStartsOverPastItsLimit()
+void TestDiagnosticFiles::debugFileRotatesPastItsLimit()
 {
     QTemporaryDir dir;
     DebugFile debug(dir.filePath(QStringLiteral("DEBUG.TXT")));
+    const QString kept = dir.filePath(QStringLiteral("DEBUG.TXT.1"));
     debug.setLimit(1000);
     for (int i = 0; i < 9; ++i)
         QVERIFY(debug.appendBytes(QByteArray(100, char('a' + i))));
     QCOMPARE(QFileInfo(debug.path()).size(), 900);
+    QVERIFY(!QFile::exists(kept));
     QVERIFY(debug.appendBytes(QByteArray(200, 'z'))); // would pass the limit
+    // The full file is kept whole as DEBUG.TXT.1; the new one says where it went.
+    QByteArray before;
+    for (int i = 0; i < 9; ++i)
+        before += QByteArray(100, char('a' + i));
+    QCOMPARE(readFile(kept), before);
     const QByteArray file = readFile(debug.path());
     QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d DEBUG.TXT ricominciato: "
-                                              "superato il limite di 1000 byte\r\n$"))
+                                              "superato il limite di 1000 byte, il precedente in DEBUG.TXT.1\r\n$"))
                 .match(QString::fromLatin1(file.left(file.indexOf('\n') + 1)))
                 .hasMatch());
     QVERIFY(file.endsWith(QByteArray(200, 'z')));
-    QVERIFY(!file.contains("aaaa"));
-    // Never more than the limit plus what one write brings.
+    // One .1 only: the next rotation replaces it. Never more than two files
+    // of the limit plus what one write brings.
     for (int i = 0; i < 50; ++i)
         debug.appendBytes(QByteArray(150, 'x'));
     QVERIFY(QFileInfo(debug.path()).size() <= 1000 + 150);
+    QVERIFY(QFileInfo(kept).size() <= 1000 + 150);
+    QVERIFY(!readFile(kept).contains("zzzz"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
-void TestDiagnosticFiles::requestLogStartsOverWithItsHeader()
+void TestDiagnosticFiles::requestLogRotatesWithItsHeader()
 {
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(QStringLiteral("web"));
     FileLocations files(platform::AppPaths{dir.path(), dir.path(), dir.path()});
     HtmlFiles html(files);
     QVERIFY(html.creaFileLogRichieste());
-    const qint64 header = QFileInfo(files.webFile(QStringLiteral("richieste"))).size();
-    const QString row = QStringLiteral("<tr><td>x</td></tr>");
+    const QString path = files.webFile(QStringLiteral("richieste"));
+    const qint64 header = QFileInfo(path).size();
+    const QByteArray head = ansi::encode(HtmlFiles::requestLogHeader());
     for (int i = 0; i < 200; ++i)
-        QVERIFY(html.appendRequestRow(row, header + 1000));
-    const QByteArray file = readFile(files.webFile(QStringLiteral("richieste")));
-    QVERIFY(file.startsWith(ansi::encode(HtmlFiles::requestLogHeader())));
+        QVERIFY(html.appendRequestRow(QStringLiteral("<tr><td>%1</td></tr>").arg(i), header + 1000));
+    // Both files are pages: the kept one as it was written, the new one with
+    // its header, a row saying where the rest went and the rows since.
+    const QByteArray kept = readFile(path + QStringLiteral(".1"));
+    const QByteArray file = readFile(path);
+    QVERIFY(kept.startsWith(head));
+    QVERIFY(file.startsWith(head));
+    QVERIFY(file.mid(head.size()).startsWith("<tr><td colspan=\"5\">"));
     QVERIFY(file.contains(" ricominciato: superato il limite di "));
+    QVERIFY(file.contains(", il precedente in richieste.htm.1</td></tr>\r\n"));
+    QVERIFY(file.endsWith("<tr><td>199</td></tr>\r\n"));
     QVERIFY(file.size() <= header + 1000 + 200);
+    // Nothing lost between the two: the rows run on from one file to the other.
+    const qsizetype last = kept.lastIndexOf("<tr><td>");
+    const int lastKept = kept.mid(last + 8, kept.indexOf('<', last + 8) - last - 8).toInt();
+    QVERIFY(file.contains("<tr><td>" + QByteArray::number(lastKept + 1) + "</td></tr>"));
+}
+
+void TestDiagnosticFiles::dailyLogsOlderThanTheirDaysGo()
+{
+    QTemporaryDir dir;
+    const QDate today(2026, 3, 1);
+    const QStringList names{QStringLiteral("01-03-2026.LOG"), QStringLiteral("01-12-2025.LOG"),   // today, 90 days ago
+                            QStringLiteral("30-11-2025.LOG"), QStringLiteral("30-11-2025.LOG.1"), // 91 days ago, both
+                            QStringLiteral("15-06-2020.log"), QStringLiteral("31-02-2020.LOG"),   // any case; no such day
+                            QStringLiteral("01-01-2020.LOG.2"), QStringLiteral("note-01-01-2020.LOG"),
+                            QStringLiteral("01-01-2020.TXT")};
+    for (const QString &name : names)
+        writeFile(dir.path(), name, "x");
+    QCOMPARE(logretention::dayOf(QStringLiteral("30-11-2025.LOG.1")), QDate(2025, 11, 30));
+    QVERIFY(!logretention::dayOf(QStringLiteral("31-02-2020.LOG")).isValid());
+    QStringList gone = logretention::purge(dir.path(), today, 90);
+    gone.sort();
+    QCOMPARE(gone, (QStringList{QStringLiteral("15-06-2020.log"), QStringLiteral("30-11-2025.LOG"),
+                                QStringLiteral("30-11-2025.LOG.1")}));
+    QStringList left = QDir(dir.path()).entryList(QDir::Files);
+    QCOMPARE(left.size(), names.size() - 3);
+    QVERIFY(left.contains(QStringLiteral("01-12-2025.LOG")));
+    QCOMPARE(logretention::purge(dir.path(), today, 90), QStringList());
+    QCOMPARE(logretention::dailyLogName(today), QStringLiteral("01-03-2026.LOG"));
 }
 
 QTEST_GUILESS_MAIN(TestDiagnosticFiles)

@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "core/LogList.h"
+#include "core/LogRetention.h"
 #include "core/MainController.h"
 
 class TestMainController : public QObject {
@@ -54,7 +55,19 @@ void TestMainController::startRunsItsStepsInOrder()
     f.campaign.journal = &journal;
     f.pages.journal = &journal;
     writeFile(f.dir.path(), QStringLiteral("DEBUG.TXT"), "old");
+    // The daily logs past "GiorniConservazioneLog" days go at start.
+    writeFile(f.dir.path(), QStringLiteral("conn_quorin.ini"),
+              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=12000\r\nGiorniConservazioneLog=10\r\n");
+    const QString recent = logretention::dailyLogName(QDate::currentDate().addDays(-10));
+    const QString old = logretention::dailyLogName(QDate::currentDate().addDays(-11));
+    writeFile(f.dir.path(), recent, "kept");
+    writeFile(f.dir.path(), old, "gone");
     QVERIFY(f.controller->start());
+    QVERIFY(QFile::exists(f.dir.filePath(recent)));
+    QVERIFY(!QFile::exists(f.dir.filePath(old)));
+    QCOMPARE(f.controller->log().list2().lines().filter(QStringLiteral("ELIMINATI")).size(), 1);
+    QVERIFY(f.controller->log().list2().lines().filter(QStringLiteral("ELIMINATI")).first().endsWith(
+        QStringLiteral(" | ELIMINATI 1 LOG GIORNALIERI DI OLTRE 10 GIORNI")));
     QCOMPARE(journal, (QStringList{QStringLiteral("listener"), QStringLiteral("open dsn=demo"), QStringLiteral("reset")}));
     QCOMPARE(readFile(f.dir.filePath(QStringLiteral("DEBUG.TXT"))), QByteArray());
     QVERIFY(f.controller->timer1().isActive());

@@ -29,7 +29,8 @@ private:
                            actions << QStringLiteral("chiudi");
                            link.close();
                        },
-                       [this] { actions << QStringLiteral("inverti"); }, [this] { actions << QStringLiteral("report"); }}};
+                       [this] { actions << QStringLiteral("inverti"); }, [this] { actions << QStringLiteral("report"); },
+                       [this](const QDate &day) { actions << QStringLiteral("day ") + day.toString(Qt::ISODate); }}};
 
         Fixture()
         {
@@ -247,7 +248,7 @@ void TestMainTick::aTickInsideATickDoesNothing()
                                                            ++connects;
                                                            tick.tick();
                                                        },
-                                                       {}, {}, {}});
+                                                       {}, {}, {}, {}});
     tick.setNow([&f] { return f.now; });
     tick.tick();
     QCOMPARE(connects, 1);
@@ -297,6 +298,13 @@ void TestMainTick::minuteTickHourBoundary()
     QCOMPARE(f.campaign.calls, (QStringList{QStringLiteral("counters true"), QStringLiteral("counters false"),
                                             QStringLiteral("counters false"), QStringLiteral("counters true")}));
     QCOMPARE(f.watchdog.reports, 4);
+    // The daily chores: once on the first tick of each day, whatever the hour.
+    QCOMPARE(f.actions, QStringList{QStringLiteral("day 2026-12-06")});
+    f.now = QDateTime(QDate(2026, 12, 7), QTime(0, 0, 30));
+    f.tick.minuteTick();
+    f.tick.daily();
+    f.tick.minuteTick();
+    QCOMPARE(f.actions, (QStringList{QStringLiteral("day 2026-12-06"), QStringLiteral("day 2026-12-07")}));
 }
 
 void TestMainTick::statusReportEveryFifteenMinutes()

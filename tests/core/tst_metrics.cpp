@@ -56,6 +56,20 @@ void TestMetrics::countersByLabel()
     QCOMPARE(m.customersDelivered(), 13u);
     // Each family is introduced once.
     QCOMPARE(page.count("# TYPE quorin_requests_total counter\n"), 1);
+    // Empty answers by subject; a code from the wire is a label value, escaped,
+    // and subjects past the bound count together.
+    m.countEmptyAnswer(false, QStringLiteral("6"));
+    m.countEmptyAnswer(false, QStringLiteral("6"));
+    m.countEmptyAnswerWithCustomers(false, QStringLiteral("6"));
+    m.countEmptyAnswer(true, QStringLiteral("A\"B\\"));
+    const QByteArray empty = m.render();
+    QCOMPARE(valueOf(empty, "quorin_empty_answers_total{by=\"group\",who=\"6\"}"), 2.0);
+    QCOMPARE(valueOf(empty, "quorin_empty_answers_with_customers_total{by=\"group\",who=\"6\"}"), 1.0);
+    QCOMPARE(valueOf(empty, "quorin_empty_answers_total{by=\"operator\",who=\"A\\\"B\\\\\"}"), 1.0);
+    for (std::size_t i = 0; i < Metrics::kMaxSubjects + 5; ++i)
+        m.countEmptyAnswer(false, QString::number(1000 + i));
+    QCOMPARE(valueOf(m.render(), "quorin_empty_answers_total{by=\"group\",who=\"other\"}"), 6.0);
+    QCOMPARE(m.emptyAnswers(false, QStringLiteral("6")), 2u);
 }
 
 void TestMetrics::histogramsAreCumulative()

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void requestsByPathAndQuery();
     void answersOverLoopback();
     void boundsHold();
+    void diagnosesAnsweredWhenReady();
 };
 
 void TestMetricsServer::requestsByPathAndQuery()
@@ -69,11 +70,12 @@ void TestMetricsServer::answersOverLoopback()
                               ++pages;
                               return QByteArray("quorin_up 1\n");
                           },
-                          [&asked](bool byOperator, const QString &who) {
+                          [&asked](bool byOperator, const QString &who, const MetricsServer::Lines &answer) {
                               asked.append({byOperator, who});
-                              return QStringList{QStringLiteral("Gruppo ") + who, QStringLiteral("clienti 3")};
+                              answer({QStringLiteral("Gruppo ") + who, QStringLiteral("clienti 3")});
+                              return true;
                           }});
-    QVERIFY(server.listen(0));
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
     const quint16 port = server.port();
     QCOMPARE(exchange(port, "GET /metrics HTTP/1.1\r\nHost: localhost\r\n\r\n"),
              QByteArray("HTTP/1.0 200 OK\r\nContent-Type: text/plain; version=0.0.4; charset=utf-8\r\nContent-Length: 12\r\n"
@@ -107,10 +109,14 @@ void TestMetricsServer::answersOverLoopback()
 void TestMetricsServer::boundsHold()
 {
     MetricsServer server({[] { return QByteArray("x 1\n"); }, {}});
-    QVERIFY(server.listen(0));
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
     // A request that never ends is refused at its bound.
     const QByteArray endless = "GET /metrics HTTP/1.0\r\nX: " + QByteArray(MetricsServer::kMaxRequest, 'a');
-    QVERIFY(exchange(server.port(), endless.left(MetricsServer::kMaxRequest)).startsWith("HTTP/1.0 400 "));
+    QVERIFY(exchange(server.port(), endless).startsWith("HTTP/1.0 400 "));
+    // One just inside it is answered.
+    const QByteArray full = "GET /metrics HTTP/1.0\r\nX: ";
+    QVERIFY(exchange(server.port(), full + QByteArray(MetricsServer::kMaxRequest - full.size() - 4, 'a') + "\r\n\r\n")
+                .endsWith("x 1\n"));
     // Connections that say nothing: the seventeenth is turned away at once.
     std::vector<std::unique_ptr<QTcpSocket>> quiet;
     for (int i = 0; i < MetricsServer::kMaxConnections; ++i) {
@@ -130,6 +136,44 @@ void TestMetricsServer::boundsHold()
     QVERIFY(exchange(server.port(), "GET /metrics HTTP/1.0\r\n\r\n").endsWith("x 1\n"));
     server.close();
     QVERIFY(!server.isListening());
+}
+
+void TestMetricsServer::diagnosesAnsweredWhenReady()
+{
+    // The lines come later, from elsewhere: the server keeps serving meanwhile.
+    QList<MetricsServer::Lines> pending;
+    bool busy = false;
+    MetricsServer server({[] { return QByteArray("x 1\n"); },
+                          [&](bool, const QString &, const MetricsServer::Lines &answer) {
+                              if (busy)
+                                  return false;
+                              pending.append(answer);
+                              return true;
+                          }});
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    QTcpSocket waiting, leaving;
+    for (QTcpSocket *s : {&waiting, &leaving}) {
+        s->connectToHost(QHostAddress::LocalHost, server.port());
+        QVERIFY(s->waitForConnected(20000));
+        s->write("GET /diagnosi?gruppo=3 HTTP/1.0\r\n\r\n");
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(pending.size(), 2, 20000);
+    QVERIFY(exchange(server.port(), "GET /metrics HTTP/1.0\r\n\r\n").endsWith("x 1\n"));
+    leaving.abort(); // gone before its lines: they go nowhere
+    QTRY_COMPARE_WITH_TIMEOUT(server.connections(), 1, 20000);
+    for (const MetricsServer::Lines &answer : std::as_const(pending))
+        answer({QStringLiteral("Gruppo 3"), QStringLiteral("clienti 0")});
+    QByteArray got;
+    QVERIFY(QTest::qWaitFor([&] {
+        got += waiting.readAll();
+        return waiting.state() == QAbstractSocket::UnconnectedState;
+    }, 20000));
+    got += waiting.readAll();
+    QVERIFY(got.startsWith("HTTP/1.0 200 OK\r\n"));
+    QVERIFY(got.endsWith("\r\n\r\nGruppo 3\nclienti 0\n"));
+    // Too many waiting: refused at once, to be asked again.
+    busy = true;
+    QVERIFY(exchange(server.port(), "GET /diagnosi?operatore=AB HTTP/1.0\r\n\r\n").startsWith("HTTP/1.0 503 Service Unavailable\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestMetricsServer)
