@@ -1,5 +1,6 @@
 #include "app/FrontEnds.h"
 #include "campaign/DemoDatabase.h"
+#include "core/AppInfo.h"
 #include "core/CommandLine.h"
 #include "platform/Display.h"
 #include "platform/PlatformPaths.h"
@@ -40,6 +41,10 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     if (cl.help) {
         QTextStream(stdout) << CommandLine::usage();
+        return 0;
+    }
+    if (cl.version) {
+        QTextStream(stdout) << appinfo::versionLine() << Qt::endl;
         return 0;
     }
     if (!cl.error.isEmpty()) {

@@ -11,6 +11,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             cl.headless = true;
         else if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h"))
             cl.help = true;
+        else if (arg == QStringLiteral("--version"))
+            cl.version = true;
         else if (arg == QStringLiteral("--app-dir"))
             folder = &cl.appDir;
         else if (arg == QStringLiteral("--shared-dir"))
@@ -71,5 +73,6 @@ QString CommandLine::usage()
         "                    create a demo campaign database and stop: a new SQLite file,\n"
         "                    or the tables in an existing, empty PostgreSQL database\n"
         "                    (\"Provider=PostgreSQL;Host=...;Database=...\" or postgresql://...)\n"
+        "  --version         the version and the commit it was built from\n"
         "  --help            this text\n");
 }

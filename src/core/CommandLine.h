@@ -9,6 +9,7 @@
 struct CommandLine {
     bool headless = false;
     bool help = false;
+    bool version = false;
     bool minimo = false;
     bool fast = false;
     QString appDir;    // empty: the executable's folder

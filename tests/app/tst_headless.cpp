@@ -153,6 +153,21 @@ void TestHeadless::helpAndBadOptions()
     p.start(QStringLiteral(QUORIN_BINARY), {QStringLiteral("--nonsense")});
     QVERIFY(p.waitForFinished(20000));
     QCOMPARE(p.exitCode(), 2);
+
+    // The version and the commit the binary was built from (the tree's own, when it is a checkout).
+    p.start(QStringLiteral(QUORIN_BINARY), {QStringLiteral("--version")});
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString version = QString::fromLatin1(p.readAllStandardOutput());
+    const QString expected = QStringLiteral("quorin-db-server %1.%2.%3 (commit ")
+                                 .arg(QUORIN_VERSION_MAJOR).arg(QUORIN_VERSION_MINOR).arg(QUORIN_VERSION_PATCH);
+    QVERIFY2(QRegularExpression(QRegularExpression::escape(expected) + QStringLiteral("([0-9a-f]{12}(-dirty)?|unknown)\\)\n"))
+                 .match(version).hasMatch(), qPrintable(version));
+    QProcess git;
+    git.start(QStringLiteral("git"), {QStringLiteral("-C"), QStringLiteral(QUORIN_SOURCE_DIR), QStringLiteral("rev-parse"),
+                                      QStringLiteral("--short=12"), QStringLiteral("HEAD")});
+    if (git.waitForFinished(20000) && git.exitCode() == 0)
+        QVERIFY2(version.startsWith(expected + QString::fromLatin1(git.readAllStandardOutput().trimmed())), qPrintable(version));
 }
 
 void TestHeadless::commandsFromStandardInput()
