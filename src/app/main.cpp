@@ -2,6 +2,7 @@
 #include "campaign/DemoDatabase.h"
 #include "core/AppInfo.h"
 #include "core/CommandLine.h"
+#include "core/Redaction.h"
 #include "platform/Display.h"
 #include "platform/PlatformPaths.h"
 
@@ -56,7 +57,7 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         QString error;
         if (!demodatabase::create(cl.createDemoDb, {cl.customers, cl.seed}, error)) {
-            err << error << Qt::endl;
+            err << redaction::hidePasswords(error) << Qt::endl;
             return 1;
         }
         // A connection string may hold a password: not repeated.
