@@ -24,6 +24,14 @@ file(INSTALL DESTINATION "${prefix}/${QUORIN_UNITDIR}" TYPE FILE
     FILES "${QUORIN_WORK_DIR}/quorin-db-server.service")
 file(INSTALL DESTINATION "${QUORIN_LIBEXEC_DIR}" TYPE PROGRAM
     FILES "${QUORIN_WORK_DIR}/quorin-db-server-prepare")
-foreach(f IN LISTS QUORIN_CONF_FILES)
-    file(INSTALL DESTINATION "${QUORIN_CONF_DIR}" TYPE FILE FILES "${QUORIN_DEMO_DIR}/${f}")
+foreach(source IN LISTS QUORIN_CONF_SOURCES)
+    get_filename_component(name "${source}" NAME)
+    list(FIND QUORIN_SECRET_CONF_FILES "${name}" secret) # install scripts run without the IN_LIST policy
+    if(secret GREATER -1)
+        # Not readable by others from the start; postinst gives it to the service's group.
+        file(INSTALL DESTINATION "${QUORIN_CONF_DIR}" TYPE FILE FILES "${source}"
+            PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ)
+    else()
+        file(INSTALL DESTINATION "${QUORIN_CONF_DIR}" TYPE FILE FILES "${source}")
+    endif()
 endforeach()

@@ -8,12 +8,12 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
   postgresql
-  unixodbc libsqliteodbc
+  unixodbc libsqliteodbc tdsodbc
   libgl-dev
   xvfb xauth
   chromium
   python3 python3-prometheus-client prometheus
-  systemd dpkg-dev file
+  systemd dpkg-dev file lintian git
   clang libclang-rt-14-dev
 )
 

@@ -17,7 +17,7 @@ QStringList words(const QString &text)
 } // namespace
 
 HeadlessCommands::HeadlessCommands(MainController &controller, Composition &parts, HeadlessPrompts &prompts,
-                                   QTextStream &out)
+                                   HeadlessOutput &out)
     : m_controller(controller), m_parts(parts), m_prompts(prompts), m_out(out)
 {
     addMainWindow();
@@ -36,7 +36,7 @@ void HeadlessCommands::add(const QString &caption, const QString &argument, std:
 
 void HeadlessCommands::print(const QString &text)
 {
-    m_out << QStringLiteral("Comandi | ") << text << Qt::endl;
+    m_out.print(QStringLiteral("Comandi"), text);
 }
 
 bool HeadlessCommands::run(const QString &line)

@@ -2,7 +2,8 @@
 
 #include <QList>
 #include <QString>
-#include <QTextStream>
+
+#include "app/HeadlessOutput.h"
 #include <functional>
 
 class Composition;
@@ -21,7 +22,7 @@ public:
         std::function<void(const QString &argument)> run;
     };
 
-    HeadlessCommands(MainController &controller, Composition &parts, HeadlessPrompts &prompts, QTextStream &out);
+    HeadlessCommands(MainController &controller, Composition &parts, HeadlessPrompts &prompts, HeadlessOutput &out);
 
     // Performs one typed line; false when no command matches.
     bool run(const QString &line);
@@ -40,6 +41,6 @@ private:
     MainController &m_controller;
     Composition &m_parts;
     HeadlessPrompts &m_prompts;
-    QTextStream &m_out;
+    HeadlessOutput &m_out;
     QList<Command> m_commands;
 };

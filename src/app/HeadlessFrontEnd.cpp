@@ -6,53 +6,44 @@
 #include "app/HeadlessMonitor.h"
 #include "core/LogList.h"
 #include "core/Logger.h"
+#include "platform/Journal.h"
 #include "platform/StandardOutput.h"
 #include "platform/StdinLines.h"
 #include "platform/TerminationSignals.h"
 
 #include <QCoreApplication>
 
-namespace {
-
-// One "Source | line" per line of `text`: a reader of the output can rely on the prefix.
-void printLine(QTextStream &out, const QString &source, const QString &text)
+void HeadlessPrompts::message(const QString &text, Severity severity)
 {
-    for (const QString &line : text.split(QLatin1Char('\n')))
-        out << source << QStringLiteral(" | ") << line << Qt::endl;
+    m_out.print(QStringLiteral("MsgBox"), text, severity);
 }
 
-} // namespace
-
-void HeadlessPrompts::message(const QString &text)
-{
-    printLine(m_out, QStringLiteral("MsgBox"), text);
-}
-
-bool HeadlessPrompts::confirm(const QString &text, bool)
+bool HeadlessPrompts::confirm(const QString &text, bool critical)
 {
     const bool yes = m_yes > 0;
     m_yes = std::max(0, m_yes - 1);
-    printLine(m_out, QStringLiteral("MsgBox"), text + (yes ? QStringLiteral(" -> Si") : QStringLiteral(" -> No")));
+    m_out.print(QStringLiteral("MsgBox"), text + (yes ? QStringLiteral(" -> Si") : QStringLiteral(" -> No")),
+                critical ? Severity::Error : Severity::Info);
     return yes;
 }
 
 QString HeadlessPrompts::input(const QString &prompt)
 {
     const QString answer = m_inputs.isEmpty() ? QString() : m_inputs.takeFirst();
-    printLine(m_out, QStringLiteral("InputBox"), prompt + QStringLiteral(" -> \"") + answer + QLatin1Char('"'));
+    m_out.print(QStringLiteral("InputBox"), prompt + QStringLiteral(" -> \"") + answer + QLatin1Char('"'));
     return answer;
 }
 
 void HeadlessPrompts::editFile(const QString &path)
 {
-    printLine(m_out, QStringLiteral("Editor"), QStringLiteral("not available without windows: ") + path);
+    m_out.print(QStringLiteral("Editor"), QStringLiteral("not available without windows: ") + path);
 }
 
-void printListLines(Logger &log, QTextStream &out)
+void printListLines(Logger &log, HeadlessOutput &out)
 {
     for (LogList *list : {&log.list1(), &log.list2(), &log.list3(0), &log.list3(1)}) {
         QObject::connect(list, &LogList::lineAdded, list,
-                         [list, &out](const QString &line) { printLine(out, list->name(), line); });
+                         [list, &out](const QString &line, Severity severity) { out.print(list->name(), line, severity); });
     }
 }
 
@@ -60,12 +51,18 @@ int runHeadless(const RunOptions &options)
 {
     QString fatal;
     int code = 1;
+    const bool errorsToJournal = platform::isJournal(platform::StdStream::Error);
+    routeQtMessages(errorsToJournal);
     {
         // A reader that does not keep up loses lines, never the program's time.
         platform::StandardOutput sink;
-        QTextStream out(&sink);
+        QTextStream stream(&sink);
+        HeadlessOutput out(stream, platform::isJournal(platform::StdStream::Output));
         HeadlessPrompts prompts(out);
-        MainController controller(options.controller, prompts);
+        // Nobody can fill in the dialer's address here: without it the run ends.
+        MainController::Options controllerOptions = options.controller;
+        controllerOptions.unattended = true;
+        MainController controller(controllerOptions, prompts);
         Composition parts(controller, prompts, options.fast, options.telnetHost);
         printListLines(controller.log(), out);
         printMonitor(parts.ctMonitor(), out);
@@ -89,6 +86,6 @@ int runHeadless(const RunOptions &options)
     }
     // After the sink has given standard output its blocking mode back.
     if (!fatal.isEmpty())
-        QTextStream(stderr) << fatal << Qt::endl;
+        QTextStream(stderr) << HeadlessOutput::lines(fatal, Severity::Error, errorsToJournal);
     return code;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QStringList>
-#include <QTextStream>
 
+#include "app/HeadlessOutput.h"
 #include "core/UserPrompts.h"
 
 class Logger;
@@ -12,9 +12,9 @@ class LogList;
 // takes its default answer (No; an empty input).
 class HeadlessPrompts : public UserPrompts {
 public:
-    explicit HeadlessPrompts(QTextStream &out) : m_out(out) {}
+    explicit HeadlessPrompts(HeadlessOutput &out) : m_out(out) {}
 
-    void message(const QString &text) override;
+    void message(const QString &text, Severity severity = Severity::Info) override;
     bool confirm(const QString &text, bool critical = false) override;
     QString input(const QString &prompt) override;
     void editFile(const QString &path) override;
@@ -30,10 +30,10 @@ public:
     }
 
 private:
-    QTextStream &m_out;
+    HeadlessOutput &m_out;
     QStringList m_inputs;
     int m_yes = 0;
 };
 
 // Prints every line added to the main window's lists as "ListName | line".
-void printListLines(Logger &log, QTextStream &out);
+void printListLines(Logger &log, HeadlessOutput &out);

@@ -38,12 +38,13 @@ QString colourName(Colour c)
 
 } // namespace
 
-void printMonitor(CtMonitor &monitor, QTextStream &out)
+void printMonitor(CtMonitor &monitor, HeadlessOutput &out)
 {
     MonitorModel &m = monitor.model();
-    const auto print = [&out](const QString &text) { out << QStringLiteral("CTMonitor | ") << text << Qt::endl; };
-    QObject::connect(&m.list, &LogList::lineAdded, &m,
-                     [&out](const QString &line) { out << QStringLiteral("ListaMonitor | ") << line << Qt::endl; });
+    const auto print = [&out](const QString &text) { out.print(QStringLiteral("CTMonitor"), text); };
+    QObject::connect(&m.list, &LogList::lineAdded, &m, [&out](const QString &line, Severity severity) {
+        out.print(QStringLiteral("ListaMonitor"), line, severity);
+    });
     QObject::connect(&m.loaded, &FlagValue::changed, &m,
                      [print](bool open) { print(open ? QStringLiteral("aperto") : QStringLiteral("chiuso")); });
     for (int i = 0; i < 2; ++i) {
@@ -74,7 +75,7 @@ void printMonitor(CtMonitor &monitor, QTextStream &out)
     });
     MonitorActions &a = monitor.actions();
     QObject::connect(&a.list, &LogList::lineAdded, &m,
-                     [&out](const QString &line) { out << QStringLiteral("ListaInterni | ") << line << Qt::endl; });
+                     [&out](const QString &line) { out.print(QStringLiteral("ListaInterni"), line); });
     QObject::connect(&a.listShown, &FlagValue::changed, &m,
                      [print](bool on) { print(on ? QStringLiteral("lista aperta") : QStringLiteral("lista chiusa")); });
     QObject::connect(&a, &MonitorActions::editModeChanged, &m,
@@ -93,13 +94,14 @@ void printMonitor(CtMonitor &monitor, QTextStream &out)
     });
 }
 
-void printPbx(PbxMonitor &pbx, QTextStream &out)
+void printPbx(PbxMonitor &pbx, HeadlessOutput &out)
 {
-    const auto print = [&out](const QString &text) { out << QStringLiteral("PBX | ") << text << Qt::endl; };
-    QObject::connect(&pbx.list, &LogList::lineAdded, &pbx,
-                     [&out](const QString &line) { out << QStringLiteral("ListaLinee | ") << line << Qt::endl; });
+    const auto print = [&out](const QString &text) { out.print(QStringLiteral("PBX"), text); };
+    QObject::connect(&pbx.list, &LogList::lineAdded, &pbx, [&out](const QString &line, Severity severity) {
+        out.print(QStringLiteral("ListaLinee"), line, severity);
+    });
     QObject::connect(&pbx.messages, &LogList::lineAdded, &pbx,
-                     [&out](const QString &line) { out << QStringLiteral("InLinea | ") << line << Qt::endl; });
+                     [&out](const QString &line) { out.print(QStringLiteral("InLinea"), line); });
     QObject::connect(&pbx.loaded, &FlagValue::changed, &pbx,
                      [print](bool open) { print(open ? QStringLiteral("aperto") : QStringLiteral("chiuso")); });
     QObject::connect(&pbx.led, &ColourValue::changed, &pbx,
@@ -109,13 +111,13 @@ void printPbx(PbxMonitor &pbx, QTextStream &out)
                                                      + pbx.table().row(line).tooltip); });
 }
 
-void printNotices(PopupNotice &notice, QTextStream &out)
+void printNotices(PopupNotice &notice, HeadlessOutput &out)
 {
     QObject::connect(&notice, &PopupNotice::opened, &notice,
-                     [&out](const QString &text) { out << QStringLiteral("Msg | ") << text << Qt::endl; });
+                     [&out](const QString &text) { out.print(QStringLiteral("Msg"), text); });
 }
 
-void printConsole(TelnetConsole &console, QTextStream &out)
+void printConsole(TelnetConsole &console, HeadlessOutput &out)
 {
     struct Printer {
         QStringList shown = QStringList(Vt100Screen::kRows, QString(Vt100Screen::kCols, QLatin1Char(' ')));
@@ -132,8 +134,7 @@ void printConsole(TelnetConsole &console, QTextStream &out)
             QString text = now[r];
             while (text.endsWith(QLatin1Char(' ')))
                 text.chop(1);
-            out << QStringLiteral("Screen | ") << QString::number(r).rightJustified(2, QLatin1Char('0')) << QStringLiteral(" | ")
-                << text << Qt::endl;
+            out.print(QStringLiteral("Screen"), QString::number(r).rightJustified(2, QLatin1Char('0')) + QStringLiteral(" | ") + text);
         }
         printer->shown = now;
     });
@@ -143,27 +144,26 @@ void printConsole(TelnetConsole &console, QTextStream &out)
             timer->start();
     });
     QObject::connect(&console.loaded, &FlagValue::changed, &console, [&out](bool open) {
-        out << QStringLiteral("Telnet | ") << (open ? QStringLiteral("aperto") : QStringLiteral("chiuso")) << Qt::endl;
+        out.print(QStringLiteral("Telnet"), open ? QStringLiteral("aperto") : QStringLiteral("chiuso"));
     });
     for (int i = 0; i < 4; ++i) {
         QObject::connect(console.panels[size_t(i)], &TextValue::textChanged, &console, [&out, i](const QString &text) {
-            out << QStringLiteral("Telnet | pannello ") << (i + 1) << QStringLiteral(" | ") << text << Qt::endl;
+            out.print(QStringLiteral("Telnet"), QStringLiteral("pannello ") + QString::number(i + 1) + QStringLiteral(" | ") + text);
         });
     }
 }
 
-void printWatchdog(WatchdogMonitor &window, QTextStream &out)
+void printWatchdog(WatchdogMonitor &window, HeadlessOutput &out)
 {
     QObject::connect(&window.list, &LogList::lineAdded, &window,
-                     [&out](const QString &line) { out << QStringLiteral("WatchDog | ") << line << Qt::endl; });
+                     [&out](const QString &line) { out.print(QStringLiteral("WatchDog"), line); });
     QObject::connect(&window.caption, &TextValue::textChanged, &window,
-                     [&out](const QString &text) { out << QStringLiteral("frm_WDog | ") << text << Qt::endl; });
+                     [&out](const QString &text) { out.print(QStringLiteral("frm_WDog"), text); });
 }
 
-void printPing(PingService &ping, QTextStream &out)
+void printPing(PingService &ping, HeadlessOutput &out)
 {
     QObject::connect(&ping, &PingService::done, &ping, [&ping, &out](int) {
-        out << QStringLiteral("Ping | ") << ping.model().pingResult.text() << QStringLiteral(" | ")
-            << ping.model().pingBackground.text() << Qt::endl;
+        out.print(QStringLiteral("Ping"), ping.model().pingResult.text() + QStringLiteral(" | ") + ping.model().pingBackground.text());
     });
 }

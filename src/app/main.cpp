@@ -1,7 +1,9 @@
 #include "app/ConfigCheck.h"
 #include "app/FrontEnds.h"
 #include "campaign/DemoDatabase.h"
+#include "core/AppInfo.h"
 #include "core/CommandLine.h"
+#include "core/Redaction.h"
 #include "platform/Display.h"
 #include "platform/PlatformPaths.h"
 
@@ -43,6 +45,10 @@ int main(int argc, char *argv[])
         QTextStream(stdout) << CommandLine::usage();
         return 0;
     }
+    if (cl.version) {
+        QTextStream(stdout) << appinfo::versionLine() << Qt::endl;
+        return 0;
+    }
     if (!cl.error.isEmpty()) {
         err << cl.error << Qt::endl << CommandLine::usage();
         return 2;
@@ -52,7 +58,7 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         QString error;
         if (!demodatabase::create(cl.createDemoDb, {cl.customers, cl.seed}, error)) {
-            err << error << Qt::endl;
+            err << redaction::hidePasswords(error) << Qt::endl;
             return 1;
         }
         // A connection string may hold a password: not repeated.

@@ -1,14 +1,17 @@
 #include "campaign/Campaign.h"
 
+#include "campaign/SqlServerProbe.h"
 #include "campaign/SqlText.h"
 #include "core/IniFile.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
+#include "core/Redaction.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
 #include "core/UserPrompts.h"
 #include "dialer_link/DialerReplies.h"
 #include "dialer_link/Dispatcher.h"
+#include "platform/OdbcDrivers.h"
 
 #include <QSqlError>
 #include <QSqlTableModel>
@@ -40,8 +43,9 @@ Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, 
 void Campaign::connectionLost(const QString &why)
 {
     // Told from inside a failed statement: only the timer touches the database again.
-    m_parts.log.scriviLog(QStringLiteral("ERRORE DB: connessione persa (") + why + QStringLiteral(")"), Logger::List1);
-    m_parts.log.aggiungiList2(QStringLiteral("CONNESSIONE DB PERSA: ") + why);
+    m_parts.log.scriviLog(QStringLiteral("ERRORE DB: connessione persa (") + why + QStringLiteral(")"), Logger::List1,
+                          Severity::Error);
+    m_parts.log.aggiungiList2(QStringLiteral("CONNESSIONE DB PERSA: ") + why, Severity::Error);
     m_lostFor.start();
     m_retryMs = kFirstRetryMs;
     m_reconnect.start(m_retryMs);
@@ -58,7 +62,8 @@ void Campaign::tryReconnect()
     }
     m_retryMs = std::min(2 * m_retryMs, kLongestRetryMs);
     m_parts.log.aggiungiList2(QStringLiteral("DB non raggiungibile (") + error + QStringLiteral("), nuovo tentativo tra ")
-                              + QString::number(m_retryMs) + QStringLiteral(" ms"));
+                                  + QString::number(m_retryMs) + QStringLiteral(" ms"),
+                              Severity::Warning);
     m_reconnect.start(m_retryMs);
 }
 
@@ -78,16 +83,34 @@ QString Campaign::sqlServerDriver() const
 {
     const QString configured =
         inifile::leggiIni(m_parts.files.settingsFile(), kSettingsSection, settingskey::SqlServerOdbcDriver);
-    return configured.isEmpty() ? ConnectionParams::kDefaultSqlServerDriver : configured;
+    if (!configured.isEmpty())
+        return configured;
+    // Microsoft's driver is not a Debian package: the ADO form of a Windows
+    // installation goes through FreeTDS where only that is installed.
+    if (!platform::isOdbcDriverRegistered(ConnectionParams::kDefaultSqlServerDriver)
+        && (platform::isOdbcDriverRegistered(ConnectionParams::kFreeTds)
+            || !platform::unregisteredOdbcDriver(ConnectionParams::kFreeTds).isEmpty()))
+        return ConnectionParams::kFreeTds;
+    return ConnectionParams::kDefaultSqlServerDriver;
 }
 
 bool Campaign::open(const QString &connString)
 {
     m_reconnect.stop();
-    m_parts.log.aggiungiList2(QStringLiteral("APRO DB ") + connString);
+    m_lastOpenError.clear();
+    m_parts.log.aggiungiList2(QStringLiteral("APRO DB ") + redaction::hidePasswords(connString));
     const ConnectionParams conn = ConnectionParams::parse(connString, m_parts.files.paths().sharedDir, sqlServerDriver());
     QString error;
     if (!m_db.open(conn, error)) {
+        // The driver says "unavailable" alike for a refused connection, a
+        // silent host and one that does not exist.
+        if (conn.kind == ConnectionParams::Kind::Odbc && conn.sqlServer) {
+            const QString why = sqlserverprobe::explain(sqlserverprobe::endpointOf(conn.database), kProbeTimeoutMs);
+            if (!why.isEmpty())
+                error = why + QStringLiteral(" (") + error + QLatin1Char(')');
+        }
+        error = redaction::hidePasswords(error);
+        m_lastOpenError = error;
         if (m_parts.prompts.confirm(error + QLatin1Char('\n') + kCheckConfig, true))
             m_parts.prompts.editFile(m_parts.files.sharedDbFile());
         return false;
@@ -98,7 +121,7 @@ bool Campaign::open(const QString &connString)
     QSqlQuery probe;
     for (const QString &sql : {QStringLiteral("select top 1 *  from Esiti_Quorin"), QStringLiteral("select top 1 * from CT_Monitor")}) {
         if (!m_db.select(sql, probe, error)) {
-            m_parts.prompts.message(error);
+            m_parts.prompts.message(error, Severity::Error);
             break;
         }
     }
@@ -172,7 +195,7 @@ void Campaign::filterGroups(const QString &group, const QString &collector)
     else
         table->setFilter(QString());
     if (!table->select())
-        m_parts.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + table->lastError().text());
+        m_parts.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + table->lastError().text(), Severity::Error);
 }
 
 bool Campaign::diagnose(bool byOperator, const QString &who, std::function<void(const QStringList &lines)> show)

@@ -50,6 +50,7 @@ public:
     // A lost connection is still this campaign's: closed at the end, tried again until then.
     bool isOpen() const override { return m_db.isOpen() || m_db.isLost(); }
     bool open(const QString &connString) override;
+    QString openError() const override { return m_lastOpenError; }
     void close() override;
     void initialReset() override { m_counters.azzeramentoInizialeDB(); }
     void refreshCounters(bool soloCoda) override { m_counters.contatori(soloCoda); }
@@ -82,6 +83,8 @@ public:
     // A lost server is tried again after these waits, each twice the last.
     static constexpr int kFirstRetryMs = 250;
     static constexpr int kLongestRetryMs = 2000;
+    // How long a server that refused the driver is asked why, once.
+    static constexpr int kProbeTimeoutMs = 3000;
 
 private:
     CampaignContext context();
@@ -89,6 +92,7 @@ private:
     void tryReconnect();
 
     Parts m_parts;
+    QString m_lastOpenError;
     CampaignDb m_db;
     DiagnosisWorker m_diagnoses;
     DialerReplies &m_replies;

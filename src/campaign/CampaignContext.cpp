@@ -5,7 +5,7 @@
 
 void CampaignContext::logDbError(const QString &error) const
 {
-    log.scriviLog(QStringLiteral("ERRORE DB: ") + error, Logger::List1);
+    log.scriviLog(QStringLiteral("ERRORE DB: ") + error, Logger::List1, Severity::Error);
     model.metrics.countDatabaseError();
 }
 

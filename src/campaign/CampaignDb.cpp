@@ -6,6 +6,7 @@
 #include <QUuid>
 
 #include "campaign/PostgresDialect.h"
+#include "platform/OdbcDrivers.h"
 
 namespace {
 constexpr int kCommandTimeoutSeconds = 60;
@@ -58,7 +59,10 @@ bool CampaignDb::open(const ConnectionParams &conn, QString &error)
             return false;
         }
         QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_name);
-        db.setDatabaseName(conn.database);
+        // "Driver=FreeTDS" works whether or not tdsodbc registered itself.
+        db.setDatabaseName(conn.kind == ConnectionParams::Kind::Odbc
+                               ? ConnectionParams::withDriverLibrary(conn.database, platform::unregisteredOdbcDriver)
+                               : conn.database);
         if (sqlite) {
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kCommandTimeoutSeconds * 1000));
         } else if (postgres) {

@@ -1,7 +1,10 @@
 #include "campaign/ConnectionString.h"
 
+#include "core/Redaction.h"
+
 #include <QDir>
 #include <QMap>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
@@ -100,7 +103,8 @@ ConnectionParams postgresUrl(const QString &text)
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid()) {
         ConnectionParams out;
-        out.error = QStringLiteral("PostgreSQL URL not valid: ") + url.errorString();
+        // The error quotes the URL, password included.
+        out.error = QStringLiteral("PostgreSQL URL not valid: ") + redaction::hidePasswords(url.errorString());
         return out;
     }
     const int port = url.port();
@@ -109,6 +113,25 @@ ConnectionParams postgresUrl(const QString &text)
 }
 
 } // namespace
+
+QString ConnectionParams::withDriverLibrary(const QString &odbc, const std::function<QString(const QString &)> &libraryFor)
+{
+    // "Driver=" at the start or after a ';', its value plain or in braces.
+    static const QRegularExpression driver(QStringLiteral("(^|;)\\s*driver\\s*=\\s*(\\{[^}]*\\}|[^;]*)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = driver.match(odbc);
+    if (!m.hasMatch())
+        return odbc;
+    QString name = m.captured(2).trimmed();
+    if (name.startsWith(QLatin1Char('{')))
+        name = name.mid(1, name.size() - 2);
+    const QString library = libraryFor(name);
+    if (library.isEmpty())
+        return odbc;
+    QString out = odbc;
+    out.replace(m.capturedStart(2), m.capturedLength(2), odbcValue(library));
+    return out;
+}
 
 QString ConnectionParams::acceptedForms()
 {
@@ -166,6 +189,10 @@ ConnectionParams ConnectionParams::parse(const QString &connString, const QStrin
             odbc << QStringLiteral("Uid=") + odbcValue(kv.value(QStringLiteral("user id"), kv.value(QStringLiteral("uid"))));
             odbc << QStringLiteral("Pwd=") + odbcValue(kv.value(QStringLiteral("password"), kv.value(QStringLiteral("pwd"))));
         }
+        // FreeTDS picks its protocol by itself, but 7.4 is the one every
+        // SQL Server since 2012 speaks.
+        if (sqlServerDriver.compare(kFreeTds, Qt::CaseInsensitive) == 0)
+            odbc << QStringLiteral("TDS_Version=7.4");
         out.kind = Kind::Odbc;
         out.sqlServer = true;
         out.database = odbc.join(QLatin1Char(';'));

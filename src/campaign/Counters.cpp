@@ -64,7 +64,7 @@ bool Counters::count(const QString &sql, int element)
     qint64 value = 0;
     QString error;
     if (!m_ctx.db.scalar(sql, value, error)) {
-        m_ctx.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + error);
+        m_ctx.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + error, Severity::Error);
         return false;
     }
     m_ctx.model.database[element]->setText(QString::number(value));
@@ -95,7 +95,7 @@ void Counters::contatori(bool soloCoda)
         QSqlQuery q;
         QString error;
         if (!m_ctx.db.select(riep.isEmpty() ? kStatiStatement : riep, q, error)) {
-            m_ctx.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + error);
+            m_ctx.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + error, Severity::Error);
             return;
         }
         while (q.next()) {
@@ -190,7 +190,7 @@ void Counters::azzeramentoInizialeDB()
     QString error;
     const int n = m_ctx.db.execute(statement, error);
     if (n < 0) {
-        m_ctx.prompts.message(error);
+        m_ctx.prompts.message(error, Severity::Error);
         return;
     }
     m_ctx.log.aggiungiList2(QStringLiteral("AZZERAMENTO INIZIALE DB TERMINATO. (%1 quo.)").arg(n));

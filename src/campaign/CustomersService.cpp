@@ -47,13 +47,13 @@ qint32 CustomersService::capped(qint32 quantity, qint64 left, qint32 requestId)
         logRx(QStringLiteral("RICHIESTA LIMITATA: ") + n(wanted) + QStringLiteral(" clienti chiesti, ") + n(allowed)
                   + QStringLiteral(" serviti (LimiteClientiRichiesta ") + n(m_ctx.settings.limiteClientiRichiesta)
                   + QLatin1Char(')'),
-              requestId);
+              requestId, Severity::Warning);
     return allowed;
 }
 
-void CustomersService::logRx(const QString &text, qint32 id)
+void CustomersService::logRx(const QString &text, qint32 id, Severity severity)
 {
-    m_ctx.log.scriviLog(text, Logger::List1, kRx, id);
+    m_ctx.log.scriviLog(text, Logger::List1, kRx, id, severity);
 }
 
 CustomersService::Statement CustomersService::groupStatement(qint32 top, const QVariant &group) const
@@ -93,7 +93,7 @@ CustomersService::Statement CustomersService::operatorStatement(qint32 top, cons
 bool CustomersService::fetch(const Statement &s, QList<QSqlRecord> &rows, qint32 requestId)
 {
     if (!s.refused.isEmpty()) {
-        logRx(QStringLiteral("RICHIESTA RIFIUTATA: ") + s.refused, requestId);
+        logRx(QStringLiteral("RICHIESTA RIFIUTATA: ") + s.refused, requestId, Severity::Warning);
         return false;
     }
     QString error;
@@ -295,13 +295,13 @@ void CustomersService::requestLogRow(qint32 id, const QString &who, qint32 wante
 qint64 CustomersService::count(const Statement &s)
 {
     if (!s.refused.isEmpty()) {
-        m_ctx.prompts.message(s.refused);
+        m_ctx.prompts.message(s.refused, Severity::Warning);
         return -1;
     }
     qint64 value = 0;
     QString error;
     if (!m_ctx.db.scalar(s.sql, value, error, s.binds)) {
-        m_ctx.prompts.message(error);
+        m_ctx.prompts.message(error, Severity::Error);
         return -1;
     }
     m_ctx.prompts.message(QStringLiteral("Records ") + n(value));

@@ -9,6 +9,7 @@
 
 #include "campaign/CampaignContext.h"
 #include "campaign/CustomerRow.h"
+#include "core/Severity.h"
 #include "dialer_link/DialerBodies.h"
 #include "dialer_link/Dispatcher.h"
 
@@ -70,7 +71,7 @@ private:
     bool fetch(const Statement &s, QList<QSqlRecord> &rows, qint32 requestId);
     void requestLogRow(qint32 id, const QString &who, qint32 wanted);
     qint64 count(const Statement &s);
-    void logRx(const QString &text, qint32 id);
+    void logRx(const QString &text, qint32 id, Severity severity = Severity::Info);
     // An empty answer for a subject that has customers says why, once a minute at most per subject.
     void explainEmpty(bool byOperator, const QString &who, qint32 requestId);
 

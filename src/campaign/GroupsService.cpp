@@ -23,7 +23,7 @@ void GroupsService::rispostaGruppi(const packet::RecordId &record)
     if (groups.size() > kMaxGroups) {
         m_ctx.log.scriviLog(QStringLiteral("TROPPI GRUPPI: inviati ") + QString::number(kMaxGroups) + QStringLiteral(" su ")
                                 + QString::number(groups.size()),
-                            Logger::List1, QStringLiteral("TX"), record.id);
+                            Logger::List1, QStringLiteral("TX"), record.id, Severity::Warning);
         groups.resize(kMaxGroups);
     }
     for (qint32 g : std::as_const(groups))

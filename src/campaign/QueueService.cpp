@@ -98,7 +98,8 @@ wire::Status QueueService::liberaCodaOperatore(const DialerRequest &request)
     const sqltext::Filled filled = operatorReleaseStatement(r.op, m_ctx.now().date());
     if (!filled.ok) {
         // Refused before it reaches the database: nothing released, an empty answer.
-        m_ctx.log.scriviLog(QStringLiteral("RICHIESTA RIFIUTATA: ") + filled.error, Logger::List1, kRx, request.record.id);
+        m_ctx.log.scriviLog(QStringLiteral("RICHIESTA RIFIUTATA: ") + filled.error, Logger::List1, kRx, request.record.id,
+                           Severity::Warning);
         m_ctx.log.scriviLog(QStringLiteral("LIBERATI 0 CL x OP ") + r.op, Logger::List1, kRx, request.record.id);
         m_replies.sendReply(packet::FreeQueueOpReply, QStringLiteral("Invio FreeQueueOP"), request.record, {});
         return {};
@@ -170,7 +171,7 @@ void QueueService::reactivate(const QString &idText, qint32 requestId)
     }
     if (rows.isEmpty()) {
         m_ctx.log.scriviLog(QStringLiteral("CL ") + QString::number(id) + QStringLiteral(" non trovato in archivio"),
-                            Logger::List1, kRx, requestId);
+                            Logger::List1, kRx, requestId, Severity::Warning);
         return;
     }
     if (m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=0 WHERE contatore=?"), error, {id}) < 0) {

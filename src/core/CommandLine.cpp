@@ -13,6 +13,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             cl.help = true;
         else if (arg == QStringLiteral("--check-config"))
             cl.checkConfig = true;
+        else if (arg == QStringLiteral("--version"))
+            cl.version = true;
         else if (arg == QStringLiteral("--app-dir"))
             folder = &cl.appDir;
         else if (arg == QStringLiteral("--shared-dir"))
@@ -75,5 +77,6 @@ QString CommandLine::usage()
         "                    (\"Provider=PostgreSQL;Host=...;Database=...\" or postgresql://...)\n"
         "  --check-config    check the settings, the database and the ports, print every\n"
         "                    setting and each problem, and stop (exit status 1 on a problem)\n"
+        "  --version         the version and the commit it was built from\n"
         "  --help            this text\n");
 }

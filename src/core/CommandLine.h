@@ -10,6 +10,7 @@ struct CommandLine {
     bool headless = false;
     bool help = false;
     bool checkConfig = false; // --check-config: check the settings, database and ports, and stop
+    bool version = false;
     bool minimo = false;
     bool fast = false;
     QString appDir;    // empty: the executable's folder

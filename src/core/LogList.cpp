@@ -1,5 +1,7 @@
 #include "core/LogList.h"
 
+#include "core/Redaction.h"
+
 #include <algorithm>
 
 LogList::LogList(QString name, QObject *parent) : QAbstractListModel(parent), m_name(std::move(name)) {}
@@ -12,27 +14,28 @@ void LogList::setSelection(int index)
     Q_EMIT selectionChanged(index);
 }
 
-void LogList::append(const QString &line)
+void LogList::append(const QString &line, Severity severity)
 {
+    const QString shown = redaction::hidePasswords(line);
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
-    m_lines.append(line);
+    m_lines.append(shown);
     endInsertRows();
-    Q_EMIT lineAdded(line);
+    Q_EMIT lineAdded(shown, severity);
 }
 
-void LogList::addEmptyingWhenFull(const QString &line)
+void LogList::addEmptyingWhenFull(const QString &line, Severity severity)
 {
     if (count() >= kEmptyAt)
         clear();
-    append(line);
+    append(line, severity);
     setSelection(count() - 1);
 }
 
-void LogList::addTrimming(const QString &line, int threshold)
+void LogList::addTrimming(const QString &line, int threshold, Severity severity)
 {
     const int previous = m_selection;
-    append(line);
+    append(line, severity);
     if (previous > threshold) {
         const int removable = std::min(kTrimCount, count() - 1);
         if (removable > 0) {

@@ -3,8 +3,11 @@
 #include <QAbstractListModel>
 #include <QStringList>
 
+#include "core/Severity.h"
+
 // One on-screen list of log lines. Windows show it through a list view; the
-// headless front end prints each line as it is added.
+// headless front end prints each line as it is added. No password reaches a
+// list: a connection string in a line shows "***" in its place.
 class LogList : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -23,21 +26,22 @@ public:
     void setSelection(int index);
 
     // Empties the list first when it already holds 32000 lines.
-    void addEmptyingWhenFull(const QString &line);
+    void addEmptyingWhenFull(const QString &line, Severity severity = Severity::Info);
     // After adding: when the previous selection lies beyond `threshold`,
     // lines 1 to 50 go, the oldest line 0 stays.
-    void addTrimming(const QString &line, int threshold);
+    void addTrimming(const QString &line, int threshold, Severity severity = Severity::Info);
     void clear();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
 Q_SIGNALS:
-    void lineAdded(const QString &line);
+    // `severity` is the writer's word on the line, for the journal.
+    void lineAdded(const QString &line, Severity severity);
     void selectionChanged(int index);
 
 private:
-    void append(const QString &line);
+    void append(const QString &line, Severity severity);
 
     QString m_name;
     QStringList m_lines;

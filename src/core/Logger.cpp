@@ -56,7 +56,7 @@ LogList *Logger::listFor(int destination)
     return it == m_providers.end() ? nullptr : it->second();
 }
 
-void Logger::scriviLog(QString &message, int destination, const QString &tag, qint32 packetId)
+void Logger::scriviLog(QString &message, int destination, const QString &tag, qint32 packetId, Severity severity)
 {
     if (level() > 0) {
         if (tag.isEmpty())
@@ -66,18 +66,18 @@ void Logger::scriviLog(QString &message, int destination, const QString &tag, qi
                 + QStringLiteral(" (") + message;
     }
     if (LogList *list = listFor(destination))
-        list->addEmptyingWhenFull(message);
+        list->addEmptyingWhenFull(message, severity);
 }
 
-void Logger::scriviLog(const QString &message, int destination, const QString &tag, qint32 packetId)
+void Logger::scriviLog(const QString &message, int destination, const QString &tag, qint32 packetId, Severity severity)
 {
     QString copy = message;
-    scriviLog(copy, destination, tag, packetId);
+    scriviLog(copy, destination, tag, packetId, severity);
 }
 
-void Logger::aggiungiList2(const QString &message)
+void Logger::aggiungiList2(const QString &message, Severity severity)
 {
-    m_list2->addTrimming(stampedLine(message), kList2Threshold);
+    m_list2->addTrimming(stampedLine(message), kList2Threshold, severity);
 }
 
 void Logger::addlist3(const QString &message, int index)

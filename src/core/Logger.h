@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 
+#include "core/Severity.h"
+
 class LogList;
 class TextValue;
 
@@ -32,10 +34,18 @@ public:
 
     // ScriviLog: decorates `message` in place when the level is above 0 and
     // adds it to the destination's list.
-    void scriviLog(QString &message, int destination, const QString &tag, qint32 packetId);
-    void scriviLog(const QString &message, int destination, const QString &tag = QString(), qint32 packetId = 0);
+    // `severity` is for the journal: errors (a database failure, data
+    // rejected), warnings (a link lost, a request refused), the rest.
+    void scriviLog(QString &message, int destination, const QString &tag, qint32 packetId,
+                   Severity severity = Severity::Info);
+    void scriviLog(const QString &message, int destination, const QString &tag = QString(), qint32 packetId = 0,
+                   Severity severity = Severity::Info);
+    void scriviLog(const QString &message, int destination, Severity severity)
+    {
+        scriviLog(message, destination, QString(), 0, severity);
+    }
 
-    void aggiungiList2(const QString &message);
+    void aggiungiList2(const QString &message, Severity severity = Severity::Info);
     void addlist3(const QString &message, int index);
 
     double level() const;

@@ -8,9 +8,12 @@
 #include "core/LogList.h"
 #include "core/LogRetention.h"
 #include "core/OutcomeRates.h"
+#include "core/Redaction.h"
 #include "core/SettingsKeys.h"
 #include "core/TextFormats.h"
 #include "core/UserPrompts.h"
+
+#include <QFileInfo>
 
 namespace {
 constexpr int kMainTickMs = 1000;
@@ -41,6 +44,13 @@ MainController::MainController(Options options, UserPrompts &prompts, Plugins pl
 
 bool MainController::start()
 {
+    // Before anything is sent, listened to, opened or written.
+    if (m_options.unattended)
+        m_fatal = missingForUnattended();
+    if (!m_fatal.isEmpty()) {
+        m_unloaded = true;
+        return false;
+    }
     sendStatusReport();
     const QDateTime now = QDateTime::currentDateTime();
     m_model.menuClock.setText(textformats::time(now.time()));
@@ -118,7 +128,7 @@ void MainController::connetti()
     chiudiSocket();
     initialReset();
     if (m_model.serverIp.text().isEmpty() || m_model.serverPort.text().isEmpty()) {
-        m_prompts.message(QStringLiteral("Dati Server mancanti"));
+        m_prompts.message(QStringLiteral("Dati Server mancanti"), Severity::Warning);
         return;
     }
     const auto port = static_cast<quint16>(textformats::leadingInteger(m_model.serverPort.text()));
@@ -127,7 +137,7 @@ void MainController::connetti()
     if (m_model.noDb.value()) {
         m_model.noDb.set(false);
         if (m_plugins.campaign && !m_plugins.campaign->open(m_settings.connString)) {
-            m_fatal = QStringLiteral("Database non disponibile: ") + m_settings.connString;
+            m_fatal = databaseFailure();
             unload(1);
             return;
         }
@@ -225,10 +235,45 @@ bool MainController::readPreferences(bool soloImpostazioni)
         m_fatal = Preferences::kMissingConnString;
         return false;
     case Preferences::Outcome::DatabaseFailed:
-        m_fatal = QStringLiteral("Database non disponibile: ") + m_settings.connString;
+        m_fatal = databaseFailure();
         return false;
     }
     return false;
+}
+
+QString MainController::databaseFailure() const
+{
+    const QString why = m_plugins.campaign ? m_plugins.campaign->openError() : QString();
+    return QStringLiteral("Database non disponibile: ") + (why.isEmpty() ? QString() : why + QStringLiteral(" - "))
+        + redaction::hidePasswords(m_settings.connString);
+}
+
+QString MainController::missingForUnattended() const
+{
+    // Read from the files as they are: nothing has been read yet, and
+    // nothing is opened before the answer.
+    const auto where = [](const QString &path, const QString &section) {
+        const QString real = QFileInfo(path).canonicalFilePath(); // the service links /etc's files
+        return QStringLiteral(" (sezione [") + section + QStringLiteral("] di ")
+            + platform::displayPath(real.isEmpty() ? path : real) + QLatin1Char(')');
+    };
+    const QString ini = m_files.settingsFile();
+    const auto value = [&](const char *key) { return inifile::leggiIni(ini, kSettingsSection, QString::fromLatin1(key)); };
+    if (textformats::leadingNumber(value("AutoConnect")) == 0)
+        return {}; // it waits for "Connetti", as asked
+    QStringList keys;
+    if (value("ServerIp").trimmed().isEmpty())
+        keys << QStringLiteral("ServerIp");
+    const qint64 port = textformats::leadingInteger(value("ServerPort"));
+    if (port <= 0 || port > 65535)
+        keys << QStringLiteral("ServerPort");
+    if (keys.isEmpty())
+        return {};
+    QString text = QStringLiteral("Dati Server mancanti: impostare ") + keys.join(QStringLiteral(" e ")) + where(ini, kSettingsSection);
+    const QString shared = m_files.sharedDbFile();
+    if (!m_options.minimo && inifile::leggiIni(shared, QStringLiteral("datiserver"), QStringLiteral("connstring")).isEmpty())
+        text += QStringLiteral(", connstring") + where(shared, QStringLiteral("datiserver"));
+    return text;
 }
 
 void MainController::onOutcomeChanged(int index)

@@ -27,6 +27,9 @@ public:
     struct Options {
         platform::AppPaths paths;
         bool minimo = false;
+        // Nobody at the program (headless, a service): settings that can
+        // never connect to the dialer end it at start, saying what to set.
+        bool unattended = false;
     };
 
     MainController(Options options, UserPrompts &prompts, Plugins plugins = {}, QObject *parent = nullptr);
@@ -93,6 +96,9 @@ private:
     void purgeDailyLogs(const QDate &today);
     void onOutcomeChanged(int index);
     bool readPreferences(bool soloImpostazioni);
+    QString databaseFailure() const;
+    // Empty, or what an unattended run must be given before it can work.
+    QString missingForUnattended() const;
 
     Options m_options;
     UserPrompts &m_prompts;

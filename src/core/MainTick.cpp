@@ -93,7 +93,9 @@ int MainTick::linkState()
     if (state != m_lastState) {
         // ScriviLog decorates the text in place, so on this tick the label
         // shows the text as it went to the list.
-        m_log.scriviLog(look.text, Logger::List1, QString(), 0);
+        // A link that errs or drops is a warning: it comes back by itself.
+        const bool lost = state == socketstates::kError || m_lastState == socketstates::kConnected;
+        m_log.scriviLog(look.text, Logger::List1, QString(), 0, lost ? Severity::Warning : Severity::Info);
         m_lastState = state;
     }
     m_model.led.set(look.colour);

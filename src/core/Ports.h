@@ -36,6 +36,8 @@ public:
     virtual bool isOpen() const = 0;
     // False when the database cannot be opened: the program ends.
     virtual bool open(const QString &connString) = 0;
+    // Why the last open() failed, passwords hidden.
+    virtual QString openError() const { return {}; }
     virtual void close() = 0;
     virtual void initialReset() = 0;                 // start-of-run reset
     virtual void refreshCounters(bool soloCoda) = 0; // the "Dati DB" block

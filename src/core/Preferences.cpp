@@ -5,6 +5,7 @@
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/Ports.h"
+#include "core/Redaction.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
 #include "core/SqlTemplates.h"
@@ -52,7 +53,7 @@ Preferences::Outcome Preferences::leggiPreferenze(bool soloImpostazioni)
         m_settings.connString =
             inifile::leggiIni(m_files.sharedDbFile(), QStringLiteral("datiserver"), QStringLiteral("connstring"));
         if (m_settings.connString.isEmpty()) {
-            m_prompts.message(kMissingConnString);
+            m_prompts.message(kMissingConnString, Severity::Error);
             m_prompts.editFile(m_files.sharedDbFile());
             m_prompts.message(kRestart);
             return Outcome::MissingConnectionString;
@@ -68,8 +69,9 @@ Preferences::Outcome Preferences::leggiPreferenze(bool soloImpostazioni)
     m_log.aggiungiList2(QStringLiteral("FINE LETTURA PREFERENZE"));
     if (!m_model.noDb.value() && m_plugins.campaign && !m_plugins.campaign->open(m_settings.connString))
         return Outcome::DatabaseFailed;
-    m_model.database[MainModel::ConnectionString]->setText(m_settings.connString);
-    m_model.database[MainModel::ConnectionString]->setToolTip(m_settings.connString);
+    const QString shown = redaction::hidePasswords(m_settings.connString);
+    m_model.database[MainModel::ConnectionString]->setText(shown);
+    m_model.database[MainModel::ConnectionString]->setToolTip(shown);
     return Outcome::Read;
 }
 

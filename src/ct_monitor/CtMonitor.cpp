@@ -64,9 +64,9 @@ double CtMonitor::level() const
     return m_parts.log.level();
 }
 
-void CtMonitor::log(const QString &text)
+void CtMonitor::log(const QString &text, Severity severity)
 {
-    m_parts.log.scriviLog(text, Logger::Monitor);
+    m_parts.log.scriviLog(text, Logger::Monitor, severity);
 }
 
 void CtMonitor::debug(const QString &text)

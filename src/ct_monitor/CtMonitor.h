@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/Ports.h"
+#include "core/Severity.h"
 #include "ct_monitor/CtMonitorStore.h"
 #include "ct_monitor/ExtensionTable.h"
 #include "ct_monitor/MonitorActions.h"
@@ -119,7 +120,7 @@ private:
     void countersChanged();
     bool applyExtension(const telephony::ExtensionRecord &r); // false when the table skipped it
     void applyGroup(const telephony::GroupRecord &r);
-    void log(const QString &text);
+    void log(const QString &text, Severity severity = Severity::Info);
     void debug(const QString &text);
     double level() const;
 

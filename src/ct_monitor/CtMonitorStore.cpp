@@ -40,9 +40,9 @@ CtMonitorStore::CtMonitorStore(CampaignDb &db, Logger &log, ExtensionTable &tabl
     connect(&m_flushTimer, &QTimer::timeout, this, &CtMonitorStore::flush);
 }
 
-void CtMonitorStore::logLine(const QString &text)
+void CtMonitorStore::logLine(const QString &text, Severity severity)
 {
-    m_log.scriviLog(text, Logger::Monitor);
+    m_log.scriviLog(text, Logger::Monitor, severity);
 }
 
 void CtMonitorStore::schedule(int extension)
@@ -90,7 +90,7 @@ void CtMonitorStore::flush()
         return;
     if (!m_db.isOpen()) {
         if (!m_closedReported)
-            logLine(QStringLiteral("CT_Monitor non aggiornato: database chiuso"));
+            logLine(QStringLiteral("CT_Monitor non aggiornato: database chiuso"), Severity::Warning);
         m_closedReported = true;
         m_dirty.clear();
         return;
@@ -126,7 +126,7 @@ void CtMonitorStore::flush()
     if (!writeAll(extensions, invariati, error)) {
         // One row that fails must not take the others with it: each again
         // on its own, each failure logged.
-        logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error);
+        logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error, Severity::Error);
         done.clear();
         for (int extension : std::as_const(extensions)) {
             QString rowError;
@@ -134,7 +134,8 @@ void CtMonitorStore::flush()
                 done.append(extension);
             else
                 logLine(QStringLiteral("ERRORE DB CT_Monitor Interno ") + QString::number(extension) + QStringLiteral(": ")
-                        + rowError);
+                            + rowError,
+                        Severity::Error);
         }
     }
     for (int extension : std::as_const(done))
@@ -209,7 +210,7 @@ bool CtMonitorStore::readBack()
     if (!m_db.isOpen()
         || !m_db.rows(QStringLiteral("Select * From CT_Monitor where interno>100 and interno<399 "), rows, error)) {
         if (!error.isEmpty())
-            logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error);
+            logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error, Severity::Error);
         return false;
     }
     const QDateTime now = m_now();

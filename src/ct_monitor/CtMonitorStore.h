@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/Severity.h"
 #include "ct_monitor/ExtensionTable.h"
 
 class CampaignDb;
@@ -59,7 +60,7 @@ private:
     bool write(int extension, QString &error, bool &unchanged);
     QString cut(const QString &column, const QString &value);
     void appendAggDbLog(int extension, const ExtensionTable::Row &row);
-    void logLine(const QString &text);
+    void logLine(const QString &text, Severity severity = Severity::Info);
 
     CampaignDb &m_db;
     Logger &m_log;

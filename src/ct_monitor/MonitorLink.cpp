@@ -29,9 +29,9 @@ MonitorLink::MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObje
     });
 }
 
-void MonitorLink::log(const QString &text)
+void MonitorLink::log(const QString &text, Severity severity)
 {
-    m_log.scriviLog(text, Logger::Monitor);
+    m_log.scriviLog(text, Logger::Monitor, severity);
 }
 
 void MonitorLink::debug(const QString &text)
@@ -53,7 +53,8 @@ bool MonitorLink::listenUdp(quint16 port)
     if (!socket->bind(QHostAddress::AnyIPv4, port)) {
         // Tried again every tick: said once until it works.
         if (m_udpRefused != port)
-            log(QStringLiteral("Porta UDP ") + n(port) + QStringLiteral(" non disponibile: ") + socket->errorString());
+            log(QStringLiteral("Porta UDP ") + n(port) + QStringLiteral(" non disponibile: ") + socket->errorString(),
+                Severity::Warning);
         m_udpRefused = port;
         delete socket;
         return false;
@@ -155,7 +156,8 @@ void MonitorLink::loop()
 bool MonitorLink::handleCorrupt(const Framer::Frame &f)
 {
     if (!m_realigning)
-        log(QStringLiteral("DA WS2= PROBLEMA PacketLen2=") + n(f.length) + QStringLiteral(" RX = ") + n(pending()));
+        log(QStringLiteral("DA WS2= PROBLEMA PacketLen2=") + n(f.length) + QStringLiteral(" RX = ") + n(pending()),
+            Severity::Error);
     if (!m_udp) {
         svuotaCoda(m_log, m_debug, kChannel, m_framer.takeAll(), 0);
         return false;
@@ -186,13 +188,13 @@ void MonitorLink::handle(const QByteArray &framed)
     debug(QStringLiteral("DA WS2= Ricevuto PacketLen=") + n(p.header.totlen) + QStringLiteral(" BytesReceived=")
           + n(framed.size() + pending()));
     if (p.header.code != telephony::Monitor && p.header.code != telephony::Time) {
-        log(QStringLiteral("DA WS2= MSG SCONOSC=") + n(p.header.code));
+        log(QStringLiteral("DA WS2= MSG SCONOSC=") + n(p.header.code), Severity::Warning);
         if (m_udp)
             log(QStringLiteral("Tento il riallineamento"));
         return; // only this packet is skipped
     }
     if (!s.ok()) {
-        log(QStringLiteral("DA WS2= PROBLEMA ") + s.error);
+        log(QStringLiteral("DA WS2= PROBLEMA ") + s.error, Severity::Error);
         return;
     }
     debug(QStringLiteral("Ricevuto ") + n(p.header.code) + QLatin1Char(' ') + n(p.sub.subcode));
@@ -205,7 +207,8 @@ void MonitorLink::onIncompleteTimeout()
     if (!m_framer.partial())
         return;
     log(QStringLiteral("DA WS2= PROBLEMA PacketLen2=") + n(std::max(0, m_framer.expectedLength())) + QStringLiteral(" RX = ")
-        + n(pending()));
+            + n(pending()),
+        Severity::Error);
     if (m_udp) {
         m_realigning = true;
         m_framer.dropFirst();

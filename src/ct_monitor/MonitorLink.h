@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/Severity.h"
 #include "ct_monitor/TelephonyFormat.h"
 #include "dialer_link/Framer.h"
 #include "dialer_link/LinkSocket.h"
@@ -58,7 +59,7 @@ private:
     bool handleCorrupt(const Framer::Frame &f);
     void handle(const QByteArray &framed);
     void onIncompleteTimeout();
-    void log(const QString &text);
+    void log(const QString &text, Severity severity = Severity::Info);
     void debug(const QString &text);
     qint64 pending() const { return m_framer.size(); }
 

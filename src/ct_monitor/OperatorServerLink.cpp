@@ -34,13 +34,14 @@ void OperatorServerLink::onIncompleteTimeout()
     if (!m_framer.partial())
         return;
     log(QStringLiteral("DA WS4= PROBLEMA PacketLen4=") + n(std::max(0, m_framer.expectedLength())) + QStringLiteral(" RX = ")
-        + n(m_framer.size()));
+            + n(m_framer.size()),
+        {}, Severity::Error);
     svuotaCoda(m_log, m_debug, kChannel, m_framer.takeAll(), 0);
 }
 
-void OperatorServerLink::log(const QString &text, const QString &tag)
+void OperatorServerLink::log(const QString &text, const QString &tag, Severity severity)
 {
-    m_log.scriviLog(text, Logger::Monitor, tag, 0);
+    m_log.scriviLog(text, Logger::Monitor, tag, 0, severity);
 }
 
 void OperatorServerLink::debug(const QString &text)
@@ -66,7 +67,7 @@ void OperatorServerLink::close()
 bool OperatorServerLink::send(const QByteArray &bytes)
 {
     if (!m_socket.isConnected()) {
-        log(QStringLiteral("Socket non connessa"));
+        log(QStringLiteral("Socket non connessa"), {}, Severity::Warning);
         return false;
     }
     m_socket.write(bytes);
@@ -108,7 +109,8 @@ void OperatorServerLink::feed(const QByteArray &bytes)
             const QString at = f.length < 1 ? QStringLiteral("=0") : f.length > telephony::kMaxPacketLength
                                                                            ? QStringLiteral(">3100")
                                                                            : QLatin1Char('=') + n(f.length);
-            log(QStringLiteral("DA WS4= PROBLEMA PacketLen4") + at + QStringLiteral(" RX = ") + n(m_framer.size()));
+            log(QStringLiteral("DA WS4= PROBLEMA PacketLen4") + at + QStringLiteral(" RX = ") + n(m_framer.size()), {},
+                Severity::Error);
             svuotaCoda(m_log, m_debug, kChannel, m_framer.takeAll(), 0);
             return;
         }
@@ -124,7 +126,7 @@ void OperatorServerLink::handle(const QByteArray &framed)
 {
     telephony::OperatorReply r;
     if (const wire::Status s = telephony::decodeOperatorReply(framed, r); !s.ok()) {
-        log(QStringLiteral("DA WS4= PROBLEMA ") + s.error);
+        log(QStringLiteral("DA WS4= PROBLEMA ") + s.error, {}, Severity::Error);
         return;
     }
     const QByteArray &b = r.body;
@@ -154,7 +156,7 @@ void OperatorServerLink::handle(const QByteArray &framed)
         break;
     default:
         // Framing follows the length: an unknown code skips only its own packet.
-        log(QStringLiteral("DA WS4= MSG SCONOSC=") + n(r.header.code));
+        log(QStringLiteral("DA WS4= MSG SCONOSC=") + n(r.header.code), {}, Severity::Warning);
         break;
     }
     Q_EMIT replied(r.header.code);

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/Severity.h"
 #include "ct_monitor/TelephonyFormat.h"
 #include "dialer_link/Framer.h"
 #include "dialer_link/LinkSocket.h"
@@ -47,7 +48,7 @@ private:
     void onData();
     void onIncompleteTimeout();
     void handle(const QByteArray &framed);
-    void log(const QString &text, const QString &tag = QString());
+    void log(const QString &text, const QString &tag = QString(), Severity severity = Severity::Info);
     void debug(const QString &text);
     bool send(const QByteArray &bytes);
 

@@ -29,7 +29,7 @@ void ServerUdpSockets::listen(quint16 localPort)
         if (!m_refusedReported)
             m_log.scriviLog(QStringLiteral("Porta UDP ") + QString::number(localPort) + QStringLiteral(" (WS6) non disponibile: ")
                                 + socket->errorString(),
-                            Logger::Monitor);
+                            Logger::Monitor, Severity::Warning);
         m_refusedReported = true;
         delete socket;
         return;

@@ -118,7 +118,8 @@ void DialerLink::onError(const LinkSocket::Error &e)
     // Joined, not arg()-chained: the description is the system's text.
     const QString text = QStringLiteral("ErrWs1 #") + QString::number(e.number) + QLatin1Char(' ') + e.description
         + QStringLiteral(" Scode ") + QString::number(e.scode) + QStringLiteral(" Src ") + e.source;
-    m_log.scriviLog(text, Logger::List1);
+    // A warning: the main tick connects again by itself.
+    m_log.scriviLog(text, Logger::List1, Severity::Warning);
     m_debug.appendLine(DebugFile::stamp() + QLatin1Char(' ') + text);
     // The box waits for the socket's own signal to return: a modal loop
     // inside it would let the link be recycled under its feet.

@@ -26,7 +26,8 @@ void Dispatcher::dispatch(const packet::Packet &p)
     const QString rx = QStringLiteral("RX");
     const Entry *entry = find(p.header.code);
     if (!entry) {
-        m_log.scriviLog(QStringLiteral("MSG SCONOSC=") + QString::number(p.header.code), Logger::List1, rx, p.record.id);
+        m_log.scriviLog(QStringLiteral("MSG SCONOSC=") + QString::number(p.header.code), Logger::List1, rx, p.record.id,
+                        Severity::Warning);
         MainModel::add(*m_model.traffic[MainModel::UnknownCodes], 1);
         m_model.metrics.countRequest(p.header.code, Metrics::RequestResult::Unknown);
         return;
@@ -47,7 +48,8 @@ void Dispatcher::dispatch(const packet::Packet &p)
 
 void Dispatcher::refuse(const packet::Packet &p, const wire::Status &why)
 {
-    m_log.scriviLog(QStringLiteral("ERRORE NEI DATI: ") + why.error, Logger::List1, QStringLiteral("RX"), p.record.id);
+    m_log.scriviLog(QStringLiteral("ERRORE NEI DATI: ") + why.error, Logger::List1, QStringLiteral("RX"), p.record.id,
+                    Severity::Error);
     MainModel::add(*m_model.traffic[MainModel::DataErrors], 1);
     m_debug.appendLine(DebugFile::stamp() + QStringLiteral(" ERRORE NEI DATI codice ") + QString::number(p.header.code)
                        + QStringLiteral(" ID_RICH") + QString::number(p.record.id) + QStringLiteral(": ") + why.error);

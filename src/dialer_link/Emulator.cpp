@@ -63,7 +63,7 @@ void Emulator::listen(quint16 port)
     m_bodyWait.stop();
     m_log.aggiungiList2(QStringLiteral("In ascolto su 127.0.0.1:") + m_model.serverPort.text());
     if (!m_server->listen(QHostAddress(kLocal), port))
-        m_log.aggiungiList2(QStringLiteral("Ascolto non riuscito: ") + m_server->errorString());
+        m_log.aggiungiList2(QStringLiteral("Ascolto non riuscito: ") + m_server->errorString(), Severity::Error);
 }
 
 void Emulator::onNewConnection()

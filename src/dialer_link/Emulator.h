@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "core/Ports.h"
+#include "core/Severity.h"
 #include "dialer_link/Framer.h"
 #include "dialer_link/PacketFormat.h"
 

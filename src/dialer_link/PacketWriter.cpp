@@ -78,7 +78,7 @@ void PacketWriter::run()
         switch (step.kind) {
         case Step::Send:
             if (!m_socket.isConnected()) {
-                m_log.scriviLog(QStringLiteral("Socket non connessa"), Logger::List1);
+                m_log.scriviLog(QStringLiteral("Socket non connessa"), Logger::List1, Severity::Warning);
                 dropPacket(step.packet);
             } else {
                 m_socket.write(step.bytes);

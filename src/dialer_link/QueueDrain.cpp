@@ -14,7 +14,7 @@ void svuotaCoda(Logger &log, const DebugFile &debug, int channel, const QByteArr
     if (!fromBuffer)
         log.scriviLog(QStringLiteral("Svuoto coda ") + QString::number(channel) + QStringLiteral(" per ") + count
                           + QStringLiteral(" bytes"),
-                      channel, tag, packetId);
+                      channel, tag, packetId, Severity::Warning);
     debug.appendHexDumpCapped(bytes, dumpLimit < 0 ? bytes.size() : dumpLimit);
     if (!fromBuffer)
         log.scriviLog(QStringLiteral("Svuotata la coda ") + QString::number(channel), channel, tag, packetId);

@@ -37,9 +37,9 @@ bool RequestReader::writerBusy() const
     return m_hooks.writerBusy && m_hooks.writerBusy();
 }
 
-void RequestReader::log(const QString &text, const QString &tag, qint32 id)
+void RequestReader::log(const QString &text, const QString &tag, qint32 id, Severity severity)
 {
-    m_log.scriviLog(text, Logger::List1, tag, id);
+    m_log.scriviLog(text, Logger::List1, tag, id, severity);
 }
 
 qint64 RequestReader::available() const
@@ -77,7 +77,8 @@ void RequestReader::pump()
         m_announcedWait = false;
         if (f.status == Framer::Frame::Corrupt) {
             log(QStringLiteral("PROBLEMA PacketLen=") + QString::number(std::max(0, f.length)) + QStringLiteral(" RX = ")
-                + QString::number(available()));
+                    + QString::number(available()),
+                {}, 0, Severity::Error);
             drain(0);
             continue;
         }
@@ -117,7 +118,8 @@ void RequestReader::onIncompleteTimeout()
     }
     // A length whose bytes never come must not swallow the requests behind it.
     log(QStringLiteral("PROBLEMA PacketLen=") + QString::number(std::max(0, m_framer.expectedLength()))
-        + QStringLiteral(" RX = ") + QString::number(available()));
+            + QStringLiteral(" RX = ") + QString::number(available()),
+        {}, 0, Severity::Error);
     drain(0);
     pump();
 }
@@ -148,7 +150,7 @@ void RequestReader::handle(const QByteArray &framed)
         log(QStringLiteral("Ricevuto PacketLen=") + QString::number(p.header.totlen) + QStringLiteral(" BytesReceived=")
             + QString::number(framed.size() + available()));
     if (p.body.size() > packet::kBodyBufferSize) {
-        log(QStringLiteral("PROBLEMA"), kRx, p.record.id);
+        log(QStringLiteral("PROBLEMA"), kRx, p.record.id, Severity::Error);
         p.body.truncate(packet::kBodyBufferSize);
     }
     if (level > 1) {

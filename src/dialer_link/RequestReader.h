@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/Severity.h"
 #include "dialer_link/ByteSource.h"
 #include "dialer_link/Framer.h"
 #include "dialer_link/PacketFormat.h"
@@ -56,7 +57,7 @@ private:
     void waitForRest();
     void onIncompleteTimeout();
     void drain(qint32 packetId);
-    void log(const QString &text, const QString &tag = QString(), qint32 id = 0);
+    void log(const QString &text, const QString &tag = QString(), qint32 id = 0, Severity severity = Severity::Info);
     qint64 available() const;
 
     ByteSource &m_source;

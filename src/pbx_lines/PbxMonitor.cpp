@@ -35,7 +35,8 @@ PbxMonitor::PbxMonitor(Parts parts, QObject *parent)
         if (!m_framer.partial())
             return;
         log(QStringLiteral("DA WS1= PROBLEMA PacketLen=") + n(std::max(0, m_framer.expectedLength())) + QStringLiteral(" RX = ")
-            + n(m_framer.size()));
+                + n(m_framer.size()),
+            Severity::Error);
         svuotaCoda(m_parts.log, m_parts.debug, kChannel, m_framer.takeAll(), 0);
     });
     connect(&m_socket, &LinkSocket::readyRead, this, &PbxMonitor::onData);
@@ -46,9 +47,9 @@ PbxMonitor::PbxMonitor(Parts parts, QObject *parent)
     });
 }
 
-void PbxMonitor::log(const QString &text)
+void PbxMonitor::log(const QString &text, Severity severity)
 {
-    m_parts.log.scriviLog(text, Logger::Lines);
+    m_parts.log.scriviLog(text, Logger::Lines, severity);
 }
 
 void PbxMonitor::debug(const QString &text)
@@ -141,7 +142,8 @@ void PbxMonitor::feed(const QByteArray &bytes)
         m_incomplete.stop();
         if (f.status == Framer::Frame::Corrupt) {
             log(QStringLiteral("DA WS1= PROBLEMA PacketLen=") + n(std::max(0, f.length)) + QStringLiteral(" RX = ")
-                + n(m_framer.size()));
+                    + n(m_framer.size()),
+                Severity::Error);
             svuotaCoda(m_parts.log, m_parts.debug, kChannel, m_framer.takeAll(), 0);
             return;
         }
@@ -158,7 +160,7 @@ void PbxMonitor::handle(const QByteArray &framed)
     pbx::Packet p;
     const wire::Status s = pbx::decode(framed, p);
     if (!s.ok()) {
-        log(QStringLiteral("DA WS1= PROBLEMA ") + s.error);
+        log(QStringLiteral("DA WS1= PROBLEMA ") + s.error, Severity::Error);
         return;
     }
     switch (p.header.code) {
@@ -171,7 +173,7 @@ void PbxMonitor::handle(const QByteArray &framed)
         break;
     default:
         // Framed by its length: only this packet is skipped.
-        log(QStringLiteral("MSG SCON.") + n(p.header.code) + QStringLiteral(" LEN ") + n(p.header.len));
+        log(QStringLiteral("MSG SCON.") + n(p.header.code) + QStringLiteral(" LEN ") + n(p.header.len), Severity::Warning);
         break;
     }
 }
@@ -189,7 +191,7 @@ void PbxMonitor::lavoraDatiPbx(const pbx::Packet &p)
             log(n(++m_recordCount) + QStringLiteral(") ") + recordLine(r));
         } else {
             if (r.number > LineTable::kFirst + m_table.lines() || r.number < 101)
-                log(QStringLiteral("PROB LINEA ") + n(r.number));
+                log(QStringLiteral("PROB LINEA ") + n(r.number), Severity::Warning);
             log((r.number <= 400 ? QStringLiteral("INTERNA ") : QStringLiteral("ESTERNA ")) + recordLine(r));
         }
         m_table.setState(r.number, r.state); // lines outside the table, or codes beyond 256, change nothing

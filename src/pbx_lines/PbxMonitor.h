@@ -7,6 +7,7 @@
 #include "core/LogList.h"
 #include "core/ObservableValue.h"
 #include "core/Ports.h"
+#include "core/Severity.h"
 #include "dialer_link/Framer.h"
 #include "dialer_link/LinkSocket.h"
 #include "pbx_lines/LineTable.h"
@@ -82,7 +83,7 @@ private:
     void callMessage(const pbx::Packet &p);
     QString recordLine(const pbx::LineRecord &r) const;
     void updateLed();
-    void log(const QString &text);
+    void log(const QString &text, Severity severity = Severity::Info);
     void debug(const QString &text);
 
     Parts m_parts;

@@ -1,5 +1,7 @@
 #include "platform/StandardOutput.h"
 
+#include "platform/Journal.h"
+
 #include <QDeadlineTimer>
 #include <QSocketNotifier>
 
@@ -38,7 +40,7 @@ void OutputQueue::consume(qint64 n)
         return;
     // The reader caught up: it is told what it missed, and lines flow again.
     m_dropping = false;
-    m_pending = notice(m_droppedLines);
+    m_pending = m_noticePrefix + notice(m_droppedLines);
     m_droppedLines = 0;
 }
 
@@ -50,6 +52,8 @@ QByteArray OutputQueue::notice(qint64 lines)
 StandardOutput::StandardOutput(QObject *parent) : QIODevice(parent)
 {
     QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (isJournal(StdStream::Output))
+        m_queue.setNoticePrefix("<4>");
 #ifndef Q_OS_WIN
     // A reader that has gone is told by an error, not by a signal that ends the program.
     std::signal(SIGPIPE, SIG_IGN);

@@ -14,6 +14,8 @@ namespace platform {
 class OutputQueue {
 public:
     explicit OutputQueue(qint64 limit) : m_limit(limit) {}
+    // Put before the notice of lost lines: the journal's warning priority.
+    void setNoticePrefix(const QByteArray &prefix) { m_noticePrefix = prefix; }
 
     // Takes `chunk`, or drops it when the queue is over its limit or still
     // dropping (so a reader that comes back sees no half of a burst).
@@ -30,6 +32,7 @@ public:
 
 private:
     qint64 m_limit;
+    QByteArray m_noticePrefix;
     QByteArray m_pending;
     bool m_dropping = false;
     qint64 m_droppedLines = 0;  // since the last notice

@@ -1,8 +1,9 @@
 // The program as a process without windows: start lines, shutdown, faults.
 #include <QtTest>
 
-#include "../core/TestSupport.h"
+#include "HeadlessProcess.h"
 #include "app/HeadlessFrontEnd.h"
+#include "app/HeadlessOutput.h"
 #include "campaign/CampaignDb.h"
 #include "campaign/DemoDatabase.h"
 #include "core/Logger.h"
@@ -23,42 +24,6 @@
 class TestHeadless : public QObject {
     Q_OBJECT
 private:
-    struct Install {
-        QTemporaryDir dir;
-        Install(const QByteArray &connString = "dsn=demo")
-        {
-            writeFile(dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\nnodb=1\r\n");
-            writeFile(dir.filePath(QStringLiteral("dati")), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=" + connString + "\r\n");
-            writeFile(dir.path(), QStringLiteral("SQL_EXT.TXT"), "; empty\r\n");
-        }
-        QStringList args(const QStringList &extra = {}) const
-        {
-            return QStringList{QStringLiteral("--headless"), QStringLiteral("--app-dir"), dir.path()} + extra;
-        }
-    };
-
-    // A process's output read so far, searched in order: each line found
-    // is passed, so the next search looks after it.
-    struct Output {
-        QByteArray all;
-        qsizetype from = 0;
-        bool waitFor(QProcess &p, const QByteArray &text)
-        {
-            QDeadlineTimer deadline(20000);
-            for (;;) {
-                all += p.readAllStandardOutput();
-                const qsizetype at = all.indexOf(text, from);
-                if (at >= 0) {
-                    from = at + text.size();
-                    return true;
-                }
-                if (deadline.hasExpired() || p.state() != QProcess::Running
-                    || !p.waitForReadyRead(int(deadline.remainingTime())))
-                    return all.indexOf(text, from) >= 0;
-            }
-        }
-    };
-
     static bool waitForLine(QProcess &p, const QByteArray &text)
     {
         QByteArray seen;
@@ -133,20 +98,43 @@ void TestHeadless::minimalStartReadsNoTemplates()
 
 void TestHeadless::listLinesArePrefixedByTheirList()
 {
-    TextValue level;
-    Logger log(level);
-    log.setClock([] { return QTime(10, 31, 7); });
-    QString printed;
-    QTextStream out(&printed);
-    printListLines(log, out);
-    log.aggiungiList2(QStringLiteral("LEGGO PREFERENZE"));
-    log.scriviLog(QStringLiteral("Tento la connessione"), Logger::List1);
-    log.addlist3(QStringLiteral("ID [1]"), 0);
-    QCOMPARE(printed, QStringLiteral("List2 | 10:31:07 | LEGGO PREFERENZE\nList1 | Tento la connessione\n"
-                                     "List3(0) | 10:31:07 | ID [1]\n"));
-    HeadlessPrompts prompts(out);
-    QVERIFY(!prompts.confirm(QStringLiteral("CONFERMI USCITA DA VASTEL_QUORIN?")));
-    QCOMPARE(prompts.input(QStringLiteral("Inserisci il Gruppo da testare")), QString());
+    // On the journal each line carries the priority its writer gave it;
+    // elsewhere lines are as they always were. No password either way.
+    for (const bool journal : {false, true}) {
+        TextValue level;
+        Logger log(level);
+        log.setClock([] { return QTime(10, 31, 7); });
+        QString printed;
+        QTextStream stream(&printed);
+        HeadlessOutput out(stream, journal);
+        printListLines(log, out);
+        log.aggiungiList2(QStringLiteral("LEGGO PREFERENZE"));
+        log.scriviLog(QStringLiteral("Tento la connessione"), Logger::List1);
+        log.addlist3(QStringLiteral("ID [1]"), 0);
+        log.scriviLog(QStringLiteral("ERRORE DB: disk I/O error"), Logger::List1, Severity::Error);
+        log.aggiungiList2(QStringLiteral("APRO DB Driver=FreeTDS;UID=sa;PWD=Lst-Pw-9"), Severity::Warning);
+        log.scriviLog(QStringLiteral("<0>from the wire"), Logger::List1);
+        HeadlessPrompts prompts(out);
+        QVERIFY(!prompts.confirm(QStringLiteral("CONFERMI USCITA DA VASTEL_QUORIN?")));
+        QCOMPARE(prompts.input(QStringLiteral("Inserisci il Gruppo da testare")), QString());
+        QVERIFY(!prompts.confirm(QStringLiteral("login failed\n Vuoi verificare il file di CFG ?"), true));
+        prompts.message(QStringLiteral("Stringa di connessione al DB non presente"), Severity::Error);
+        const QString i = journal ? QStringLiteral("<6>") : QString();
+        const QString w = journal ? QStringLiteral("<4>") : QString();
+        const QString e = journal ? QStringLiteral("<3>") : QString();
+        QCOMPARE(printed, i + QStringLiteral("List2 | 10:31:07 | LEGGO PREFERENZE\n") + i + QStringLiteral("List1 | Tento la connessione\n")
+                              + i + QStringLiteral("List3(0) | 10:31:07 | ID [1]\n") + e
+                              + QStringLiteral("List1 | ERRORE DB: disk I/O error\n") + w
+                              + QStringLiteral("List2 | 10:31:07 | APRO DB Driver=FreeTDS;UID=sa;PWD=***\n") + i
+                              + QStringLiteral("List1 | <0>from the wire\n") + i
+                              + QStringLiteral("MsgBox | CONFERMI USCITA DA VASTEL_QUORIN? -> No\n") + i
+                              + QStringLiteral("InputBox | Inserisci il Gruppo da testare -> \"\"\n") + e
+                              + QStringLiteral("MsgBox | login failed\n") + e + QStringLiteral("MsgBox |  Vuoi verificare il file di CFG ? -> No\n")
+                              + e + QStringLiteral("MsgBox | Stringa di connessione al DB non presente\n"));
+        // Standard error and Qt's own warnings take the same form.
+        QCOMPARE(HeadlessOutput::lines(QStringLiteral("Database non disponibile: postgresql://u:Lst-Pw-9@h/d"), Severity::Error, journal),
+                 e + QStringLiteral("Database non disponibile: postgresql://u:***@h/d\n"));
+    }
 }
 
 void TestHeadless::helpAndBadOptions()
@@ -159,6 +147,21 @@ void TestHeadless::helpAndBadOptions()
     p.start(QStringLiteral(QUORIN_BINARY), {QStringLiteral("--nonsense")});
     QVERIFY(p.waitForFinished(20000));
     QCOMPARE(p.exitCode(), 2);
+
+    // The version and the commit the binary was built from (the tree's own, when it is a checkout).
+    p.start(QStringLiteral(QUORIN_BINARY), {QStringLiteral("--version")});
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString version = QString::fromLatin1(p.readAllStandardOutput());
+    const QString expected = QStringLiteral("quorin-db-server %1.%2.%3 (commit ")
+                                 .arg(QUORIN_VERSION_MAJOR).arg(QUORIN_VERSION_MINOR).arg(QUORIN_VERSION_PATCH);
+    QVERIFY2(QRegularExpression(QRegularExpression::escape(expected) + QStringLiteral("([0-9a-f]{12}(-dirty)?|unknown)\\)\n"))
+                 .match(version).hasMatch(), qPrintable(version));
+    QProcess git;
+    git.start(QStringLiteral("git"), {QStringLiteral("-C"), QStringLiteral(QUORIN_SOURCE_DIR), QStringLiteral("rev-parse"),
+                                      QStringLiteral("--short=12"), QStringLiteral("HEAD")});
+    if (git.waitForFinished(20000) && git.exitCode() == 0)
+        QVERIFY2(version.startsWith(expected + QString::fromLatin1(git.readAllStandardOutput().trimmed())), qPrintable(version));
 }
 
 void TestHeadless::commandsFromStandardInput()

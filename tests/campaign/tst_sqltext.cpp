@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "campaign/ConnectionString.h"
+#include "campaign/SqlServerProbe.h"
 #include "campaign/SqlText.h"
 
 using namespace sqltext;
@@ -19,6 +20,7 @@ private Q_SLOTS:
     void connectionStrings();
     void postgresConnectionStrings_data();
     void postgresConnectionStrings();
+    void sqlServerThroughFreeTds();
 };
 
 void TestSqlText::fromAndOrderBy()
@@ -202,6 +204,42 @@ void TestSqlText::postgresConnectionStrings()
     QCOMPARE(parsed.database, database);
     QCOMPARE(parsed.user, user);
     QCOMPARE(parsed.password, password);
+}
+
+void TestSqlText::sqlServerThroughFreeTds()
+{
+    // The ADO form of a Windows installation, for Debian's driver.
+    const auto ado = ConnectionParams::parse(
+        QStringLiteral("Provider=SQLOLEDB.1;Data Source=srv,1433;Initial Catalog=TM40;User ID=sa;Password=p"), {},
+        ConnectionParams::kFreeTds);
+    QCOMPARE(ado.database, QStringLiteral("Driver={FreeTDS};Server=srv,1433;Database=TM40;Uid=sa;Pwd=p;TDS_Version=7.4"));
+
+    // A driver unixODBC does not know is named by its library, braces and all.
+    const auto library = [](const QString &name) {
+        return name.compare(QStringLiteral("freetds"), Qt::CaseInsensitive) == 0 ? QStringLiteral("/usr/lib/odbc/libtdsodbc.so")
+                                                                                : QString();
+    };
+    for (const auto &[odbc, expected] : std::initializer_list<std::pair<const char *, const char *>>{
+             {"Driver=FreeTDS;Server=h;PWD=x", "Driver=/usr/lib/odbc/libtdsodbc.so;Server=h;PWD=x"},
+             {"Server=h; driver = {FreeTDS} ;Port=1", "Server=h; driver = /usr/lib/odbc/libtdsodbc.so ;Port=1"},
+             {"Driver={ODBC Driver 18 for SQL Server};Server=h", "Driver={ODBC Driver 18 for SQL Server};Server=h"},
+             {"DSN=campagna;UID=u", "DSN=campagna;UID=u"},
+             {"Server=h;MyDriver=FreeTDS", "Server=h;MyDriver=FreeTDS"}})
+        QCOMPARE(ConnectionParams::withDriverLibrary(QString::fromLatin1(odbc), library), QString::fromLatin1(expected));
+
+    // The server a refused connection is explained for.
+    for (const auto &[odbc, host, port] : std::initializer_list<std::tuple<const char *, const char *, int>>{
+             {"Driver=FreeTDS;Server=10.0.0.5;Port=1500;UID=u", "10.0.0.5", 1500},
+             {"Driver={FreeTDS};Server=srv,1434;Database=d", "srv", 1434},
+             {"Driver=x;server=tcp:srv.local", "srv.local", 1433},
+             {"Driver=x;Data Source=SRV\\SQL", "SRV", 0}, // an instance: the Browser knows its port
+             {"Driver=x;Server=SRV\\SQL,2000", "SRV", 2000},
+             {"DSN=campagna", "", 0}}) {
+        const sqlserverprobe::Endpoint e = sqlserverprobe::endpointOf(QString::fromLatin1(odbc));
+        QCOMPARE(e.host, QString::fromLatin1(host));
+        QCOMPARE(e.port, port);
+    }
+    QCOMPARE(sqlserverprobe::explain({QStringLiteral("h"), 0}, 100), QString()); // nothing to try
 }
 
 QTEST_GUILESS_MAIN(TestSqlText)

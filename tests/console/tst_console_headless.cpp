@@ -30,7 +30,8 @@ void TestConsoleHeadless::typedAndPrinted()
 
     Program p;
     QString printed;
-    QTextStream out(&printed);
+    QTextStream stream(&printed);
+    HeadlessOutput out(stream, false);
     HeadlessPrompts prompts(out);
     HeadlessCommands commands(*p.controller, *p.parts, prompts, out);
     printConsole(p.parts->console(), out);

@@ -36,7 +36,7 @@ public:
     QStringList inputs;  // consumed by input(); empty (cancelled) when exhausted
     std::function<void(const QString &)> onEdit;
 
-    void message(const QString &text) override { asked << QStringLiteral("message:") + text; }
+    void message(const QString &text, Severity = Severity::Info) override { asked << QStringLiteral("message:") + text; }
     bool confirm(const QString &text, bool = false) override
     {
         asked << QStringLiteral("confirm:") + text;

@@ -6,6 +6,7 @@
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/Preferences.h"
+#include "core/Redaction.h"
 #include "core/Settings.h"
 
 class TestPreferences : public QObject {
@@ -45,6 +46,9 @@ private Q_SLOTS:
     void orderByFirstLineOrDefault();
     void fileNamesMatchWithoutCase();
     void saveWritesSevenKeysAndRemovesEmptyOnes();
+    void passwordsAreHidden_data();
+    void passwordsAreHidden();
+    void connectionStringCaptionHidesThePassword();
 };
 
 void TestPreferences::controlsFollowTheFileEvenWhenKeysAreMissing()
@@ -195,6 +199,56 @@ void TestPreferences::saveWritesSevenKeysAndRemovesEmptyOnes()
     f.model.serverIp.setText(QStringLiteral("127.0.0.1"));
     f.prefs.leggiPreferenze(true);
     QCOMPARE(f.model.serverIp.text(), QString());
+}
+
+void TestPreferences::passwordsAreHidden_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    const auto row = [](const char *name, const char *text, const char *shown) {
+        QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(shown);
+    };
+    row("ADO", "APRO DB Provider=SQLOLEDB.1;Password=s3cret;Persist Security Info=True;User ID=sa",
+        "APRO DB Provider=SQLOLEDB.1;Password=***;Persist Security Info=True;User ID=sa");
+    row("ODBC, any case", "Driver={FreeTDS};Server=h;UID=sa;PWD=s3cret;TDS_Version=7.4",
+        "Driver={FreeTDS};Server=h;UID=sa;PWD=***;TDS_Version=7.4");
+    row("first key, blanks", "password = s3cret ; uid=x", "password = *** ; uid=x");
+    row("last key, line end", "Data Source=x;pwd=s3cret\n Vuoi verificare", "Data Source=x;pwd=***\n Vuoi verificare");
+    row("double quotes", "Password=\"a;b\"\"c\";Uid=u", "Password=***;Uid=u");
+    row("single quotes", "Pwd='a;b';Uid=u", "Pwd=***;Uid=u");
+    row("braces", "PWD={a;b}}c};Uid=u", "PWD=***;Uid=u");
+    row("never closed", "Pwd={a;b", "Pwd=***");
+    row("within a longer key", "Jet OLEDB:Database Password=s3cret;x=1", "Jet OLEDB:Database Password=***;x=1");
+    row("two of them", "Password=a;Pwd=b", "Password=***;Pwd=***");
+    row("URL", "postgresql://quorin:s3cret@db:5432/tm40", "postgresql://quorin:***@db:5432/tm40");
+    row("URL quoted in an error", "source was \"postgres://u:p@ss:w@h:99999/d\"; port", "source was \"postgres://u:***@h:99999/d\"; port");
+    row("URL without password", "postgresql://quorin@db/tm40 http://h:8001/x", "postgresql://quorin@db/tm40 http://h:8001/x");
+    row("empty password", "Password=;Uid=u", "Password=;Uid=u");
+    row("not a key", "Passwords=x; OldPwd=y; pwd", "Passwords=x; OldPwd=y; pwd");
+    row("nothing to hide", "Ricevuto Esito", "Ricevuto Esito");
+}
+
+void TestPreferences::passwordsAreHidden()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(redaction::hidePasswords(text), shown);
+}
+
+void TestPreferences::connectionStringCaptionHidesThePassword()
+{
+    Fixture f;
+    f.settingsIni("debug=0\r\n");
+    f.sharedIni("Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=Cap-Pw-3");
+    QVERIFY(f.prefs.leggiPreferenze(false) == Preferences::Outcome::Read);
+    const QString shown = QStringLiteral("Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=***");
+    QCOMPARE(f.model.database[MainModel::ConnectionString]->text(), shown);
+    QCOMPARE(f.model.database[MainModel::ConnectionString]->toolTip(), shown);
+    // The program itself still gets the whole string.
+    QCOMPARE(f.campaign.calls, QStringList{QStringLiteral("open Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=Cap-Pw-3")});
+    // And no list line shows it, whoever writes one.
+    f.log.scriviLog(QStringLiteral("ERRORE DB: login failed, Password=Cap-Pw-3"), Logger::List1);
+    QCOMPARE(f.log.list1().lines().last(), QStringLiteral("ERRORE DB: login failed, Password=***"));
 }
 
 QTEST_GUILESS_MAIN(TestPreferences)

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # cpack builds the Debian package from the existing build tree; its control
-# fields, maintainer scripts and conffiles are as expected, and once
-# extracted into a temporary root the files are where the unit runs them
-# and the program starts from there.
+# fields, maintainer scripts and conffiles are as expected, lintian finds no
+# error in it, and once extracted into a temporary root the files are where
+# the unit runs them, the unit passes systemd-analyze verify, and the program
+# started there with the shipped settings stops saying what to set.
 # Usage: tst_deb_package.sh BUILD_DIR CPACK VERSION
 source "$(dirname "$0")/common.sh"
 build="$1"
 cpack="$2"
 version="$3"
-for tool in dpkg-deb dpkg-shlibdeps; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh installs dpkg-dev)"
+for tool in dpkg-deb dpkg-shlibdeps lintian; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh installs dpkg-dev and lintian)"
 done
 
 "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$tmp/out" >"$tmp/cpack.log" 2>&1 \
@@ -33,6 +34,23 @@ for dep in libc6 libstdc++6 libqt6core6 libqt6network6 libqt6sql6 libqt6widgets6
     echo "$names" | grep -qxF "$dep" || fail "Depends lacks $dep"
 done
 echo "$depends" | grep -q "libqt6core6 (>=" || fail "Depends has no computed version for libqt6core6"
+# PostgreSQL's Qt driver and SQL Server's ODBC driver, which the documentation names.
+recommends="$(field Recommends | tr ',' '\n' | sed -E 's/^ +//; s/ .*//')"
+for dep in libqt6sql6-psql tdsodbc; do
+    echo "$recommends" | grep -qxF "$dep" || fail "Recommends lacks $dep: $(field Recommends)"
+done
+
+# Debian's checks: warnings are printed, an error fails.
+set +e
+lintian --no-tag-display-limit "$deb" >"$tmp/lintian.log" 2>&1
+rc=$?
+set -e
+cat "$tmp/lintian.log"
+[ $rc -le 1 ] || fail "lintian could not check the package (exit $rc)"
+if [ $rc -ne 0 ] || grep -q "^E: " "$tmp/lintian.log"; then fail "lintian reports errors"; fi
+# The file that may hold a password is not readable by others from the start.
+dpkg-deb -c "$deb" | grep -E "^-rw-r----- root/root .* \./etc/quorin-db-server/tm40.ini$" >/dev/null \
+    || fail "tm40.ini in the package: $(dpkg-deb -c "$deb" | grep tm40.ini)"
 
 dpkg-deb -e "$deb" "$tmp/control"
 for s in postinst prerm postrm; do
@@ -51,7 +69,7 @@ expected_conffiles="$(printf '/etc/quorin-db-server/%s\n' conn_quorin.ini tm40.i
 # run: a first install creates the user and the state folders and enables
 # nothing; a second finds the user there.
 mkdir "$tmp/stubs"
-for c in adduser install chgrp chmod systemctl; do
+for c in adduser install chgrp chmod systemctl dpkg-statoverride; do
     printf '#!/bin/sh\necho "%s $*" >>"%s"\n' "$c" "$tmp/calls" >"$tmp/stubs/$c"
 done
 printf '#!/bin/sh\n[ -n "${QUORIN_USER_EXISTS:-}" ]\n' >"$tmp/stubs/getent"
@@ -82,5 +100,11 @@ if file "$root/usr/bin/quorin-db-server" | grep -q "not stripped"; then
 fi
 
 out="$("$root/usr/bin/quorin-db-server" --help)" || fail "the installed binary's --help failed"
-echo "$out" | grep -q "^Usage: quorin-db-server" || fail "unexpected --help: $out"
+grep -q "^Usage: quorin-db-server" <<<"$out" || fail "unexpected --help: $out"
+out="$("$root/usr/bin/quorin-db-server" --version)" || fail "the installed binary's --version failed"
+grep -q "^quorin-db-server $version (commit " <<<"$out" || fail "unexpected --version: $out"
+
+verify_unit "$root" "$tmp/quorin-db-server.service"
+mkdir "$tmp/state"
+check_stops_for_settings "$root" "$tmp/state"
 echo "package ok: $(basename "$deb"), $(stat -c %s "$deb") bytes"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# A first start on an empty state folder, as the unit runs it: the preparing
-# script fills the folder without ever replacing what is there, the program
-# reads its configuration through the links, and SIGTERM ends it cleanly.
+# A first start on an empty state folder, as the unit runs it: with the
+# shipped settings the program stops at once saying what to set; the
+# preparing script fills the folder without ever replacing what is there,
+# the program reads the site's configuration through the links, and SIGTERM
+# ends it cleanly.
 # Usage: tst_service_first_start.sh BUILD_DIR CMAKE
 source "$(dirname "$0")/common.sh"
 build="$1"
@@ -15,13 +17,19 @@ skel="$root/usr/share/quorin-db-server"
 state="$tmp/state"
 mkdir "$state" # StateDirectory= creates it empty
 
+mkdir "$tmp/shipped"
+check_stops_for_settings "$root" "$tmp/shipped"
+
+# The site's settings: the dialer's address (nobody listens there) and an
+# SQLite database in the state folder.
+printf '[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=1\r\nAutoConnect=1\r\n' >"$conf/conn_quorin.ini"
+printf '[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n' >"$conf/tm40.ini"
+cp "$conf/conn_quorin.ini" "$tmp/site.ini"
+
 # The unit's own command lines, with the state folder and the programs in the
 # temporary root.
-command_of() {
-    sed -n "s/^$1=//p" "$unit" | sed "s#/var/lib/quorin-db-server#$state#g; s#^/#$root/#"
-}
-prepare_cmd="$(command_of ExecStartPre)"
-start_cmd="$(command_of ExecStart)"
+prepare_cmd="$(unit_command "$root" ExecStartPre "$state")"
+start_cmd="$(unit_command "$root" ExecStart "$state")"
 [ -n "$prepare_cmd" ] && [ -n "$start_cmd" ] || fail "no ExecStartPre/ExecStart in $unit"
 prepare() { QUORIN_SKEL_DIR="$skel" QUORIN_CONF_DIR="$conf" $prepare_cmd; }
 
@@ -58,7 +66,7 @@ out="$($start_cmd </dev/null 2>&1)"
 rc=$?
 set -e
 [ $rc -eq 1 ] || { echo "$out"; fail "without a database: exit status $rc, expected 1"; }
-echo "$out" | grep -q "database file not found: $state/dati/campaign.sqlite" \
+grep -q "database file not found: $state/dati/campaign.sqlite" <<<"$out" \
     || { echo "$out"; fail "no message naming $state/dati/campaign.sqlite"; }
 
 "$root/usr/bin/quorin-db-server" --create-demo-db "$state/dati/campaign.sqlite" --customers 20 >/dev/null
@@ -83,5 +91,5 @@ set -e
 [ $rc -eq 0 ] || { cat "$tmp/log" "$tmp/err"; fail "SIGTERM: exit status $rc, expected 0"; }
 expect_file "$state/DEBUG.TXT"
 # The shipped settings are read, never written back: the service could not.
-cmp -s "$conf/conn_quorin.ini" "$skel/conn_quorin.ini" || fail "the program rewrote conn_quorin.ini"
+cmp -s "$conf/conn_quorin.ini" "$tmp/site.ini" || fail "the program rewrote conn_quorin.ini"
 echo "first start ok"

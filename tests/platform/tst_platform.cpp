@@ -1,12 +1,17 @@
 // The platform layer: file names, processes and termination signals.
 #include <QtTest>
 
+#include "platform/Journal.h"
+#include "platform/OdbcDrivers.h"
 #include "platform/PlatformPaths.h"
 #include "platform/ProcessRunner.h"
 #include "platform/StandardOutput.h"
 #include "platform/TerminationSignals.h"
 
 #include <csignal>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -17,6 +22,8 @@ private Q_SLOTS:
     void eseguiEAttendiReportsAFailedStart();
     void terminationSignalArrivesOnTheEventLoop();
     void slowReaderLosesWholeLinesAndIsTold();
+    void journalIsTheStreamSystemdNamed();
+    void freeTdsIsFoundWithoutRegistration();
 };
 
 void TestPlatform::filesResolveWithoutCase()
@@ -115,6 +122,60 @@ void TestPlatform::slowReaderLosesWholeLinesAndIsTold()
     QCOMPARE(tiny.droppedLines(), 1);
     tiny.consume(100);
     QCOMPARE(tiny.pending(), platform::OutputQueue::notice(1));
+    // On the journal the notice is a warning.
+    tiny.setNoticePrefix("<4>");
+    tiny.append("no end");
+    tiny.append("more");
+    tiny.consume(100);
+    QCOMPARE(tiny.pending(), "<4>" + platform::OutputQueue::notice(2));
+}
+
+void TestPlatform::journalIsTheStreamSystemdNamed()
+{
+#ifdef Q_OS_UNIX
+    struct stat out {}, err {};
+    QCOMPARE(::fstat(1, &out), 0);
+    QCOMPARE(::fstat(2, &err), 0);
+    const auto named = [](const struct stat &st, qulonglong moreInode = 0) {
+        return QByteArray::number(qulonglong(st.st_dev)) + ':' + QByteArray::number(qulonglong(st.st_ino) + moreInode);
+    };
+    using platform::StdStream;
+    QVERIFY(platform::isJournal(StdStream::Output, named(out)));
+    QVERIFY(platform::isJournal(StdStream::Error, named(err) + '\n'));
+    QVERIFY(!platform::isJournal(StdStream::Output, named(out, 1))); // redirected since
+    for (const QByteArray &bad : {QByteArray(), QByteArray("8"), QByteArray("x:y"), named(out) + ":1", ":" + named(out)})
+        QVERIFY2(!platform::isJournal(StdStream::Output, bad), bad.constData());
+#else
+    QVERIFY(!platform::isJournal(platform::StdStream::Output, "1:1"));
+#endif
+}
+
+void TestPlatform::freeTdsIsFoundWithoutRegistration()
+{
+#ifdef Q_OS_LINUX
+    // A driver list without FreeTDS, then with it (any case): the library
+    // is named only while unixODBC would not know the name.
+    QTemporaryDir dir;
+    qputenv("ODBCSYSINI", QFile::encodeName(dir.path()));
+    qputenv("HOME", QFile::encodeName(dir.path()));
+    QFile ini(dir.filePath(QStringLiteral("odbcinst.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[SQLite3]\nDriver=libsqlite3odbc.so\n");
+    ini.close();
+    const QString library = platform::unregisteredOdbcDriver(QStringLiteral("FreeTDS"));
+    QVERIFY2(library.endsWith(QStringLiteral("/libtdsodbc.so")) && QFile::exists(library),
+             "FreeTDS's ODBC driver (package tdsodbc) not found");
+    QVERIFY(!platform::isOdbcDriverRegistered(QStringLiteral("FreeTDS")));
+    QVERIFY(platform::isOdbcDriverRegistered(QStringLiteral("sqlite3")));
+    QCOMPARE(platform::unregisteredOdbcDriver(QStringLiteral("ODBC Driver 17 for SQL Server")), QString());
+    QVERIFY(ini.open(QIODevice::Append));
+    ini.write("[ freetds ]\nDriver=libtdsodbc.so\n");
+    ini.close();
+    QCOMPARE(platform::unregisteredOdbcDriver(QStringLiteral("FreeTDS")), QString());
+    qunsetenv("ODBCSYSINI");
+#else
+    QSKIP("unixODBC");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

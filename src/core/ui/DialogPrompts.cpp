@@ -1,6 +1,7 @@
 #include "core/ui/DialogPrompts.h"
 
 #include "core/AppInfo.h"
+#include "core/Redaction.h"
 #include "core/ui/TextEditorDialog.h"
 
 #include <QInputDialog>
@@ -19,12 +20,12 @@ private:
 };
 } // namespace
 
-void DialogPrompts::message(const QString &text)
+void DialogPrompts::message(const QString &text, Severity)
 {
     if (m_open.contains(text))
         return;
     const OnScreen shown(m_open, text);
-    QMessageBox::information(m_parent, appinfo::title(), text);
+    QMessageBox::information(m_parent, appinfo::title(), redaction::hidePasswords(text));
 }
 
 bool DialogPrompts::confirm(const QString &text, bool critical)
@@ -32,7 +33,7 @@ bool DialogPrompts::confirm(const QString &text, bool critical)
     if (m_open.contains(text))
         return false;
     const OnScreen shown(m_open, text);
-    QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::Question, appinfo::title(), text,
+    QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::Question, appinfo::title(), redaction::hidePasswords(text),
                     QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

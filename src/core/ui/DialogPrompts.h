@@ -14,7 +14,7 @@ class DialogPrompts : public UserPrompts {
 public:
     void setParent(QWidget *parent) { m_parent = parent; }
 
-    void message(const QString &text) override;
+    void message(const QString &text, Severity severity = Severity::Info) override;
     bool confirm(const QString &text, bool critical = false) override;
     QString input(const QString &prompt) override;
     void editFile(const QString &path) override;
