@@ -14,7 +14,8 @@
 # database is built once per size (the time it took is printed) and copied
 # for each run. DB=postgres runs on a throw-away PostgreSQL server instead
 # of an SQLite file. SKIP_BUILD=1 takes the programs of BUILD_DIR as they
-# are; KEEP_WORK=1 keeps the folder of the runs (logs, journals, databases).
+# are; KEEP_WORK=1 keeps the folder of the runs (logs, journals, databases);
+# DEMO_DIR=folder keeps the SQLite demo databases there for the next time.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 customers="${CUSTOMERS:-20000}"
@@ -47,7 +48,7 @@ case "$backend" in
   postgres)
     # shellcheck source=scripts/pg_server.sh
     source "$root/scripts/pg_server.sh"
-    pg_start "$work/pg" || exit 1
+    pg_start "$work" || exit 1
     ;;
   *) echo "DB must be sqlite or postgres" >&2; exit 2 ;;
 esac
@@ -55,7 +56,7 @@ esac
 # The master copy of the demo database of $1 customers, built once: a file,
 # or a PostgreSQL database used as the template of each run's.
 master() {
-  if [ "$backend" = postgres ]; then echo "demo_$1"; else echo "$work/db-$1.sqlite"; fi
+  if [ "$backend" = postgres ]; then echo "demo_$1"; else echo "${DEMO_DIR:-$work}/db-$1.sqlite"; fi
 }
 build_database() { # $1: customers
   local target start
@@ -82,7 +83,8 @@ copy_database() { # $1: customers, $2: label
 }
 outcome_rows() { # $1: connection string
   if [ "$backend" = postgres ]; then
-    pg_psql "${1##*Database=}" -c 'select count(*) from esiti_quorin' | sed -n 's/^ *\([0-9][0-9]*\) *$/\1/p' | head -1
+    local name="${1##*Database=}"
+    pg_psql "${name%%;*}" -c 'select count(*) from esiti_quorin'
   else
     python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("select count(*) from Esiti_Quorin").fetchone()[0])' \
       "${1##*Data Source=}"
