@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The campaign database on PostgreSQL, against a throw-away PostgreSQL 15
 # server in a temporary folder (listening only on a socket in that folder):
-#   1. the campaign tests that take a connection string (QUORIN_TEST_DB),
-#      among them the whole campaign cycle and a session the server ends;
+#   1. the tests that take a connection string (QUORIN_TEST_DB): the campaign
+#      tests, among them the whole campaign cycle and a session the server
+#      ends, and those of the CT monitor and the status page;
 #   2. a load run of the dialer simulator: rows stored = outcomes acknowledged;
 #   3. a load run during which the server restarts: the program reports it,
 #      acknowledges nothing it did not store, reconnects by itself and goes on.
@@ -13,32 +14,25 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 load_seconds="${LOAD_SECONDS:-10}"
 restart_seconds="${RESTART_SECONDS:-20}"
-pgbin="${PG_BIN:-/usr/lib/postgresql/15/bin}"
 server="$build/src/app/quorin-db-server"
 sim="$build/src/dialer_sim/quorin-dialer-sim"
+# shellcheck source=scripts/pg_server.sh
+source "$root/scripts/pg_server.sh"
 
-if [ ! -x "$pgbin/postgres" ]; then
+if ! pg_available; then
   if [ "${QUORIN_REQUIRE_PG:-0}" = 1 ]; then
-    echo "FAIL: no PostgreSQL server in $pgbin (package postgresql-15)" >&2
+    echo "FAIL: no PostgreSQL server in $pg_bin (package postgresql-15)" >&2
     exit 1
   fi
-  echo "SKIP: no PostgreSQL server in $pgbin"
+  echo "SKIP: no PostgreSQL server in $pg_bin"
   exit 0
 fi
 
 work="$(mktemp -d /tmp/quorin-pg.XXXXXX)"
-data="$work/data"
 pids=()
-# initdb and the server refuse root: as root they run as nobody, who owns the folder.
-as=()
-if [ "$(id -u)" -eq 0 ]; then
-  chown nobody: "$work"
-  as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups --)
-fi
-pg_ctl() { "${as[@]}" "$pgbin/pg_ctl" -D "$data" "$@"; }
 cleanup() {
   for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  pg_ctl -m immediate stop >/dev/null 2>&1 || true
+  pg_stop
   [ "${KEEP_WORK:-0}" = 1 ] && echo "kept $work" >&2 || rm -rf "$work"
 }
 trap cleanup EXIT
@@ -53,18 +47,16 @@ wait_for_lines() {
 }
 now_ms() { date +%s%3N; }
 
-"${as[@]}" "$pgbin/initdb" -D "$data" -U quorin --auth=trust --no-locale -E UTF8 >"$work/initdb.log" 2>&1 \
-  || { cat "$work/initdb.log" >&2; fail "initdb"; }
-pg_ctl -w -l "$work/pg.log" -o "-c listen_addresses='' -k $work -p 5432" start >/dev/null \
-  || { cat "$work/pg.log" >&2; fail "the server did not start"; }
-createdb() { "$pgbin/createdb" -h "$work" -p 5432 -U quorin "$1"; }
-connection() { echo "Provider=PostgreSQL;Host=$work;Port=5432;Database=$1;User Id=quorin"; }
-echo "PostgreSQL $("$pgbin/postgres" --version | awk '{print $3}') in $work"
+pg_start "$work" || fail "no PostgreSQL server"
+createdb() { pg_createdb "$1"; }
+connection() { pg_connection "$1"; }
+echo "PostgreSQL $("$pg_bin/postgres" --version | awk '{print $3}') in $work"
 
-# 1. The campaign tests on the server, in a time zone other than the server's.
+# 1. The tests on the server, in a time zone other than the server's.
 createdb quorin_tests
 for t in campaign/tst_campaign_cycle campaign/tst_groups campaign/tst_queue campaign/tst_outcomes campaign/tst_customers campaign/tst_diagnosis \
-  campaign/tst_counters; do
+  campaign/tst_counters ct_monitor/tst_ctmonitorstore ct_monitor/tst_monitor_loopback ct_monitor/tst_monitoractions \
+  web_status/tst_webstatus; do
   QUORIN_TEST_DB="$(connection quorin_tests)" TZ=Asia/Kolkata QT_QPA_PLATFORM=offscreen \
     "$build/tests/$t" -silent >"$work/test.log" 2>&1 || { cat "$work/test.log" >&2; fail "$t on PostgreSQL"; }
   grep -m1 '^Totals' "$work/test.log" | sed "s|^|$(basename "$t"): |"

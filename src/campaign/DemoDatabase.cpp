@@ -9,7 +9,9 @@
 #include <QSqlQuery>
 #include <QUuid>
 #include <QVariant>
+#include <QHash>
 #include <array>
+#include <cmath>
 #include <functional>
 #include <random>
 
@@ -56,9 +58,10 @@ const char *const kIndexes[] = {
     "CREATE INDEX pratiche_da_inviare ON [tabella pratiche]"
     "([Nome] DESC, [Cognome], datarichiamo, [scadenza mandato], [IMPORTO TOTALE] DESC, [codice esattore])"
     " WHERE (Telefono1 is not null) AND (Telefono1<>'') AND (FlagQuorin=0 or FlagQuorin is null)",
-    // The same customers by collector and recall time: the operator's window.
+    // Those of them with a recall, by collector and recall time: the
+    // operator's window (a recall compared with a time is not Null).
     "CREATE INDEX pratiche_richiami_da_inviare ON [tabella pratiche]([codice esattore], datarichiamo)"
-    " WHERE (Telefono1 is not null) AND (Telefono1<>'') AND (FlagQuorin=0 or FlagQuorin is null)",
+    " WHERE (Telefono1 is not null) AND (Telefono1<>'') AND (FlagQuorin=0 or FlagQuorin is null) AND (datarichiamo is not null)",
     // The customers in the dialer's queue: releases and the queue counter.
     "CREATE INDEX pratiche_inviati ON [tabella pratiche]([codice esattore]) WHERE FlagQuorin=1",
     "CREATE INDEX pratiche_richiamo ON [tabella pratiche](datarichiamo)",
@@ -87,11 +90,65 @@ QString collectorCode(int c)
     return QString::number(139 + c);
 }
 
+// Rows go in by batches through one prepared statement of that many rows:
+// a statement a row would cost more than the row itself.
+class BatchInsert {
+public:
+    BatchInsert(QSqlDatabase db, QString head, int columns, int rows)
+        : m_db(std::move(db)), m_head(std::move(head)), m_columns(columns), m_rows(rows), m_full(m_db)
+    {
+        m_full.prepare(statement(rows));
+    }
+
+    bool add(const QVariantList &row, QString &error)
+    {
+        m_pending += row;
+        return ++m_count < m_rows || flush(error);
+    }
+    // The rows not yet written, by a statement of their number.
+    bool flush(QString &error)
+    {
+        if (m_count == 0)
+            return true;
+        QSqlQuery rest(m_db);
+        QSqlQuery &q = m_count == m_rows ? m_full : rest;
+        if (&q == &rest)
+            rest.prepare(statement(m_count));
+        for (qsizetype i = 0; i < m_pending.size(); ++i)
+            q.bindValue(int(i), m_pending[i]);
+        m_pending.clear();
+        m_count = 0;
+        if (q.exec())
+            return true;
+        error = q.lastError().text();
+        return false;
+    }
+
+private:
+    QString statement(int rows) const
+    {
+        const QString one = QLatin1Char('(') + QStringList(m_columns, QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
+        return m_head + QStringList(rows, one).join(QLatin1Char(','));
+    }
+
+    QSqlDatabase m_db;
+    QString m_head; // "INSERT INTO t (…) VALUES "
+    int m_columns;
+    int m_rows;
+    QSqlQuery m_full;
+    QVariantList m_pending;
+    int m_count = 0;
+};
+
+// Rows a batch: SQLite takes up to 32766 values a statement, PostgreSQL 65535.
+constexpr int kBatchRows = 200;
+
 class Builder {
 public:
     // `dialect` gives the backend's text of a statement written for SQL Server.
-    Builder(QSqlDatabase db, quint32 seed, std::function<QString(const QString &)> dialect)
-        : m_db(std::move(db)), m_random(seed), m_dialect(std::move(dialect))
+    Builder(QSqlDatabase db, const Options &options, std::function<QString(const QString &)> dialect)
+        : m_db(std::move(db)), m_random(options.seed), m_dialect(std::move(dialect)),
+          m_today(options.today.isValid() ? options.today : QDate::currentDate(), QTime(0, 0))
     {
     }
 
@@ -118,9 +175,8 @@ public:
 
     bool collectors(QString &error)
     {
-        QSqlQuery g(m_db), e(m_db);
-        g.prepare(m_dialect(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES (?, ?)")));
-        e.prepare(m_dialect(QStringLiteral("INSERT INTO esattori ([cod_agent], pw) VALUES (?, ?)")));
+        BatchInsert g(m_db, m_dialect(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES ")), 2, 1);
+        BatchInsert e(m_db, m_dialect(QStringLiteral("INSERT INTO esattori ([cod_agent], pw) VALUES ")), 2, 1);
         for (int c = 1; c <= kCollectors; ++c) {
             const QString code = collectorCode(c);
             // Every collector is in one group, some in two; the last one in none.
@@ -130,34 +186,24 @@ public:
             if (c % 4 == 0)
                 groups << 1 + c % kGroups;
             for (int group : groups) {
-                g.addBindValue(group);
-                g.addBindValue(code);
-                if (!g.exec()) {
-                    error = g.lastError().text();
+                if (!g.add({group, code}, error))
                     return false;
-                }
             }
-            e.addBindValue(code);
-            e.addBindValue(QStringLiteral("pw") + digits(4));
-            if (!e.exec()) {
-                error = e.lastError().text();
+            if (!e.add({code, QStringLiteral("pw") + digits(4)}, error))
                 return false;
-            }
         }
         return true;
     }
 
     bool customers(int count, QString &error)
     {
-        QSqlQuery q(m_db);
-        q.prepare(m_dialect(QStringLiteral(
-            "INSERT INTO [tabella pratiche] (contatore, [codice esattore], Nome, Cognome, [ragione sociale], Telefono1,"
-            " telefono2, [tel recapito], FlagQuorin, UltimoEsitoQuorin, [scadenza mandato], datarichiamo,"
-            " [IMPORTO TOTALE], [tipo mandato], Tot_Abbattuto_Quorin, Tot_Esiti_Quorin, memo)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")));
-        QSqlQuery pla(m_db);
-        pla.prepare(QStringLiteral("INSERT INTO PLA (CODSCH, DATPLA, ORAPLA) VALUES (?, ?, ?)"));
-        const QDateTime today(QDate::currentDate(), QTime(0, 0));
+        BatchInsert q(m_db,
+                      m_dialect(QStringLiteral(
+                          "INSERT INTO [tabella pratiche] (contatore, [codice esattore], Nome, Cognome, [ragione sociale], Telefono1,"
+                          " telefono2, [tel recapito], FlagQuorin, UltimoEsitoQuorin, [scadenza mandato], datarichiamo,"
+                          " [IMPORTO TOTALE], [tipo mandato], Tot_Abbattuto_Quorin, Tot_Esiti_Quorin, memo) VALUES ")),
+                      17, kBatchRows);
+        BatchInsert pla(m_db, QStringLiteral("INSERT INTO PLA (CODSCH, DATPLA, ORAPLA) VALUES "), 3, kBatchRows);
         const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
         for (int i = 0; i < count; ++i) {
             const int id = 100001 + i;
@@ -167,11 +213,16 @@ public:
             const QVariant phone1 = chance(3) ? (chance(50) ? none : QVariant(QString())) : QVariant(mobile());
             const QVariant phone2 = chance(30) ? none : (chance(15) ? QVariant(digits(2)) : QVariant(landline()));
             const QVariant contact = chance(50) ? none : QVariant(chance(20) ? digits(3) : mobile());
-            const QDateTime expiry = today.addDays(pick(400) - 40); // one in ten already expired
-            const QVariant recall = chance(60) ? none
-                                               : QVariant(today.addDays(pick(3) - 1).addSecs(8 * 3600 + pick(11 * 3600)).toString(format));
+            const QDateTime expiry = m_today.addDays(pick(400) - 40); // one in ten already expired
+            const bool recalled = !chance(60);
+            const int day = recalled ? pick(3) - 1 : 0;
+            const int drawn = recalled ? pick(11 * 3600) : 0;
+            const QString collector = collectorCode(1 + pick(kCollectors));
+            const QVariant recall = recalled
+                ? QVariant(recallTime(day, drawn, collector, !phone1.toString().isEmpty()).toString(format))
+                : none;
             const QVariantList values = {id,
-                                         collectorCode(1 + pick(kCollectors)),
+                                         collector,
                                          nome,
                                          cognome,
                                          cognome.toUpper() + QLatin1Char(' ') + nome.toUpper(),
@@ -187,55 +238,78 @@ public:
                                          chance(80) ? none : QVariant(pick(3)),
                                          none,
                                          none};
-            for (const QVariant &v : values)
-                q.addBindValue(v);
-            if (!q.exec()) {
-                error = q.lastError().text();
+            if (!q.add(values, error))
                 return false;
-            }
             if (chance(20)) {
-                const QDateTime at = today.addDays(pick(10)).addSecs(9 * 3600 + pick(9 * 3600));
-                pla.addBindValue(QString::number(id));
-                pla.addBindValue(at.toString(QStringLiteral("dd/MM/yyyy")));
-                pla.addBindValue(at.toString(QStringLiteral("HH:mm")));
-                if (!pla.exec()) {
-                    error = pla.lastError().text();
+                const QDateTime at = m_today.addDays(pick(10)).addSecs(9 * 3600 + pick(9 * 3600));
+                if (!pla.add({QString::number(id), at.toString(QStringLiteral("dd/MM/yyyy")), at.toString(QStringLiteral("HH:mm"))},
+                             error))
                     return false;
-                }
             }
         }
-        return true;
+        return q.flush(error) && pla.flush(error);
     }
 
 private:
+    // Recalls lie on yesterday, today and tomorrow, at any hour. Today's of
+    // the customers that can be sent are spread over each collector's day
+    // from 00:00:01 on, each next one in the widest gap left (the golden
+    // ratio's steps): an operator's window, today from 00:00:01 to now,
+    // holds customers at any hour. `drawn` places the others.
+    QDateTime recallTime(int day, int drawn, const QString &collector, bool sendable)
+    {
+        constexpr int kDay = 24 * 3600;
+        int seconds = 1 + int(qint64(drawn) * (kDay - 1) / (11 * 3600));
+        if (day == 0 && sendable) {
+            const int k = m_spread[collector]++;
+            seconds = 1 + int(std::fmod(k * 0.6180339887498949, 1.0) * (kDay - 1));
+        }
+        return m_today.addDays(day).addSecs(seconds);
+    }
+
     QSqlDatabase m_db;
     std::mt19937 m_random;
     std::function<QString(const QString &)> m_dialect;
+    QDateTime m_today;
+    QHash<QString, int> m_spread; // today's recalls placed, by collector
 };
 
-// Everything in one transaction, the tables included where the backend
-// allows it: a failure leaves nothing behind.
+// Everything in one transaction: a failure leaves nothing behind. The
+// indexes come after the rows: building one from all rows at once is a
+// sort, filling it row by row a random write each.
 bool build(QSqlDatabase db, bool postgres, Builder &b, const Options &options, QString &error)
 {
+    if (!postgres) {
+        // A new file, removed on failure: nothing to journal or sync yet.
+        for (const char *pragma : {"PRAGMA journal_mode=OFF", "PRAGMA synchronous=OFF", "PRAGMA cache_size=-262144"}) {
+            if (!b.exec(QString::fromLatin1(pragma), error))
+                return false;
+        }
+    } else if (!b.exec(QStringLiteral("SET maintenance_work_mem='256MB'"), error)) {
+        return false;
+    }
     if (!db.transaction()) {
         error = db.lastError().text();
         return false;
     }
-    QStringList schema = tables(postgres);
-    for (const char *statement : kIndexes)
-        schema << QString::fromLatin1(statement);
-    for (const QString &statement : std::as_const(schema)) {
+    for (const QString &statement : tables(postgres)) {
         if (!b.exec(statement, error))
             return false;
     }
     if (!b.collectors(error) || !b.customers(options.customers, error))
         return false;
+    for (const char *statement : kIndexes) {
+        if (!b.exec(QString::fromLatin1(statement), error))
+            return false;
+    }
     if (!db.commit()) {
         error = db.lastError().text();
         return false;
     }
-    // The planner's statistics, and the journal every run will use.
-    return b.exec(QStringLiteral("ANALYZE"), error) && (postgres || b.exec(QStringLiteral("PRAGMA journal_mode=WAL"), error));
+    // The planner's statistics, and the journal and syncs every run will use.
+    if (!b.exec(QStringLiteral("ANALYZE"), error))
+        return false;
+    return postgres || (b.exec(QStringLiteral("PRAGMA synchronous=FULL"), error) && b.exec(QStringLiteral("PRAGMA journal_mode=WAL"), error));
 }
 
 bool createOnPostgres(const ConnectionParams &conn, const Options &options, QString &error)
@@ -248,7 +322,7 @@ bool createOnPostgres(const ConnectionParams &conn, const Options &options, QStr
         error = QStringLiteral("the database already has the campaign tables: ") + conn.database;
         return false;
     }
-    Builder b(db, options.seed, [&target](const QString &sql) {
+    Builder b(db, options, [&target](const QString &sql) {
         QString out, why;
         return target.translate(sql, out, why) ? out : sql; // an untranslatable statement fails with its own message
     });
@@ -291,7 +365,7 @@ bool create(const QString &target, const Options &options, QString &error)
         if (!db.open())
             error = db.lastError().text();
         else {
-            Builder b(db, options.seed, [](const QString &sql) { return sql; }); // SQLite takes [names] as they are
+            Builder b(db, options, [](const QString &sql) { return sql; }); // SQLite takes [names] as they are
             ok = build(db, false, b, options, error);
         }
         if (!ok && db.isOpen())

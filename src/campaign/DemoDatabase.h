@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 // Builds a new campaign database with the program's six tables and
@@ -8,8 +9,12 @@
 namespace demodatabase {
 
 struct Options {
+    Options() = default;
+    Options(int customers_, quint32 seed_, QDate today_ = {}) : customers(customers_), seed(seed_), today(today_) {}
+
     int customers = 5000;
     quint32 seed = 190;
+    QDate today; // the day the dates are counted from; invalid: the current date
 };
 
 // `target` is an SQLite file or a connection string (SQLite or PostgreSQL,

@@ -273,6 +273,78 @@ void firstTableDrives(Tokens &t)
     }
 }
 
+// Words that end an ORDER BY list at its own depth.
+bool endsOrderList(const Token &tok)
+{
+    for (const char *w : {"LIMIT", "OFFSET", "FETCH", "FOR", "UNION", "EXCEPT", "INTERSECT", "ROWS", "RANGE", "GROUPS", "OPTION"}) {
+        if (tok.is(w))
+            return true;
+    }
+    return false;
+}
+
+// Each term of the list that starts at `from` and ends at a ")" of its own
+// depth (or a word that ends an ORDER BY, with `orderBy`) says where Null
+// goes, unless it does already: first when ascending, last when descending.
+void nullsAsSqlServer(Tokens &t, qsizetype from, bool orderBy)
+{
+    int depth = 0;
+    bool named = false; // the term says NULLS itself
+    qsizetype start = from;
+    for (qsizetype i = from;; ++i) {
+        const bool end = i >= t.size()
+            || (depth == 0 && (t[i].punct(')') || t[i].punct(';') || (orderBy && endsOrderList(t[i]))));
+        if (!end) {
+            if (t[i].punct('('))
+                ++depth;
+            else if (t[i].punct(')'))
+                --depth;
+            else if (depth == 0 && t[i].is("NULLS"))
+                named = true;
+            if (depth != 0 || !t[i].punct(','))
+                continue;
+        }
+        qsizetype last = i - 1;
+        while (last >= start && t[last].kind == Token::Space)
+            --last;
+        if (last >= start && !named) {
+            const char *where = t[last].is("DESC") ? "LAST" : "FIRST";
+            const Tokens nulls{{Token::Space, QStringLiteral(" ")}, {Token::Word, QStringLiteral("NULLS")},
+                               {Token::Space, QStringLiteral(" ")}, {Token::Word, QString::fromLatin1(where)}};
+            t = t.first(last + 1) + nulls + t.sliced(last + 1);
+            i += nulls.size();
+        }
+        if (end)
+            return;
+        start = i + 1;
+        named = false;
+    }
+}
+
+// Every ORDER BY, at any depth, and the keys of a CREATE INDEX: an index
+// then reads in the order the statements ask for.
+void nullsAsSqlServer(Tokens &t)
+{
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (!t[i].is("ORDER"))
+            continue;
+        const qsizetype by = skipSpace(t, i + 1);
+        if (by < t.size() && t[by].is("BY"))
+            nullsAsSqlServer(t, by + 1, true);
+    }
+    const qsizetype create = skipSpace(t, 0);
+    if (create >= t.size() || !t[create].is("CREATE"))
+        return;
+    const qsizetype index = findTop(t, "INDEX", create);
+    const qsizetype on = index < 0 ? -1 : findTop(t, "ON", index);
+    for (qsizetype i = on < 0 ? t.size() : on; i < t.size(); ++i) {
+        if (t[i].punct('(')) {
+            nullsAsSqlServer(t, i + 1, false);
+            return;
+        }
+    }
+}
+
 Result select(Tokens t, const Target &target, const OrderedIndex &orderedIndex)
 {
     // SELECT [DISTINCT] TOP n ... -> SELECT [DISTINCT] ... LIMIT n
@@ -367,11 +439,13 @@ bool strayClosing(const Tokens &t)
 Result rewrite(const QString &sqlServer, const Target &target, const OrderedIndex &orderedIndex)
 {
     QString error;
-    const Tokens t = tokenize(sqlServer, error);
+    Tokens t = tokenize(sqlServer, error);
     if (!error.isEmpty())
         return {false, {}, error};
     if (strayClosing(t))
         return {false, {}, QStringLiteral("unbalanced parentheses")};
+    if (target.nullsHigh)
+        nullsAsSqlServer(t);
     const qsizetype first = skipSpace(t, 0);
     // Blanks before the statement stay, as everything else that needs no translation.
     const auto led = [&](Result r) {

@@ -11,8 +11,10 @@
 // names fold to lower case, [bracketed names]. When the first table of a
 // TOP n … ORDER BY join has an index in that order (as `orderedIndex`
 // says), it is made to drive the join (INNER JOIN becomes CROSS JOIN).
-// Anything else passes unchanged; a use of these features it cannot
-// translate is refused, never half-translated.
+// Where Null sorts above every value, each ORDER BY term and each key of a
+// CREATE INDEX says where Null goes, as SQL Server has it: first when
+// ascending, last when descending. Anything else passes unchanged; a use of
+// these features it cannot translate is refused, never half-translated.
 namespace sqldialect {
 
 // One term of an ORDER BY: a column, without brackets or table prefix.
@@ -35,6 +37,7 @@ struct Target {
     QString now;            // for GETDATE(): the local date and time
     QString rowId;          // the hidden address of a row
     bool foldNames = false; // [Name] becomes "name"
+    bool nullsHigh = false; // Null sorts after every value unless told otherwise
 };
 
 Result rewrite(const QString &sqlServer, const Target &target, const OrderedIndex &orderedIndex = {});

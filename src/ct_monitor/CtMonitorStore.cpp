@@ -71,7 +71,9 @@ const QHash<QString, int> &CtMonitorStore::columnSizes()
         }
         return m_sizes;
     }
-    const QSqlRecord record = m_db.handle().record(QStringLiteral("CT_Monitor"));
+    // PostgreSQL keeps unquoted names in lower case, and its driver looks
+    // the name up as given.
+    const QSqlRecord record = m_db.handle().record(m_db.isPostgres() ? QStringLiteral("ct_monitor") : QStringLiteral("CT_Monitor"));
     for (int i = 0; i < record.count(); ++i)
         m_sizes[record.fieldName(i).toLower()] = std::max(0, record.field(i).length());
     return m_sizes;
@@ -207,17 +209,19 @@ bool CtMonitorStore::readBack()
     flush(); // what the table holds and the database not yet is written first, never read over
     QList<QSqlRecord> rows;
     QString error;
-    if (!m_db.isOpen()
-        || !m_db.rows(QStringLiteral("Select * From CT_Monitor where interno>100 and interno<399 "), rows, error)) {
+    // Interno is text: compared with numbers, SQL Server converts it and
+    // PostgreSQL refuses. The whole table is a few hundred rows, judged here.
+    if (!m_db.isOpen() || !m_db.rows(QStringLiteral("Select * From CT_Monitor"), rows, error)) {
         if (!error.isEmpty())
             logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error, Severity::Error);
         return false;
     }
     const QDateTime now = m_now();
     for (const QSqlRecord &r : std::as_const(rows)) {
-        const int extension = static_cast<int>(textformats::leadingInteger(text(r, "Interno")));
-        if (!ExtensionTable::hasRow(extension))
-            continue;
+        bool number = false;
+        const int extension = text(r, "Interno").trimmed().toInt(&number);
+        if (!number || !ExtensionTable::hasRow(extension))
+            continue; // the outcome counters' rows, and anything that is not an extension
         T::Row stored;
         for (const auto &[column, to] : kColumns)
             stored[to] = text(r, column);

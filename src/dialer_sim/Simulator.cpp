@@ -36,7 +36,7 @@ Simulator::Simulator(Options options, QObject *parent)
 
 bool Simulator::listen()
 {
-    return m_server->listen(QHostAddress::LocalHost, m_options.port);
+    return m_journal.open(m_options.journal) && m_server->listen(QHostAddress::LocalHost, m_options.port);
 }
 
 quint16 Simulator::port() const
@@ -322,10 +322,14 @@ bool Simulator::completes(const Packet &p, Outstanding &o)
         if (o.timed && o.received.size() == m_options.groupQuantity)
             m_stats.groupLatencyUs << latencyUs;
         m_stats.customers += o.received.size();
+        for (qint64 customer : std::as_const(o.received))
+            m_journal.received(customer, o.group, o.op);
         if (o.outcomesAfter)
             m_pendingOutcomes += o.received;
-        if (o.keep)
+        if (o.keep) {
             m_kept = o.records;
+            m_keptIds = o.received;
+        }
         return true;
     }
     case Expect::Outcome:
@@ -390,6 +394,7 @@ void Simulator::sendOutcome(qint64 customer)
     o.expect = Expect::Outcome;
     o.progressive = r.progressive;
     o.customer = customer;
+    m_journal.givenBack(customer);
     send(Esito, r.encode(), o);
 }
 
@@ -450,6 +455,7 @@ bool Simulator::step(int phase)
     case 3:
         if (m_round % 3 != 1)
             return false;
+        m_journal.groupReleased(m_group);
         send(FreeQueue, dialerbody::encode(dialerbody::GroupRelease{m_group}), expecting(Expect::Release));
         return true;
     case 4:
@@ -465,6 +471,9 @@ bool Simulator::step(int phase)
             body += rec;
         m_stats.discarded += m_kept.size();
         m_kept.clear();
+        for (qint64 customer : std::as_const(m_keptIds))
+            m_journal.givenBack(customer);
+        m_keptIds.clear();
         sendDiscard(body);
         send(RichiestaGruppi, {}, expecting(Expect::Groups)); // answered only after the discard was served
         return true;
@@ -477,6 +486,7 @@ bool Simulator::step(int phase)
     case 7:
         if (m_round % 5 != 3)
             return false;
+        m_journal.operatorReleased(m_operator);
         send(FreeQueueOp, dialerbody::encode(dialerbody::OperatorRelease{0, m_operator}), expecting(Expect::OperatorRelease));
         return true;
     default:

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "dialer_link/Framer.h"
+#include "dialer_sim/HoldJournal.h"
 #include "dialer_sim/ReplyCheck.h"
 
 class QTcpServer;
@@ -46,6 +47,7 @@ public:
         // failure: what it had not answered is forgotten and the run goes on
         // with its next connection.
         bool waitForRestarts = false;
+        QString journal; // with a path: the customers held, as HoldJournal writes them
     };
 
     struct Stats {
@@ -69,6 +71,7 @@ public:
 
     explicit Simulator(Options options, QObject *parent = nullptr);
 
+    // False when the port or the journal cannot be opened.
     bool listen();
     quint16 port() const;
     const Stats &stats() const { return m_stats; }
@@ -147,6 +150,8 @@ private:
     QString m_operator;
     QList<qint64> m_pendingOutcomes;
     QList<QByteArray> m_kept;
+    QList<qint64> m_keptIds;
+    HoldJournal m_journal;
     QHash<qint32, qint32> m_givenUp; // outcome id -> progressive, whose acknowledgement may still come
     bool m_done = false;
 };

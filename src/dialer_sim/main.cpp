@@ -11,7 +11,8 @@ namespace {
 const char kUsage[] =
     "Usage: quorin-dialer-sim [--port N] [--seconds N] [--outcomes N] [--quantity N]\n"
     "                         [--operators 140,141] [--mix 5:30,8:20,1:15] [--seed N] [--db FILE]\n"
-    "                         [--pipeline N] [--stall-every N --stall-ms MS] [--unanswered-ms MS] [--help]\n"
+    "                         [--pipeline N] [--stall-every N --stall-ms MS] [--unanswered-ms MS]\n"
+    "                         [--journal FILE] [--help]\n"
     "Listens on 127.0.0.1 (port 0: any), takes the program's connection and drives it.\n"
     "--pipeline N writes up to N requests at once and matches the replies in order.\n"
     "--stall-every N --stall-ms MS stops reading for MS milliseconds after every N replies.\n"
@@ -19,6 +20,9 @@ const char kUsage[] =
     "milliseconds, as when the program's database fails, and reports the outcome again.\n"
     "--db FILE|CONNECTION counts the outcome rows of the campaign database (an SQLite file\n"
     "or a connection string) before and after, so that every acknowledged outcome is proved stored.\n"
+    "--journal FILE writes each customer received and given back (outcome, release, refusal),\n"
+    "\"R|C <monotonic ns> <customer>\", so that several dialers' files show a customer handed\n"
+    "to one while another held it.\n"
     "Exit status: 0 clean run, 1 protocol violation, 2 usage, 3 outcomes acknowledged but not stored.\n";
 
 qint64 outcomeRows(const QString &target)
@@ -56,6 +60,8 @@ bool parse(const QStringList &args, Simulator::Options &o, QString &db)
             o.operators = v.split(QLatin1Char(','), Qt::SkipEmptyParts);
         else if (a == QStringLiteral("--db"))
             db = v;
+        else if (a == QStringLiteral("--journal"))
+            o.journal = v;
         else if (a == QStringLiteral("--pipeline"))
             o.pipeline = v.toInt(&ok);
         else if (a == QStringLiteral("--stall-every"))
@@ -102,7 +108,7 @@ int main(int argc, char *argv[])
         return 2;
     Simulator sim(options);
     if (!sim.listen()) {
-        QTextStream(stderr) << "cannot listen on port " << options.port << Qt::endl;
+        QTextStream(stderr) << "cannot listen on port " << options.port << " or write the journal" << Qt::endl;
         return 2;
     }
     out << "listening on " << sim.port() << Qt::endl;

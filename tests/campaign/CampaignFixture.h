@@ -59,14 +59,15 @@ struct CampaignFixture {
                       replies, dispatcher, debug};
     QString path = dir.filePath(QStringLiteral("campaign.sqlite"));
 
-    explicit CampaignFixture(int customers = 0)
+    explicit CampaignFixture(int customers = 0) : CampaignFixture(demodatabase::Options{customers, 7}) {}
+    explicit CampaignFixture(const demodatabase::Options &demo)
     {
         QString error, connString;
-        if (!testdatabase::createDemo(dir.path(), {customers, 7}, connString, error))
+        if (!testdatabase::createDemo(dir.path(), demo, connString, error))
             qFatal("demo database: %s", qPrintable(error));
         if (!campaign.open(connString))
             qFatal("open failed");
-        if (customers == 0) // no demo rows at all: each test seeds its own
+        if (demo.customers == 0) // no demo rows at all: each test seeds its own
             sql(QStringLiteral("DELETE FROM GRUPPI_ESATTORE"));
     }
 

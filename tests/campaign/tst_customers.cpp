@@ -59,6 +59,9 @@ private Q_SLOTS:
     void shortRequestsAreRefusedWithAnEmptyAnswer();
     void oneRequestTakesAtMostItsLimit();
     void customersThatCannotBeMarkedAreNotSent();
+    void nullsSortAsOnSqlServer();
+    void theDemoServesAnOperatorAtAnyHour_data();
+    void theDemoServesAnOperatorAtAnyHour();
 };
 
 void TestCustomers::twentyFiveCustomersInThreePackets()
@@ -377,6 +380,47 @@ void TestCustomers::customersThatCannotBeMarkedAreNotSent()
     QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
     QVERIFY(f.log.list1().lines().filter(QStringLiteral("ERRORE DB: ")).size() == 1);
     QVERIFY(!QFile::exists(f.dir.filePath(QStringLiteral("web/richieste.htm"))));
+}
+
+void TestCustomers::nullsSortAsOnSqlServer()
+{
+    CampaignFixture f;
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    // The same names and mandate: the recall (ascending) and the amount
+    // (descending) of the default order decide, Null lowest as on SQL Server.
+    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, Nome, Cognome, [scadenza mandato],"
+                         " datarichiamo, [IMPORTO TOTALE]) VALUES"
+                         " (1, 'A', '3331', 'Anna', 'Bianchi', '2999-01-01 00:00:00', '2026-06-15 10:00:00', 5),"
+                         " (2, 'A', '3332', 'Anna', 'Bianchi', '2999-01-01 00:00:00', NULL, NULL),"
+                         " (3, 'A', '3333', 'Anna', 'Bianchi', '2999-01-01 00:00:00', NULL, 7)"));
+    QDir(f.dir.path()).mkdir(QStringLiteral("web"));
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 3}}));
+    QCOMPARE(recordCounts(f.replies, ClientiGruppo), QList<int>{3});
+    QByteArrayList ids;
+    for (int r = 0; r < 3; ++r)
+        ids << f.replies.sent.first().body.mid(4 + 296 * r + 56, 30).replace('\0', QByteArray());
+    QCOMPARE(ids, (QByteArrayList{"3", "2", "1"}));
+}
+
+void TestCustomers::theDemoServesAnOperatorAtAnyHour_data()
+{
+    QTest::addColumn<QTime>("at");
+    for (const QTime &t : {QTime(0, 0, 1), QTime(0, 10), QTime(3, 0), QTime(7, 59), QTime(12, 0), QTime(23, 59, 59)})
+        QTest::newRow(qPrintable(t.toString(QStringLiteral("HH:mm:ss")))) << t;
+}
+
+void TestCustomers::theDemoServesAnOperatorAtAnyHour()
+{
+    QFETCH(QTime, at);
+    // The demo database as --create-demo-db makes it, and its settings (intervallo 0).
+    const QDate day(2026, 6, 15);
+    demodatabase::Options demo;
+    demo.today = day;
+    CampaignFixture f(demo);
+    f.now = QDateTime(day, at);
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("140"), 9));
+    QVERIFY2(!recordCounts(f.replies, ClientiOperatore, 20).isEmpty(), qPrintable(f.log.list1().lines().join(QLatin1Char('\n'))));
+    QVERIFY(f.log.list1().lines().filter(QStringLiteral("Non trovati clienti x Op.140")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestCustomers)

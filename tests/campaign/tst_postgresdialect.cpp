@@ -19,7 +19,24 @@ void TestPostgresDialect::translations_data()
     QTest::newRow("top 1") << QStringLiteral("select top 1 *  from Esiti_Quorin") << QStringLiteral("select *  from Esiti_Quorin LIMIT 1");
     QTest::newRow("brackets fold to the names the server keeps")
         << QStringLiteral("SELECT top 10 [tabella pratiche].* FROM [tabella pratiche] order by [Nome] Desc,[IMPORTO TOTALE] desc")
-        << QStringLiteral("SELECT \"tabella pratiche\".* FROM \"tabella pratiche\" order by \"nome\" Desc,\"importo totale\" desc LIMIT 10");
+        << QStringLiteral("SELECT \"tabella pratiche\".* FROM \"tabella pratiche\" order by \"nome\" Desc NULLS LAST,\"importo totale\" desc NULLS LAST LIMIT 10");
+    // Null sorts first on SQL Server, last here: each term says where it goes.
+    QTest::newRow("null first ascending, last descending")
+        << QStringLiteral("SELECT top 5 * FROM p order by [Nome] Desc,[Cognome],datarichiamo asc , x collate \"C\" DESC;")
+        << QStringLiteral("SELECT * FROM p order by \"nome\" Desc NULLS LAST,\"cognome\" NULLS FIRST,datarichiamo asc NULLS FIRST ,"
+                          " x collate \"C\" DESC NULLS LAST LIMIT 5");
+    QTest::newRow("null order in subqueries, windows and expressions; one said stays")
+        << QStringLiteral("select a, row_number() over (partition by g order by d desc) from t where b in (select b from u order by c)"
+                          " order by case when d is null then 0 else 1 end desc, f(x, y) nulls last, 2")
+        << QStringLiteral("select a, row_number() over (partition by g order by d desc NULLS LAST) from t where b in (select b from u"
+                          " order by c NULLS FIRST) order by case when d is null then 0 else 1 end desc NULLS LAST, f(x, y) nulls last,"
+                          " 2 NULLS FIRST");
+    QTest::newRow("an index reads in the order the statements ask")
+        << QStringLiteral("CREATE INDEX i ON [tabella pratiche]([Nome] DESC, [Cognome], datarichiamo) WHERE (FlagQuorin=0 or FlagQuorin is null)")
+        << QStringLiteral("CREATE INDEX i ON \"tabella pratiche\"(\"nome\" DESC NULLS LAST, \"cognome\" NULLS FIRST, datarichiamo NULLS FIRST)"
+                          " WHERE (FlagQuorin=0 or FlagQuorin is null)");
+    QTest::newRow("order in words and strings is not an order")
+        << QStringLiteral("select [order by], 'order by x' from t") << QStringLiteral("select \"order by\", 'order by x' from t");
     QTest::newRow("a quote inside brackets") << QStringLiteral("select [a\"b] from t") << QStringLiteral("select \"a\"\"b\" from t");
     QTest::newRow("getdate, in a subquery too")
         << QStringLiteral("SELECT COUNT(c) FROM p WHERE (c IN (SELECT x FROM g WHERE d>=GETDATE())) AND (e >= getdate ( ))")
@@ -69,6 +86,9 @@ void TestPostgresDialect::sharedRulesHoldOnSqliteToo()
         QStringLiteral("UPDATE [t] set m=ISNULL(m, '') + 'x' FROM [t] WHERE d>=GETDATE()"));
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.sql, QStringLiteral("UPDATE [t] set m=COALESCE(m, '') || 'x' WHERE d>=datetime('now','localtime')"));
+    // SQLite sorts Null first, as SQL Server does: the order stays as written.
+    QCOMPARE(sqlitedialect::rewrite(QStringLiteral("select a from t order by a desc, b")).sql,
+             QStringLiteral("select a from t order by a desc, b"));
 }
 
 QTEST_GUILESS_MAIN(TestPostgresDialect)

@@ -1,5 +1,6 @@
-// CT_Monitor on a real SQLite file: rows written through, read back, and
-// the operator's password looked up.
+// CT_Monitor on a real database (an SQLite file, or the server
+// QUORIN_TEST_DB names): rows written through, read back, and the
+// operator's password looked up.
 #include "../campaign/CampaignFixture.h"
 #include "ct_monitor/CtMonitorStore.h"
 
@@ -46,6 +47,17 @@ struct Store : CampaignFixture {
                 out << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
         }
         return out;
+    }
+    // Every later UPDATE of CT_Monitor fails.
+    void refuseUpdates()
+    {
+        if (!campaign.db().isPostgres()) {
+            sql(QStringLiteral("CREATE TRIGGER no_rewrite BEFORE UPDATE ON CT_Monitor BEGIN SELECT RAISE(ABORT, 'rewritten'); END"));
+            return;
+        }
+        sql(QStringLiteral("CREATE OR REPLACE FUNCTION no_rewrite() RETURNS trigger LANGUAGE plpgsql"
+                           " AS $$ BEGIN RAISE EXCEPTION 'rewritten'; END $$"));
+        sql(QStringLiteral("CREATE TRIGGER no_rewrite BEFORE UPDATE ON CT_Monitor FOR EACH ROW EXECUTE FUNCTION no_rewrite()"));
     }
     void apply(const telephony::ExtensionRecord &r)
     {
@@ -95,7 +107,7 @@ void TestCtMonitorStore::unchangedRowsAreNotWritten()
     Store s;
     s.apply(record(110, QStringLiteral("LOGGED_IN")));
     s.store.flush();
-    s.sql(QStringLiteral("CREATE TRIGGER no_rewrite BEFORE UPDATE ON CT_Monitor BEGIN SELECT RAISE(ABORT, 'rewritten'); END"));
+    s.refuseUpdates();
     // The same state again: the ACD text differs only beyond the column's size.
     telephony::ExtensionRecord again = record(110, QStringLiteral("LOGGED_IN"));
     again.acdState = QStringLiteral("ACD_READY_FOR_THE_NEXT_CALL_LATER");
@@ -142,10 +154,11 @@ void TestCtMonitorStore::readBackFillsTheTable()
     Store s;
     s.sql(QStringLiteral("INSERT INTO CT_Monitor VALUES ('150', '77', 'Anna', 'PAUSED', 'BUSY', 'TALKING', 'x', '', '10:00:00', ''),"
                          " ('99', '1', 'fuori', 'LOGGED_IN', 'FREE', 'IDLE', '', '', '', ''),"
-                         " ('301', '2', 'oltre', 'LOGGED_IN', 'FREE', 'IDLE', '', '', '', '')"));
+                         " ('301', '2', 'oltre', 'LOGGED_IN', 'FREE', 'IDLE', '', '', '', ''),"
+                         " ('7', '7', 'abb.risp.', '12', '', '', '', '', '', ''), ('1x5', '3', 'nome', '', '', '', '', '', '', '')"));
     QSignalSpy changed(&s.table, &ExtensionTable::extensionChanged);
     QVERIFY(s.store.readBack());
-    QCOMPARE(changed.size(), 1); // 99 and 301 have no row
+    QCOMPARE(changed.size(), 1); // 99 and 301 have no row; an outcome counter and a name are no extension
     const ExtensionTable::Row &r = s.table.row(150);
     QCOMPARE(r[ExtensionTable::Agent], QStringLiteral("77"));
     QCOMPARE(r[ExtensionTable::LineState], QStringLiteral("TALKING"));
@@ -173,9 +186,11 @@ void TestCtMonitorStore::readBackNeverOverwritesWhatIsPending()
 void TestCtMonitorStore::oneFailingRowDoesNotLoseTheOthers()
 {
     Store s;
-    // The database refuses extension 105's row, whatever the reason.
-    s.sql(QStringLiteral("CREATE TRIGGER refuse105 BEFORE INSERT ON CT_Monitor WHEN NEW.Interno = '105'"
-                         " BEGIN SELECT RAISE(ABORT, 'rifiutato'); END"));
+    // The database refuses extension 105's row, whatever the reason: a
+    // trigger on SQLite, a constraint elsewhere.
+    s.sql(s.campaign.db().isSqlite() ? QStringLiteral("CREATE TRIGGER refuse105 BEFORE INSERT ON CT_Monitor WHEN NEW.Interno = '105'"
+                                                      " BEGIN SELECT RAISE(ABORT, 'rifiutato'); END")
+                                     : QStringLiteral("ALTER TABLE CT_Monitor ADD CONSTRAINT refuse105 CHECK (Interno <> '105')"));
     for (int e : {104, 105, 106})
         s.apply(record(e, QStringLiteral("LOGGED_IN")));
     s.store.flush();

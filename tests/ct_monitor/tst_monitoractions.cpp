@@ -7,8 +7,7 @@
 #include "ProgramFixture.h"
 #include "telephony_sim/TelephonySim.h"
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUdpSocket>
 
 namespace {
@@ -283,16 +282,11 @@ void TestMonitorActions::pendingRowsReachTheDatabaseAtExit()
     p.monitor().lavoraDatiMonitor(packet);
     QVERIFY(p.monitor().store().pending());
     p.controller->unload(); // at once, before the store's moment has passed
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(p.dir.filePath(QStringLiteral("campaign.sqlite")));
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY(q.exec(QStringLiteral("SELECT statolog FROM CT_Monitor WHERE Interno='133'")));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QStringLiteral("PAUSED"));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    QList<QSqlRecord> rows;
+    QString error;
+    QVERIFY2(p.openAside()->rows(QStringLiteral("SELECT statolog FROM CT_Monitor WHERE Interno='133'"), rows, error), qPrintable(error));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().value(0).toString(), QStringLiteral("PAUSED"));
 }
 
 void TestMonitorActions::theLinksLedsOpenAndCloseThem()

@@ -262,24 +262,17 @@ void TestWebStatus::statusFilesWhileTheMonitorIsOpen()
 void TestWebStatus::outcomeTotalsSurviveARestart()
 {
     // A database as a previous run left it, with rows that are not sound counters.
-    QTemporaryDir keep;
-    const QString saved = keep.filePath(QStringLiteral("campaign.sqlite"));
-    QString error;
-    QVERIFY2(demodatabase::create(saved, {10, 2}, error), qPrintable(error));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prepare"));
-        db.setDatabaseName(saved);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
+    const auto previousRun = [](CampaignDb &db) {
+        QString error;
         for (const char *row : {"('1', '1', 'non trov.', '17')", "('2', '2', 'x', 'abc')", "('13', '13', 'x', '5')",
                                 "('5', '5', 'x', '-3')", "('7', '7', 'x', '4')"})
-            QVERIFY(q.exec(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog) VALUES ")
-                           + QString::fromLatin1(row)));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("prepare"));
-
-    Program p("PortaWeb=0\r\n", saved);
+            QVERIFY2(db.execute(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog) VALUES ")
+                                    + QString::fromLatin1(row),
+                                error)
+                         >= 0,
+                     qPrintable(error));
+    };
+    Program p("PortaWeb=0\r\n", previousRun);
     MainModel &m = p.controller->model();
     QCOMPARE(m.outcomes[1]->text(), QStringLiteral("17"));
     QCOMPARE(m.outcomes[7]->text(), QStringLiteral("4"));
@@ -332,19 +325,11 @@ void TestWebStatus::totalsFollowTheDatabaseOnlyWhenNothingIsLost()
 void TestWebStatus::aFailingReadLeavesTheCountersAlone()
 {
     // A database whose CT_Monitor cannot be read at all.
-    QTemporaryDir keep;
-    const QString saved = keep.filePath(QStringLiteral("campaign.sqlite"));
-    QString error;
-    QVERIFY2(demodatabase::create(saved, {10, 2}, error), qPrintable(error));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prepare"));
-        db.setDatabaseName(saved);
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral("DROP TABLE CT_Monitor")));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("prepare"));
-    Program p("PortaWeb=0\r\n", saved);
+    const auto withoutTable = [](CampaignDb &db) {
+        QString error;
+        QVERIFY2(db.execute(QStringLiteral("DROP TABLE CT_Monitor"), error) >= 0, qPrintable(error));
+    };
+    Program p("PortaWeb=0\r\n", withoutTable);
     MainModel &m = p.controller->model();
     m.outcomes[2]->setText(QStringLiteral("5"));
     for (int i = 0; i < 3; ++i)
