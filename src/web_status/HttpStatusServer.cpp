@@ -45,7 +45,7 @@ quint16 HttpStatusServer::port() const
 QByteArray HttpStatusServer::response(const QByteArray &body)
 {
     return QByteArrayLiteral("HTTP/1.0 200 Document follows\r\n") + "Content-length: " + QByteArray::number(body.size())
-        + "\r\n" + "Content-type: text/html\r\n" + "Connection: keep-alive\r\n" + "\r\n" + body;
+        + "\r\n" + "Content-type: text/html; charset=windows-1252\r\n" + "Connection: keep-alive\r\n" + "\r\n" + body;
 }
 
 QString HttpStatusServer::plainAddress(const QHostAddress &address)

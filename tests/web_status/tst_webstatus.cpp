@@ -101,7 +101,7 @@ void TestWebStatus::theAnswerByteForByte()
     const qsizetype headEnd = all.indexOf("\r\n\r\n") + 4;
     const QByteArray head = all.left(headEnd), body = all.mid(headEnd);
     QCOMPARE(head, "HTTP/1.0 200 Document follows\r\nContent-length: " + QByteArray::number(body.size())
-                       + "\r\nContent-type: text/html\r\nConnection: keep-alive\r\n\r\n");
+                       + "\r\nContent-type: text/html; charset=windows-1252\r\nConnection: keep-alive\r\n\r\n");
     QVERIFY(body.startsWith("<html><head>\r\n<meta http-equiv=\"refresh\" content=\"60\"><title>Obel Ct-Monitor Quorin at  127.0.0.1</title>"));
     // The request opened the monitor and the PBX lines, as their menus would.
     QVERIFY(p.monitor().isOpen());
