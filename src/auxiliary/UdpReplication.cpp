@@ -6,13 +6,20 @@
 
 UdpReplication::UdpReplication(Logger &log, QObject *parent) : QObject(parent), m_log(log)
 {
-    m_pump.setInterval(0);
+    m_pump.setInterval(kTickMs);
+    m_pump.setTimerType(Qt::PreciseTimer);
     connect(&m_pump, &QTimer::timeout, this, &UdpReplication::sendSome);
+    m_clock.start();
 }
 
 UdpReplication::~UdpReplication()
 {
     close();
+}
+
+void UdpReplication::setRate(int datagramsPerSecond)
+{
+    m_rate = datagramsPerSecond > 0 ? datagramsPerSecond : kDefaultRate;
 }
 
 void UdpReplication::list2(const QString &text)
@@ -86,13 +93,22 @@ void UdpReplication::send(const QByteArray &bytes)
         m_dropReported = true;
     }
     m_queue += bytes.left(std::max<qsizetype>(0, room));
-    if (!m_pump.isActive())
+    if (!m_pump.isActive()) {
+        m_lastNs = m_clock.nsecsElapsed();
+        m_credit = 0;
         m_pump.start();
+    }
 }
 
 void UdpReplication::sendSome()
 {
-    for (int i = 0; i < kPerTurn && m_on && m_socket && m_head < m_queue.size(); ++i, ++m_head) {
+    // As many datagrams as the rate allows since the last tick; a tick that
+    // came late (the program was busy) may not make up for more than a short burst.
+    const qint64 now = m_clock.nsecsElapsed();
+    const double burst = std::max(1.0, double(m_rate) * kMaxBurstMs / 1000.0);
+    m_credit = std::min(burst, m_credit + double(now - m_lastNs) * m_rate / 1e9);
+    m_lastNs = now;
+    for (; m_credit >= 1 && m_on && m_socket && m_head < m_queue.size(); m_credit -= 1, ++m_head) {
         const char b = m_queue[m_head];
         if (m_socket->write(&b, 1) == 1) {
             ++m_sent;

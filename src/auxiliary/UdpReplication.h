@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
@@ -14,10 +15,10 @@ class QUdpSocket;
 //
 // A datagram the peer refuses (the replica is not running) is ignored; any
 // other send error is logged once and the mirror turns off: it never ends
-// the program. Bytes wait in a bounded queue and leave a few hundred
-// datagrams at each turn of the event loop, so that a replica reading as
-// fast as it can keeps up with a burst; a queue left full is cut, once
-// logged.
+// the program. Bytes wait in a bounded queue and leave at a steady rate
+// ("ReplicaUDP_DatagrammiAlSecondo"): nothing acknowledges them, so a burst
+// sent faster than the replica reads is lost in its socket. A queue left
+// full is cut, once logged.
 class UdpReplication : public QObject {
     Q_OBJECT
 public:
@@ -37,8 +38,18 @@ public:
     QString target() const;
 
     static constexpr qsizetype kQueueLimit = 1024 * 1024;
-    static constexpr int kPerTurn = 256;
     static constexpr int kFailuresBeforeOff = 64;
+    // Datagrams a second unless set: a replica on this machine or across a
+    // LAN keeps up with it (see docs/operations.md for the figures).
+    static constexpr int kDefaultRate = 20000;
+    static constexpr int kTickMs = 5;
+    // Credit a late tick may spend at once: the replica's socket must take a
+    // burst while its program is busy.
+    static constexpr int kMaxBurstMs = 20;
+
+    // Datagrams a second; 0 or less: the default.
+    void setRate(int datagramsPerSecond);
+    int rate() const { return m_rate; }
 
     // One datagram per byte, soon.
     void send(const QByteArray &bytes);
@@ -65,4 +76,8 @@ private:
     QByteArray m_queue;
     qsizetype m_head = 0;
     QTimer m_pump;
+    int m_rate = kDefaultRate;
+    QElapsedTimer m_clock;
+    qint64 m_lastNs = 0;
+    double m_credit = 0; // datagrams that may leave now
 };

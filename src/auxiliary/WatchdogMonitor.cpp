@@ -91,11 +91,15 @@ void WatchdogMonitor::onData()
 {
     if (!m_peer)
         return;
-    // An arrival replaces what the list showed, line by line.
-    const QString text = ansi::decode(m_peer->read(kMaxArrival));
+    // An arrival replaces what the list showed, line by line; a peer that
+    // sends far more than a report is shown its first lines and a count.
+    const QStringList lines = ansi::decode(m_peer->read(kMaxArrival)).split(QStringLiteral("\r\n"));
     list.clear();
-    for (const QString &line : text.split(QStringLiteral("\r\n")))
-        list.addEmptyingWhenFull(line);
+    const qsizetype shown = std::min<qsizetype>(lines.size(), kMaxLinesShown);
+    for (qsizetype i = 0; i < shown; ++i)
+        list.addEmptyingWhenFull(lines[i].left(kMaxLineWidth));
+    if (lines.size() > shown)
+        list.addEmptyingWhenFull(QStringLiteral("... e altre ") + QString::number(lines.size() - shown) + QStringLiteral(" righe"));
 }
 
 void WatchdogMonitor::tick()

@@ -18,7 +18,11 @@ class WatchdogMonitor : public QObject, public WatchdogWindowPort {
     Q_OBJECT
 public:
     static constexpr quint16 kPort = 1526;
-    static constexpr qint64 kMaxArrival = 64 * 1024; // of one arrival, the rest is dropped
+    static constexpr qint64 kMaxArrival = 64 * 1024; // read at once; the rest is the next arrival
+    // What one arrival may show (a report is some twenty lines of under a
+    // hundred characters): its first lines, cut to a width, then a count.
+    static constexpr int kMaxLinesShown = 40;
+    static constexpr int kMaxLineWidth = 200;
 
     explicit WatchdogMonitor(QObject *parent = nullptr);
     ~WatchdogMonitor() override;

@@ -42,64 +42,71 @@ void TelnetCodec::connected()
 void TelnetCodec::feed(const QByteArray &bytes, Output &out)
 {
     for (const char ch : bytes) {
-        const quint8 b = quint8(ch);
-        switch (m_state) {
-        case Data:
-            if (b == IAC)
-                m_state = AfterIac;
-            else
-                out.data.append(ch);
+        step(ch, out);
+        if (out.reply.size() > (out.ends.isEmpty() ? 0 : out.ends.last()))
+            out.ends.append(out.reply.size());
+    }
+}
+
+void TelnetCodec::step(char ch, Output &out)
+{
+    const quint8 b = quint8(ch);
+    switch (m_state) {
+    case Data:
+        if (b == IAC)
+            m_state = AfterIac;
+        else
+            out.data.append(ch);
+        break;
+    case AfterIac:
+        switch (b) {
+        case DO:
+            m_state = AfterDo;
             break;
-        case AfterIac:
-            switch (b) {
-            case DO:
-                m_state = AfterDo;
-                break;
-            case DONT:
-                m_state = AfterDont;
-                break;
-            case WILL:
-                m_state = AfterWill;
-                break;
-            case WONT:
-                m_state = AfterWont;
-                break;
-            case SB:
-                m_sub.clear();
-                m_state = InSub;
-                break;
-            case SE:
-                onSubEnd(out.reply);
-                m_state = Data;
-                break;
-            default: // IAC IAC and the other commands are not data here
-                m_state = Data;
-                break;
-            }
+        case DONT:
+            m_state = AfterDont;
             break;
-        case InSub:
-            if (b == IAC)
-                m_state = AfterIac;
-            else if (m_sub.size() < kSubLimit)
-                m_sub.append(ch);
+        case WILL:
+            m_state = AfterWill;
             break;
-        case AfterDo:
-            onDo(b, out.reply);
+        case WONT:
+            m_state = AfterWont;
+            break;
+        case SB:
+            m_sub.clear();
+            m_state = InSub;
+            break;
+        case SE:
+            onSubEnd(out.reply);
             m_state = Data;
             break;
-        case AfterWill:
-            onWill(b, out.reply);
-            m_state = Data;
-            break;
-        case AfterWont:
-            onWont(b, out.reply);
-            m_state = Data;
-            break;
-        case AfterDont:
-            onDont(b, out.reply);
+        default: // IAC IAC and the other commands are not data here
             m_state = Data;
             break;
         }
+        break;
+    case InSub:
+        if (b == IAC)
+            m_state = AfterIac;
+        else if (m_sub.size() < kSubLimit)
+            m_sub.append(ch);
+        break;
+    case AfterDo:
+        onDo(b, out.reply);
+        m_state = Data;
+        break;
+    case AfterWill:
+        onWill(b, out.reply);
+        m_state = Data;
+        break;
+    case AfterWont:
+        onWont(b, out.reply);
+        m_state = Data;
+        break;
+    case AfterDont:
+        onDont(b, out.reply);
+        m_state = Data;
+        break;
     }
 }
 

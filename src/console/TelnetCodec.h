@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 // The console's side of the telnet protocol: the opening negotiation, the
 // receive state machine with its answers to DO, DONT, WILL, WONT and to
@@ -20,6 +21,7 @@ public:
     struct Output {
         QByteArray data;  // for the terminal
         QByteArray reply; // for the host, in order
+        QList<qsizetype> ends; // where each answer in `reply` ends: an answer is sent whole or not at all
     };
 
     // The 15 bytes sent on connecting.
@@ -38,6 +40,7 @@ public:
     const QByteArray &subnegotiation() const { return m_sub; }
 
 private:
+    void step(char ch, Output &out);
     void onDo(quint8 option, QByteArray &reply);
     void onWill(quint8 option, QByteArray &reply);
     void onWont(quint8 option, QByteArray &reply);

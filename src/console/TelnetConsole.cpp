@@ -138,6 +138,10 @@ void TelnetConsole::write(const QByteArray &bytes)
 {
     if (bytes.isEmpty() || m_socket.state() != QAbstractSocket::ConnectedState)
         return;
+    // What waits in this socket is what the system would not take yet:
+    // handed over first, it is the host's reading that bounds the rest.
+    if (m_socket.bytesToWrite() + bytes.size() > kMaxPendingReplies)
+        m_socket.flush();
     if (m_socket.bytesToWrite() + bytes.size() > kMaxPendingReplies) {
         m_dropped += bytes.size(); // the host has stopped reading: what it asks now is not answered
         return;
@@ -152,7 +156,13 @@ void TelnetConsole::onData()
     m_received += bytes.size();
     m_codec.feed(bytes, out);
     m_screen.feed(out.data);
-    write(out.reply);
+    // Answer by answer: a host that stops reading loses only the answers
+    // beyond the bound, never one cut in half.
+    qsizetype from = 0;
+    for (const qsizetype end : std::as_const(out.ends)) {
+        write(out.reply.mid(from, end - from));
+        from = end;
+    }
     m_waits.screenChanged();
     Q_EMIT screenChanged();
 }

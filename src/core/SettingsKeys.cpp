@@ -53,6 +53,8 @@ const QList<Key> &all()
                   {ReplicaUdpIp, Kind::Address},
                   {ReplicaUdpPort, Kind::Port},
                   {AscoltaUdpPort, Kind::Port},
+                  {AscoltaUdpMittente, Kind::Address},
+                  {ReplicaUdpRate, Kind::Number},
                   {AutoCTMonitor, Kind::Flag},
                   {AutoPBX, Kind::Flag},
                   {UsaDB, Kind::Flag},

@@ -85,8 +85,10 @@ CtMonitor::Flags CtMonitor::readFlags() const
     f.usaDb = number(settingskey::UsaDB) != 0;
     f.nonConnettereOprSvr = number(settingskey::NonConnettereOprSvr) != 0;
     f.ascoltaUdpPort = port(settingskey::AscoltaUdpPort);
+    f.ascoltaUdpMittente = value(settingskey::AscoltaUdpMittente).trimmed();
     f.replicaIp = value(settingskey::ReplicaUdpIp);
     f.replicaPort = port(settingskey::ReplicaUdpPort);
+    f.replicaRate = int(std::clamp<double>(number(settingskey::ReplicaUdpRate), 0, 10'000'000));
     // The telephony server's ports, for an installation that moved them (and for tests).
     if (const quint16 p = port(settingskey::PortaMonitor))
         f.monitorPort = p;
@@ -111,6 +113,7 @@ void CtMonitor::open()
 {
     if (!isOpen()) {
         m_flags = readFlags();
+        m_monitor.setAcceptedSender(m_flags.ascoltaUdpMittente);
         m_store.setFileLimit(m_parts.settings.fileLimitBytes());
         m_model.tiles.setText(QStringLiteral("96"));
         m_actions.leggiPosizioni(); // the stored layout, when there is one
@@ -186,6 +189,7 @@ void CtMonitor::startReplication()
 {
     if (textformats::leadingNumber(m_flags.replicaIp) == 0 || m_flags.replicaPort == 0)
         return;
+    m_replication.setRate(m_flags.replicaRate);
     if (m_replication.open(m_flags.replicaIp, m_flags.replicaPort))
         m_parts.log.aggiungiList2(QStringLiteral("Inizio Replica Upd su ") + m_replication.target());
     else

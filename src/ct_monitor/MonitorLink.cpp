@@ -3,7 +3,6 @@
 #include "core/Logger.h"
 #include "dialer_link/QueueDrain.h"
 
-#include <QNetworkDatagram>
 #include <QUdpSocket>
 
 namespace {
@@ -64,7 +63,34 @@ bool MonitorLink::listenUdp(quint16 port)
     socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 * 1024 * 1024);
     m_udp = socket;
     connect(socket, &QUdpSocket::readyRead, this, &MonitorLink::onUdpData);
+    if (m_senderText.isEmpty())
+        log(QStringLiteral("AscoltaUDP_Mittente non impostato: dati UDP accettati da chiunque"), Severity::Warning);
     return true;
+}
+
+void MonitorLink::setAcceptedSender(const QString &address)
+{
+    m_senderText = address.trimmed();
+    m_sender = QHostAddress();
+    if (!m_senderText.isEmpty() && !m_sender.setAddress(m_senderText))
+        log(QStringLiteral("AscoltaUDP_Mittente non valido: ") + m_senderText + QStringLiteral(", nessun dato UDP accettato"),
+            Severity::Warning);
+}
+
+bool MonitorLink::accepts(const QHostAddress &sender)
+{
+    if (m_senderText.isEmpty() || (!m_sender.isNull() && sender.isEqual(m_sender, QHostAddress::ConvertV4MappedToIPv4)))
+        return true;
+    // Counted, and told at most once a minute: a flood is not a flood of lines.
+    ++m_foreign;
+    if (!m_foreignClock.isValid() || m_foreignClock.elapsed() >= kForeignReportMs) {
+        m_foreignClock.start();
+        log(QStringLiteral("DA WS2= scartati ") + n(m_foreign - m_foreignReported) + QStringLiteral(" datagrammi UDP di ")
+            + sender.toString() + QStringLiteral(" (mittente ammesso: ") + m_senderText + QLatin1Char(')'),
+            Severity::Warning);
+        m_foreignReported = m_foreign;
+    }
+    return false;
 }
 
 void MonitorLink::close()
@@ -112,8 +138,21 @@ void MonitorLink::onTcpData()
 
 void MonitorLink::onUdpData()
 {
-    while (m_udp && m_udp->hasPendingDatagrams())
-        feed(m_udp->receiveDatagram().data());
+    // A bounded number at each turn, fed as one piece; what is left makes
+    // the socket ready again at the next turn, after the other links.
+    if (m_datagram.isEmpty())
+        m_datagram.resize(64 * 1024);
+    QByteArray bytes;
+    for (int i = 0; i < kUdpPerTurn && m_udp && m_udp->hasPendingDatagrams(); ++i) {
+        QHostAddress sender;
+        const qint64 size = m_udp->readDatagram(m_datagram.data(), m_datagram.size(), &sender);
+        if (size < 0)
+            break;
+        if (accepts(sender))
+            bytes.append(m_datagram.constData(), size);
+    }
+    if (!bytes.isEmpty())
+        feed(bytes);
 }
 
 void MonitorLink::feed(const QByteArray &bytes)
@@ -162,16 +201,22 @@ bool MonitorLink::handleCorrupt(const Framer::Frame &f)
         svuotaCoda(m_log, m_debug, kChannel, m_framer.takeAll(), 0);
         return false;
     }
-    m_realigning = true;
+    if (!m_realigning)
+        startRealigning();
+    // One line for the whole search, however many bytes and arrivals it
+    // takes: junk on the port must not become a flood of lines.
     while (m_framer.size() < 4 || !telephony::pacchettoBuono(m_framer.expectedLength())) {
         if (m_framer.size() < 4) {
-            log(QStringLiteral("NON HO BYTE - ESCO"));
+            if (!m_dryReported)
+                log(QStringLiteral("NON HO BYTE - ESCO"));
+            m_dryReported = true;
             return false;
         }
         ++m_steps;
-        log(QStringLiteral("Tento il riallineamento . passo ") + n(m_steps) + QStringLiteral(" buf=") + n(pending()));
+        ++m_skipped;
         m_framer.dropFirst();
     }
+    log(QStringLiteral("Tento il riallineamento . passo ") + n(m_skipped) + QStringLiteral(" buf=") + n(pending()));
     const qint32 length = m_framer.expectedLength();
     if (pending() < 4 + qint64(length)) {
         log(QStringLiteral("Ho trovato ") + n(length) + QStringLiteral(" MA ESCO PER MANCANZA BYTE"));
@@ -179,6 +224,13 @@ bool MonitorLink::handleCorrupt(const Framer::Frame &f)
     }
     log(QStringLiteral("Tento con ") + n(length));
     return true;
+}
+
+void MonitorLink::startRealigning()
+{
+    m_realigning = true;
+    m_skipped = 0;
+    m_dryReported = false;
 }
 
 void MonitorLink::handle(const QByteArray &framed)
@@ -210,7 +262,10 @@ void MonitorLink::onIncompleteTimeout()
             + n(pending()),
         Severity::Error);
     if (m_udp) {
-        m_realigning = true;
+        if (!m_realigning)
+            startRealigning();
+        ++m_steps;
+        ++m_skipped;
         m_framer.dropFirst();
         loop();
         return;

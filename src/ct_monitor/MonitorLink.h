@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QHostAddress>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -19,8 +21,12 @@ class Logger;
 // server's port 9992, or, listening for a replicated stream, a UDP socket
 // on a local port (AscoltaUDP). Packets are framed by their length field:
 // a bad length on TCP drains what is pending, on UDP the stream is
-// realigned at once on the next length the server sends; an unknown code
-// skips only its own packet; a packet not completed in time is dropped.
+// realigned at once on the next length the server sends (logged once for
+// the whole episode, with the bytes it skipped); an unknown code skips only
+// its own packet; a packet not completed in time is dropped. The UDP port
+// takes datagrams only from the sender named (the main copy), and reads a
+// bounded number at each turn of the event loop, so that a flood on it
+// cannot hold the dialer link.
 class MonitorLink : public QObject {
     Q_OBJECT
 public:
@@ -38,7 +44,14 @@ public:
     // AscoltaUDP: listen on a local UDP port. False, with a log line, when
     // the port cannot be bound.
     bool listenUdp(quint16 port);
+    // The one address the UDP port takes datagrams from (AscoltaUDP_Mittente);
+    // empty: anyone, as before the setting existed.
+    void setAcceptedSender(const QString &address);
     void close();
+    static constexpr int kUdpPerTurn = 4096;
+    static constexpr int kForeignReportMs = 60000;
+    // Datagrams from others, dropped.
+    qint64 foreignDatagrams() const { return m_foreign; }
 
     bool udp() const { return m_udp != nullptr; }
     // The socket state 0..9; with UDP, 1 (open) when bound.
@@ -59,6 +72,8 @@ private:
     bool handleCorrupt(const Framer::Frame &f);
     void handle(const QByteArray &framed);
     void onIncompleteTimeout();
+    bool accepts(const QHostAddress &sender);
+    void startRealigning();
     void log(const QString &text, Severity severity = Severity::Info);
     void debug(const QString &text);
     qint64 pending() const { return m_framer.size(); }
@@ -72,5 +87,13 @@ private:
     QTimer m_incomplete;
     int m_steps = 0;
     bool m_realigning = false;
+    qint64 m_skipped = 0;      // bytes skipped by this realignment
+    bool m_dryReported = false; // this realignment ran out of bytes once
     quint16 m_udpRefused = 0; // the port last refused, logged once
+    QString m_senderText;
+    QHostAddress m_sender;     // null: anyone (or, with a text, no one)
+    qint64 m_foreign = 0;
+    qint64 m_foreignReported = 0;
+    QElapsedTimer m_foreignClock;
+    QByteArray m_datagram;
 };

@@ -10,7 +10,9 @@ ServerUdpSockets::ServerUdpSockets(Logger &log, QObject *parent) : QObject(paren
 void ServerUdpSockets::drain(QUdpSocket *socket, int number)
 {
     // Read and dropped: a socket left full would hold the datagrams for ever.
-    while (socket->hasPendingDatagrams()) {
+    // A bounded number at each turn: what is left makes the socket ready
+    // again at the next, after the dialer link has had its turn.
+    for (int i = 0; i < kPerTurn && socket->hasPendingDatagrams(); ++i) {
         const qint64 size = socket->pendingDatagramSize();
         socket->readDatagram(nullptr, 0);
         m_log.scriviLog(QStringLiteral("DATI IN ARRIVO DA WS") + QString::number(number) + QLatin1Char(' ')

@@ -14,6 +14,7 @@ class ServerUdpSockets : public QObject {
     Q_OBJECT
 public:
     static constexpr quint16 kPort = 7777;
+    static constexpr int kPerTurn = 64; // datagrams read at one turn of the event loop
 
     ServerUdpSockets(Logger &log, QObject *parent = nullptr);
 

@@ -111,7 +111,9 @@ wire::Status decode(const QByteArray &framed, Packet &out)
             out.call.values[i] = be(framed, kBody + 4 * i);
         const qsizetype at = kBody + CallRecord::Integers;
         const qsizetype announced = std::max<qsizetype>(0, qsizetype(out.header.len) - CallRecord::Integers);
-        out.call.text = fixedtext::daArrayAchar(framed.mid(at, std::min(announced, end - at)), int(end - at));
+        const QByteArray text = framed.mid(at, std::min(announced, end - at));
+        out.call.width = text.size();
+        out.call.text = fixedtext::pulisciStringa(text);
         return {};
     }
     default:
@@ -128,10 +130,20 @@ QString cleanCallText(const QString &text)
 {
     QString t = text;
     for (QChar &c : t) {
-        if (c.unicode() < 32 || c.unicode() > 127 || c == QLatin1Char('.'))
+        if (c.unicode() < 32 || c.unicode() >= 127 || c == QLatin1Char('.')) // DEL is a control byte too
             c = QLatin1Char(' ');
     }
     return t.trimmed().replace(QStringLiteral("  "), QStringLiteral(" "));
+}
+
+QString printable(const QString &text)
+{
+    QString t = text;
+    for (QChar &c : t) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    return t;
 }
 
 } // namespace pbx

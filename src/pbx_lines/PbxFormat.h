@@ -43,7 +43,8 @@ struct LineRecord {
 struct CallRecord {
     static constexpr int Integers = 16;
     qint32 values[4] = {0, 0, 0, 0}; // values[0]: the extension
-    QString text;                    // as received, NULs kept
+    QString text;                    // NUL padding and blanks trimmed, other bytes as received
+    qsizetype width = 0;             // the text's bytes on the wire, padding included
 };
 
 struct Packet {
@@ -69,8 +70,10 @@ wire::Status decode(const QByteArray &framed, Packet &out);
 // shows its 32 bits.
 QString binary(qint32 mask);
 
-// A call message's text as it is listed: characters below 32 or above 127
-// and dots become blanks, blanks trimmed, then each pair of blanks made one.
+// A call message's text as it is listed: characters below 32 or from 127
+// up, and dots, become blanks, blanks trimmed, then each pair of blanks made one.
 QString cleanCallText(const QString &text);
+// A text from the wire as a list line shows it: control characters blank.
+QString printable(const QString &text);
 
 } // namespace pbx

@@ -206,7 +206,7 @@ void PbxMonitor::callMessage(const pbx::Packet &p)
     const int extension = c.values[0];
     const ExtensionTable::Row &row = m_parts.extensions.row(extension);
     log(n(c.values[0]) + QLatin1Char(' ') + n(c.values[1]) + QLatin1Char(' ') + n(c.values[2]) + QLatin1Char(' ')
-        + n(c.values[3]) + QStringLiteral(" | ") + c.text);
+        + n(c.values[3]) + QStringLiteral(" | ") + pbx::printable(c.text));
     const QString who = QLatin1Char(' ') + row[ExtensionTable::Description] + QStringLiteral(" [") + row[ExtensionTable::Agent]
         + QStringLiteral("] ");
     if (extension > 99 && extension < 301 && c.text.contains(QStringLiteral("IN LINEA"))
@@ -215,7 +215,7 @@ void PbxMonitor::callMessage(const pbx::Packet &p)
         m_parts.extensions.setCells(extension, {{ExtensionTable::CallCounter, n(calls)}});
     }
     const QString clean = pbx::cleanCallText(c.text);
-    log(clean + QStringLiteral(" Msg x Int ") + n(extension) + who + QStringLiteral(" Len ") + n(c.text.size()));
+    log(clean + QStringLiteral(" Msg x Int ") + n(extension) + who + QStringLiteral(" Len ") + n(c.width));
     if (!messagesShown.value())
         return;
     messages.addTrimming(kSeparator, kMessagesShown);

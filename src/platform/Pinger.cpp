@@ -16,12 +16,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <cstring>
+#include <linux/errqueue.h>
+#endif
 
 namespace platform {
 namespace {
-
-constexpr quint8 kEchoRequest = 8;
-constexpr quint8 kEchoReply = 0;
 
 qint64 nowNs()
 {
@@ -31,18 +32,6 @@ qint64 nowNs()
         return t;
     }();
     return clock.nsecsElapsed();
-}
-
-quint16 checksum(const QByteArray &b)
-{
-    quint32 sum = 0;
-    for (qsizetype i = 0; i + 1 < b.size(); i += 2)
-        sum += quint32(quint8(b[i]) << 8 | quint8(b[i + 1]));
-    if (b.size() % 2)
-        sum += quint32(quint8(b[b.size() - 1]) << 8);
-    while (sum >> 16)
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    return quint16(~sum);
 }
 
 #ifndef Q_OS_WIN
@@ -121,6 +110,11 @@ int Pinger::open(Kind kind, Kind &used)
     if (kind != Kind::Raw) {
         const int fd = openSocket(SOCK_DGRAM);
         if (fd >= 0) {
+#ifdef Q_OS_LINUX
+            // ICMP errors about our requests, queued apart (readErrorQueue).
+            const int on = 1;
+            ::setsockopt(fd, SOL_IP, IP_RECVERR, &on, sizeof on);
+#endif
             used = Kind::Datagram;
             return fd;
         }
@@ -181,6 +175,12 @@ bool Pinger::ping(const QString &address, const QByteArray &data, int timeoutMs,
 void Pinger::onReadable()
 {
 #ifndef Q_OS_WIN
+    // An error about our request ends the ping at once: a datagram socket
+    // queues it apart, a raw socket reads it as a message below.
+    if (const int status = readErrorQueue()) {
+        finish(status);
+        return;
+    }
     char buffer[2048];
     // A raw socket sees every ICMP message of the host: a flood of others'
     // is read a bounded batch at a time, the event loop goes on between.
@@ -191,17 +191,63 @@ void Pinger::onReadable()
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            if (errno != EAGAIN && errno != EWOULDBLOCK)
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return;
+            // A datagram socket reports a queued ICMP error once more this
+            // way: the queue tells whether it is about this request.
+            if (m_kind != Kind::Datagram)
                 finish(kGeneralFailure);
+            else if (const int status = readErrorQueue())
+                finish(status);
             return;
         }
         const int size = replyDataSize(buffer, qsizetype(n), m_kind, m_id, m_sequence);
-        if (size < 0 || ntohl(from.sin_addr.s_addr) != m_target)
-            continue;
-        finish(kSuccess, size);
-        return;
+        if (size >= 0 && ntohl(from.sin_addr.s_addr) == m_target) {
+            finish(kSuccess, size);
+            return;
+        }
+        if (const int status = quotedErrorStatus(buffer, qsizetype(n), m_kind, m_id, m_sequence, m_target)) {
+            finish(status);
+            return;
+        }
     }
 #endif
+}
+
+int Pinger::readErrorQueue()
+{
+#ifdef Q_OS_LINUX
+    if (m_kind != Kind::Datagram)
+        return 0;
+    for (int i = 0; i < 16; ++i) {
+        char echo[576];
+        alignas(cmsghdr) char control[512];
+        sockaddr_in to{}; // the destination of the request the error is about
+        iovec io{echo, sizeof echo};
+        msghdr m{};
+        m.msg_name = &to;
+        m.msg_namelen = sizeof to;
+        m.msg_iov = &io;
+        m.msg_iovlen = 1;
+        m.msg_control = control;
+        m.msg_controllen = sizeof control;
+        const ssize_t n = ::recvmsg(m_fd, &m, MSG_ERRQUEUE | MSG_DONTWAIT);
+        if (n < 0)
+            return 0;
+        for (cmsghdr *c = CMSG_FIRSTHDR(&m); c; c = CMSG_NXTHDR(&m, c)) {
+            if (c->cmsg_level != SOL_IP || c->cmsg_type != IP_RECVERR)
+                continue;
+            sock_extended_err e;
+            std::memcpy(&e, CMSG_DATA(c), sizeof e);
+            if (e.ee_origin != SO_EE_ORIGIN_ICMP || ntohl(to.sin_addr.s_addr) != m_target
+                || !isOurRequest(echo, qsizetype(n), m_kind, m_id, m_sequence))
+                continue;
+            if (const int status = errorStatus(e.ee_type, e.ee_code))
+                return status;
+        }
+    }
+#endif
+    return 0;
 }
 
 bool Pinger::permitted(Kind kind)
@@ -214,40 +260,6 @@ bool Pinger::permitted(Kind kind)
     ::close(fd);
 #endif
     return true;
-}
-
-QByteArray Pinger::echoRequest(quint16 id, quint16 sequence, const QByteArray &data)
-{
-    QByteArray packet(8, '\0');
-    packet[0] = char(kEchoRequest);
-    qToBigEndian<quint16>(id, packet.data() + 4);
-    qToBigEndian<quint16>(sequence, packet.data() + 6);
-    packet += data;
-    qToBigEndian<quint16>(checksum(packet), packet.data() + 2);
-    return packet;
-}
-
-int Pinger::replyDataSize(const char *bytes, qsizetype size, Kind kind, quint16 id, quint16 sequence)
-{
-    qsizetype at = 0;
-    // A raw socket hands the IP header too; a datagram socket only the ICMP
-    // message on Linux, the header too elsewhere (an echo reply starts with
-    // type 0, an IPv4 header with 0x4_).
-    if (kind == Kind::Raw || (size > 0 && (quint8(bytes[0]) >> 4) == 4)) {
-        if (size < 20)
-            return -1;
-        at = (quint8(bytes[0]) & 0x0F) * 4;
-        if (at < 20)
-            return -1;
-    }
-    if (size - at < 8)
-        return -1;
-    const quint8 type = quint8(bytes[at]);
-    const quint16 gotId = qFromBigEndian<quint16>(bytes + at + 4);
-    const quint16 gotSequence = qFromBigEndian<quint16>(bytes + at + 6);
-    if (type != kEchoReply || gotSequence != sequence || (kind != Kind::Datagram && gotId != id))
-        return -1;
-    return int(size - at - 8);
 }
 
 void Pinger::finish(int status, int dataSize)

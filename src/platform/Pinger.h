@@ -13,7 +13,9 @@ namespace platform {
 // blocking: an unprivileged ICMP datagram socket where the system allows
 // it, else a raw socket, else the answer "not permitted". Replies are
 // matched by type, identifier and sequence, so a raw socket on loopback
-// does not take its own request for the answer.
+// does not take its own request for the answer; an ICMP error that quotes
+// our request (destination unreachable, time exceeded) ends the ping at
+// once with the echo service's status for it.
 class Pinger : public QObject {
     Q_OBJECT
 public:
@@ -49,11 +51,25 @@ public:
     // An echo request as sent, checksum included.
     static QByteArray echoRequest(quint16 id, quint16 sequence, const QByteArray &data);
 
+    // The echo service's status for an ICMP error of `type` and `code`:
+    // destination unreachable 11002 (net), 11003 (host), 11004 (protocol),
+    // 11005 (port), 11009 (too big), 11012 (route); time exceeded 11013,
+    // 11014; parameter problem 11015; source quench 11016; else 0.
+    static int errorStatus(quint8 type, quint8 code);
+    // Whether `echo` (the first bytes of a request, as an error quotes them)
+    // is request `id`/`sequence` (only the sequence on a datagram socket).
+    static bool isOurRequest(const char *echo, qsizetype size, Kind kind, quint16 id, quint16 sequence);
+    // What a socket of `kind` received, when it is an ICMP error about
+    // request `id`/`sequence` to `target`: its status, else 0. The error
+    // quotes our IP header (protocol, destination) and our echo's first 8 bytes.
+    static int quotedErrorStatus(const char *bytes, qsizetype size, Kind kind, quint16 id, quint16 sequence, quint32 target);
+
 Q_SIGNALS:
     void finished(const platform::Pinger::Result &result);
 
 private:
     void onReadable();
+    int readErrorQueue();
     void finish(int status, int dataSize = 0);
     static int open(Kind kind, Kind &used);
     void closeSocket();

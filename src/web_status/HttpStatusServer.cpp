@@ -45,7 +45,7 @@ quint16 HttpStatusServer::port() const
 QByteArray HttpStatusServer::response(const QByteArray &body)
 {
     return QByteArrayLiteral("HTTP/1.0 200 Document follows\r\n") + "Content-length: " + QByteArray::number(body.size())
-        + "\r\n" + "Content-type: text/html\r\n" + "Connection: keep-alive\r\n" + "\r\n" + body;
+        + "\r\n" + "Content-type: text/html; charset=windows-1252\r\n" + "Connection: keep-alive\r\n" + "\r\n" + body;
 }
 
 QString HttpStatusServer::plainAddress(const QHostAddress &address)
@@ -75,7 +75,10 @@ void HttpStatusServer::onConnection()
         Client c;
         c.active.start();
         m_clients.insert(socket, c);
+        // Requests beyond this wait in the system, which slows the browser down.
+        socket->setReadBufferSize(kReadBuffer);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onData(socket); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { onWritten(socket); });
         // A browser that goes away, even in the middle of an answer, is just dropped.
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
         connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { drop(socket); });
@@ -129,6 +132,12 @@ void HttpStatusServer::closeIdle()
             idle.append(it.key());
     }
     for (QTcpSocket *s : idle) {
+        if (const qint64 unread = s->bytesToWrite(); unread > 0) {
+            m_unread += unread;
+            if (m_hooks.list2)
+                m_hooks.list2(QStringLiteral("rich.monitor da ") + plainAddress(s->peerAddress()) + QStringLiteral(": non legge, ")
+                              + QString::number(unread) + QStringLiteral(" byte non inviati, chiusa"));
+        }
         s->abort();
         drop(s);
     }
@@ -143,6 +152,10 @@ void HttpStatusServer::onData(QTcpSocket *socket)
         if (it == m_clients.end())
             return;
         Client &c = *it;
+        if (socket->bytesToWrite() > kMaxPending) {
+            c.waiting = true; // until it reads (onWritten)
+            return;
+        }
         c.active.restart();
         if (c.reader.room() > 0)
             c.reader.append(socket->read(c.reader.room()));
@@ -153,6 +166,18 @@ void HttpStatusServer::onData(QTcpSocket *socket)
         }
         if (socket->bytesAvailable() == 0)
             return;
+    }
+}
+
+void HttpStatusServer::onWritten(QTcpSocket *socket)
+{
+    auto it = m_clients.find(socket);
+    if (it == m_clients.end())
+        return;
+    it->active.restart(); // reading its answers: not idle
+    if (it->waiting && socket->bytesToWrite() <= kMaxPending / 2) {
+        it->waiting = false;
+        onData(socket); // the requests that waited
     }
 }
 
@@ -169,16 +194,12 @@ bool HttpStatusServer::serve(QTcpSocket *socket, const QByteArray &request)
     if (m_hooks.list2)
         m_hooks.list2(QStringLiteral("rich.monitor da ") + peer.remoteIp);
     const QByteArray body = m_hooks.page ? m_hooks.page(peer) : QByteArray();
-    // The socket may have gone while the page was built; a browser that
-    // asks and never reads is let go before its answers pile up.
+    // The socket may have gone while the page was built.
     if (!m_clients.contains(socket) || socket->state() != QAbstractSocket::ConnectedState)
         return false;
-    if (socket->bytesToWrite() > kMaxPending) {
-        socket->abort();
-        drop(socket);
-        return false;
-    }
-    if (!body.isEmpty())
+    if (!body.isEmpty()) {
         socket->write(response(body));
+        socket->flush(); // to the system now: the bound counts only what it would not take
+    }
     return true;
 }

@@ -18,7 +18,10 @@ class QTcpSocket;
 // (case-sensitive, anywhere) gets the page, any other is closed unanswered.
 // Each browser has its own connection, kept open after the answer; at most
 // 32 at once (the least recently active makes room), idle ones closed after
-// 30 s, a request gathered up to its empty line or 8 KB.
+// 30 s, a request gathered up to its empty line or 8 KB. Answers go to the
+// system as they are made; once 1 MB waits unsent, the browser's further
+// requests wait in its connection until it reads, and one that reads
+// nothing for the idle time is let go (what it left unread counted).
 class HttpStatusServer : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +30,7 @@ public:
     static constexpr int kIdleMs = 30000;
     static constexpr qsizetype kMaxRequest = HttpRequestReader::kMaxRequest;
     static constexpr qint64 kMaxPending = 1024 * 1024; // answers not yet read by the browser
+    static constexpr qint64 kReadBuffer = 64 * 1024;   // requests taken ahead of their answers
 
     struct Hooks {
         std::function<void(const QString &)> list2; // AggiungiList2
@@ -46,6 +50,8 @@ public:
     void setIdleMs(int ms) { m_idleMs = ms; }
     // The connection last served, for the pages written to disk.
     const statuspage::Peer &lastPeer() const { return m_lastPeer; }
+    // Answer bytes thrown away with browsers that stopped reading.
+    qint64 unreadBytes() const { return m_unread; }
 
     // The whole answer to a page: status line, headers, body.
     static QByteArray response(const QByteArray &body);
@@ -53,11 +59,13 @@ public:
 private:
     struct Client {
         HttpRequestReader reader;
-        QElapsedTimer active;
+        QElapsedTimer active; // since it last sent or read
+        bool waiting = false; // its answers pile up: no request served until it reads
     };
 
     void onConnection();
     void onData(QTcpSocket *socket);
+    void onWritten(QTcpSocket *socket);
     // One whole request; false when the connection was closed.
     bool serve(QTcpSocket *socket, const QByteArray &request);
     static QString plainAddress(const QHostAddress &address);
@@ -73,4 +81,5 @@ private:
     QTimer m_idle;
     statuspage::Peer m_lastPeer;
     int m_idleMs = kIdleMs;
+    qint64 m_unread = 0;
 };

@@ -5,6 +5,7 @@
 #include "auxiliary/Watchdog.h"
 #include "auxiliary/WatchdogMonitor.h"
 
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -260,6 +261,27 @@ void TestWatchdog::aNewPeerReplacesTheOld()
     for (const QString &line : window.list.lines())
         held += line.size();
     QVERIFY(held <= WatchdogMonitor::kMaxArrival);
+
+    // Far more than a report: each arrival shows its first lines, cut to a
+    // width, and a count of the rest; standard output gets no more.
+    QSignalSpy arrivals(&window.list, &QAbstractItemModel::modelReset);
+    qsizetype lines = 0, accounted = 0, widest = 0;
+    const QRegularExpression rest(QStringLiteral("^\\.\\.\\. e altre (\\d+) righe$"));
+    connect(&window.list, &LogList::lineAdded, &window, [&](const QString &line) {
+        ++lines;
+        widest = std::max(widest, line.size());
+        const QRegularExpressionMatch m = rest.match(line);
+        accounted += m.hasMatch() ? m.captured(1).toLongLong() : 1;
+    });
+    QByteArray flood;
+    for (int i = 0; i < 6000; ++i)
+        flood += "riga " + QByteArray::number(i) + "\r\n";
+    flood += QByteArray(5000, 'z') + "\r\nultima";
+    newer.write(flood);
+    QVERIFY(QTest::qWaitFor([&] { return accounted >= 6002; }, 20000));
+    QVERIFY2(lines <= arrivals.size() * (WatchdogMonitor::kMaxLinesShown + 1),
+             qPrintable(QString::number(lines) + QStringLiteral(" lines, arrivals ") + QString::number(arrivals.size())));
+    QVERIFY(widest <= WatchdogMonitor::kMaxLineWidth);
 }
 
 void TestWatchdog::bothEndsTogether()

@@ -47,6 +47,7 @@ private Q_SLOTS:
     void theLoginProcedureFromAClosedConnection();
     void settingsAreChecked();
     void aHostThatNeverReadsGetsNoMoreAnswers();
+    void thousandsOfRequestsInOneWriteAreAllAnswered();
 };
 
 void TestConsoleLoopback::negotiationScreenAndKeys()
@@ -175,6 +176,28 @@ void TestConsoleLoopback::aHostThatNeverReadsGetsNoMoreAnswers()
     console.show();
     QCOMPARE(console.host(), QStringLiteral("127.0.0.1"));
     QCOMPARE(console.port(), TelnetConsole::kDefaultPort);
+}
+
+void TestConsoleLoopback::thousandsOfRequestsInOneWriteAreAllAnswered()
+{
+    Host host;
+    ManualClock clock;
+    TelnetConsole console(QStringLiteral("127.0.0.1"), &clock);
+    console.show();
+    console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort()));
+    console.open();
+    QVERIFY(host.connected());
+    QVERIFY(host.heard(TelnetCodec::opening()));
+    host.got.clear();
+    // 4,000 terminal-speed requests, 80 KB of answers: more than the bound
+    // on what may wait unsent, all of it for a host that reads.
+    const QByteArray speed = QByteArray("\xff\xfb\x20\xff\xfa\x20\x00", 7) + "57600,57600" + "\xff\xf0";
+    host.say(QByteArray("\xff\xfd\x20").repeated(4000) + "\xff\xfd\x1f");
+    const QByteArray all = speed.repeated(4000) + QByteArray("\xff\xfa\x1f\x00\x50\x00\x18\xff\xf0", 9);
+    QVERIFY(all.size() > TelnetConsole::kMaxPendingReplies);
+    QVERIFY(QTest::qWaitFor([&] { return host.got.size() >= all.size(); }, 20000));
+    QCOMPARE(host.got, all);
+    QCOMPARE(console.droppedBytes(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestConsoleLoopback)

@@ -7,6 +7,7 @@
 #include "ProgramFixture.h"
 #include "telephony_sim/TelephonySim.h"
 
+#include <QProcess>
 #include <QSqlQuery>
 #include <QUdpSocket>
 
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void tablesAndDatabaseFollowTheServer();
     void operatorCommandsReachTheOperatorServer();
     void aSecondProgramFollowsTheReplica();
+    void aConfigurationBurstReachesAReplicaInAnotherProcess();
     void databaseOnlyWithAnUnreachableReplica();
 };
 
@@ -186,6 +188,67 @@ void TestMonitorLoopback::aSecondProgramFollowsTheReplica()
     QTRY_VERIFY_WITH_TIMEOUT(follows(source, sim, false), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(follows(replica, sim, false), 20000);
     QVERIFY(source.parts->replication().sent() > 0);
+}
+
+void TestMonitorLoopback::aConfigurationBurstReachesAReplicaInAnotherProcess()
+{
+    // The largest configuration, 105,100 bytes in one burst: one datagram a
+    // byte, to a copy of the program that works in a process of its own.
+    TelephonySim::Options o;
+    o.extensions = 200;
+    o.groups = 300;
+    o.extensionRate = 0;
+    o.groupRate = 0;
+    TelephonySim sim(o);
+    QVERIFY(sim.listen());
+    const quint16 port = freeUdpPort();
+    QTemporaryDir dir;
+    QString error;
+    const QString database = dir.filePath(QStringLiteral("campaign.sqlite"));
+    QVERIFY2(demodatabase::create(database, {10, 2}, error), qPrintable(error));
+    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
+              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=1\r\nAutoCTMonitor=1\r\nAscoltaUDP_Port=" + QByteArray::number(port)
+                  + "\r\nAscoltaUDP_Mittente=127.0.0.1\r\n");
+    writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
+    QProcess replica;
+    const QString out = dir.filePath(QStringLiteral("stdout.txt"));
+    replica.setStandardOutputFile(out);
+    replica.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    replica.start(QStringLiteral(QUORIN_BINARY), {QStringLiteral("--headless"), QStringLiteral("--app-dir"), dir.path(),
+                                                  QStringLiteral("--shared-dir"), dir.path(), QStringLiteral("--root-dir"), dir.path()});
+    QVERIFY(replica.waitForStarted(20000));
+    QVERIFY(QTest::qWaitFor([&] { return readFile(out).contains("CTMonitor | LED 0 verde"); }, 30000));
+
+    Program source(ports(sim) + "ReplicaUDP_IP=127.0.0.1\r\nReplicaUDP_Port=" + QByteArray::number(port) + "\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(follows(source, sim, false), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(source.parts->replication().sent() >= 105100, 60000); // and the time now and then
+    QCOMPARE(source.parts->replication().dropped(), 0);
+
+    // Every extension stored by the replica, as the server said it.
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("replica"));
+    db.setDatabaseName(database);
+    QVERIFY(db.open());
+    int rows = 0;
+    const bool all = QTest::qWaitFor([&] {
+        rows = 0;
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT Interno, statolog, statoAction, statoLinea, ID_Agent, Descrizione FROM CT_Monitor"));
+        while (q.next()) {
+            const simbytes::Extension e = sim.extensions().value(q.value(0).toInt());
+            rows += e.number != 0
+                && QStringList{q.value(1).toString(), q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
+                               q.value(5).toString()}
+                       == expected(e);
+        }
+        return rows == 200;
+    }, 20000);
+    db.close();
+    replica.terminate();
+    QVERIFY(replica.waitForFinished(20000));
+    const QByteArray said = readFile(out);
+    QVERIFY2(all, qPrintable(QString::number(rows) + QStringLiteral(" of 200 rows; realignments: ")
+                             + QString::number(said.count("Tento il riallineamento"))));
+    QVERIFY(!said.contains("Tento il riallineamento"));
 }
 
 void TestMonitorLoopback::databaseOnlyWithAnUnreachableReplica()

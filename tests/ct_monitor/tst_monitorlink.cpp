@@ -5,6 +5,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUdpSocket>
 #include <QTemporaryDir>
 #include <limits>
 #include <memory>
@@ -178,6 +179,7 @@ private Q_SLOTS:
     void incompletePacketIsDroppedWhenItsTimeRunsOut();
     void udpStreamIsRealignedOnAKnownLength();
     void udpRealignmentWaitsForTheRestOfThePacket();
+    void junkOnTheReplicaPortIsOneEpisodeAndOthersAreDropped();
     void framerStartsCleanAfterCloseConnectAndError();
 };
 
@@ -327,6 +329,9 @@ void TestMonitorLink::udpStreamIsRealignedOnAKnownLength()
     QVERIFY(f.link->listenUdp(0));
     QVERIFY(f.link->udp());
     QVERIFY(f.link->localPort() != 0);
+    // Without the main copy's address, anyone is believed: said once.
+    QCOMPARE(f.list.lines(), QStringList{QStringLiteral("AscoltaUDP_Mittente non impostato: dati UDP accettati da chiunque")});
+    f.list.clear();
 
     // Joined in the middle of an extension record.
     const QByteArray tail = kExtPacket.mid(60);
@@ -336,10 +341,10 @@ void TestMonitorLink::udpStreamIsRealignedOnAKnownLength()
 
     QCOMPARE(f.packets, (QStringList{kTime, kFourGrp, kGrp}));
     QCOMPARE(f.link->resyncSteps(), int(tail.size()));
-    const QStringList steps = f.linesStartingWith(QStringLiteral("Tento il riallineamento . passo "));
-    QCOMPARE(steps.size(), tail.size());
-    QVERIFY(steps.first().startsWith(QStringLiteral("Tento il riallineamento . passo 1 buf=")));
-    QVERIFY(steps.last().startsWith(QStringLiteral("Tento il riallineamento . passo ") + n(tail.size()) + QStringLiteral(" buf=")));
+    // One line for the realignment, with the bytes it skipped, not one a byte.
+    const QStringList steps = f.linesStartingWith(QStringLiteral("Tento il riallineamento"));
+    QCOMPARE(steps, QStringList{QStringLiteral("Tento il riallineamento . passo ") + n(tail.size()) + QStringLiteral(" buf=")
+                                + n(stream.size() - tail.size())});
     const QStringList lines = f.list.lines();
     QVERIFY2(lines.first().startsWith(QStringLiteral("DA WS2= PROBLEMA PacketLen2=")), qPrintable(lines.first()));
     const qsizetype found = lines.indexOf(QStringLiteral("Tento con 30"));
@@ -377,6 +382,40 @@ void TestMonitorLink::udpRealignmentWaitsForTheRestOfThePacket()
     QVERIFY(f.logged(QStringLiteral("NON HO BYTE - ESCO")));
     f.link->feed(kGroupPacket);
     QCOMPARE(f.packets, (QStringList{kTime, kExt, kGrp}));
+}
+
+void TestMonitorLink::junkOnTheReplicaPortIsOneEpisodeAndOthersAreDropped()
+{
+    Fixture f;
+    f.link->setAcceptedSender(QStringLiteral("127.0.0.1"));
+    QVERIFY(f.link->listenUdp(0));
+    // 20,000 bytes of junk in a thousand arrivals, then a packet: one
+    // realignment, its bytes counted, and one "no bytes" however often it ran dry.
+    const QByteArray junk = QByteArray("JUNK").repeated(5);
+    QCOMPARE(firstKnownLength(junk + junk), -1);
+    for (int i = 0; i < 1000; ++i)
+        f.link->feed(junk);
+    f.link->feed(kTimePacket);
+    QCOMPARE(f.packets, QStringList{kTime});
+    QCOMPARE(f.linesStartingWith(QStringLiteral("Tento il riallineamento")),
+             QStringList{QStringLiteral("Tento il riallineamento . passo 20000 buf=34")});
+    QCOMPARE(f.linesStartingWith(QStringLiteral("NON HO BYTE - ESCO")).size(), 1);
+    QCOMPARE(f.linesStartingWith(QStringLiteral("DA WS2= PROBLEMA")).size(), 1);
+    QVERIFY(f.list.count() < 10);
+
+    // Over the network: a stream from another address is counted and
+    // dropped (said once), the main copy's is applied.
+    QUdpSocket stranger, main;
+    QVERIFY(stranger.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+    QVERIFY(main.bind(QHostAddress::LocalHost, 0));
+    for (const char b : kExtPacket)
+        stranger.writeDatagram(&b, 1, QHostAddress::LocalHost, f.link->localPort());
+    for (const char b : kGroupPacket)
+        main.writeDatagram(&b, 1, QHostAddress::LocalHost, f.link->localPort());
+    QTRY_COMPARE_WITH_TIMEOUT(f.packets, (QStringList{kTime, kGrp}), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.link->foreignDatagrams(), kExtPacket.size(), 20000);
+    QCOMPARE(f.linesStartingWith(QStringLiteral("DA WS2= scartati ")).size(), 1);
+    QVERIFY(f.linesStartingWith(QStringLiteral("DA WS2= scartati ")).first().contains(QStringLiteral("127.0.0.2")));
 }
 
 void TestMonitorLink::framerStartsCleanAfterCloseConnectAndError()

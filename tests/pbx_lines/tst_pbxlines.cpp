@@ -318,6 +318,27 @@ void TestPbxLines::masksAndCallTextsAreFormattedSafely()
     f.pbx.messagesShown.set(true);
     f.pbx.feed(pbx::encodeCall({{105, 0, 0, 0}, QStringLiteral("A\x01" "B.C")}));
     QVERIFY(f.pbx.messages.lines().join(QLatin1Char('|')).contains(QStringLiteral("A B C")));
+    // The exchange pads its texts with NULs, and a text may hold control
+    // bytes: neither reaches a list line (nor, headless, standard output).
+    const QByteArray padded = QByteArray("IN LINEA 401").leftJustified(20, '\0');
+    const QByteArray controls("\x07" "CHIAMATA\x1b[2J\r\nIN LINEA 402\x7f\0\0", 30);
+    for (const QByteArray &text : {padded, controls})
+        f.pbx.feed(be32(16 + 16 + qint32(text.size())) + be32(0) + be32(0) + be32(pbx::CallMessage) + be32(16 + qint32(text.size()))
+                   + be32(107) + be32(0) + be32(0) + be32(0) + text);
+    pbx::Packet p;
+    QVERIFY(pbx::decode(pbx::encodeCall({{107, 0, 0, 0}, QString::fromLatin1(padded)}), p).ok());
+    QCOMPARE(p.call.text, QStringLiteral("IN LINEA 401"));
+    QCOMPARE(p.call.width, 20);
+    QCOMPARE(f.extensions.row(107)[ExtensionTable::CallCounter], QStringLiteral("2"));
+    QCOMPARE(f.lines(QStringLiteral("107 0 0 0 | IN LINEA 401")), QStringList{QStringLiteral("107 0 0 0 | IN LINEA 401")});
+    QCOMPARE(f.lines(QStringLiteral(" CHIAMATA [2J  IN LINEA 402 ")).size(), 1);
+    QCOMPARE(f.lines(QStringLiteral("IN LINEA 401 Msg x Int 107  []  Len 20")).size(), 1);
+    for (const QStringList &list : {f.pbx.list.lines(), f.pbx.messages.lines()}) {
+        for (const QString &line : list) {
+            for (const QChar c : line)
+                QVERIFY2(c.unicode() >= 32 && c.unicode() != 127, line.toLatin1().toHex(' ').constData());
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPbxLines)

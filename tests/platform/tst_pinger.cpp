@@ -28,6 +28,26 @@ QByteArray reply(quint16 id, quint16 sequence, const QByteArray &data)
     return r;
 }
 
+// An ICMP error of `type`/`code` about the datagram whose IP header and
+// first bytes are `quoted`, as a router sends it.
+QByteArray icmpError(quint8 type, quint8 code, const QByteArray &quoted)
+{
+    QByteArray e(8, '\0');
+    e[0] = char(type);
+    e[1] = char(code);
+    return e + quoted;
+}
+
+// The IP header of our request to `target`, with `words` 32-bit words and
+// protocol `protocol`, as an error quotes it.
+QByteArray sentHeader(quint32 target, int words = 5, quint8 protocol = 1)
+{
+    QByteArray ip = withIpHeader({}, words);
+    ip[9] = char(protocol);
+    qToBigEndian<quint32>(target, ip.data() + 16);
+    return ip;
+}
+
 int sizeOf(const QByteArray &bytes, Pinger::Kind kind, quint16 id, quint16 sequence)
 {
     return Pinger::replyDataSize(bytes.constData(), bytes.size(), kind, id, sequence);
@@ -56,6 +76,8 @@ private Q_SLOTS:
     void initTestCase() { qRegisterMetaType<Pinger::Result>(); }
     void theRequestOnTheWire();
     void onlyOurReplyCounts();
+    void anErrorAboutOurRequestGivesItsStatus_data();
+    void anErrorAboutOurRequestGivesItsStatus();
     void loopbackWithEachSocketKind_data();
     void loopbackWithEachSocketKind();
     void aNameOrBadAddressSendsNothing();
@@ -118,6 +140,64 @@ void TestPinger::onlyOurReplyCounts()
     QByteArray longHeader = withIpHeader(reply(5, 9, kData));
     longHeader[0] = char(0x4F);
     QCOMPARE(sizeOf(longHeader.left(40), K::Raw, 5, 9), -1);
+}
+
+void TestPinger::anErrorAboutOurRequestGivesItsStatus_data()
+{
+    using K = Pinger::Kind;
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<Pinger::Kind>("kind");
+    QTest::addColumn<int>("status");
+    constexpr quint32 target = 0x0A000009; // 10.0.0.9
+    const QByteArray ours = sentHeader(target) + Pinger::echoRequest(5, 9, kData).left(8);
+    // A router's answers to our echo, read on a raw socket: the status at once.
+    QTest::newRow("net unreachable") << withIpHeader(icmpError(3, 0, ours)) << K::Raw << 11002;
+    QTest::newRow("host unreachable") << withIpHeader(icmpError(3, 1, ours)) << K::Raw << 11003;
+    QTest::newRow("protocol unreachable") << withIpHeader(icmpError(3, 2, ours)) << K::Raw << 11004;
+    QTest::newRow("port unreachable") << withIpHeader(icmpError(3, 3, ours)) << K::Raw << 11005;
+    QTest::newRow("host prohibited") << withIpHeader(icmpError(3, 10, ours)) << K::Raw << 11003;
+    QTest::newRow("net unknown") << withIpHeader(icmpError(3, 6, ours)) << K::Raw << 11002;
+    QTest::newRow("time exceeded in transit") << withIpHeader(icmpError(11, 0, ours)) << K::Raw << 11013;
+    QTest::newRow("whole request quoted") << withIpHeader(icmpError(3, 1, sentHeader(target) + Pinger::echoRequest(5, 9, kData)))
+                                          << K::Raw << 11003;
+    QTest::newRow("options in both headers") << withIpHeader(icmpError(3, 1, sentHeader(target, 6) + Pinger::echoRequest(5, 9, kData).left(8)), 7)
+                                             << K::Raw << 11003;
+    // A datagram socket's identifier is the kernel's: the sequence tells.
+    QTest::newRow("datagram, kernel's id") << icmpError(3, 1, sentHeader(target) + Pinger::echoRequest(777, 9, kData).left(8))
+                                           << K::Datagram << 11003;
+    // Not about our request: the ping goes on waiting.
+    QTest::newRow("another program's echo") << withIpHeader(icmpError(3, 1, sentHeader(target) + Pinger::echoRequest(6, 9, kData).left(8)))
+                                             << K::Raw << 0;
+    QTest::newRow("our earlier echo") << withIpHeader(icmpError(3, 1, sentHeader(target) + Pinger::echoRequest(5, 8, kData).left(8)))
+                                      << K::Raw << 0;
+    QTest::newRow("to another address") << withIpHeader(icmpError(3, 1, sentHeader(0x0A000008) + Pinger::echoRequest(5, 9, kData).left(8)))
+                                        << K::Raw << 0;
+    QTest::newRow("about a UDP datagram") << withIpHeader(icmpError(3, 3, sentHeader(target, 5, 17) + QByteArray(8, '\0')))
+                                          << K::Raw << 0;
+    QTest::newRow("about a reply") << withIpHeader(icmpError(3, 1, sentHeader(target) + reply(5, 9, kData).left(8))) << K::Raw << 0;
+    QTest::newRow("an echo reply") << withIpHeader(reply(5, 9, kData)) << K::Raw << 0;
+    QTest::newRow("our own request") << withIpHeader(Pinger::echoRequest(5, 9, kData)) << K::Raw << 0;
+    QTest::newRow("redirect") << withIpHeader(icmpError(5, 1, ours)) << K::Raw << 0;
+    // Cut short anywhere: never read past the end.
+    const QByteArray whole = withIpHeader(icmpError(3, 1, ours));
+    QTest::newRow("echo cut") << whole.left(whole.size() - 1) << K::Raw << 0;
+    QTest::newRow("quoted header cut") << whole.left(20 + 8 + 19) << K::Raw << 0;
+    QTest::newRow("error header cut") << whole.left(20 + 7) << K::Raw << 0;
+    QTest::newRow("nothing") << QByteArray() << K::Raw << 0;
+    QByteArray badLength = whole;
+    badLength[28] = char(0x4F); // the quoted header claims 60 bytes
+    QTest::newRow("quoted header longer than what is there") << badLength << K::Raw << 0;
+}
+
+void TestPinger::anErrorAboutOurRequestGivesItsStatus()
+{
+    QFETCH(QByteArray, received);
+    QFETCH(Pinger::Kind, kind);
+    QFETCH(int, status);
+    QCOMPARE(Pinger::quotedErrorStatus(received.constData(), received.size(), kind, 5, 9, 0x0A000009), status);
+    // Whatever it is, it is no reply.
+    if (status != 0)
+        QCOMPARE(sizeOf(received, kind, 5, 9), -1);
 }
 
 void TestPinger::loopbackWithEachSocketKind_data()

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void onlyRequestsNamingTheMonitorAreAnswered();
     void manyBrowsersAtOnce();
     void quietAndVanishingBrowsers();
+    void aBrowserThatPipelinesAndReadsGetsEveryAnswer();
     void statusFilesWhileTheMonitorIsOpen();
     void outcomeTotalsSurviveARestart();
     void totalsFollowTheDatabaseOnlyWhenNothingIsLost();
@@ -101,7 +102,7 @@ void TestWebStatus::theAnswerByteForByte()
     const qsizetype headEnd = all.indexOf("\r\n\r\n") + 4;
     const QByteArray head = all.left(headEnd), body = all.mid(headEnd);
     QCOMPARE(head, "HTTP/1.0 200 Document follows\r\nContent-length: " + QByteArray::number(body.size())
-                       + "\r\nContent-type: text/html\r\nConnection: keep-alive\r\n\r\n");
+                       + "\r\nContent-type: text/html; charset=windows-1252\r\nConnection: keep-alive\r\n\r\n");
     QVERIFY(body.startsWith("<html><head>\r\n<meta http-equiv=\"refresh\" content=\"60\"><title>Obel Ct-Monitor Quorin at  127.0.0.1</title>"));
     // The request opened the monitor and the PBX lines, as their menus would.
     QVERIFY(p.monitor().isOpen());
@@ -214,11 +215,12 @@ void TestWebStatus::quietAndVanishingBrowsers()
         gone.socket.flush();
         gone.socket.abort();
     }
-    server.setIdleMs(HttpStatusServer::kIdleMs);
+    // One that never reads: answered until its answers pile up, then its
+    // requests wait, and it is let go once it has read nothing for the idle time.
+    server.setIdleMs(2000);
     Browser deaf(server.port());
     QVERIFY(deaf.connected());
     deaf.socket.setReadBufferSize(1);
-    // Asked again and again, never read: let go once its answers pile up.
     int asked = 0, served = 0;
     QObject::connect(&p.controller->log().list2(), &LogList::lineAdded, &deaf.socket, [&served](const QString &line) {
         served += line.contains(QStringLiteral("rich.monitor da"));
@@ -233,11 +235,31 @@ void TestWebStatus::quietAndVanishingBrowsers()
     }
     QCOMPARE(server.connections(), 0);
     QVERIFY(asked < 2000);
+    QVERIFY(server.unreadBytes() > 0);
+    QVERIFY(list2Has(p, QStringLiteral(": non legge, ")));
     // The server goes on.
     Browser next(server.port());
     QVERIFY(next.connected());
     next.socket.write(kAsk);
     QVERIFY(next.answer().contains("Stato Interni"));
+}
+
+void TestWebStatus::aBrowserThatPipelinesAndReadsGetsEveryAnswer()
+{
+    Program p("PortaWeb=0\r\nAutoCTMonitor=1\r\n");
+    Browser b(p.parts->web().server().port());
+    QVERIFY(b.connected());
+    b.socket.write(kAsk);
+    const qsizetype page = b.answer().size();
+    QVERIFY(page > 0);
+    // More answers in one write than may wait unsent: the browser reads,
+    // so each request gets its answer, in turn, on the same connection.
+    const int asks = int(2 * HttpStatusServer::kMaxPending / page) + 2;
+    b.socket.write(kAsk.repeated(asks));
+    for (int i = 0; i < asks; ++i)
+        QVERIFY2(b.answer().endsWith("</body></html>\r\n"), qPrintable(QString::number(i)));
+    QCOMPARE(b.socket.state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(p.parts->web().server().unreadBytes(), 0);
 }
 
 void TestWebStatus::statusFilesWhileTheMonitorIsOpen()
