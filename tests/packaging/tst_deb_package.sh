@@ -69,7 +69,7 @@ expected_conffiles="$(printf '/etc/quorin-db-server/%s\n' conn_quorin.ini tm40.i
 # run: a first install creates the user and the state folders and enables
 # nothing; a second finds the user there.
 mkdir "$tmp/stubs"
-for c in adduser install chgrp chmod systemctl dpkg-statoverride; do
+for c in adduser install chgrp chmod systemctl dpkg-statoverride runuser; do
     printf '#!/bin/sh\necho "%s $*" >>"%s"\n' "$c" "$tmp/calls" >"$tmp/stubs/$c"
 done
 printf '#!/bin/sh\n[ -n "${QUORIN_USER_EXISTS:-}" ]\n' >"$tmp/stubs/getent"
@@ -80,6 +80,9 @@ grep -qx "adduser --system --group --quiet --home /var/lib/quorin-db-server --no
 grep -qx "install -d -o quorin -g quorin -m 0750 /var/lib/quorin-db-server /var/lib/quorin-db-server/dati" "$tmp/calls" \
     || { cat "$tmp/calls"; fail "postinst: no state folder"; }
 if grep -q "enable\|start" "$tmp/calls"; then fail "postinst enables or starts the service"; fi
+# The application folder is prepared at once, so that --check-config reads the settings before a first start.
+grep -qx "runuser -u quorin -- /usr/libexec/quorin-db-server/quorin-db-server-prepare /var/lib/quorin-db-server" "$tmp/calls" \
+    || { cat "$tmp/calls"; fail "postinst: the application folder not prepared"; }
 : >"$tmp/calls"
 QUORIN_USER_EXISTS=1 PATH="$tmp/stubs:$PATH" "$tmp/control/postinst" configure 1.0.0
 if grep -q "^adduser" "$tmp/calls"; then fail "postinst adds an existing user again"; fi
