@@ -30,7 +30,7 @@ namespace {
 // Questions take no answer: nothing is opened for editing, nothing confirmed.
 class NoPrompts : public UserPrompts {
 public:
-    void message(const QString &) override {}
+    void message(const QString &, Severity) override {}
     bool confirm(const QString &, bool) override { return false; }
     QString input(const QString &) override { return {}; }
     void editFile(const QString &) override {}
