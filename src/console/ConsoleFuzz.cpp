@@ -35,8 +35,8 @@ struct Run {
         replies += out.reply;
         if (screen.row() < 0 || screen.row() >= Vt100Screen::kRows || screen.col() < 0 || screen.col() >= Vt100Screen::kCols)
             bound = QStringLiteral("cursor at ") + QString::number(screen.col()) + QLatin1Char(',') + QString::number(screen.row());
-        if (screen.escapeBuffer().size() > Vt100Screen::kEscapeLimit)
-            bound = QStringLiteral("escape buffer of ") + QString::number(screen.escapeBuffer().size());
+        if (screen.parser().pendingLength() > Vt100Parser::kLengthLimit)
+            bound = QStringLiteral("escape buffer of ") + QString::number(screen.parser().pendingLength());
         for (int r = 0; r < Vt100Screen::kRows; ++r) {
             if (screen.line(r).size() != Vt100Screen::kCols || screen.attributes(r).size() != Vt100Screen::kCols)
                 bound = QStringLiteral("line ") + QString::number(r) + QStringLiteral(" not 80 wide");
