@@ -37,8 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         expect(codec.subnegotiation().size() <= TelnetCodec::kSubLimit, QStringLiteral("subnegotiation beyond its limit"));
         screen.feed(out.data);
         replies += out.reply;
-        expect(screen.tabCount() >= 0 && screen.tabCount() <= Vt100Screen::kTabSlots, QStringLiteral("tab stops"));
-        expect(screen.scrollTop() >= 0 && screen.scrollTop() < Vt100Screen::kRows, QStringLiteral("scrolling area"));
+        const Vt100State &state = screen.state();
+        expect(state.tabCount() >= 0 && state.tabCount() <= Vt100State::kTabSlots, QStringLiteral("tab stops"));
+        expect(state.scrollTop() >= 0 && state.scrollTop() < Vt100Screen::kRows, QStringLiteral("scrolling area"));
     });
     // Replies only ever answer what the host sent after an IAC.
     expect(replies.isEmpty() || input.contains(char(TelnetCodec::IAC)), QStringLiteral("reply without a command"));

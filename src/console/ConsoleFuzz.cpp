@@ -31,15 +31,24 @@ struct Run {
     {
         TelnetCodec::Output out;
         codec.feed(bytes, out);
+        const QStringList text = screen.lines();
+        QStringList attributes;
+        for (int r = 0; r < Vt100Screen::kRows; ++r)
+            attributes << screen.attributes(r);
+        const quint64 seen = screen.cells().revision();
         screen.feed(out.data);
         replies += out.reply;
         if (screen.row() < 0 || screen.row() >= Vt100Screen::kRows || screen.col() < 0 || screen.col() >= Vt100Screen::kCols)
             bound = QStringLiteral("cursor at ") + QString::number(screen.col()) + QLatin1Char(',') + QString::number(screen.row());
-        if (screen.escapeBuffer().size() > Vt100Screen::kEscapeLimit)
-            bound = QStringLiteral("escape buffer of ") + QString::number(screen.escapeBuffer().size());
+        if (screen.parser().pendingLength() > Vt100Parser::kLengthLimit)
+            bound = QStringLiteral("escape buffer of ") + QString::number(screen.parser().pendingLength());
+        const Vt100Cells::Rows changed = screen.cells().changedSince(seen);
         for (int r = 0; r < Vt100Screen::kRows; ++r) {
             if (screen.line(r).size() != Vt100Screen::kCols || screen.attributes(r).size() != Vt100Screen::kCols)
                 bound = QStringLiteral("line ") + QString::number(r) + QStringLiteral(" not 80 wide");
+            // The window redraws only the rows reported changed.
+            if (!changed.test(size_t(r)) && (screen.line(r) != text[r] || screen.attributes(r) != attributes[r]))
+                bound = QStringLiteral("row ") + QString::number(r) + QStringLiteral(" changed unreported");
         }
     }
 };

@@ -8,7 +8,8 @@
 // random bytes mixed with the pieces that matter (ESC and sequence
 // characters, numbers, IAC commands and subnegotiations, control bytes).
 // And the check that feeding one stream whole or in random pieces gives
-// the same screen and the same replies, with every bound kept.
+// the same screen and the same replies, with every bound kept and no row
+// changed without the screen reporting it.
 namespace consolefuzz {
 
 QByteArray stream(std::mt19937 &random, int pieces);

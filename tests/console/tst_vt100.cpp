@@ -1,24 +1,99 @@
-// The console's VT100 subset, from bytes: cursor addressing and its
-// clamping, erasing, attributes and colours, line drawing, tabs, scrolling
-// and its area, and the quirks the console has always had: any letter ends
-// a sequence, control bytes inside one are collected, column 79 is
-// overwritten, ESC D does not scroll.
+// The console's VT100 subset in its layers, as byte scripts. The parser:
+// the actions a script names, whatever writes it comes in. The screen: the
+// rows and cursor a script leaves, fed whole and byte by byte, with the
+// quirks the console has always had (any letter ends a sequence, control
+// bytes inside one are collected, column 79 is overwritten, ESC D does not
+// scroll). The cells: which rows they report changed.
 #include <QtTest>
 
 #include "console/Vt100Screen.h"
 
 namespace {
 
-Vt100Screen fed(const QByteArray &bytes)
+// The parser's actions as text: 'printed run', ^n a control byte, "esc x",
+// introducer and letter then the parameters; "+n" a sequence left pending.
+struct Trace : Vt100Parser::Actions {
+    QByteArrayList items;
+    bool printing = false;
+    static QByteArray name(quint8 b) { return b < 32 ? "^" + QByteArray::number(b) : QByteArray(1, char(b)); }
+    void add(const QByteArray &item) { items << item; printing = false; }
+    void print(quint8 b) override
+    {
+        if (!printing)
+            items << "''";
+        items.last().insert(items.last().size() - 1, char(b));
+        printing = true;
+    }
+    void control(quint8 b) override { add(name(b)); }
+    void escape(quint8 b) override { add("esc " + name(b)); }
+    void sequence(const Vt100Parser::Sequence &s) override
+    {
+        QByteArray t = QByteArray(1, s.introducer) + s.letter;
+        for (int i = 0; i < s.count; ++i)
+            t += (i ? "," : " ") + QByteArray::number(s.parameters[size_t(i)]);
+        add(t);
+    }
+};
+
+QByteArray traced(const QByteArrayList &writes, bool byteByByte)
 {
-    Vt100Screen s;
-    s.feed(bytes);
-    return s;
+    Vt100Parser parser;
+    Trace trace;
+    for (const QByteArray &w : writes) {
+        for (qsizetype at = 0; at < w.size(); at += byteByByte ? 1 : w.size())
+            parser.feed(w.mid(at, byteByByte ? 1 : w.size()), trace);
+    }
+    if (parser.escaping())
+        trace.add("+" + QByteArray::number(parser.pendingLength()));
+    return trace.items.join(' ');
 }
 
-QPoint cursor(const Vt100Screen &s)
+// The rows changed since a revision, as runs "first-last".
+QByteArray changed(const Vt100Cells &cells, quint64 since)
 {
-    return {s.col(), s.row()};
+    const Vt100Cells::Rows rows = cells.changedSince(since);
+    QByteArrayList runs;
+    for (int r = 0; r < Vt100Cells::kRows; ++r) {
+        int end = r;
+        while (rows[size_t(r)] && end + 1 < Vt100Cells::kRows && rows[size_t(end + 1)])
+            ++end;
+        if (rows[size_t(r)])
+            runs << QByteArray::number(r) + "-" + QByteArray::number(end);
+        r = end;
+    }
+    return runs.join(',');
+}
+
+// What the screen says of the item an expectation names: "@col,row" the
+// cursor, "row:text" a row without its trailing blanks, "?text" a line
+// holds the text ("!text" none does), "tabs=", "top=", "bells=" a count,
+// "changed=" the rows the last write changed (`since`: the revision before it).
+QByteArray actual(const Vt100Screen &s, const QByteArray &expected, quint64 since = 0)
+{
+    const auto count = [&](const char *key, int n) { return expected.startsWith(key) ? key + QByteArray::number(n) : QByteArray(); };
+    if (expected.startsWith('@'))
+        return "@" + QByteArray::number(s.col()) + "," + QByteArray::number(s.row());
+    if (expected.startsWith('?') || expected.startsWith('!'))
+        return (s.contains(QString::fromLatin1(expected.mid(1))) ? "?" : "!") + expected.mid(1);
+    if (expected.startsWith("changed="))
+        return "changed=" + changed(s.cells(), since);
+    const QByteArray n = count("tabs=", s.state().tabCount()) + count("top=", s.state().scrollTop()) + count("bells=", s.bells());
+    if (!n.isEmpty())
+        return n;
+    const int colon = int(expected.indexOf(':'));
+    QByteArray text = s.line(expected.left(colon).toInt()).toLatin1();
+    while (text.endsWith(' '))
+        text.chop(1);
+    return expected.left(colon + 1) + text;
+}
+
+// Each row r written: the label and r, or without a label 80 times the r-th letter.
+QByteArray rows(const char *label)
+{
+    QByteArray all;
+    for (int r = 0; r < 25; ++r)
+        all += "\x1b[" + QByteArray::number(r + 1) + ";1H" + (label ? label + QByteArray::number(r) : QByteArray(80, char('a' + r)));
+    return all;
 }
 
 } // namespace
@@ -26,209 +101,133 @@ QPoint cursor(const Vt100Screen &s)
 class TestVt100 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void cursorAddressingIsClamped_data();
-    void cursorAddressingIsClamped();
-    void erasing();
+    void parser_data();
+    void parser();
+    void screen_data();
+    void screen();
     void attributesAndColours();
-    void lineDrawingAndPrinting();
-    void tabStops();
-    void scrollingAndItsArea();
-    void sequenceCollectionQuirks();
-    void splitsGiveTheSameScreen();
-    void waitsSeeOneLineAtATime();
 };
 
-void TestVt100::cursorAddressingIsClamped_data()
+void TestVt100::parser_data()
 {
-    QTest::addColumn<QByteArray>("in");
-    QTest::addColumn<QPoint>("at"); // column, row
-    QTest::newRow("10;20H") << QByteArray("\x1b[10;20H") << QPoint(19, 9);
-    QTest::newRow("H homes") << QByteArray("\x1b[10;20H\x1b[H") << QPoint(0, 0);
-    QTest::newRow("f like H") << QByteArray("\x1b[3;4f") << QPoint(3, 2);
-    QTest::newRow("99;99H") << QByteArray("\x1b[99;99H") << QPoint(79, 24);
-    QTest::newRow("saturated") << QByteArray("\x1b[999999999999;5H") << QPoint(4, 24);
-    QTest::newRow("A up by n") << QByteArray("\x1b[10;10H\x1b[3A") << QPoint(9, 6);
-    QTest::newRow("A 0 is 1") << QByteArray("\x1b[10;10H\x1b[0A") << QPoint(9, 8);
-    QTest::newRow("B beyond") << QByteArray("\x1b[50B") << QPoint(0, 24);
-    QTest::newRow("C and D") << QByteArray("\x1b[5C\x1b[2D") << QPoint(3, 0);
-    QTest::newRow("D below 0") << QByteArray("\x1b[9D") << QPoint(0, 0);
-    QTest::newRow("save restore s u") << QByteArray("\x1b[5;6H\x1b[s\x1b[H\x1b[u") << QPoint(5, 4);
-    QTest::newRow("save restore 7 8") << QByteArray("\x1b[5;6H\x1b" "7\x1b[H\x1b" "8") << QPoint(5, 4);
-    QTest::newRow("ESC D no scroll") << QByteArray("\x1b[25;1H\x1b" "D") << QPoint(0, 24);
-    QTest::newRow("ESC E") << QByteArray("\x1b[5;6H\x1b" "E") << QPoint(0, 5);
-    QTest::newRow("ESC M") << QByteArray("\x1b[5;6H\x1bM") << QPoint(5, 3);
-    QTest::newRow("ESC BS") << QByteArray("ab\x1b\x08") << QPoint(1, 0);
-    QTest::newRow("BS at 0") << QByteArray("\x08") << QPoint(0, 0);
-    QTest::newRow("negative") << QByteArray("\x1b[-5;-7H") << QPoint(0, 0);
+    QTest::addColumn<QByteArrayList>("writes");
+    QTest::addColumn<QByteArray>("actions");
+    QTest::newRow("text, controls, IAC never shown") << QByteArrayList{QByteArray("A\xff" "B\x07\x7f\x00", 6)} << QByteArray("'AB' ^7 '\x7f' ^0");
+    QTest::newRow("parameters") << QByteArrayList{"\x1b[10;20H\x1b[H\x1b[1;;31m"} << QByteArray("[H 10,20 [H 0 [m 1,0,31");
+    QTest::newRow("blanks before, saturated") << QByteArrayList{"\x1b[ 3;99999999H"} << QByteArray("[H 3,9999");
+    QTest::newRow("no number") << QByteArrayList{"\x1b[-3A\x1b[1 2A"} << QByteArray("[A 0 [A 1");
+    QTest::newRow("controls collected") << QByteArrayList{"\x1b[1\n0;2\r0H"} << QByteArray("[H 1,2");
+    QTest::newRow("ESC and IAC collected") << QByteArrayList{"\x1b[1\x1b[2H\x1b[\xff" "5A"} << QByteArray("[H 1 [A 0");
+    QTest::newRow("any introducer") << QByteArrayList{"\x1b(B\x1b#3A\x1b" "cX"} << QByteArray("(B 0 #A 3 cc 0 'X'");
+    QTest::newRow("one character") << QByteArrayList{"\x1b" "7\x1b" "8\x1b" "D\x1b\x08\x1b%X\x1b\x1b["} << QByteArray("esc 7 esc 8 esc D esc ^8 esc % 'X' esc ^27 '['");
+    QTest::newRow("16 with the letter") << QByteArrayList{"\x1b[1;2;3;4;5;6;7;H"} << QByteArray("[H 1,2,3,4,5,6,7,0");
+    QTest::newRow("15 parameters fit") << QByteArrayList{"\x1b[;;;;;;;;;;;;;;m"} << QByteArray("[m 0,0,0,0,0,0,0,0,0,0,0,0,0,0,0");
+    QTest::newRow("16 without: dropped") << QByteArrayList{"\x1b[1;2;3;4;5;6;7;8;9X"} << QByteArray("';9X'");
+    QTest::newRow("dropped, then text") << QByteArrayList{"\x1b[0000000000000000000012H"} << QByteArray("'0000012H'");
+    QTest::newRow("pending") << QByteArrayList{"\x1b[12"} << QByteArray("+3");
+    QTest::newRow("ESC pending") << QByteArrayList{"x\x1b"} << QByteArray("'x' +0");
+    QTest::newRow("split in three") << QByteArrayList{"\x1b[1", "0;2", "0H"} << QByteArray("[H 10,20");
 }
 
-void TestVt100::cursorAddressingIsClamped()
+void TestVt100::parser()
 {
-    QFETCH(QByteArray, in);
-    QFETCH(QPoint, at);
-    QCOMPARE(cursor(fed(in)), at);
+    QFETCH(QByteArrayList, writes);
+    QFETCH(QByteArray, actions);
+    QCOMPARE(traced(writes, false), actions);
+    QCOMPARE(traced(writes, true), actions);
 }
 
-void TestVt100::erasing()
+void TestVt100::screen_data()
 {
-    QByteArray fill;
-    for (int r = 0; r < 25; ++r)
-        fill += "\x1b[" + QByteArray::number(r + 1) + ";1H" + QByteArray(80, char('a' + r % 26));
-    Vt100Screen s = fed(fill + "\x1b[2J");
-    QCOMPARE(s.line(0), QString(80, QLatin1Char(' ')));
-    QCOMPARE(cursor(s), QPoint(0, 0));
-    // J at 0,0 clears all; elsewhere it erases from the cursor on.
-    s = fed(fill + "\x1b[H\x1b[J");
-    QVERIFY(s.line(24).trimmed().isEmpty());
-    s = fed(fill + "\x1b[3;5H\x1b[J");
-    QCOMPARE(s.line(2), QStringLiteral("cccc") + QString(76, QLatin1Char(' ')));
-    QCOMPARE(s.line(1), QString(80, QLatin1Char('b')));
-    QVERIFY(s.line(24).trimmed().isEmpty());
-    QCOMPARE(cursor(s), QPoint(4, 2));
-    s = fed(fill + "\x1b[3;5H\x1b[1J"); // up to the cursor, the cursor cell included
-    QVERIFY(s.line(1).trimmed().isEmpty());
-    QCOMPARE(s.line(2), QString(5, QLatin1Char(' ')) + QString(75, QLatin1Char('c')));
-    s = fed(fill + "\x1b[3;5H\x1b[K");
-    QCOMPARE(s.line(2), QStringLiteral("cccc") + QString(76, QLatin1Char(' ')));
-    s = fed(fill + "\x1b[3;5H\x1b[1K");
-    QCOMPARE(s.line(2), QString(5, QLatin1Char(' ')) + QString(75, QLatin1Char('c')));
-    s = fed(fill + "\x1b[3;5H\x1b[2K");
-    QVERIFY(s.line(2).trimmed().isEmpty());
-    QCOMPARE(s.line(3), QString(80, QLatin1Char('d')));
-    s = fed(fill + "\x1b[3;5H\x1b[7K\x1b[5J"); // other values: nothing
-    QCOMPARE(s.line(2), QString(80, QLatin1Char('c')));
-    QCOMPARE(s.attributes(2), QString(80, QLatin1Char('0')));
+    QTest::addColumn<QByteArrayList>("writes");
+    QTest::addColumn<QByteArrayList>("expected");
+    const auto row = [](const char *name, const QByteArrayList &writes, const QByteArrayList &expected) {
+        QTest::newRow(name) << writes << expected;
+    };
+    row("H homes", {"\x1b[10;20H\x1b[H"}, {"@0,0"});
+    row("f like H", {"\x1b[3;4f"}, {"@3,2"});
+    row("99;99H", {"\x1b[99;99H"}, {"@79,24"});
+    row("A up by n, 0 is 1", {"\x1b[10;10H\x1b[3A\x1b[0A"}, {"@9,5"});
+    row("B beyond", {"\x1b[50B"}, {"@0,24"});
+    row("C and D", {"\x1b[5C\x1b[2D"}, {"@3,0"});
+    row("D below 0", {"\x1b[9D"}, {"@0,0"});
+    row("save restore s u", {"\x1b[5;6H\x1b[s\x1b[H\x1b[u"}, {"@5,4"});
+    row("save restore 7 8", {"\x1b[5;6H\x1b" "7\x1b[H\x1b" "8"}, {"@5,4"});
+    row("ESC D no scroll", {"\x1b[25;1HX\r", "\x1b" "D"}, {"@0,24", "24:X", "changed="});
+    row("ESC E, ESC M", {"\x1b[5;6H\x1b" "E\x1bM\x1bM"}, {"@0,3"});
+    row("ESC BS", {"ab\x1b\x08"}, {"@1,0"});
+    row("BS, ESC BS at 0", {"\x08\x1b\x08"}, {"@0,0"});
+    row("ESC ( B moves down", {"\x1b(B"}, {"@0,1"});
+    row("sequences doing nothing", {"\x1b[?25hA\x1b" "cB\x1bZ\x1bIC\x1b%D\x1b[5;5"}, {"0:ABCD", "@4,0"});
+    row("2J", {rows(nullptr), "\x1b[2J"}, {"0:", "24:", "@0,0", "changed=0-24"});
+    row("J at 0,0 clears all", {rows(nullptr) + "\x1b[H\x1b[J"}, {"24:", "@0,0"});
+    row("J from the cursor", {rows(nullptr) + "\x1b[3;5H", "\x1b[J"}, {"1:" + QByteArray(80, 'b'), "2:cccc", "24:", "@4,2", "changed=2-24"});
+    row("1J, cursor cell included", {rows(nullptr) + "\x1b[3;5H", "\x1b[1J"}, {"1:", "2:     " + QByteArray(75, 'c'), "changed=0-2"});
+    row("K", {rows(nullptr) + "\x1b[3;5H", "\x1b[K"}, {"2:cccc", "changed=2-2"});
+    row("1K", {rows(nullptr) + "\x1b[3;5H\x1b[1K"}, {"2:     " + QByteArray(75, 'c')});
+    row("2K", {rows(nullptr) + "\x1b[3;5H\x1b[2K"}, {"2:", "3:" + QByteArray(80, 'd')});
+    row("7K 5J nothing", {rows(nullptr) + "\x1b[3;5H", "\x1b[7K\x1b[5J"}, {"2:" + QByteArray(80, 'c'), "changed="});
+    row("line drawing", {"\x0elqqkjmvwxa\x0flq"}, {"0:+--+++++|alq"});
+    row("81 characters", {QByteArray(79, 'x') + "YZ"}, {"0:" + QByteArray(79, 'x') + "Z", "@79,0"});
+    row("code page, controls", {QByteArray("\xe8\x1f\x00\x7f!\x07", 6)}, {"0:\xe8\x7f!", "bells=1"});
+    row("no stops: slot 21, 0", {"abc\t"}, {"@0,0"});
+    row("stops, g clears", {"\x1b[1;9H\x1bH\x1b[1;17H\x1bH\r\tA\tB", "\x1b[g\r\tC"}, {"0:C       A       B"});
+    QByteArray stops;
+    for (int i = 1; i <= 25; ++i)
+        stops += "\x1b[1;" + QByteArray::number(i * 3) + "H\x1bH";
+    row("21 stops fit, the 21st last, kept by g", {stops + "\x1b[g\x1b[1;70H\t"}, {"tabs=21", "@62,0"});
+    row("LF on row 24 scrolls", {rows("row") + "\n"}, {"0:row1", "23:row24", "24:", "@5,24"});
+    row("scrolling area", {rows("row") + "\x1b[4;10r\x1b[25;1H", "\n\x0b\x0c"}, {"2:row2", "3:row6", "top=3", "changed=3-24"});
+    row("r alone", {"\x1b[5r\x1b[r"}, {"top=0"});
+    row("waits see one line", {"\x1b[24;75Hlogi\x1b[25;1Hn:"}, {"!login:"});
+    row("cursor and modes change no row", {"x", "\r\x1b[5;5H\x1b[3A\x0e\x1b[1m\x07\x1b[4r\n"}, {"changed="});
+    row("text changes its row", {"\x1b[3;1H", "x"}, {"changed=2-2"});
+    row("split in two", {"\x1b[24;75Hlogi\x1b[2", "5;1Hn:\rlogin: "}, {"?login:", "!Login:", "24:login:"});
+}
+
+void TestVt100::screen()
+{
+    QFETCH(QByteArrayList, writes);
+    QFETCH(QByteArrayList, expected);
+    Vt100Screen whole, bytes;
+    quint64 since = 0;
+    for (const QByteArray &w : writes) {
+        since = whole.cells().revision();
+        whole.feed(w);
+        for (const char b : w)
+            bytes.feed(QByteArray(1, b));
+    }
+    for (const QByteArray &e : expected)
+        QCOMPARE(actual(whole, e, since), e);
+    QCOMPARE(bytes.lines(), whole.lines());
+    QCOMPARE(actual(bytes, "@"), actual(whole, "@"));
+    for (int r = 0; r < Vt100Screen::kRows; ++r)
+        QCOMPARE(bytes.attributes(r), whole.attributes(r));
 }
 
 void TestVt100::attributesAndColours()
 {
-    Vt100Screen s = fed("\x1b[1;31mAB\x1b[0mC\x1b[7mD\x1b[44;33mE\x1b[99mF\x1b[mG\x1b[4;5mH\x1b[8mI");
+    Vt100Screen s;
+    s.feed("\x1b[1;31mAB\x1b[0mC\x1b[7mD\x1b[44;33mE\x1b[99mF\x1b[mG\x1b[4;5mH\x1b[8mI");
     QCOMPARE(s.line(0).left(9), QStringLiteral("ABCDEFGHI"));
-    QCOMPARE(s.attributes(0)[0], QChar(31)); // only the last code in force
-    QCOMPARE(s.attributes(0)[2], QChar(0));
-    QCOMPARE(s.attributes(0)[4], QChar(33));
-    QCOMPARE(s.attributes(0)[5], QChar(33)); // 99 is no code: the last one stays
-    QCOMPARE(s.attributes(0)[9], QLatin1Char('0')); // never written
-    const Vt100Screen::Style bold = s.style(0, 0);
-    QVERIFY(bold.bold);
-    QCOMPARE(bold.fg, Vt100Screen::rgb(128, 0, 0)); // red, palette entry 4
-    QVERIFY(!s.style(0, 2).bold);
-    QCOMPARE(s.style(0, 2).fg, Vt100Screen::rgb(0, 0, 0)); // code 0: the defaults again
-    QCOMPARE(s.style(0, 2).bg, Vt100Screen::rgb(255, 255, 255));
-    QCOMPARE(s.style(0, 3).fg, Vt100Screen::rgb(255, 255, 255)); // reverse: the default background
-    QCOMPARE(s.style(0, 3).bg, Vt100Screen::rgb(0, 0, 0));
-    QCOMPARE(s.style(0, 4).fg, Vt100Screen::rgb(255, 255, 0));
-    QCOMPARE(s.style(0, 4).bg, Vt100Screen::rgb(0, 0, 128));
-    QVERIFY(s.style(0, 7).underline && s.style(0, 7).italic);
-    QCOMPARE(s.style(0, 8).fg, s.style(0, 8).bg); // hidden
+    // Each cell keeps the last code in force: 99 is no code, "m" alone is 0.
+    const QChar codes[] = {QChar(31), QChar(31), QChar(0), QChar(7), QChar(33), QChar(33), QChar(0), QChar(5), QChar(8), QLatin1Char('0')};
+    QCOMPARE(s.attributes(0).left(10), QString(codes, 10));
+    using Style = Vt100Screen::Style;
+    const Vt100Screen::Rgb black = Vt100Screen::rgb(0, 0, 0), white = Vt100Screen::rgb(255, 255, 255);
+    const std::pair<int, Style> styles[] = {{0, {Vt100Screen::rgb(128, 0, 0), white, true}}, // bold red
+                                            {2, {black, white}}, // code 0: the defaults again
+                                            {3, {white, black}}, // reverse
+                                            {4, {Vt100Screen::rgb(255, 255, 0), Vt100Screen::rgb(0, 0, 128)}},
+                                            {7, {black, white, false, true, true}}, // italic, underline
+                                            {8, {white, white, false, true, true}}}; // hidden, the styles stay
+    for (const auto &[col, style] : styles)
+        QVERIFY2(s.style(0, col) == style, qPrintable(QString::number(col)));
+    s.feed("\r\x1b[K"); // erased cells: code "0", the defaults
+    QVERIFY(s.attributes(0) == QString(80, QLatin1Char('0')) && s.style(0, 0) == (Style{black, white}));
+    const std::array<int, 8> palette{0x000000, 0x800000, 0x008000, 0xFFFF00, 0x000080, 0x800080, 0x008080, 0xFFFFFF};
     for (int i = 0; i < 8; ++i)
-        QCOMPARE(Vt100Screen::palette(i),
-                 (std::array<Vt100Screen::Rgb, 8>{Vt100Screen::rgb(0, 0, 0), Vt100Screen::rgb(128, 0, 0), Vt100Screen::rgb(0, 128, 0),
-                                                  Vt100Screen::rgb(255, 255, 0), Vt100Screen::rgb(0, 0, 128), Vt100Screen::rgb(128, 0, 128),
-                                                  Vt100Screen::rgb(0, 128, 128), Vt100Screen::rgb(255, 255, 255)})[size_t(i)]);
-}
-
-void TestVt100::lineDrawingAndPrinting()
-{
-    Vt100Screen s = fed("\x0elqqkjmvwxa\x0flq");
-    QCOMPARE(s.line(0).left(12), QStringLiteral("+--+++++|alq"));
-    // 81 characters on a row: the last one in column 79.
-    QByteArray row(79, 'x');
-    row += "YZ";
-    s = fed(row);
-    QCOMPARE(s.line(0).right(1), QStringLiteral("Z"));
-    QCOMPARE(cursor(s), QPoint(79, 0));
-    // Bytes beyond ASCII in the code page, controls and NULs not printed.
-    s = fed(QByteArray("\xe8\x01\x00\x7f!\x07", 6));
-    QCOMPARE(s.line(0).left(3), QStringLiteral("è\x7f!"));
-    QCOMPARE(s.bells(), 1);
-}
-
-void TestVt100::tabStops()
-{
-    // No stops: HT goes to slot 21, which is 0.
-    QCOMPARE(cursor(fed("abc\t")), QPoint(0, 0));
-    Vt100Screen s = fed("\x1b[1;9H\x1bH\x1b[1;17H\x1bH\r\tA\tB");
-    QCOMPARE(s.line(0).indexOf(QLatin1Char('A')), 8);
-    QCOMPARE(s.line(0).indexOf(QLatin1Char('B')), 16);
-    s.feed("\x1b[g\r\tC"); // stops cleared to 0: back to column 0
-    QCOMPARE(s.line(0).indexOf(QLatin1Char('C')), 0);
-    // Only 21 stops fit; the 21st answers when no other is beyond the cursor.
-    Vt100Screen many;
-    for (int i = 1; i <= 25; ++i)
-        many.feed("\x1b[1;" + QByteArray::number(i * 3) + "H\x1bH");
-    QCOMPARE(many.tabCount(), 21);
-    QCOMPARE(many.tabStop(20), 62); // column 63 counted from 1
-    many.feed("\x1b[1;70H\t");
-    QCOMPARE(many.col(), 62);
-}
-
-void TestVt100::scrollingAndItsArea()
-{
-    QByteArray rows;
-    for (int r = 0; r < 25; ++r)
-        rows += "\x1b[" + QByteArray::number(r + 1) + ";1Hrow" + QByteArray::number(r);
-    Vt100Screen s = fed(rows + "\n");
-    QCOMPARE(s.line(0).trimmed(), QStringLiteral("row1")); // row 0 has left the screen
-    QCOMPARE(s.line(23).trimmed(), QStringLiteral("row24"));
-    QVERIFY(s.line(24).trimmed().isEmpty());
-    QCOMPARE(cursor(s), QPoint(5, 24));
-    // A scrolling area from row 3 (the second number is not used).
-    s = fed(rows + "\x1b[4;10r\x1b[25;1H\n\x0b\x0c");
-    QCOMPARE(s.line(2).trimmed(), QStringLiteral("row2")); // above the area: stays
-    QCOMPARE(s.line(3).trimmed(), QStringLiteral("row6"));
-    QCOMPARE(s.scrollTop(), 3);
-    QCOMPARE(fed("\x1b[r").scrollTop(), 0);
-}
-
-void TestVt100::sequenceCollectionQuirks()
-{
-    // Any letter ends a sequence, whatever its introducer: ESC ( B moves down.
-    QCOMPARE(cursor(fed("\x1b(B")), QPoint(0, 1));
-    QCOMPARE(cursor(fed("\x1b[5;5H\x1b#A")), QPoint(4, 3));
-    // Sequences it does nothing with.
-    QCOMPARE(fed("\x1b[?25hX").line(0).left(1), QStringLiteral("X"));
-    QCOMPARE(fed("\x1b" "cX").line(0).left(1), QStringLiteral("X"));
-    QCOMPARE(fed("\x1bZ\x1bIX").line(0).left(1), QStringLiteral("X"));
-    QCOMPARE(fed("\x1b%X").line(0).left(1), QStringLiteral("X")); // "%" is dropped with its ESC
-    // Control bytes inside a sequence are collected, not acted on: the line
-    // feed neither moves the cursor nor joins the digits around it.
-    Vt100Screen s = fed("\x1b[1\n0;2\r0H");
-    QCOMPARE(cursor(s), QPoint(1, 0));
-    QCOMPARE(cursor(fed("\x1b[5;5H\x1b[-3A")), QPoint(4, 3)); // "-3" is no number: 1
-    // Longer than 15 characters without a letter: dropped, and what follows is text.
-    s = fed("\x1b[1;2;3;4;5;6;7;8;9X");
-    QVERIFY(!s.escaping());
-    s = fed("\x1b[0000000000000000000012H");
-    QVERIFY(!s.escaping());
-    QCOMPARE(s.line(0).left(8), QStringLiteral("0000012H"));
-    QVERIFY(fed("\x1b[12").escaping());
-    QVERIFY(fed("\x1b[12").escapeBuffer().size() <= Vt100Screen::kEscapeLimit);
-}
-
-void TestVt100::splitsGiveTheSameScreen()
-{
-    const QByteArray stream = "\x1b[2J\x1b[1;31mHello\x1b[0m\r\n\x0elqk\x0f\x1b[5;10Hx\x1b[K\x1b[3;4r\x1b[25;1H\n\n"
-                              "\x1b[10;10H\x1bH\r\tT\x1b(B\x1b[1\n2C\xe8";
-    const Vt100Screen whole = fed(stream);
-    for (int piece = 1; piece <= 7; ++piece) {
-        Vt100Screen s;
-        for (qsizetype at = 0; at < stream.size(); at += piece)
-            s.feed(stream.mid(at, piece));
-        QCOMPARE(s.lines(), whole.lines());
-        QCOMPARE(cursor(s), cursor(whole));
-        for (int r = 0; r < Vt100Screen::kRows; ++r)
-            QCOMPARE(s.attributes(r), whole.attributes(r));
-    }
-}
-
-void TestVt100::waitsSeeOneLineAtATime()
-{
-    Vt100Screen s = fed("\x1b[24;75Hlogi\x1b[25;1Hn:");
-    QVERIFY(!s.contains(QStringLiteral("login:")));
-    s.feed("\rlogin: ");
-    QVERIFY(s.contains(QStringLiteral("login:")));
-    QVERIFY(!s.contains(QStringLiteral("Login:")));
+        QCOMPARE(Vt100Screen::palette(i), 0xFF000000u | quint32(palette[size_t(i)]));
 }
 
 QTEST_GUILESS_MAIN(TestVt100)
