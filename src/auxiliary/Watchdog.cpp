@@ -1,7 +1,7 @@
 #include "auxiliary/Watchdog.h"
 
-#include "core/AnsiCodec.h"
-#include "dialer_link/LinkSocket.h"
+#include "wire/AnsiCodec.h"
+#include "wire/LinkSocket.h"
 
 Watchdog::Watchdog(std::function<QString()> report, QObject *parent) : QObject(parent), m_report(std::move(report)) {}
 
@@ -73,11 +73,11 @@ void Watchdog::check()
         if (p.host.isEmpty() || !p.socket)
             continue;
         const int s = p.socket->state();
-        if (s == LinkSocket::kConnected)
+        if (s == socketstates::kConnected)
             continue;
         // A connection under way is given its time (a slow network, a peer
         // that drops packets) instead of being cut off every second.
-        if ((s == 4 || s == 6) && p.connecting.isValid() && p.connecting.elapsed() < kConnectMs)
+        if ((s == socketstates::kResolving || s == socketstates::kConnecting) && p.connecting.isValid() && p.connecting.elapsed() < kConnectMs)
             continue;
         connectPeer(p);
     }

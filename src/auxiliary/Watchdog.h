@@ -20,7 +20,6 @@ class Watchdog : public QObject, public WatchdogPort {
 public:
     static constexpr int kPeers = 10;
     static constexpr quint16 kPort = 1526;
-    static constexpr int kConnected = 7; // a peer's state when connected
     static constexpr int kConnectMs = 10000; // a connection still under way is left this long
     static constexpr qint64 kMaxPending = 64 * 1024;
 

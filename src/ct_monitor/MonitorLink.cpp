@@ -1,7 +1,7 @@
 #include "ct_monitor/MonitorLink.h"
 
 #include "core/Logger.h"
-#include "dialer_link/QueueDrain.h"
+#include "core/QueueDrain.h"
 
 #include <QUdpSocket>
 

@@ -1,8 +1,8 @@
 #include "ct_monitor/OperatorServerLink.h"
 
 #include "core/Logger.h"
-#include "dialer_link/FixedText.h"
-#include "dialer_link/QueueDrain.h"
+#include "core/QueueDrain.h"
+#include "wire/FixedText.h"
 
 #include <QtEndian>
 

@@ -6,8 +6,8 @@
 
 #include "core/Severity.h"
 #include "ct_monitor/TelephonyFormat.h"
-#include "dialer_link/Framer.h"
-#include "dialer_link/LinkSocket.h"
+#include "wire/Framer.h"
+#include "wire/LinkSocket.h"
 
 class DebugFile;
 class Logger;

@@ -1,7 +1,7 @@
 #include "ct_monitor/TelephonyFormat.h"
 
-#include "core/AnsiCodec.h"
-#include "dialer_link/FixedText.h"
+#include "wire/AnsiCodec.h"
+#include "wire/FixedText.h"
 
 #include <QtEndian>
 

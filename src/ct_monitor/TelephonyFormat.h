@@ -3,7 +3,7 @@
 // Wire format of the telephony server's two links, written down for people
 // in docs/telephony-protocol.md.
 //
-// Both links use the 20-byte header of the dialer link (PacketFormat.h)
+// Both links use the 20-byte header of every link (wire/PacketHeader.h)
 // with every field big-endian on the monitor link (Link::Monitor) and no
 // identification record; Totlen counts the bytes after itself and must lie
 // in 1..3100. The monitor link (port 9992) only receives:
@@ -23,9 +23,9 @@
 #include <QList>
 #include <QString>
 
-#include "dialer_link/Framer.h"
-#include "dialer_link/PacketFormat.h"
-#include "dialer_link/WireStatus.h"
+#include "wire/Framer.h"
+#include "wire/PacketHeader.h"
+#include "wire/Status.h"
 
 namespace telephony {
 

@@ -8,9 +8,9 @@
 #include "core/Ports.h"
 #include "dialer_link/DialerReplies.h"
 #include "dialer_link/Dispatcher.h"
-#include "dialer_link/LinkSocket.h"
 #include "dialer_link/PacketWriter.h"
 #include "dialer_link/RequestReader.h"
+#include "wire/LinkSocket.h"
 
 class DebugFile;
 class Logger;

@@ -8,8 +8,8 @@
 
 #include "core/Ports.h"
 #include "core/Severity.h"
-#include "dialer_link/Framer.h"
 #include "dialer_link/PacketFormat.h"
+#include "wire/Framer.h"
 
 class Logger;
 class MainModel;

@@ -4,11 +4,11 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/QueueDrain.h"
 #include "core/Severity.h"
-#include "dialer_link/ByteSource.h"
-#include "dialer_link/Framer.h"
 #include "dialer_link/PacketFormat.h"
-#include "dialer_link/QueueDrain.h"
+#include "wire/ByteSource.h"
+#include "wire/Framer.h"
 
 class DebugFile;
 class Logger;

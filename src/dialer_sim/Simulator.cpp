@@ -1,8 +1,8 @@
 #include "dialer_sim/Simulator.h"
 
 #include "dialer_link/DialerBodies.h"
-#include "dialer_link/FixedText.h"
 #include "dialer_link/OutcomeRecord.h"
+#include "wire/FixedText.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

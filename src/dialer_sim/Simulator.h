@@ -7,9 +7,9 @@
 #include <deque>
 #include <random>
 
-#include "dialer_link/Framer.h"
 #include "dialer_sim/HoldJournal.h"
 #include "dialer_sim/ReplyCheck.h"
+#include "wire/Framer.h"
 
 class QTcpServer;
 class QTcpSocket;

@@ -3,12 +3,12 @@
 #include "core/IniFile.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
+#include "core/QueueDrain.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
 #include "core/SocketStates.h"
 #include "core/TextFormats.h"
 #include "ct_monitor/ExtensionTable.h"
-#include "dialer_link/QueueDrain.h"
 
 namespace {
 QString n(qint64 v)

@@ -8,10 +8,10 @@
 #include "core/ObservableValue.h"
 #include "core/Ports.h"
 #include "core/Severity.h"
-#include "dialer_link/Framer.h"
-#include "dialer_link/LinkSocket.h"
 #include "pbx_lines/LineTable.h"
 #include "pbx_lines/PbxFormat.h"
+#include "wire/Framer.h"
+#include "wire/LinkSocket.h"
 
 class DebugFile;
 class ExtensionTable;

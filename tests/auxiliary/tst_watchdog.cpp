@@ -4,6 +4,7 @@
 
 #include "auxiliary/Watchdog.h"
 #include "auxiliary/WatchdogMonitor.h"
+#include "wire/SocketState.h"
 
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -99,9 +100,9 @@ void TestWatchdog::peersHearAtConnectionAndOnEachRound()
     };
     QVERIFY(QTest::qWaitFor([&] { return first.reports() >= 1 && second.reports() >= 1 && third.reports() >= 1 && allHeard(n); },
                             20000));
-    QCOMPARE(wd.state(0), Watchdog::kConnected);
-    QCOMPARE(wd.firstPeerState(), Watchdog::kConnected);
-    QVERIFY(wd.state(5) != Watchdog::kConnected);
+    QCOMPARE(wd.state(0), socketstates::kConnected);
+    QCOMPARE(wd.firstPeerState(), socketstates::kConnected);
+    QVERIFY(wd.state(5) != socketstates::kConnected);
     // Text goes in the files' code page.
     QVERIFY(first.got.contains("\r\n\xE8\r\n"));
 
@@ -118,7 +119,7 @@ void TestWatchdog::peersHearAtConnectionAndOnEachRound()
         wd.check();
         return wd.attempts(5) >= 5;
     }, 20000));
-    QVERIFY(wd.state(5) != Watchdog::kConnected);
+    QVERIFY(wd.state(5) != socketstates::kConnected);
     QCOMPARE(wd.attempts(0), 1);
     QCOMPARE(first.accepted, 1); // a connected peer is left alone
     QCOMPARE(second.accepted, 1);
@@ -137,7 +138,7 @@ void TestWatchdog::aPeerThatNeverReadsIsBounded()
     // The deaf peer first, so the reader's count is known: one report at its connection.
     wd.setPeers({{1, QStringLiteral("127.0.0.2")}});
     wd.check();
-    QVERIFY(QTest::qWaitFor([&] { return wd.state(1) == Watchdog::kConnected; }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return wd.state(1) == socketstates::kConnected; }, 20000));
     wd.setPeers({{0, QStringLiteral("127.0.0.1")}, {1, QStringLiteral("127.0.0.2")}});
     wd.check();
     QVERIFY(QTest::qWaitFor([&] { return reader.reports() == 1; }, 20000));
@@ -165,7 +166,7 @@ void TestWatchdog::aPeerThatNeverReadsIsBounded()
     QVERIFY(mostPending <= Watchdog::kMaxPending + big.size());
     QVERIFY(wd.reportsSkipped() >= 50);
     QVERIFY(QTest::qWaitFor([&] { return reader.reports() == rounds + 1; }, 20000));
-    QCOMPARE(wd.state(1), Watchdog::kConnected);
+    QCOMPARE(wd.state(1), socketstates::kConnected);
 }
 
 void TestWatchdog::aLostPeerIsReconnectedAndToldAgain()
@@ -182,7 +183,7 @@ void TestWatchdog::aLostPeerIsReconnectedAndToldAgain()
         wd.check();
         return peer.accepted == 2 && peer.reports() == 2;
     }, 20000));
-    QCOMPARE(wd.firstPeerState(), Watchdog::kConnected);
+    QCOMPARE(wd.firstPeerState(), socketstates::kConnected);
     // A changed configuration drops the old peers.
     wd.setPeers({});
     QVERIFY(!wd.inUse(0));

@@ -1,7 +1,6 @@
-#include "dialer_link/LinkSocket.h"
+#include "wire/LinkSocket.h"
 
 #include <QHostAddress>
-
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -12,29 +11,37 @@ constexpr int kLingerMs = 10000;
 
 LinkSocket::LinkSocket(QString source, QObject *parent) : QObject(parent), m_source(std::move(source)) {}
 
+LinkSocket::~LinkSocket()
+{
+    // The socket is a child and goes with us: none of its last signals may reach a half-destroyed owner.
+    if (m_socket)
+        m_socket->disconnect(this);
+}
+
 int LinkSocket::state() const
 {
+    using namespace socketstates;
     if (m_error)
-        return 9;
+        return kError;
     if (!m_socket)
-        return 0;
+        return kClosed;
     switch (m_socket->state()) {
     case QAbstractSocket::UnconnectedState:
-        return 0;
+        return kClosed;
     case QAbstractSocket::HostLookupState:
-        return 4;
+        return kResolving;
     case QAbstractSocket::ConnectingState:
-        return 6;
+        return kConnecting;
     case QAbstractSocket::ConnectedState:
-        return 7;
+        return kConnected;
     case QAbstractSocket::BoundState:
-        return 1;
+        return kOpen;
     case QAbstractSocket::ListeningState:
-        return 2;
+        return kListening;
     case QAbstractSocket::ClosingState:
-        return 8;
+        return kClosing;
     }
-    return 0;
+    return kClosed;
 }
 
 QString LinkSocket::localAddress() const
@@ -66,14 +73,19 @@ QByteArray LinkSocket::read(qint64 max)
     return m_socket ? m_socket->read(max) : QByteArray();
 }
 
-void LinkSocket::connectTo(const QString &host, quint16 port)
+void LinkSocket::setReadBufferSize(qint64 bytes)
 {
-    close();
-    m_host = host;
-    auto *socket = new QTcpSocket(this);
+    m_readBuffer = bytes;
+    if (m_socket)
+        m_socket->setReadBufferSize(bytes);
+}
+
+void LinkSocket::attach(QTcpSocket *socket)
+{
     m_socket = socket;
+    socket->setParent(this);
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    socket->setReadBufferSize(kReadBuffer);
+    socket->setReadBufferSize(m_readBuffer);
     connect(socket, &QTcpSocket::connected, this, &LinkSocket::connected);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         if (socket == m_socket)
@@ -83,14 +95,44 @@ void LinkSocket::connectTo(const QString &host, quint16 port)
         if (socket == m_socket)
             onError(e);
     });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        if (socket == m_socket)
+            Q_EMIT disconnected();
+    });
     connect(socket, &QTcpSocket::bytesWritten, this, [this, socket](qint64 n) {
         if (socket == m_socket)
             Q_EMIT bytesWritten(n);
     });
+}
+
+void LinkSocket::connectTo(const QString &host, quint16 port)
+{
+    close();
+    m_host = host;
+    auto *socket = new QTcpSocket(this);
+    attach(socket);
     socket->connectToHost(host, port);
 }
 
+void LinkSocket::adopt(QTcpSocket *socket)
+{
+    detach(false);
+    m_host = socket->peerAddress().toString();
+    attach(socket);
+    Q_EMIT connected();
+}
+
 void LinkSocket::close()
+{
+    detach(true);
+}
+
+void LinkSocket::abort()
+{
+    detach(false);
+}
+
+void LinkSocket::detach(bool graceful)
 {
     m_error = false;
     QTcpSocket *socket = m_socket;
@@ -99,7 +141,7 @@ void LinkSocket::close()
         return;
     socket->disconnect(this);
     // The old socket finishes sending on its own and then goes away.
-    if (socket->state() == QAbstractSocket::ConnectedState) {
+    if (graceful && socket->state() == QAbstractSocket::ConnectedState) {
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
         QTimer::singleShot(kLingerMs, socket, &QObject::deleteLater);
