@@ -4,13 +4,11 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <functional>
 
 #include "core/Severity.h"
 #include "ct_monitor/TelephonyFormat.h"
-#include "wire/Framer.h"
-#include "wire/LinkSocket.h"
+#include "wire/FramedReader.h"
 
 #include <QUdpSocket>
 
@@ -30,6 +28,7 @@ class Logger;
 class MonitorLink : public QObject {
     Q_OBJECT
 public:
+    static constexpr int kChannel = 2; // SvuotaCoda's
     struct Hooks {
         std::function<void(const telephony::MonitorPacket &)> packet; // a decoded 25000 or 25002
         std::function<void(const QByteArray &)> bytesRead;            // every byte, for the mirror and the counter
@@ -39,7 +38,7 @@ public:
 
     MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent = nullptr);
 
-    // TCP to host:port, or (port 0 host empty) nothing.
+    // TCP to host:port.
     void connectTo(const QString &host, quint16 port);
     // AscoltaUDP: listen on a local UDP port. False, with a log line, when
     // the port cannot be bound.
@@ -61,34 +60,24 @@ public:
     quint16 localPort() const;
 
     // Decoding, without a socket (also what the sockets feed).
-    void feed(const QByteArray &bytes);
-    const Framer &framer() const { return m_framer; }
-    int resyncSteps() const { return m_steps; }
+    void feed(const QByteArray &bytes) { m_reader.feed(bytes); }
+    const Framer &framer() const { return m_reader.framer(); }
+    int resyncSteps() const { return m_reader.realignSteps(); }
 
 private:
-    void onTcpData();
+    void connectReader();
     void onUdpData();
-    void loop();
-    bool handleCorrupt(const Framer::Frame &f);
     void handle(const QByteArray &framed);
-    void onIncompleteTimeout();
     bool accepts(const QHostAddress &sender);
-    void startRealigning();
+    wire::ReadPolicy policy(bool udp) const;
     void log(const QString &text, Severity severity = Severity::Info);
     void debug(const QString &text);
-    qint64 pending() const { return m_framer.size(); }
 
     Logger &m_log;
     const DebugFile &m_debug;
     Hooks m_hooks;
-    LinkSocket m_tcp;
+    wire::FramedReader m_reader;
     QPointer<QUdpSocket> m_udp;
-    Framer m_framer;
-    QTimer m_incomplete;
-    int m_steps = 0;
-    bool m_realigning = false;
-    qint64 m_skipped = 0;      // bytes skipped by this realignment
-    bool m_dryReported = false; // this realignment ran out of bytes once
     quint16 m_udpRefused = 0; // the port last refused, logged once
     QString m_senderText;
     QHostAddress m_sender;     // null: anyone (or, with a text, no one)

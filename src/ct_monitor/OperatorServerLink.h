@@ -1,13 +1,11 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 #include <functional>
 
 #include "core/Severity.h"
 #include "ct_monitor/TelephonyFormat.h"
-#include "wire/Framer.h"
-#include "wire/LinkSocket.h"
+#include "wire/FramedReader.h"
 
 class DebugFile;
 class Logger;
@@ -19,6 +17,7 @@ class Logger;
 class OperatorServerLink : public QObject {
     Q_OBJECT
 public:
+    static constexpr int kChannel = 4; // SvuotaCoda's
     struct Hooks {
         std::function<double()> level;
         std::function<int()> timeoutMs; // how long a started packet may take to arrive whole
@@ -28,25 +27,24 @@ public:
 
     void connectTo(const QString &host, quint16 port);
     void close();
-    int state() const { return m_socket.state(); }
-    bool isConnected() const { return m_socket.isConnected(); }
-    QString peer() const { return m_socket.peerName(); }
+    int state() const { return m_reader.socket().state(); }
+    bool isConnected() const { return m_reader.socket().isConnected(); }
+    QString peer() const { return m_reader.socket().peerName(); }
     quint16 peerPort() const { return m_port; }
-    LinkSocket &socket() { return m_socket; }
+    LinkSocket &socket() { return m_reader.socket(); }
 
     // The two messages of one command; "Socket non connessa" when the link
     // is down. The password is sent, never logged.
     void sendCommand(const telephony::OpCommandBody &command);
 
     // Decoding, without a socket (also what the socket feeds).
-    void feed(const QByteArray &bytes);
+    void feed(const QByteArray &bytes) { m_reader.feed(bytes); }
 
 Q_SIGNALS:
     void replied(qint32 code);
 
 private:
-    void onData();
-    void onIncompleteTimeout();
+    void connectReader();
     void handle(const QByteArray &framed);
     void log(const QString &text, const QString &tag = QString(), Severity severity = Severity::Info);
     void debug(const QString &text);
@@ -55,8 +53,6 @@ private:
     Logger &m_log;
     const DebugFile &m_debug;
     Hooks m_hooks;
-    LinkSocket m_socket;
-    Framer m_framer;
-    QTimer m_incomplete;
+    wire::FramedReader m_reader;
     quint16 m_port = 0;
 };

@@ -10,8 +10,7 @@
 #include "core/Severity.h"
 #include "pbx_lines/LineTable.h"
 #include "pbx_lines/PbxFormat.h"
-#include "wire/Framer.h"
-#include "wire/LinkSocket.h"
+#include "wire/FramedReader.h"
 
 class DebugFile;
 class ExtensionTable;
@@ -55,11 +54,11 @@ public:
 
     LineTable &table() { return m_table; }
     const LineTable &table() const { return m_table; }
-    LinkSocket &socket() { return m_socket; }
+    LinkSocket &socket() { return m_reader.socket(); }
     quint16 port() const { return m_port; }
 
     // Decoding, without a socket (also what the socket feeds).
-    void feed(const QByteArray &bytes);
+    void feed(const QByteArray &bytes) { m_reader.feed(bytes); }
 
     // The window's model.
     FlagValue loaded;
@@ -77,7 +76,7 @@ Q_SIGNALS:
 
 private:
     void connectLink(); // ConnettiPBX
-    void onData();
+    void connectReader();
     void handle(const QByteArray &framed);
     void lavoraDatiPbx(const pbx::Packet &p);
     void callMessage(const pbx::Packet &p);
@@ -88,10 +87,8 @@ private:
 
     Parts m_parts;
     LineTable m_table;
-    LinkSocket m_socket;
-    Framer m_framer;
+    wire::FramedReader m_reader;
     QTimer m_timer;
-    QTimer m_incomplete;
     quint16 m_port = pbx::kPort;
     qint64 m_recordCount = 0;
 };

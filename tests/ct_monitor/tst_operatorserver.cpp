@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "core/DebugFile.h"
-#include "core/LogList.h"
 #include "core/Logger.h"
+#include "core/LogList.h"
 #include "core/MainModel.h"
 #include "ct_monitor/OperatorServerLink.h"
 #include "telephony_sim/SimBytes.h"
@@ -206,10 +206,10 @@ void TestOperatorServer::commandReachesTheServerOnlyWhenConnected()
     QCOMPARE(qFromBigEndian<qint32>(received.constData() + 8), qint32(f.link.socket().localPort()));
     QCOMPARE(qFromBigEndian<qint32>(received.constData() + 24 + 8), qint32(f.link.socket().localPort()));
     simbytes::Command c;
-    QVERIFY(simbytes::takeCommand(received, c));
+    QVERIFY(simbytes::decodeCommand(received.left(24), c));
     QCOMPARE(c.code, 55007);
     QCOMPARE(c.extension, 205);
-    QVERIFY(simbytes::takeCommand(received, c));
+    QVERIFY(simbytes::decodeCommand(received.mid(24), c));
     QCOMPARE(c.code, 55006);
     QCOMPARE(c.subcode, 2);
     QCOMPARE(c.extension, 205);
