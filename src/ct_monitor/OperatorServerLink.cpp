@@ -2,9 +2,6 @@
 
 #include "core/LinkLog.h"
 #include "core/Logger.h"
-#include "wire/FixedText.h"
-
-#include <QtEndian>
 
 namespace {
 QString n(qint64 v)
@@ -83,39 +80,52 @@ void OperatorServerLink::sendCommand(const telephony::OpCommandBody &c)
 void OperatorServerLink::handle(const QByteArray &framed)
 {
     telephony::OperatorReply r;
-    if (const wire::Status s = telephony::decodeOperatorReply(framed, r); !s.ok()) {
+    wire::Status s = telephony::decodeOperatorReply(framed, r);
+    if (s.ok())
+        s = logReply(r);
+    if (!s.ok()) {
         log(QStringLiteral("DA WS4= PROBLEMA ") + s.error, {}, Severity::Error);
         return;
     }
-    const QByteArray &b = r.body;
-    const auto integer = [&](qsizetype at) { return at + 4 <= b.size() ? qFromBigEndian<qint32>(b.constData() + at) : 0; };
-    const QString text = fixedtext::pulisciStringa(b);
+    Q_EMIT replied(r.header.code);
+}
+
+// The replies are only logged; a body too short for its fields is refused.
+wire::Status OperatorServerLink::logReply(const telephony::OperatorReply &r)
+{
     switch (r.header.code) {
-    case telephony::ReplyIntegers:
-        debug(QStringLiteral("RICEVUTO 56001 IN BODY ") + n(integer(0)));
-        debug(QStringLiteral("e ") + n(integer(4)));
-        break;
+    case telephony::ReplyIntegers: {
+        telephony::ReplyPair pair;
+        if (wire::Status s = telephony::decodeReplyPair(r.body, pair); !s.ok())
+            return s;
+        debug(QStringLiteral("RICEVUTO 56001 IN BODY ") + n(pair.first));
+        debug(QStringLiteral("e ") + n(pair.second));
+        return {};
+    }
     case telephony::ReplyCode:
-        debug(QStringLiteral("RIC. 56002 con QUESTO CODICE ") + text);
-        break;
+        debug(QStringLiteral("RIC. 56002 con QUESTO CODICE ") + telephony::replyText(r.body));
+        return {};
     case telephony::ReplyMessage:
-        log(QStringLiteral("56003 msg=") + text);
-        break;
-    case telephony::ReplyList:
+        log(QStringLiteral("56003 msg=") + telephony::replyText(r.body));
+        return {};
+    case telephony::ReplyList: {
+        QList<qint32> values;
+        if (wire::Status s = telephony::decodeReplyList(r.body, values); !s.ok())
+            return s;
         log(QStringLiteral("56004 Ricevuta lista grp e interni -  tot=") + n(r.header.len / 4));
-        for (qsizetype at = 0; at + 4 <= b.size(); at += 4)
-            debug(QStringLiteral("56004 RIC ") + n(integer(at)));
-        break;
+        for (qint32 value : std::as_const(values))
+            debug(QStringLiteral("56004 RIC ") + n(value));
+        return {};
+    }
     case telephony::ReplyLogin:
         debug(QStringLiteral("56005 a che serve? Forse conferma login"));
-        break;
+        return {};
     case telephony::ReplyInfo:
         debug(QStringLiteral("RIC. 56017 op.info?"));
-        break;
+        return {};
     default:
         // Framing follows the length: an unknown code skips only its own packet.
         log(QStringLiteral("DA WS4= MSG SCONOSC=") + n(r.header.code), {}, Severity::Warning);
-        break;
+        return {};
     }
-    Q_EMIT replied(r.header.code);
 }

@@ -46,6 +46,7 @@ Q_SIGNALS:
 private:
     void connectReader();
     void handle(const QByteArray &framed);
+    wire::Status logReply(const telephony::OperatorReply &r);
     void log(const QString &text, const QString &tag = QString(), Severity severity = Severity::Info);
     void debug(const QString &text);
     bool send(const QByteArray &bytes);

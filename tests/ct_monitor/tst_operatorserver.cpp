@@ -115,6 +115,12 @@ void TestOperatorServer::integersAreLoggedOnlyAtDebugLevel()
     const QStringList second = f.linesEndingWith(QStringLiteral("(e -9"));
     QCOMPARE(second.size(), 1);
     QVERIFY(f.list.lines().indexOf(second.first()) > f.list.lines().indexOf(f.linesEndingWith(QStringLiteral("IN BODY 7")).first()));
+
+    // A body too short for its two integers is refused, not read as zeros.
+    f.list.clear();
+    f.link.feed(reply(56001, be32(7)));
+    QCOMPARE(f.linesEndingWith(QStringLiteral("DA WS4= PROBLEMA Risposta 56001 troppo corto: 4 byte, attesi 8")).size(), 1);
+    QVERIFY(f.linesEndingWith(QStringLiteral("(e 0")).isEmpty());
 }
 
 void TestOperatorServer::listCountIsLenOverFour()
@@ -133,6 +139,12 @@ void TestOperatorServer::listCountIsLenOverFour()
     }
     QCOMPARE(values, (QStringList{QStringLiteral("3"), QStringLiteral("101"), QStringLiteral("102"), QStringLiteral("16909060"),
                                   QStringLiteral("-1")}));
+
+    // A list that ends inside an integer is refused whole.
+    f.list.clear();
+    f.link.feed(reply(56004, body.left(6)));
+    QCOMPARE(f.linesEndingWith(QStringLiteral("DA WS4= PROBLEMA Risposta 56004 troppo corto: 6 byte, attesi 8")).size(), 1);
+    QVERIFY(f.linesEndingWith(QStringLiteral("tot=")).isEmpty());
 }
 
 void TestOperatorServer::unknownCodeSkipsOnlyItsOwnPacket()

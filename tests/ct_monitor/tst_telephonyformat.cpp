@@ -684,6 +684,21 @@ void TestTelephonyFormat::operatorReplySkipsTheHeaderExtensionOf56002And56003Onl
     QCOMPARE(r.header, (packet::Header{36, -1, 9992, ReplyMessage, 36}));
     QCOMPARE(r.body, QByteArray("ciao"));
     QVERIFY(!decodeOperatorReply(QByteArray(19, '\0'), r).ok());
+
+    // The bodies that are logged: whole fields, or "too short", never zeros.
+    ReplyPair pair;
+    QVERIFY(decodeReplyPair(be32(7) + be32(-9), pair).ok());
+    QCOMPARE(pair.first, 7);
+    QCOMPARE(pair.second, -9);
+    QList<qint32> values;
+    QVERIFY(decodeReplyList(be32(3) + be32(101), values).ok());
+    QCOMPARE(values, (QList<qint32>{3, 101}));
+    QVERIFY(decodeReplyList({}, values).ok() && values.isEmpty());
+    for (int size : {0, 4, 7})
+        QVERIFY2(!decodeReplyPair(QByteArray(size, '\1'), pair).ok(), qPrintable(QString::number(size)));
+    for (int size : {1, 6})
+        QVERIFY2(!decodeReplyList(QByteArray(size, '\1'), values).ok(), qPrintable(QString::number(size)));
+    QCOMPARE(replyText(QByteArray("  testo\0\0", 9)), QStringLiteral("testo"));
 }
 
 QTEST_GUILESS_MAIN(TestTelephonyFormat)
