@@ -3,6 +3,8 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
+#include <iterator>
+#include <utility>
 
 namespace {
 // How long a closed link may take to hand its last bytes to the peer.
@@ -21,27 +23,14 @@ LinkSocket::~LinkSocket()
 int LinkSocket::state() const
 {
     using namespace socketstates;
+    // Indexed by QAbstractSocket::SocketState, unconnected (0) to closing (6).
+    static constexpr State kStates[] = {kClosed, kResolving, kConnecting, kConnected, kOpen, kListening, kClosing};
     if (m_error)
         return kError;
     if (!m_socket)
         return kClosed;
-    switch (m_socket->state()) {
-    case QAbstractSocket::UnconnectedState:
-        return kClosed;
-    case QAbstractSocket::HostLookupState:
-        return kResolving;
-    case QAbstractSocket::ConnectingState:
-        return kConnecting;
-    case QAbstractSocket::ConnectedState:
-        return kConnected;
-    case QAbstractSocket::BoundState:
-        return kOpen;
-    case QAbstractSocket::ListeningState:
-        return kListening;
-    case QAbstractSocket::ClosingState:
-        return kClosing;
-    }
-    return kClosed;
+    const int s = int(m_socket->state());
+    return s >= 0 && s < int(std::size(kStates)) ? kStates[s] : kClosed;
 }
 
 QString LinkSocket::localAddress() const
@@ -160,24 +149,18 @@ qint64 LinkSocket::write(const QByteArray &bytes)
 
 int LinkSocket::winsockNumber(QAbstractSocket::SocketError error)
 {
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return 10061;
-    case QAbstractSocket::RemoteHostClosedError:
-        return 10054;
-    case QAbstractSocket::HostNotFoundError:
-        return 11001;
-    case QAbstractSocket::SocketTimeoutError:
-        return 10060;
-    case QAbstractSocket::NetworkError:
-        return 10051;
-    case QAbstractSocket::AddressInUseError:
-        return 10048;
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return 10049;
-    default:
-        return 10053;
+    using E = QAbstractSocket;
+    static constexpr std::pair<E::SocketError, int> kNumbers[] = {
+        {E::ConnectionRefusedError, 10061}, {E::RemoteHostClosedError, 10054},
+        {E::HostNotFoundError, 11001},      {E::SocketTimeoutError, 10060},
+        {E::NetworkError, 10051},           {E::AddressInUseError, 10048},
+        {E::SocketAddressNotAvailableError, 10049},
+    };
+    for (const auto &[e, number] : kNumbers) {
+        if (e == error)
+            return number;
     }
+    return 10053;
 }
 
 void LinkSocket::onError(QAbstractSocket::SocketError e)
