@@ -14,8 +14,10 @@ QString n(qint64 v)
 
 MonitorLink::MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent)
     : QObject(parent), m_log(log), m_debug(debug), m_hooks(std::move(hooks)),
-      m_reader(policy(false), QStringLiteral("Winsock2"))
+      m_reader(policy(false), QStringLiteral("Winsock2")), m_reconnector(m_reader.socket(), QStringLiteral("Monitor"))
 {
+    connect(&m_reconnector, &wire::Reconnector::said, this,
+            [this](const QString &line, bool down) { this->log(line, down ? Severity::Warning : Severity::Info); });
     connectReader();
 }
 
@@ -66,12 +68,14 @@ void MonitorLink::debug(const QString &text)
 void MonitorLink::connectTo(const QString &host, quint16 port)
 {
     close();
-    m_reader.socket().connectTo(host, port);
+    m_reconnector.setTarget(host, port);
+    m_reconnector.open();
 }
 
 bool MonitorLink::listenUdp(quint16 port)
 {
     close();
+    m_udpWanted = true;
     auto *socket = new QUdpSocket(this);
     if (!socket->bind(QHostAddress::AnyIPv4, port)) {
         // Tried again every tick: said once until it works.
@@ -120,7 +124,8 @@ bool MonitorLink::accepts(const QHostAddress &sender)
 
 void MonitorLink::close()
 {
-    m_reader.socket().close();
+    m_reconnector.close();
+    m_udpWanted = false;
     if (m_udp) {
         m_udp->disconnect(this);
         m_udp->close();

@@ -9,6 +9,7 @@
 #include "core/Severity.h"
 #include "ct_monitor/TelephonyFormat.h"
 #include "wire/FramedReader.h"
+#include "wire/Reconnector.h"
 
 #include <QUdpSocket>
 
@@ -16,8 +17,9 @@ class DebugFile;
 class Logger;
 
 // The monitor link (Winsock2): a receive-only TCP client of the telephony
-// server's port 9992, or, listening for a replicated stream, a UDP socket
-// on a local port (AscoltaUDP). Packets are framed by their length field:
+// server's port 9992 kept up by its Reconnector, or, listening for a
+// replicated stream, a UDP socket on a local port (AscoltaUDP). Packets are
+// framed by their length field:
 // a bad length on TCP drains what is pending, on UDP the stream is
 // realigned at once on the next length the server sends (logged once for
 // the whole episode, with the bytes it skipped); an unknown code skips only
@@ -38,7 +40,7 @@ public:
 
     MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent = nullptr);
 
-    // TCP to host:port.
+    // TCP to host:port, kept up from now on.
     void connectTo(const QString &host, quint16 port);
     // AscoltaUDP: listen on a local UDP port. False, with a log line, when
     // the port cannot be bound.
@@ -46,6 +48,7 @@ public:
     // The one address the UDP port takes datagrams from (AscoltaUDP_Mittente);
     // empty: anyone, as before the setting existed.
     void setAcceptedSender(const QString &address);
+    // Closed (by hand, or with the window) until connected or bound again.
     void close();
     static constexpr int kUdpPerTurn = 4096;
     static constexpr int kForeignReportMs = 60000;
@@ -56,6 +59,9 @@ public:
     // The socket state 0..9; with UDP, 1 (open) when bound.
     int state() const;
     bool isUp() const;
+    // Up, or meant to be: not closed.
+    bool wanted() const { return m_reconnector.wanted() || m_udpWanted; }
+    wire::Reconnector &reconnector() { return m_reconnector; }
     QString peer() const;
     quint16 localPort() const;
 
@@ -77,6 +83,8 @@ private:
     const DebugFile &m_debug;
     Hooks m_hooks;
     wire::FramedReader m_reader;
+    wire::Reconnector m_reconnector;
+    bool m_udpWanted = false;
     QPointer<QUdpSocket> m_udp;
     quint16 m_udpRefused = 0; // the port last refused, logged once
     QString m_senderText;

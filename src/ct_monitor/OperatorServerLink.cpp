@@ -12,14 +12,18 @@ QString n(qint64 v)
 
 OperatorServerLink::OperatorServerLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent)
     : QObject(parent), m_log(log), m_debug(debug), m_hooks(std::move(hooks)),
-      m_reader({telephony::kFraming, wire::BadLength::Drain, {}, m_hooks.timeoutMs}, QStringLiteral("Winsock4"))
+      m_reader({telephony::kFraming, wire::BadLength::Drain, {}, m_hooks.timeoutMs}, QStringLiteral("Winsock4")),
+      m_reconnector(m_reader.socket(), QStringLiteral("OprSrv"))
 {
     connectReader();
 }
 
-// What the reader reports, in this link's words.
+// What the reader and the reconnector report, in this link's words.
 void OperatorServerLink::connectReader()
 {
+    connect(&m_reconnector, &wire::Reconnector::said, this, [this](const QString &line, bool down) {
+        log(line, {}, down ? Severity::Warning : Severity::Info);
+    });
     logReader(m_reader, m_log, m_debug,
               {Logger::Monitor, kChannel, QStringLiteral("DA WS4= Ricevuto PacketLen4="), QStringLiteral("DA WS4= Aspetto altri "),
                QStringLiteral("DA WS4= Ho già altri "), [](qint32 length, qint64 pending, bool timedOut) {
@@ -46,14 +50,14 @@ void OperatorServerLink::debug(const QString &text)
 
 void OperatorServerLink::connectTo(const QString &host, quint16 port)
 {
-    m_reader.reset();
     m_port = port;
-    m_reader.socket().connectTo(host, port);
+    m_reconnector.setTarget(host, port);
+    m_reconnector.open();
 }
 
 void OperatorServerLink::close()
 {
-    m_reader.socket().close();
+    m_reconnector.close();
     m_reader.reset();
 }
 

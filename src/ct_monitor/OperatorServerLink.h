@@ -6,14 +6,15 @@
 #include "core/Severity.h"
 #include "ct_monitor/TelephonyFormat.h"
 #include "wire/FramedReader.h"
+#include "wire/Reconnector.h"
 
 class DebugFile;
 class Logger;
 
 // The operator-server link (Winsock4, "OprSrv"): sends operator commands
 // (55007 with the extension, then 55006 with the command) and logs what the
-// server answers (56001 to 56007). Connected when the monitor opens and by
-// its LED; never by the timer.
+// server answers (56001 to 56007). Opened when the monitor opens and by its
+// LED, and kept up by its Reconnector until closed.
 class OperatorServerLink : public QObject {
     Q_OBJECT
 public:
@@ -25,13 +26,16 @@ public:
 
     OperatorServerLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent = nullptr);
 
+    // Connects now and keeps the link up.
     void connectTo(const QString &host, quint16 port);
+    // Closed (by hand, or with the window) until connected again.
     void close();
     int state() const { return m_reader.socket().state(); }
     bool isConnected() const { return m_reader.socket().isConnected(); }
     QString peer() const { return m_reader.socket().peerName(); }
     quint16 peerPort() const { return m_port; }
     LinkSocket &socket() { return m_reader.socket(); }
+    wire::Reconnector &reconnector() { return m_reconnector; }
 
     // The two messages of one command; "Socket non connessa" when the link
     // is down. The password is sent, never logged.
@@ -55,5 +59,6 @@ private:
     const DebugFile &m_debug;
     Hooks m_hooks;
     wire::FramedReader m_reader;
+    wire::Reconnector m_reconnector;
     quint16 m_port = 0;
 };

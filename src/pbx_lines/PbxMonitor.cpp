@@ -24,8 +24,11 @@ const QString kSeparator = QStringLiteral("-------------------------------------
 
 PbxMonitor::PbxMonitor(Parts parts, QObject *parent)
     : QObject(parent), m_parts(std::move(parts)),
-      m_reader({pbx::kFraming, wire::BadLength::Drain, {}, m_parts.timeoutMs}, QStringLiteral("Winsock1"))
+      m_reader({pbx::kFraming, wire::BadLength::Drain, {}, m_parts.timeoutMs}, QStringLiteral("Winsock1")),
+      m_reconnector(m_reader.socket(), QStringLiteral("PBX"))
 {
+    connect(&m_reconnector, &wire::Reconnector::said, this,
+            [this](const QString &line, bool down) { log(line, down ? Severity::Warning : Severity::Info); });
     list.setParent(this);
     messages.setParent(this);
     m_parts.log.setDestination(Logger::Lines, [this] { return &list; });
@@ -81,21 +84,21 @@ void PbxMonitor::show()
 void PbxMonitor::close()
 {
     m_timer.stop();
-    m_reader.socket().close();
+    m_reconnector.close();
     m_reader.reset();
     loaded.set(false);
 }
 
 void PbxMonitor::connectLink()
 {
-    m_reader.reset();
-    m_reader.socket().connectTo(m_parts.main.serverIp.text(), m_port);
+    m_reconnector.setTarget(m_parts.main.serverIp.text(), m_port);
+    m_reconnector.open();
 }
 
 void PbxMonitor::toggleLink()
 {
-    if (socket().state() != socketstates::kClosed) {
-        socket().close();
+    if (!wire::Reconnector::isDown(socket().state())) {
+        m_reconnector.close();
         log(QStringLiteral("Chiusa Socket ( PBX )"));
     } else {
         connectLink();

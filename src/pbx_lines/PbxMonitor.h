@@ -11,6 +11,7 @@
 #include "pbx_lines/LineTable.h"
 #include "pbx_lines/PbxFormat.h"
 #include "wire/FramedReader.h"
+#include "wire/Reconnector.h"
 
 class DebugFile;
 class ExtensionTable;
@@ -23,7 +24,7 @@ class MainModel;
 // "PortaPBX"), the external line table, the call messages that count an
 // extension's calls, and the window's model. Opened by the "PBX" menu, by a
 // double click on "-> pbx" and by a status-page request; the link is opened
-// then and by its LED, never again by itself.
+// then and by its LED, and kept up by its Reconnector until closed.
 class PbxMonitor : public QObject, public PbxPort {
     Q_OBJECT
 public:
@@ -48,13 +49,15 @@ public:
     void open();  // load the window: draw, connect
     void close(); // unload
     bool isOpen() const { return loaded.value(); }
-    // The LED's double click: close an open link, else connect it.
+    // The LED's double click: a link closed or in error opens at once, any
+    // other is closed until opened again.
     void toggleLink();
     void tick();
 
     LineTable &table() { return m_table; }
     const LineTable &table() const { return m_table; }
     LinkSocket &socket() { return m_reader.socket(); }
+    wire::Reconnector &reconnector() { return m_reconnector; }
     quint16 port() const { return m_port; }
 
     // Decoding, without a socket (also what the socket feeds).
@@ -88,6 +91,7 @@ private:
     Parts m_parts;
     LineTable m_table;
     wire::FramedReader m_reader;
+    wire::Reconnector m_reconnector;
     QTimer m_timer;
     quint16 m_port = pbx::kPort;
     qint64 m_recordCount = 0;

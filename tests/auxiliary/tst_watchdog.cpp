@@ -89,6 +89,9 @@ void TestWatchdog::peersHearAtConnectionAndOnEachRound()
     int n = 0;
     Watchdog wd([&n] { return QStringLiteral("WD Ready on 127.0.0.1 ") + QString::number(++n) + QStringLiteral("\r\nè\r\n"); });
     wd.setPort(port);
+    wd.setRetryWaits(50, 400);
+    QStringList said;
+    connect(&wd, &Watchdog::said, this, [&said](const QString &line) { said << line; });
     wd.setPeers({{0, QStringLiteral("127.0.0.1")}, {2, QStringLiteral("127.0.0.2")}, {5, QStringLiteral("127.0.0.4")},
                  {9, QStringLiteral("127.0.0.3")}});
     wd.check();
@@ -114,12 +117,12 @@ void TestWatchdog::peersHearAtConnectionAndOnEachRound()
     QCOMPARE(second.reports(), before[1] + 1);
     QCOMPARE(third.reports(), before[2] + 1);
 
-    // The refusing peer is tried again at each check, without end, harming nobody.
-    QVERIFY(QTest::qWaitFor([&] {
-        wd.check();
-        return wd.attempts(5) >= 5;
-    }, 20000));
+    // The refusing peer is tried again by itself, at growing waits, without
+    // end, said once, harming nobody.
+    QVERIFY(QTest::qWaitFor([&] { return wd.attempts(5) >= 5; }, 20000));
     QVERIFY(wd.state(5) != socketstates::kConnected);
+    QCOMPARE(said.filter(QStringLiteral("Collegamento WatchDog 127.0.0.4 non disponibile (")).size(), 1);
+    QCOMPARE(said.size(), 1);
     QCOMPARE(wd.attempts(0), 1);
     QCOMPARE(first.accepted, 1); // a connected peer is left alone
     QCOMPARE(second.accepted, 1);
@@ -175,15 +178,18 @@ void TestWatchdog::aLostPeerIsReconnectedAndToldAgain()
     Watchdog wd([] { return QStringLiteral("WD Ready on here\r\n"); });
     wd.setPort(peer.server.serverPort());
     wd.setPeers({{0, QStringLiteral("127.0.0.1")}});
+    QStringList said;
+    connect(&wd, &Watchdog::said, this, [&said](const QString &line) { said << line; });
     wd.check();
     QVERIFY(QTest::qWaitFor([&] { return peer.reports() == 1; }, 20000));
-    // The peer drops the connection: the next checks bring it back, with a report.
+    // The peer drops the connection: it comes back by itself, with a report,
+    // one line saying it was lost and one that it is back.
     peer.connections.first()->disconnectFromHost();
-    QVERIFY(QTest::qWaitFor([&] {
-        wd.check();
-        return peer.accepted == 2 && peer.reports() == 2;
-    }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return peer.accepted == 2 && peer.reports() == 2; }, 20000));
     QCOMPARE(wd.firstPeerState(), socketstates::kConnected);
+    QCOMPARE(said.size(), 2);
+    QVERIFY(said[0].startsWith(QStringLiteral("Collegamento WatchDog 127.0.0.1 non disponibile (")));
+    QCOMPARE(said[1], QStringLiteral("Collegamento WatchDog 127.0.0.1 ripristinato"));
     // A changed configuration drops the old peers.
     wd.setPeers({});
     QVERIFY(!wd.inUse(0));

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void badLengthIsLoggedAndDrained();
     void commandReachesTheServerOnlyWhenConnected();
     void aReplyThatNeverEndsIsDropped();
+    void aLostLinkComesBackByItselfSayingSoOnce();
 };
 
 void TestOperatorServer::repliesAreLoggedWhateverTheSplit()
@@ -248,6 +249,44 @@ void TestOperatorServer::aReplyThatNeverEndsIsDropped()
     // The next reply is read from its own start.
     f.link.feed(reply(56003, QByteArray(16, '\0') + "secondo"));
     QVERIFY(f.logged(QStringLiteral("56003 msg=secondo")));
+}
+
+void TestOperatorServer::aLostLinkComesBackByItselfSayingSoOnce()
+{
+    Fixture f;
+    f.link.reconnector().setWaits(50, 200);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = server.serverPort();
+    QSignalSpy accepted(&server, &QTcpServer::newConnection);
+    f.link.connectTo(QStringLiteral("127.0.0.1"), port);
+    QVERIFY(accepted.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(f.link.isConnected(), 10000);
+
+    // The server restarts: the link is lost, refused a few times, each wait
+    // twice the one before up to the longest (an error and its close are
+    // one failure), and it comes back unasked.
+    QList<int> waits;
+    connect(&f.link.reconnector(), &wire::Reconnector::attempted, this,
+            [&] { waits << f.link.reconnector().nextWaitMs(); });
+    QTcpSocket *peer = server.nextPendingConnection();
+    server.close();
+    peer->abort();
+    QTRY_VERIFY_WITH_TIMEOUT(waits.size() >= 4, 10000);
+    QCOMPARE(waits.mid(0, 4), (QList<int>{50, 100, 200, 200}));
+    QVERIFY(server.listen(QHostAddress::LocalHost, port));
+    QVERIFY(accepted.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(f.link.isConnected(), 10000);
+    QCOMPARE(f.list.lines().filter(QStringLiteral("Collegamento OprSrv non disponibile (")).size(), 1);
+    QCOMPARE(f.list.lines().filter(QStringLiteral("Collegamento OprSrv ripristinato")).size(), 1);
+    f.link.sendCommand({1, 105, QStringLiteral("777"), QString()});
+    QVERIFY(!f.logged(QStringLiteral("Socket non connessa")));
+
+    // Closed by hand, it stays closed.
+    f.link.close();
+    QCOMPARE(f.link.state(), 0);
+    QVERIFY(!f.link.reconnector().retrying());
+    QVERIFY(!f.link.reconnector().wanted());
 }
 
 QTEST_GUILESS_MAIN(TestOperatorServer)
