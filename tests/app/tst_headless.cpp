@@ -300,12 +300,13 @@ void TestHeadless::watchdogAndPingFromStandardInput()
     QVERIFY(out.waitFor(p, " | FINE LETTURA PREFERENZE"));
     p.write("wd\n");
     QVERIFY(out.waitFor(p, "frm_WDog | "));
-    // Once the window listens, the next second's check connects and the report arrives at once.
+    const qsizetype listening = out.from;
+    // Once the window listens, the peer's next attempt (it was refused at
+    // start) connects, and the report arrives at once.
     QVERIFY(out.waitFor(p, "WatchDog | WD Ready on "));
-    // The caption's next tick and the report race each other: either may print first.
-    const qsizetype ready = out.from;
     QVERIFY(out.waitFor(p, "WatchDog | oper.log|in pausa|working |"));
-    out.from = ready;
+    // The caption's next tick and the report race each other: either may print first.
+    out.from = listening;
     QVERIFY(out.waitFor(p, " Stato: 7"));
     p.write("Ip tormix\nping\n");
     QVERIFY(out.waitFor(p, "Ping | tormix -1   [ inet_addr: bad IP forma 0 ms 0 bytes | #FF0000"));
