@@ -4,8 +4,8 @@
 // reads back; a write leaves the other keys' values alone.
 #include "FuzzSupport.h"
 
-#include "core/AnsiCodec.h"
 #include "core/IniText.h"
+#include "wire/AnsiCodec.h"
 
 namespace {
 

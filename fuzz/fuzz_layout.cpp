@@ -3,8 +3,8 @@
 // What is read lies within the bounds, and written back it reads the same.
 #include "FuzzSupport.h"
 
-#include "core/AnsiCodec.h"
 #include "ct_monitor/LayoutFile.h"
+#include "wire/AnsiCodec.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "ct_monitor/TelephonyFormat.h"
-#include "dialer_link/FixedText.h"
+#include "wire/FixedText.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 // quoted and what was not stays outside quotes).
 #include "FuzzSupport.h"
 
-#include "campaign/SqlText.h"
 #include "campaign/PostgresDialect.h"
 #include "campaign/SqliteDialect.h"
-#include "core/AnsiCodec.h"
+#include "campaign/SqlText.h"
+#include "wire/AnsiCodec.h"
 
 #include <QRegularExpression>
 

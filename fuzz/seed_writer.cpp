@@ -4,13 +4,13 @@
 //   fuzz_seed_writer OUTPUT_DIR SOURCE_DIR
 #include "console/ConsoleFuzz.h"
 #include "console/TelnetCodec.h"
-#include "core/AnsiCodec.h"
 #include "ct_monitor/LayoutFile.h"
 #include "ct_monitor/TelephonyFormat.h"
 #include "dialer_link/DialerBodies.h"
 #include "dialer_link/OutcomeRecord.h"
 #include "dialer_link/PacketFormat.h"
 #include "pbx_lines/PbxFormat.h"
+#include "wire/AnsiCodec.h"
 
 #include <QDir>
 #include <QFile>

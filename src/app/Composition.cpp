@@ -48,6 +48,9 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
         m_watchdog.setPort(quint16(p));
         m_watchdogWindow.setPort(quint16(p));
     }
+    QObject::connect(&m_watchdog, &Watchdog::said, &c, [&c](const QString &line, bool down) {
+        c.log().aggiungiList2(line, down ? Severity::Warning : Severity::Info);
+    });
     m_emulator.setHooks({[this, &c](const QByteArray &body, bool byOperator, qint32 id) {
                              const wire::Status s = m_campaign.queue().dumpaClienti(body, false, byOperator, id);
                              if (!s.ok())

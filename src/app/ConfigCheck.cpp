@@ -2,7 +2,7 @@
 
 #include "campaign/Campaign.h"
 #include "campaign/SchemaCheck.h"
-#include "core/AnsiCodec.h"
+#include "wire/AnsiCodec.h"
 #include "core/DebugFile.h"
 #include "core/IniText.h"
 #include "core/Logger.h"

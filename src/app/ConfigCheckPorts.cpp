@@ -1,6 +1,6 @@
 #include "app/ConfigCheck.h"
 
-#include "core/AnsiCodec.h"
+#include "wire/AnsiCodec.h"
 #include "core/IniText.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"

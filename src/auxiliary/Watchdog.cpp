@@ -1,9 +1,14 @@
 #include "auxiliary/Watchdog.h"
 
-#include "core/AnsiCodec.h"
-#include "dialer_link/LinkSocket.h"
+#include "wire/AnsiCodec.h"
+#include "wire/LinkSocket.h"
+#include "wire/Reconnector.h"
 
-Watchdog::Watchdog(std::function<QString()> report, QObject *parent) : QObject(parent), m_report(std::move(report)) {}
+Watchdog::Watchdog(std::function<QString()> report, QObject *parent)
+    : QObject(parent), m_report(std::move(report)), m_firstWaitMs(wire::Reconnector::kFirstWaitMs),
+      m_longestWaitMs(wire::Reconnector::kLongestWaitMs)
+{
+}
 
 Watchdog::~Watchdog() = default;
 
@@ -15,23 +20,48 @@ void Watchdog::setPeers(const std::map<int, QString> &hosts)
         const QString host = it == hosts.end() ? QString() : it->second.trimmed();
         if (host == p.host)
             continue;
+        drop(p);
         p.host = host;
-        p.attempts = 0;
-        // Later, in case this runs from one of the socket's own signals.
-        if (p.socket)
-            p.socket.release()->deleteLater();
-        if (host.isEmpty())
-            continue;
-        p.socket = std::make_unique<LinkSocket>(QStringLiteral("WInsockWatchDog"));
-        LinkSocket *socket = p.socket.get();
-        // WorkWatchDog at every connection: everybody connected hears the report.
-        connect(socket, &LinkSocket::connected, this, &Watchdog::sendReport);
-        // What a peer says is not acted upon, but read and thrown away: left
-        // unread it would stop the socket noticing that the peer has closed.
-        connect(socket, &LinkSocket::readyRead, socket, [socket] {
-            while (socket->bytesAvailable() > 0)
-                socket->read(LinkSocket::kReadBuffer);
-        });
+        if (!host.isEmpty())
+            create(p);
+    }
+}
+
+void Watchdog::drop(Peer &p)
+{
+    if (!p.socket)
+        return;
+    p.reconnector->close();
+    p.reconnector = nullptr;
+    // Later, in case this runs from one of the socket's own signals.
+    p.socket.release()->deleteLater();
+}
+
+void Watchdog::create(Peer &p)
+{
+    p.socket = std::make_unique<LinkSocket>(QStringLiteral("WInsockWatchDog"));
+    LinkSocket *socket = p.socket.get();
+    p.reconnector = new wire::Reconnector(*socket, QStringLiteral("WatchDog ") + p.host, socket);
+    p.reconnector->setTarget(p.host, m_port);
+    p.reconnector->setWaits(m_firstWaitMs, m_longestWaitMs);
+    connect(p.reconnector, &wire::Reconnector::said, this, &Watchdog::said);
+    // WorkWatchDog at every connection: everybody connected hears the report.
+    connect(socket, &LinkSocket::connected, this, &Watchdog::sendReport);
+    // What a peer says is not acted upon, but read and thrown away: left
+    // unread it would stop the socket noticing that the peer has closed.
+    connect(socket, &LinkSocket::readyRead, socket, [socket] {
+        while (socket->bytesAvailable() > 0)
+            socket->read(LinkSocket::kReadBuffer);
+    });
+}
+
+void Watchdog::setRetryWaits(int firstMs, int longestMs)
+{
+    m_firstWaitMs = firstMs;
+    m_longestWaitMs = longestMs;
+    for (Peer &p : m_peers) {
+        if (p.reconnector)
+            p.reconnector->setWaits(firstMs, longestMs);
     }
 }
 
@@ -47,7 +77,7 @@ int Watchdog::state(int peer) const
 
 int Watchdog::attempts(int peer) const
 {
-    return inUse(peer) ? m_peers[size_t(peer)].attempts : 0;
+    return inUse(peer) && m_peers[size_t(peer)].reconnector ? m_peers[size_t(peer)].reconnector->attempts() : 0;
 }
 
 qint64 Watchdog::pending(int peer) const
@@ -60,26 +90,13 @@ int Watchdog::firstPeerState() const
     return state(0);
 }
 
-void Watchdog::connectPeer(Peer &p)
-{
-    p.connecting.start();
-    ++p.attempts;
-    p.socket->connectTo(p.host, m_port);
-}
-
 void Watchdog::check()
 {
     for (Peer &p : m_peers) {
-        if (p.host.isEmpty() || !p.socket)
-            continue;
-        const int s = p.socket->state();
-        if (s == LinkSocket::kConnected)
-            continue;
-        // A connection under way is given its time (a slow network, a peer
-        // that drops packets) instead of being cut off every second.
-        if ((s == 4 || s == 6) && p.connecting.isValid() && p.connecting.elapsed() < kConnectMs)
-            continue;
-        connectPeer(p);
+        if (p.reconnector && !p.reconnector->wanted()) {
+            p.reconnector->setTarget(p.host, m_port); // the port may have been set since
+            p.reconnector->open();
+        }
     }
 }
 

@@ -1,7 +1,7 @@
 #include "auxiliary/WatchdogMonitor.h"
 
-#include "core/AnsiCodec.h"
 #include "platform/NetworkInfo.h"
+#include "wire/AnsiCodec.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

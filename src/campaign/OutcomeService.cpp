@@ -64,7 +64,7 @@ wire::Status OutcomeService::registraEsito(const DialerRequest &request)
 
 bool OutcomeService::record(const OutcomeRecord &o, const QDateTime &now, Effects &after, QString &error)
 {
-    const qint64 id = o.numericId();
+    const qint64 id = textformats::leadingInteger(o.trimmedId()); // the value of its leading digits
     const QString insert = QStringLiteral(
         "INSERT INTO Esiti_Quorin (id_contatore, data, TimeCall, Esito, Operatore, campagna, calllist, Prog_Quorin)"
         " VALUES (?, ?, ?, ?, ?, ?, ?, ?)");

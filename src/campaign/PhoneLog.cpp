@@ -1,10 +1,10 @@
 #include "campaign/PhoneLog.h"
 
-#include "core/AnsiCodec.h"
 #include "core/CappedFile.h"
 #include "core/LogRetention.h"
 #include "core/TextFormats.h"
 #include "platform/PlatformPaths.h"
+#include "wire/AnsiCodec.h"
 
 
 namespace phonelog {

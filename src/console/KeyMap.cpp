@@ -1,6 +1,6 @@
 #include "console/KeyMap.h"
 
-#include "core/AnsiCodec.h"
+#include "wire/AnsiCodec.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
 #include "console/TelnetConsole.h"
 
 #include "console/KeyMap.h"
-#include "core/AnsiCodec.h"
 #include "platform/NetworkInfo.h"
+#include "wire/AnsiCodec.h"
 
 const QStringList &TelnetConsole::logKeywords()
 {

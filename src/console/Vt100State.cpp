@@ -1,6 +1,6 @@
 #include "console/Vt100State.h"
 
-#include "core/AnsiCodec.h"
+#include "wire/AnsiCodec.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "core/CappedFile.h"
 
-#include "core/AnsiCodec.h"
 #include "core/TextFormats.h"
+#include "wire/AnsiCodec.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "core/DebugFile.h"
 
-#include "core/AnsiCodec.h"
 #include "core/CappedFile.h"
 #include "core/HexDump.h"
 #include "core/TextFormats.h"
+#include "wire/AnsiCodec.h"
 
 #include <QFile>
 

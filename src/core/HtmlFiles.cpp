@@ -1,9 +1,9 @@
 #include "core/HtmlFiles.h"
 
-#include "core/AnsiCodec.h"
 #include "core/CappedFile.h"
-#include "core/TextFormats.h"
 #include "core/Settings.h"
+#include "core/TextFormats.h"
+#include "wire/AnsiCodec.h"
 
 #include <QDateTime>
 #include <QFile>

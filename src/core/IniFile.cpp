@@ -1,7 +1,7 @@
 #include "core/IniFile.h"
 
-#include "core/AnsiCodec.h"
 #include "core/IniText.h"
+#include "wire/AnsiCodec.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,6 +1,5 @@
 #include "core/Preferences.h"
 
-#include "core/AnsiCodec.h"
 #include "core/IniFile.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
@@ -11,6 +10,7 @@
 #include "core/SqlTemplates.h"
 #include "core/TextFormats.h"
 #include "core/UserPrompts.h"
+#include "wire/AnsiCodec.h"
 
 #include <QFile>
 #include <algorithm>

@@ -2,17 +2,14 @@
 
 #include <QString>
 
+#include "wire/SocketState.h"
+
 // Colours of the state indicators; windows map them to real colours.
 // LightBlue (&HFF8080) flashes an indicator while data arrive.
 enum class Colour { Red, Blue, Magenta, Yellow, White, Green, Black, LightBlue };
 
 // Text and colour of a socket state 0 to 9, shown by every link indicator.
 namespace socketstates {
-
-inline constexpr int kClosed = 0;
-inline constexpr int kConnecting = 6;
-inline constexpr int kConnected = 7;
-inline constexpr int kError = 9;
 
 struct Appearance {
     QString text;

@@ -1,7 +1,7 @@
 #include "core/StatusReport.h"
 
-#include "core/AnsiCodec.h"
 #include "core/AppInfo.h"
+#include "wire/AnsiCodec.h"
 
 #include <QHostInfo>
 #include <QUdpSocket>

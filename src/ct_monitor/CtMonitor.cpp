@@ -16,7 +16,6 @@
 namespace {
 constexpr int kTickMs = 1000;
 constexpr int kDatabaseTickMs = 5000;
-constexpr int kConnectTimeoutMs = 5000;
 QString n(qint64 v)
 {
     return QString::number(v);
@@ -47,6 +46,8 @@ CtMonitor::CtMonitor(Parts parts, UdpReplication &replication, QObject *parent)
     connect(&m_model.tiles, &TextValue::textChanged, this,
             [this](const QString &text) { m_tiles.setCount(int(textformats::leadingInteger(text))); });
     connect(&m_operator.socket(), &LinkSocket::readyRead, this, [this] { m_model.leds[1]->set(Colour::LightBlue); });
+    // A configuration starts afresh on every new stream.
+    connect(&m_monitor.reconnector(), &wire::Reconnector::attempted, this, [this] { m_configuring = false; });
     m_parts.log.setDestination(Logger::Monitor, [this] { return &m_model.list; });
     m_parts.log.setDestination(Logger::MonitorAlt, [this] { return &m_model.list; });
     m_store.setLevel([this] { return level(); });
@@ -102,7 +103,7 @@ CtMonitor::Flags CtMonitor::readFlags() const
 void CtMonitor::toggle()
 {
     // In edit mode the links are closed on purpose: "ACD" still closes the window.
-    if (isOpen() && (m_actions.editMode() || m_monitor.state() != socketstates::kClosed)) {
+    if (isOpen() && (m_actions.editMode() || m_monitor.state() != socketstates::kClosed || m_monitor.wanted())) {
         close();
         return;
     }
@@ -132,7 +133,7 @@ void CtMonitor::open()
 
 void CtMonitor::showAndFill()
 {
-    if (!isOpen() || (!m_actions.editMode() && m_monitor.state() == socketstates::kClosed))
+    if (!isOpen() || (!m_actions.editMode() && m_monitor.state() == socketstates::kClosed && !m_monitor.wanted()))
         open();
     m_tiles.refill();
     Q_EMIT refillRequested();
@@ -204,11 +205,8 @@ void CtMonitor::connectMonitor()
         m_monitor.listenUdp(m_flags.ascoltaUdpPort);
         return;
     }
-    if (m_monitor.state() == socketstates::kClosed || m_monitor.state() == socketstates::kError) {
-        m_configuring = false; // a configuration starts afresh on a new stream
-        m_connectStarted.start();
+    if (wire::Reconnector::isDown(m_monitor.state()))
         m_monitor.connectTo(m_parts.main.serverIp.text(), m_flags.monitorPort);
-    }
 }
 
 void CtMonitor::connectOperator()
@@ -221,8 +219,9 @@ void CtMonitor::connectOperator()
 
 void CtMonitor::ledDoubleClicked(int index)
 {
+    // A link closed or in error opens at once; any other closes, and stays closed.
     if (index == 0) {
-        if (m_monitor.state() != socketstates::kClosed) {
+        if (!wire::Reconnector::isDown(m_monitor.state())) {
             m_monitor.close();
             log(QStringLiteral("Chiusa Socket 2 ( Monitor)"));
         } else if (m_flags.ascoltaUdpPort != 0) {
@@ -232,7 +231,7 @@ void CtMonitor::ledDoubleClicked(int index)
             log(QStringLiteral("Aperta Socket 2 ( Monitor)"));
         }
     } else if (index == 1) {
-        if (m_operator.state() != socketstates::kClosed) {
+        if (!wire::Reconnector::isDown(m_operator.state())) {
             m_operator.close();
             log(QStringLiteral("Chiusa Socket 4 ( OprSrv)"));
         } else if (!m_flags.usaDb && !m_flags.nonConnettereOprSvr) {
@@ -276,18 +275,9 @@ void CtMonitor::tick()
         return;
     if (m_store.readBack())
         m_table.recount(); // the legend and the counters follow what was read
-    if (m_flags.usaDb)
-        return;
-    // A connection under way is left a few seconds to finish (a host that
-    // drops packets would hold it for minutes); a closed or failed one is
-    // tried again at once.
-    const int state = m_monitor.state();
-    if ((state == socketstates::kConnecting || state == 4) && m_connectStarted.isValid()
-        && m_connectStarted.elapsed() < kConnectTimeoutMs)
-        return;
-    if (m_flags.ascoltaUdpPort == 0)
-        m_monitor.close();
-    connectMonitor();
+    // The TCP link keeps itself up; a replica's port refused is tried again each second.
+    if (!m_flags.usaDb && m_flags.ascoltaUdpPort != 0 && m_monitor.wanted())
+        m_monitor.listenUdp(m_flags.ascoltaUdpPort);
 }
 
 void CtMonitor::updateLeds()

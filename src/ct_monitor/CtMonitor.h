@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -141,7 +140,6 @@ private:
     QTimer m_timer;
     qint64 m_recordsApplied = 0;
     bool m_closing = false;
-    QElapsedTimer m_connectStarted; // the monitor link's last connection attempt
     bool m_configuring = false; // the last packet was an extension configuration
     int m_configuredTop = 0;    // tiles the configuration needs so far
 };

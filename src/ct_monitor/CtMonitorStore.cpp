@@ -1,10 +1,10 @@
 #include "ct_monitor/CtMonitorStore.h"
 
 #include "campaign/CampaignDb.h"
-#include "core/AnsiCodec.h"
 #include "core/CappedFile.h"
 #include "core/Logger.h"
 #include "core/TextFormats.h"
+#include "wire/AnsiCodec.h"
 
 #include <QRegularExpression>
 #include <QSqlField>

@@ -1,6 +1,6 @@
 #include "ct_monitor/LayoutFile.h"
 
-#include "core/AnsiCodec.h"
+#include "wire/AnsiCodec.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -1,12 +1,11 @@
 #include "ct_monitor/MonitorLink.h"
 
+#include "core/LinkLog.h"
 #include "core/Logger.h"
-#include "dialer_link/QueueDrain.h"
 
 #include <QUdpSocket>
 
 namespace {
-constexpr int kChannel = 2;
 QString n(qint64 v)
 {
     return QString::number(v);
@@ -14,18 +13,45 @@ QString n(qint64 v)
 } // namespace
 
 MonitorLink::MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent)
-    : QObject(parent), m_log(log), m_debug(debug), m_hooks(std::move(hooks)), m_tcp(QStringLiteral("Winsock2")),
-      m_framer(telephony::kFraming)
+    : QObject(parent), m_log(log), m_debug(debug), m_hooks(std::move(hooks)),
+      m_reader(policy(false), QStringLiteral("Winsock2")), m_reconnector(m_reader.socket(), QStringLiteral("Monitor"))
 {
-    m_incomplete.setSingleShot(true);
-    connect(&m_incomplete, &QTimer::timeout, this, &MonitorLink::onIncompleteTimeout);
-    connect(&m_tcp, &LinkSocket::readyRead, this, &MonitorLink::onTcpData);
-    // A fresh stream on every connection; a failed one leaves nothing behind.
-    connect(&m_tcp, &LinkSocket::connected, this, [this] { m_framer.reset(); });
-    connect(&m_tcp, &LinkSocket::errorOccurred, this, [this] {
-        m_framer.reset();
-        m_incomplete.stop();
+    connect(&m_reconnector, &wire::Reconnector::said, this,
+            [this](const QString &line, bool down) { this->log(line, down ? Severity::Warning : Severity::Info); });
+    connectReader();
+}
+
+// What the reader reports, in this link's words.
+void MonitorLink::connectReader()
+{
+    using R = wire::FramedReader;
+    connect(&m_reader, &R::bytesRead, this, [this](const QByteArray &bytes) {
+        if (m_hooks.bytesRead)
+            m_hooks.bytesRead(bytes);
     });
+    logReader(m_reader, m_log, m_debug,
+              {Logger::Monitor, kChannel, QStringLiteral("DA WS2= Ricevuto PacketLen="), QStringLiteral("DA WS2= Aspetto altri "),
+               QStringLiteral("DA WS2= Ho già altri "), [](qint32 length, qint64 pending, bool) {
+                   return QStringLiteral("DA WS2= PROBLEMA PacketLen2=") + n(length) + QStringLiteral(" RX = ") + n(pending);
+               }});
+    connect(&m_reader, &R::packetReady, this, &MonitorLink::handle);
+    connect(&m_reader, &R::realignStep, this, [this](qint64 skipped, qint64 pending) {
+        log(QStringLiteral("Tento il riallineamento . passo ") + n(skipped) + QStringLiteral(" buf=") + n(pending));
+    });
+    connect(&m_reader, &R::realignExhausted, this, [this] { log(QStringLiteral("NON HO BYTE - ESCO")); });
+    connect(&m_reader, &R::realigned, this, [this](qint32 length, bool whole) {
+        log(whole ? QStringLiteral("Tento con ") + n(length)
+                  : QStringLiteral("Ho trovato ") + n(length) + QStringLiteral(" MA ESCO PER MANCANZA BYTE"));
+    });
+}
+
+// TCP drains a bad length; a replicated stream, joined anywhere, is
+// realigned on the lengths the server sends.
+wire::ReadPolicy MonitorLink::policy(bool udp) const
+{
+    if (!udp)
+        return {telephony::kFraming, wire::BadLength::Drain, {}, m_hooks.timeoutMs};
+    return {telephony::kFraming, wire::BadLength::Realign, telephony::pacchettoBuono, m_hooks.timeoutMs};
 }
 
 void MonitorLink::log(const QString &text, Severity severity)
@@ -42,12 +68,14 @@ void MonitorLink::debug(const QString &text)
 void MonitorLink::connectTo(const QString &host, quint16 port)
 {
     close();
-    m_tcp.connectTo(host, port);
+    m_reconnector.setTarget(host, port);
+    m_reconnector.open();
 }
 
 bool MonitorLink::listenUdp(quint16 port)
 {
     close();
+    m_udpWanted = true;
     auto *socket = new QUdpSocket(this);
     if (!socket->bind(QHostAddress::AnyIPv4, port)) {
         // Tried again every tick: said once until it works.
@@ -62,6 +90,7 @@ bool MonitorLink::listenUdp(quint16 port)
     // One datagram a byte: room for a burst while the loop is busy elsewhere.
     socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 * 1024 * 1024);
     m_udp = socket;
+    m_reader.setPolicy(policy(true));
     connect(socket, &QUdpSocket::readyRead, this, &MonitorLink::onUdpData);
     if (m_senderText.isEmpty())
         log(QStringLiteral("AscoltaUDP_Mittente non impostato: dati UDP accettati da chiunque"), Severity::Warning);
@@ -95,45 +124,37 @@ bool MonitorLink::accepts(const QHostAddress &sender)
 
 void MonitorLink::close()
 {
-    m_tcp.close();
+    m_reconnector.close();
+    m_udpWanted = false;
     if (m_udp) {
         m_udp->disconnect(this);
         m_udp->close();
         m_udp->deleteLater();
         m_udp = nullptr;
     }
-    m_framer.reset();
-    m_incomplete.stop();
-    m_realigning = false;
+    m_reader.setPolicy(policy(false));
 }
 
 int MonitorLink::state() const
 {
     if (m_udp)
-        return m_udp->state() == QAbstractSocket::BoundState ? 1 : 0;
-    return m_tcp.state();
+        return m_udp->state() == QAbstractSocket::BoundState ? socketstates::kOpen : socketstates::kClosed;
+    return m_reader.socket().state();
 }
 
 bool MonitorLink::isUp() const
 {
-    return m_udp ? m_udp->state() == QAbstractSocket::BoundState : m_tcp.isConnected();
+    return m_udp ? m_udp->state() == QAbstractSocket::BoundState : m_reader.socket().isConnected();
 }
 
 QString MonitorLink::peer() const
 {
-    return m_tcp.peerName();
+    return m_reader.socket().peerName();
 }
 
 quint16 MonitorLink::localPort() const
 {
-    return m_udp ? m_udp->localPort() : m_tcp.localPort();
-}
-
-void MonitorLink::onTcpData()
-{
-    const QByteArray bytes = m_tcp.read(m_tcp.bytesAvailable());
-    if (!bytes.isEmpty())
-        feed(bytes);
+    return m_udp ? m_udp->localPort() : m_reader.socket().localPort();
 }
 
 void MonitorLink::onUdpData()
@@ -151,94 +172,13 @@ void MonitorLink::onUdpData()
         if (accepts(sender))
             bytes.append(m_datagram.constData(), size);
     }
-    if (!bytes.isEmpty())
-        feed(bytes);
-}
-
-void MonitorLink::feed(const QByteArray &bytes)
-{
-    if (m_hooks.bytesRead)
-        m_hooks.bytesRead(bytes);
-    m_framer.append(bytes);
-    loop();
-}
-
-void MonitorLink::loop()
-{
-    for (;;) {
-        // A replicated stream knows only the lengths the server sends.
-        const bool strange = m_udp && m_framer.size() >= 4 && !telephony::pacchettoBuono(m_framer.expectedLength());
-        const Framer::Frame f = strange ? Framer::Frame{Framer::Frame::Corrupt, {}, m_framer.expectedLength(), {}}
-                                        : m_framer.next();
-        if (f.status == Framer::Frame::NeedMore) {
-            if (m_framer.expectedLength() > 0)
-                debug(QStringLiteral("DA WS2= Aspetto altri ") + n(4 + m_framer.expectedLength() - pending())
-                      + QStringLiteral(" bytes "));
-            if (m_framer.partial() && !m_incomplete.isActive() && m_hooks.timeoutMs)
-                m_incomplete.start(m_hooks.timeoutMs());
-            return;
-        }
-        m_incomplete.stop();
-        if (f.status == Framer::Frame::Corrupt) {
-            if (!handleCorrupt(f))
-                return;
-            continue;
-        }
-        m_realigning = false;
-        handle(f.bytes);
-        if (pending() > 0)
-            debug(QStringLiteral("DA WS2= Ho già altri ") + n(pending()) + QStringLiteral(" bytes "));
-    }
-}
-
-// True when a packet may follow at once.
-bool MonitorLink::handleCorrupt(const Framer::Frame &f)
-{
-    if (!m_realigning)
-        log(QStringLiteral("DA WS2= PROBLEMA PacketLen2=") + n(f.length) + QStringLiteral(" RX = ") + n(pending()),
-            Severity::Error);
-    if (!m_udp) {
-        svuotaCoda(m_log, m_debug, kChannel, m_framer.takeAll(), 0);
-        return false;
-    }
-    if (!m_realigning)
-        startRealigning();
-    // One line for the whole search, however many bytes and arrivals it
-    // takes: junk on the port must not become a flood of lines.
-    while (m_framer.size() < 4 || !telephony::pacchettoBuono(m_framer.expectedLength())) {
-        if (m_framer.size() < 4) {
-            if (!m_dryReported)
-                log(QStringLiteral("NON HO BYTE - ESCO"));
-            m_dryReported = true;
-            return false;
-        }
-        ++m_steps;
-        ++m_skipped;
-        m_framer.dropFirst();
-    }
-    log(QStringLiteral("Tento il riallineamento . passo ") + n(m_skipped) + QStringLiteral(" buf=") + n(pending()));
-    const qint32 length = m_framer.expectedLength();
-    if (pending() < 4 + qint64(length)) {
-        log(QStringLiteral("Ho trovato ") + n(length) + QStringLiteral(" MA ESCO PER MANCANZA BYTE"));
-        return false;
-    }
-    log(QStringLiteral("Tento con ") + n(length));
-    return true;
-}
-
-void MonitorLink::startRealigning()
-{
-    m_realigning = true;
-    m_skipped = 0;
-    m_dryReported = false;
+    m_reader.feed(bytes);
 }
 
 void MonitorLink::handle(const QByteArray &framed)
 {
     telephony::MonitorPacket p;
     const wire::Status s = telephony::decodeMonitor(framed, p);
-    debug(QStringLiteral("DA WS2= Ricevuto PacketLen=") + n(p.header.totlen) + QStringLiteral(" BytesReceived=")
-          + n(framed.size() + pending()));
     if (p.header.code != telephony::Monitor && p.header.code != telephony::Time) {
         log(QStringLiteral("DA WS2= MSG SCONOSC=") + n(p.header.code), Severity::Warning);
         if (m_udp)
@@ -252,23 +192,4 @@ void MonitorLink::handle(const QByteArray &framed)
     debug(QStringLiteral("Ricevuto ") + n(p.header.code) + QLatin1Char(' ') + n(p.sub.subcode));
     if (m_hooks.packet)
         m_hooks.packet(p);
-}
-
-void MonitorLink::onIncompleteTimeout()
-{
-    if (!m_framer.partial())
-        return;
-    log(QStringLiteral("DA WS2= PROBLEMA PacketLen2=") + n(std::max(0, m_framer.expectedLength())) + QStringLiteral(" RX = ")
-            + n(pending()),
-        Severity::Error);
-    if (m_udp) {
-        if (!m_realigning)
-            startRealigning();
-        ++m_steps;
-        ++m_skipped;
-        m_framer.dropFirst();
-        loop();
-        return;
-    }
-    svuotaCoda(m_log, m_debug, kChannel, m_framer.takeAll(), 0);
 }

@@ -4,13 +4,12 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <functional>
 
 #include "core/Severity.h"
 #include "ct_monitor/TelephonyFormat.h"
-#include "dialer_link/Framer.h"
-#include "dialer_link/LinkSocket.h"
+#include "wire/FramedReader.h"
+#include "wire/Reconnector.h"
 
 #include <QUdpSocket>
 
@@ -18,8 +17,9 @@ class DebugFile;
 class Logger;
 
 // The monitor link (Winsock2): a receive-only TCP client of the telephony
-// server's port 9992, or, listening for a replicated stream, a UDP socket
-// on a local port (AscoltaUDP). Packets are framed by their length field:
+// server's port 9992 kept up by its Reconnector, or, listening for a
+// replicated stream, a UDP socket on a local port (AscoltaUDP). Packets are
+// framed by their length field:
 // a bad length on TCP drains what is pending, on UDP the stream is
 // realigned at once on the next length the server sends (logged once for
 // the whole episode, with the bytes it skipped); an unknown code skips only
@@ -30,6 +30,7 @@ class Logger;
 class MonitorLink : public QObject {
     Q_OBJECT
 public:
+    static constexpr int kChannel = 2; // SvuotaCoda's
     struct Hooks {
         std::function<void(const telephony::MonitorPacket &)> packet; // a decoded 25000 or 25002
         std::function<void(const QByteArray &)> bytesRead;            // every byte, for the mirror and the counter
@@ -39,7 +40,7 @@ public:
 
     MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent = nullptr);
 
-    // TCP to host:port, or (port 0 host empty) nothing.
+    // TCP to host:port, kept up from now on.
     void connectTo(const QString &host, quint16 port);
     // AscoltaUDP: listen on a local UDP port. False, with a log line, when
     // the port cannot be bound.
@@ -47,6 +48,7 @@ public:
     // The one address the UDP port takes datagrams from (AscoltaUDP_Mittente);
     // empty: anyone, as before the setting existed.
     void setAcceptedSender(const QString &address);
+    // Closed (by hand, or with the window) until connected or bound again.
     void close();
     static constexpr int kUdpPerTurn = 4096;
     static constexpr int kForeignReportMs = 60000;
@@ -57,38 +59,33 @@ public:
     // The socket state 0..9; with UDP, 1 (open) when bound.
     int state() const;
     bool isUp() const;
+    // Up, or meant to be: not closed.
+    bool wanted() const { return m_reconnector.wanted() || m_udpWanted; }
+    wire::Reconnector &reconnector() { return m_reconnector; }
     QString peer() const;
     quint16 localPort() const;
 
     // Decoding, without a socket (also what the sockets feed).
-    void feed(const QByteArray &bytes);
-    const Framer &framer() const { return m_framer; }
-    int resyncSteps() const { return m_steps; }
+    void feed(const QByteArray &bytes) { m_reader.feed(bytes); }
+    const Framer &framer() const { return m_reader.framer(); }
+    int resyncSteps() const { return m_reader.realignSteps(); }
 
 private:
-    void onTcpData();
+    void connectReader();
     void onUdpData();
-    void loop();
-    bool handleCorrupt(const Framer::Frame &f);
     void handle(const QByteArray &framed);
-    void onIncompleteTimeout();
     bool accepts(const QHostAddress &sender);
-    void startRealigning();
+    wire::ReadPolicy policy(bool udp) const;
     void log(const QString &text, Severity severity = Severity::Info);
     void debug(const QString &text);
-    qint64 pending() const { return m_framer.size(); }
 
     Logger &m_log;
     const DebugFile &m_debug;
     Hooks m_hooks;
-    LinkSocket m_tcp;
+    wire::FramedReader m_reader;
+    wire::Reconnector m_reconnector;
+    bool m_udpWanted = false;
     QPointer<QUdpSocket> m_udp;
-    Framer m_framer;
-    QTimer m_incomplete;
-    int m_steps = 0;
-    bool m_realigning = false;
-    qint64 m_skipped = 0;      // bytes skipped by this realignment
-    bool m_dryReported = false; // this realignment ran out of bytes once
     quint16 m_udpRefused = 0; // the port last refused, logged once
     QString m_senderText;
     QHostAddress m_sender;     // null: anyone (or, with a text, no one)

@@ -1,7 +1,7 @@
 #include "ct_monitor/TelephonyFormat.h"
 
-#include "core/AnsiCodec.h"
-#include "dialer_link/FixedText.h"
+#include "wire/AnsiCodec.h"
+#include "wire/FixedText.h"
 
 #include <QtEndian>
 
@@ -245,6 +245,30 @@ wire::Status decodeOperatorReply(const QByteArray &framed, OperatorReply &out)
         return wire::Status::tooShort(QStringLiteral("Risposta OprSvr"), framed.size(), at);
     out.body = framed.mid(at);
     return {};
+}
+
+wire::Status decodeReplyPair(const QByteArray &body, ReplyPair &out)
+{
+    if (body.size() < ReplyPair::Size)
+        return wire::Status::tooShort(QStringLiteral("Risposta 56001"), body.size(), ReplyPair::Size);
+    out.first = packet::readInt32Be(body, ReplyPair::First);
+    out.second = packet::readInt32Be(body, ReplyPair::Second);
+    return {};
+}
+
+wire::Status decodeReplyList(const QByteArray &body, QList<qint32> &out)
+{
+    out.clear();
+    if (body.size() % 4 != 0)
+        return wire::Status::tooShort(QStringLiteral("Risposta 56004"), body.size(), (body.size() / 4 + 1) * 4);
+    for (qsizetype at = 0; at < body.size(); at += 4)
+        out.append(packet::readInt32Be(body, at));
+    return {};
+}
+
+QString replyText(const QByteArray &body)
+{
+    return fixedtext::pulisciStringa(body);
 }
 
 QByteArray encodeOperatorMessage(const QString &text)

@@ -3,7 +3,7 @@
 // Wire format of the telephony server's two links, written down for people
 // in docs/telephony-protocol.md.
 //
-// Both links use the 20-byte header of the dialer link (PacketFormat.h)
+// Both links use the 20-byte header of every link (wire/PacketHeader.h)
 // with every field big-endian on the monitor link (Link::Monitor) and no
 // identification record; Totlen counts the bytes after itself and must lie
 // in 1..3100. The monitor link (port 9992) only receives:
@@ -23,9 +23,9 @@
 #include <QList>
 #include <QString>
 
-#include "dialer_link/Framer.h"
-#include "dialer_link/PacketFormat.h"
-#include "dialer_link/WireStatus.h"
+#include "wire/Framer.h"
+#include "wire/PacketHeader.h"
+#include "wire/Status.h"
 
 namespace telephony {
 
@@ -158,6 +158,19 @@ struct OperatorReply {
     QByteArray body;
 };
 wire::Status decodeOperatorReply(const QByteArray &framed, OperatorReply &out);
+
+// The replies' bodies, only logged. 56001: two big-endian integers.
+struct ReplyPair {
+    static constexpr int First = 0, Second = 4, Size = 8;
+    qint32 first = 0;
+    qint32 second = 0;
+};
+wire::Status decodeReplyPair(const QByteArray &body, ReplyPair &out);
+// 56004: big-endian integers, as many as the body holds whole; a body
+// that ends inside an integer is refused.
+wire::Status decodeReplyList(const QByteArray &body, QList<qint32> &out);
+// 56002, 56003: the text of the body, as PulisciStringa leaves it.
+QString replyText(const QByteArray &body);
 // 56003 as the operator server sends it: the header of the monitor packets
 // above, the header extension all NULs, then the text without a NUL.
 QByteArray encodeOperatorMessage(const QString &text);

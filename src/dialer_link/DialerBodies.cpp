@@ -1,8 +1,8 @@
 #include "dialer_link/DialerBodies.h"
 
-#include "core/AnsiCodec.h"
-#include "dialer_link/FixedText.h"
 #include "dialer_link/PacketFormat.h"
+#include "wire/AnsiCodec.h"
+#include "wire/FixedText.h"
 
 using fixedtext::completaStringa;
 using packet::readInt32Le;

@@ -9,7 +9,7 @@
 #include <QList>
 #include <QString>
 
-#include "dialer_link/WireStatus.h"
+#include "wire/Status.h"
 
 namespace dialerbody {
 

@@ -16,10 +16,7 @@ DialerLink::DialerLink(Logger &log, MainModel &model, RunClock &clock, const Deb
       m_model(model),
       m_clock(clock),
       m_debug(debug),
-      m_socket(QStringLiteral("Winsock1")),
-      m_writer(m_socket, log, model, debug, fast),
-      m_dispatcher(log, model, debug),
-      m_reader(m_socket, log, model, debug, settings,
+      m_reader(log, model, debug, settings,
                {[this] { return m_writer.busy(); }, [this] { if (m_hooks.packetTick) m_hooks.packetTick(); },
                 [this](const packet::Packet &p) {
                     m_lastReceived = p.record;
@@ -32,14 +29,18 @@ DialerLink::DialerLink(Logger &log, MainModel &model, RunClock &clock, const Deb
                     m_dispatcher.dispatch(p);
                     if (!m_writer.busy())
                         requestServed();
-                }})
+                }}),
+      m_writer(m_reader.socket(), log, model, debug, fast),
+      m_dispatcher(log, model, debug)
 {
     // Before the reader's pump, which may start on the next request.
     connect(&m_writer, &PacketWriter::idle, this, &DialerLink::requestServed);
-    connect(&m_socket, &LinkSocket::connected, this, &DialerLink::onConnected);
-    connect(&m_socket, &LinkSocket::readyRead, this, &DialerLink::onReadyRead);
-    connect(&m_socket, &LinkSocket::errorOccurred, this, &DialerLink::onError);
-    connect(&m_socket, &LinkSocket::bytesWritten, this, &DialerLink::onBytesWritten);
+    LinkSocket &socket = m_reader.socket();
+    connect(&socket, &LinkSocket::connected, this, &DialerLink::onConnected);
+    connect(&m_reader.frames(), &wire::FramedReader::arrived, this,
+            [this] { m_clock.lastReceive = QDateTime::currentDateTime(); });
+    connect(&socket, &LinkSocket::errorOccurred, this, &DialerLink::onError);
+    connect(&socket, &LinkSocket::bytesWritten, this, &DialerLink::onBytesWritten);
     connect(&m_writer, &PacketWriter::idle, &m_reader, &RequestReader::pump);
 }
 
@@ -56,17 +57,17 @@ void DialerLink::connectTo(const QString &host, quint16 port)
     m_writer.clear();
     m_reader.reset();
     m_servingSince.invalidate(); // a request cut off by the link is not timed
-    m_socket.connectTo(host, port);
+    socket().connectTo(host, port);
 }
 
 void DialerLink::close()
 {
-    if (m_socket.isConnected()) {
+    if (socket().isConnected()) {
         sendDbDown();
         m_writer.flush(); // DBDOWN and anything before it leave before the close
     }
     m_writer.clear();
-    m_socket.close();
+    socket().close();
     m_reader.reset();
     m_servingSince.invalidate();
 }
@@ -75,7 +76,7 @@ void DialerLink::sendHeaderOnly(qint32 code, const QString &logText)
 {
     m_log.scriviLog(QString::number(code), Logger::List1, kTx, 0);
     m_log.scriviLog(logText, Logger::List1, kTx, 0);
-    m_writer.write(packet::replyHeader(code, 0, m_socket.localPort(), true), {}, {});
+    m_writer.write(packet::replyHeader(code, 0, socket().localPort(), true), {}, {});
 }
 
 void DialerLink::sendDbOk()
@@ -94,23 +95,17 @@ void DialerLink::sendReply(qint32 code, const QString &logText, const packet::Re
     if (logCode)
         m_log.scriviLog(QString::number(code), Logger::List1, kTx, echo.id);
     m_log.scriviLog(logText, Logger::List1, kTx, echo.id);
-    m_writer.write(packet::replyHeader(code, static_cast<int>(body.size()), m_socket.localPort()), echo, body);
+    m_writer.write(packet::replyHeader(code, static_cast<int>(body.size()), socket().localPort()), echo, body);
 }
 
 void DialerLink::onConnected()
 {
     if (m_hooks.invertiTasti)
         m_hooks.invertiTasti();
-    m_log.scriviLog(QStringLiteral("Connesso a ") + m_socket.peerName(), Logger::List1);
+    m_log.scriviLog(QStringLiteral("Connesso a ") + socket().peerName(), Logger::List1);
     sendDbOk();
     if (m_hooks.tick)
         m_hooks.tick();
-}
-
-void DialerLink::onReadyRead()
-{
-    m_clock.lastReceive = QDateTime::currentDateTime();
-    m_reader.pump();
 }
 
 void DialerLink::onError(const LinkSocket::Error &e)

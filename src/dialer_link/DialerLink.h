@@ -8,9 +8,9 @@
 #include "core/Ports.h"
 #include "dialer_link/DialerReplies.h"
 #include "dialer_link/Dispatcher.h"
-#include "dialer_link/LinkSocket.h"
 #include "dialer_link/PacketWriter.h"
 #include "dialer_link/RequestReader.h"
+#include "wire/LinkSocket.h"
 
 class DebugFile;
 class Logger;
@@ -40,11 +40,11 @@ public:
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
     Dispatcher &dispatcher() { return m_dispatcher; }
-    LinkSocket &socket() { return m_socket; }
+    LinkSocket &socket() { return m_reader.socket(); }
     PacketWriter &writer() { return m_writer; }
     RequestReader &reader() { return m_reader; }
 
-    int state() const override { return m_socket.state(); }
+    int state() const override { return m_reader.socket().state(); }
     void connectTo(const QString &host, quint16 port) override;
     void close() override;
     void sendDbOk() override;
@@ -59,7 +59,6 @@ public:
 private:
     void sendHeaderOnly(qint32 code, const QString &logText);
     void onConnected();
-    void onReadyRead();
     void onError(const LinkSocket::Error &error);
     void onBytesWritten(qint64 bytes);
     // The request in hand has its replies with the system: its time is measured.
@@ -69,10 +68,9 @@ private:
     MainModel &m_model;
     RunClock &m_clock;
     const DebugFile &m_debug;
-    LinkSocket m_socket;
+    RequestReader m_reader; // owns the socket, which the writer shares
     PacketWriter m_writer;
     Dispatcher m_dispatcher;
-    RequestReader m_reader;
     Hooks m_hooks;
     packet::RecordId m_lastReceived;
     qint32 m_serving = 0;

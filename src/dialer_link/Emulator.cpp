@@ -20,20 +20,28 @@ Emulator::Emulator(Logger &log, MainModel &model, const Settings &settings, QObj
     : QObject(parent),
       m_log(log),
       m_model(model),
-      m_settings(settings),
       m_server(new QTcpServer(this)),
-      m_framer({packet::kHeaderOnlyTotlen, packet::kMaxPacketLength})
+      m_reader({{packet::kHeaderOnlyTotlen, packet::kMaxPacketLength}, wire::BadLength::Drain, {},
+                [&settings] { return settings.packetTimeoutMs(); }},
+               QStringLiteral("Winsock3"))
 {
     connect(m_server, &QTcpServer::newConnection, this, &Emulator::onNewConnection);
-    m_bodyWait.setSingleShot(true);
-    connect(&m_bodyWait, &QTimer::timeout, this, &Emulator::onBodyTimeout);
+    connect(&m_reader.socket(), &LinkSocket::disconnected, this, &Emulator::onDisconnected);
+    connect(&m_reader, &wire::FramedReader::packetReady, this, &Emulator::handle);
+    connect(&m_reader, &wire::FramedReader::badLength, this, [this](qint32 length, qint64, bool timedOut) {
+        if (!timedOut)
+            list2(QStringLiteral("PROBLEMA PacketLen=") + QString::number(length), kRx, 0);
+    });
+    // Whatever came of a packet that did not come whole in time is taken as it is.
+    connect(&m_reader, &wire::FramedReader::drained, this, [this](const QByteArray &partial, bool timedOut) {
+        if (!timedOut || partial.size() < packet::kHeaderSize)
+            return;
+        list2(QStringLiteral("TimeOut in DataArrival"), kRx, 0);
+        handle(partial);
+    });
 }
 
-Emulator::~Emulator()
-{
-    if (m_peer)
-        m_peer->disconnect(this);
-}
+Emulator::~Emulator() = default;
 
 bool Emulator::isListening() const
 {
@@ -42,7 +50,7 @@ bool Emulator::isListening() const
 
 bool Emulator::isConnected() const
 {
-    return m_peer && m_peer->state() == QAbstractSocket::ConnectedState;
+    return m_reader.socket().isConnected();
 }
 
 void Emulator::list2(const QString &text, const QString &tag, qint32 id)
@@ -52,15 +60,9 @@ void Emulator::list2(const QString &text, const QString &tag, qint32 id)
 
 void Emulator::listen(quint16 port)
 {
-    if (m_peer) {
-        m_peer->disconnect(this);
-        m_peer->abort();
-        m_peer->deleteLater();
-        m_peer = nullptr;
-    }
+    m_reader.socket().abort();
     m_server->close();
-    m_framer.reset();
-    m_bodyWait.stop();
+    m_reader.reset();
     m_log.aggiungiList2(QStringLiteral("In ascolto su 127.0.0.1:") + m_model.serverPort.text());
     if (!m_server->listen(QHostAddress(kLocal), port))
         m_log.aggiungiList2(QStringLiteral("Ascolto non riuscito: ") + m_server->errorString(), Severity::Error);
@@ -73,28 +75,16 @@ void Emulator::onNewConnection()
         return;
     // The listener becomes the connection: one emulated dialer at a time.
     m_server->close();
-    if (m_peer) {
-        m_peer->disconnect(this);
-        m_peer->abort();
-        m_peer->deleteLater();
-    }
-    m_peer = socket;
-    m_framer.reset();
-    m_peerAddress = socket->peerAddress().toString();
-    connect(socket, &QTcpSocket::readyRead, this, &Emulator::onData);
-    connect(socket, &QTcpSocket::disconnected, this, &Emulator::onDisconnected);
+    m_reader.socket().adopt(socket);
+    m_peerAddress = m_reader.socket().peerName();
     m_log.aggiungiList2(m_peerAddress + QStringLiteral(" Connesso"));
     inviaRichiestaGruppi();
 }
 
 void Emulator::onDisconnected()
 {
-    if (QTcpSocket *socket = m_peer) {
-        socket->disconnect(this);
-        socket->deleteLater();
-    }
-    m_peer = nullptr;
-    m_bodyWait.stop();
+    m_reader.socket().abort();
+    m_reader.reset();
     m_log.aggiungiList2(m_peerAddress + QStringLiteral(" disconnesso"));
     if (m_model.emula.value())
         listen(static_cast<quint16>(textformats::leadingInteger(m_model.serverPort.text())));
@@ -109,7 +99,7 @@ void Emulator::send(qint32 code, qint32 reply, const QByteArray &body, const QSt
         m_log.scriviLog(QStringLiteral("Socket non connessa"), Logger::List2);
         return;
     }
-    m_peer->write(packet::encodePacket(packet::requestHeader(code, int(body.size()), reply), record, body));
+    m_reader.socket().write(packet::encodePacket(packet::requestHeader(code, int(body.size()), reply), record, body));
 }
 
 void Emulator::inviaRichiestaGruppi()
@@ -120,14 +110,14 @@ void Emulator::inviaRichiestaGruppi()
 void Emulator::inviaRichiestaClientiXGruppi()
 {
     const QByteArray body = dialerbody::encode(dialerbody::CustomersRequest{{{1, 100}, {2, 50}}});
-    send(packet::RichiestaClientiGruppi, m_peer ? m_peer->localPort() : 0, body,
+    send(packet::RichiestaClientiGruppi, m_reader.socket().localPort(), body,
          {QString::number(packet::RichiestaClientiGruppi), QStringLiteral("Invio richiesta Clienti x gruppi (1=100,2=50)")});
 }
 
 void Emulator::inviaRichiestaClientiXOperatore()
 {
     const QByteArray body = dialerbody::encode(dialerbody::OperatorRequest{1, 10, QStringLiteral("140")});
-    send(packet::QueryOp, m_peer ? m_peer->localPort() : 0, body,
+    send(packet::QueryOp, m_reader.socket().localPort(), body,
          {QString::number(packet::QueryOp), QStringLiteral("Invio richiesta Clienti x Operatore 140")});
 }
 
@@ -136,38 +126,6 @@ void Emulator::provaEsito()
     const QByteArray record = m_hooks.testOutcome ? m_hooks.testOutcome() : QByteArray(136, '\0');
     send(packet::Esito, static_cast<qint32>(m_model.serverPort.text().toInt()), record,
          {QString::number(packet::Esito), QStringLiteral("Invio Esito")});
-}
-
-void Emulator::onData()
-{
-    if (!m_peer)
-        return;
-    m_framer.append(m_peer->readAll());
-    for (;;) {
-        const Framer::Frame f = m_framer.next();
-        if (f.status == Framer::Frame::NeedMore) {
-            if (m_framer.partial() && !m_bodyWait.isActive())
-                m_bodyWait.start(m_settings.packetTimeoutMs());
-            return;
-        }
-        m_bodyWait.stop();
-        if (f.status == Framer::Frame::Corrupt) {
-            list2(QStringLiteral("PROBLEMA ") + f.reason, kRx, 0);
-            m_framer.reset();
-            return;
-        }
-        handle(f.bytes);
-    }
-}
-
-void Emulator::onBodyTimeout()
-{
-    // Whatever came of the packet is taken as it is.
-    const QByteArray partial = m_framer.takeAll();
-    if (partial.size() < packet::kHeaderSize)
-        return;
-    list2(QStringLiteral("TimeOut in DataArrival"), kRx, 0);
-    handle(partial);
 }
 
 void Emulator::handle(const QByteArray &bytes)

@@ -2,20 +2,17 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
-#include <QTimer>
 #include <functional>
 
 #include "core/Ports.h"
 #include "core/Severity.h"
-#include "dialer_link/Framer.h"
 #include "dialer_link/PacketFormat.h"
+#include "wire/FramedReader.h"
 
 class Logger;
 class MainModel;
 struct Settings;
 class QTcpServer;
-class QTcpSocket;
 
 // The built-in dialer ("Simulazione"): listens on 127.0.0.1 at the port of
 // the dialer link, accepts the program's own connection, asks for groups,
@@ -49,21 +46,16 @@ public:
 private:
     void onNewConnection();
     void onDisconnected();
-    void onData();
-    void onBodyTimeout();
     void handle(const QByteArray &bytes);
     void send(qint32 code, qint32 reply, const QByteArray &body, const QStringList &lines);
     void list2(const QString &text, const QString &tag, qint32 id);
 
     Logger &m_log;
     MainModel &m_model;
-    const Settings &m_settings;
     Hooks m_hooks;
     QTcpServer *m_server;
-    QPointer<QTcpSocket> m_peer;
+    wire::FramedReader m_reader; // its socket is the one emulated dialer
     QString m_peerAddress;
-    Framer m_framer;
-    QTimer m_bodyWait; // the rest of a packet, "TimeOut in DataArrival"
     qint32 m_id = 0;
     packet::RecordId m_lastRecord;
 };

@@ -1,8 +1,7 @@
 #include "dialer_link/OutcomeRecord.h"
 
-#include "core/TextFormats.h"
-#include "dialer_link/FixedText.h"
 #include "dialer_link/PacketFormat.h"
+#include "wire/FixedText.h"
 
 wire::Status OutcomeRecord::decode(const QByteArray &body, OutcomeRecord &out)
 {
@@ -45,11 +44,6 @@ QByteArray OutcomeRecord::encode() const
 QString OutcomeRecord::cleanedId() const
 {
     return fixedtext::pulisciStringa(customerId);
-}
-
-qint64 OutcomeRecord::numericId() const
-{
-    return textformats::leadingInteger(trimmedId());
 }
 
 QString OutcomeRecord::trimmedId() const

@@ -5,7 +5,7 @@
 #include <QString>
 #include <random>
 
-#include "dialer_link/WireStatus.h"
+#include "wire/Status.h"
 
 // RecEsito, the 136-byte body of an outcome (70002 "Esito", 71002 "Esito OP").
 struct OutcomeRecord {
@@ -29,9 +29,8 @@ struct OutcomeRecord {
     static wire::Status decode(const QByteArray &body, OutcomeRecord &out);
     QByteArray encode() const;
 
-    // The three forms of the customer id.
+    // The two forms of the customer id.
     QString cleanedId() const;  // NULs to blanks, trimmed
-    qint64 numericId() const;   // value of its leading digits
     QString trimmedId() const;  // blanks trimmed, NULs removed
 
     // The record of the "prova esito" button.

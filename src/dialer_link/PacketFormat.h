@@ -1,8 +1,8 @@
 #pragma once
 
 // Wire format of the dialer link and of the emulator link; the header is
-// shared with the operator-server, monitor and PBX links, which differ in
-// byte order. docs/dialer-protocol.md describes it for people.
+// the one of every link (wire/PacketHeader.h), here with only Totlen
+// big-endian. docs/dialer-protocol.md describes it for people.
 //
 // A packet is a 20-byte header, then on the dialer and emulator links a
 // 24-byte identification record (absent when Len is 0), then the body:
@@ -20,26 +20,20 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "dialer_link/WireStatus.h"
+#include "wire/PacketHeader.h"
+#include "wire/Status.h"
 
 namespace packet {
 
 namespace offset {
-inline constexpr int Totlen = 0;
-inline constexpr int LineaSvc = 4;
-inline constexpr int Reply = 8;
-inline constexpr int Code = 12;
-inline constexpr int Len = 16;
 inline constexpr int Id = 20;
 inline constexpr int Contact = 24;
 inline constexpr int Body = 44;
 } // namespace offset
 
-inline constexpr int kHeaderSize = 20;
 inline constexpr int kRecordIdSize = 24;
 inline constexpr int kContactSize = 20;
 inline constexpr int kPrefixSize = kHeaderSize + kRecordIdSize; // 44
-inline constexpr int kLengthFieldSize = 4;
 inline constexpr int kBodyBufferSize = 4000;
 inline constexpr qint32 kHeaderOnlyTotlen = 16;
 inline constexpr qint32 kMinRequestTotlen = 40; // a request without body
@@ -69,16 +63,6 @@ enum Code : qint32 {
     FreeQueueOpReply = 71104,
 };
 
-// ToH: the header, Totlen in host order.
-struct Header {
-    qint32 totlen = 0;
-    qint32 lineaSvc = 0;
-    qint32 reply = 0;
-    qint32 code = 0;
-    qint32 len = 0;
-    friend bool operator==(const Header &, const Header &) = default;
-};
-
 // RecordId: request number and requester's tag.
 struct RecordId {
     qint32 id = 0;
@@ -86,24 +70,8 @@ struct RecordId {
     friend bool operator==(const RecordId &, const RecordId &) = default;
 };
 
-// Which header fields are big-endian.
-enum class Link {
-    Dialer,         // Totlen only (dialer and emulator links)
-    OperatorServer, // all but LineaSVC
-    Monitor,        // all five (monitor and PBX links)
-};
-
-QByteArray encodeHeader(const Header &h, Link link = Link::Dialer);
-wire::Status decodeHeader(const QByteArray &bytes, Header &out, Link link = Link::Dialer);
-
 QByteArray encodeRecordId(const RecordId &r);
 wire::Status decodeRecordId(const QByteArray &bytes, RecordId &out, qsizetype at = 0);
-
-// REQUIRES: offset + 4 <= bytes.size(); decoders check sizes before reading.
-qint32 readInt32Le(const QByteArray &bytes, qsizetype offset);
-qint32 readInt32Be(const QByteArray &bytes, qsizetype offset);
-void appendInt32Le(QByteArray &out, qint32 value);
-void appendInt32Be(QByteArray &out, qint32 value);
 
 // The header of a reply with `bodyLength` bytes of body, or header only
 // (DBOK, DBDOWN) when `headerOnly`.

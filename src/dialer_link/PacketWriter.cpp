@@ -3,7 +3,7 @@
 #include "core/DebugFile.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
-#include "dialer_link/LinkSocket.h"
+#include "wire/LinkSocket.h"
 
 namespace {
 const QString kTrace = QStringLiteral("*");

@@ -9,27 +9,47 @@ namespace {
 const QString kRx = QStringLiteral("RX");
 } // namespace
 
-RequestReader::RequestReader(ByteSource &source, Logger &log, MainModel &model, const DebugFile &debug,
-                             const Settings &settings, Hooks hooks, QObject *parent)
+RequestReader::RequestReader(Logger &log, MainModel &model, const DebugFile &debug, const Settings &settings, Hooks hooks,
+                             QObject *parent)
     : QObject(parent),
-      m_source(source),
       m_log(log),
       m_model(model),
       m_debug(debug),
-      m_settings(settings),
       m_hooks(std::move(hooks)),
-      m_framer({1, packet::kMaxPacketLength})
+      m_frames({{1, packet::kMaxPacketLength}, wire::BadLength::Drain, {},
+                [&settings] { return settings.packetTimeoutMs(); }},
+               QStringLiteral("Winsock1"))
 {
-    m_incomplete.setSingleShot(true);
-    connect(&m_incomplete, &QTimer::timeout, this, &RequestReader::onIncompleteTimeout);
+    connectReader();
+}
+
+// What the reader reports, in this link's words.
+void RequestReader::connectReader()
+{
+    m_frames.setGate([this] { return m_frames.source().isConnected() && !writerBusy(); });
+    connect(&m_frames, &wire::FramedReader::bytesRead, this, [this](const QByteArray &bytes) {
+        MainModel::add(*m_model.traffic[MainModel::BytesReceived], bytes.size(), true);
+    });
+    connect(&m_frames, &wire::FramedReader::packetReady, this, &RequestReader::handle);
+    connect(&m_frames, &wire::FramedReader::waiting, this, [this](qint64 missing, bool first) {
+        if (first && m_log.level() > 0)
+            log(QStringLiteral("Aspetto altri ") + QString::number(missing) + QStringLiteral(" bytes "));
+    });
+    connect(&m_frames, &wire::FramedReader::badLength, this, [this](qint32 length, qint64 pending) {
+        log(QStringLiteral("PROBLEMA PacketLen=") + QString::number(std::max(0, length)) + QStringLiteral(" RX = ")
+                + QString::number(pending),
+            {}, 0, Severity::Error);
+    });
+    connect(&m_frames, &wire::FramedReader::drained, this, [this](const QByteArray &bytes) {
+        svuotaCoda(m_log, m_debug, kChannel, bytes, m_drainId, false, m_junk.spend(bytes.size()));
+        m_drainId = 0;
+    });
 }
 
 void RequestReader::reset()
 {
-    m_framer.reset();
-    m_incomplete.stop();
+    m_frames.reset();
     m_junk.refill();
-    m_announcedWait = false;
 }
 
 bool RequestReader::writerBusy() const
@@ -42,103 +62,6 @@ void RequestReader::log(const QString &text, const QString &tag, qint32 id, Seve
     m_log.scriviLog(text, Logger::List1, tag, id, severity);
 }
 
-qint64 RequestReader::available() const
-{
-    return m_framer.size() + m_source.bytesAvailable();
-}
-
-bool RequestReader::readMore()
-{
-    if (m_source.bytesAvailable() <= 0)
-        return false;
-    const QByteArray chunk = m_source.read(kReadChunk);
-    if (chunk.isEmpty())
-        return false;
-    MainModel::add(*m_model.traffic[MainModel::BytesReceived], chunk.size(), true);
-    m_framer.append(chunk);
-    m_peakHeld = std::max(m_peakHeld, m_framer.size());
-    return true;
-}
-
-void RequestReader::pump()
-{
-    if (m_pumping)
-        return; // the loop below picks up whatever woke us
-    m_pumping = true;
-    while (m_source.isConnected() && !writerBusy()) {
-        const Framer::Frame f = m_framer.next();
-        if (f.status == Framer::Frame::NeedMore) {
-            if (readMore())
-                continue;
-            waitForRest();
-            break;
-        }
-        m_incomplete.stop();
-        m_announcedWait = false;
-        if (f.status == Framer::Frame::Corrupt) {
-            log(QStringLiteral("PROBLEMA PacketLen=") + QString::number(std::max(0, f.length)) + QStringLiteral(" RX = ")
-                    + QString::number(available()),
-                {}, 0, Severity::Error);
-            drain(0);
-            continue;
-        }
-        handle(f.bytes);
-    }
-    m_pumping = false;
-}
-
-void RequestReader::waitForRest()
-{
-    if (!m_framer.partial())
-        return;
-    if (m_log.level() > 0 && !m_announcedWait && m_framer.expectedLength() > 0) {
-        const qint64 missing = 4 + qint64(m_framer.expectedLength()) - m_framer.size();
-        log(QStringLiteral("Aspetto altri ") + QString::number(missing) + QStringLiteral(" bytes "));
-        m_announcedWait = true;
-    }
-    if (!m_incomplete.isActive())
-        m_incomplete.start(m_settings.packetTimeoutMs());
-}
-
-void RequestReader::onIncompleteTimeout()
-{
-    if (!m_framer.partial() || !m_source.isConnected())
-        return;
-    // Time the reader itself spent not reading (a reply was being written)
-    // is not the dialer's: wait again.
-    if (writerBusy()) {
-        m_incomplete.start(m_settings.packetTimeoutMs());
-        return;
-    }
-    while (readMore()) {
-    }
-    if (m_framer.expectedLength() > 0 && m_framer.size() >= 4 + qsizetype(m_framer.expectedLength())) {
-        pump(); // it came whole after all
-        return;
-    }
-    // A length whose bytes never come must not swallow the requests behind it.
-    log(QStringLiteral("PROBLEMA PacketLen=") + QString::number(std::max(0, m_framer.expectedLength()))
-            + QStringLiteral(" RX = ") + QString::number(available()),
-        {}, 0, Severity::Error);
-    drain(0);
-    pump();
-}
-
-void RequestReader::drain(qint32 packetId)
-{
-    QByteArray bytes = m_framer.takeAll();
-    while (m_source.bytesAvailable() > 0) {
-        const QByteArray chunk = m_source.read(m_source.bytesAvailable());
-        if (chunk.isEmpty())
-            break;
-        MainModel::add(*m_model.traffic[MainModel::BytesReceived], chunk.size(), true);
-        bytes += chunk;
-    }
-    m_incomplete.stop();
-    m_announcedWait = false;
-    svuotaCoda(m_log, m_debug, kChannel, bytes, packetId, false, m_junk.spend(bytes.size()));
-}
-
 void RequestReader::handle(const QByteArray &framed)
 {
     const double level = m_log.level();
@@ -148,7 +71,7 @@ void RequestReader::handle(const QByteArray &framed)
     const wire::Status decoded = packet::decodePacket(framed, p);
     if (level > 0)
         log(QStringLiteral("Ricevuto PacketLen=") + QString::number(p.header.totlen) + QStringLiteral(" BytesReceived=")
-            + QString::number(framed.size() + available()));
+            + QString::number(framed.size() + m_frames.pending()));
     if (p.body.size() > packet::kBodyBufferSize) {
         log(QStringLiteral("PROBLEMA"), kRx, p.record.id, Severity::Error);
         p.body.truncate(packet::kBodyBufferSize);
@@ -166,11 +89,12 @@ void RequestReader::handle(const QByteArray &framed)
     if (!decoded.ok() || !validHeader(p)) {
         log(QStringLiteral("ERRORE NEI DATI"), kRx, p.record.id);
         MainModel::add(*m_model.traffic[MainModel::DataErrors], 1);
-        drain(p.record.id);
+        m_drainId = p.record.id;
+        m_frames.drain();
         return;
     }
-    if (level > 0 && available() > 0)
-        log(QStringLiteral("Ho già altri ") + QString::number(available()) + QStringLiteral(" bytes "), {}, p.record.id);
+    if (level > 0 && m_frames.pending() > 0)
+        log(QStringLiteral("Ho già altri ") + QString::number(m_frames.pending()) + QStringLiteral(" bytes "), {}, p.record.id);
     m_junk.refill();
     if (m_hooks.dispatch)
         m_hooks.dispatch(p);

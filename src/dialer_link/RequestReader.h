@@ -1,22 +1,20 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 #include <functional>
 
+#include "core/QueueDrain.h"
 #include "core/Severity.h"
-#include "dialer_link/ByteSource.h"
-#include "dialer_link/Framer.h"
 #include "dialer_link/PacketFormat.h"
-#include "dialer_link/QueueDrain.h"
+#include "wire/FramedReader.h"
 
 class DebugFile;
 class Logger;
 class MainModel;
 struct Settings;
 
-// The receive half of the dialer link: reads the dialer's requests from the
-// source one packet at a time, checks them and hands each to `dispatch`.
+// The receive half of the dialer link: the link's FramedReader, and the
+// checks and log lines of the dialer's requests, each handed to `dispatch`.
 //
 // It reads only when the writer is idle, so the next request is read only
 // when the reply to the previous one has been handed to the system; bytes
@@ -33,43 +31,37 @@ public:
     };
 
     static constexpr int kChannel = 1;
-    static constexpr qint64 kReadChunk = 16 * 1024;
+    static constexpr qint64 kReadChunk = wire::FramedReader::kReadChunk;
 
-    RequestReader(ByteSource &source, Logger &log, MainModel &model, const DebugFile &debug, const Settings &settings,
-                  Hooks hooks, QObject *parent = nullptr);
+    RequestReader(Logger &log, MainModel &model, const DebugFile &debug, const Settings &settings, Hooks hooks,
+                  QObject *parent = nullptr);
 
+    LinkSocket &socket() { return m_frames.socket(); }
+    const LinkSocket &socket() const { return m_frames.socket(); }
+    wire::FramedReader &frames() { return m_frames; }
     // Serves what is there, until it must wait for bytes or for the writer.
-    void pump();
+    void pump() { m_frames.pump(); }
     // A fresh stream: the link was connected or closed.
     void reset();
     // Bytes read from the source and not yet served.
-    qsizetype held() const { return m_framer.size(); }
+    qsizetype held() const { return m_frames.held(); }
     // Fires when a packet begun was not completed in time.
-    const QTimer &incompleteTimer() const { return m_incomplete; }
+    const QTimer &incompleteTimer() const { return m_frames.incompleteTimer(); }
     // The most ever held at once: one chunk and the packet in hand.
-    qsizetype peakHeld() const { return m_peakHeld; }
+    qsizetype peakHeld() const { return m_frames.peakHeld(); }
 
 private:
-    bool readMore();
+    void connectReader();
     bool writerBusy() const;
     void handle(const QByteArray &framed);
     static bool validHeader(const packet::Packet &p);
-    void waitForRest();
-    void onIncompleteTimeout();
-    void drain(qint32 packetId);
     void log(const QString &text, const QString &tag = QString(), qint32 id = 0, Severity severity = Severity::Info);
-    qint64 available() const;
 
-    ByteSource &m_source;
     Logger &m_log;
     MainModel &m_model;
     const DebugFile &m_debug;
-    const Settings &m_settings;
     Hooks m_hooks;
-    Framer m_framer;
+    wire::FramedReader m_frames;
     JunkDumpBudget m_junk;
-    QTimer m_incomplete; // a packet begun and not completed within the time-out
-    bool m_pumping = false;
-    bool m_announcedWait = false;
-    qsizetype m_peakHeld = 0;
+    qint32 m_drainId = 0; // the packet whose fault drains the stream, for the log
 };

@@ -1,7 +1,7 @@
 #include "dialer_sim/ReplyCheck.h"
 
 #include "dialer_link/DialerBodies.h"
-#include "dialer_link/FixedText.h"
+#include "wire/FixedText.h"
 
 namespace replycheck {
 namespace {

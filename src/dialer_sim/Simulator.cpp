@@ -1,8 +1,8 @@
 #include "dialer_sim/Simulator.h"
 
 #include "dialer_link/DialerBodies.h"
-#include "dialer_link/FixedText.h"
 #include "dialer_link/OutcomeRecord.h"
+#include "wire/FixedText.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -23,11 +23,17 @@ Simulator::Simulator(Options options, QObject *parent)
     : QObject(parent),
       m_options(std::move(options)),
       m_server(new QTcpServer(this)),
-      m_framer({kHeaderOnlyTotlen, kMaxPacketLength}),
+      m_reader({{kHeaderOnlyTotlen, kMaxPacketLength}}, QStringLiteral("PD")),
       m_random(m_options.seed)
 {
     m_options.pipeline = std::max(1, m_options.pipeline);
     connect(m_server, &QTcpServer::newConnection, this, &Simulator::onConnection);
+    m_reader.socket().setReadBufferSize(kReadBuffer);
+    m_reader.setGate([this] { return !m_stalled && !m_done; });
+    connect(&m_reader, &wire::FramedReader::packetReady, this, &Simulator::onFrame);
+    connect(&m_reader, &wire::FramedReader::badLength, this,
+            [this](qint32 length) { fail(QStringLiteral("a reply with PacketLen=") + n(length)); });
+    connect(&m_reader.socket(), &LinkSocket::disconnected, this, &Simulator::onPeerLost);
     m_replyTimer.setSingleShot(true);
     m_replyTimer.setInterval(m_options.unansweredMs > 0 ? std::min(m_options.unansweredMs, m_options.replyTimeoutMs)
                                                         : m_options.replyTimeoutMs);
@@ -44,24 +50,25 @@ quint16 Simulator::port() const
     return m_server->serverPort();
 }
 
+bool Simulator::hasPeer() const
+{
+    return m_reader.socket().state() != socketstates::kClosed;
+}
+
 void Simulator::onConnection()
 {
-    if (m_peer && m_options.waitForRestarts)
+    if (hasPeer() && m_options.waitForRestarts)
         return; // the old connection's end is still to be read: this one waits its turn
     QTcpSocket *socket = m_server->nextPendingConnection();
     if (!socket)
         return;
-    if (m_peer) { // one program at a time
+    if (hasPeer()) { // one program at a time
         socket->abort();
         socket->deleteLater();
         return;
     }
-    m_peer = socket;
-    socket->setReadBufferSize(kReadBuffer);
-    connect(socket, &QTcpSocket::readyRead, this, &Simulator::onData);
-    connect(socket, &QTcpSocket::disconnected, this, &Simulator::onPeerLost);
+    m_reader.socket().adopt(socket);
     ++m_stats.connections;
-    m_framer.reset();
     m_awaitingDbOk = true;
     m_replyTimer.start();
 }
@@ -77,9 +84,7 @@ void Simulator::onPeerLost()
     // Unanswered requests die with the connection; customers already
     // received still get their outcomes from the next one.
     m_replyTimer.stop();
-    m_peer->disconnect(this);
-    m_peer->deleteLater();
-    m_peer = nullptr;
+    m_reader.socket().abort();
     m_outstanding.clear();
     m_givenUp.clear(); // their connection is gone: those acknowledgements never come
     m_batch.clear();
@@ -91,32 +96,14 @@ void Simulator::onPeerLost()
         onConnection();
 }
 
-void Simulator::onData()
+void Simulator::onFrame(const QByteArray &framed)
 {
-    if (!m_stalled)
-        readPackets();
-}
-
-void Simulator::readPackets()
-{
-    if (!m_peer)
+    Packet p;
+    if (const wire::Status s = decodePacket(framed, p); !s.ok()) {
+        fail(s.error);
         return;
-    m_framer.append(m_peer->readAll());
-    while (!m_done) {
-        const Framer::Frame f = m_framer.next();
-        if (f.status == Framer::Frame::NeedMore)
-            return;
-        if (f.status == Framer::Frame::Corrupt) {
-            fail(QStringLiteral("a reply with ") + f.reason);
-            return;
-        }
-        Packet p;
-        if (const wire::Status s = decodePacket(f.bytes, p); !s.ok()) {
-            fail(s.error);
-            return;
-        }
-        onPacket(p);
     }
+    onPacket(p);
 }
 
 void Simulator::stall()
@@ -131,7 +118,7 @@ void Simulator::stall()
         m_stalled = false;
         if (!m_outstanding.empty())
             m_replyTimer.start();
-        readPackets();
+        m_reader.pump();
     });
 }
 
@@ -150,8 +137,6 @@ void Simulator::finish()
     m_done = true;
     m_replyTimer.stop();
     m_stats.seconds = m_run.isValid() ? m_run.nsecsElapsed() / 1e9 : 0;
-    if (m_peer)
-        m_peer->disconnect(this);
     Q_EMIT finished(m_stats.violation.isEmpty());
 }
 
@@ -182,7 +167,7 @@ void Simulator::flush()
     if (m_batch.isEmpty())
         return;
     m_stats.largestWrite = std::max<qint64>(m_stats.largestWrite, m_batchCount);
-    m_peer->write(m_batch);
+    m_reader.socket().write(m_batch);
     m_batch.clear();
     m_batchCount = 0;
     m_replyTimer.start();

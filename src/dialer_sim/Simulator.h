@@ -7,12 +7,11 @@
 #include <deque>
 #include <random>
 
-#include "dialer_link/Framer.h"
 #include "dialer_sim/HoldJournal.h"
 #include "dialer_sim/ReplyCheck.h"
+#include "wire/FramedReader.h"
 
 class QTcpServer;
-class QTcpSocket;
 
 // Plays the dialer server against the program: listens, takes the
 // program's connection, expects DBOK, then asks for groups, customers per
@@ -106,8 +105,8 @@ private:
 
     void onConnection();
     void onPeerLost();
-    void onData();
-    void readPackets();
+    bool hasPeer() const;
+    void onFrame(const QByteArray &framed);
     void onPacket(const packet::Packet &p);
     // A request the program may leave unanswered, given up when allowed.
     bool mayGoUnanswered(const Outstanding &o) const;
@@ -129,8 +128,7 @@ private:
     Options m_options;
     Stats m_stats;
     QTcpServer *m_server;
-    QTcpSocket *m_peer = nullptr;
-    Framer m_framer;
+    wire::FramedReader m_reader; // its socket is the program's connection
     QByteArray m_batch; // requests not yet written
     int m_batchCount = 0;
     QTimer m_replyTimer;

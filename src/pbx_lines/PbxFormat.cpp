@@ -1,7 +1,7 @@
 #include "pbx_lines/PbxFormat.h"
 
-#include "core/AnsiCodec.h"
-#include "dialer_link/FixedText.h"
+#include "wire/AnsiCodec.h"
+#include "wire/FixedText.h"
 
 #include <QtEndian>
 

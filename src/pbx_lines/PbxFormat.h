@@ -15,9 +15,9 @@
 #include <QString>
 #include <array>
 
-#include "dialer_link/Framer.h"
-#include "dialer_link/PacketFormat.h"
-#include "dialer_link/WireStatus.h"
+#include "wire/Framer.h"
+#include "wire/PacketHeader.h"
+#include "wire/Status.h"
 
 namespace pbx {
 

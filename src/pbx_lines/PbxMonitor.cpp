@@ -1,6 +1,7 @@
 #include "pbx_lines/PbxMonitor.h"
 
 #include "core/IniFile.h"
+#include "core/LinkLog.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/Settings.h"
@@ -8,7 +9,6 @@
 #include "core/SocketStates.h"
 #include "core/TextFormats.h"
 #include "ct_monitor/ExtensionTable.h"
-#include "dialer_link/QueueDrain.h"
 
 namespace {
 QString n(qint64 v)
@@ -23,28 +23,30 @@ const QString kSeparator = QStringLiteral("-------------------------------------
 } // namespace
 
 PbxMonitor::PbxMonitor(Parts parts, QObject *parent)
-    : QObject(parent), m_parts(std::move(parts)), m_socket(QStringLiteral("Winsock1")), m_framer(pbx::kFraming)
+    : QObject(parent), m_parts(std::move(parts)),
+      m_reader({pbx::kFraming, wire::BadLength::Drain, {}, m_parts.timeoutMs}, QStringLiteral("Winsock1")),
+      m_reconnector(m_reader.socket(), QStringLiteral("PBX"))
 {
+    connect(&m_reconnector, &wire::Reconnector::said, this,
+            [this](const QString &line, bool down) { log(line, down ? Severity::Warning : Severity::Info); });
     list.setParent(this);
     messages.setParent(this);
     m_parts.log.setDestination(Logger::Lines, [this] { return &list; });
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &PbxMonitor::tick);
-    m_incomplete.setSingleShot(true);
-    connect(&m_incomplete, &QTimer::timeout, this, [this] {
-        if (!m_framer.partial())
-            return;
-        log(QStringLiteral("DA WS1= PROBLEMA PacketLen=") + n(std::max(0, m_framer.expectedLength())) + QStringLiteral(" RX = ")
-                + n(m_framer.size()),
-            Severity::Error);
-        svuotaCoda(m_parts.log, m_parts.debug, kChannel, m_framer.takeAll(), 0);
-    });
-    connect(&m_socket, &LinkSocket::readyRead, this, &PbxMonitor::onData);
-    connect(&m_socket, &LinkSocket::connected, this, [this] { m_framer.reset(); });
-    connect(&m_socket, &LinkSocket::errorOccurred, this, [this] {
-        m_framer.reset();
-        m_incomplete.stop();
-    });
+    connectReader();
+}
+
+// What the reader reports, in this link's words.
+void PbxMonitor::connectReader()
+{
+    logReader(m_reader, m_parts.log, m_parts.debug,
+              {Logger::Lines, kChannel, QStringLiteral("DA WS= Ricevuto PacketLen="), QStringLiteral("DA WS= Aspetto altri "),
+               QStringLiteral("Ho già altri "), [](qint32 length, qint64 pending, bool) {
+                   return QStringLiteral("DA WS1= PROBLEMA PacketLen=") + n(std::max(0, length)) + QStringLiteral(" RX = ")
+                       + n(pending);
+               }});
+    connect(&m_reader, &wire::FramedReader::packetReady, this, &PbxMonitor::handle);
 }
 
 void PbxMonitor::log(const QString &text, Severity severity)
@@ -82,22 +84,21 @@ void PbxMonitor::show()
 void PbxMonitor::close()
 {
     m_timer.stop();
-    m_socket.close();
-    m_framer.reset();
-    m_incomplete.stop();
+    m_reconnector.close();
+    m_reader.reset();
     loaded.set(false);
 }
 
 void PbxMonitor::connectLink()
 {
-    m_framer.reset();
-    m_socket.connectTo(m_parts.main.serverIp.text(), m_port);
+    m_reconnector.setTarget(m_parts.main.serverIp.text(), m_port);
+    m_reconnector.open();
 }
 
 void PbxMonitor::toggleLink()
 {
-    if (m_socket.state() != socketstates::kClosed) {
-        m_socket.close();
+    if (!wire::Reconnector::isDown(socket().state())) {
+        m_reconnector.close();
         log(QStringLiteral("Chiusa Socket ( PBX )"));
     } else {
         connectLink();
@@ -114,45 +115,9 @@ void PbxMonitor::tick()
 
 void PbxMonitor::updateLed()
 {
-    ledTip.setText(m_socket.peerName() + QLatin1Char(':') + n(m_port) + QStringLiteral(" PBX ")
-                   + socketstates::appearance(m_socket.state(), QString()).text);
-    led.set(m_socket.isConnected() ? Colour::Green : Colour::Red);
-}
-
-void PbxMonitor::onData()
-{
-    const QByteArray bytes = m_socket.read(m_socket.bytesAvailable());
-    if (!bytes.isEmpty())
-        feed(bytes);
-}
-
-void PbxMonitor::feed(const QByteArray &bytes)
-{
-    m_framer.append(bytes);
-    for (;;) {
-        const Framer::Frame f = m_framer.next();
-        if (f.status == Framer::Frame::NeedMore) {
-            if (m_framer.expectedLength() > 0)
-                debug(QStringLiteral("DA WS= Aspetto altri ") + n(4 + m_framer.expectedLength() - m_framer.size())
-                      + QStringLiteral(" bytes "));
-            if (m_framer.partial() && !m_incomplete.isActive() && m_parts.timeoutMs)
-                m_incomplete.start(m_parts.timeoutMs());
-            return;
-        }
-        m_incomplete.stop();
-        if (f.status == Framer::Frame::Corrupt) {
-            log(QStringLiteral("DA WS1= PROBLEMA PacketLen=") + n(std::max(0, f.length)) + QStringLiteral(" RX = ")
-                    + n(m_framer.size()),
-                Severity::Error);
-            svuotaCoda(m_parts.log, m_parts.debug, kChannel, m_framer.takeAll(), 0);
-            return;
-        }
-        debug(QStringLiteral("DA WS= Ricevuto PacketLen=") + n(f.length) + QStringLiteral(" BytesReceived=")
-              + n(f.bytes.size() + m_framer.size()));
-        handle(f.bytes);
-        if (m_framer.size() > 0)
-            debug(QStringLiteral("Ho già altri ") + n(m_framer.size()) + QStringLiteral(" bytes "));
-    }
+    ledTip.setText(socket().peerName() + QLatin1Char(':') + n(m_port) + QStringLiteral(" PBX ")
+                   + socketstates::appearance(socket().state(), QString()).text);
+    led.set(socket().isConnected() ? Colour::Green : Colour::Red);
 }
 
 void PbxMonitor::handle(const QByteArray &framed)

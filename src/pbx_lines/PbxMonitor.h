@@ -8,10 +8,10 @@
 #include "core/ObservableValue.h"
 #include "core/Ports.h"
 #include "core/Severity.h"
-#include "dialer_link/Framer.h"
-#include "dialer_link/LinkSocket.h"
 #include "pbx_lines/LineTable.h"
 #include "pbx_lines/PbxFormat.h"
+#include "wire/FramedReader.h"
+#include "wire/Reconnector.h"
 
 class DebugFile;
 class ExtensionTable;
@@ -24,7 +24,7 @@ class MainModel;
 // "PortaPBX"), the external line table, the call messages that count an
 // extension's calls, and the window's model. Opened by the "PBX" menu, by a
 // double click on "-> pbx" and by a status-page request; the link is opened
-// then and by its LED, never again by itself.
+// then and by its LED, and kept up by its Reconnector until closed.
 class PbxMonitor : public QObject, public PbxPort {
     Q_OBJECT
 public:
@@ -49,17 +49,19 @@ public:
     void open();  // load the window: draw, connect
     void close(); // unload
     bool isOpen() const { return loaded.value(); }
-    // The LED's double click: close an open link, else connect it.
+    // The LED's double click: a link closed or in error opens at once, any
+    // other is closed until opened again.
     void toggleLink();
     void tick();
 
     LineTable &table() { return m_table; }
     const LineTable &table() const { return m_table; }
-    LinkSocket &socket() { return m_socket; }
+    LinkSocket &socket() { return m_reader.socket(); }
+    wire::Reconnector &reconnector() { return m_reconnector; }
     quint16 port() const { return m_port; }
 
     // Decoding, without a socket (also what the socket feeds).
-    void feed(const QByteArray &bytes);
+    void feed(const QByteArray &bytes) { m_reader.feed(bytes); }
 
     // The window's model.
     FlagValue loaded;
@@ -77,7 +79,7 @@ Q_SIGNALS:
 
 private:
     void connectLink(); // ConnettiPBX
-    void onData();
+    void connectReader();
     void handle(const QByteArray &framed);
     void lavoraDatiPbx(const pbx::Packet &p);
     void callMessage(const pbx::Packet &p);
@@ -88,10 +90,9 @@ private:
 
     Parts m_parts;
     LineTable m_table;
-    LinkSocket m_socket;
-    Framer m_framer;
+    wire::FramedReader m_reader;
+    wire::Reconnector m_reconnector;
     QTimer m_timer;
-    QTimer m_incomplete;
     quint16 m_port = pbx::kPort;
     qint64 m_recordCount = 0;
 };

@@ -1,7 +1,7 @@
 #include "telephony_sim/PbxSim.h"
 
-#include "dialer_link/PacketFormat.h"
 #include "pbx_lines/PbxFormat.h"
+#include "wire/PacketHeader.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

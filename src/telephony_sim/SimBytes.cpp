@@ -79,23 +79,14 @@ QByteArray operatorMessage(const QString &text)
     return telephony::encodeOperatorMessage(text);
 }
 
-bool takeCommand(QByteArray &stream, Command &out)
+bool decodeCommand(const QByteArray &framed, Command &out)
 {
     packet::Header h;
-    if (!packet::decodeHeader(stream, h, packet::Link::OperatorServer).ok())
-        return false; // not yet a whole header
-    if (h.totlen < telephony::kFraming.minLength || h.totlen > telephony::kFraming.maxLength) {
-        stream.clear(); // nothing sensible follows
+    if (!packet::decodeHeader(framed, h, packet::Link::OperatorServer).ok())
         return false;
-    }
-    if (stream.size() < packet::kLengthFieldSize + h.totlen)
-        return false;
-    const qint32 bodyLength = h.totlen - (packet::kHeaderSize - packet::kLengthFieldSize);
-    const QByteArray body = stream.mid(packet::kHeaderSize, bodyLength);
-    stream.remove(0, packet::kLengthFieldSize + h.totlen);
+    const QByteArray body = framed.mid(packet::kHeaderSize);
     out = {};
     out.code = h.code;
-    // A body too short for its fields leaves them empty.
     if (h.code == telephony::OpExtension) {
         qint32 extension = 0;
         if (telephony::decodeOpExtension(body, extension).ok())

@@ -53,7 +53,8 @@ struct Command {
     QString op;
     QString password;
 };
-// Takes one whole packet off the front of `stream`; false when incomplete.
-bool takeCommand(QByteArray &stream, Command &out);
+// One framed packet the program sent (false when shorter than a header). A
+// body too short for its fields leaves them empty.
+bool decodeCommand(const QByteArray &framed, Command &out);
 
 } // namespace simbytes

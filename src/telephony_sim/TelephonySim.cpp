@@ -1,5 +1,7 @@
 #include "telephony_sim/TelephonySim.h"
 
+#include "ct_monitor/TelephonyFormat.h"
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTime>
@@ -19,6 +21,7 @@ TelephonySim::TelephonySim(Options options, QObject *parent)
       m_options(std::move(options)),
       m_monitorServer(new QTcpServer(this)),
       m_operatorServer(new QTcpServer(this)),
+      m_operator({telephony::kFraming}, QStringLiteral("OprSrv")),
       m_random(m_options.seed)
 {
     m_options.extensions = std::clamp(m_options.extensions, 1, 200);
@@ -33,6 +36,7 @@ TelephonySim::TelephonySim(Options options, QObject *parent)
                        0, 0, 0};
     connect(m_monitorServer, &QTcpServer::newConnection, this, &TelephonySim::onMonitorConnection);
     connect(m_operatorServer, &QTcpServer::newConnection, this, &TelephonySim::onOperatorConnection);
+    connect(&m_operator, &wire::FramedReader::packetReady, this, &TelephonySim::onCommand);
     m_tick.setInterval(kTickMs);
     connect(&m_tick, &QTimer::timeout, this, &TelephonySim::step);
     connect(&m_disconnect, &QTimer::timeout, this, [this] {
@@ -110,13 +114,9 @@ void TelephonySim::onMonitorConnection()
 
 void TelephonySim::onOperatorConnection()
 {
-    QTcpSocket *socket = m_operatorServer->nextPendingConnection();
-    if (m_operator)
-        m_operator->abort();
-    m_operator = socket;
-    m_operatorIn.clear();
-    connect(socket, &QTcpSocket::readyRead, this, &TelephonySim::onOperatorData);
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    // One program at a time: the newest wins.
+    if (QTcpSocket *socket = m_operatorServer->nextPendingConnection())
+        m_operator.socket().adopt(socket);
 }
 
 void TelephonySim::sendConfiguration()
@@ -191,18 +191,13 @@ void TelephonySim::changeGroup()
     ++m_stats.groupRecords;
 }
 
-void TelephonySim::onOperatorData()
+void TelephonySim::onCommand(const QByteArray &framed)
 {
-    if (!m_operator)
-        return;
-    m_operatorIn += m_operator->readAll();
     simbytes::Command c;
-    while (simbytes::takeCommand(m_operatorIn, c)) {
-        if (c.code == 55006) {
-            ++m_stats.commands;
-            m_commands.append(c);
-            apply(c);
-        }
+    if (simbytes::decodeCommand(framed, c) && c.code == telephony::OpCommand) {
+        ++m_stats.commands;
+        m_commands.append(c);
+        apply(c);
     }
 }
 
@@ -231,8 +226,8 @@ void TelephonySim::apply(const simbytes::Command &c)
         send(simbytes::extensions(202, {e}));
         ++m_stats.extensionRecords;
     }
-    if (m_operator)
-        m_operator->write(simbytes::operatorMessage(QStringLiteral("OK ") + QString::number(c.subcode)));
+    if (m_operator.socket().isConnected())
+        m_operator.socket().write(simbytes::operatorMessage(QStringLiteral("OK ") + QString::number(c.subcode)));
     Q_EMIT commandApplied(c);
 }
 

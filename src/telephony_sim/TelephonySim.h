@@ -8,6 +8,7 @@
 #include <random>
 
 #include "telephony_sim/SimBytes.h"
+#include "wire/FramedReader.h"
 
 class QTcpServer;
 class QTcpSocket;
@@ -66,7 +67,7 @@ Q_SIGNALS:
 private:
     void onMonitorConnection();
     void onOperatorConnection();
-    void onOperatorData();
+    void onCommand(const QByteArray &framed);
     void sendConfiguration();
     void step();
     void changeExtension();
@@ -81,8 +82,7 @@ private:
     QTcpServer *m_monitorServer;
     QTcpServer *m_operatorServer;
     QPointer<QTcpSocket> m_monitor;
-    QPointer<QTcpSocket> m_operator;
-    QByteArray m_operatorIn;
+    wire::FramedReader m_operator; // its socket is the program's operator-server link
     QMap<int, simbytes::Extension> m_extensions;
     QMap<int, simbytes::Group> m_groups;
     QList<simbytes::Command> m_commands;

@@ -1,9 +1,9 @@
 #include "web_status/StatusPage.h"
 
-#include "core/AnsiCodec.h"
 #include "core/TextFormats.h"
 #include "ct_monitor/ExtensionTable.h"
 #include "pbx_lines/LineTable.h"
+#include "wire/AnsiCodec.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,6 @@
 #include "web_status/WebStatus.h"
 
 #include "campaign/Captions.h"
-#include "core/AnsiCodec.h"
 #include "core/HtmlFiles.h"
 #include "core/IniFile.h"
 #include "core/Logger.h"
@@ -13,6 +12,7 @@
 #include "ct_monitor/CtMonitor.h"
 #include "pbx_lines/PbxMonitor.h"
 #include "platform/NetworkInfo.h"
+#include "wire/AnsiCodec.h"
 
 #include <QDir>
 #include <QHostInfo>

@@ -233,6 +233,38 @@ void TestHeadless::monitorAndPbxWindowsFromStandardInput()
     QVERIFY(out.waitFor(p, "ListaLinee | "));
     QVERIFY(out.waitFor(p, "InLinea | "));
     QVERIFY(out.waitFor(p, "CTMonitor | Interno 101 | "));
+
+    // The telephony server restarts while the program runs: each link says
+    // once that it is down, comes back by itself and says so; an operator
+    // command then goes through.
+    sim.kill();
+    QVERIFY(sim.waitForFinished(20000));
+    const auto eachOnce = [&out, &p](const QByteArray &what) {
+        const qsizetype from = out.from;
+        qsizetype last = from;
+        for (const char *link : {"ListaMonitor | Collegamento Monitor ", "ListaMonitor | Collegamento OprSrv ",
+                                 "ListaLinee | Collegamento PBX "}) {
+            out.from = from;
+            if (!out.waitFor(p, link + what))
+                return false;
+            last = std::max(last, out.from);
+        }
+        out.from = last;
+        return true;
+    };
+    QVERIFY(eachOnce("non disponibile ("));
+    sim.start(QStringLiteral(QUORIN_TELEPHONY_SIM),
+              {QStringLiteral("--extensions"), QStringLiteral("20"), QStringLiteral("--rate"), QStringLiteral("5"),
+               QStringLiteral("--pbx-rate"), QStringLiteral("5"), QStringLiteral("--monitor-port"), ports.captured(1),
+               QStringLiteral("--operator-port"), ports.captured(2), QStringLiteral("--pbx-port"), ports.captured(3)});
+    QVERIFY(sim.waitForStarted(20000));
+    QVERIFY(eachOnce("ripristinato"));
+    p.write("Login 105 777\n");
+    QVERIFY(out.waitFor(p, "ListaMonitor | 56003 msg=OK 1"));
+    for (const char *link : {"Monitor", "OprSrv", "PBX"})
+        QCOMPARE(out.all.count(QByteArray("Collegamento ") + link + " non disponibile ("), 1);
+    QVERIFY(!out.all.contains("Socket non connessa"));
+
     p.write("lista\ncerca oper. nessuno-si-chiama-cosi\nedit\nSposta 105 -10 300\nsave\nedit\n");
     QVERIFY(out.waitFor(p, "CTMonitor | lista aperta"));
     QVERIFY(out.waitFor(p, "Msg | [ nessuno-si-chiama-cosi ] non trovato"));
@@ -268,12 +300,13 @@ void TestHeadless::watchdogAndPingFromStandardInput()
     QVERIFY(out.waitFor(p, " | FINE LETTURA PREFERENZE"));
     p.write("wd\n");
     QVERIFY(out.waitFor(p, "frm_WDog | "));
-    // Once the window listens, the next second's check connects and the report arrives at once.
+    const qsizetype listening = out.from;
+    // Once the window listens, the peer's next attempt (it was refused at
+    // start) connects, and the report arrives at once.
     QVERIFY(out.waitFor(p, "WatchDog | WD Ready on "));
-    // The caption's next tick and the report race each other: either may print first.
-    const qsizetype ready = out.from;
     QVERIFY(out.waitFor(p, "WatchDog | oper.log|in pausa|working |"));
-    out.from = ready;
+    // The caption's next tick and the report race each other: either may print first.
+    out.from = listening;
     QVERIFY(out.waitFor(p, " Stato: 7"));
     p.write("Ip tormix\nping\n");
     QVERIFY(out.waitFor(p, "Ping | tormix -1   [ inet_addr: bad IP forma 0 ms 0 bytes | #FF0000"));

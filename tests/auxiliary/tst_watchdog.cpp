@@ -4,6 +4,7 @@
 
 #include "auxiliary/Watchdog.h"
 #include "auxiliary/WatchdogMonitor.h"
+#include "wire/SocketState.h"
 
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -88,6 +89,9 @@ void TestWatchdog::peersHearAtConnectionAndOnEachRound()
     int n = 0;
     Watchdog wd([&n] { return QStringLiteral("WD Ready on 127.0.0.1 ") + QString::number(++n) + QStringLiteral("\r\nè\r\n"); });
     wd.setPort(port);
+    wd.setRetryWaits(50, 400);
+    QStringList said;
+    connect(&wd, &Watchdog::said, this, [&said](const QString &line) { said << line; });
     wd.setPeers({{0, QStringLiteral("127.0.0.1")}, {2, QStringLiteral("127.0.0.2")}, {5, QStringLiteral("127.0.0.4")},
                  {9, QStringLiteral("127.0.0.3")}});
     wd.check();
@@ -99,9 +103,9 @@ void TestWatchdog::peersHearAtConnectionAndOnEachRound()
     };
     QVERIFY(QTest::qWaitFor([&] { return first.reports() >= 1 && second.reports() >= 1 && third.reports() >= 1 && allHeard(n); },
                             20000));
-    QCOMPARE(wd.state(0), Watchdog::kConnected);
-    QCOMPARE(wd.firstPeerState(), Watchdog::kConnected);
-    QVERIFY(wd.state(5) != Watchdog::kConnected);
+    QCOMPARE(wd.state(0), socketstates::kConnected);
+    QCOMPARE(wd.firstPeerState(), socketstates::kConnected);
+    QVERIFY(wd.state(5) != socketstates::kConnected);
     // Text goes in the files' code page.
     QVERIFY(first.got.contains("\r\n\xE8\r\n"));
 
@@ -113,12 +117,12 @@ void TestWatchdog::peersHearAtConnectionAndOnEachRound()
     QCOMPARE(second.reports(), before[1] + 1);
     QCOMPARE(third.reports(), before[2] + 1);
 
-    // The refusing peer is tried again at each check, without end, harming nobody.
-    QVERIFY(QTest::qWaitFor([&] {
-        wd.check();
-        return wd.attempts(5) >= 5;
-    }, 20000));
-    QVERIFY(wd.state(5) != Watchdog::kConnected);
+    // The refusing peer is tried again by itself, at growing waits, without
+    // end, said once, harming nobody.
+    QVERIFY(QTest::qWaitFor([&] { return wd.attempts(5) >= 5; }, 20000));
+    QVERIFY(wd.state(5) != socketstates::kConnected);
+    QCOMPARE(said.filter(QStringLiteral("Collegamento WatchDog 127.0.0.4 non disponibile (")).size(), 1);
+    QCOMPARE(said.size(), 1);
     QCOMPARE(wd.attempts(0), 1);
     QCOMPARE(first.accepted, 1); // a connected peer is left alone
     QCOMPARE(second.accepted, 1);
@@ -137,7 +141,7 @@ void TestWatchdog::aPeerThatNeverReadsIsBounded()
     // The deaf peer first, so the reader's count is known: one report at its connection.
     wd.setPeers({{1, QStringLiteral("127.0.0.2")}});
     wd.check();
-    QVERIFY(QTest::qWaitFor([&] { return wd.state(1) == Watchdog::kConnected; }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return wd.state(1) == socketstates::kConnected; }, 20000));
     wd.setPeers({{0, QStringLiteral("127.0.0.1")}, {1, QStringLiteral("127.0.0.2")}});
     wd.check();
     QVERIFY(QTest::qWaitFor([&] { return reader.reports() == 1; }, 20000));
@@ -165,7 +169,7 @@ void TestWatchdog::aPeerThatNeverReadsIsBounded()
     QVERIFY(mostPending <= Watchdog::kMaxPending + big.size());
     QVERIFY(wd.reportsSkipped() >= 50);
     QVERIFY(QTest::qWaitFor([&] { return reader.reports() == rounds + 1; }, 20000));
-    QCOMPARE(wd.state(1), Watchdog::kConnected);
+    QCOMPARE(wd.state(1), socketstates::kConnected);
 }
 
 void TestWatchdog::aLostPeerIsReconnectedAndToldAgain()
@@ -174,15 +178,18 @@ void TestWatchdog::aLostPeerIsReconnectedAndToldAgain()
     Watchdog wd([] { return QStringLiteral("WD Ready on here\r\n"); });
     wd.setPort(peer.server.serverPort());
     wd.setPeers({{0, QStringLiteral("127.0.0.1")}});
+    QStringList said;
+    connect(&wd, &Watchdog::said, this, [&said](const QString &line) { said << line; });
     wd.check();
     QVERIFY(QTest::qWaitFor([&] { return peer.reports() == 1; }, 20000));
-    // The peer drops the connection: the next checks bring it back, with a report.
+    // The peer drops the connection: it comes back by itself, with a report,
+    // one line saying it was lost and one that it is back.
     peer.connections.first()->disconnectFromHost();
-    QVERIFY(QTest::qWaitFor([&] {
-        wd.check();
-        return peer.accepted == 2 && peer.reports() == 2;
-    }, 20000));
-    QCOMPARE(wd.firstPeerState(), Watchdog::kConnected);
+    QVERIFY(QTest::qWaitFor([&] { return peer.accepted == 2 && peer.reports() == 2; }, 20000));
+    QCOMPARE(wd.firstPeerState(), socketstates::kConnected);
+    QCOMPARE(said.size(), 2);
+    QVERIFY(said[0].startsWith(QStringLiteral("Collegamento WatchDog 127.0.0.1 non disponibile (")));
+    QCOMPARE(said[1], QStringLiteral("Collegamento WatchDog 127.0.0.1 ripristinato"));
     // A changed configuration drops the old peers.
     wd.setPeers({});
     QVERIFY(!wd.inUse(0));

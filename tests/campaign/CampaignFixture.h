@@ -6,18 +6,18 @@
 #include <QtTest>
 
 #include "../core/TestSupport.h"
-#include "TestDatabase.h"
 #include "campaign/Campaign.h"
 #include "campaign/DemoDatabase.h"
 #include "core/DebugFile.h"
-#include "core/LogList.h"
 #include "core/Logger.h"
+#include "core/LogList.h"
 #include "core/MainModel.h"
 #include "core/RunClock.h"
 #include "core/Settings.h"
 #include "dialer_link/DialerReplies.h"
-#include "dialer_link/FixedText.h"
 #include "dialer_link/Dispatcher.h"
+#include "TestDatabase.h"
+#include "wire/FixedText.h"
 
 // Replies as they would leave for the dialer.
 class RecordingReplies : public DialerReplies {

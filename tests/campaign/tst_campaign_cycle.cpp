@@ -6,14 +6,14 @@
 #include "../core/TestSupport.h"
 #include "../dialer_link/DialerPeer.h"
 #include "app/Composition.h"
-#include "CampaignFixture.h"
-#include "TestDatabase.h"
 #include "campaign/DemoDatabase.h"
-#include "dialer_link/OutcomeRecord.h"
+#include "CampaignFixture.h"
 #include "core/LogList.h"
 #include "core/MainController.h"
-#include "dialer_link/FixedText.h"
+#include "dialer_link/OutcomeRecord.h"
 #include "dialer_link/PacketFormat.h"
+#include "TestDatabase.h"
+#include "wire/FixedText.h"
 
 #include <QScopeGuard>
 #include <QSqlQuery>

@@ -71,7 +71,6 @@ void TestOutcomes::recordRoundTrip()
     QCOMPARE(o.code, 3);
     QCOMPARE(o.operatore, QStringLiteral("op01"));
     QCOMPARE(o.cleanedId(), QStringLiteral("100"));
-    QCOMPARE(o.numericId(), 100);
     QCOMPARE(readInt32Le(bytes, 104), 12);
     std::mt19937 random(1);
     const OutcomeRecord t = OutcomeRecord::test(QDateTime(QDate(2026, 12, 6), QTime(9, 5)), random);

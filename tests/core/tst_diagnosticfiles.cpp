@@ -2,13 +2,13 @@
 // the retention of the daily logs.
 #include <QtTest>
 
-#include "TestSupport.h"
-#include "core/AnsiCodec.h"
 #include "core/DebugFile.h"
 #include "core/HexDump.h"
 #include "core/HtmlFiles.h"
 #include "core/LogRetention.h"
 #include "core/Settings.h"
+#include "TestSupport.h"
+#include "wire/AnsiCodec.h"
 
 class TestDiagnosticFiles : public QObject {
     Q_OBJECT

@@ -1,10 +1,10 @@
 // Settings files: Windows private-profile semantics and the ANSI code page.
 #include <QtTest>
 
-#include "TestSupport.h"
-#include "core/AnsiCodec.h"
 #include "core/IniFile.h"
 #include "core/IniText.h"
+#include "TestSupport.h"
+#include "wire/AnsiCodec.h"
 
 class TestSettingsFiles : public QObject {
     Q_OBJECT

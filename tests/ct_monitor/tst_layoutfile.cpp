@@ -3,8 +3,8 @@
 // it is sound.
 #include <QtTest>
 
-#include "core/AnsiCodec.h"
 #include "ct_monitor/LayoutFile.h"
+#include "wire/AnsiCodec.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // What the monitor window's buttons do, without the window: edit mode holds
 // and releases the timers and links, the layout file is written and read,
 // search and call go through the telephone, the extension list refreshes
-// only while it shows.
+// only while it shows, the links' LEDs open and close them.
 #include <QtTest>
 
 #include "ProgramFixture.h"
@@ -291,29 +291,53 @@ void TestMonitorActions::pendingRowsReachTheDatabaseAtExit()
 
 void TestMonitorActions::theLinksLedsOpenAndCloseThem()
 {
-    TelephonySim sim({});
-    QVERIFY(sim.listen());
+    auto sim = std::make_unique<TelephonySim>(TelephonySim::Options{});
+    QVERIFY(sim->listen());
     QUdpSocket probe; // a free port for WS6, held until the monitor takes it
     QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
     const quint16 ws6 = probe.localPort();
     probe.close();
-    Program p("PortaMonitor=" + QByteArray::number(sim.monitorPort()) + "\r\nPortaOprSvr=" + QByteArray::number(sim.operatorPort())
+    Program p("PortaMonitor=" + QByteArray::number(sim->monitorPort()) + "\r\nPortaOprSvr=" + QByteArray::number(sim->operatorPort())
               + "\r\nPortaUDPServer=" + QByteArray::number(ws6) + "\r\n");
     CtMonitor &ct = p.monitor();
+    const auto count = [&p](const QString &text) { return p.monitor().model().list.lines().filter(text).size(); };
     ct.toggle();
-    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && ct.operatorLink().isConnected(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(sim->monitorConnected() && ct.operatorLink().isConnected(), 20000);
+
+    // An open link's double click closes it, and it stays closed, the timer's round included.
     ct.ledDoubleClicked(1);
     QVERIFY(p.logged(QStringLiteral("Chiusa Socket 4 ( OprSrv)")));
-    QCOMPARE(ct.operatorLink().state(), 0);
-    ct.ledDoubleClicked(1);
-    QVERIFY(p.logged(QStringLiteral("Aperta Socket 4 ( OprSrv)")));
-    QTRY_VERIFY_WITH_TIMEOUT(ct.operatorLink().isConnected(), 20000);
     ct.ledDoubleClicked(0);
     QVERIFY(p.logged(QStringLiteral("Chiusa Socket 2 ( Monitor)")));
+    ct.tick();
+    QCOMPARE(ct.operatorLink().state(), 0);
     QCOMPARE(ct.monitorLink().state(), 0);
+    QVERIFY(!ct.operatorLink().reconnector().retrying() && !ct.monitorLink().reconnector().retrying());
+    // A closed link's double click opens it.
+    ct.ledDoubleClicked(1);
+    QVERIFY(p.logged(QStringLiteral("Aperta Socket 4 ( OprSrv)")));
     ct.ledDoubleClicked(0);
     QVERIFY(p.logged(QStringLiteral("Aperta Socket 2 ( Monitor)")));
-    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(sim->monitorConnected() && ct.operatorLink().isConnected(), 20000);
+
+    // The server restarts: both links fall in error and wait to try again; a
+    // double click opens a link in error at once, long before its next try.
+    ct.operatorLink().reconnector().setWaits(600000, 600000);
+    ct.monitorLink().reconnector().setWaits(600000, 600000);
+    TelephonySim::Options same;
+    same.monitorPort = sim->monitorPort();
+    same.operatorPort = sim->operatorPort();
+    sim.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(ct.operatorLink().state() == 9 && ct.monitorLink().state() == 9, 20000);
+    sim = std::make_unique<TelephonySim>(same);
+    QVERIFY(sim->listen());
+    const int closed = count(QStringLiteral("Chiusa Socket"));
+    ct.ledDoubleClicked(1);
+    ct.ledDoubleClicked(0);
+    QCOMPARE(count(QStringLiteral("Chiusa Socket")), closed);
+    QTRY_VERIFY_WITH_TIMEOUT(sim->monitorConnected() && ct.operatorLink().isConnected(), 20000);
+    QCOMPARE(count(QStringLiteral("Collegamento OprSrv non disponibile (")), 1);
+    QCOMPARE(count(QStringLiteral("Collegamento OprSrv ripristinato")), 1);
 
     // What arrives on the UDP port is only counted.
     QCOMPARE(ct.udpSockets().listeningPort(), ws6);

@@ -1,6 +1,7 @@
 // The monitor link's receive side: packets cut out of the stream whatever
 // its segmentation, bad lengths drained on TCP and realigned on UDP,
-// unknown codes skipped alone, and a packet that never completes dropped.
+// unknown codes skipped alone, a packet that never completes dropped, and
+// a lost link back by itself.
 #include <QtTest>
 
 #include <QTcpServer>
@@ -180,7 +181,7 @@ private Q_SLOTS:
     void udpStreamIsRealignedOnAKnownLength();
     void udpRealignmentWaitsForTheRestOfThePacket();
     void junkOnTheReplicaPortIsOneEpisodeAndOthersAreDropped();
-    void framerStartsCleanAfterCloseConnectAndError();
+    void framerStartsCleanAndALostLinkComesBackByItself();
 };
 
 void TestMonitorLink::anySplitGivesTheSamePackets()
@@ -418,7 +419,7 @@ void TestMonitorLink::junkOnTheReplicaPortIsOneEpisodeAndOthersAreDropped()
     QVERIFY(f.linesStartingWith(QStringLiteral("DA WS2= scartati ")).first().contains(QStringLiteral("127.0.0.2")));
 }
 
-void TestMonitorLink::framerStartsCleanAfterCloseConnectAndError()
+void TestMonitorLink::framerStartsCleanAndALostLinkComesBackByItself()
 {
     Fixture f;
 
@@ -447,6 +448,12 @@ void TestMonitorLink::framerStartsCleanAfterCloseConnectAndError()
     peer->abort();
     QTRY_COMPARE_WITH_TIMEOUT(f.link->state(), 9, 10000);
     QCOMPARE(f.link->framer().size(), 0);
+
+    // The link comes back by itself, saying once that it was down and once that it is back.
+    QVERIFY(accepted.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(f.link->isUp(), 10000);
+    QCOMPARE(f.linesStartingWith(QStringLiteral("Collegamento Monitor non disponibile (")).size(), 1);
+    QCOMPARE(f.linesStartingWith(QStringLiteral("Collegamento Monitor ripristinato")).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestMonitorLink)

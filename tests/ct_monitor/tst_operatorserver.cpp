@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "core/DebugFile.h"
-#include "core/LogList.h"
 #include "core/Logger.h"
+#include "core/LogList.h"
 #include "core/MainModel.h"
 #include "ct_monitor/OperatorServerLink.h"
 #include "telephony_sim/SimBytes.h"
@@ -76,6 +76,7 @@ private Q_SLOTS:
     void badLengthIsLoggedAndDrained();
     void commandReachesTheServerOnlyWhenConnected();
     void aReplyThatNeverEndsIsDropped();
+    void aLostLinkComesBackByItselfSayingSoOnce();
 };
 
 void TestOperatorServer::repliesAreLoggedWhateverTheSplit()
@@ -115,6 +116,12 @@ void TestOperatorServer::integersAreLoggedOnlyAtDebugLevel()
     const QStringList second = f.linesEndingWith(QStringLiteral("(e -9"));
     QCOMPARE(second.size(), 1);
     QVERIFY(f.list.lines().indexOf(second.first()) > f.list.lines().indexOf(f.linesEndingWith(QStringLiteral("IN BODY 7")).first()));
+
+    // A body too short for its two integers is refused, not read as zeros.
+    f.list.clear();
+    f.link.feed(reply(56001, be32(7)));
+    QCOMPARE(f.linesEndingWith(QStringLiteral("DA WS4= PROBLEMA Risposta 56001 troppo corto: 4 byte, attesi 8")).size(), 1);
+    QVERIFY(f.linesEndingWith(QStringLiteral("(e 0")).isEmpty());
 }
 
 void TestOperatorServer::listCountIsLenOverFour()
@@ -133,6 +140,12 @@ void TestOperatorServer::listCountIsLenOverFour()
     }
     QCOMPARE(values, (QStringList{QStringLiteral("3"), QStringLiteral("101"), QStringLiteral("102"), QStringLiteral("16909060"),
                                   QStringLiteral("-1")}));
+
+    // A list that ends inside an integer is refused whole.
+    f.list.clear();
+    f.link.feed(reply(56004, body.left(6)));
+    QCOMPARE(f.linesEndingWith(QStringLiteral("DA WS4= PROBLEMA Risposta 56004 troppo corto: 6 byte, attesi 8")).size(), 1);
+    QVERIFY(f.linesEndingWith(QStringLiteral("tot=")).isEmpty());
 }
 
 void TestOperatorServer::unknownCodeSkipsOnlyItsOwnPacket()
@@ -206,10 +219,10 @@ void TestOperatorServer::commandReachesTheServerOnlyWhenConnected()
     QCOMPARE(qFromBigEndian<qint32>(received.constData() + 8), qint32(f.link.socket().localPort()));
     QCOMPARE(qFromBigEndian<qint32>(received.constData() + 24 + 8), qint32(f.link.socket().localPort()));
     simbytes::Command c;
-    QVERIFY(simbytes::takeCommand(received, c));
+    QVERIFY(simbytes::decodeCommand(received.left(24), c));
     QCOMPARE(c.code, 55007);
     QCOMPARE(c.extension, 205);
-    QVERIFY(simbytes::takeCommand(received, c));
+    QVERIFY(simbytes::decodeCommand(received.mid(24), c));
     QCOMPARE(c.code, 55006);
     QCOMPARE(c.subcode, 2);
     QCOMPARE(c.extension, 205);
@@ -236,6 +249,44 @@ void TestOperatorServer::aReplyThatNeverEndsIsDropped()
     // The next reply is read from its own start.
     f.link.feed(reply(56003, QByteArray(16, '\0') + "secondo"));
     QVERIFY(f.logged(QStringLiteral("56003 msg=secondo")));
+}
+
+void TestOperatorServer::aLostLinkComesBackByItselfSayingSoOnce()
+{
+    Fixture f;
+    f.link.reconnector().setWaits(50, 200);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = server.serverPort();
+    QSignalSpy accepted(&server, &QTcpServer::newConnection);
+    f.link.connectTo(QStringLiteral("127.0.0.1"), port);
+    QVERIFY(accepted.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(f.link.isConnected(), 10000);
+
+    // The server restarts: the link is lost, refused a few times, each wait
+    // twice the one before up to the longest (an error and its close are
+    // one failure), and it comes back unasked.
+    QList<int> waits;
+    connect(&f.link.reconnector(), &wire::Reconnector::attempted, this,
+            [&] { waits << f.link.reconnector().nextWaitMs(); });
+    QTcpSocket *peer = server.nextPendingConnection();
+    server.close();
+    peer->abort();
+    QTRY_VERIFY_WITH_TIMEOUT(waits.size() >= 4, 10000);
+    QCOMPARE(waits.mid(0, 4), (QList<int>{50, 100, 200, 200}));
+    QVERIFY(server.listen(QHostAddress::LocalHost, port));
+    QVERIFY(accepted.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(f.link.isConnected(), 10000);
+    QCOMPARE(f.list.lines().filter(QStringLiteral("Collegamento OprSrv non disponibile (")).size(), 1);
+    QCOMPARE(f.list.lines().filter(QStringLiteral("Collegamento OprSrv ripristinato")).size(), 1);
+    f.link.sendCommand({1, 105, QStringLiteral("777"), QString()});
+    QVERIFY(!f.logged(QStringLiteral("Socket non connessa")));
+
+    // Closed by hand, it stays closed.
+    f.link.close();
+    QCOMPARE(f.link.state(), 0);
+    QVERIFY(!f.link.reconnector().retrying());
+    QVERIFY(!f.link.reconnector().wanted());
 }
 
 QTEST_GUILESS_MAIN(TestOperatorServer)

@@ -7,6 +7,7 @@
 
 #include "ct_monitor/TelephonyFormat.h"
 #include "telephony_sim/SimBytes.h"
+#include "wire/FramedReader.h"
 
 using namespace telephony;
 
@@ -587,18 +588,16 @@ void TestTelephonyFormat::operatorCommandBytes()
     QVERIFY(!decodeOpExtension(QByteArray(3, '\0'), extension).ok());
 
     // The simulator's server reads them the same way.
-    QByteArray stream = encodeOpExtension(205, port) + bytes;
     simbytes::Command c;
-    QVERIFY(simbytes::takeCommand(stream, c));
+    QVERIFY(simbytes::decodeCommand(encodeOpExtension(205, port), c));
     QCOMPARE(c.code, 55007);
     QCOMPARE(c.extension, 205);
-    QVERIFY(simbytes::takeCommand(stream, c));
+    QVERIFY(simbytes::decodeCommand(bytes, c));
     QCOMPARE(c.code, 55006);
     QCOMPARE(c.subcode, 3);
     QCOMPARE(c.extension, 300);
     QCOMPARE(c.op, QStringLiteral("OP7"));
     QCOMPARE(c.password, QStringLiteral("pw9"));
-    QVERIFY(stream.isEmpty());
 }
 
 void TestTelephonyFormat::operatorCommandTextsAreCut()
@@ -621,41 +620,42 @@ void TestTelephonyFormat::operatorCommandTextsAreCut()
 
 void TestTelephonyFormat::simulatorTakesWholeCommandsOnly()
 {
+    // The simulator's server reads with the link's reader and rules.
     const QByteArray pair = encodeOpExtension(205, 1) + encodeOpCommand({1, 205, QStringLiteral("OP"), QString()}, 1);
+    wire::FramedReader reader({kFraming}, QStringLiteral("OprSrv"));
     simbytes::Command c;
+    QList<int> codes;
+    qsizetype fed = 0;
+    QList<qsizetype> takenAt;
+    QObject::connect(&reader, &wire::FramedReader::packetReady, [&](const QByteArray &framed) {
+        QVERIFY(simbytes::decodeCommand(framed, c));
+        codes.append(c.code);
+        takenAt.append(fed);
+    });
 
     // Byte by byte: each packet taken on its last byte, not before.
-    QByteArray stream;
-    QList<int> codes;
-    QList<qsizetype> takenAt;
-    for (qsizetype i = 0; i < pair.size(); ++i) {
-        stream.append(pair[i]);
-        while (simbytes::takeCommand(stream, c)) {
-            codes.append(c.code);
-            takenAt.append(i + 1);
-        }
-    }
+    for (fed = 1; fed <= pair.size(); ++fed)
+        reader.feed(pair.mid(fed - 1, 1));
     QCOMPARE(codes, (QList<int>{55007, 55006}));
     QCOMPARE(takenAt, (QList<qsizetype>{24, 24 + 54}));
-    QVERIFY(stream.isEmpty());
+    QCOMPARE(reader.held(), 0);
     QCOMPARE(c.op, QStringLiteral("OP"));
 
     // A length out of range throws away what is held.
     for (qint32 length : {15, 3101, -1}) {
-        stream = be32(length) + QByteArray(16, '\0') + pair;
-        QVERIFY(!simbytes::takeCommand(stream, c));
-        QVERIFY2(stream.isEmpty(), qPrintable(QString::number(length)));
+        codes.clear();
+        reader.feed(be32(length) + QByteArray(16, '\0') + pair);
+        QVERIFY2(codes.isEmpty() && reader.held() == 0, qPrintable(QString::number(length)));
     }
 
     // A 55006 too short for its fields is taken, its fields left empty.
-    stream = pair.mid(24, 20 + 8);
-    patchBe(stream, kTotlenAt, 16 + 8);
-    patchBe(stream, kLenAt, 8);
-    QVERIFY(simbytes::takeCommand(stream, c));
-    QCOMPARE(c.code, 55006);
+    QByteArray shortCommand = pair.mid(24, 20 + 8);
+    patchBe(shortCommand, kTotlenAt, 16 + 8);
+    patchBe(shortCommand, kLenAt, 8);
+    reader.feed(shortCommand);
+    QCOMPARE(codes, QList<int>{55006});
     QCOMPARE(c.subcode, 0);
     QCOMPARE(c.extension, 0);
-    QVERIFY(stream.isEmpty());
 }
 
 void TestTelephonyFormat::operatorReplySkipsTheHeaderExtensionOf56002And56003Only()
@@ -684,6 +684,21 @@ void TestTelephonyFormat::operatorReplySkipsTheHeaderExtensionOf56002And56003Onl
     QCOMPARE(r.header, (packet::Header{36, -1, 9992, ReplyMessage, 36}));
     QCOMPARE(r.body, QByteArray("ciao"));
     QVERIFY(!decodeOperatorReply(QByteArray(19, '\0'), r).ok());
+
+    // The bodies that are logged: whole fields, or "too short", never zeros.
+    ReplyPair pair;
+    QVERIFY(decodeReplyPair(be32(7) + be32(-9), pair).ok());
+    QCOMPARE(pair.first, 7);
+    QCOMPARE(pair.second, -9);
+    QList<qint32> values;
+    QVERIFY(decodeReplyList(be32(3) + be32(101), values).ok());
+    QCOMPARE(values, (QList<qint32>{3, 101}));
+    QVERIFY(decodeReplyList({}, values).ok() && values.isEmpty());
+    for (int size : {0, 4, 7})
+        QVERIFY2(!decodeReplyPair(QByteArray(size, '\1'), pair).ok(), qPrintable(QString::number(size)));
+    for (int size : {1, 6})
+        QVERIFY2(!decodeReplyList(QByteArray(size, '\1'), values).ok(), qPrintable(QString::number(size)));
+    QCOMPARE(replyText(QByteArray("  testo\0\0", 9)), QStringLiteral("testo"));
 }
 
 QTEST_GUILESS_MAIN(TestTelephonyFormat)

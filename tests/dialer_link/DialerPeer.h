@@ -10,8 +10,8 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-#include "dialer_link/Framer.h"
 #include "dialer_link/PacketFormat.h"
+#include "wire/Framer.h"
 
 class DialerPeer {
 public:

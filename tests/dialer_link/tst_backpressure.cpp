@@ -5,12 +5,12 @@
 #include <QtTest>
 
 #include "../core/TestSupport.h"
-#include "DialerPeer.h"
 #include "app/Composition.h"
 #include "campaign/DemoDatabase.h"
 #include "core/MainController.h"
 #include "dialer_link/DialerBodies.h"
 #include "dialer_link/OutcomeRecord.h"
+#include "DialerPeer.h"
 
 #include <QSqlQuery>
 
@@ -91,7 +91,7 @@ void TestBackpressure::outcomesAreNeverStoredAheadOfTheirAcks()
         QCOMPARE(ack.record.id, 500 + i);
     }
     p.dialer.peer->abort(); // the dialer goes away with 37 outcomes unanswered
-    QTRY_VERIFY_WITH_TIMEOUT(p.link().state() != LinkSocket::kConnected, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(p.link().state() != socketstates::kConnected, 20000);
     const qint64 stored = p.rows(QStringLiteral("select count(*) from Esiti_Quorin"));
     // Each stored outcome had its acknowledgement handed over, but for the
     // one being answered when the link went: the dialer reports the rest again.

@@ -3,11 +3,11 @@
 
 #include "../core/TestSupport.h"
 #include "core/DebugFile.h"
-#include "core/LogList.h"
 #include "core/Logger.h"
+#include "core/LogList.h"
 #include "core/MainModel.h"
+#include "core/QueueDrain.h"
 #include "dialer_link/Dispatcher.h"
-#include "dialer_link/QueueDrain.h"
 
 using namespace packet;
 

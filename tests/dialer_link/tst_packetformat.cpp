@@ -4,8 +4,8 @@
 
 #include <limits>
 
-#include "dialer_link/FixedText.h"
 #include "dialer_link/PacketFormat.h"
+#include "wire/FixedText.h"
 
 using namespace packet;
 

@@ -5,8 +5,8 @@
 
 #include "../core/TestSupport.h"
 #include "core/DebugFile.h"
-#include "core/LogList.h"
 #include "core/Logger.h"
+#include "core/LogList.h"
 #include "core/MainModel.h"
 #include "core/Settings.h"
 #include "dialer_link/DialerBodies.h"
@@ -48,14 +48,18 @@ struct Bench {
     bool busyAfterServe = false; // each request gets a reply that occupies the writer
     int ticks = 0;
     QList<Packet> served;
-    RequestReader reader{source, log, model, debug, settings,
+    RequestReader reader{log, model, debug, settings,
                          {[this] { return busy; }, [this] { ++ticks; },
                           [this](const Packet &p) {
                               served << p;
                               busy = busy || busyAfterServe;
                           }}};
 
-    Bench() { model.debugLevel.setText(QStringLiteral("0")); }
+    Bench()
+    {
+        model.debugLevel.setText(QStringLiteral("0"));
+        reader.frames().setSource(&source);
+    }
     QList<qint32> ids() const
     {
         QList<qint32> out;

@@ -1,11 +1,15 @@
 // The PBX line monitor's stream, decoded from bytes: packets whatever their
 // segmentation, a thousand records in one, bad lengths and unknown codes,
 // records and line states outside the table; the line table's texts and
-// the call messages that count an extension's calls.
+// the call messages that count an extension's calls; a lost link back by
+// itself, and the LED that opens and closes it.
 #include <QtTest>
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
+#include "../core/TestSupport.h"
 #include "core/DebugFile.h"
 #include "core/LogList.h"
 #include "core/Logger.h"
@@ -74,6 +78,7 @@ private Q_SLOTS:
     void theLineTableTextsAndColours();
     void callMessagesCountTheExtensionsCalls();
     void masksAndCallTextsAreFormattedSafely();
+    void aLostLinkComesBackAndTheLedOpensAndClosesIt();
 };
 
 void TestPbxLines::recordsRoundTripThroughTheCodec()
@@ -339,6 +344,56 @@ void TestPbxLines::masksAndCallTextsAreFormattedSafely()
                 QVERIFY2(c.unicode() >= 32 && c.unicode() != 127, line.toLatin1().toHex(' ').constData());
         }
     }
+}
+
+void TestPbxLines::aLostLinkComesBackAndTheLedOpensAndClosesIt()
+{
+    QTcpServer exchange;
+    QVERIFY(exchange.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = exchange.serverPort();
+    QSignalSpy accepted(&exchange, &QTcpServer::newConnection);
+    Fixture f;
+    writeFile(f.dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\nPortaPBX=" + QByteArray::number(port) + "\r\n");
+    f.model.serverIp.setText(QStringLiteral("127.0.0.1"));
+    f.pbx.reconnector().setWaits(50, 200);
+    f.pbx.open();
+    QVERIFY(accepted.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(f.pbx.socket().isConnected(), 10000);
+
+    // The exchange restarts: refused a few times, the link comes back unasked, saying so once each way.
+    QSignalSpy attempts(&f.pbx.reconnector(), &wire::Reconnector::attempted);
+    QTcpSocket *peer = exchange.nextPendingConnection();
+    exchange.close();
+    peer->abort();
+    QTRY_VERIFY_WITH_TIMEOUT(attempts.count() >= 3, 10000);
+    QVERIFY(exchange.listen(QHostAddress::LocalHost, port));
+    QVERIFY(accepted.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(f.pbx.socket().isConnected(), 10000);
+    QCOMPARE(f.lines(QStringLiteral("Collegamento PBX non disponibile (")).size(), 1);
+    QCOMPARE(f.lines(QStringLiteral("Collegamento PBX ripristinato")).size(), 1);
+    exchange.nextPendingConnection()->write(pbx::encodeSingle({line(401, 6)}));
+    QTRY_COMPARE_WITH_TIMEOUT(f.state(401), QStringLiteral("6"), 10000);
+
+    // The LED closes an open link, which stays closed ...
+    f.pbx.toggleLink();
+    QCOMPARE(f.lines(QStringLiteral("Chiusa Socket ( PBX )")).size(), 1);
+    QCOMPARE(f.pbx.socket().state(), 0);
+    QVERIFY(!f.pbx.reconnector().retrying());
+    // ... and opens one closed or in error at once, long before its next try.
+    f.pbx.reconnector().setWaits(600000, 600000);
+    f.pbx.toggleLink();
+    QCOMPARE(f.lines(QStringLiteral("Aperta Socket ( PBX )")).size(), 1);
+    QVERIFY(accepted.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(f.pbx.socket().isConnected(), 10000);
+    peer = exchange.nextPendingConnection();
+    exchange.close();
+    peer->abort();
+    QTRY_COMPARE_WITH_TIMEOUT(f.pbx.socket().state(), 9, 10000);
+    QVERIFY(exchange.listen(QHostAddress::LocalHost, port));
+    f.pbx.toggleLink();
+    QCOMPARE(f.lines(QStringLiteral("Aperta Socket ( PBX )")).size(), 2);
+    QVERIFY(accepted.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(f.pbx.socket().isConnected(), 10000);
 }
 
 QTEST_GUILESS_MAIN(TestPbxLines)

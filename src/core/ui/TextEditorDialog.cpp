@@ -1,7 +1,7 @@
 #include "core/ui/TextEditorDialog.h"
 
-#include "core/AnsiCodec.h"
 #include "platform/PlatformPaths.h"
+#include "wire/AnsiCodec.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "core/AnsiCodec.h"
+#include "wire/AnsiCodec.h"
 
 #include <array>
 

@@ -1,9 +1,10 @@
-#include "dialer_link/LinkSocket.h"
+#include "wire/LinkSocket.h"
 
 #include <QHostAddress>
-
 #include <QTcpSocket>
 #include <QTimer>
+#include <iterator>
+#include <utility>
 
 namespace {
 // How long a closed link may take to hand its last bytes to the peer.
@@ -12,29 +13,24 @@ constexpr int kLingerMs = 10000;
 
 LinkSocket::LinkSocket(QString source, QObject *parent) : QObject(parent), m_source(std::move(source)) {}
 
+LinkSocket::~LinkSocket()
+{
+    // The socket is a child and goes with us: none of its last signals may reach a half-destroyed owner.
+    if (m_socket)
+        m_socket->disconnect(this);
+}
+
 int LinkSocket::state() const
 {
+    using namespace socketstates;
+    // Indexed by QAbstractSocket::SocketState, unconnected (0) to closing (6).
+    static constexpr State kStates[] = {kClosed, kResolving, kConnecting, kConnected, kOpen, kListening, kClosing};
     if (m_error)
-        return 9;
+        return kError;
     if (!m_socket)
-        return 0;
-    switch (m_socket->state()) {
-    case QAbstractSocket::UnconnectedState:
-        return 0;
-    case QAbstractSocket::HostLookupState:
-        return 4;
-    case QAbstractSocket::ConnectingState:
-        return 6;
-    case QAbstractSocket::ConnectedState:
-        return 7;
-    case QAbstractSocket::BoundState:
-        return 1;
-    case QAbstractSocket::ListeningState:
-        return 2;
-    case QAbstractSocket::ClosingState:
-        return 8;
-    }
-    return 0;
+        return kClosed;
+    const int s = int(m_socket->state());
+    return s >= 0 && s < int(std::size(kStates)) ? kStates[s] : kClosed;
 }
 
 QString LinkSocket::localAddress() const
@@ -66,14 +62,19 @@ QByteArray LinkSocket::read(qint64 max)
     return m_socket ? m_socket->read(max) : QByteArray();
 }
 
-void LinkSocket::connectTo(const QString &host, quint16 port)
+void LinkSocket::setReadBufferSize(qint64 bytes)
 {
-    close();
-    m_host = host;
-    auto *socket = new QTcpSocket(this);
+    m_readBuffer = bytes;
+    if (m_socket)
+        m_socket->setReadBufferSize(bytes);
+}
+
+void LinkSocket::attach(QTcpSocket *socket)
+{
     m_socket = socket;
+    socket->setParent(this);
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    socket->setReadBufferSize(kReadBuffer);
+    socket->setReadBufferSize(m_readBuffer);
     connect(socket, &QTcpSocket::connected, this, &LinkSocket::connected);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         if (socket == m_socket)
@@ -83,14 +84,44 @@ void LinkSocket::connectTo(const QString &host, quint16 port)
         if (socket == m_socket)
             onError(e);
     });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        if (socket == m_socket)
+            Q_EMIT disconnected();
+    });
     connect(socket, &QTcpSocket::bytesWritten, this, [this, socket](qint64 n) {
         if (socket == m_socket)
             Q_EMIT bytesWritten(n);
     });
+}
+
+void LinkSocket::connectTo(const QString &host, quint16 port)
+{
+    close();
+    m_host = host;
+    auto *socket = new QTcpSocket(this);
+    attach(socket);
     socket->connectToHost(host, port);
 }
 
+void LinkSocket::adopt(QTcpSocket *socket)
+{
+    detach(false);
+    m_host = socket->peerAddress().toString();
+    attach(socket);
+    Q_EMIT connected();
+}
+
 void LinkSocket::close()
+{
+    detach(true);
+}
+
+void LinkSocket::abort()
+{
+    detach(false);
+}
+
+void LinkSocket::detach(bool graceful)
 {
     m_error = false;
     QTcpSocket *socket = m_socket;
@@ -99,7 +130,7 @@ void LinkSocket::close()
         return;
     socket->disconnect(this);
     // The old socket finishes sending on its own and then goes away.
-    if (socket->state() == QAbstractSocket::ConnectedState) {
+    if (graceful && socket->state() == QAbstractSocket::ConnectedState) {
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
         QTimer::singleShot(kLingerMs, socket, &QObject::deleteLater);
@@ -118,24 +149,18 @@ qint64 LinkSocket::write(const QByteArray &bytes)
 
 int LinkSocket::winsockNumber(QAbstractSocket::SocketError error)
 {
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return 10061;
-    case QAbstractSocket::RemoteHostClosedError:
-        return 10054;
-    case QAbstractSocket::HostNotFoundError:
-        return 11001;
-    case QAbstractSocket::SocketTimeoutError:
-        return 10060;
-    case QAbstractSocket::NetworkError:
-        return 10051;
-    case QAbstractSocket::AddressInUseError:
-        return 10048;
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return 10049;
-    default:
-        return 10053;
+    using E = QAbstractSocket;
+    static constexpr std::pair<E::SocketError, int> kNumbers[] = {
+        {E::ConnectionRefusedError, 10061}, {E::RemoteHostClosedError, 10054},
+        {E::HostNotFoundError, 11001},      {E::SocketTimeoutError, 10060},
+        {E::NetworkError, 10051},           {E::AddressInUseError, 10048},
+        {E::SocketAddressNotAvailableError, 10049},
+    };
+    for (const auto &[e, number] : kNumbers) {
+        if (e == error)
+            return number;
     }
+    return 10053;
 }
 
 void LinkSocket::onError(QAbstractSocket::SocketError e)

@@ -1,4 +1,4 @@
-#include "dialer_link/Framer.h"
+#include "wire/Framer.h"
 
 #include <QtEndian>
 

@@ -1,6 +1,6 @@
-#include "dialer_link/FixedText.h"
+#include "wire/FixedText.h"
 
-#include "core/AnsiCodec.h"
+#include "wire/AnsiCodec.h"
 
 namespace fixedtext {
 

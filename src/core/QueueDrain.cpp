@@ -1,4 +1,4 @@
-#include "dialer_link/QueueDrain.h"
+#include "core/QueueDrain.h"
 
 #include "core/DebugFile.h"
 #include "core/Logger.h"

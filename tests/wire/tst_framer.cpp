@@ -4,8 +4,8 @@
 
 #include <limits>
 
-#include "dialer_link/Framer.h"
 #include "dialer_link/PacketFormat.h"
+#include "wire/Framer.h"
 
 using namespace packet;
 
