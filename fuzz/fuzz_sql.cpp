@@ -48,10 +48,13 @@ void rewritePostgres(const QString &sql)
         expect(!r.error.isEmpty(), QStringLiteral("refused without a reason"));
         return;
     }
-    static const QRegularExpression features(QStringLiteral("top|getdate|convert|len|update|isnull|\\[|\\+|\""),
+    static const QRegularExpression features(QStringLiteral("top|getdate|convert|len|update|isnull|nulls|\\[|\\+|\""),
                                              QRegularExpression::CaseInsensitiveOption);
+    // The one change a plain statement may get: its ORDER BY terms place
+    // NULLs where SQL Server puts them.
+    static const QRegularExpression nulls(QStringLiteral(" NULLS (FIRST|LAST)"));
     if (!sql.contains(features))
-        expect(r.sql == sql, QStringLiteral("a plain statement was changed: ") + r.sql);
+        expect(QString(r.sql).remove(nulls) == sql, QStringLiteral("a plain statement was changed: ") + r.sql);
 }
 
 void fill(const QString &sql, const QString &value, bool numbersQuoted = false)
