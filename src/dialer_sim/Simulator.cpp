@@ -85,6 +85,12 @@ void Simulator::onPeerLost()
     // received still get their outcomes from the next one.
     m_replyTimer.stop();
     m_reader.socket().abort();
+    // An outcome without its acknowledgement is reported again, as it was:
+    // the program may have stored it before it went.
+    for (const Outstanding &o : m_outstanding) {
+        if (o.expect == Expect::Outcome)
+            m_replays << o;
+    }
     m_outstanding.clear();
     m_givenUp.clear(); // their connection is gone: those acknowledgements never come
     m_batch.clear();
@@ -306,9 +312,12 @@ bool Simulator::completes(const Packet &p, Outstanding &o)
         // Only full answers measure the latency of a group request of that size.
         if (o.timed && o.received.size() == m_options.groupQuantity)
             m_stats.groupLatencyUs << latencyUs;
+        if (o.timed && o.received.isEmpty())
+            m_stats.emptyLatencyUs << latencyUs;
         m_stats.customers += o.received.size();
         for (qint64 customer : std::as_const(o.received))
             m_journal.received(customer, o.group, o.op);
+        m_stats.received += o.received;
         if (o.outcomesAfter)
             m_pendingOutcomes += o.received;
         if (o.keep) {
@@ -339,8 +348,8 @@ void Simulator::sendCustomers(bool byOperator, qint32 quantity, bool outcomes, b
 {
     Outstanding o;
     o.expect = byOperator ? Expect::OperatorCustomers : Expect::Customers;
-    o.outcomesAfter = outcomes;
     o.keep = keep;
+    o.outcomesAfter = outcomes && m_options.outcomes;
     o.timed = !byOperator && quantity == m_options.groupQuantity;
     o.group = m_group;
     if (byOperator) {
@@ -373,14 +382,16 @@ void Simulator::sendOutcome(qint64 customer)
     r.campagna = QStringLiteral("simcamp");
     r.calllist = QStringLiteral("simlist");
     r.customerId = n(customer);
-    // Unique within the run, so each acknowledged outcome can be looked for.
-    r.progressive = static_cast<qint32>(m_stats.requests);
+    // Unique within the run, and between simulators of different seeds, so
+    // each acknowledged outcome can be looked for.
+    r.progressive = static_cast<qint32>(qint64(m_options.seed % 2000) * 1000000 + m_stats.requests);
     Outstanding o;
     o.expect = Expect::Outcome;
     o.progressive = r.progressive;
     o.customer = customer;
+    o.body = r.encode();
     m_journal.givenBack(customer);
-    send(Esito, r.encode(), o);
+    send(Esito, o.body, o);
 }
 
 void Simulator::next()
@@ -391,11 +402,18 @@ void Simulator::next()
         qint64 sent = m_stats.outcomesAcked;
         for (const Outstanding &o : m_outstanding)
             sent += o.expect == Expect::Outcome ? 1 : 0;
+        sent += m_replays.size();
         return m_options.maxOutcomes <= 0 || sent < m_options.maxOutcomes;
     };
     if (timeUp() || !outcomesLeft()) {
         finish();
         return;
+    }
+    while (!m_replays.isEmpty() && m_batchCount < m_options.pipeline) {
+        Outstanding o = m_replays.takeFirst();
+        ++m_stats.replayed;
+        const QByteArray body = o.body;
+        send(Esito, body, std::move(o));
     }
     while (!m_pendingOutcomes.isEmpty() && m_batchCount < m_options.pipeline && outcomesLeft())
         sendOutcome(m_pendingOutcomes.takeFirst());
@@ -424,12 +442,16 @@ bool Simulator::step(int phase)
             appendInt32Le(out, v);
         return out;
     };
+    if (m_options.customersOnly && phase > 1)
+        return false;
+    if (!m_options.releases && (phase == 3 || phase == 7))
+        return false;
     switch (phase) {
     case 0:
         send(RichiestaGruppi, {}, expecting(Expect::Groups));
         return true;
     case 1:
-        m_group = m_groups.value(m_round % std::max<qsizetype>(1, m_groups.size()));
+        m_group = m_options.group > 0 ? m_options.group : m_groups.value(m_round % std::max<qsizetype>(1, m_groups.size()));
         sendCustomers(false, m_options.groupQuantity, true, false);
         return true;
     case 2:
@@ -502,7 +524,12 @@ QString Simulator::summary() const
         + QStringLiteral(" customers) latency p50 ") + ms(percentile(s.groupLatencyUs, 50)) + QStringLiteral(" ms p99 ")
         + ms(percentile(s.groupLatencyUs, 99)) + QStringLiteral(" ms\noutcome latency p50 ")
         + ms(percentile(s.outcomeLatencyUs, 50)) + QStringLiteral(" ms p99 ") + ms(percentile(s.outcomeLatencyUs, 99))
-        + QStringLiteral(" ms\nlargest write ") + n(s.largestWrite) + QStringLiteral(" requests, stalls ") + n(s.stalls);
+        + QStringLiteral(" ms\nlargest write ") + n(s.largestWrite) + QStringLiteral(" requests, stalls ") + n(s.stalls)
+        + (s.emptyLatencyUs.isEmpty() ? QString()
+                                      : QStringLiteral("\nempty group answers ") + n(s.emptyLatencyUs.size()) + QStringLiteral(" p50 ")
+                   + ms(percentile(s.emptyLatencyUs, 50)) + QStringLiteral(" ms p99 ") + ms(percentile(s.emptyLatencyUs, 99))
+                   + QStringLiteral(" ms"))
+        + (s.replayed > 0 ? QStringLiteral("\noutcomes reported again after a restart ") + n(s.replayed) : QString());
 }
 
 Simulator::Outstanding Simulator::expecting(Expect expect)

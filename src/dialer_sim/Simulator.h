@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QObject>
 #include <QHash>
 #include <QTimer>
@@ -47,6 +48,10 @@ public:
         // with its next connection.
         bool waitForRestarts = false;
         QString journal; // with a path: the customers held, as HoldJournal writes them
+        qint32 group = 0;           // every customers request for this group; 0: each group in turn
+        bool outcomes = true;       // report an outcome for customers received
+        bool releases = true;       // drop queues now and then
+        bool customersOnly = false; // ask for group customers only: no operators, releases, refusals
     };
 
     struct Stats {
@@ -64,6 +69,9 @@ public:
         QString violation;
         qint64 connections = 0;
         QList<qint32> ackedProgressives; // of every acknowledged outcome, as sent
+        QList<qint64> received;          // every customer received, in order
+        QList<qint64> emptyLatencyUs;    // group requests answered with no customer
+        qint64 replayed = 0;             // outcomes reported again after the program went away
     };
 
     static constexpr qint64 kReadBuffer = 16 * 1024;
@@ -99,6 +107,7 @@ private:
         QList<qint64> received;
         QList<QByteArray> records;
         qint64 customer = 0;        // of an outcome
+        QByteArray body;            // of an outcome, to report it again as it was
     };
     // A request's expectation with every other field at its default.
     static Outstanding expecting(Expect expect);
@@ -147,6 +156,7 @@ private:
     qint32 m_group = 0;
     QString m_operator;
     QList<qint64> m_pendingOutcomes;
+    QList<Outstanding> m_replays; // outcomes the program took with it, reported again as they were
     QList<QByteArray> m_kept;
     QList<qint64> m_keptIds;
     HoldJournal m_journal;
