@@ -3,6 +3,7 @@
 #include "campaign/CampaignDb.h"
 #include "campaign/Captions.h"
 #include "campaign/Counters.h"
+#include "campaign/SentLedger.h"
 #include "campaign/CustomerRow.h"
 #include "campaign/SqlText.h"
 #include "core/Logger.h"
@@ -20,6 +21,12 @@ namespace {
 bool known(qint32 code)
 {
     return code >= 0 && code <= 11;
+}
+
+// Codes after which the customer is no longer in the dialer's queue.
+bool leavesQueue(qint32 code)
+{
+    return known(code) && code != 0 && code != 11;
 }
 } // namespace
 
@@ -57,6 +64,8 @@ wire::Status OutcomeService::registraEsito(const DialerRequest &request)
     }
     for (const auto &effect : after)
         effect();
+    if (leavesQueue(o.code))
+        m_ctx.ledger.remove(o.numericId());
     m_ctx.model.metrics.countOutcomeAcknowledged(known(o.code) ? o.code : Metrics::kOtherCode);
     m_replies.sendReply(packet::AckEsito, QStringLiteral("Invio AckEsito"), request.record, {}, false);
     return {};

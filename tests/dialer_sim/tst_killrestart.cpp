@@ -1,6 +1,8 @@
 // The program killed without warning at random moments while the dialer
 // simulator drives it, and started again each time: every outcome it ever
 // acknowledged is in the database, and the database file is sound.
+// And two programs on one database, each with its own dialer: no customer
+// goes to both.
 #include <QtTest>
 
 #include "../core/TestSupport.h"
@@ -11,12 +13,28 @@
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <map>
+#include <memory>
 #include <set>
+
+namespace {
+// A folder from which the program serves the simulator on `port` from `database`.
+QStringList programFor(const QString &folder, quint16 port, const QString &database)
+{
+    writeFile(folder, QStringLiteral("conn_quorin.ini"),
+              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(port) + "\r\nAutoConnect=1\r\n");
+    writeFile(folder, QStringLiteral("tm40.ini"),
+              "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=" + QFile::encodeName(database) + "\r\n");
+    return {QStringLiteral("--headless"), QStringLiteral("--app-dir"), folder, QStringLiteral("--shared-dir"),
+            folder,                       QStringLiteral("--root-dir"), folder, QStringLiteral("FAST")};
+}
+} // namespace
 
 class TestKillRestart : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void acknowledgedOutcomesSurviveSigkill();
+    void twoProgramsNeverShareACustomer();
 };
 
 void TestKillRestart::acknowledgedOutcomesSurviveSigkill()
@@ -38,12 +56,7 @@ void TestKillRestart::acknowledgedOutcomesSurviveSigkill()
     Simulator sim(options);
     QVERIFY(sim.listen());
     QSignalSpy finished(&sim, &Simulator::finished);
-    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(sim.port()) + "\r\nAutoConnect=1\r\n");
-    writeFile(dir.path(), QStringLiteral("tm40.ini"),
-              "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=" + QFile::encodeName(database) + "\r\n");
-    const QStringList args{QStringLiteral("--headless"), QStringLiteral("--app-dir"), dir.path(), QStringLiteral("--shared-dir"),
-                           dir.path(), QStringLiteral("--root-dir"), dir.path(), QStringLiteral("FAST")};
+    const QStringList args = programFor(dir.path(), sim.port(), database);
 
     // A fixed seed unless one is given, so a failure can be played again.
     const quint32 seed = qEnvironmentVariableIsSet("QUORIN_KILL_SEED") ? quint32(qEnvironmentVariableIntValue("QUORIN_KILL_SEED"))
@@ -108,6 +121,57 @@ void TestKillRestart::acknowledgedOutcomesSurviveSigkill()
         q.finish();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("check"));
+}
+
+void TestKillRestart::twoProgramsNeverShareACustomer()
+{
+    // Two dialers ask again and again for 50 customers of one group and
+    // report nothing, each through its own program, on one database.
+    QTemporaryDir dir;
+    const QString database = dir.filePath(QStringLiteral("campaign.sqlite"));
+    QString error;
+    QVERIFY2(demodatabase::create(database, {20000, 4}, error), qPrintable(error));
+    Simulator::Options options;
+    options.seconds = 4;
+    options.group = 1;
+    options.groupQuantity = 50;
+    options.outcomes = false;
+    options.customersOnly = true;
+    std::vector<std::unique_ptr<Simulator>> sims;
+    std::vector<std::unique_ptr<QProcess>> programs;
+    std::vector<std::unique_ptr<QSignalSpy>> finished;
+    for (const char *name : {"a", "b"}) {
+        options.seed = sims.size() + 1;
+        sims.push_back(std::make_unique<Simulator>(options));
+        QVERIFY(sims.back()->listen());
+        finished.push_back(std::make_unique<QSignalSpy>(sims.back().get(), &Simulator::finished));
+        QVERIFY(QDir(dir.path()).mkdir(QString::fromLatin1(name)));
+        programs.push_back(std::make_unique<QProcess>());
+        programs.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        programs.back()->setStandardOutputFile(QProcess::nullDevice());
+        programs.back()->start(QStringLiteral(QUORIN_BINARY),
+                               programFor(dir.filePath(QString::fromLatin1(name)), sims.back()->port(), database));
+        QVERIFY(programs.back()->waitForStarted(20000));
+    }
+    for (auto &spy : finished)
+        QVERIFY(spy->count() > 0 || spy->wait(60000));
+    for (auto &program : programs) {
+        program->terminate();
+        QVERIFY(program->waitForFinished(20000));
+    }
+    std::map<qint64, int> deliveries;
+    for (const auto &sim : sims) {
+        QVERIFY2(sim->stats().violation.isEmpty(), qPrintable(sim->stats().violation));
+        QVERIFY(!sim->stats().received.isEmpty());
+        for (qint64 id : sim->stats().received)
+            ++deliveries[id];
+    }
+    qint64 twice = 0;
+    for (const auto &[id, n] : deliveries)
+        twice += n > 1;
+    qInfo("customers received %lld and %lld, %lld of them twice", qint64(sims[0]->stats().received.size()),
+          qint64(sims[1]->stats().received.size()), twice);
+    QCOMPARE(twice, 0);
 }
 
 QTEST_GUILESS_MAIN(TestKillRestart)
