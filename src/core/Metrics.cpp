@@ -164,6 +164,11 @@ void Metrics::countClaimsLost(qint64 n)
     m_claimsLost += quint64(std::max<qint64>(0, n));
 }
 
+void Metrics::countOutcomeDuplicate()
+{
+    ++m_outcomeDuplicates;
+}
+
 void Metrics::countCustomersReturned(qint64 n)
 {
     m_returned += quint64(std::max<qint64>(0, n));
@@ -234,6 +239,9 @@ QByteArray Metrics::render() const
     head(out, "quorin_customers_claimed_elsewhere_total",
          "Customers another server marked sent between this server's query and its own mark: not sent here.", "counter");
     sample(out, "quorin_customers_claimed_elsewhere_total", {}, double(m_claimsLost));
+    head(out, "quorin_outcomes_duplicate_total", "Outcomes reported again after they were stored: acknowledged, not stored twice.",
+         "counter");
+    sample(out, "quorin_outcomes_duplicate_total", {}, double(m_outcomeDuplicates));
     head(out, "quorin_customers_returned_total", "Customers sent and never answered, given back after OreRilascioInviati hours.",
          "counter");
     sample(out, "quorin_customers_returned_total", {}, double(m_returned));

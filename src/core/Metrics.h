@@ -44,6 +44,8 @@ public:
     static constexpr std::size_t kMaxSubjects = 200;
     // Customers another server marked sent between this server's query and its own mark.
     void countClaimsLost(qint64 n);
+    // An outcome already stored, reported again and acknowledged again.
+    void countOutcomeDuplicate();
     // Customers sent and never answered, given back after "OreRilascioInviati".
     void countCustomersReturned(qint64 n);
     // From handing a request to its service to the last of its replies handed to the system.
@@ -61,6 +63,7 @@ public:
     quint64 emptyAnswers(bool byOperator, const QString &who) const;
     quint64 databaseErrors() const { return m_dbErrors; }
     quint64 claimsLost() const { return m_claimsLost; }
+    quint64 outcomeDuplicates() const { return m_outcomeDuplicates; }
     quint64 customersReturned() const { return m_returned; }
     const Histogram *requestHistogram(qint32 code) const;
 
@@ -78,6 +81,7 @@ private:
     Subjects m_emptyAnswers, m_emptyWithCustomers;
     static void countSubject(Subjects &counts, bool byOperator, const QString &who);
     quint64 m_claimsLost = 0;
+    quint64 m_outcomeDuplicates = 0;
     quint64 m_returned = 0;
     struct Gauge {
         QString name, help, labels;
