@@ -99,7 +99,7 @@ void Preferences::readSettingsSection()
         std::clamp(intOr(ini(settingskey::LimiteClientiRichiesta), Settings::kDefaultLimiteClientiRichiesta), 1,
                    Settings::kMaxLimiteClientiRichiesta);
     m_settings.oreRilascioInviati =
-        std::clamp(intOr(ini(QStringLiteral("OreRilascioInviati")), 0), 0, Settings::kMaxOreRilascioInviati);
+        std::clamp(intOr(ini(settingskey::OreRilascioInviati), 0), 0, Settings::kMaxOreRilascioInviati);
 }
 
 void Preferences::readWatchdogHosts()

@@ -248,7 +248,7 @@ void TestSqliteDialect::groupCustomersAreReadInIndexOrder()
         plan << q.value(3).toString();
     // Through an index of the collector (at scale the partial one, of the customers still to send).
     const QString probed = plan.join(QLatin1Char('|'));
-    QVERIFY2(probed.contains(customers > 1000 ? QStringLiteral("SEARCH tabella pratiche USING INDEX pratiche_richiami_da_inviare")
+    QVERIFY2(probed.contains(customers > 1000 ? QStringLiteral("SEARCH tabella pratiche USING INDEX pratiche_esattore_da_inviare")
                                               : QStringLiteral("SEARCH tabella pratiche USING INDEX")),
              qPrintable(probed));
     QVERIFY2(!probed.contains(QStringLiteral("SCAN tabella pratiche")), qPrintable(probed));
