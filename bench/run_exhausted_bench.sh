@@ -50,6 +50,7 @@ esac
 app="$work/app"
 mkdir -p "$app/dati"
 printf '[datiserver]\r\nconnstring=%s\r\n' "$conn" >"$app/dati/tm40.ini"
+: >"$app/sim.log" # there before the simulator starts, for the wait below
 "$sim" --seconds "$seconds" --quantity 100 --group 1 --customers-only --no-outcomes >"$app/sim.log" 2>&1 &
 sim_pid=$!
 pids+=("$sim_pid")

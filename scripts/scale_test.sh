@@ -94,6 +94,7 @@ run() { # $1: label, $2: programs, $3: 1 to kill the first halfway
     [ "$outcomes" = 1 ] || extra+=(--no-outcomes)
     [ "$group" = 0 ] || extra+=(--group "$group" --customers-only)
     [ "$kill_one" = 1 ] && extra+=(--wait-restarts)
+    : >"$app/sim.log" # there before the simulator starts, for the wait below
     "$sim" --seconds "$run_seconds" "${extra[@]}" >"$app/sim.log" 2>&1 &
     sims+=("$!")
     pids+=("$!")
