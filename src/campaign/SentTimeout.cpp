@@ -77,6 +77,20 @@ bool SentTimeout::adopt(const QDateTime &now, QString &error)
         >= 0;
 }
 
+bool SentTimeout::forgetAnswered(const QDateTime &cutoff, QString &error)
+{
+    // A stamp outlives its customer's outcome (the outcome does not touch
+    // it): those past the cutoff go in one statement, each once, so that the
+    // minute's batch holds only customers still sent however many calls a
+    // minute the campaign makes. A customer sent again meanwhile carries a
+    // new stamp and is not past the cutoff.
+    return m_ctx.db.execute(QStringLiteral("DELETE FROM Quorin_Inviati WHERE inviato_il<?"
+                                           " AND NOT EXISTS (SELECT 1 FROM [tabella pratiche]"
+                                           " WHERE [tabella pratiche].contatore=Quorin_Inviati.contatore AND FlagQuorin=1)"),
+                            error, {m_ctx.db.dateTimeValue(cutoff)})
+        >= 0;
+}
+
 int SentTimeout::giveBack(qint64 id, const QDateTime &cutoff, QString &error)
 {
     // The customer's row first, as the claim takes it: the two never wait
@@ -125,7 +139,7 @@ void SentTimeout::sweep(int hours)
     const QDateTime cutoff = now.addSecs(-qint64(hours) * 3600);
     QString error;
     QList<QSqlRecord> overdue;
-    if (!adopt(now, error)
+    if (!adopt(now, error) || !forgetAnswered(cutoff, error)
         || !m_ctx.db.rows(QStringLiteral("SELECT TOP ") + n(kBatch)
                               + QStringLiteral(" contatore FROM Quorin_Inviati WHERE inviato_il<? ORDER BY inviato_il"),
                           overdue, error, {m_ctx.db.dateTimeValue(cutoff)})) {

@@ -47,6 +47,7 @@ private:
     bool refreshPresence();
     bool create(QString &error);
     bool adopt(const QDateTime &now, QString &error);
+    bool forgetAnswered(const QDateTime &cutoff, QString &error);
     void sweep(int hours);
 
     CampaignContext m_ctx;

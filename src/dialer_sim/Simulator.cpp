@@ -8,6 +8,7 @@
 #include <QTcpSocket>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace packet;
 
@@ -158,6 +159,8 @@ void Simulator::send(qint32 code, const QByteArray &body, Outstanding o)
     m_batch += encodePacket(requestHeader(code, int(body.size()), 12000), {o.id, m_tag}, body);
     ++m_batchCount;
     ++m_stats.requests;
+    if (o.expect == Expect::Outcome && m_options.dropLinkEvery > 0 && ++m_outcomesWritten % m_options.dropLinkEvery == 0)
+        m_dropAfterFlush = true;
     m_outstanding.push_back(std::move(o));
 }
 
@@ -177,6 +180,11 @@ void Simulator::flush()
     m_batch.clear();
     m_batchCount = 0;
     m_replyTimer.start();
+    if (std::exchange(m_dropAfterFlush, false)) {
+        // Written, then closed: what the program answers is never read.
+        ++m_stats.linksDropped;
+        m_peer->disconnectFromHost();
+    }
 }
 
 bool Simulator::mayGoUnanswered(const Outstanding &o) const

@@ -47,6 +47,10 @@ public:
         // failure: what it had not answered is forgotten and the run goes on
         // with its next connection.
         bool waitForRestarts = false;
+        // Above 0 (with waitForRestarts): the link is dropped right after every
+        // that many outcomes are written, before their acknowledgements are
+        // read, as when it fails between the program's commit and its reply.
+        int dropLinkEvery = 0;
         QString journal; // with a path: the customers held, as HoldJournal writes them
         qint32 group = 0;           // every customers request for this group; 0: each group in turn
         bool outcomes = true;       // report an outcome for customers received
@@ -72,6 +76,7 @@ public:
         QList<qint64> received;          // every customer received, in order
         QList<qint64> emptyLatencyUs;    // group requests answered with no customer
         qint64 replayed = 0;             // outcomes reported again after the program went away
+        qint64 linksDropped = 0;         // by dropLinkEvery
     };
 
     static constexpr qint64 kReadBuffer = 16 * 1024;
@@ -162,4 +167,6 @@ private:
     HoldJournal m_journal;
     QHash<qint32, qint32> m_givenUp; // outcome id -> progressive, whose acknowledgement may still come
     bool m_done = false;
+    qint64 m_outcomesWritten = 0;
+    bool m_dropAfterFlush = false;
 };

@@ -14,7 +14,7 @@ const char kUsage[] =
     "                         [--operators 140,141] [--mix 5:30,8:20,1:15] [--seed N] [--db FILE]\n"
     "                         [--pipeline N] [--stall-every N --stall-ms MS] [--unanswered-ms MS]\n"
     "                         [--group G] [--no-outcomes] [--no-releases] [--customers-only]\n"
-    "                         [--journal FILE] [--wait-restarts] [--help]\n"
+    "                         [--journal FILE] [--wait-restarts] [--drop-link-every N] [--help]\n"
     "Listens on 127.0.0.1 (port 0: any), takes the program's connection and drives it.\n"
     "--pipeline N writes up to N requests at once and matches the replies in order.\n"
     "--stall-every N --stall-ms MS stops reading for MS milliseconds after every N replies.\n"
@@ -29,6 +29,8 @@ const char kUsage[] =
     "a queue; --customers-only asks for group customers and nothing else.\n"
     "--wait-restarts waits for a program that goes away and goes on with its next connection,\n"
     "reporting again, as they were, the outcomes it had not acknowledged.\n"
+    "--drop-link-every N (with --wait-restarts) closes the link right after every N outcomes,\n"
+    "before their acknowledgements are read.\n"
     "Exit status: 0 clean run, 1 protocol violation, 2 usage, 3 outcomes acknowledged but not stored.\n";
 
 qint64 outcomeRows(const QString &target)
@@ -78,6 +80,8 @@ bool parse(const QStringList &args, Simulator::Options &o, QString &db)
             o.operators = v.split(QLatin1Char(','), Qt::SkipEmptyParts);
         else if (a == QStringLiteral("--db"))
             db = v;
+        else if (a == QStringLiteral("--drop-link-every"))
+            o.dropLinkEvery = v.toInt(&ok);
         else if (a == QStringLiteral("--journal"))
             o.journal = v;
         else if (a == QStringLiteral("--pipeline"))

@@ -255,6 +255,21 @@ void TestQueue::sentAndUnansweredComeBack()
     o.customerId = QStringLiteral("2");
     a.campaign.outcomes().registraEsito({{}, {2, QStringLiteral("PD")}, o.encode(), false});
 
+    // Stamps of customers long answered, more than a minute's batch and
+    // older than any overdue one: they never hold the overdue ones back.
+    QString error;
+    QVERIFY2(a.campaign.db().inTransaction(
+                 [&](QString &e) {
+                     for (int id = 1001; id <= 1000 + SentTimeout::kBatch; ++id) {
+                         if (a.campaign.db().execute(QStringLiteral("INSERT INTO Quorin_Inviati (contatore, inviato_il) VALUES (?, ?)"),
+                                                     e, {id, a.campaign.db().dateTimeValue(a.now.addSecs(-5 * 3600))})
+                             < 0)
+                             return false;
+                     }
+                     return true;
+                 },
+                 error),
+             qPrintable(error));
     a.now = a.now.addSecs(2 * 3600 - 60);
     a.campaign.sentTimeout().tick();
     QCOMPARE(a.model.metrics.customersReturned(), quint64(0));
@@ -263,6 +278,7 @@ void TestQueue::sentAndUnansweredComeBack()
     a.campaign.sentTimeout().tick();
     QCOMPARE(a.model.metrics.customersReturned(), quint64(3));
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
+    QCOMPARE(a.number(QStringLiteral("select count(*) from Quorin_Inviati where contatore>1000")), 0);
     for (int id : {1, 3, 9})
         QVERIFY(a.log.list1().lines().contains(QStringLiteral("CL %1 rilasciato: inviato da oltre 2 ore senza esito").arg(id)));
     QCOMPARE(a.model.database[MainModel::InQueue]->text().toInt(), queued - 3);
@@ -278,7 +294,6 @@ void TestQueue::sentAndUnansweredComeBack()
     b.campaign.customers().rispostaClientiXGruppo({{}, {3, QStringLiteral("PD")}, ask, false});
     QCOMPARE(b.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
     int given = -1;
-    QString error;
     QVERIFY(a.campaign.db().inTransaction(
         [&](QString &e) { return (given = a.campaign.sentTimeout().giveBack(1, a.now.addSecs(-2 * 3600), e)) >= 0; }, error));
     QCOMPARE(given, 0);

@@ -34,6 +34,7 @@ class TestKillRestart : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void acknowledgedOutcomesSurviveSigkill();
+    void outcomeStoredAsTheLinkDropsIsStoredOnce();
     void twoProgramsNeverShareACustomer();
 };
 
@@ -67,7 +68,7 @@ void TestKillRestart::acknowledgedOutcomesSurviveSigkill()
     for (int round = 0; round <= kKills; ++round) {
         QProcess program;
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.setStandardOutputFile(QProcess::nullDevice());
+        program.setStandardOutputFile(dir.filePath(QStringLiteral("lists.txt")), QIODevice::Append);
         program.start(QStringLiteral(QUORIN_BINARY), args);
         QVERIFY(program.waitForStarted(20000));
         // Some work first, then the kill at a random moment of it: between
@@ -120,12 +121,67 @@ void TestKillRestart::acknowledgedOutcomesSurviveSigkill()
             twice += stored.count(*it) > 1;
         QCOMPARE(missing, 0);
         QCOMPARE(twice, 0); // a report stored before a kill and made again is stored once
+        QFile lists(dir.filePath(QStringLiteral("lists.txt")));
+        QVERIFY(lists.open(QIODevice::ReadOnly));
+        const qint64 duplicates = lists.readAll().count("ESITO DUPLICATO ");
+        // Each outcome stored and reported again was acknowledged as one.
+        QVERIFY(duplicates <= sim.stats().replayed);
+        qInfo("%lld outcomes reported again, %lld of them already stored (ESITO DUPLICATO)", sim.stats().replayed, duplicates);
         // Stored but not acknowledged: at most the requests under way at the last, orderly stop.
         QVERIFY(qint64(stored.size()) - acked.size() <= options.pipeline);
         qInfo("%lld outcomes acknowledged over %d kills, %lld stored", qint64(acked.size()), kKills, qint64(stored.size()));
         q.finish();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("check"));
+}
+
+void TestKillRestart::outcomeStoredAsTheLinkDropsIsStoredOnce()
+{
+    // The link fails after the program committed an outcome and before its
+    // acknowledgement reached the dialer, which reports the outcome again on
+    // the next link: acknowledged, not stored a second time.
+    QTemporaryDir dir;
+    const QString database = dir.filePath(QStringLiteral("campaign.sqlite"));
+    QString error;
+    QVERIFY2(demodatabase::create(database, {3000, 4}, error), qPrintable(error));
+    Simulator::Options options;
+    options.seconds = 3600; // the test decides when it is over
+    options.groupQuantity = 30;
+    options.waitForRestarts = true;
+    options.dropLinkEvery = 25;
+    options.operators = {QStringLiteral("140")};
+    Simulator sim(options);
+    QVERIFY(sim.listen());
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.setStandardOutputFile(dir.filePath(QStringLiteral("lists.txt")));
+    program.start(QStringLiteral(QUORIN_BINARY), programFor(dir.path(), sim.port(), database));
+    QVERIFY(program.waitForStarted(20000));
+    QVERIFY2(QTest::qWaitFor([&] { return sim.stats().linksDropped >= 3 && sim.stats().connections > 3; }, 60000),
+             qPrintable(sim.stats().violation));
+    program.terminate();
+    QVERIFY(program.waitForFinished(20000));
+    QVERIFY2(sim.stats().violation.isEmpty(), qPrintable(sim.stats().violation));
+
+    QFile lists(dir.filePath(QStringLiteral("lists.txt")));
+    QVERIFY(lists.open(QIODevice::ReadOnly));
+    const qint64 duplicates = lists.readAll().count("ESITO DUPLICATO ");
+    qInfo("links dropped %lld, outcomes reported again %lld, already stored %lld", sim.stats().linksDropped,
+          sim.stats().replayed, duplicates);
+    QVERIFY(duplicates > 0);
+    QVERIFY(duplicates <= sim.stats().replayed);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("drops"));
+        db.setDatabaseName(database);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("select count(*) from (select Prog_Quorin from Esiti_Quorin where operatore = 'simop'"
+                                      " group by Prog_Quorin having count(*) > 1)")));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+        q.finish();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("drops"));
 }
 
 void TestKillRestart::twoProgramsNeverShareACustomer()
