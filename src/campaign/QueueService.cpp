@@ -134,6 +134,16 @@ sqltext::Filled QueueService::operatorReleaseStatement(const QString &op, const 
     return sqltext::fillPlaceholder(sql, QStringLiteral("##"), op, m_ctx.db.isPostgres());
 }
 
+void QueueService::use(Release &r, sqltemplates::Template which, const QString &sql, const QVariant &value) const
+{
+    if (m_ctx.settings.templates[which].isEmpty()) {
+        r.select = sql;
+        r.binds = {value};
+    } else {
+        r.templ = sql; // the installation's own statement, run as written
+    }
+}
+
 wire::Status QueueService::liberaCodaGruppo(const DialerRequest &request)
 {
     dialerbody::GroupRelease g;
@@ -141,13 +151,7 @@ wire::Status QueueService::liberaCodaGruppo(const DialerRequest &request)
         return s;
     Release r{{}, {}, {}, QStringLiteral(" CL. grp ") + QString::number(g.group), packet::FreeQueueReply,
               QStringLiteral("Invio FreeQueue")};
-    const sqltext::Filled sql = groupReleaseStatement(g.group);
-    if (m_ctx.settings.templates[sqltemplates::LiberaGruppo].isEmpty()) {
-        r.select = sql.sql;
-        r.binds = {g.group};
-    } else {
-        r.templ = sql.sql; // the installation's own statement, run as written
-    }
+    use(r, sqltemplates::LiberaGruppo, groupReleaseStatement(g.group).sql, g.group);
     release(request, r);
     return {};
 }
@@ -167,12 +171,7 @@ wire::Status QueueService::liberaCodaOperatore(const DialerRequest &request)
         return {};
     }
     Release r{{}, {}, {}, QStringLiteral(" CL x OP ") + o.op, packet::FreeQueueOpReply, QStringLiteral("Invio FreeQueueOP")};
-    if (m_ctx.settings.templates[sqltemplates::LiberaOperatore].isEmpty()) {
-        r.select = filled.sql;
-        r.binds = {o.op};
-    } else {
-        r.templ = filled.sql; // the installation's own statement, run as written
-    }
+    use(r, sqltemplates::LiberaOperatore, filled.sql, o.op);
     release(request, r);
     return {};
 }

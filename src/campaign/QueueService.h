@@ -2,7 +2,7 @@
 
 #include "campaign/CampaignContext.h"
 #include "campaign/SqlText.h"
-#include "campaign/SqlText.h"
+#include "core/SqlTemplates.h"
 #include "dialer_link/Dispatcher.h"
 
 class Counters;
@@ -50,6 +50,8 @@ private:
         QString text;
     };
     void release(const DialerRequest &request, const Release &r);
+    // The release runs `sql`: the template's, or the built-in query of the queue with `value` bound.
+    void use(Release &r, sqltemplates::Template which, const QString &sql, const QVariant &value) const;
     // ... of which this server's are given back: their number, or -1;
     // `others` counts those it did not send.
     int releaseOwn(const QString &select, const QVariantList &binds, qsizetype &others, QString &error);

@@ -4,6 +4,7 @@
 #include "dialer_link/OutcomeRecord.h"
 #include "wire/FixedText.h"
 
+#include <QDateTime>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -25,7 +26,8 @@ Simulator::Simulator(Options options, QObject *parent)
       m_options(std::move(options)),
       m_server(new QTcpServer(this)),
       m_reader({{kHeaderOnlyTotlen, kMaxPacketLength}}, QStringLiteral("PD")),
-      m_random(m_options.seed)
+      m_random(m_options.seed),
+      m_progressiveBase(qint64(m_options.seed % 20) * 100000000 + QDateTime::currentSecsSinceEpoch() % 100 * 1000000)
 {
     m_options.pipeline = std::max(1, m_options.pipeline);
     connect(m_server, &QTcpServer::newConnection, this, &Simulator::onConnection);
@@ -183,7 +185,7 @@ void Simulator::flush()
     if (std::exchange(m_dropAfterFlush, false)) {
         // Written, then closed: what the program answers is never read.
         ++m_stats.linksDropped;
-        m_peer->disconnectFromHost();
+        m_reader.socket().disconnectFromHost();
     }
 }
 
@@ -384,15 +386,18 @@ void Simulator::sendOutcome(qint64 customer)
         pick -= weight;
     }
     OutcomeRecord r;
-    r.timeCall = 1234;
+    // The time of the call as "ddmmhhmm", as the dialer reports it.
+    r.timeCall = QDateTime::currentDateTime().toString(QStringLiteral("ddMMhhmm")).toInt();
     r.code = code;
     r.operatore = QStringLiteral("simop");
     r.campagna = QStringLiteral("simcamp");
     r.calllist = QStringLiteral("simlist");
     r.customerId = n(customer);
-    // Unique within the run, and between simulators of different seeds, so
-    // each acknowledged outcome can be looked for.
-    r.progressive = static_cast<qint32>(qint64(m_options.seed % 2000) * 1000000 + m_stats.requests);
+    // Unique within the run, between simulators of different seeds, and
+    // between runs on one database a second apart: each acknowledged outcome
+    // can be looked for, and no earlier run's outcome is taken for a report
+    // made again.
+    r.progressive = static_cast<qint32>(m_progressiveBase + m_stats.requests);
     Outstanding o;
     o.expect = Expect::Outcome;
     o.progressive = r.progressive;

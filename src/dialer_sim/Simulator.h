@@ -168,5 +168,6 @@ private:
     QHash<qint32, qint32> m_givenUp; // outcome id -> progressive, whose acknowledgement may still come
     bool m_done = false;
     qint64 m_outcomesWritten = 0;
+    qint64 m_progressiveBase = 0; // of this run's outcomes
     bool m_dropAfterFlush = false;
 };
