@@ -22,7 +22,7 @@ work="$(mktemp -d)"
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  [ "$backend" = postgres ] && pg_stop
+  [ "$backend" = postgres ] && pg_stop && rm -rf "$pg_folder"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,7 +36,9 @@ case "$backend" in
   postgres)
     # shellcheck source=scripts/pg_server.sh
     source "$root/scripts/pg_server.sh"
-    pg_start "$work/pg" || exit 1
+    # A folder of its own: as root the server runs as nobody, who cannot enter $work.
+    pg_folder="$(mktemp -d)"
+    pg_start "$pg_folder" || exit 1
     pg_createdb demo
     conn="$(pg_connection demo)"
     "$build/src/app/quorin-db-server" --create-demo-db "$conn" --customers "$customers" >/dev/null

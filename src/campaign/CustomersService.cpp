@@ -74,7 +74,16 @@ CustomersService::Statement CustomersService::groupProbe(qint32 group) const
 {
     if (!m_ctx.settings.templates[sqltemplates::ClientiGruppo].isEmpty())
         return {}; // an installation's query is run as written, never rewritten into another
-    return {QStringLiteral("SELECT top 1 [tabella pratiche].contatore") + kGroupFrom, {group}, {}};
+    // Collector by collector, stopping at the first customer: a LIMIT 1 over
+    // the join lets PostgreSQL's planner choose a scan of the whole table,
+    // which for a group with nobody left reads it all.
+    return {QStringLiteral("SELECT count(*) FROM GRUPPI_ESATTORE WHERE (GRUPPI_ESATTORE.GRUPPO = ?)"
+                           " AND EXISTS (SELECT 1 FROM [tabella pratiche]"
+                           " WHERE [tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE"
+                           " AND (Telefono1 is not null) "
+                           " AND (Telefono1<>'') "
+                           " AND (FlagQuorin=0 or FlagQuorin is null))"),
+            {group}, {}};
 }
 
 CustomersService::Statement CustomersService::operatorStatement(qint32 top, const QString &op, const QDateTime &now) const
@@ -105,14 +114,14 @@ bool CustomersService::groupHasCustomers(qint32 group, bool &failed)
     const Statement probe = groupProbe(group);
     if (probe.sql.isEmpty())
         return true;
-    QList<QSqlRecord> one;
+    qint64 collectors = 0; // of the group with a customer to send
     QString error;
-    if (!m_ctx.db.rows(probe.sql, one, error, probe.binds)) {
+    if (!m_ctx.db.scalar(probe.sql, collectors, error, probe.binds)) {
         m_ctx.logDbError(error);
         failed = true;
         return false;
     }
-    return !one.isEmpty();
+    return collectors > 0;
 }
 
 wire::Status CustomersService::rispostaClientiXGruppo(const DialerRequest &request)

@@ -46,8 +46,9 @@ public:
     // are bound, or fill a template's placeholder.
     Statement groupStatement(qint32 top, const QVariant &group) const;
     Statement operatorStatement(qint32 top, const QString &op, const QDateTime &now) const;
-    // Whether the group has a customer to send at all, asked without the
-    // ORDER BY: an exhausted group's ordered query would read its whole index.
+    // Whether the group has a customer to send at all (the number of its
+    // collectors that have one), asked without the ORDER BY: an exhausted
+    // group's ordered query would read its whole index.
     Statement groupProbe(qint32 group) const;
 
 private:
