@@ -81,7 +81,7 @@ wire::Status OutcomeService::registraEsito(const DialerRequest &request)
         for (const auto &effect : after)
             effect();
         if (leavesQueue(o.code))
-            m_ctx.ledger.remove(o.numericId());
+            m_ctx.ledger.remove(textformats::leadingInteger(o.trimmedId()));
         m_ctx.model.metrics.countOutcomeAcknowledged(known(o.code) ? o.code : Metrics::kOtherCode);
     }
     m_replies.sendReply(packet::AckEsito, QStringLiteral("Invio AckEsito"), request.record, {}, false);
@@ -95,7 +95,7 @@ bool OutcomeService::alreadyStored(const OutcomeRecord &o, const QDateTime &now,
     // code and operator are that outcome. Served by the customer's index.
     QList<QSqlRecord> rows;
     if (!m_ctx.db.rows(kSameOutcome, rows, error,
-                       {o.numericId(), o.code, o.progressive, o.timeCall, o.operatore,
+                       {textformats::leadingInteger(o.trimmedId()), o.code, o.progressive, o.timeCall, o.operatore,
                         m_ctx.db.dateTimeValue(now.addSecs(-kDuplicateWindowSeconds))}))
         return false;
     found = !rows.isEmpty();

@@ -185,7 +185,8 @@ void Simulator::flush()
     if (std::exchange(m_dropAfterFlush, false)) {
         // Written, then closed: what the program answers is never read.
         ++m_stats.linksDropped;
-        m_reader.socket().disconnectFromHost();
+        m_reader.socket().close();
+        QTimer::singleShot(0, this, &Simulator::onPeerLost); // closed here: no signal says so
     }
 }
 
