@@ -6,9 +6,13 @@
 #      ends, and those of the CT monitor and the status page;
 #   2. a load run of the dialer simulator: rows stored = outcomes acknowledged;
 #   3. a load run during which the server restarts: the program reports it,
-#      acknowledges nothing it did not store, reconnects by itself and goes on.
+#      acknowledges nothing it did not store, reconnects by itself and goes on;
+#   4. short scale runs (scripts/scale_test.sh): two programs asking for one
+#      group again and again, then four programs on one database, one killed
+#      and started again halfway; no customer delivered twice, every outcome
+#      stored once.
 # Without a server binary it skips, unless QUORIN_REQUIRE_PG=1 (scripts/test.sh).
-#   BUILD_DIR=build LOAD_SECONDS=10 RESTART_SECONDS=20 bash scripts/pg_test.sh
+#   BUILD_DIR=build LOAD_SECONDS=10 RESTART_SECONDS=20 SCALE_SECONDS=16 bash scripts/pg_test.sh
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
@@ -118,4 +122,11 @@ echo "server restart took $((restarted - start)) ms; the program was back $((bac
   "$((back - restarted)) ms after the server was ready ($(grep -m1 -o 'DB RICONNESSO dopo [0-9]* ms' "$log"));" \
   "$(grep -c 'nuovo tentativo' "$log") attempts turned away; $(grep -c 'esito non confermato' "$log") outcomes not" \
   "acknowledged for a database error, $after acknowledged after reconnecting"
+
+# 4. Two programs whose dialers ask for 50 customers of group 1 again and
+#    again, reporting nothing; then four programs, one killed halfway.
+PG_FOLDER="$pg_dir" BUILD_DIR="$build" INSTANCES=2 CUSTOMERS=20000 RUN_SECONDS=8 RUNS=multi OUTCOMES=0 GROUP=1 QUANTITY=50 \
+  bash "$root/scripts/scale_test.sh" || fail "two-server reproduction"
+PG_FOLDER="$pg_dir" BUILD_DIR="$build" INSTANCES=4 CUSTOMERS=20000 RUN_SECONDS="${SCALE_SECONDS:-16}" RUNS=kill \
+  bash "$root/scripts/scale_test.sh" || fail "scale test"
 echo "PostgreSQL tests passed"

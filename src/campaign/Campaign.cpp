@@ -21,10 +21,11 @@ Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, 
       m_parts(std::move(parts)),
       m_replies(replies),
       m_counters(context()),
+      m_sentTimeout(context(), m_counters),
       m_groups(context(), replies),
-      m_customers(context(), replies, m_counters),
+      m_customers(context(), replies, m_counters, m_sentTimeout),
       m_outcomes(context(), replies, m_counters),
-      m_queue(context(), replies, m_counters, debug)
+      m_queue(context(), replies, m_counters, debug, m_sentTimeout)
 {
     using S = Dispatcher::Service;
     dispatcher.setService(S::Groups, &m_groups);
@@ -36,6 +37,8 @@ Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, 
     dispatcher.setService(S::Discard, &m_discard);
     m_reconnect.setSingleShot(true);
     connect(&m_reconnect, &QTimer::timeout, this, &Campaign::tryReconnect);
+    m_minute.setInterval(60000);
+    connect(&m_minute, &QTimer::timeout, this, [this] { m_sentTimeout.tick(); });
     m_db.setOnLost([this](const QString &why) { connectionLost(why); });
     m_customers.setDiagnoses(&m_diagnoses);
 }
@@ -75,8 +78,8 @@ Campaign::~Campaign()
 
 CampaignContext Campaign::context()
 {
-    return {m_db, m_parts.log, m_parts.model, m_parts.settings, m_parts.clock, m_parts.prompts, m_parts.files,
-            m_parts.settaCaption, m_parts.now};
+    return {m_db,          m_parts.log,   m_parts.model, m_parts.settings,     m_parts.clock,
+            m_parts.prompts, m_parts.files, m_ledger,      m_parts.settaCaption, m_parts.now};
 }
 
 QString Campaign::sqlServerDriver() const
@@ -117,6 +120,9 @@ bool Campaign::open(const QString &connString)
     }
     m_parts.log.aggiungiList2(QStringLiteral("Aperto DB "));
     m_diagnoses.setConnection(conn);
+    // Whether the sent-at table is there decides at once whether claims stamp it.
+    m_sentTimeout.tick();
+    m_minute.start();
     // The two tables kept open for the whole run must be there.
     QSqlQuery probe;
     for (const QString &sql : {QStringLiteral("select top 1 *  from Esiti_Quorin"), QStringLiteral("select top 1 * from CT_Monitor")}) {
@@ -158,6 +164,7 @@ void Campaign::close()
 {
     m_reconnect.stop();
     m_diagnoses.setConnection({});
+    m_minute.stop();
     if (m_groupTable) {
         m_groupTable->clear();
         delete m_groupTable;

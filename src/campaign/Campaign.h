@@ -14,6 +14,8 @@
 #include "campaign/OutcomeService.h"
 #include "campaign/QueueService.h"
 #include "core/SqlTemplates.h"
+#include "campaign/SentLedger.h"
+#include "campaign/SentTimeout.h"
 #include "core/Ports.h"
 
 class Dispatcher;
@@ -46,6 +48,8 @@ public:
     OutcomeService &outcomes() { return m_outcomes; }
     QueueService &queue() { return m_queue; }
     DiagnosisWorker &diagnoses() { return m_diagnoses; }
+    SentLedger &ledger() { return m_ledger; }
+    SentTimeout &sentTimeout() { return m_sentTimeout; }
 
     // A lost connection is still this campaign's: closed at the end, tried again until then.
     bool isOpen() const override { return m_db.isOpen() || m_db.isLost(); }
@@ -96,7 +100,9 @@ private:
     CampaignDb m_db;
     DiagnosisWorker m_diagnoses;
     DialerReplies &m_replies;
+    SentLedger m_ledger;
     Counters m_counters;
+    SentTimeout m_sentTimeout;
     GroupsService m_groups;
     CustomersService m_customers;
     OutcomeService m_outcomes;
@@ -108,6 +114,7 @@ private:
     QueueEntry m_discard{m_queue, QueueEntry::Discard};
     QSqlTableModel *m_groupTable = nullptr;
     QTimer m_reconnect;
+    QTimer m_minute; // customers sent and never answered
     int m_retryMs = kFirstRetryMs;
     QElapsedTimer m_lostFor;
 };

@@ -8,6 +8,7 @@ class CampaignDb;
 class FileLocations;
 class Logger;
 class MainModel;
+class SentLedger;
 class UserPrompts;
 struct RunClock;
 struct Settings;
@@ -22,6 +23,8 @@ struct CampaignContext {
     RunClock &clock;
     UserPrompts &prompts;
     const FileLocations &files;
+    // The customers this server has in its dialer's queue.
+    SentLedger &ledger;
     std::function<void()> settaCaption;
     // The time the services work with; tests set it.
     std::function<QDateTime()> clockNow;

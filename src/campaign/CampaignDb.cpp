@@ -306,13 +306,14 @@ bool CampaignDb::select(const QString &sql, QSqlQuery &query, QString &error, co
     return true;
 }
 
-QSqlQuery *CampaignDb::run(const QString &sql, const QVariantList &binds, QString &error) const
+QSqlQuery *CampaignDb::run(const QString &sql, const QVariantList &binds, QString &error, const QString &suffix) const
 {
     if (!ready(error))
         return nullptr;
     QString statement;
     if (!translate(sql, statement, error))
         return nullptr;
+    statement += suffix;
     if (binds.isEmpty()) {
         // Text without values changes with every value a template took: not worth keeping.
         m_scratch = std::make_unique<QSqlQuery>(handle());
@@ -390,8 +391,7 @@ bool CampaignDb::inTransaction(const std::function<bool(QString &error)> &work, 
     if (!ready(error))
         return false;
     QSqlDatabase db = handle();
-    if (!db.transaction()) {
-        error = describe(db.lastError());
+    if (!begin(db, error)) {
         noticeFailure();
         return false;
     }
@@ -413,13 +413,52 @@ bool CampaignDb::inTransaction(const std::function<bool(QString &error)> &work, 
     return true;
 }
 
-bool CampaignDb::rows(const QString &sql, QList<QSqlRecord> &out, QString &error, const QVariantList &binds) const
+bool CampaignDb::begin(QSqlDatabase &db, QString &error) const
 {
-    QSqlQuery *q = run(sql, binds, error);
+    if (!isSqlite()) {
+        if (db.transaction())
+            return true;
+        error = describe(db.lastError());
+        return false;
+    }
+    // The write lock from the start: a transaction that reads before it
+    // writes would otherwise fail at its first write whenever another
+    // program wrote in between, instead of waiting its turn.
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return true;
+    error = describe(q.lastError());
+    return false;
+}
+
+bool CampaignDb::readAll(QSqlQuery *q, QList<QSqlRecord> &out) const
+{
     if (!q)
         return false;
     while (q->next())
         out.append(q->record());
     q->finish();
     return true;
+}
+
+bool CampaignDb::rows(const QString &sql, QList<QSqlRecord> &out, QString &error, const QVariantList &binds) const
+{
+    return readAll(run(sql, binds, error), out);
+}
+
+bool CampaignDb::takeRows(const QString &sql, const QString &table, QList<QSqlRecord> &out, QString &error,
+                          const QVariantList &binds) const
+{
+    QString suffix;
+    if (isPostgres()) {
+        // After the LIMIT the translation ends with; only the named table's
+        // rows are locked, not those of the tables it is joined with.
+        suffix = QStringLiteral(" FOR UPDATE OF \"") + table.toLower() + QStringLiteral("\" SKIP LOCKED");
+    }
+    return readAll(run(sql, binds, error, suffix), out);
+}
+
+QString CampaignDb::tableLockHint() const
+{
+    return isSqlServer() ? QStringLiteral(" WITH (UPDLOCK, READPAST, ROWLOCK)") : QString();
 }

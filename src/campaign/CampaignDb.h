@@ -62,6 +62,19 @@ public:
     // All rows of a query, read before any change is made.
     bool rows(const QString &sql, QList<QSqlRecord> &out, QString &error, const QVariantList &binds = {}) const;
 
+    // Several servers may take rows of one table at once. Inside a
+    // transaction, takeRows() reads rows of `table` for this transaction
+    // alone: on PostgreSQL it locks them and passes over the rows another
+    // transaction holds (FOR UPDATE OF … SKIP LOCKED); on SQL Server the
+    // statement carries tableLockHint() after the table's name instead.
+    // SQLite runs one writing transaction at a time: a plain read.
+    bool takeRows(const QString &sql, const QString &table, QList<QSqlRecord> &out, QString &error,
+                  const QVariantList &binds = {}) const;
+    // " WITH (UPDLOCK, READPAST, ROWLOCK)" on SQL Server, empty elsewhere.
+    QString tableLockHint() const;
+    // Whether takeRows() locks rows (PostgreSQL, SQL Server with the hint).
+    bool locksRows() const { return !isSqlite(); }
+
     // A date-time in the backend's unambiguous literal form, quoted.
     QString dateTimeLiteral(const QDateTime &when) const;
     // A date-time to bind, in the form the backend stores and compares.
@@ -73,7 +86,10 @@ public:
 private:
     // A prepared statement kept for reuse, executed with `binds`; finished
     // by the caller once read.
-    QSqlQuery *run(const QString &sql, const QVariantList &binds, QString &error) const;
+    // `suffix` follows the translated statement.
+    QSqlQuery *run(const QString &sql, const QVariantList &binds, QString &error, const QString &suffix = {}) const;
+    bool readAll(QSqlQuery *q, QList<QSqlRecord> &out) const;
+    bool begin(QSqlDatabase &db, QString &error) const;
     void applySqlitePragmas() const;
     // The session's time zone is the program's: GETDATE() reads its clock.
     void applyPostgresSession() const;

@@ -2,6 +2,7 @@
 
 #include "campaign/CampaignDb.h"
 #include "campaign/Captions.h"
+#include "campaign/SentLedger.h"
 #include "core/LogList.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
@@ -193,6 +194,7 @@ void Counters::azzeramentoInizialeDB()
         m_ctx.prompts.message(error, Severity::Error);
         return;
     }
+    m_ctx.ledger.clear(); // the customers this server sent may be anybody's now
     m_ctx.log.aggiungiList2(QStringLiteral("AZZERAMENTO INIZIALE DB TERMINATO. (%1 quo.)").arg(n));
 }
 
@@ -213,6 +215,7 @@ void Counters::azzeramentoManuale()
         list2(QStringLiteral("ERRORE DB: ") + error);
         return;
     }
+    m_ctx.ledger.clear(); // the customers this server sent may be anybody's now
     list2(now() + QStringLiteral(") AZZERATI %1 FLAG QUORIN").arg(n));
     m_ctx.clock.countingStart = QDateTime::currentDateTime();
     if (m_ctx.settaCaption)

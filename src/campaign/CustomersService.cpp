@@ -18,14 +18,17 @@ namespace {
 const QString kRx = QStringLiteral("RX");
 const QString kPlaceholder = QStringLiteral("##");
 
-// From " FROM  [tabella pratiche] " through the dispatch state; the group is bound.
-const QString kGroupFrom = QStringLiteral(
-    " FROM  [tabella pratiche] "
+// The table a group's customers come from; a statement that takes its rows
+// adds the backend's lock hint after it.
+const QString kGroupTable = QStringLiteral(" FROM  [tabella pratiche] ");
+// The rest through the dispatch state; the group is bound.
+const QString kGroupWhere = QStringLiteral(
     " INNER JOIN GRUPPI_ESATTORE ON [tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE"
     " WHERE (GRUPPI_ESATTORE.GRUPPO = ?"
     " AND (Telefono1 is not null) "
     " AND (Telefono1<>'') "
     " AND (FlagQuorin=0 or FlagQuorin is null)) ");
+const QString kGroupFrom = kGroupTable + kGroupWhere;
 
 QString n(qint64 value)
 {
@@ -62,7 +65,24 @@ CustomersService::Statement CustomersService::groupStatement(qint32 top, const Q
     const QString &templ = m_ctx.settings.templates[sqltemplates::ClientiGruppo];
     if (!templ.isEmpty())
         return fill(head + templ, group.toString(), m_ctx.db.isPostgres());
-    return {head + QStringLiteral(" [tabella pratiche].*") + kGroupFrom + QStringLiteral(" order by ") + m_ctx.settings.orderBy,
+    return {head + QStringLiteral(" [tabella pratiche].*") + kGroupTable + m_ctx.db.tableLockHint().trimmed() + kGroupWhere
+                + QStringLiteral(" order by ") + m_ctx.settings.orderBy,
+            {group}, {}, m_ctx.db.locksRows()};
+}
+
+CustomersService::Statement CustomersService::groupProbe(qint32 group) const
+{
+    if (!m_ctx.settings.templates[sqltemplates::ClientiGruppo].isEmpty())
+        return {}; // an installation's query is run as written, never rewritten into another
+    // Collector by collector, stopping at the first customer: a LIMIT 1 over
+    // the join lets PostgreSQL's planner choose a scan of the whole table,
+    // which for a group with nobody left reads it all.
+    return {QStringLiteral("SELECT count(*) FROM GRUPPI_ESATTORE WHERE (GRUPPI_ESATTORE.GRUPPO = ?)"
+                           " AND EXISTS (SELECT 1 FROM [tabella pratiche]"
+                           " WHERE [tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE"
+                           " AND (Telefono1 is not null) "
+                           " AND (Telefono1<>'') "
+                           " AND (FlagQuorin=0 or FlagQuorin is null))"),
             {group}, {}};
 }
 
@@ -78,30 +98,30 @@ CustomersService::Statement CustomersService::operatorStatement(qint32 top, cons
         sql = sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), end);
         return fill(sql, op.trimmed(), m_ctx.db.isPostgres());
     }
-    return {head
-                + QStringLiteral(" [tabella pratiche].*"
-                                 " FROM  [tabella pratiche] "
-                                 " WHERE [codice esattore]= ?"
+    return {head + QStringLiteral(" [tabella pratiche].*") + kGroupTable + m_ctx.db.tableLockHint().trimmed()
+                + QStringLiteral(" WHERE [codice esattore]= ?"
                                  " AND (Telefono1 is not null) "
                                  " AND (Telefono1<>'') "
                                  " AND (FlagQuorin=0 or FlagQuorin is null) "
                                  " AND [datarichiamo]>=")
                 + start + QStringLiteral(" AND [datarichiamo]<=") + end + QStringLiteral(" order by [datarichiamo]"),
-            {op}, {}};
+            {op}, {}, m_ctx.db.locksRows()};
 }
 
-bool CustomersService::fetch(const Statement &s, QList<QSqlRecord> &rows, qint32 requestId)
+bool CustomersService::groupHasCustomers(qint32 group, bool &failed)
 {
-    if (!s.refused.isEmpty()) {
-        logRx(QStringLiteral("RICHIESTA RIFIUTATA: ") + s.refused, requestId, Severity::Warning);
-        return false;
-    }
+    failed = false;
+    const Statement probe = groupProbe(group);
+    if (probe.sql.isEmpty())
+        return true;
+    qint64 collectors = 0; // of the group with a customer to send
     QString error;
-    if (!m_ctx.db.rows(s.sql, rows, error, s.binds)) {
+    if (!m_ctx.db.scalar(probe.sql, collectors, error, probe.binds)) {
         m_ctx.logDbError(error);
+        failed = true;
         return false;
     }
-    return true;
+    return collectors > 0;
 }
 
 wire::Status CustomersService::rispostaClientiXGruppo(const DialerRequest &request)
@@ -133,7 +153,11 @@ wire::Status CustomersService::rispostaClientiXGruppo(const DialerRequest &reque
 bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qint32 wanted)
 {
     QList<QSqlRecord> rows;
-    if (!fetch(groupStatement(wanted, group), rows, request.record.id))
+    bool failed = false;
+    if (wanted > 0 && groupHasCustomers(group, failed)
+        && !m_claims.take([this, group](qint32 top) { return groupStatement(top, group); }, wanted, rows, request.record.id))
+        return false;
+    if (failed)
         return false;
     MainModel &m = m_ctx.model;
     m.lastRequest[MainModel::LastFound]->setText(QStringLiteral("0"));
@@ -151,7 +175,8 @@ bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qin
         return true;
     }
     m.lastRequest[MainModel::LastFound]->setText(n(rows.size()));
-    return sendPackets(request, rows, group, QString(), customerrow::Reply::Group);
+    sendPackets(request, rows, group, QString(), customerrow::Reply::Group);
+    return true;
 }
 
 QList<dialerbody::CustomerRecord> CustomersService::records(const QList<QSqlRecord> &rows, qsizetype first, int k,
@@ -179,43 +204,20 @@ void CustomersService::logSent(const QList<Sent> &sent)
     }
 }
 
-bool CustomersService::markSent(const QList<Sent> &sent)
-{
-    QString error;
-    const bool marked = m_ctx.db.inTransaction(
-        [&](QString &e) {
-            for (const Sent &c : sent) {
-                if (m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=1 WHERE contatore=?"), e,
-                                     {c.id})
-                    < 0)
-                    return false;
-            }
-            return true;
-        },
-        error);
-    if (!marked)
-        m_ctx.logDbError(error); // not marked, so not sent nor counted
-    return marked;
-}
-
-bool CustomersService::sendPackets(const DialerRequest &request, const QList<QSqlRecord> &rows, qint32 group,
+void CustomersService::sendPackets(const DialerRequest &request, const QList<QSqlRecord> &rows, qint32 group,
                                    const QString &op, customerrow::Reply reply)
 {
     const bool byGroup = reply == customerrow::Reply::Group;
     const int perPacket = byGroup ? kPerGroupPacket : kPerOperatorPacket;
-    // Every customer of the answer is marked sent in one commit, before the
+    // Every customer of the answer was marked sent in one commit, before the
     // first packet is written: one sync a request, not one a packet.
     QList<QList<dialerbody::CustomerRecord>> packets;
     QList<QList<Sent>> sent;
-    QList<Sent> all;
     for (qsizetype first = 0; first < rows.size(); first += perPacket) {
         const int k = static_cast<int>(std::min<qsizetype>(perPacket, rows.size() - first));
         sent.append(QList<Sent>());
         packets.append(records(rows, first, k, group, reply, sent.last()));
-        all += sent.last();
     }
-    if (!markSent(all))
-        return false;
     MainModel &m = m_ctx.model;
     for (qsizetype p = 0; p < packets.size(); ++p) {
         const int k = static_cast<int>(packets[p].size());
@@ -235,7 +237,6 @@ bool CustomersService::sendPackets(const DialerRequest &request, const QList<QSq
                                 request.record, body);
         }
     }
-    return true;
 }
 
 wire::Status CustomersService::rispostaClientiXOperatore(const DialerRequest &request)
@@ -265,7 +266,8 @@ void CustomersService::sendOperator(const DialerRequest &request, const dialerbo
     m.lastRequest[MainModel::LastId]->setText(n(id));
 
     QList<QSqlRecord> rows;
-    if (!fetch(operatorStatement(wanted, r.op, m_ctx.now()), rows, id))
+    const QDateTime now = m_ctx.now();
+    if (wanted > 0 && !m_claims.take([&](qint32 top) { return operatorStatement(top, r.op, now); }, wanted, rows, id))
         return;
     m.lastRequest[MainModel::LastFound]->setText(QStringLiteral("0"));
     m_ctx.log.addlist3(QStringLiteral("ID [") + n(id) + QStringLiteral("] | op [") + r.op + QStringLiteral("] | qnt_req [")

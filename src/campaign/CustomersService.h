@@ -8,6 +8,7 @@
 #include <QVariantList>
 
 #include "campaign/CampaignContext.h"
+#include "campaign/CustomerClaims.h"
 #include "campaign/CustomerRow.h"
 #include "core/Severity.h"
 #include "dialer_link/DialerBodies.h"
@@ -16,26 +17,22 @@
 class Counters;
 class DiagnosisWorker;
 class DialerReplies;
+class SentTimeout;
 
 // Customers to call: per group (70001 -> 70102 packets of up to 10 records
 // and 70101) and per operator (71001 -> 71102 packets of up to 9 records and
 // 71101). The customers of an answer are marked sent in one transaction,
-// committed before the first packet that carries them is written.
+// committed before the first packet that carries them is written; only
+// those this server's mark took are sent (CustomerClaims).
 class CustomersService {
 public:
     static constexpr int kPerGroupPacket = 10;
     static constexpr int kPerOperatorPacket = 9;
 
-    // A statement with the values it binds; `refused` says why a value
-    // could not go into a template's text.
-    struct Statement {
-        QString sql;
-        QVariantList binds;
-        QString refused;
-    };
+    using Statement = CustomersStatement;
 
-    CustomersService(const CampaignContext &ctx, DialerReplies &replies, Counters &counters)
-        : m_ctx(ctx), m_replies(replies), m_counters(counters) {}
+    CustomersService(const CampaignContext &ctx, DialerReplies &replies, Counters &counters, SentTimeout &sentTimes)
+        : m_ctx(ctx), m_claims(ctx, sentTimes), m_replies(replies), m_counters(counters) {}
 
     wire::Status rispostaClientiXGruppo(const DialerRequest &request);
     wire::Status rispostaClientiXOperatore(const DialerRequest &request);
@@ -49,11 +46,17 @@ public:
     // are bound, or fill a template's placeholder.
     Statement groupStatement(qint32 top, const QVariant &group) const;
     Statement operatorStatement(qint32 top, const QString &op, const QDateTime &now) const;
+    // Whether the group has a customer to send at all (the number of its
+    // collectors that have one), asked without the ORDER BY: an exhausted
+    // group's ordered query would read its whole index.
+    Statement groupProbe(qint32 group) const;
 
 private:
     bool sendGroup(const DialerRequest &request, qint32 group, qint32 wanted);
     void sendOperator(const DialerRequest &request, const dialerbody::OperatorRequest &r, qint32 wanted);
-    bool sendPackets(const DialerRequest &request, const QList<QSqlRecord> &rows, qint32 group, const QString &op,
+    // False when the probe says the group has nobody to send (or failed: `failed`).
+    bool groupHasCustomers(qint32 group, bool &failed);
+    void sendPackets(const DialerRequest &request, const QList<QSqlRecord> &rows, qint32 group, const QString &op,
                      customerrow::Reply reply);
     // A customer on its way: logged once it is marked sent.
     struct Sent {
@@ -64,11 +67,9 @@ private:
     };
     QList<dialerbody::CustomerRecord> records(const QList<QSqlRecord> &rows, qsizetype first, int k, qint32 group,
                                               customerrow::Reply reply, QList<Sent> &sent);
-    bool markSent(const QList<Sent> &sent);
     void logSent(const QList<Sent> &sent);
     // The quantity a pair may take of what the request has left.
     qint32 capped(qint32 quantity, qint64 left, qint32 requestId);
-    bool fetch(const Statement &s, QList<QSqlRecord> &rows, qint32 requestId);
     void requestLogRow(qint32 id, const QString &who, qint32 wanted);
     qint64 count(const Statement &s);
     void logRx(const QString &text, qint32 id, Severity severity = Severity::Info);
@@ -76,6 +77,7 @@ private:
     void explainEmpty(bool byOperator, const QString &who, qint32 requestId);
 
     CampaignContext m_ctx;
+    CustomerClaims m_claims;
     std::map<QString, QDateTime> m_explained; // subject -> when last explained
     std::shared_ptr<int> m_alive = std::make_shared<int>(0); // for explanations still to come
     DiagnosisWorker *m_diagnoses = nullptr;

@@ -62,6 +62,11 @@ const char *const kIndexes[] = {
     // operator's window (a recall compared with a time is not Null).
     "CREATE INDEX pratiche_richiami_da_inviare ON [tabella pratiche]([codice esattore], datarichiamo)"
     " WHERE (Telefono1 is not null) AND (Telefono1<>'') AND (FlagQuorin=0 or FlagQuorin is null) AND (datarichiamo is not null)",
+    // The same customers by collector alone: whether a group has anyone
+    // left to send is known at once, even when nobody is left and the
+    // ordered index above would be read whole to find that out.
+    "CREATE INDEX pratiche_esattore_da_inviare ON [tabella pratiche]([codice esattore])"
+    " WHERE (Telefono1 is not null) AND (Telefono1<>'') AND (FlagQuorin=0 or FlagQuorin is null)",
     // The customers in the dialer's queue: releases and the queue counter.
     "CREATE INDEX pratiche_inviati ON [tabella pratiche]([codice esattore]) WHERE FlagQuorin=1",
     "CREATE INDEX pratiche_richiamo ON [tabella pratiche](datarichiamo)",

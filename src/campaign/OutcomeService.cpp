@@ -3,6 +3,7 @@
 #include "campaign/CampaignDb.h"
 #include "campaign/Captions.h"
 #include "campaign/Counters.h"
+#include "campaign/SentLedger.h"
 #include "campaign/CustomerRow.h"
 #include "campaign/SqlText.h"
 #include "core/Logger.h"
@@ -16,10 +17,20 @@ const QString OutcomeService::kContaProblemi = QStringLiteral("SELECT           
                                                               " WHERE      [id_contatore]=##"
                                                               " AND        (ESITO=2 OR ESITO=3 or ESITO=4)");
 
+const QString OutcomeService::kSameOutcome = QStringLiteral(
+    "SELECT TOP 1 ID_Esito FROM Esiti_Quorin"
+    " WHERE id_contatore=? AND Esito=? AND Prog_Quorin=? AND TimeCall=? AND Operatore=? AND data>=?");
+
 namespace {
 bool known(qint32 code)
 {
     return code >= 0 && code <= 11;
+}
+
+// Codes after which the customer is no longer in the dialer's queue.
+bool leavesQueue(qint32 code)
+{
+    return known(code) && code != 0 && code != 11;
 }
 } // namespace
 
@@ -51,15 +62,44 @@ wire::Status OutcomeService::registraEsito(const DialerRequest &request)
         });
     }
     QString error;
-    if (!m_ctx.db.inTransaction([&](QString &e) { return record(o, now, after, e); }, error)) {
+    bool duplicate = false;
+    const auto work = [&](QString &e) {
+        return alreadyStored(o, now, duplicate, e) && (duplicate || record(o, now, after, e));
+    };
+    if (!m_ctx.db.inTransaction(work, error)) {
         m_ctx.logDbError(error + QStringLiteral(" - esito non confermato"));
         return {};
     }
-    for (const auto &effect : after)
-        effect();
-    m_ctx.model.metrics.countOutcomeAcknowledged(known(o.code) ? o.code : Metrics::kOtherCode);
+    if (duplicate) {
+        // Stored before its acknowledgement was lost: acknowledged again, nothing counted twice.
+        logRx(QStringLiteral("ESITO DUPLICATO ") + QString::number(o.code) + QStringLiteral(" x id ") + o.cleanedId()
+                  + QStringLiteral(" prog ") + QString::number(o.progressive)
+                  + QStringLiteral(": gia' registrato, confermato di nuovo"),
+              m_requestId);
+        m_ctx.model.metrics.countOutcomeDuplicate();
+    } else {
+        for (const auto &effect : after)
+            effect();
+        if (leavesQueue(o.code))
+            m_ctx.ledger.remove(textformats::leadingInteger(o.trimmedId()));
+        m_ctx.model.metrics.countOutcomeAcknowledged(known(o.code) ? o.code : Metrics::kOtherCode);
+    }
     m_replies.sendReply(packet::AckEsito, QStringLiteral("Invio AckEsito"), request.record, {}, false);
     return {};
+}
+
+bool OutcomeService::alreadyStored(const OutcomeRecord &o, const QDateTime &now, bool &found, QString &error)
+{
+    // The dialer reports again an outcome whose acknowledgement it did not
+    // get; within a day the same customer, progressive number, TimeCall,
+    // code and operator are that outcome. Served by the customer's index.
+    QList<QSqlRecord> rows;
+    if (!m_ctx.db.rows(kSameOutcome, rows, error,
+                       {textformats::leadingInteger(o.trimmedId()), o.code, o.progressive, o.timeCall, o.operatore,
+                        m_ctx.db.dateTimeValue(now.addSecs(-kDuplicateWindowSeconds))}))
+        return false;
+    found = !rows.isEmpty();
+    return true;
 }
 
 bool OutcomeService::record(const OutcomeRecord &o, const QDateTime &now, Effects &after, QString &error)

@@ -15,7 +15,9 @@ class DialerReplies;
 // acknowledges with AckEsito (70103). The outcome row, the customer's update
 // and the schedule update are one transaction, committed before the
 // acknowledgement: if the database fails, nothing is acknowledged and the
-// dialer can report the outcome again.
+// dialer can report the outcome again. An outcome reported again after it
+// was stored (its acknowledgement lost with the link) is acknowledged
+// again without a second row, so that it counts once.
 class OutcomeService : public DialerService {
 public:
     OutcomeService(const CampaignContext &ctx, DialerReplies &replies, Counters &counters)
@@ -30,9 +32,12 @@ public:
     sqltext::Filled problemCountStatement(qint64 id) const;
 
     static const QString kContaProblemi;
+    static const QString kSameOutcome;
+    static constexpr qint64 kDuplicateWindowSeconds = 24 * 3600;
 
 private:
     using Effects = QList<std::function<void()>>;
+    bool alreadyStored(const OutcomeRecord &o, const QDateTime &now, bool &found, QString &error);
     bool record(const OutcomeRecord &o, const QDateTime &now, Effects &after, QString &error);
     bool update(const QSqlRecord &row, const OutcomeRecord &o, const QDateTime &now, QDateTime &recall, QString &error);
     bool makeAvailable(qint64 id, const QDateTime &recall, Effects &after, QString &error);

@@ -2,6 +2,8 @@
 
 #include "campaign/CampaignDb.h"
 #include "campaign/Counters.h"
+#include "campaign/SentLedger.h"
+#include "campaign/SentTimeout.h"
 #include "campaign/SqlText.h"
 #include "core/DebugFile.h"
 #include "core/Logger.h"
@@ -13,17 +15,20 @@
 
 #include <QSqlRecord>
 
-const QString QueueService::kLiberaGruppo = QStringLiteral(
-    "UPDATE [tabella pratiche] set flagquorin=0 "
+// The customers in the queue of a group or of an operator's day, as the
+// dialer's releases name them; each is then given back only if this server
+// sent it.
+const QString QueueService::kInCodaGruppo = QStringLiteral(
+    "SELECT [tabella pratiche].contatore"
     " FROM  [tabella pratiche] "
     " INNER JOIN GRUPPI_ESATTORE ON [tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE"
-    " WHERE (GRUPPI_ESATTORE.GRUPPO = '##'"
+    " WHERE (GRUPPI_ESATTORE.GRUPPO = ?"
     " AND   [scadenza mandato] >=GETDATE()"
     " AND   FlagQuorin=1 ) ");
-const QString QueueService::kLiberaOperatore = QStringLiteral(
-    "UPDATE [tabella pratiche] set flagquorin=0 "
+const QString QueueService::kInCodaOperatore = QStringLiteral(
+    "SELECT contatore"
     " FROM  [tabella pratiche] "
-    " WHERE ([CODICE ESATTORE]= '##'"
+    " WHERE ([CODICE ESATTORE]= ?"
     " AND   [scadenza mandato] >=GETDATE()"
     " AND   FlagQuorin=1 ) "
     " AND [datarichiamo]>=#ora1#"
@@ -31,6 +36,13 @@ const QString QueueService::kLiberaOperatore = QStringLiteral(
 
 namespace {
 const QString kRx = QStringLiteral("RX");
+// Gives one customer back, if it is still sent.
+const QString kRilascia = QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=0 WHERE contatore=? AND FlagQuorin=1");
+// The same, if it is still sent as this server sent it: given back by
+// another server's time-out and sent again, it carries a later stamp.
+const QString kRilasciaSeMio = kRilascia
+    + QStringLiteral(" AND EXISTS (SELECT 1 FROM Quorin_Inviati"
+                     " WHERE Quorin_Inviati.contatore=[tabella pratiche].contatore AND Quorin_Inviati.inviato_il=?)");
 } // namespace
 
 wire::Status QueueEntry::serve(const DialerRequest &r)
@@ -46,66 +58,121 @@ wire::Status QueueEntry::serve(const DialerRequest &r)
     return {};
 }
 
-void QueueService::release(const DialerRequest &request, const QString &sql, const QString &before, const QString &after,
-                           qint32 code, const QString &text)
+int QueueService::releaseOwn(const QString &select, const QVariantList &binds, qsizetype &others, QString &error)
+{
+    QList<QSqlRecord> rows;
+    if (!m_ctx.db.rows(select, rows, error, binds))
+        return -1;
+    QList<qint64> own;
+    for (const QSqlRecord &row : std::as_const(rows)) {
+        const qint64 id = row.value(0).toLongLong();
+        if (m_ctx.ledger.contains(id))
+            own << id;
+    }
+    others = rows.size() - own.size();
+    QList<qint64> given;
+    const bool done = m_ctx.db.inTransaction(
+        [&](QString &e) {
+            const bool stamped = m_sentTimes.tablePresent();
+            for (qint64 id : std::as_const(own)) {
+                const int n = stamped ? m_ctx.db.execute(kRilasciaSeMio, e, {id, m_ctx.db.dateTimeValue(m_ctx.ledger.sentAt(id))})
+                                      : m_ctx.db.execute(kRilascia, e, {id});
+                if (n < 0)
+                    return false;
+                if (n > 0)
+                    given << id;
+            }
+            return true;
+        },
+        error);
+    if (!done)
+        return -1;
+    for (qint64 id : std::as_const(given))
+        m_ctx.ledger.remove(id);
+    others += own.size() - given.size();
+    return int(given.size());
+}
+
+void QueueService::release(const DialerRequest &request, const Release &r)
 {
     QString error;
-    const int n = m_ctx.db.execute(sql, error);
+    qsizetype others = 0;
+    const int n = r.templ.isEmpty() ? releaseOwn(r.select, r.binds, others, error) : m_ctx.db.execute(r.templ, error);
     if (n < 0) {
         m_ctx.logDbError(error); // nothing released, nothing answered
         return;
     }
-    m_ctx.log.scriviLog(before + QString::number(n) + after, Logger::List1, kRx, request.record.id);
+    m_ctx.log.scriviLog(QStringLiteral("LIBERATI ") + QString::number(n) + r.who, Logger::List1, kRx, request.record.id);
+    if (others > 0) {
+        m_ctx.log.scriviLog(QStringLiteral("NON LIBERATI ") + QString::number(others) + r.who
+                                + QStringLiteral(": non inviati da questo server in questa sessione"),
+                            Logger::List1, kRx, request.record.id);
+    }
     m_counters.coda(-n);
     m_counters.db(n);
-    m_ctx.model.metrics.countQueueRelease(code == packet::FreeQueueOpReply);
-    m_replies.sendReply(code, text, request.record, {});
+    m_ctx.model.metrics.countQueueRelease(r.code == packet::FreeQueueOpReply);
+    m_replies.sendReply(r.code, r.text, request.record, {});
 }
 
 sqltext::Filled QueueService::groupReleaseStatement(qint32 group) const
 {
     const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaGruppo];
-    return sqltext::fillPlaceholder(templ.isEmpty() ? kLiberaGruppo : templ, QStringLiteral("##"), QString::number(group),
-                                    m_ctx.db.isPostgres());
+    if (templ.isEmpty())
+        return {true, kInCodaGruppo, {}}; // the group is bound
+    return sqltext::fillPlaceholder(templ, QStringLiteral("##"), QString::number(group), m_ctx.db.isPostgres());
 }
 
 sqltext::Filled QueueService::operatorReleaseStatement(const QString &op, const QDate &today) const
 {
     const QString &templ = m_ctx.settings.templates[sqltemplates::LiberaOperatore];
     // The time placeholders first: an operator code is never read for placeholders.
-    QString sql = templ.isEmpty() ? kLiberaOperatore : templ;
+    QString sql = templ.isEmpty() ? kInCodaOperatore : templ;
     sql = sqltext::replaceFirst(sql, QStringLiteral("#ora1#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(0, 0, 0))));
     sql = sqltext::replaceFirst(sql, QStringLiteral("#ora2#"), m_ctx.db.dateTimeLiteral(QDateTime(today, QTime(23, 59, 59))));
+    if (templ.isEmpty())
+        return {true, sql, {}}; // the operator is bound
     return sqltext::fillPlaceholder(sql, QStringLiteral("##"), op, m_ctx.db.isPostgres());
+}
+
+void QueueService::use(Release &r, sqltemplates::Template which, const QString &sql, const QVariant &value) const
+{
+    if (m_ctx.settings.templates[which].isEmpty()) {
+        r.select = sql;
+        r.binds = {value};
+    } else {
+        r.templ = sql; // the installation's own statement, run as written
+    }
 }
 
 wire::Status QueueService::liberaCodaGruppo(const DialerRequest &request)
 {
-    dialerbody::GroupRelease r;
-    if (wire::Status s = dialerbody::decode(request.body, r); !s.ok())
+    dialerbody::GroupRelease g;
+    if (wire::Status s = dialerbody::decode(request.body, g); !s.ok())
         return s;
-    const sqltext::Filled sql = groupReleaseStatement(r.group);
-    release(request, sql.sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL. grp ") + QString::number(r.group),
-            packet::FreeQueueReply, QStringLiteral("Invio FreeQueue"));
+    Release r{{}, {}, {}, QStringLiteral(" CL. grp ") + QString::number(g.group), packet::FreeQueueReply,
+              QStringLiteral("Invio FreeQueue")};
+    use(r, sqltemplates::LiberaGruppo, groupReleaseStatement(g.group).sql, g.group);
+    release(request, r);
     return {};
 }
 
 wire::Status QueueService::liberaCodaOperatore(const DialerRequest &request)
 {
-    dialerbody::OperatorRelease r;
-    if (wire::Status s = dialerbody::decode(request.body, r); !s.ok())
+    dialerbody::OperatorRelease o;
+    if (wire::Status s = dialerbody::decode(request.body, o); !s.ok())
         return s;
-    const sqltext::Filled filled = operatorReleaseStatement(r.op, m_ctx.now().date());
+    const sqltext::Filled filled = operatorReleaseStatement(o.op, m_ctx.now().date());
     if (!filled.ok) {
         // Refused before it reaches the database: nothing released, an empty answer.
         m_ctx.log.scriviLog(QStringLiteral("RICHIESTA RIFIUTATA: ") + filled.error, Logger::List1, kRx, request.record.id,
                            Severity::Warning);
-        m_ctx.log.scriviLog(QStringLiteral("LIBERATI 0 CL x OP ") + r.op, Logger::List1, kRx, request.record.id);
+        m_ctx.log.scriviLog(QStringLiteral("LIBERATI 0 CL x OP ") + o.op, Logger::List1, kRx, request.record.id);
         m_replies.sendReply(packet::FreeQueueOpReply, QStringLiteral("Invio FreeQueueOP"), request.record, {});
         return {};
     }
-    release(request, filled.sql, QStringLiteral("LIBERATI "), QStringLiteral(" CL x OP ") + r.op, packet::FreeQueueOpReply,
-            QStringLiteral("Invio FreeQueueOP"));
+    Release r{{}, {}, {}, QStringLiteral(" CL x OP ") + o.op, packet::FreeQueueOpReply, QStringLiteral("Invio FreeQueueOP")};
+    use(r, sqltemplates::LiberaOperatore, filled.sql, o.op);
+    release(request, r);
     return {};
 }
 
@@ -174,10 +241,15 @@ void QueueService::reactivate(const QString &idText, qint32 requestId)
                             Logger::List1, kRx, requestId, Severity::Warning);
         return;
     }
-    if (m_ctx.db.execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=0 WHERE contatore=?"), error, {id}) < 0) {
+    // Only a customer still sent comes back: one discarded or passed to an
+    // operator since, or sent again by another server, stays as it is.
+    const int n = m_ctx.db.execute(kRilascia, error, {id});
+    if (n < 0) {
         m_ctx.logDbError(error);
         return;
     }
-    m_ctx.log.scriviLog(QStringLiteral("CL ") + QString::number(id) + QStringLiteral(" riattivato"), Logger::List1, kRx,
-                        requestId);
+    m_ctx.ledger.remove(id);
+    m_ctx.log.scriviLog(QStringLiteral("CL ") + QString::number(id)
+                            + (n > 0 ? QStringLiteral(" riattivato") : QStringLiteral(" non riattivato: non risulta inviato")),
+                        Logger::List1, kRx, requestId);
 }

@@ -159,6 +159,21 @@ quint64 Metrics::emptyAnswers(bool byOperator, const QString &who) const
     return it == m_emptyAnswers.end() ? 0 : it->second;
 }
 
+void Metrics::countClaimsLost(qint64 n)
+{
+    m_claimsLost += quint64(std::max<qint64>(0, n));
+}
+
+void Metrics::countOutcomeDuplicate()
+{
+    ++m_outcomeDuplicates;
+}
+
+void Metrics::countCustomersReturned(qint64 n)
+{
+    m_returned += quint64(std::max<qint64>(0, n));
+}
+
 void Metrics::observeRequest(qint32 code, double seconds)
 {
     m_requestLatency[code].observe(seconds);
@@ -221,6 +236,15 @@ QByteArray Metrics::render() const
     head(out, "quorin_empty_answers_with_customers_total",
          "Empty answers whose diagnosis found customers for the group or operator (at most one a minute each).", "counter");
     subjects("quorin_empty_answers_with_customers_total", m_emptyWithCustomers);
+    head(out, "quorin_customers_claimed_elsewhere_total",
+         "Customers another server marked sent between this server's query and its own mark: not sent here.", "counter");
+    sample(out, "quorin_customers_claimed_elsewhere_total", {}, double(m_claimsLost));
+    head(out, "quorin_outcomes_duplicate_total", "Outcomes reported again after they were stored: acknowledged, not stored twice.",
+         "counter");
+    sample(out, "quorin_outcomes_duplicate_total", {}, double(m_outcomeDuplicates));
+    head(out, "quorin_customers_returned_total", "Customers sent and never answered, given back after OreRilascioInviati hours.",
+         "counter");
+    sample(out, "quorin_customers_returned_total", {}, double(m_returned));
     head(out, "quorin_request_duration_seconds",
          "From handing a request to its service to its last reply handed to the system, pauses included.", "histogram");
     for (const auto &[code, h] : m_requestLatency)

@@ -42,6 +42,12 @@ public:
     // Subjects counted apart, per kind; the rest as "other", so that what
     // the dialer names cannot multiply the series.
     static constexpr std::size_t kMaxSubjects = 200;
+    // Customers another server marked sent between this server's query and its own mark.
+    void countClaimsLost(qint64 n);
+    // An outcome already stored, reported again and acknowledged again.
+    void countOutcomeDuplicate();
+    // Customers sent and never answered, given back after "OreRilascioInviati".
+    void countCustomersReturned(qint64 n);
     // From handing a request to its service to the last of its replies handed to the system.
     void observeRequest(qint32 code, double seconds);
 
@@ -56,6 +62,9 @@ public:
     quint64 customersDelivered() const { return m_deliveredGroup + m_deliveredOperator; }
     quint64 emptyAnswers(bool byOperator, const QString &who) const;
     quint64 databaseErrors() const { return m_dbErrors; }
+    quint64 claimsLost() const { return m_claimsLost; }
+    quint64 outcomeDuplicates() const { return m_outcomeDuplicates; }
+    quint64 customersReturned() const { return m_returned; }
     const Histogram *requestHistogram(qint32 code) const;
 
 private:
@@ -71,6 +80,9 @@ private:
     using Subjects = std::map<std::pair<bool, QString>, quint64>; // (by operator, who) -> count
     Subjects m_emptyAnswers, m_emptyWithCustomers;
     static void countSubject(Subjects &counts, bool byOperator, const QString &who);
+    quint64 m_claimsLost = 0;
+    quint64 m_outcomeDuplicates = 0;
+    quint64 m_returned = 0;
     struct Gauge {
         QString name, help, labels;
         std::function<double()> value;

@@ -98,6 +98,8 @@ void Preferences::readSettingsSection()
     m_settings.limiteClientiRichiesta =
         std::clamp(intOr(ini(settingskey::LimiteClientiRichiesta), Settings::kDefaultLimiteClientiRichiesta), 1,
                    Settings::kMaxLimiteClientiRichiesta);
+    m_settings.oreRilascioInviati =
+        std::clamp(intOr(ini(settingskey::OreRilascioInviati), 0), 0, Settings::kMaxOreRilascioInviati);
 }
 
 void Preferences::readWatchdogHosts()

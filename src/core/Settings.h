@@ -37,6 +37,10 @@ struct Settings {
     // "LimiteClientiRichiesta": most customers one request may take, over all
     // its pairs, so that one number from the wire cannot fill the memory.
     int limiteClientiRichiesta = kDefaultLimiteClientiRichiesta;
+    // "OreRilascioInviati": hours after which a customer sent and never
+    // answered is given back; 0 (the default) never.
+    int oreRilascioInviati = 0;
+    static constexpr int kMaxOreRilascioInviati = 24 * 366;
 
     int packetTimeoutMs() const { return timeoutPacchettoSec * 1000; }
     qint64 fileLimitBytes() const { return qint64(limiteFileMB) * 1024 * 1024; }

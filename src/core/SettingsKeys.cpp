@@ -46,7 +46,8 @@ const QList<Key> &all()
                      {TimeoutPacchetto, Kind::Number},
                      {LimiteFileMB, Kind::Number},
                      {LimiteClientiRichiesta, Kind::Number},
-                     {GiorniConservazioneLog, Kind::Number}};
+                     {GiorniConservazioneLog, Kind::Number},
+                     {OreRilascioInviati, Kind::Number}};
         for (int i = 0; i <= 9; ++i)
             k.append({WatchDogIP + QString::number(i), Kind::Address});
         k.append({{PortaWatchDog, Kind::Port},

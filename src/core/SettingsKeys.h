@@ -24,6 +24,7 @@ inline const QString TimeoutPacchetto = QStringLiteral("TimeoutPacchetto");
 inline const QString LimiteFileMB = QStringLiteral("LimiteFileMB");
 inline const QString LimiteClientiRichiesta = QStringLiteral("LimiteClientiRichiesta");
 inline const QString GiorniConservazioneLog = QStringLiteral("GiorniConservazioneLog");
+inline const QString OreRilascioInviati = QStringLiteral("OreRilascioInviati");
 inline const QString WatchDogIP = QStringLiteral("WatchDogIP"); // followed by one digit, 0 to 9
 inline const QString PortaWatchDog = QStringLiteral("PortaWatchDog");
 inline const QString ReplicaUdpIp = QStringLiteral("ReplicaUDP_IP");

@@ -4,10 +4,12 @@
 #include "dialer_link/OutcomeRecord.h"
 #include "wire/FixedText.h"
 
+#include <QDateTime>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace packet;
 
@@ -24,7 +26,8 @@ Simulator::Simulator(Options options, QObject *parent)
       m_options(std::move(options)),
       m_server(new QTcpServer(this)),
       m_reader({{kHeaderOnlyTotlen, kMaxPacketLength}}, QStringLiteral("PD")),
-      m_random(m_options.seed)
+      m_random(m_options.seed),
+      m_progressiveBase(qint64(m_options.seed % 20) * 100000000 + QDateTime::currentSecsSinceEpoch() % 100 * 1000000)
 {
     m_options.pipeline = std::max(1, m_options.pipeline);
     connect(m_server, &QTcpServer::newConnection, this, &Simulator::onConnection);
@@ -85,6 +88,12 @@ void Simulator::onPeerLost()
     // received still get their outcomes from the next one.
     m_replyTimer.stop();
     m_reader.socket().abort();
+    // An outcome without its acknowledgement is reported again, as it was:
+    // the program may have stored it before it went.
+    for (const Outstanding &o : m_outstanding) {
+        if (o.expect == Expect::Outcome)
+            m_replays << o;
+    }
     m_outstanding.clear();
     m_givenUp.clear(); // their connection is gone: those acknowledgements never come
     m_batch.clear();
@@ -152,6 +161,8 @@ void Simulator::send(qint32 code, const QByteArray &body, Outstanding o)
     m_batch += encodePacket(requestHeader(code, int(body.size()), 12000), {o.id, m_tag}, body);
     ++m_batchCount;
     ++m_stats.requests;
+    if (o.expect == Expect::Outcome && m_options.dropLinkEvery > 0 && ++m_outcomesWritten % m_options.dropLinkEvery == 0)
+        m_dropAfterFlush = true;
     m_outstanding.push_back(std::move(o));
 }
 
@@ -171,6 +182,12 @@ void Simulator::flush()
     m_batch.clear();
     m_batchCount = 0;
     m_replyTimer.start();
+    if (std::exchange(m_dropAfterFlush, false)) {
+        // Written, then closed: what the program answers is never read.
+        ++m_stats.linksDropped;
+        m_reader.socket().close();
+        QTimer::singleShot(0, this, &Simulator::onPeerLost); // closed here: no signal says so
+    }
 }
 
 bool Simulator::mayGoUnanswered(const Outstanding &o) const
@@ -306,9 +323,12 @@ bool Simulator::completes(const Packet &p, Outstanding &o)
         // Only full answers measure the latency of a group request of that size.
         if (o.timed && o.received.size() == m_options.groupQuantity)
             m_stats.groupLatencyUs << latencyUs;
+        if (o.timed && o.received.isEmpty())
+            m_stats.emptyLatencyUs << latencyUs;
         m_stats.customers += o.received.size();
         for (qint64 customer : std::as_const(o.received))
             m_journal.received(customer, o.group, o.op);
+        m_stats.received += o.received;
         if (o.outcomesAfter)
             m_pendingOutcomes += o.received;
         if (o.keep) {
@@ -339,8 +359,8 @@ void Simulator::sendCustomers(bool byOperator, qint32 quantity, bool outcomes, b
 {
     Outstanding o;
     o.expect = byOperator ? Expect::OperatorCustomers : Expect::Customers;
-    o.outcomesAfter = outcomes;
     o.keep = keep;
+    o.outcomesAfter = outcomes && m_options.outcomes;
     o.timed = !byOperator && quantity == m_options.groupQuantity;
     o.group = m_group;
     if (byOperator) {
@@ -367,20 +387,25 @@ void Simulator::sendOutcome(qint64 customer)
         pick -= weight;
     }
     OutcomeRecord r;
-    r.timeCall = 1234;
+    // The time of the call as "ddmmhhmm", as the dialer reports it.
+    r.timeCall = QDateTime::currentDateTime().toString(QStringLiteral("ddMMhhmm")).toInt();
     r.code = code;
     r.operatore = QStringLiteral("simop");
     r.campagna = QStringLiteral("simcamp");
     r.calllist = QStringLiteral("simlist");
     r.customerId = n(customer);
-    // Unique within the run, so each acknowledged outcome can be looked for.
-    r.progressive = static_cast<qint32>(m_stats.requests);
+    // Unique within the run, between simulators of different seeds, and
+    // between runs on one database a second apart: each acknowledged outcome
+    // can be looked for, and no earlier run's outcome is taken for a report
+    // made again.
+    r.progressive = static_cast<qint32>(m_progressiveBase + m_stats.requests);
     Outstanding o;
     o.expect = Expect::Outcome;
     o.progressive = r.progressive;
     o.customer = customer;
+    o.body = r.encode();
     m_journal.givenBack(customer);
-    send(Esito, r.encode(), o);
+    send(Esito, o.body, o);
 }
 
 void Simulator::next()
@@ -391,11 +416,18 @@ void Simulator::next()
         qint64 sent = m_stats.outcomesAcked;
         for (const Outstanding &o : m_outstanding)
             sent += o.expect == Expect::Outcome ? 1 : 0;
+        sent += m_replays.size();
         return m_options.maxOutcomes <= 0 || sent < m_options.maxOutcomes;
     };
     if (timeUp() || !outcomesLeft()) {
         finish();
         return;
+    }
+    while (!m_replays.isEmpty() && m_batchCount < m_options.pipeline) {
+        Outstanding o = m_replays.takeFirst();
+        ++m_stats.replayed;
+        const QByteArray body = o.body;
+        send(Esito, body, std::move(o));
     }
     while (!m_pendingOutcomes.isEmpty() && m_batchCount < m_options.pipeline && outcomesLeft())
         sendOutcome(m_pendingOutcomes.takeFirst());
@@ -424,12 +456,16 @@ bool Simulator::step(int phase)
             appendInt32Le(out, v);
         return out;
     };
+    if (m_options.customersOnly && phase > 1)
+        return false;
+    if (!m_options.releases && (phase == 3 || phase == 7))
+        return false;
     switch (phase) {
     case 0:
         send(RichiestaGruppi, {}, expecting(Expect::Groups));
         return true;
     case 1:
-        m_group = m_groups.value(m_round % std::max<qsizetype>(1, m_groups.size()));
+        m_group = m_options.group > 0 ? m_options.group : m_groups.value(m_round % std::max<qsizetype>(1, m_groups.size()));
         sendCustomers(false, m_options.groupQuantity, true, false);
         return true;
     case 2:
@@ -502,7 +538,12 @@ QString Simulator::summary() const
         + QStringLiteral(" customers) latency p50 ") + ms(percentile(s.groupLatencyUs, 50)) + QStringLiteral(" ms p99 ")
         + ms(percentile(s.groupLatencyUs, 99)) + QStringLiteral(" ms\noutcome latency p50 ")
         + ms(percentile(s.outcomeLatencyUs, 50)) + QStringLiteral(" ms p99 ") + ms(percentile(s.outcomeLatencyUs, 99))
-        + QStringLiteral(" ms\nlargest write ") + n(s.largestWrite) + QStringLiteral(" requests, stalls ") + n(s.stalls);
+        + QStringLiteral(" ms\nlargest write ") + n(s.largestWrite) + QStringLiteral(" requests, stalls ") + n(s.stalls)
+        + (s.emptyLatencyUs.isEmpty() ? QString()
+                                      : QStringLiteral("\nempty group answers ") + n(s.emptyLatencyUs.size()) + QStringLiteral(" p50 ")
+                   + ms(percentile(s.emptyLatencyUs, 50)) + QStringLiteral(" ms p99 ") + ms(percentile(s.emptyLatencyUs, 99))
+                   + QStringLiteral(" ms"))
+        + (s.replayed > 0 ? QStringLiteral("\noutcomes reported again after a restart ") + n(s.replayed) : QString());
 }
 
 Simulator::Outstanding Simulator::expecting(Expect expect)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QObject>
 #include <QHash>
 #include <QTimer>
@@ -46,7 +47,15 @@ public:
         // failure: what it had not answered is forgotten and the run goes on
         // with its next connection.
         bool waitForRestarts = false;
+        // Above 0 (with waitForRestarts): the link is dropped right after every
+        // that many outcomes are written, before their acknowledgements are
+        // read, as when it fails between the program's commit and its reply.
+        int dropLinkEvery = 0;
         QString journal; // with a path: the customers held, as HoldJournal writes them
+        qint32 group = 0;           // every customers request for this group; 0: each group in turn
+        bool outcomes = true;       // report an outcome for customers received
+        bool releases = true;       // drop queues now and then
+        bool customersOnly = false; // ask for group customers only: no operators, releases, refusals
     };
 
     struct Stats {
@@ -64,6 +73,10 @@ public:
         QString violation;
         qint64 connections = 0;
         QList<qint32> ackedProgressives; // of every acknowledged outcome, as sent
+        QList<qint64> received;          // every customer received, in order
+        QList<qint64> emptyLatencyUs;    // group requests answered with no customer
+        qint64 replayed = 0;             // outcomes reported again after the program went away
+        qint64 linksDropped = 0;         // by dropLinkEvery
     };
 
     static constexpr qint64 kReadBuffer = 16 * 1024;
@@ -99,6 +112,7 @@ private:
         QList<qint64> received;
         QList<QByteArray> records;
         qint64 customer = 0;        // of an outcome
+        QByteArray body;            // of an outcome, to report it again as it was
     };
     // A request's expectation with every other field at its default.
     static Outstanding expecting(Expect expect);
@@ -147,9 +161,13 @@ private:
     qint32 m_group = 0;
     QString m_operator;
     QList<qint64> m_pendingOutcomes;
+    QList<Outstanding> m_replays; // outcomes the program took with it, reported again as they were
     QList<QByteArray> m_kept;
     QList<qint64> m_keptIds;
     HoldJournal m_journal;
     QHash<qint32, qint32> m_givenUp; // outcome id -> progressive, whose acknowledgement may still come
     bool m_done = false;
+    qint64 m_outcomesWritten = 0;
+    qint64 m_progressiveBase = 0; // of this run's outcomes
+    bool m_dropAfterFlush = false;
 };

@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
+#include <algorithm>
 
 #include "campaign/CampaignDb.h"
 #include "dialer_sim/Simulator.h"
@@ -12,7 +13,8 @@ const char kUsage[] =
     "Usage: quorin-dialer-sim [--port N] [--seconds N] [--outcomes N] [--quantity N]\n"
     "                         [--operators 140,141] [--mix 5:30,8:20,1:15] [--seed N] [--db FILE]\n"
     "                         [--pipeline N] [--stall-every N --stall-ms MS] [--unanswered-ms MS]\n"
-    "                         [--journal FILE] [--help]\n"
+    "                         [--group G] [--no-outcomes] [--no-releases] [--customers-only]\n"
+    "                         [--journal FILE] [--wait-restarts] [--drop-link-every N] [--help]\n"
     "Listens on 127.0.0.1 (port 0: any), takes the program's connection and drives it.\n"
     "--pipeline N writes up to N requests at once and matches the replies in order.\n"
     "--stall-every N --stall-ms MS stops reading for MS milliseconds after every N replies.\n"
@@ -23,6 +25,12 @@ const char kUsage[] =
     "--journal FILE writes each customer received and given back (outcome, release, refusal),\n"
     "\"R|C <monotonic ns> <customer>\", so that several dialers' files show a customer handed\n"
     "to one while another held it.\n"
+    "--group G asks every time for group G; --no-outcomes reports none; --no-releases never drops\n"
+    "a queue; --customers-only asks for group customers and nothing else.\n"
+    "--wait-restarts waits for a program that goes away and goes on with its next connection,\n"
+    "reporting again, as they were, the outcomes it had not acknowledged.\n"
+    "--drop-link-every N (with --wait-restarts) closes the link right after every N outcomes,\n"
+    "before their acknowledgements are read.\n"
     "Exit status: 0 clean run, 1 protocol violation, 2 usage, 3 outcomes acknowledged but not stored.\n";
 
 qint64 outcomeRows(const QString &target)
@@ -42,10 +50,20 @@ qint64 outcomeRows(const QString &target)
 
 bool parse(const QStringList &args, Simulator::Options &o, QString &db)
 {
+    const std::pair<const char *, bool Simulator::Options::*> flags[] = {
+        {"--no-outcomes", &Simulator::Options::outcomes},       {"--no-releases", &Simulator::Options::releases},
+        {"--customers-only", &Simulator::Options::customersOnly}, {"--wait-restarts", &Simulator::Options::waitForRestarts}};
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         const QString v = args.value(i + 1);
         bool ok = true;
+        const auto flag = std::find_if(std::begin(flags), std::end(flags),
+                                       [&](const auto &f) { return a == QLatin1String(f.first); });
+        if (flag != std::end(flags)) {
+            // "--no-…" turns a default off; the others turn theirs on.
+            o.*(flag->second) = !a.startsWith(QStringLiteral("--no-"));
+            continue;
+        }
         if (a == QStringLiteral("--port"))
             o.port = static_cast<quint16>(v.toUInt(&ok));
         else if (a == QStringLiteral("--seconds"))
@@ -54,12 +72,16 @@ bool parse(const QStringList &args, Simulator::Options &o, QString &db)
             o.maxOutcomes = v.toInt(&ok);
         else if (a == QStringLiteral("--quantity"))
             o.groupQuantity = v.toInt(&ok);
+        else if (a == QStringLiteral("--group"))
+            o.group = v.toInt(&ok);
         else if (a == QStringLiteral("--seed"))
             o.seed = v.toUInt(&ok);
         else if (a == QStringLiteral("--operators"))
             o.operators = v.split(QLatin1Char(','), Qt::SkipEmptyParts);
         else if (a == QStringLiteral("--db"))
             db = v;
+        else if (a == QStringLiteral("--drop-link-every"))
+            o.dropLinkEvery = v.toInt(&ok);
         else if (a == QStringLiteral("--journal"))
             o.journal = v;
         else if (a == QStringLiteral("--pipeline"))

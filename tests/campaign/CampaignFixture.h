@@ -55,20 +55,38 @@ struct CampaignFixture {
     int captions = 0;
     // The services' clock: a fixed working day unless a test moves it.
     QDateTime now{QDate::currentDate(), QTime(10, 0, 0)};
-    Campaign campaign{{log, model, settings, clock, prompts, files, [this] { ++captions; }, [this] { return now; }},
+    // Runs at each reading of the clock, while a test sets it: another
+    // server's work at a chosen moment of this one's.
+    std::function<void()> onClock;
+    Campaign campaign{{log, model, settings, clock, prompts, files, [this] { ++captions; },
+                       [this] {
+                           if (onClock)
+                               onClock();
+                           return now;
+                       }},
                       replies, dispatcher, debug};
     QString path = dir.filePath(QStringLiteral("campaign.sqlite"));
+    QString connString;
 
     explicit CampaignFixture(int customers = 0) : CampaignFixture(demodatabase::Options{customers, 7}) {}
     explicit CampaignFixture(const demodatabase::Options &demo)
     {
-        QString error, connString;
+        QString error;
         if (!testdatabase::createDemo(dir.path(), demo, connString, error))
             qFatal("demo database: %s", qPrintable(error));
         if (!campaign.open(connString))
             qFatal("open failed");
         if (demo.customers == 0) // no demo rows at all: each test seeds its own
             sql(QStringLiteral("DELETE FROM GRUPPI_ESATTORE"));
+    }
+    // A second server on the database of `first`, with its own connection.
+    struct SameDatabase {};
+    CampaignFixture(SameDatabase, CampaignFixture &first)
+        : connString(first.campaign.db().isSqlite() ? QStringLiteral("Provider=SQLite;Data Source=") + first.path
+                                                    : first.connString)
+    {
+        if (!campaign.open(connString))
+            qFatal("open failed");
     }
 
     // The backend's text of a statement written for SQL Server.

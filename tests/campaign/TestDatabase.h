@@ -21,7 +21,8 @@ inline bool dropCampaignTables(const QString &connString, QString &error)
     CampaignDb db;
     if (!db.open(ConnectionParams::parse(connString, QDir::currentPath()), error))
         return false;
-    for (const char *table : {"[tabella pratiche]", "GRUPPI_ESATTORE", "Esiti_Quorin", "PLA", "CT_Monitor", "esattori"}) {
+    for (const char *table : {"[tabella pratiche]", "GRUPPI_ESATTORE", "Esiti_Quorin", "PLA", "CT_Monitor", "esattori",
+                              "Quorin_Inviati"}) {
         if (db.execute(QStringLiteral("DROP TABLE IF EXISTS ") + QString::fromLatin1(table), error) < 0)
             return false;
     }

@@ -31,6 +31,19 @@ DialerRequest operatorRequest(const QString &op, int quantity, int group = 4)
     return {{68, 0, 0, QueryOp, 52}, {11, QStringLiteral("PD")}, body, false};
 }
 
+// The customers of the group packets sent, by their id.
+QList<qint64> sentIds(const RecordingReplies &r)
+{
+    QList<qint64> out;
+    for (const auto &reply : r.sent) {
+        if (reply.code != ClientiGruppo)
+            continue;
+        for (int i = 0; i < readInt32Le(reply.body, 0); ++i)
+            out << fixedtext::pulisciStringa(QString::fromLatin1(reply.body.mid(4 + 296 * i + 56, 30))).toLongLong();
+    }
+    return out;
+}
+
 QList<int> recordCounts(const RecordingReplies &r, qint32 code, int countOffset = 0)
 {
     QList<int> out;
@@ -62,6 +75,8 @@ private Q_SLOTS:
     void nullsSortAsOnSqlServer();
     void theDemoServesAnOperatorAtAnyHour_data();
     void theDemoServesAnOperatorAtAnyHour();
+    void twoServersNeverSendOneCustomer_data();
+    void twoServersNeverSendOneCustomer();
 };
 
 void TestCustomers::twentyFiveCustomersInThreePackets()
@@ -421,6 +436,49 @@ void TestCustomers::theDemoServesAnOperatorAtAnyHour()
     f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("140"), 9));
     QVERIFY2(!recordCounts(f.replies, ClientiOperatore, 20).isEmpty(), qPrintable(f.log.list1().lines().join(QLatin1Char('\n'))));
     QVERIFY(f.log.list1().lines().filter(QStringLiteral("Non trovati clienti x Op.140")).isEmpty());
+}
+
+void TestCustomers::twoServersNeverSendOneCustomer_data()
+{
+    QTest::addColumn<QString>("templ");
+    QTest::newRow("built-in query") << QString();
+    QTest::newRow("installation's query")
+        << QStringLiteral(" [tabella pratiche].* FROM [tabella pratiche] INNER JOIN GRUPPI_ESATTORE"
+                          " ON [tabella pratiche].[codice esattore] = GRUPPI_ESATTORE.CODESATTORE"
+                          " WHERE GRUPPI_ESATTORE.GRUPPO = ## AND (FlagQuorin=0 or FlagQuorin is null) order by contatore");
+}
+
+void TestCustomers::twoServersNeverSendOneCustomer()
+{
+    QFETCH(QString, templ);
+    CampaignFixture a;
+    CampaignFixture b(CampaignFixture::SameDatabase{}, a);
+    a.settings.templates[sqltemplates::ClientiGruppo] = templ;
+    b.settings.templates[sqltemplates::ClientiGruppo] = templ;
+    a.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    addGroupCustomers(a, 120);
+    // Server B answers the same request while A's answer is under way: A
+    // has read its rows (and, where the database locks them, holds them).
+    bool interleaved = false;
+    a.onClock = [&] {
+        if (!std::exchange(interleaved, true))
+            b.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 50}}));
+    };
+    a.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 50}}));
+    QVERIFY(interleaved);
+    const QList<qint64> toA = sentIds(a.replies), toB = sentIds(b.replies);
+    QCOMPARE(toA.size(), 50); // topped up from the next rows
+    QCOMPARE(toB.size(), 50);
+    const QSet<qint64> both = QSet<qint64>(toA.begin(), toA.end()).intersect(QSet<qint64>(toB.begin(), toB.end()));
+    QVERIFY2(both.isEmpty(), qPrintable(QString::number(both.size()) + QStringLiteral(" customers sent by both")));
+    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 100);
+    // Where the rows were read without a lock, B's marks came first and A
+    // passed over every row it had read; where they were locked, B never saw them.
+    const bool locked = templ.isEmpty() && a.campaign.db().locksRows();
+    QCOMPARE(a.model.metrics.claimsLost(), quint64(locked ? 0 : 50));
+    QCOMPARE(a.log.list1().lines().contains(QStringLiteral("GIA' INVIATI DA UN ALTRO SERVER 50 CL.: sostituiti dai successivi")),
+             !locked);
+    QCOMPARE(a.model.database[MainModel::InQueue]->text(), QStringLiteral("50"));
 }
 
 QTEST_GUILESS_MAIN(TestCustomers)

@@ -4,7 +4,7 @@
 using namespace packet;
 
 namespace {
-DialerRequest outcome(int code, const QString &id, const QString &calllist = QStringLiteral("LISTA1"))
+DialerRequest outcome(int code, const QString &id, const QString &calllist = QStringLiteral("LISTA1"), int progressive = 12)
 {
     OutcomeRecord o;
     o.timeCall = 6121030;
@@ -13,7 +13,7 @@ DialerRequest outcome(int code, const QString &id, const QString &calllist = QSt
     o.campagna = QStringLiteral("camp");
     o.calllist = calllist;
     o.customerId = id;
-    o.progressive = 12;
+    o.progressive = progressive;
     o.az = 2;
     return {{176, 0, 0, Esito, 160}, {55, QStringLiteral("PD")}, o.encode(), false};
 }
@@ -60,6 +60,8 @@ private Q_SLOTS:
     void unknownCodeIsRecordedOnly();
     void wireTextIsStoredAndListedVerbatim();
     void shortBodyHasNoDatabaseEffect();
+    void outcomeReportedAgainIsStoredOnce_data();
+    void outcomeReportedAgainIsStoredOnce();
 };
 
 void TestOutcomes::recordRoundTrip()
@@ -146,7 +148,7 @@ void TestOutcomes::hangUpRaisesBothTotalsFromNull()
     f.campaign.outcomes().registraEsito(outcome(6, QStringLiteral("100")));
     QCOMPARE(f.number(QStringLiteral("select Tot_Esiti_Quorin from [tabella pratiche] where contatore=100")), 1);
     QCOMPARE(f.number(QStringLiteral("select Tot_Abbattuto_Quorin from [tabella pratiche] where contatore=100")), 1);
-    f.campaign.outcomes().registraEsito(outcome(6, QStringLiteral("100")));
+    f.campaign.outcomes().registraEsito(outcome(6, QStringLiteral("100"), QStringLiteral("LISTA1"), 13)); // the next call
     QCOMPARE(f.number(QStringLiteral("select Tot_Abbattuto_Quorin from [tabella pratiche] where contatore=100")), 2);
 }
 
@@ -252,6 +254,46 @@ void TestOutcomes::shortBodyHasNoDatabaseEffect()
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 1);
     QCOMPARE(f.model.outcomes[0]->text(), QStringLiteral("0"));
     QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
+}
+
+void TestOutcomes::outcomeReportedAgainIsStoredOnce_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("flag");
+    QTest::newRow("made available") << 5 << 0;
+    // Counted twice, the first negative outcome would pass the limit of 1 and discard.
+    QTest::newRow("negative, limit 1") << 3 << 0;
+    QTest::newRow("passed to an operator") << 7 << 3;
+}
+
+void TestOutcomes::outcomeReportedAgainIsStoredOnce()
+{
+    QFETCH(int, code);
+    QFETCH(int, flag);
+    Outcomes f;
+    f.settings.limiteEsitiNegativi = 1;
+    // Stored and committed; the link drops before the acknowledgement
+    // reaches the dialer, which reports the outcome again on its next link.
+    f.campaign.outcomes().registraEsito(outcome(code, QStringLiteral("100")));
+    f.now = f.now.addSecs(90);
+    f.campaign.outcomes().registraEsito(outcome(code, QStringLiteral("100")));
+    QCOMPARE(f.replies.sent.size(), 2);
+    QCOMPARE(f.replies.sent.last().code, qint32(AckEsito));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 1);
+    QCOMPARE(f.number(QStringLiteral("select Tot_Esiti_Quorin from [tabella pratiche] where contatore=100")), 1);
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), flag);
+    QCOMPARE(f.model.outcomes[code]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("-1"));
+    QCOMPARE(f.model.database[MainModel::Discarded]->text(), QStringLiteral("0"));
+    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("ESITO DUPLICATO ")).size(), 1);
+    QCOMPARE(f.model.metrics.outcomeDuplicates(), quint64(1));
+    QCOMPARE(f.model.metrics.outcomesAcknowledged(code), quint64(1));
+    // The next call of the same customer, and the same report a day later, are new outcomes.
+    f.campaign.outcomes().registraEsito(outcome(code, QStringLiteral("100"), QStringLiteral("LISTA1"), 13));
+    f.now = f.now.addDays(1);
+    f.campaign.outcomes().registraEsito(outcome(code, QStringLiteral("100")));
+    QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 3);
+    QCOMPARE(f.model.metrics.outcomeDuplicates(), quint64(1));
 }
 
 QTEST_GUILESS_MAIN(TestOutcomes)

@@ -31,15 +31,19 @@ private Q_SLOTS:
     void plainDiscardAtLowLevelLogsFourLinesPerRecord();
     void discardCountBeyondTheBodyIsRefused();
     void unquotedReleasePlaceholderTakesOnlySafeCodes();
+    void releaseLeavesOtherServersQueues_data();
+    void releaseLeavesOtherServersQueues();
+    void sentAndUnansweredComeBack();
 };
 
 void TestQueue::groupReleaseSkipsExpiredMandates()
 {
     CampaignFixture f;
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
-    for (int i = 1; i <= 7; ++i)
-        f.customer(i, QStringLiteral("A"), QStringLiteral("333"), 1, i <= 2 ? -3 : 30);
-    f.customer(8, QStringLiteral("B"), QStringLiteral("333"), 1, 30); // another group
+    for (int i = 1; i <= 8; ++i) {
+        f.customer(i, i <= 7 ? QStringLiteral("A") : QStringLiteral("B"), QStringLiteral("333"), 1, i <= 2 ? -3 : 30);
+        f.campaign.ledger().add(i, f.now); // as this server sent them; 8 is of another group
+    }
     f.model.database[MainModel::InQueue]->setText(QStringLiteral("8"));
     QByteArray body;
     appendInt32Le(body, 1);
@@ -62,6 +66,8 @@ void TestQueue::operatorReleaseKeepsTomorrow()
     f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin, datarichiamo, [scadenza mandato]) VALUES"
                          " (1, 'OP', '3', 1, '%1', '2999-01-01'), (2, 'OP', '3', 1, '%2', '2999-01-01'), (3, 'XX', '3', 1, '%1', '2999-01-01')")
               .arg(QDateTime(today, QTime(23, 0)).toString(format), QDateTime(today.addDays(1), QTime(9, 0)).toString(format)));
+    for (int id : {1, 2, 3})
+        f.campaign.ledger().add(id, f.now);
     QByteArray body;
     appendInt32Le(body, 0);
     body += fixedtext::completaStringa(QStringLiteral("OP"), 20);
@@ -86,6 +92,7 @@ void TestQueue::operatorDiscardReactivatesBoth()
     CampaignFixture f;
     f.customer(10, QStringLiteral("A"), QStringLiteral("333"), 1, 30, 4);
     f.customer(11, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
+    f.customer(12, QStringLiteral("A"), QStringLiteral("333"), 2, 30); // discarded meanwhile: stays so
     f.model.debugLevel.setText(QStringLiteral("2"));
     QByteArray body = fixedtext::completaStringa(QStringLiteral("OPX"), 20);
     appendInt32Le(body, 2);
@@ -107,6 +114,13 @@ void TestQueue::operatorDiscardReactivatesBoth()
     QVERIFY(debug.contains("\r\n00000000| 4F 50 58 00 "));
     QVERIFY(debug.contains("\r\n00000010| ")); // offsets in hexadecimal
     QCOMPARE(debug.count("\r\n") - 1, int((body.size() + 15) / 16));
+    // A customer discarded since it was sent stays discarded.
+    QByteArray late = fixedtext::completaStringa(QStringLiteral("OPX"), 20);
+    appendInt32Le(late, 1);
+    late += customerRecord(4, 12, QStringLiteral("555"), QStringLiteral("VERDI"));
+    f.dispatch({int(late.size()) + 40, 0, 0, DiscardQueryOp, int(late.size()) + 24}, {22, QStringLiteral("PDTAG")}, late);
+    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=12")), 2);
+    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("CL 12 non riattivato: non risulta inviato")).size(), 1);
 }
 
 void TestQueue::plainDiscardAtLowLevelLogsFourLinesPerRecord()
@@ -162,6 +176,128 @@ void TestQueue::unquotedReleasePlaceholderTakesOnlySafeCodes()
     release(QStringLiteral("141"));
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=2")), 0);
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
+}
+
+void TestQueue::releaseLeavesOtherServersQueues_data()
+{
+    QTest::addColumn<bool>("byOperator");
+    QTest::newRow("group") << false;
+    QTest::newRow("operator") << true;
+}
+
+void TestQueue::releaseLeavesOtherServersQueues()
+{
+    QFETCH(bool, byOperator);
+    CampaignFixture a;
+    CampaignFixture b(CampaignFixture::SameDatabase{}, a);
+    a.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    const QString recall = QDateTime(a.now.date(), QTime(9, 0)).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    for (int id = 1; id <= 11; ++id)
+        a.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin, datarichiamo,"
+                             " [scadenza mandato]) VALUES (%1, 'A', '333', %2, '%3', '2999-01-01')")
+                  .arg(id)
+                  .arg(id == 11 ? 1 : 0) // 11: sent before this run
+                  .arg(recall));
+    QByteArray ask;
+    appendInt32Le(ask, 1);
+    appendInt32Le(ask, 1);
+    appendInt32Le(ask, 5);
+    const DialerRequest request{{}, {1, QStringLiteral("PD")}, ask, false};
+    a.campaign.customers().rispostaClientiXGruppo(request); // five for A's dialer
+    b.campaign.customers().rispostaClientiXGruppo(request); // five for B's
+    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 11);
+    const auto release = [&] {
+        if (byOperator)
+            a.campaign.queue().liberaCodaOperatore({{}, {2, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, QStringLiteral("A")}), false});
+        else
+            a.campaign.queue().liberaCodaGruppo({{}, {2, {}}, dialerbody::encode(dialerbody::GroupRelease{1}), false});
+    };
+    // A's dialer drops its queue: A's five come back, B's stay in B's dialer's queue.
+    release();
+    const QString who = byOperator ? QStringLiteral(" CL x OP A") : QStringLiteral(" CL. grp 1");
+    QVERIFY(a.log.list1().lines().contains(QStringLiteral("LIBERATI 5") + who));
+    QVERIFY(a.log.list1().lines().contains(QStringLiteral("NON LIBERATI 6") + who
+                                           + QStringLiteral(": non inviati da questo server in questa sessione")));
+    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 6);
+    QCOMPARE(a.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
+    release(); // nothing of A's is left
+    QVERIFY(a.log.list1().lines().contains(QStringLiteral("LIBERATI 0") + who));
+    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 6);
+}
+
+void TestQueue::sentAndUnansweredComeBack()
+{
+    CampaignFixture a;
+    CampaignFixture b(CampaignFixture::SameDatabase{}, a);
+    a.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
+    a.settings.orderBy = b.settings.orderBy = QStringLiteral("contatore");
+    for (int id = 1; id <= 4; ++id)
+        a.customer(id, QStringLiteral("A"), QStringLiteral("333"), 0, 30);
+    a.customer(9, QStringLiteral("A"), QStringLiteral("333"), 1, 30); // sent before the setting was on
+    const auto tableThere = [&] {
+        return a.campaign.db().handle().tables().contains(SentTimeout::kTable, Qt::CaseInsensitive);
+    };
+    // Off by default: the database is not touched.
+    a.campaign.sentTimeout().tick();
+    QVERIFY(!tableThere());
+    a.settings.oreRilascioInviati = 2;
+    a.campaign.sentTimeout().tick();
+    QVERIFY(tableThere());
+    b.campaign.sentTimeout().tick(); // B finds it and stamps its own marks too
+    QVERIFY(b.campaign.sentTimeout().tablePresent());
+    QByteArray ask;
+    appendInt32Le(ask, 1);
+    appendInt32Le(ask, 1);
+    appendInt32Le(ask, 3);
+    a.campaign.customers().rispostaClientiXGruppo({{}, {1, QStringLiteral("PD")}, ask, false}); // 1, 2, 3 at 10:00
+    OutcomeRecord o;
+    o.code = 5;
+    o.customerId = QStringLiteral("2");
+    a.campaign.outcomes().registraEsito({{}, {2, QStringLiteral("PD")}, o.encode(), false});
+
+    a.now = a.now.addSecs(2 * 3600 - 60);
+    a.campaign.sentTimeout().tick();
+    QCOMPARE(a.model.metrics.customersReturned(), quint64(0));
+    // Stamps of customers long answered, more than a minute's batch and
+    // older than any overdue one: they never hold the overdue ones back.
+    QString error;
+    QVERIFY2(a.campaign.db().inTransaction(
+                 [&](QString &e) {
+                     for (int id = 1001; id <= 1000 + SentTimeout::kBatch; ++id) {
+                         if (a.campaign.db().execute(QStringLiteral("INSERT INTO Quorin_Inviati (contatore, inviato_il) VALUES (?, ?)"),
+                                                     e, {id, a.campaign.db().dateTimeValue(a.now.addSecs(-5 * 3600))})
+                             < 0)
+                             return false;
+                     }
+                     return true;
+                 },
+                 error),
+             qPrintable(error));
+    a.now = a.now.addSecs(120); // two hours and a minute
+    const int queued = a.model.database[MainModel::InQueue]->text().toInt();
+    a.campaign.sentTimeout().tick();
+    QCOMPARE(a.model.metrics.customersReturned(), quint64(3));
+    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
+    QCOMPARE(a.number(QStringLiteral("select count(*) from Quorin_Inviati where contatore>1000")), 0);
+    for (int id : {1, 3, 9})
+        QVERIFY(a.log.list1().lines().contains(QStringLiteral("CL %1 rilasciato: inviato da oltre 2 ore senza esito").arg(id)));
+    QCOMPARE(a.model.database[MainModel::InQueue]->text().toInt(), queued - 3);
+    QVERIFY(!a.campaign.ledger().contains(1));
+    // The other server, a moment later, finds nothing left to give back.
+    b.now = a.now;
+    b.settings.oreRilascioInviati = 2;
+    b.campaign.sentTimeout().tick();
+    QCOMPARE(b.model.metrics.customersReturned(), quint64(0));
+
+    // B sends customer 1 again; A had it on its list of overdue customers,
+    // read before B's mark: A leaves it in B's dialer's queue.
+    b.campaign.customers().rispostaClientiXGruppo({{}, {3, QStringLiteral("PD")}, ask, false});
+    QCOMPARE(b.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
+    int given = -1;
+    QVERIFY(a.campaign.db().inTransaction(
+        [&](QString &e) { return (given = a.campaign.sentTimeout().giveBack(1, a.now.addSecs(-2 * 3600), e)) >= 0; }, error));
+    QCOMPARE(given, 0);
+    QCOMPARE(a.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestQueue)

@@ -234,6 +234,24 @@ void TestSqliteDialect::groupCustomersAreReadInIndexOrder()
         got << keys(r);
     QCOMPARE(got.size(), std::min(100, int(expected.size())));
     QCOMPARE(got, expected);
+
+    // Whether the group has anyone left is asked first, without the order:
+    // through its collectors' index, never a walk of the ordered one, which
+    // for a group with nobody left would read it whole.
+    const CustomersService::Statement probe = f.campaign.customers().groupProbe(1);
+    QVERIFY2(f.campaign.db().translate(probe.sql, sql, error), qPrintable(error));
+    QVERIFY(q.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql));
+    q.addBindValue(1);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    plan.clear();
+    while (q.next())
+        plan << q.value(3).toString();
+    // Through an index of the collector (at scale the partial one, of the customers still to send).
+    const QString probed = plan.join(QLatin1Char('|'));
+    QVERIFY2(probed.contains(customers > 1000 ? QStringLiteral("SEARCH tabella pratiche USING INDEX pratiche_esattore_da_inviare")
+                                              : QStringLiteral("SEARCH tabella pratiche USING INDEX")),
+             qPrintable(probed));
+    QVERIFY2(!probed.contains(QStringLiteral("SCAN tabella pratiche")), qPrintable(probed));
 }
 
 void TestSqliteDialect::commitsAreDurable()
