@@ -20,6 +20,8 @@ struct Install {
     {
         return QStringList{QStringLiteral("--headless"), QStringLiteral("--app-dir"), dir.path()} + extra;
     }
+    // conn_quorin.ini with these lines of [Settings].
+    void settings(const QByteArray &lines) const { writeFile(dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\n" + lines); }
 };
 
 // A process's output read so far, searched in order: each line found
@@ -43,3 +45,17 @@ struct Output {
         }
     }
 };
+
+// The program started headless on `install`, past reading its preferences.
+inline bool startedOn(const Install &install, QProcess &p, Output &out, const QStringList &extra = {})
+{
+    p.start(QStringLiteral(QUORIN_BINARY), install.args(extra));
+    return p.waitForStarted(20000) && out.waitFor(p, " | FINE LETTURA PREFERENZE");
+}
+
+// Stopped as the service manager stops it, and ended well.
+inline bool stoppedCleanly(QProcess &p)
+{
+    p.terminate();
+    return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}

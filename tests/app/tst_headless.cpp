@@ -1,6 +1,7 @@
 // The program as a process without windows: start lines, shutdown, faults.
 #include <QtTest>
 
+#include "../support/Loopback.h"
 #include "HeadlessProcess.h"
 #include "app/HeadlessFrontEnd.h"
 #include "app/HeadlessOutput.h"
@@ -9,11 +10,8 @@
 #include "core/Logger.h"
 #include "core/ObservableValue.h"
 
-#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -23,22 +21,6 @@
 
 class TestHeadless : public QObject {
     Q_OBJECT
-private:
-    static bool waitForLine(QProcess &p, const QByteArray &text)
-    {
-        QByteArray seen;
-        QDeadlineTimer deadline(20000);
-        while (!deadline.hasExpired()) {
-            seen += p.readAllStandardOutput();
-            if (seen.contains(text))
-                return true;
-            if (p.state() != QProcess::Running || !p.waitForReadyRead(int(deadline.remainingTime())))
-                break;
-        }
-        seen += p.readAllStandardOutput();
-        return seen.contains(text);
-    }
-
 private Q_SLOTS:
     void startsPrintsAndStopsOnSigterm();
     void missingConnectionStringExitsNonZero();
@@ -58,15 +40,11 @@ void TestHeadless::startsPrintsAndStopsOnSigterm()
 {
     Install install;
     QProcess p;
-    p.start(QStringLiteral(QUORIN_BINARY), install.args());
-    QVERIFY(p.waitForStarted(20000));
-    QVERIFY(waitForLine(p, " | FINE LETTURA PREFERENZE"));
+    Output out;
+    QVERIFY(startedOn(install, p, out));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(install.dir.filePath(QStringLiteral("DEBUG.TXT"))), 20000);
-    p.terminate(); // SIGTERM: shut down as "Esci" and Yes, without asking
-    QVERIFY(p.waitForFinished(20000));
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(p.exitCode(), 0);
-    QVERIFY(!p.readAllStandardOutput().contains("CONFERMI"));
+    QVERIFY(stoppedCleanly(p)); // SIGTERM: shut down as "Esci" and Yes, without asking
+    QVERIFY(!(out.all + p.readAllStandardOutput()).contains("CONFERMI"));
 }
 
 void TestHeadless::missingConnectionStringExitsNonZero()
@@ -90,9 +68,7 @@ void TestHeadless::minimalStartReadsNoTemplates()
     QVERIFY(p.waitForStarted(20000));
     // Running with an empty connection string proves the shared file was not read.
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(install.dir.filePath(QStringLiteral("DEBUG.TXT"))), 20000);
-    p.terminate();
-    QVERIFY(p.waitForFinished(20000));
-    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(stoppedCleanly(p));
     QVERIFY(!p.readAllStandardOutput().contains("Leggo "));
 }
 
@@ -169,9 +145,7 @@ void TestHeadless::commandsFromStandardInput()
     Install install;
     QProcess p;
     Output out;
-    p.start(QStringLiteral(QUORIN_BINARY), install.args());
-    QVERIFY(p.waitForStarted(20000));
-    QVERIFY(out.waitFor(p, " | FINE LETTURA PREFERENZE"));
+    QVERIFY(startedOn(install, p, out));
     // The list, a check box, a text box, a question answered after the caption.
     p.write("?\nAutoConnect 1\nLv debug 2\nTest Query Gruppo 7\nDiagnosi Operatore AB 1\nnonsense here\n");
     QVERIFY(out.waitFor(p, "Comandi | Nuovo Stato <interno> <1-9>"));
@@ -185,22 +159,19 @@ void TestHeadless::commandsFromStandardInput()
     QVERIFY(out.waitFor(p, "MsgBox | Dati Server mancanti"));
     QVERIFY(out.waitFor(p, "MsgBox | Dati Server mancanti"));
     QCOMPARE(p.state(), QProcess::Running);
-    p.terminate();
-    QVERIFY(p.waitForFinished(20000));
-    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(stoppedCleanly(p));
 }
 
 void TestHeadless::esciIsTypedOnPurpose()
 {
     Install install;
     QProcess p;
-    p.start(QStringLiteral(QUORIN_BINARY), install.args());
-    QVERIFY(p.waitForStarted(20000));
-    QVERIFY(waitForLine(p, " | FINE LETTURA PREFERENZE"));
+    Output out;
+    QVERIFY(startedOn(install, p, out));
     p.write("Esci\n");
+    QVERIFY(out.waitFor(p, "MsgBox | CONFERMI USCITA DA VASTEL_QUORIN? -> Si"));
     QVERIFY(p.waitForFinished(20000));
     QCOMPARE(p.exitCode(), 0);
-    QVERIFY(p.readAllStandardOutput().contains("MsgBox | CONFERMI USCITA DA VASTEL_QUORIN? -> Si"));
 }
 
 void TestHeadless::monitorAndPbxWindowsFromStandardInput()
@@ -219,14 +190,11 @@ void TestHeadless::monitorAndPbxWindowsFromStandardInput()
     QVERIFY(ports.hasMatch());
 
     Install install;
-    writeFile(install.dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nnodb=1\r\nServerIp=127.0.0.1\r\nPortaUDPServer=1\r\nPortaMonitor=" + ports.captured(1).toLatin1()
-                  + "\r\nPortaOprSvr=" + ports.captured(2).toLatin1() + "\r\nPortaPBX=" + ports.captured(3).toLatin1() + "\r\n");
+    install.settings("nodb=1\r\nServerIp=127.0.0.1\r\nPortaUDPServer=1\r\nPortaMonitor=" + ports.captured(1).toLatin1()
+                     + "\r\nPortaOprSvr=" + ports.captured(2).toLatin1() + "\r\nPortaPBX=" + ports.captured(3).toLatin1() + "\r\n");
     QProcess p;
     Output out;
-    p.start(QStringLiteral(QUORIN_BINARY), install.args());
-    QVERIFY(p.waitForStarted(20000));
-    QVERIFY(out.waitFor(p, " | FINE LETTURA PREFERENZE"));
+    QVERIFY(startedOn(install, p, out));
     p.write("ACD\nPBX\nVisualizza Messaggi 1\n");
     QVERIFY(out.waitFor(p, "PBX | aperto"));
     QVERIFY(out.waitFor(p, "PBX | Linea 401 | [ 401 ] STATO = "));
@@ -273,9 +241,7 @@ void TestHeadless::monitorAndPbxWindowsFromStandardInput()
     QVERIFY(out.waitFor(p, "ListaMonitor | Posizioni salvate in "));
     QVERIFY(out.waitFor(p, "CTMonitor | edit concluso"));
     QVERIFY(QFile::exists(install.dir.filePath(QStringLiteral("dati/Pos_CT.ini"))));
-    p.terminate();
-    QVERIFY(p.waitForFinished(20000));
-    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(stoppedCleanly(p));
     sim.kill();
     sim.waitForFinished(20000);
 }
@@ -283,21 +249,11 @@ void TestHeadless::monitorAndPbxWindowsFromStandardInput()
 void TestHeadless::watchdogAndPingFromStandardInput()
 {
     // A free port for both ends of the watchdog: the program tells its own window.
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-        port = probe.serverPort();
-    }
     Install install;
-    writeFile(install.dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nnodb=1\r\nServerIp=127.0.0.1\r\nWatchDogIP0=127.0.0.1\r\nPortaWatchDog="
-                  + QByteArray::number(port) + "\r\n");
+    install.settings("nodb=1\r\nServerIp=127.0.0.1\r\nWatchDogIP0=127.0.0.1\r\nPortaWatchDog=" + QByteArray::number(freePort()) + "\r\n");
     QProcess p;
     Output out;
-    p.start(QStringLiteral(QUORIN_BINARY), install.args());
-    QVERIFY(p.waitForStarted(20000));
-    QVERIFY(out.waitFor(p, " | FINE LETTURA PREFERENZE"));
+    QVERIFY(startedOn(install, p, out));
     p.write("wd\n");
     QVERIFY(out.waitFor(p, "frm_WDog | "));
     const qsizetype listening = out.from;
@@ -317,9 +273,7 @@ void TestHeadless::watchdogAndPingFromStandardInput()
     QVERIFY2(line.contains(" 0   [ ip success ]") ? line.contains(" 14 bytes | #00FF00")
                                                    : line.contains("-2   [ ping not permitted ]") && line.contains("#FF0000"),
              line.constData());
-    p.terminate();
-    QVERIFY(p.waitForFinished(20000));
-    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(stoppedCleanly(p));
 }
 
 void TestHeadless::aReaderThatStopsReadingDoesNotStopTheProgram()
@@ -335,8 +289,7 @@ void TestHeadless::aReaderThatStopsReadingDoesNotStopTheProgram()
     QTcpServer peer;
     QVERIFY(peer.listen(QHostAddress::LocalHost, 0));
     Install install;
-    writeFile(install.dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nnodb=1\r\nWatchDogIP0=127.0.0.1\r\nPortaWatchDog=" + QByteArray::number(peer.serverPort()) + "\r\n");
+    install.settings("nodb=1\r\nWatchDogIP0=127.0.0.1\r\nPortaWatchDog=" + QByteArray::number(peer.serverPort()) + "\r\n");
     QProcess p;
     p.setStandardOutputFile(QFile::decodeName(fifo));
     p.start(QStringLiteral(QUORIN_BINARY), install.args());
@@ -371,9 +324,7 @@ void TestHeadless::aReaderThatStopsReadingDoesNotStopTheProgram()
     lines.removeLast();
     for (const QByteArray &line : std::as_const(lines))
         QVERIFY2(line.contains(" | "), line.constData());
-    p.terminate();
-    QVERIFY(p.waitForFinished(20000));
-    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(stoppedCleanly(p));
     ::close(reader);
 #else
     QSKIP("a named pipe");

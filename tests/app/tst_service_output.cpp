@@ -3,28 +3,19 @@
 // writes or serves.
 #include <QtTest>
 
+#include "../support/Loopback.h"
 #include "HeadlessProcess.h"
 
 #include <QDirIterator>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
 
 namespace {
-
-// A port nobody listens on: taken, then let go.
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 QByteArray httpGet(quint16 port, const QString &path)
 {
@@ -92,18 +83,15 @@ void TestServiceOutput::unattendedStopsUntilTheDialerIsNamed()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     Install install(connString);
-    writeFile(install.dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\n" + settings);
+    install.settings(settings);
     QProcess p;
-    p.start(QStringLiteral(QUORIN_BINARY), install.args(arguments));
-    QVERIFY(p.waitForStarted(20000));
+    Output out;
     if (message.isEmpty()) {
-        Output out;
-        QVERIFY(out.waitFor(p, "FINE LETTURA PREFERENZE"));
-        p.terminate();
-        QVERIFY(p.waitForFinished(20000));
-        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(startedOn(install, p, out, arguments));
+        QVERIFY(stoppedCleanly(p));
         return;
     }
+    p.start(QStringLiteral(QUORIN_BINARY), install.args(arguments));
     QVERIFY(p.waitForFinished(20000));
     QCOMPARE(p.exitCode(), 1);
     // One line naming what to set, and where; nothing read, opened or written before it.
@@ -131,7 +119,7 @@ void TestServiceOutput::journalLinesCarryTheirPriority()
             env.insert(QStringLiteral("JOURNAL_STREAM"), QString::fromLatin1(self));
         else if (qstrcmp(stream, "another") == 0)
             env.insert(QStringLiteral("JOURNAL_STREAM"), QString::fromLatin1(self + '1'));
-        writeFile(install.dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\n");
+        install.settings({});
         QProcess p;
         p.setProcessEnvironment(env);
         p.setStandardOutputFile(path, QIODevice::Append);
@@ -167,7 +155,7 @@ void TestServiceOutput::connectionFailuresAreClearAndHidePasswords_data()
 
     // No SQL Server runs here: FreeTDS, loaded through unixODBC from a
     // driver list that does not name it, is refused or finds no host.
-    const QString port = QString::number(closedPort());
+    const QString port = QString::number(freePort());
     const QString refused = QStringLiteral("connessione rifiutata da 127.0.0.1:") + port;
     QTest::newRow("FreeTDS refused")
         << QStringLiteral("Driver=FreeTDS;Server=127.0.0.1;Port=%1;Database=TM40;UID=quorin;PWD=Tds-Pw-7731;TDS_Version=7.4").arg(port)
@@ -201,7 +189,7 @@ void TestServiceOutput::connectionFailuresAreClearAndHidePasswords()
     QFETCH(QString, password);
     QFETCH(QStringList, said);
     Install install(connString.toLatin1());
-    writeFile(install.dir.path(), QStringLiteral("conn_quorin.ini"), "[Settings]\r\n" + settings.toLatin1());
+    install.settings(settings.toLatin1());
     QTemporaryDir odbc;
     writeFile(odbc.path(), QStringLiteral("odbcinst.ini"), "[SQLite3]\nDriver=libsqlite3odbc.so\n");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -247,11 +235,10 @@ void TestServiceOutput::noPasswordReachesAnyOutput()
     const QString simPort = QRegularExpression(QStringLiteral("listening on (\\d+)")).match(QString::fromLatin1(simOut.all)).captured(1);
     QTcpServer watchdogPeer;
     QVERIFY(watchdogPeer.listen(QHostAddress::LocalHost, 0));
-    const quint16 webPort = closedPort();
-    writeFile(install.dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + simPort.toLatin1() + "\r\nAutoConnect=1\r\ndebug=2\r\n"
-                  "MetricsPort=0\r\nPortaWeb=" + QByteArray::number(webPort) + "\r\nWatchDogIP0=127.0.0.1\r\nPortaWatchDog="
-                  + QByteArray::number(watchdogPeer.serverPort()) + "\r\n");
+    const quint16 webPort = freePort();
+    install.settings("ServerIp=127.0.0.1\r\nServerPort=" + simPort.toLatin1() + "\r\nAutoConnect=1\r\ndebug=2\r\nMetricsPort=0\r\nPortaWeb="
+                     + QByteArray::number(webPort) + "\r\nWatchDogIP0=127.0.0.1\r\nPortaWatchDog="
+                     + QByteArray::number(watchdogPeer.serverPort()) + "\r\n");
     QProcess p;
     Output out;
     p.start(QStringLiteral(QUORIN_BINARY), install.args({QStringLiteral("--root-dir"), install.dir.path(), QStringLiteral("FAST")}));

@@ -62,13 +62,11 @@ void TestPing::aNameIsRefusedInRed()
 {
     MainModel model;
     PingService ping(model);
-    model.serverIp.setText(QStringLiteral("tormix"));
+    model.serverIp.setText(QStringLiteral("tormix")); // its text and colour: tst_headless
     QSignalSpy done(&ping, &PingService::done);
     ping.startPing();
     QVERIFY(done.wait(20000));
     QCOMPARE(done.first().first().toInt(), Pinger::kBadAddress);
-    QCOMPARE(model.pingResult.text(), QStringLiteral("tormix -1   [ inet_addr: bad IP forma 0 ms 0 bytes"));
-    QCOMPARE(model.pingBackground.text(), PingService::kFailed);
     // The address is taken at the click: typing meanwhile does not change what is shown.
     model.serverIp.setText(QStringLiteral("127.0.0.1"));
     ping.startPing();

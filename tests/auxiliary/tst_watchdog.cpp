@@ -1,5 +1,6 @@
 // The watchdog on loopback: several peers, one refusing, one that never
-// reads; the receiving window taking reports; the two ends together.
+// reads; the receiving window taking reports (the two ends together: the
+// headless program's own window, in tst_headless).
 #include <QtTest>
 
 #include "auxiliary/Watchdog.h"
@@ -50,7 +51,6 @@ private Q_SLOTS:
     void aLostPeerIsReconnectedAndToldAgain();
     void theWindowShowsTheLastArrival();
     void aNewPeerReplacesTheOld();
-    void bothEndsTogether();
 };
 
 void TestWatchdog::onlyConfiguredPeersAreUsed()
@@ -289,20 +289,6 @@ void TestWatchdog::aNewPeerReplacesTheOld()
     QVERIFY2(lines <= arrivals.size() * (WatchdogMonitor::kMaxLinesShown + 1),
              qPrintable(QString::number(lines) + QStringLiteral(" lines, arrivals ") + QString::number(arrivals.size())));
     QVERIFY(widest <= WatchdogMonitor::kMaxLineWidth);
-}
-
-void TestWatchdog::bothEndsTogether()
-{
-    WatchdogMonitor window;
-    window.setPort(0);
-    window.show();
-    Watchdog wd([] { return QStringLiteral("WD Ready on 127.0.0.1 06/12/2026 10:00:00\r\nriga 2\r\n"); });
-    wd.setPort(window.port());
-    wd.setPeers({{0, QStringLiteral("127.0.0.1")}});
-    wd.check();
-    QVERIFY(QTest::qWaitFor([&] { return window.list.lines().value(1) == QStringLiteral("riga 2"); }, 20000));
-    QCOMPARE(window.list.lines().value(0), QStringLiteral("WD Ready on 127.0.0.1 06/12/2026 10:00:00"));
-    QCOMPARE(window.state(), 7);
 }
 
 QTEST_GUILESS_MAIN(TestWatchdog)

@@ -14,6 +14,7 @@
 #include "core/MainModel.h"
 #include "core/RunClock.h"
 #include "core/Settings.h"
+#include "dialer_link/DialerBodies.h"
 #include "dialer_link/DialerReplies.h"
 #include "dialer_link/Dispatcher.h"
 #include "TestDatabase.h"
@@ -140,3 +141,16 @@ struct CampaignFixture {
         return out;
     }
 };
+
+// Customers requests as the link hands them to the service.
+inline DialerRequest groupRequest(const QList<dialerbody::CustomersRequest::Pair> &pairs, int id = 9)
+{
+    const QByteArray body = dialerbody::encode(dialerbody::CustomersRequest{pairs});
+    return {packet::requestHeader(packet::RichiestaClientiGruppi, int(body.size()), 0), {id, QStringLiteral("PD")}, body, false};
+}
+
+inline DialerRequest operatorRequest(const QString &op, int quantity, int group = 4)
+{
+    const QByteArray body = dialerbody::encode(dialerbody::OperatorRequest{group, quantity, op});
+    return {packet::requestHeader(packet::QueryOp, int(body.size()), 0), {11, QStringLiteral("PD")}, body, false};
+}

@@ -3,22 +3,12 @@
 // database QUORIN_TEST_DB names when it is set, an SQLite file otherwise.
 #include <QtTest>
 
-#include "../core/TestSupport.h"
-#include "../dialer_link/DialerPeer.h"
-#include "app/Composition.h"
-#include "campaign/DemoDatabase.h"
+#include "../support/DialerPeer.h"
+#include "../support/Program.h"
 #include "CampaignFixture.h"
-#include "core/LogList.h"
-#include "core/MainController.h"
 #include "dialer_link/OutcomeRecord.h"
-#include "dialer_link/PacketFormat.h"
-#include "TestDatabase.h"
-#include "wire/FixedText.h"
 
 #include <QScopeGuard>
-#include <QSqlQuery>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace packet;
 
@@ -43,21 +33,10 @@ private Q_SLOTS:
 
 void TestCampaignCycle::wholeCycle()
 {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("dati")));
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("web")));
-    QString error, connString;
-    QVERIFY2(testdatabase::createDemo(dir.filePath(QStringLiteral("dati")), {400, 11}, connString, error), qPrintable(error));
     DialerPeer dialer;
-    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(dialer.port()) + "\r\n");
-    writeFile(dir.filePath(QStringLiteral("dati")), QStringLiteral("tm40.ini"),
-              "[datiserver]\r\nconnstring=" + connString.toLatin1() + "\r\n");
-
-    ScriptedPrompts prompts;
-    MainController controller({{dir.path(), dir.filePath(QStringLiteral("dati")), dir.path()}, false}, prompts);
-    Composition parts(controller, prompts, true);
-    QVERIFY(controller.start());
+    Program p(Program::Options{"ServerPort=" + QByteArray::number(dialer.port()) + "\r\n", {400, 11}, {}, true, true, true});
+    MainController &controller = *p.controller;
+    Composition &parts = *p.parts;
     controller.connetti();
     QVERIFY(dialer.accept());
     QCOMPARE(dialer.receive().header.code, qint32(DbOk));

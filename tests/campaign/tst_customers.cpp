@@ -11,26 +11,6 @@ void addGroupCustomers(CampaignFixture &f, int count, int firstId = 1, const QSt
         f.customer(firstId + i, collector, QStringLiteral("33300%1").arg(firstId + i), 0, 30);
 }
 
-DialerRequest groupRequest(std::initializer_list<std::pair<int, int>> pairs, int id = 9)
-{
-    QByteArray body;
-    appendInt32Le(body, int(pairs.size()));
-    for (const auto &[g, q] : pairs) {
-        appendInt32Le(body, g);
-        appendInt32Le(body, q);
-    }
-    return {{40 + int(body.size()), 0, 0, RichiestaClientiGruppi, 24 + int(body.size())}, {id, QStringLiteral("PD")}, body, false};
-}
-
-DialerRequest operatorRequest(const QString &op, int quantity, int group = 4)
-{
-    QByteArray body;
-    appendInt32Le(body, group);
-    appendInt32Le(body, quantity);
-    body += fixedtext::completaStringa(op, 20);
-    return {{68, 0, 0, QueryOp, 52}, {11, QStringLiteral("PD")}, body, false};
-}
-
 // The customers of the group packets sent, by their id.
 QList<qint64> sentIds(const RecordingReplies &r)
 {
@@ -85,7 +65,8 @@ void TestCustomers::twentyFiveCustomersInThreePackets()
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
     addGroupCustomers(f, 25);
     QDir(f.dir.path()).mkdir(QStringLiteral("web"));
-    f.dispatch(groupRequest({{1, 30}}).header, {9, QStringLiteral("PD")}, groupRequest({{1, 30}}).body);
+    const DialerRequest ask = groupRequest({{1, 30}});
+    f.dispatch(ask.header, ask.record, ask.body);
     QCOMPARE(recordCounts(f.replies, ClientiGruppo), (QList<int>{10, 10, 5}));
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEnd));
     QCOMPARE(f.replies.sent.last().body, QByteArray(4, '\0'));

@@ -1,17 +1,10 @@
 // A fake dialer asks for groups and gets the reply built from the demo database.
 #include <QtTest>
 
-#include "../core/TestSupport.h"
-#include "../dialer_link/DialerPeer.h"
-#include "app/Composition.h"
-#include "campaign/DemoDatabase.h"
+#include "../support/DialerPeer.h"
+#include "../support/Loopback.h"
+#include "../support/Program.h"
 #include "core/LogList.h"
-#include "core/MainController.h"
-#include "dialer_link/PacketFormat.h"
-
-#include <QSqlQuery>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace packet;
 
@@ -24,44 +17,23 @@ private Q_SLOTS:
 
 void TestGroupsLoopback::groupsFromTheDemoDatabase()
 {
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("dati")));
-    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("dati/campaign.sqlite")), {300, 3}, error), qPrintable(error));
-    writeFile(dir.filePath(QStringLiteral("dati")), QStringLiteral("tm40.ini"),
-              "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
-    QDir(dir.path()).mkdir(QStringLiteral("web"));
-
-    QTcpServer dialer;
-    QVERIFY(dialer.listen(QHostAddress::LocalHost, 0));
-    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(dialer.serverPort()) + "\r\n");
-
-    ScriptedPrompts prompts;
-    MainController controller({{dir.path(), dir.filePath(QStringLiteral("dati")), dir.path()}, false}, prompts);
-    Composition parts(controller, prompts, true);
-    QVERIFY(controller.start());
+    DialerPeer dialer;
+    Program p(Program::Options{"ServerPort=" + QByteArray::number(dialer.port()) + "\r\n", {300, 3}, {}, true, true, true});
+    MainController &controller = *p.controller;
+    Composition &parts = *p.parts;
     controller.connetti();
-    QTRY_VERIFY_WITH_TIMEOUT(dialer.hasPendingConnections(), 20000);
-    QTcpSocket *peer = dialer.nextPendingConnection();
-    QByteArray in;
-    QVERIFY(QTest::qWaitFor([&] { return (in += peer->readAll()).size() >= 20; }, 20000)); // DBOK
-
-    peer->write(encodePacket(requestHeader(RichiestaGruppi, 0, 12000), {77, QStringLiteral("PD")}, {}));
-    QByteArray reply;
-    const int expected = 44 + 4 + 6 * 4; // six groups in the demo data
-    QVERIFY(QTest::qWaitFor([&] { return (reply += peer->readAll(), reply.size() >= expected); }, 20000));
-    QCOMPARE(reply.size(), expected);
-    QCOMPARE(readInt32Be(reply, 0), expected - 4);
-    QCOMPARE(readInt32Le(reply, 12), qint32(PacchettoGruppi));
-    RecordId echoed;
-    QVERIFY(decodeRecordId(reply, echoed, kHeaderSize).ok());
-    QCOMPARE(echoed.id, 77);
-    QCOMPARE(readInt32Le(reply, 44), 6);
+    QVERIFY(dialer.accept());
+    QCOMPARE(dialer.receive().header.code, qint32(DbOk));
+    const qint32 id = dialer.send(RichiestaGruppi);
+    const Packet reply = dialer.receive();
+    QCOMPARE(reply.header.totlen, 40 + 4 + 6 * 4); // six groups in the demo data
+    QCOMPARE(reply.header.code, qint32(PacchettoGruppi));
+    QCOMPARE(reply.record.id, id);
+    QCOMPARE(readInt32Le(reply.body, 0), 6);
     QSqlQuery q(parts.campaign().db().handle());
     QVERIFY(q.exec(QStringLiteral("select distinct GRUPPO from GRUPPI_ESATTORE")));
     for (int i = 0; q.next(); ++i)
-        QCOMPARE(readInt32Le(reply, 48 + 4 * i), q.value(0).toInt());
+        QCOMPARE(readInt32Le(reply.body, 4 + 4 * i), q.value(0).toInt());
     QVERIFY(controller.clock().countingStart.isValid());
     const QStringList lines = controller.log().list1().lines();
     const qsizetype first = lines.indexOf(QStringLiteral("Ricevuta Richiesta gruppi"));
@@ -84,18 +56,11 @@ void TestGroupsLoopback::groupsFromTheDemoDatabase()
 // middle of its counting, the dialer's requests are answered as ever.
 void TestGroupsLoopback::aDiagnosisNeverHoldsTheDialer()
 {
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("web")));
-    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {300, 3}, error), qPrintable(error));
-    writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
     DialerPeer dialer;
-    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(dialer.port()) + "\r\nMetricsPort=0\r\n");
-    ScriptedPrompts prompts;
-    MainController controller({{dir.path(), dir.path(), dir.path()}, false}, prompts);
-    Composition parts(controller, prompts, true);
-    QVERIFY(controller.start());
+    Program p(Program::Options{"ServerPort=" + QByteArray::number(dialer.port()) + "\r\nMetricsPort=0\r\n", {300, 3}, {}, true, false, true});
+    MainController &controller = *p.controller;
+    Composition &parts = *p.parts;
+    QString error;
     // The metrics port on this machine only, since no "MetricsIp" names another address.
     QTRY_VERIFY_WITH_TIMEOUT(parts.metrics().isListening(), 20000);
     QCOMPARE(parts.metrics().address(), QHostAddress(QHostAddress::LocalHost));
@@ -131,12 +96,7 @@ void TestGroupsLoopback::aDiagnosisNeverHoldsTheDialer()
     QVERIFY(page.bytesAvailable() == 0 && page.state() == QAbstractSocket::ConnectedState);
 
     gate.open();
-    QByteArray answer;
-    QVERIFY(QTest::qWaitFor([&] {
-        answer += page.readAll();
-        return page.state() == QAbstractSocket::UnconnectedState;
-    }, 20000));
-    answer += page.readAll();
+    const QByteArray answer = readToClose(page);
     QVERIFY(!gate.timedOut);
     QCOMPARE(parts.campaign().diagnoses().computations(), 1);
     // The page's text is the lines the program shows, as before.

@@ -46,7 +46,7 @@ struct Outcomes : CampaignFixture {
 class TestOutcomes : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void recordRoundTrip();
+    void testRecord();
     void notFoundIsRescheduled();
     void notFoundWithoutShiftIsReactivated();
     void eleventhNegativeDiscards();
@@ -64,16 +64,9 @@ private Q_SLOTS:
     void outcomeReportedAgainIsStoredOnce();
 };
 
-void TestOutcomes::recordRoundTrip()
+// The record "prova esito" sends (its layout: tst_bodies).
+void TestOutcomes::testRecord()
 {
-    const QByteArray bytes = outcome(3, QStringLiteral("  100")).body;
-    QCOMPARE(bytes.size(), OutcomeRecord::Size);
-    OutcomeRecord o;
-    QVERIFY(OutcomeRecord::decode(bytes, o).ok());
-    QCOMPARE(o.code, 3);
-    QCOMPARE(o.operatore, QStringLiteral("op01"));
-    QCOMPARE(o.cleanedId(), QStringLiteral("100"));
-    QCOMPARE(readInt32Le(bytes, 104), 12);
     std::mt19937 random(1);
     const OutcomeRecord t = OutcomeRecord::test(QDateTime(QDate(2026, 12, 6), QTime(9, 5)), random);
     QCOMPARE(t.timeCall, 6120905);

@@ -45,9 +45,7 @@ void TestQueue::groupReleaseSkipsExpiredMandates()
         f.campaign.ledger().add(i, f.now); // as this server sent them; 8 is of another group
     }
     f.model.database[MainModel::InQueue]->setText(QStringLiteral("8"));
-    QByteArray body;
-    appendInt32Le(body, 1);
-    f.campaign.queue().liberaCodaGruppo({{44, 0, 0, FreeQueue, 28}, {3, QStringLiteral("PD")}, body, false});
+    f.campaign.queue().liberaCodaGruppo({{}, {3, QStringLiteral("PD")}, dialerbody::encode(dialerbody::GroupRelease{1}), false});
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 5 CL. grp 1")));
     QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("3"));
     QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("5"));
@@ -68,10 +66,10 @@ void TestQueue::operatorReleaseKeepsTomorrow()
               .arg(QDateTime(today, QTime(23, 0)).toString(format), QDateTime(today.addDays(1), QTime(9, 0)).toString(format)));
     for (int id : {1, 2, 3})
         f.campaign.ledger().add(id, f.now);
-    QByteArray body;
-    appendInt32Le(body, 0);
-    body += fixedtext::completaStringa(QStringLiteral("OP"), 20);
-    f.campaign.queue().liberaCodaOperatore({{64, 0, 0, FreeQueueOp, 48}, {4, {}}, body, false});
+    const auto release = [&](const QString &op, qint32 id) {
+        f.campaign.queue().liberaCodaOperatore({{}, {id, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op}), false});
+    };
+    release(QStringLiteral("OP"), 4);
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 1 CL x OP OP")));
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 0);
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=2")), 1);
@@ -79,10 +77,7 @@ void TestQueue::operatorReleaseKeepsTomorrow()
     QCOMPARE(f.replies.sent.first().code, qint32(FreeQueueOpReply));
 
     // An operator code holding placeholders or arg() markers stays text.
-    QByteArray odd;
-    appendInt32Le(odd, 0);
-    odd += fixedtext::completaStringa(QStringLiteral("A%1#ora1#'"), 20);
-    f.campaign.queue().liberaCodaOperatore({{64, 0, 0, FreeQueueOp, 48}, {5, {}}, odd, false});
+    release(QStringLiteral("A%1#ora1#'"), 5);
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 0 CL x OP A%1#ora1#'")));
     QCOMPARE(f.replies.sent.size(), 2);
 }
@@ -198,11 +193,7 @@ void TestQueue::releaseLeavesOtherServersQueues()
                   .arg(id)
                   .arg(id == 11 ? 1 : 0) // 11: sent before this run
                   .arg(recall));
-    QByteArray ask;
-    appendInt32Le(ask, 1);
-    appendInt32Le(ask, 1);
-    appendInt32Le(ask, 5);
-    const DialerRequest request{{}, {1, QStringLiteral("PD")}, ask, false};
+    const DialerRequest request = groupRequest({{1, 5}}, 1);
     a.campaign.customers().rispostaClientiXGruppo(request); // five for A's dialer
     b.campaign.customers().rispostaClientiXGruppo(request); // five for B's
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 11);
@@ -245,11 +236,8 @@ void TestQueue::sentAndUnansweredComeBack()
     QVERIFY(tableThere());
     b.campaign.sentTimeout().tick(); // B finds it and stamps its own marks too
     QVERIFY(b.campaign.sentTimeout().tablePresent());
-    QByteArray ask;
-    appendInt32Le(ask, 1);
-    appendInt32Le(ask, 1);
-    appendInt32Le(ask, 3);
-    a.campaign.customers().rispostaClientiXGruppo({{}, {1, QStringLiteral("PD")}, ask, false}); // 1, 2, 3 at 10:00
+    const DialerRequest ask = groupRequest({{1, 3}}, 1);
+    a.campaign.customers().rispostaClientiXGruppo(ask); // 1, 2, 3 at 10:00
     OutcomeRecord o;
     o.code = 5;
     o.customerId = QStringLiteral("2");
@@ -291,7 +279,7 @@ void TestQueue::sentAndUnansweredComeBack()
 
     // B sends customer 1 again; A had it on its list of overdue customers,
     // read before B's mark: A leaves it in B's dialer's queue.
-    b.campaign.customers().rispostaClientiXGruppo({{}, {3, QStringLiteral("PD")}, ask, false});
+    b.campaign.customers().rispostaClientiXGruppo(ask);
     QCOMPARE(b.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
     int given = -1;
     QVERIFY(a.campaign.db().inTransaction(

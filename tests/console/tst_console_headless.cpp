@@ -3,10 +3,8 @@
 // "key", the procedures and settings by caption.
 #include <QtTest>
 
-#include <QTcpServer>
-#include <QTcpSocket>
-
-#include "../ct_monitor/ProgramFixture.h"
+#include "../support/Loopback.h"
+#include "../support/Program.h"
 #include "app/HeadlessCommands.h"
 #include "app/HeadlessFrontEnd.h"
 #include "app/HeadlessMonitor.h"
@@ -19,15 +17,7 @@ private Q_SLOTS:
 
 void TestConsoleHeadless::typedAndPrinted()
 {
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-    QPointer<QTcpSocket> host;
-    QByteArray heard;
-    QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
-        host = server.nextPendingConnection();
-        QObject::connect(host, &QTcpSocket::readyRead, host, [&] { heard += host->readAll(); });
-    });
-
+    ScriptedHost host;
     Program p;
     QString printed;
     QTextStream stream(&printed);
@@ -39,21 +29,21 @@ void TestConsoleHeadless::typedAndPrinted()
 
     QVERIFY(commands.run(QStringLiteral("TELNET")));
     QVERIFY(shows(QStringLiteral("Telnet | aperto")));
-    QVERIFY(commands.run(QStringLiteral("Settings 127.0.0.1 ") + QString::number(server.serverPort())));
+    QVERIFY(commands.run(QStringLiteral("Settings 127.0.0.1 ") + host.port()));
     QVERIFY(commands.run(QStringLiteral("Open")));
-    QVERIFY(QTest::qWaitFor([&] { return bool(host) && p.parts->console().isConnected(); }, 20000));
-    host->write("\x1b[2J\x1b[1;1HUNIX(r) System V\r\n\r\nlogin: ");
+    QVERIFY(QTest::qWaitFor([&] { return bool(host.peer) && p.parts->console().isConnected(); }, 20000));
+    host.say("\x1b[2J\x1b[1;1HUNIX(r) System V\r\n\r\nlogin: ");
     QVERIFY(shows(QStringLiteral("Screen | 00 | UNIX(r) System V\n")));
     QVERIFY(shows(QStringLiteral("Screen | 02 | login:\n")));
     QVERIFY(!printed.contains(QStringLiteral("Screen | 01 |"))); // unchanged rows are not printed
-    heard.clear();
+    host.got.clear();
     QVERIFY(commands.run(QStringLiteral("key \"quocom\"")));
     QVERIFY(commands.run(QStringLiteral("key Enter")));
     QVERIFY(commands.run(QStringLiteral("key Ctrl+C")));
     QVERIFY(commands.run(QStringLiteral("key Up")));
     QVERIFY(commands.run(QStringLiteral("key ls -l")));
-    QVERIFY(QTest::qWaitFor([&] { return heard.endsWith("ls -l"); }, 20000));
-    QCOMPARE(heard, QByteArray("quocom\r\n\x03\x1b[Als -l"));
+    QVERIFY(host.heard("ls -l"));
+    QCOMPARE(host.got, QByteArray("quocom\r\n\x03\x1b[Als -l"));
     // Settings that do not make sense are refused with their reason.
     QVERIFY(commands.run(QStringLiteral("Settings pd abc")));
     QVERIFY(shows(QStringLiteral("Comandi | Porta non valida: abc")));

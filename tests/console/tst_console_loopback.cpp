@@ -3,35 +3,11 @@
 // a closed connection to the dialer's tool, and the peer's close.
 #include <QtTest>
 
-#include <QTcpServer>
-#include <QTcpSocket>
-
+#include "../support/Loopback.h"
 #include "console/KeyMap.h"
 #include "console/TelnetConsole.h"
 
 namespace {
-
-// A telnet host that says what it is told and records what it gets.
-struct Host {
-    QTcpServer server;
-    QPointer<QTcpSocket> peer;
-    QByteArray got;
-
-    Host()
-    {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
-            peer = server.nextPendingConnection();
-            QObject::connect(peer, &QTcpSocket::readyRead, peer, [this] { got += peer->readAll(); });
-        });
-    }
-    bool connected() { return QTest::qWaitFor([this] { return bool(peer); }, 20000); }
-    void say(const QByteArray &bytes) { peer->write(bytes); }
-    bool heard(const QByteArray &bytes)
-    {
-        return QTest::qWaitFor([&] { return got.contains(bytes); }, 20000);
-    }
-};
 
 bool screenShows(TelnetConsole &c, const QString &text)
 {
@@ -52,11 +28,11 @@ private Q_SLOTS:
 
 void TestConsoleLoopback::negotiationScreenAndKeys()
 {
-    Host host;
+    ScriptedHost host;
     ManualClock clock;
     TelnetConsole console(QStringLiteral("127.0.0.1"), &clock);
     console.show();
-    QCOMPARE(console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort())), QString());
+    QCOMPARE(console.applySettings(QStringLiteral("127.0.0.1"), host.port()), QString());
     console.open();
     QCOMPARE(console.panels[3]->text(), QStringLiteral("Connecting to Remote Host"));
     QVERIFY(host.connected());
@@ -93,11 +69,11 @@ void TestConsoleLoopback::negotiationScreenAndKeys()
 
 void TestConsoleLoopback::theLoginProcedureFromAClosedConnection()
 {
-    Host host;
+    ScriptedHost host;
     ManualClock clock;
     TelnetConsole console(QStringLiteral("127.0.0.1"), &clock);
     console.show();
-    console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort()));
+    console.applySettings(QStringLiteral("127.0.0.1"), host.port());
     bool done = false, ok = false;
     QObject::connect(&console.procedures(), &ConsoleProcedures::finished, &console, [&](const QString &, bool result) {
         done = true;
@@ -132,12 +108,10 @@ void TestConsoleLoopback::settingsAreChecked()
     QCOMPARE(console.applySettings(QStringLiteral(" dialer "), QStringLiteral("2323")), QString());
     QCOMPARE(console.host(), QStringLiteral("dialer"));
     QCOMPARE(console.port(), quint16(2323));
-    // Key names for the headless "key" command.
+    // Key names for the headless "key" command, in any case (Ctrl+C and Up: tst_console_headless).
     int key = 0;
     QString text;
     bool ctrl = false;
-    QVERIFY(keymap::byName(QStringLiteral("Ctrl+C"), key, text, ctrl) && ctrl);
-    QCOMPARE(keymap::bytesFor(key, text, ctrl), QByteArray("\x03"));
     QVERIFY(keymap::byName(QStringLiteral("F4"), key, text, ctrl));
     QCOMPARE(keymap::bytesFor(key, text, ctrl), QByteArray("\x1bOS"));
     QVERIFY(keymap::byName(QStringLiteral("enter"), key, text, ctrl));
@@ -180,11 +154,11 @@ void TestConsoleLoopback::aHostThatNeverReadsGetsNoMoreAnswers()
 
 void TestConsoleLoopback::thousandsOfRequestsInOneWriteAreAllAnswered()
 {
-    Host host;
+    ScriptedHost host;
     ManualClock clock;
     TelnetConsole console(QStringLiteral("127.0.0.1"), &clock);
     console.show();
-    console.applySettings(QStringLiteral("127.0.0.1"), QString::number(host.server.serverPort()));
+    console.applySettings(QStringLiteral("127.0.0.1"), host.port());
     console.open();
     QVERIFY(host.connected());
     QVERIFY(host.heard(TelnetCodec::opening()));

@@ -13,9 +13,8 @@
 class TestDiagnosticFiles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void dumpOfTwentyBytes();
-    void dumpShowsPrintableBoundaries();
-    void dumpOfNothingIsEmpty();
+    void hexDump_data();
+    void hexDump();
     void debugFileResetAndAppend();
     void requestLogHeaderBytes();
     void salvaFileHtmlAppendsOrReplaces();
@@ -25,26 +24,23 @@ private Q_SLOTS:
     void dailyLogsOlderThanTheirDaysGo();
 };
 
-void TestDiagnosticFiles::dumpOfTwentyBytes()
+void TestDiagnosticFiles::hexDump_data()
 {
-    const QByteArray bytes = QByteArray("\x00\x00\x00\x10\xFF\xFF\xFF\xFF", 8) + "ABCDEFGHIJKL";
-    const QByteArray dump = hexdump::format(bytes);
-    const QByteArray expected =
-        "00000000| 00 00 00 10  FF FF FF FF  41 42 43 44  45 46 47 48   | ........ABCDEFGH\r\n"
-        "00000016| 49 4A 4B 4C                                          | IJKL\r\n";
-    QCOMPARE(dump, expected);
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("dump");
+    QTest::newRow("twenty bytes") << QByteArray("\x00\x00\x00\x10\xFF\xFF\xFF\xFF", 8) + "ABCDEFGHIJKL"
+                                  << QByteArray("00000000| 00 00 00 10  FF FF FF FF  41 42 43 44  45 46 47 48   | ........ABCDEFGH\r\n"
+                                                "00000016| 49 4A 4B 4C                                          | IJKL\r\n");
+    QTest::newRow("printable boundaries") << QByteArray("\x1E\x1F\x20\x7E\x7F\x80\xE9", 7)
+                                          << QByteArray("00000000| 1E 1F 20 7E  7F 80 E9" + QByteArray(32, ' ') + "| .\x1F ~\x7F..\r\n");
+    QTest::newRow("nothing") << QByteArray() << QByteArray();
 }
 
-void TestDiagnosticFiles::dumpShowsPrintableBoundaries()
+void TestDiagnosticFiles::hexDump()
 {
-    const QByteArray bytes("\x1E\x1F\x20\x7E\x7F\x80\xE9", 7);
-    QCOMPARE(hexdump::format(bytes),
-             QByteArray("00000000| 1E 1F 20 7E  7F 80 E9" + QByteArray(32, ' ') + "| .\x1F ~\x7F..\r\n"));
-}
-
-void TestDiagnosticFiles::dumpOfNothingIsEmpty()
-{
-    QCOMPARE(hexdump::format(QByteArray()), QByteArray());
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, dump);
+    QCOMPARE(hexdump::format(bytes), dump);
 }
 
 void TestDiagnosticFiles::debugFileResetAndAppend()

@@ -9,10 +9,8 @@
 class TestSettingsFiles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void namesMatchWithoutCase();
-    void valuesAreTrimmedUnquotedAndCut();
-    void firstSectionAndKeyWin();
-    void commentsAndOtherSectionsAreNotKeys();
+    void valueRead_data();
+    void valueRead();
     void writeReplacesOnlyItsLine();
     void writeEmptyRemovesKey();
     void writeCreatesSectionAndFile();
@@ -21,36 +19,36 @@ private Q_SLOTS:
     void everyByteSurvivesDecodeEncode();
 };
 
-void TestSettingsFiles::namesMatchWithoutCase()
+void TestSettingsFiles::valueRead_data()
 {
-    const QString text = QStringLiteral("[settings]\r\nIntervallo=15\r\nReplicaUDP_port = 7777\r\n");
-    QCOMPARE(initext::value(text, QStringLiteral("Settings"), QStringLiteral("intervallo")), QStringLiteral("15"));
-    QCOMPARE(initext::value(text, QStringLiteral("SETTINGS"), QStringLiteral("ReplicaUDP_Port")), QStringLiteral("7777"));
-    QCOMPARE(initext::value(text, QStringLiteral("Settings"), QStringLiteral("missing")), QString());
-    QCOMPARE(initext::value(text, QStringLiteral("Other"), QStringLiteral("intervallo")), QString());
-}
-
-void TestSettingsFiles::valuesAreTrimmedUnquotedAndCut()
-{
-    const QString longValue(300, QLatin1Char('x'));
-    const QString text = QStringLiteral("[S]\na =  spaced out  \nb=\"quoted value\"\nc=") + longValue
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    const QString names = QStringLiteral("[settings]\r\nIntervallo=15\r\nReplicaUDP_port = 7777\r\n");
+    QTest::newRow("names without case") << names << QStringLiteral("Settings") << QStringLiteral("intervallo") << QStringLiteral("15");
+    QTest::newRow("names without case 2") << names << QStringLiteral("SETTINGS") << QStringLiteral("ReplicaUDP_Port") << QStringLiteral("7777");
+    QTest::newRow("missing key") << names << QStringLiteral("Settings") << QStringLiteral("missing") << QString();
+    QTest::newRow("missing section") << names << QStringLiteral("Other") << QStringLiteral("intervallo") << QString();
+    const QString values = QStringLiteral("[S]\na =  spaced out  \nb=\"quoted value\"\nc=") + QString(300, QLatin1Char('x'))
         + QStringLiteral("\nd=\"half\n");
-    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("a")), QStringLiteral("spaced out"));
-    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("b")), QStringLiteral("quoted value"));
-    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("c")).size(), 254);
-    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("d")), QStringLiteral("\"half"));
+    QTest::newRow("trimmed") << values << QStringLiteral("S") << QStringLiteral("a") << QStringLiteral("spaced out");
+    QTest::newRow("unquoted") << values << QStringLiteral("S") << QStringLiteral("b") << QStringLiteral("quoted value");
+    QTest::newRow("cut at 254") << values << QStringLiteral("S") << QStringLiteral("c") << QString(254, QLatin1Char('x'));
+    QTest::newRow("half quoted") << values << QStringLiteral("S") << QStringLiteral("d") << QStringLiteral("\"half");
+    QTest::newRow("first section and key win") << QStringLiteral("[S]\nk=1\nk=2\n[S]\nk=3\n") << QStringLiteral("S")
+                                               << QStringLiteral("k") << QStringLiteral("1");
+    QTest::newRow("comments and other sections are not keys") << QStringLiteral("[A]\nk=a\n[S]\n;k=commented\nother=1\n[B]\nk=b\n")
+                                                              << QStringLiteral("S") << QStringLiteral("k") << QString();
 }
 
-void TestSettingsFiles::firstSectionAndKeyWin()
+void TestSettingsFiles::valueRead()
 {
-    const QString text = QStringLiteral("[S]\nk=1\nk=2\n[S]\nk=3\n");
-    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("1"));
-}
-
-void TestSettingsFiles::commentsAndOtherSectionsAreNotKeys()
-{
-    const QString text = QStringLiteral("[A]\nk=a\n[S]\n;k=commented\nother=1\n[B]\nk=b\n");
-    QCOMPARE(initext::value(text, QStringLiteral("S"), QStringLiteral("k")), QString());
+    QFETCH(QString, text);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QCOMPARE(initext::value(text, section, key), value);
 }
 
 void TestSettingsFiles::writeReplacesOnlyItsLine()

@@ -4,7 +4,7 @@
 // the same stream through the UDP replication.
 #include <QtTest>
 
-#include "ProgramFixture.h"
+#include "../support/Program.h"
 #include "telephony_sim/TelephonySim.h"
 
 #include <QProcess>

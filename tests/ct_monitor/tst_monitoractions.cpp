@@ -4,7 +4,7 @@
 // only while it shows, the links' LEDs open and close them.
 #include <QtTest>
 
-#include "ProgramFixture.h"
+#include "../support/Program.h"
 #include "telephony_sim/TelephonySim.h"
 
 #include <QSqlRecord>

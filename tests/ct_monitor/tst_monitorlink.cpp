@@ -4,6 +4,8 @@
 // a lost link back by itself.
 #include <QtTest>
 
+#include "../support/Bytes.h"
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUdpSocket>
@@ -22,13 +24,6 @@ using telephony::MonitorPacket;
 
 namespace {
 
-QByteArray be32(qint32 v)
-{
-    QByteArray b(4, '\0');
-    qToBigEndian(v, b.data());
-    return b;
-}
-
 QString n(qint64 v)
 {
     return QString::number(v);
@@ -44,8 +39,7 @@ simbytes::Extension extension(int number, const QString &agent, const QString &l
     return e;
 }
 
-// What a packet says, in one line: decoded packets are compared with what
-// was given to the simulator's encoder.
+// What a packet says, in one line.
 QString describe(const MonitorPacket &p)
 {
     if (p.header.code == telephony::Time)
@@ -59,21 +53,12 @@ QString describe(const MonitorPacket &p)
     return s;
 }
 
-QString describe(int subcode, const QList<simbytes::Extension> &records)
+// What the codec makes of `bytes`, to compare the link's packets with.
+QString decoded(const QByteArray &bytes)
 {
-    QString s = QStringLiteral("sub ") + n(subcode);
-    for (const auto &e : records)
-        s += QStringLiteral(" int ") + n(e.number) + QLatin1Char('/') + e.agent + QLatin1Char('/') + e.logState;
-    return s;
-}
-
-QString describe(int subcode, const QList<simbytes::Group> &records)
-{
-    QString s = QStringLiteral("sub ") + n(subcode);
-    for (const auto &g : records)
-        s += QStringLiteral(" grp ") + n(g.number) + QLatin1Char('/') + g.name + QLatin1Char('/') + n(g.logged) + QLatin1Char('/')
-            + n(g.free);
-    return s;
+    MonitorPacket p;
+    telephony::decodeMonitor(bytes, p);
+    return describe(p);
 }
 
 const QList<simbytes::Extension> kOne{extension(101, QStringLiteral("1001"), QStringLiteral("LOGGED_IN"))};
@@ -95,11 +80,11 @@ const QByteArray kGroupPacket = simbytes::groups(telephony::GroupChange, kGroup)
 const QByteArray kFourPacket = simbytes::groups(telephony::GroupConfig, kFour);           // Totlen 280
 const QByteArray kTimePacket = simbytes::time(QStringLiteral("10:11:12"));                // Totlen 30
 
-const QString kExt = describe(telephony::ExtensionChange, kOne);
-const QString kSixExt = describe(telephony::ExtensionConfig, kSix);
-const QString kGrp = describe(telephony::GroupChange, kGroup);
-const QString kFourGrp = describe(telephony::GroupConfig, kFour);
-const QString kTime = QStringLiteral("ora 10:11:12");
+const QString kExt = decoded(kExtPacket);
+const QString kSixExt = decoded(kSixPacket);
+const QString kGrp = decoded(kGroupPacket);
+const QString kFourGrp = decoded(kFourPacket);
+const QString kTime = decoded(kTimePacket);
 
 // A monitor link with its log list and DEBUG.TXT, fed without a socket.
 struct Fixture {
@@ -226,7 +211,7 @@ void TestMonitorLink::longestPacketIsAccepted()
 
     Fixture f;
     f.link->feed(packet + kTimePacket);
-    QCOMPARE(f.packets, (QStringList{describe(telephony::ExtensionConfig, seven), kTime}));
+    QCOMPARE(f.packets, (QStringList{decoded(simbytes::extensions(telephony::ExtensionConfig, seven)), kTime}));
     QVERIFY(!f.logged(QStringLiteral("DA WS2= PROBLEMA")));
 }
 

@@ -3,6 +3,8 @@
 // link is up.
 #include <QtTest>
 
+#include "../support/Bytes.h"
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -16,13 +18,6 @@
 #include "telephony_sim/SimBytes.h"
 
 namespace {
-
-QByteArray be32(qint32 v)
-{
-    QByteArray b(4, '\0');
-    qToBigEndian(v, b.data());
-    return b;
-}
 
 // A reply as the server sends it: header all big-endian, Len equal to
 // Totlen unless given.

@@ -4,43 +4,21 @@
 // of the acknowledgements before it.
 #include <QtTest>
 
-#include "../core/TestSupport.h"
-#include "app/Composition.h"
-#include "campaign/DemoDatabase.h"
-#include "core/MainController.h"
+#include "../support/DialerPeer.h"
+#include "../support/Program.h"
 #include "dialer_link/DialerBodies.h"
 #include "dialer_link/OutcomeRecord.h"
-#include "DialerPeer.h"
-
-#include <QSqlQuery>
 
 using namespace packet;
 
 namespace {
 
-// The program on a demo campaign, connected to a fake dialer.
-struct Program {
-    QTemporaryDir dir;
+// The program on a demo campaign, and a fake dialer for it.
+struct Bench : Program {
     DialerPeer dialer;
-    ScriptedPrompts prompts;
-    std::unique_ptr<MainController> controller;
-    std::unique_ptr<Composition> parts;
-
-    Program(bool fast, int customers)
+    explicit Bench(bool fast, int customers = 10, const QByteArray &settings = {})
+        : Program(Options{settings, {customers, 5}, {}, fast})
     {
-        QString error;
-        if (customers > 0
-            && !demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {customers, 5}, error))
-            qFatal("demo database: %s", qPrintable(error));
-        writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
-                  "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(dialer.port())
-                      + (customers > 0 ? "\r\n" : "\r\nnodb=1\r\n"));
-        writeFile(dir.path(), QStringLiteral("tm40.ini"),
-                  "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
-        controller = std::make_unique<MainController>(MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts);
-        parts = std::make_unique<Composition>(*controller, prompts, fast);
-        if (!controller->start())
-            qFatal("start failed");
     }
     DialerLink &link() { return parts->dialerLink(); }
     // Connects without "Connetti", which would leave no-database mode.
@@ -48,11 +26,6 @@ struct Program {
     {
         link().connectTo(QStringLiteral("127.0.0.1"), dialer.port());
         return dialer.accept() && dialer.receive().header.code == DbOk;
-    }
-    qint64 rows(const QString &sql)
-    {
-        QSqlQuery q(parts->campaign().db().handle());
-        return q.exec(sql) && q.next() ? q.value(0).toLongLong() : -1;
     }
 };
 
@@ -76,7 +49,7 @@ private Q_SLOTS:
 
 void TestBackpressure::outcomesAreNeverStoredAheadOfTheirAcks()
 {
-    Program p(false, 100); // the original's pauses, shortened
+    Bench p(false, 100); // the original's pauses, shortened
     p.link().writer().setPauseMs(20);
     int acksHanded = 0;
     QObject::connect(&p.link().writer(), &PacketWriter::packetSent, [&](qint32 code) { acksHanded += code == AckEsito; });
@@ -92,7 +65,7 @@ void TestBackpressure::outcomesAreNeverStoredAheadOfTheirAcks()
     }
     p.dialer.peer->abort(); // the dialer goes away with 37 outcomes unanswered
     QTRY_VERIFY_WITH_TIMEOUT(p.link().state() != socketstates::kConnected, 20000);
-    const qint64 stored = p.rows(QStringLiteral("select count(*) from Esiti_Quorin"));
+    const qint64 stored = p.number(QStringLiteral("select count(*) from Esiti_Quorin"));
     // Each stored outcome had its acknowledgement handed over, but for the
     // one being answered when the link went: the dialer reports the rest again.
     QVERIFY2(stored >= 3 && stored <= acksHanded + 1,
@@ -101,7 +74,7 @@ void TestBackpressure::outcomesAreNeverStoredAheadOfTheirAcks()
 
 void TestBackpressure::aDialerThatDoesNotReadGetsOneReplyAtATime()
 {
-    Program p(true, 4000);
+    Bench p(true, 4000);
     QVERIFY(p.connect());
     // The dialer's socket holds little (DialerPeer::kReadBuffer): when it
     // stops reading, TCP stops the program.
@@ -138,7 +111,7 @@ void TestBackpressure::aDialerThatDoesNotReadGetsOneReplyAtATime()
 
 void TestBackpressure::nothingIsReadWhileAReplyWaits()
 {
-    Program p(false, 0);
+    Bench p(false, 10, "nodb=1\r\n");
     p.link().writer().setPauseMs(60000); // DBOK's pause outlasts the test
     p.link().connectTo(QStringLiteral("127.0.0.1"), p.dialer.port());
     QVERIFY(p.dialer.accept());

@@ -2,13 +2,11 @@
 #include <QtTest>
 
 #include "../core/TestSupport.h"
+#include "../support/DialerPeer.h"
 #include "app/Composition.h"
 #include "core/LogList.h"
 #include "core/MainController.h"
 #include "dialer_link/PacketFormat.h"
-
-#include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace packet;
 
@@ -19,34 +17,34 @@ struct Fixture {
     ScriptedPrompts prompts;
     MainController controller{MainController::Options{{dir.path(), dir.path(), dir.path()}, false}, prompts};
     Composition parts;
-    QTcpServer dialer;
-    QTcpSocket *peer = nullptr;
+    DialerPeer dialer;
 
     explicit Fixture(bool fast) : parts(controller, prompts, fast)
     {
-        dialer.listen(QHostAddress::LocalHost, 0);
         controller.model().serverIp.setText(QStringLiteral("127.0.0.1"));
-        controller.model().serverPort.setText(QString::number(dialer.serverPort()));
+        controller.model().serverPort.setText(QString::number(dialer.port()));
         controller.model().debugLevel.setText(QStringLiteral("0"));
     }
     DialerLink &link() { return parts.dialerLink(); }
+    QTcpSocket &peer() { return *dialer.peer; }
+    // "Connetti", and the link up.
+    bool connect()
+    {
+        controller.connetti();
+        return dialer.accept() && QTest::qWaitFor([this] { return link().state() == 7; }, 20000);
+    }
     QStringList list1() const { return const_cast<MainController &>(controller).log().list1().lines(); }
     QByteArray readExactly(int n)
     {
         QByteArray out;
         if (!QTest::qWaitFor([&] {
-                out += peer->read(n - out.size());
+                out += peer().read(n - out.size());
                 return out.size() >= n;
             }, 20000))
             qWarning("waited in vain for %d bytes", n);
         return out;
     }
 };
-
-QByteArray request(qint32 code, qint32 id)
-{
-    return encodePacket(requestHeader(code, 0, 12000), {id, QStringLiteral("PD")}, {});
-}
 
 } // namespace
 
@@ -65,13 +63,10 @@ private Q_SLOTS:
 void TestDialerLink::dbOkArrivesOnConnect()
 {
     Fixture f(false);
-    f.controller.connetti();
-    QTRY_VERIFY_WITH_TIMEOUT(f.dialer.hasPendingConnections(), 20000);
-    f.peer = f.dialer.nextPendingConnection();
-    QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 7, 20000);
+    QVERIFY(f.connect());
     const QByteArray dbok = f.readExactly(20);
     QByteArray port(4, '\0');
-    qToLittleEndian<qint32>(f.peer->peerPort(), port.data());
+    qToLittleEndian<qint32>(f.peer().peerPort(), port.data());
     QCOMPARE(dbok, QByteArray::fromHex("00000010FFFFFFFF") + port + QByteArray::fromHex("DE11010000000000"));
     QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->text(), QStringLiteral("1"), 20000);
     const QStringList lines = f.list1();
@@ -86,16 +81,13 @@ void TestDialerLink::dbOkArrivesOnConnect()
 void TestDialerLink::chiudiSendsDbDownBeforeClosing()
 {
     Fixture f(false);
-    f.controller.connetti();
-    QTRY_VERIFY_WITH_TIMEOUT(f.dialer.hasPendingConnections(), 20000);
-    f.peer = f.dialer.nextPendingConnection();
-    QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 7, 20000);
+    QVERIFY(f.connect());
     f.controller.chiudi(); // at once, with DBOK's second half still waiting for its pause
     QCOMPARE(f.link().state(), 0);
     QVERIFY(f.controller.model().connectEnabled.value());
     QByteArray all;
-    QTRY_VERIFY_WITH_TIMEOUT((all += f.peer->readAll(), f.peer->state() == QAbstractSocket::UnconnectedState), 20000);
-    all += f.peer->readAll();
+    QTRY_VERIFY_WITH_TIMEOUT((all += f.peer().readAll(), f.peer().state() == QAbstractSocket::UnconnectedState), 20000);
+    all += f.peer().readAll();
     QCOMPARE(all.size(), 40);
     QCOMPARE(all.mid(12, 4), QByteArray::fromHex("DE110100"));
     QCOMPARE(all.mid(32, 4), QByteArray::fromHex("DD110100"));
@@ -105,7 +97,7 @@ void TestDialerLink::chiudiSendsDbDownBeforeClosing()
 void TestDialerLink::refusedConnectionIsReportedAndRecycled()
 {
     Fixture f(true);
-    f.dialer.close(); // nobody listens there any more
+    f.dialer.server.close(); // nobody listens there any more
     f.controller.model().debugLevel.setText(QStringLiteral("01"));
     f.controller.connetti();
     QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 9, 20000);
@@ -125,11 +117,9 @@ void TestDialerLink::refusedConnectionIsReportedAndRecycled()
 void TestDialerLink::requestsAreDispatchedAndCounted()
 {
     Fixture f(true);
-    f.controller.connetti();
-    QTRY_VERIFY_WITH_TIMEOUT(f.dialer.hasPendingConnections(), 20000);
-    f.peer = f.dialer.nextPendingConnection();
-    QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 7, 20000);
-    f.peer->write(request(RichiestaGruppi, 5) + request(71003, 6) + request(75555, 7) + request(100, 8));
+    QVERIFY(f.connect());
+    f.peer().write(DialerPeer::request(RichiestaGruppi, 5) + DialerPeer::request(71003, 6) + DialerPeer::request(75555, 7)
+                   + DialerPeer::request(100, 8));
     QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::DataErrors]->text(), QStringLiteral("2"), 20000);
     const QStringList lines = f.list1();
     QVERIFY(lines.contains(QStringLiteral("Ricevuta Richiesta gruppi")));
@@ -149,10 +139,7 @@ void TestDialerLink::requestsAreDispatchedAndCounted()
 void TestDialerLink::repliesLeaveInOrder()
 {
     Fixture f(false);
-    f.controller.connetti();
-    QTRY_VERIFY_WITH_TIMEOUT(f.dialer.hasPendingConnections(), 20000);
-    f.peer = f.dialer.nextPendingConnection();
-    QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 7, 20000);
+    QVERIFY(f.connect());
     for (int id = 1; id <= 3; ++id)
         f.link().sendReply(AckEsito, QStringLiteral("Invio AckEsito"), {id, QStringLiteral("tag%1").arg(id)}, {});
     const QByteArray all = f.readExactly(20 + 3 * 44);
@@ -173,13 +160,10 @@ void TestDialerLink::linkDroppedMidPacket()
 {
     Fixture f(false);
     f.link().writer().setPauseMs(3000); // long enough to drop the link between two pieces
-    f.controller.connetti();
-    QTRY_VERIFY_WITH_TIMEOUT(f.dialer.hasPendingConnections(), 20000);
-    f.peer = f.dialer.nextPendingConnection();
-    QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 7, 20000);
+    QVERIFY(f.connect());
     f.link().sendReply(AckEsito, QStringLiteral("Invio AckEsito"), {1, QStringLiteral("x")}, {});
     QCOMPARE(f.readExactly(4), QByteArray::fromHex("00000010")); // DBOK's length, then its pause
-    f.peer->abort();
+    f.peer().abort();
     QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 9, 20000);
     QTRY_COMPARE_WITH_TIMEOUT(f.list1().count(QStringLiteral("Socket non connessa")), 2, 20000);
     QVERIFY(!f.link().writer().busy());
@@ -189,12 +173,9 @@ void TestDialerLink::linkDroppedMidPacket()
 void TestDialerLink::dbDownLeavesEvenWhenTheProgramEndsAtOnce()
 {
     auto f = std::make_unique<Fixture>(true);
-    QTcpServer &dialer = f->dialer;
-    f->controller.connetti();
-    QTRY_VERIFY_WITH_TIMEOUT(dialer.hasPendingConnections(), 20000);
-    std::unique_ptr<QTcpSocket> peer(dialer.nextPendingConnection());
+    QVERIFY(f->connect());
+    std::unique_ptr<QTcpSocket> peer(f->dialer.peer);
     peer->setParent(nullptr);
-    QTRY_COMPARE_WITH_TIMEOUT(f->link().state(), 7, 20000);
     QByteArray all;
     QVERIFY(QTest::qWaitFor([&] { return (all += peer->readAll()).size() >= 20; }, 20000));
     f->prompts.answers = {true};

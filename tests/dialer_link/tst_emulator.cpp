@@ -1,28 +1,16 @@
 // The built-in dialer: its requests byte for byte, its replies, the session.
 #include <QtTest>
 
-#include "../core/TestSupport.h"
-#include "app/Composition.h"
-#include "campaign/DemoDatabase.h"
+#include "../support/Loopback.h"
+#include "../support/Program.h"
 #include "core/LogList.h"
-#include "core/MainController.h"
 #include "core/Settings.h"
 #include "dialer_link/Emulator.h"
 #include "dialer_link/PacketFormat.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
-
 using namespace packet;
 
 namespace {
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 struct Bench {
     MainModel model;
     Logger log{model.debugLevel};
@@ -169,17 +157,9 @@ void TestEmulator::listensAgainAfterTheClose()
 
 void TestEmulator::wholeEmulatedSession()
 {
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {600, 2}, error), qPrintable(error));
     const quint16 port = freePort();
-    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(port) + "\r\nSimulazione=1\r\n");
-    writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
-    ScriptedPrompts prompts;
-    MainController controller({{dir.path(), dir.path(), dir.path()}, false}, prompts);
-    Composition parts(controller, prompts, true);
-    QVERIFY(controller.start());
+    Program p(Program::Options{"ServerPort=" + QByteArray::number(port) + "\r\nSimulazione=1\r\n", {600, 2}});
+    MainController &controller = *p.controller;
     controller.connetti();
     const auto list2 = [&] {
         QStringList out;

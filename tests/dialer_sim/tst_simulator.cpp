@@ -2,17 +2,11 @@
 // against the real program stores every acknowledged outcome.
 #include <QtTest>
 
-#include "../core/TestSupport.h"
-#include "app/Composition.h"
-#include "campaign/DemoDatabase.h"
-#include "core/MainController.h"
+#include "../support/Program.h"
+#include "dialer_link/DialerBodies.h"
 #include "dialer_sim/Simulator.h"
 
 #include <QProcess>
-#include <QSqlQuery>
-#include <QTcpSocket>
-
-#include "dialer_link/DialerBodies.h"
 
 using namespace packet;
 
@@ -122,9 +116,6 @@ void TestSimulator::cleanRunAgainstTheProgram()
 {
     QFETCH(int, pipeline);
     QFETCH(int, stallMs);
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {800, 4}, error), qPrintable(error));
     Simulator::Options options;
     options.maxOutcomes = 150;
     options.groupQuantity = 30;
@@ -134,15 +125,9 @@ void TestSimulator::cleanRunAgainstTheProgram()
     options.stallEvery = stallMs > 0 ? 40 : 0;
     Simulator sim(options);
     QVERIFY(sim.listen());
-    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(sim.port()) + "\r\n");
-    writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
-    ScriptedPrompts prompts;
-    MainController controller({{dir.path(), dir.path(), dir.path()}, false}, prompts);
-    Composition parts(controller, prompts, true);
-    QVERIFY(controller.start());
+    Program p(Program::Options{"ServerPort=" + QByteArray::number(sim.port()) + "\r\n", {800, 4}});
     QSignalSpy finished(&sim, &Simulator::finished);
-    controller.connetti();
+    p.controller->connetti();
     QVERIFY(finished.wait(60000));
     QVERIFY2(finished.first().first().toBool(), qPrintable(sim.stats().violation));
     QCOMPARE(sim.stats().outcomesAcked, 150);
@@ -153,8 +138,8 @@ void TestSimulator::cleanRunAgainstTheProgram()
     if (stallMs > 0)
         QVERIFY(sim.stats().stalls > 0);
     // However the requests came, the program held at most one reply at a time.
-    QVERIFY(parts.dialerLink().writer().peakQueuedBytes() <= 3 * (44 + 4 + 10 * 296) + 48);
-    QSqlQuery q(parts.campaign().db().handle());
+    QVERIFY(p.parts->dialerLink().writer().peakQueuedBytes() <= 3 * (44 + 4 + 10 * 296) + 48);
+    QSqlQuery q(p.parts->campaign().db().handle());
     QVERIFY(q.exec(QStringLiteral("select count(*) from Esiti_Quorin")) && q.next());
     QCOMPARE(q.value(0).toLongLong(), 150);
 }
@@ -164,9 +149,6 @@ void TestSimulator::unacknowledgedOutcomesAreReportedAgain()
     // The database refuses every outcome 8, as a failing server would: the
     // program acknowledges none of them, the simulator gives each up and
     // reports that customer again (with another code, drawn anew).
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY2(demodatabase::create(dir.filePath(QStringLiteral("campaign.sqlite")), {400, 5}, error), qPrintable(error));
     Simulator::Options options;
     options.maxOutcomes = 40;
     options.groupQuantity = 20;
@@ -174,18 +156,12 @@ void TestSimulator::unacknowledgedOutcomesAreReportedAgain()
     options.unansweredMs = 300;
     Simulator sim(options);
     QVERIFY(sim.listen());
-    writeFile(dir.path(), QStringLiteral("conn_quorin.ini"),
-              "[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=" + QByteArray::number(sim.port()) + "\r\n");
-    writeFile(dir.path(), QStringLiteral("tm40.ini"), "[datiserver]\r\nconnstring=Provider=SQLite;Data Source=campaign.sqlite\r\n");
-    ScriptedPrompts prompts;
-    MainController controller({{dir.path(), dir.path(), dir.path()}, false}, prompts);
-    Composition parts(controller, prompts, true);
-    QVERIFY(controller.start());
-    QSqlQuery q(parts.campaign().db().handle());
+    Program p(Program::Options{"ServerPort=" + QByteArray::number(sim.port()) + "\r\n", {400, 5}});
+    QSqlQuery q(p.parts->campaign().db().handle());
     QVERIFY(q.exec(QStringLiteral("CREATE TRIGGER refuse_8 BEFORE INSERT ON Esiti_Quorin WHEN NEW.Esito = 8"
                                   " BEGIN SELECT RAISE(ABORT, 'refused'); END")));
     QSignalSpy finished(&sim, &Simulator::finished);
-    controller.connetti();
+    p.controller->connetti();
     QVERIFY(finished.wait(60000));
     QVERIFY2(finished.first().first().toBool(), qPrintable(sim.stats().violation));
     QVERIFY(sim.stats().unanswered > 0);

@@ -1,9 +1,11 @@
 // The PBX line monitor's stream, decoded from bytes: packets whatever their
 // segmentation, a thousand records in one, bad lengths and unknown codes,
 // records and line states outside the table; the line table's texts and
-// the call messages that count an extension's calls; a lost link back by
-// itself, and the LED that opens and closes it.
+// the call messages that count an extension's calls; the LED that opens
+// and closes the link.
 #include <QtTest>
+
+#include "../support/Bytes.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -21,13 +23,6 @@
 namespace {
 
 using pbx::LineRecord;
-
-QByteArray be32(qint32 v)
-{
-    QByteArray b(4, '\0');
-    qToBigEndian(v, b.data());
-    return b;
-}
 
 LineRecord line(int number, int state, const QString &name = QStringLiteral("LINEA"))
 {
@@ -78,36 +73,20 @@ private Q_SLOTS:
     void theLineTableTextsAndColours();
     void callMessagesCountTheExtensionsCalls();
     void masksAndCallTextsAreFormattedSafely();
-    void aLostLinkComesBackAndTheLedOpensAndClosesIt();
+    void theLedOpensAndClosesTheLink();
 };
 
 void TestPbxLines::recordsRoundTripThroughTheCodec()
 {
-    const QList<LineRecord> records{line(401, 5, QStringLiteral("URBANA 1")), line(520, 101, QStringLiteral("NOME LUNGO 16 CAR"))};
+    // What the hand-written bytes below do not show: names cut to their 16
+    // bytes, and no mask in a 52000 record.
     pbx::Packet p;
-    QVERIFY(pbx::decode(pbx::encodeLines(records, {1, 2, 3, 4, 5, 6}), p).ok());
-    QCOMPARE(p.header.code, pbx::Lines);
-    QCOMPARE(p.records.size(), 2);
-    QCOMPARE(p.records[0].number, 401);
-    QCOMPARE(p.records[0].state, 5);
-    QCOMPARE(p.records[0].first, 7);
-    QCOMPARE(p.records[0].second, 12);
-    QCOMPARE(p.records[0].mask, 0); // 52000 records carry no mask
-    QCOMPARE(p.records[0].name, QStringLiteral("URBANA 1"));
-    QCOMPARE(p.records[1].name, QStringLiteral("NOME LUNGO 16 CA")); // cut to its 16 bytes
-    QCOMPARE(p.leftOver, 0);
-
-    QVERIFY(pbx::decode(pbx::encodeSingle({line(402, 6)}), p).ok());
-    QCOMPARE(p.header.code, pbx::LineOrExtension);
+    QVERIFY(pbx::decode(pbx::encodeLines({line(520, 101, QStringLiteral("NOME LUNGO 16 CAR"))}, {1, 2, 3, 4, 5, 6}), p).ok());
     QCOMPARE(p.records.size(), 1);
+    QCOMPARE(p.records[0].mask, 0);
+    QCOMPARE(p.records[0].name, QStringLiteral("NOME LUNGO 16 CA"));
+    QVERIFY(pbx::decode(pbx::encodeSingle({line(402, 6)}), p).ok());
     QCOMPARE(p.records[0].mask, 5);
-    QCOMPARE(p.records[0].state, 6);
-
-    QVERIFY(pbx::decode(pbx::encodeCall({{105, 1, 2, 3}, QStringLiteral("IN LINEA 402")}), p).ok());
-    QCOMPARE(p.header.code, pbx::CallMessage);
-    QCOMPARE(p.call.values[0], 105);
-    QCOMPARE(p.call.values[3], 3);
-    QCOMPARE(p.call.text, QStringLiteral("IN LINEA 402"));
 }
 
 void TestPbxLines::bytesLaidOutByHandAreRead()
@@ -346,7 +325,7 @@ void TestPbxLines::masksAndCallTextsAreFormattedSafely()
     }
 }
 
-void TestPbxLines::aLostLinkComesBackAndTheLedOpensAndClosesIt()
+void TestPbxLines::theLedOpensAndClosesTheLink()
 {
     QTcpServer exchange;
     QVERIFY(exchange.listen(QHostAddress::LocalHost, 0));
@@ -360,17 +339,6 @@ void TestPbxLines::aLostLinkComesBackAndTheLedOpensAndClosesIt()
     QVERIFY(accepted.wait(10000));
     QTRY_VERIFY_WITH_TIMEOUT(f.pbx.socket().isConnected(), 10000);
 
-    // The exchange restarts: refused a few times, the link comes back unasked, saying so once each way.
-    QSignalSpy attempts(&f.pbx.reconnector(), &wire::Reconnector::attempted);
-    QTcpSocket *peer = exchange.nextPendingConnection();
-    exchange.close();
-    peer->abort();
-    QTRY_VERIFY_WITH_TIMEOUT(attempts.count() >= 3, 10000);
-    QVERIFY(exchange.listen(QHostAddress::LocalHost, port));
-    QVERIFY(accepted.wait(10000));
-    QTRY_VERIFY_WITH_TIMEOUT(f.pbx.socket().isConnected(), 10000);
-    QCOMPARE(f.lines(QStringLiteral("Collegamento PBX non disponibile (")).size(), 1);
-    QCOMPARE(f.lines(QStringLiteral("Collegamento PBX ripristinato")).size(), 1);
     exchange.nextPendingConnection()->write(pbx::encodeSingle({line(401, 6)}));
     QTRY_COMPARE_WITH_TIMEOUT(f.state(401), QStringLiteral("6"), 10000);
 
@@ -385,7 +353,7 @@ void TestPbxLines::aLostLinkComesBackAndTheLedOpensAndClosesIt()
     QCOMPARE(f.lines(QStringLiteral("Aperta Socket ( PBX )")).size(), 1);
     QVERIFY(accepted.wait(10000));
     QTRY_VERIFY_WITH_TIMEOUT(f.pbx.socket().isConnected(), 10000);
-    peer = exchange.nextPendingConnection();
+    QTcpSocket *peer = exchange.nextPendingConnection();
     exchange.close();
     peer->abort();
     QTRY_COMPARE_WITH_TIMEOUT(f.pbx.socket().state(), 9, 10000);

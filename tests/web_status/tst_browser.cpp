@@ -4,7 +4,8 @@
 // picture must show those colours.
 #include <QtTest>
 
-#include "../ct_monitor/ProgramFixture.h"
+#include "../support/Program.h"
+#include "../support/StatusColours.h"
 #include "telephony_sim/PbxSim.h"
 #include "telephony_sim/TelephonySim.h"
 
@@ -24,41 +25,6 @@ QString chromium()
             return path;
     }
     return {};
-}
-
-// The page's colour for what the simulator last said of an extension
-// (empty: a plain cell without colour).
-QString pageColour(const simbytes::Extension &e)
-{
-    if (e.agent.isEmpty())
-        return {};
-    if (e.actionState == QStringLiteral("BUSY"))
-        return QStringLiteral("#00FFFF");
-    if (e.actionState == QStringLiteral("HANDSHAKE"))
-        return QStringLiteral("#800080");
-    if (e.logState == QStringLiteral("PAUSED"))
-        return QStringLiteral("#FF0000");
-    if (e.logState == QStringLiteral("WORKING"))
-        return QStringLiteral("#FFFF");
-    if (e.logState == QStringLiteral("WORKAFTERC"))
-        return QStringLiteral("#008080");
-    return QStringLiteral("#00FF00");
-}
-
-QString lineColour(int state)
-{
-    static const QMap<int, QString> colours{{0, QStringLiteral("#00FF00")}, {1, QStringLiteral("#8080FF")},
-                                            {2, QStringLiteral("#0000C0")}, {3, QStringLiteral("#FF80FF")},
-                                            {4, QStringLiteral("#C000C0")}, {5, QStringLiteral("#FFFF00")},
-                                            {6, QStringLiteral("#C0C000")}, {10, QStringLiteral("#FF8080")},
-                                            {12, QStringLiteral("#800000")}, {96, QStringLiteral("#008000")}};
-    return colours.value(state, QStringLiteral("#C0C0C0"));
-}
-
-// What a browser draws for a legacy colour attribute ("#FFFF" is yellow).
-QColor drawn(const QString &attribute)
-{
-    return attribute == QStringLiteral("#FFFF") ? QColor(0xFF, 0xFF, 0x00) : QColor::fromString(attribute);
 }
 
 // Runs the browser to its end while the program keeps serving.

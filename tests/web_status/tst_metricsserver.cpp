@@ -1,9 +1,8 @@
 // The metrics port: what a request asks for, and answers over loopback.
 #include <QtTest>
 
+#include "../support/Loopback.h"
 #include "web_status/MetricsServer.h"
-
-#include <QTcpSocket>
 
 using Kind = MetricsServer::Request::Kind;
 
@@ -17,13 +16,7 @@ QByteArray exchange(quint16 port, const QByteArray &request)
     if (!s.waitForConnected(20000))
         return "no connection";
     s.write(request);
-    QByteArray got;
-    const bool closed = QTest::qWaitFor([&] {
-        got += s.readAll();
-        return s.state() == QAbstractSocket::UnconnectedState;
-    }, 20000);
-    // An answer the server never finished must not pass for a whole one.
-    return closed ? got + s.readAll() : "not closed: " + got;
+    return readToClose(s);
 }
 
 } // namespace
@@ -164,12 +157,7 @@ void TestMetricsServer::diagnosesAnsweredWhenReady()
     QTRY_COMPARE_WITH_TIMEOUT(server.connections(), 1, 20000);
     for (const MetricsServer::Lines &answer : std::as_const(pending))
         answer({QStringLiteral("Gruppo 3"), QStringLiteral("clienti 0")});
-    QByteArray got;
-    QVERIFY(QTest::qWaitFor([&] {
-        got += waiting.readAll();
-        return waiting.state() == QAbstractSocket::UnconnectedState;
-    }, 20000));
-    got += waiting.readAll();
+    const QByteArray got = readToClose(waiting);
     QVERIFY(got.startsWith("HTTP/1.0 200 OK\r\n"));
     QVERIFY(got.endsWith("\r\n\r\nGruppo 3\nclienti 0\n"));
     // Too many waiting: refused at once, to be asked again.

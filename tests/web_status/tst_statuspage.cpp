@@ -81,7 +81,6 @@ private Q_SLOTS:
     void groupGridShowsEightGroups();
     void externalLinesAndTheirTotals();
     void outcomeAndServerBlocks();
-    void fixedBlocks();
     void scriptFilesAreIncludedWhole();
     void pagesInTheirOrder();
     void plainTextReports();
@@ -217,20 +216,6 @@ void TestStatusPage::outcomeAndServerBlocks()
     QVERIFY(server.contains(QStringLiteral("<br>Inizio elaborazione : 06/12/2026 08:00:00<br>Vers.Prog 1.0.0</td><td valign=top>localPort 8001<br>localIp 10.0.0.5<br>"
                                            "localHostName quorin</td><td valign=top>RemotePort 50000<br>RemoteHostIp 10.0.0.9<br>"
                                            "RemoteHost 10.0.0.9</td></tr></table>\r\n")));
-}
-
-void TestStatusPage::fixedBlocks()
-{
-    QCOMPARE(statuspage::stileToolTip(),
-             QStringLiteral("<style><!--\r\n"
-                            "#PCL{FONT-FAMILY: Arial, Verdana, Helvetica;FONT-SIZE: 8pt;FONT-WEIGHT: normal;Text -DECORATION: none}\r\n"
-                            "#PTT{FONT-FAMILY: Arial, Verdana, Helvetica;FONT-SIZE: 8pt}\r\n"
-                            "#PST{FONT-FAMILY: Arial, Verdana, Helvetica;FONT-SIZE: 8pt}\r\n"
-                            "table        { font-family: Verdana; color: #FFFFFF; font-size: 10 pt  }"
-                            "th           { background-color: #00FFFF; color: #000000 }"
-                            "td           { text-align: center }"
-                            "a:hover      { color: #FF0000 }-->\r\n</style>"));
-    QCOMPARE(statuspage::div(), QStringLiteral("<div ID=\"ToolTip\" STYLE=\"position:absolute; visibility:hide; z-index: 1;\"></div>"));
 }
 
 void TestStatusPage::scriptFilesAreIncludedWhole()

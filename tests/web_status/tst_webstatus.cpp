@@ -3,7 +3,7 @@
 // the status files; the outcome totals kept in CT_Monitor between runs.
 #include <QtTest>
 
-#include "../ct_monitor/ProgramFixture.h"
+#include "../support/Program.h"
 #include "core/LogList.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
@@ -60,6 +60,14 @@ struct Browser {
 QStringList list2(Program &p)
 {
     return p.controller->log().list2().lines();
+}
+
+// The text CT_Monitor keeps for an outcome counter.
+QString statolog(Program &p, int counter)
+{
+    QSqlQuery q(p.parts->campaign().db().handle());
+    return q.exec(QStringLiteral("SELECT statolog FROM CT_Monitor WHERE Interno='%1'").arg(counter)) && q.next() ? q.value(0).toString()
+                                                                                                              : QString();
 }
 
 bool list2Has(Program &p, const QString &text)
@@ -300,21 +308,12 @@ void TestWebStatus::outcomeTotalsSurviveARestart()
     QCOMPARE(m.outcomes[7]->text(), QStringLiteral("4"));
     QCOMPARE(m.outcomes[2]->text(), QStringLiteral("0")); // not a number: skipped
     QCOMPARE(m.outcomes[5]->text(), QStringLiteral("0")); // negative: skipped
-    const auto stored = [&p](int counter) {
-        QString value;
-        QSqlQuery q(p.parts->campaign().db().handle());
-        q.prepare(QStringLiteral("SELECT statolog FROM CT_Monitor WHERE Interno=?"));
-        q.addBindValue(QString::number(counter));
-        if (q.exec() && q.next())
-            value = q.value(0).toString();
-        return value;
-    };
     // The first store keeps what was there and adds what this run counted.
     m.outcomes[3]->setText(QStringLiteral("9"));
     p.parts->web().storeOutcomeCounters();
-    QCOMPARE(stored(1), QStringLiteral("17"));
-    QCOMPARE(stored(3), QStringLiteral("9"));
-    QCOMPARE(stored(11), QStringLiteral("0")); // every counter has its row now
+    QCOMPARE(statolog(p, 1), QStringLiteral("17"));
+    QCOMPARE(statolog(p, 3), QStringLiteral("9"));
+    QCOMPARE(statolog(p, 11), QStringLiteral("0")); // every counter has its row now
     // A database that fails is said once, not every five seconds.
     QSqlQuery(p.parts->campaign().db().handle()).exec(QStringLiteral("DROP TABLE CT_Monitor"));
     for (int i = 0; i < 3; ++i)
@@ -339,9 +338,7 @@ void TestWebStatus::totalsFollowTheDatabaseOnlyWhenNothingIsLost()
     web.writeStatusFiles();
     QCOMPARE(m.outcomes[4]->text(), QStringLiteral("31"));
     web.storeOutcomeCounters();
-    QSqlQuery q(p.parts->campaign().db().handle());
-    QVERIFY(q.exec(QStringLiteral("SELECT statolog FROM CT_Monitor WHERE Interno='4'")) && q.next());
-    QCOMPARE(q.value(0).toString(), QStringLiteral("31"));
+    QCOMPARE(statolog(p, 4), QStringLiteral("31"));
 }
 
 void TestWebStatus::aFailingReadLeavesTheCountersAlone()

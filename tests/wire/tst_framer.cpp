@@ -2,6 +2,8 @@
 // segmentation, and refusing length fields outside the link's range.
 #include <QtTest>
 
+#include "../support/Bytes.h"
+
 #include <limits>
 
 #include "dialer_link/PacketFormat.h"
@@ -13,13 +15,6 @@ namespace {
 
 // The emulator's rules: header-only packets up to the largest accepted.
 constexpr Framer::Rules kRules{kHeaderOnlyTotlen, kMaxPacketLength};
-
-QByteArray be32(qint32 v)
-{
-    QByteArray b;
-    appendInt32Be(b, v);
-    return b;
-}
 
 const QByteArray dbOk = encodePacket(replyHeader(DbOk, 0, 50001, true), {}, {});                  // 20 bytes
 const QByteArray groups = encodePacket(requestHeader(RichiestaGruppi, 0, 12000), {1, QStringLiteral("PD")}, {}); // 44

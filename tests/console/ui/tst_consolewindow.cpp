@@ -7,9 +7,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTcpServer>
-#include <QTcpSocket>
 
+#include "../../support/Loopback.h"
 #include "console/TelnetConsole.h"
 #include "console/ui/ConsoleWindow.h"
 #include "console/ui/ScreenView.h"
@@ -22,14 +21,7 @@ private Q_SLOTS:
 
 void TestConsoleWindow::menusKeysAndScreen()
 {
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-    QPointer<QTcpSocket> host;
-    QByteArray heard;
-    QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
-        host = server.nextPendingConnection();
-        QObject::connect(host, &QTcpSocket::readyRead, host, [&] { heard += host->readAll(); });
-    });
+    ScriptedHost host;
     TelnetConsole console;
     ConsoleWindow window(console);
     QVERIFY(!window.isVisible());
@@ -42,22 +34,22 @@ void TestConsoleWindow::menusKeysAndScreen()
     QCOMPARE(window.findChild<QMenu *>(QStringLiteral("mnulog"))->actions().size(), 21);
     QCOMPARE(window.findChild<QAction *>(QStringLiteral("log_16"))->text(), QStringLiteral("WARNING MORE_OP"));
 
-    QCOMPARE(console.applySettings(QStringLiteral("127.0.0.1"), QString::number(server.serverPort())), QString());
+    QCOMPARE(console.applySettings(QStringLiteral("127.0.0.1"), host.port()), QString());
     window.findChild<QAction *>(QStringLiteral("mOpen"))->trigger();
-    QVERIFY(QTest::qWaitFor([&] { return bool(host) && console.isConnected(); }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return bool(host.peer) && console.isConnected(); }, 20000));
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), QStringLiteral("Connected"));
-    QVERIFY(QTest::qWaitFor([&] { return heard.size() >= TelnetCodec::opening().size(); }, 20000));
-    heard.clear();
+    QVERIFY(host.heard(TelnetCodec::opening()));
+    host.got.clear();
     QTest::keyClick(&window.screen(), Qt::Key_X);
     QTest::keyClick(&window.screen(), Qt::Key_Return);
     QTest::keyClick(&window.screen(), Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(&window.screen(), Qt::Key_Tab); // to the host, not to the next control
     QTest::keyClick(&window.screen(), '@', Qt::ControlModifier | Qt::AltModifier); // AltGr on some systems
-    QVERIFY(QTest::qWaitFor([&] { return heard.size() >= 6; }, 20000));
-    QCOMPARE(heard, QByteArray("x\r\n\x03\t@"));
+    QVERIFY(host.heard("x\r\n\x03\t@"));
+    QCOMPARE(host.got, QByteArray("x\r\n\x03\t@"));
 
     // What the host writes is drawn: a red cell where it wrote in red.
-    host->write("\x1b[41m  \x1b[0m");
+    host.say("\x1b[41m  \x1b[0m");
     QVERIFY(QTest::qWaitFor([&] { return console.screen().style(0, 1).bg == Vt100Screen::palette(1); }, 20000));
     const QImage image = window.screen().grab().toImage();
     const QSize cell = window.screen().cell();

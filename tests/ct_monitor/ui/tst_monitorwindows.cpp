@@ -4,7 +4,8 @@
 // windows following the monitors' opening and closing.
 #include <QtTest>
 
-#include "../ProgramFixture.h"
+#include "../../support/Program.h"
+#include "../../support/StatusColours.h"
 #include "ct_monitor/ui/CtMonitorWindow.h"
 #include "ct_monitor/ui/TileArea.h"
 #include "pbx_lines/ui/PbxWindow.h"
@@ -21,33 +22,6 @@ namespace {
 QColor painted(const QImage &image, const QRect &tile)
 {
     return image.pixelColor(tile.topLeft() + QPoint(5, 5));
-}
-
-// The status page's colour for what the simulator last said of an extension.
-QColor pageColour(const simbytes::Extension &e)
-{
-    if (e.agent.isEmpty())
-        return QColor(0xD4, 0xD0, 0xC8);
-    if (e.actionState == QStringLiteral("BUSY"))
-        return QColor(0x00, 0xFF, 0xFF);
-    if (e.actionState == QStringLiteral("HANDSHAKE"))
-        return QColor(0x80, 0x00, 0x80);
-    if (e.logState == QStringLiteral("PAUSED"))
-        return QColor(0xFF, 0x00, 0x00);
-    if (e.logState == QStringLiteral("WORKING"))
-        return QColor(0xFF, 0xFF, 0x00);
-    if (e.logState == QStringLiteral("WORKAFTERC"))
-        return QColor(0x00, 0x80, 0x80);
-    return QColor(0x00, 0xFF, 0x00);
-}
-
-// The status page's colour of a line state.
-QColor lineColour(int state)
-{
-    static const QMap<int, QRgb> colours{{0, 0x00FF00},  {1, 0x8080FF}, {2, 0x0000C0}, {3, 0xFF80FF},
-                                         {4, 0xC000C0},  {5, 0xFFFF00}, {6, 0xC0C000}, {10, 0xFF8080},
-                                         {12, 0x800000}, {96, 0x008000}};
-    return QColor(QRgb(colours.value(state, 0xC0C0C0)));
 }
 
 bool tableFollows(CtMonitor &ct, const TelephonySim &sim)
@@ -133,8 +107,8 @@ void TestMonitorWindows::tilesShowTheSimulatedCallCentre()
     QSet<QRgb> colours;
     for (const simbytes::Extension &e : sim.extensions()) {
         const int index = MonitorTiles::indexOf(e.number);
-        QCOMPARE(painted(image, area.tileRect(index)), pageColour(e));
-        colours.insert(pageColour(e).rgb());
+        QCOMPARE(painted(image, area.tileRect(index)), drawn(pageColour(e)));
+        colours.insert(drawn(pageColour(e)).rgb());
         QCOMPARE(area.tileText(index).section(QLatin1Char('\n'), 0, 0), QString::number(e.number));
     }
     QVERIFY(colours.size() >= 3); // the walk left several states to tell apart
@@ -163,7 +137,7 @@ void TestMonitorWindows::tilesShowTheSimulatedCallCentre()
     // Every line tile in the status page's colour of its state.
     image = pbxWindow.grid().grab().toImage();
     for (auto it = pbxSim.lineStates().cbegin(); it != pbxSim.lineStates().cend(); ++it) {
-        QCOMPARE(painted(image, pbxWindow.tileRect(it.key())), lineColour(it.value()));
+        QCOMPARE(painted(image, pbxWindow.tileRect(it.key())), drawn(lineColour(it.value())));
         QVERIFY(pbxWindow.tileText(it.key()).startsWith(QStringLiteral("[ ") + QString::number(it.key()) + QStringLiteral(" ]")));
     }
     QVERIFY(pbxWindow.tileRect(521).isNull()); // 120 lines drawn
