@@ -19,7 +19,7 @@ DialerRequest groupRequest(std::initializer_list<std::pair<int, int>> pairs, int
         appendInt32Le(body, g);
         appendInt32Le(body, q);
     }
-    return {{40 + int(body.size()), 0, 0, RichiestaClientiGruppi, 24 + int(body.size())}, {id, QStringLiteral("PD")}, body, false};
+    return {{40 + int(body.size()), 0, 0, RichiestaClientiGruppi, 24 + int(body.size())}, {id, QStringLiteral("PD")}, body};
 }
 
 DialerRequest operatorRequest(const QString &op, int quantity, int group = 4)
@@ -28,7 +28,7 @@ DialerRequest operatorRequest(const QString &op, int quantity, int group = 4)
     appendInt32Le(body, group);
     appendInt32Le(body, quantity);
     body += fixedtext::completaStringa(op, 20);
-    return {{68, 0, 0, QueryOp, 52}, {11, QStringLiteral("PD")}, body, false};
+    return {{68, 0, 0, QueryOp, 52}, {11, QStringLiteral("PD")}, body};
 }
 
 // The customers of the group packets sent, by their id.
@@ -99,11 +99,11 @@ void TestCustomers::twentyFiveCustomersInThreePackets()
                 QCOMPARE(readInt32Le(reply.body, 4 + 296 * r + 12), r + 4);
         }
     }
-    QCOMPARE(f.model.lastRequest[MainModel::LastSent]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.lastRequest[MainModel::LastFound]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.customers[MainModel::CustomersSent]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("-25"));
+    QCOMPARE(f.model.lastRequest[MainModel::LastSent]->value(), 25);
+    QCOMPARE(f.model.lastRequest[MainModel::LastFound]->value(), 25);
+    QCOMPARE(f.model.customers[MainModel::CustomersSent]->value(), 25);
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 25);
+    QCOMPARE(f.model.database[MainModel::ToSend]->value(), -25);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 25);
     QCOMPARE(f.log.list3(0).count(), 1);
     QVERIFY(f.log.list3(0).line(0).endsWith(QStringLiteral("ID [9] | grp [1] | qnt_req [30] | qnt_out [25]")));
@@ -226,8 +226,8 @@ void TestCustomers::operatorPacketsOfNine()
     QCOMPARE(first.body.left(20), fixedtext::completaStringa(QStringLiteral("OP7"), 20));
     QCOMPARE(first.body.size(), 24 + 9 * 296);
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
-    QCOMPARE(f.model.customers[MainModel::CustomersSent]->text(), QStringLiteral("20"));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0")); // the queue counters do not move
+    QCOMPARE(f.model.customers[MainModel::CustomersSent]->value(), 20);
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 0); // the queue counters do not move
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("pd chiede 25 x op OP7")));
     QVERIFY(f.log.list3(1).line(0).endsWith(QStringLiteral("ID [11] | op [OP7] | qnt_req [25] | qnt_out [20]")));
 }
@@ -391,8 +391,8 @@ void TestCustomers::customersThatCannotBeMarkedAreNotSent()
     f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 3}}));
     QCOMPARE(f.replies.sent.size(), 1); // QueryEnd only: the dialer is not left waiting
     QCOMPARE(f.replies.sent.first().code, qint32(QueryEnd));
-    QCOMPARE(f.model.customers[MainModel::CustomersSent]->text(), QStringLiteral("0"));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.customers[MainModel::CustomersSent]->value(), 0);
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 0);
     QVERIFY(f.log.list1().lines().filter(QStringLiteral("ERRORE DB: ")).size() == 1);
     QVERIFY(!QFile::exists(f.dir.filePath(QStringLiteral("web/richieste.htm"))));
 }
@@ -478,7 +478,7 @@ void TestCustomers::twoServersNeverSendOneCustomer()
     QCOMPARE(a.model.metrics.claimsLost(), quint64(locked ? 0 : 50));
     QCOMPARE(a.log.list1().lines().contains(QStringLiteral("GIA' INVIATI DA UN ALTRO SERVER 50 CL.: sostituiti dai successivi")),
              !locked);
-    QCOMPARE(a.model.database[MainModel::InQueue]->text(), QStringLiteral("50"));
+    QCOMPARE(a.model.database[MainModel::InQueue]->value(), 50);
 }
 
 QTEST_GUILESS_MAIN(TestCustomers)

@@ -14,7 +14,7 @@ DialerRequest groupRequest(int group, int quantity, int id = 9)
     appendInt32Le(body, 1);
     appendInt32Le(body, group);
     appendInt32Le(body, quantity);
-    return {{40 + int(body.size()), 0, 0, RichiestaClientiGruppi, 24 + int(body.size())}, {id, QStringLiteral("PD")}, body, false};
+    return {{40 + int(body.size()), 0, 0, RichiestaClientiGruppi, 24 + int(body.size())}, {id, QStringLiteral("PD")}, body};
 }
 
 DialerRequest operatorRequest(const QString &op, int quantity)
@@ -23,7 +23,7 @@ DialerRequest operatorRequest(const QString &op, int quantity)
     appendInt32Le(body, 4);
     appendInt32Le(body, quantity);
     body += fixedtext::completaStringa(op, 20);
-    return {{68, 0, 0, QueryOp, 52}, {11, QStringLiteral("PD")}, body, false};
+    return {{68, 0, 0, QueryOp, 52}, {11, QStringLiteral("PD")}, body};
 }
 
 struct Seeded : CampaignFixture {

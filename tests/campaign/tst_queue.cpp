@@ -44,13 +44,13 @@ void TestQueue::groupReleaseSkipsExpiredMandates()
         f.customer(i, i <= 7 ? QStringLiteral("A") : QStringLiteral("B"), QStringLiteral("333"), 1, i <= 2 ? -3 : 30);
         f.campaign.ledger().add(i, f.now); // as this server sent them; 8 is of another group
     }
-    f.model.database[MainModel::InQueue]->setText(QStringLiteral("8"));
+    f.model.database[MainModel::InQueue]->set(8);
     QByteArray body;
     appendInt32Le(body, 1);
-    f.campaign.queue().liberaCodaGruppo({{44, 0, 0, FreeQueue, 28}, {3, QStringLiteral("PD")}, body, false});
+    f.campaign.queue().liberaCodaGruppo({{44, 0, 0, FreeQueue, 28}, {3, QStringLiteral("PD")}, body});
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 5 CL. grp 1")));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("3"));
-    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("5"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 3);
+    QCOMPARE(f.model.database[MainModel::ToSend]->value(), 5);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 3);
     QCOMPARE(f.replies.sent.size(), 1);
     QCOMPARE(f.replies.sent.first().code, qint32(FreeQueueReply));
@@ -71,7 +71,7 @@ void TestQueue::operatorReleaseKeepsTomorrow()
     QByteArray body;
     appendInt32Le(body, 0);
     body += fixedtext::completaStringa(QStringLiteral("OP"), 20);
-    f.campaign.queue().liberaCodaOperatore({{64, 0, 0, FreeQueueOp, 48}, {4, {}}, body, false});
+    f.campaign.queue().liberaCodaOperatore({{64, 0, 0, FreeQueueOp, 48}, {4, {}}, body});
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 1 CL x OP OP")));
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 0);
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=2")), 1);
@@ -82,7 +82,7 @@ void TestQueue::operatorReleaseKeepsTomorrow()
     QByteArray odd;
     appendInt32Le(odd, 0);
     odd += fixedtext::completaStringa(QStringLiteral("A%1#ora1#'"), 20);
-    f.campaign.queue().liberaCodaOperatore({{64, 0, 0, FreeQueueOp, 48}, {5, {}}, odd, false});
+    f.campaign.queue().liberaCodaOperatore({{64, 0, 0, FreeQueueOp, 48}, {5, {}}, odd});
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 0 CL x OP A%1#ora1#'")));
     QCOMPARE(f.replies.sent.size(), 2);
 }
@@ -107,7 +107,7 @@ void TestQueue::operatorDiscardReactivatesBoth()
     QCOMPARE(list1.filter(QStringLiteral("riattivato")).size(), 2);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=0")), 2);
     QCOMPARE(f.number(QStringLiteral("select UltimoEsitoQuorin from [tabella pratiche] where contatore=10")), 4);
-    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->text(), QStringLiteral("2"));
+    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->value(), 2);
     QVERIFY(f.replies.sent.isEmpty());
     const QByteArray debug = readFile(f.debug.path());
     QVERIFY(debug.contains(" ID_RICH21 PDTAG               \r\n"));
@@ -130,7 +130,7 @@ void TestQueue::plainDiscardAtLowLevelLogsFourLinesPerRecord()
     QByteArray body;
     appendInt32Le(body, 1);
     body += customerRecord(3, 77, QStringLiteral("555"), QStringLiteral("VERDI"));
-    f.campaign.queue().riceviScartati({{0, 0, 0, DiscardQuery, 0}, {1, {}}, body, false});
+    f.campaign.queue().riceviScartati(false, {{0, 0, 0, DiscardQuery, 0}, {1, {}}, body});
     QStringList lines;
     for (const QString &line : f.log.list2().lines())
         if (line.contains(QStringLiteral(" (RX) 1 (")))
@@ -151,10 +151,10 @@ void TestQueue::discardCountBeyondTheBodyIsRefused()
     appendInt32Le(body, 3);
     body += customerRecord(1, 5, QStringLiteral("1"), QStringLiteral("N"));
     // Three records announced, one present: the discard is refused whole.
-    QVERIFY(!f.campaign.queue().riceviScartati({{0, 0, 0, DiscardQuery, 0}, {1, {}}, body, false}).ok());
+    QVERIFY(!f.campaign.queue().riceviScartati(false, {{0, 0, 0, DiscardQuery, 0}, {1, {}}, body}).ok());
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=5")), 1);
     QVERIFY(f.log.list2().lines().filter(QStringLiteral("Respinti")).isEmpty());
-    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->value(), 0);
 }
 
 void TestQueue::unquotedReleasePlaceholderTakesOnlySafeCodes()
@@ -166,7 +166,7 @@ void TestQueue::unquotedReleasePlaceholderTakesOnlySafeCodes()
     f.settings.templates[sqltemplates::LiberaOperatore] = QStringLiteral(
         "UPDATE [tabella pratiche] set flagquorin=0 WHERE [codice esattore]=## AND FlagQuorin=1");
     const auto release = [&](const QString &op) {
-        f.campaign.queue().liberaCodaOperatore({{}, {6, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op}), false});
+        f.campaign.queue().liberaCodaOperatore({{}, {6, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op})});
     };
     release(QStringLiteral("1 OR 1=1"));
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 2);
@@ -202,15 +202,15 @@ void TestQueue::releaseLeavesOtherServersQueues()
     appendInt32Le(ask, 1);
     appendInt32Le(ask, 1);
     appendInt32Le(ask, 5);
-    const DialerRequest request{{}, {1, QStringLiteral("PD")}, ask, false};
+    const DialerRequest request{{}, {1, QStringLiteral("PD")}, ask};
     a.campaign.customers().rispostaClientiXGruppo(request); // five for A's dialer
     b.campaign.customers().rispostaClientiXGruppo(request); // five for B's
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 11);
     const auto release = [&] {
         if (byOperator)
-            a.campaign.queue().liberaCodaOperatore({{}, {2, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, QStringLiteral("A")}), false});
+            a.campaign.queue().liberaCodaOperatore({{}, {2, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, QStringLiteral("A")})});
         else
-            a.campaign.queue().liberaCodaGruppo({{}, {2, {}}, dialerbody::encode(dialerbody::GroupRelease{1}), false});
+            a.campaign.queue().liberaCodaGruppo({{}, {2, {}}, dialerbody::encode(dialerbody::GroupRelease{1})});
     };
     // A's dialer drops its queue: A's five come back, B's stay in B's dialer's queue.
     release();
@@ -219,7 +219,7 @@ void TestQueue::releaseLeavesOtherServersQueues()
     QVERIFY(a.log.list1().lines().contains(QStringLiteral("NON LIBERATI 6") + who
                                            + QStringLiteral(": non inviati da questo server in questa sessione")));
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 6);
-    QCOMPARE(a.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
+    QCOMPARE(a.model.database[MainModel::InQueue]->value(), 0);
     release(); // nothing of A's is left
     QVERIFY(a.log.list1().lines().contains(QStringLiteral("LIBERATI 0") + who));
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 6);
@@ -249,11 +249,11 @@ void TestQueue::sentAndUnansweredComeBack()
     appendInt32Le(ask, 1);
     appendInt32Le(ask, 1);
     appendInt32Le(ask, 3);
-    a.campaign.customers().rispostaClientiXGruppo({{}, {1, QStringLiteral("PD")}, ask, false}); // 1, 2, 3 at 10:00
+    a.campaign.customers().rispostaClientiXGruppo({{}, {1, QStringLiteral("PD")}, ask}); // 1, 2, 3 at 10:00
     OutcomeRecord o;
     o.code = 5;
     o.customerId = QStringLiteral("2");
-    a.campaign.outcomes().registraEsito({{}, {2, QStringLiteral("PD")}, o.encode(), false});
+    a.campaign.outcomes().registraEsito({{}, {2, QStringLiteral("PD")}, o.encode()});
 
     a.now = a.now.addSecs(2 * 3600 - 60);
     a.campaign.sentTimeout().tick();
@@ -274,14 +274,14 @@ void TestQueue::sentAndUnansweredComeBack()
                  error),
              qPrintable(error));
     a.now = a.now.addSecs(120); // two hours and a minute
-    const int queued = a.model.database[MainModel::InQueue]->text().toInt();
+    const int queued = a.model.database[MainModel::InQueue]->value();
     a.campaign.sentTimeout().tick();
     QCOMPARE(a.model.metrics.customersReturned(), quint64(3));
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
     QCOMPARE(a.number(QStringLiteral("select count(*) from Quorin_Inviati where contatore>1000")), 0);
     for (int id : {1, 3, 9})
         QVERIFY(a.log.list1().lines().contains(QStringLiteral("CL %1 rilasciato: inviato da oltre 2 ore senza esito").arg(id)));
-    QCOMPARE(a.model.database[MainModel::InQueue]->text().toInt(), queued - 3);
+    QCOMPARE(a.model.database[MainModel::InQueue]->value(), queued - 3);
     QVERIFY(!a.campaign.ledger().contains(1));
     // The other server, a moment later, finds nothing left to give back.
     b.now = a.now;
@@ -291,7 +291,7 @@ void TestQueue::sentAndUnansweredComeBack()
 
     // B sends customer 1 again; A had it on its list of overdue customers,
     // read before B's mark: A leaves it in B's dialer's queue.
-    b.campaign.customers().rispostaClientiXGruppo({{}, {3, QStringLiteral("PD")}, ask, false});
+    b.campaign.customers().rispostaClientiXGruppo({{}, {3, QStringLiteral("PD")}, ask});
     QCOMPARE(b.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
     int given = -1;
     QVERIFY(a.campaign.db().inTransaction(
