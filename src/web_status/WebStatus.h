@@ -64,6 +64,6 @@ private:
     HttpStatusServer m_server;
     OutcomeTotals m_totals;
     bool m_totalsLoaded = false;
-    OutcomeTotals::Values m_stored; // the counters as last read from or written to CT_Monitor
+    OutcomeTotals::Values m_stored{}; // the counters as last read from or written to CT_Monitor
     QElapsedTimer m_lastSave; // pages asked for by browsers are saved at most once a second
 };
