@@ -46,7 +46,7 @@ void measure(bool fast, int packets)
     QObject::connect(&link.socket(), &LinkSocket::connected, [&] {
         timer.start();
         for (int i = 0; i < packets; ++i)
-            link.sendReply(packet::ClientiGruppo, QStringLiteral("Invio 1 clienti x gruppo 1"), {i, QStringLiteral("PD")},
+            link.writer().sendReply(packet::ClientiGruppo, QStringLiteral("Invio 1 clienti x gruppo 1"), {i, QStringLiteral("PD")},
                            QByteArray(296, 'c'));
     });
     link.connectTo(QStringLiteral("127.0.0.1"), dialer.serverPort());

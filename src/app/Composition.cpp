@@ -11,8 +11,8 @@
 
 Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, const QString &telnetHost)
     : m_link(c.log(), c.model(), c.clock(), c.debugFile(), c.settings(), fast),
-      m_campaign({c.log(), c.model(), c.settings(), c.clock(), prompts, c.files(), [&c] { c.settaCaption(); }}, m_link,
-                 m_link.dispatcher(), c.debugFile()),
+      m_campaign({c.log(), c.model(), c.settings(), c.clock(), prompts, c.files()},
+                 m_link.writer(), m_link.dispatcher(), c.debugFile()),
       m_emulator(c.log(), c.model(), c.settings()),
       m_replication(c.log()),
       m_phone({[&c](const QString &key) { return inifile::leggiIni(c.files().settingsFile(), kSettingsSection, key); },
@@ -22,8 +22,7 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
                   m_replication),
       m_pbx({c.log(), c.model(), c.files(), c.debugFile(), m_ctMonitor.table(),
              [&c] { return c.settings().packetTimeoutMs(); }}),
-      m_web({c.log(), c.model(), c.files(), c.htmlFiles(), c.clock(), m_campaign.db(), m_ctMonitor, m_pbx,
-             [this] { return m_link.state() == socketstates::kConnected; }}),
+      m_web({c.log(), c.model(), c.files(), c.htmlFiles(), c.clock(), m_campaign.db(), m_ctMonitor, m_pbx, m_link}),
       m_console(telnetHost),
       m_watchdog([this] {
           // The address the dialer reaches us on; this machine's own while the link is down.
@@ -51,15 +50,14 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
     QObject::connect(&m_watchdog, &Watchdog::said, &c, [&c](const QString &line, bool down) {
         c.log().aggiungiList2(line, down ? Severity::Warning : Severity::Info);
     });
-    m_emulator.setHooks({[this, &c](const QByteArray &body, bool byOperator, qint32 id) {
-                             const wire::Status s = m_campaign.queue().dumpaClienti(body, false, byOperator, id);
-                             if (!s.ok())
-                                 c.log().scriviLog(QStringLiteral("ERRORE NEI DATI: ") + s.error, Logger::List2,
-                                                   QStringLiteral("RX"), id);
-                         },
-                         [this] { return OutcomeRecord::test(QDateTime::currentDateTime(), m_random).encode(); }});
-    m_link.setHooks({[&c] { c.invertiTasti(); }, [&c] { c.mainTick().tick(); }, [&c] { c.mainTick().packetTick(); },
-                     [&prompts](const QString &text) { prompts.message(text); }});
+    QObject::connect(&m_emulator, &Emulator::customersReceived, &c,
+                     [this, &c](const QByteArray &body, bool byOperator, qint32 id) {
+                         const wire::Status s = m_campaign.queue().dumpaClienti(body, false, byOperator, id);
+                         if (!s.ok())
+                             c.log().scriviLog(QStringLiteral("ERRORE NEI DATI: ") + s.error, Logger::List2,
+                                               QStringLiteral("RX"), id);
+                     });
+    connectDialerLink(c, prompts);
     Plugins plugins = c.plugins();
     plugins.link = &m_link;
     plugins.campaign = &m_campaign;
@@ -73,6 +71,37 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
     plugins.ping = &m_ping;
     c.setPlugins(plugins);
     startMetrics(c);
+}
+
+void Composition::routeDialerRequests(Dispatcher &d, Campaign &campaign)
+{
+    GroupsService &groups = campaign.groups();
+    CustomersService &customers = campaign.customers();
+    OutcomeService &outcomes = campaign.outcomes();
+    QueueService &queue = campaign.queue();
+    const std::pair<qint32, Dispatcher::Handler> table[] = {
+        {packet::RichiestaGruppi, std::bind_front(&GroupsService::serve, &groups)},
+        {packet::RichiestaClientiGruppi, std::bind_front(&CustomersService::rispostaClientiXGruppo, &customers)},
+        {packet::Esito, std::bind_front(&OutcomeService::registraEsito, &outcomes)},
+        {packet::FreeQueue, std::bind_front(&QueueService::liberaCodaGruppo, &queue)},
+        {packet::DiscardQuery, std::bind_front(&QueueService::riceviScartati, &queue, false)},
+        {packet::QueryOp, std::bind_front(&CustomersService::rispostaClientiXOperatore, &customers)},
+        {packet::EsitoOp, std::bind_front(&OutcomeService::registraEsito, &outcomes)},
+        {packet::FreeQueueOp, std::bind_front(&QueueService::liberaCodaOperatore, &queue)},
+        {packet::DiscardQueryOp, std::bind_front(&QueueService::riceviScartati, &queue, true)},
+    };
+    for (const auto &[code, handler] : table)
+        d.route(code, handler);
+}
+
+void Composition::connectDialerLink(MainController &c, UserPrompts &prompts)
+{
+    routeDialerRequests(m_link.dispatcher(), m_campaign);
+    MainTick &tick = c.mainTick();
+    QObject::connect(&m_link, &DialerLink::connected, &c, &MainController::invertiTasti);
+    QObject::connect(&m_link, &DialerLink::greeted, &tick, &MainTick::tick);
+    QObject::connect(&m_link.reader(), &RequestReader::packetRead, &tick, &MainTick::packetTick);
+    QObject::connect(&m_link, &DialerLink::errorToShow, &c, [&prompts](const QString &text) { prompts.message(text); });
 }
 
 void Composition::startMetrics(MainController &c)
@@ -94,7 +123,7 @@ void Composition::startMetrics(MainController &c)
     const auto counter = [&m, &model](const QString &which, MainModel::DbCounter index) {
         m.addGauge(QStringLiteral("quorin_campaign_customers"), QStringLiteral("Customers by dispatch state, as last counted."),
                    QStringLiteral("state=\"") + which + QLatin1Char('"'),
-                   [&model, index] { return double(MainModel::countOf(*model.database[index])); });
+                   [&model, index] { return double(model.database[index]->value()); });
     };
     counter(QStringLiteral("to_send"), MainModel::ToSend);
     counter(QStringLiteral("in_queue"), MainModel::InQueue);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <random>
-
 #include "auxiliary/PingService.h"
 #include "auxiliary/PopupNotice.h"
 #include "auxiliary/UdpReplication.h"
@@ -42,6 +40,9 @@ public:
     PingService &ping() { return m_ping; }
     MetricsServer &metrics() { return m_metrics; }
 
+    // The one table from dialer request code to the service that answers it.
+    static void routeDialerRequests(Dispatcher &dispatcher, Campaign &campaign);
+
 private:
     DialerLink m_link;
     Campaign m_campaign;
@@ -57,8 +58,8 @@ private:
     WatchdogMonitor m_watchdogWindow;
     PingService m_ping;
     MetricsServer m_metrics;
-    std::mt19937 m_random{std::random_device{}()};
 
+    void connectDialerLink(MainController &c, UserPrompts &prompts);
     void startMetrics(MainController &c);
     void listenMetrics(MainController &c);
 };

@@ -39,7 +39,6 @@ public:
 class NoReplies : public DialerReplies {
 public:
     void sendReply(qint32, const QString &, const packet::RecordId &, const QByteArray &, bool) override {}
-    packet::RecordId lastReceived() const override { return {}; }
 };
 
 QString fileText(const QString &path, bool &exists)
@@ -260,7 +259,7 @@ void ConfigCheck::database(QTextStream &out, const QString &connString)
     NoReplies replies;
     const DebugFile debug(files.rootFile(QStringLiteral("DEBUG.TXT")));
     Dispatcher dispatcher(log, model, debug);
-    Campaign campaign({log, model, settings, clock, prompts, files, {}, {}}, replies, dispatcher, debug);
+    Campaign campaign({log, model, settings, clock, prompts, files, {}}, replies, dispatcher, debug);
 
     QString error;
     const ConnectionParams conn = ConnectionParams::parse(connString, m_paths.sharedDir, campaign.sqlServerDriver());

@@ -16,10 +16,10 @@
 #include <QSqlError>
 #include <QSqlTableModel>
 
-Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, const DebugFile &debug, QObject *parent)
+Campaign::Campaign(Parts parts, DialerReplies &replies, const Dispatcher &requests, const DebugFile &debug, QObject *parent)
     : QObject(parent),
       m_parts(std::move(parts)),
-      m_replies(replies),
+      m_requests(requests),
       m_counters(context()),
       m_sentTimeout(context(), m_counters),
       m_groups(context(), replies),
@@ -27,19 +27,11 @@ Campaign::Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, 
       m_outcomes(context(), replies, m_counters),
       m_queue(context(), replies, m_counters, debug, m_sentTimeout)
 {
-    using S = Dispatcher::Service;
-    dispatcher.setService(S::Groups, &m_groups);
-    dispatcher.setService(S::CustomersPerGroup, &m_groupCustomers);
-    dispatcher.setService(S::CustomersPerOperator, &m_operatorCustomers);
-    dispatcher.setService(S::Outcome, &m_outcomes);
-    dispatcher.setService(S::GroupQueueRelease, &m_groupRelease);
-    dispatcher.setService(S::OperatorQueueRelease, &m_operatorRelease);
-    dispatcher.setService(S::Discard, &m_discard);
     m_reconnect.setSingleShot(true);
     connect(&m_reconnect, &QTimer::timeout, this, &Campaign::tryReconnect);
     m_minute.setInterval(60000);
     connect(&m_minute, &QTimer::timeout, this, [this] { m_sentTimeout.tick(); });
-    m_db.setOnLost([this](const QString &why) { connectionLost(why); });
+    connect(&m_db, &CampaignDb::lost, this, &Campaign::connectionLost);
     m_customers.setDiagnoses(&m_diagnoses);
 }
 
@@ -79,7 +71,7 @@ Campaign::~Campaign()
 CampaignContext Campaign::context()
 {
     return {m_db,          m_parts.log,   m_parts.model, m_parts.settings,     m_parts.clock,
-            m_parts.prompts, m_parts.files, m_ledger,      m_parts.settaCaption, m_parts.now};
+            m_parts.prompts, m_parts.files, m_ledger,      m_parts.now};
 }
 
 QString Campaign::sqlServerDriver() const
@@ -175,7 +167,7 @@ void Campaign::close()
 
 void Campaign::sendGroups()
 {
-    m_groups.rispostaGruppi(m_replies.lastReceived());
+    m_groups.rispostaGruppi(m_requests.lastReceived());
 }
 
 QAbstractItemModel *Campaign::groupTable()

@@ -22,8 +22,7 @@ class Dispatcher;
 class QSqlTableModel;
 
 // The campaign database as the main window sees it: opening and closing,
-// the counters and resets, and the dialer services registered with the
-// dispatcher.
+// the counters and resets, and the services that answer the dialer.
 class Campaign : public QObject, public CampaignPort {
     Q_OBJECT
 public:
@@ -34,11 +33,12 @@ public:
         RunClock &clock;
         UserPrompts &prompts;
         const FileLocations &files;
-        std::function<void()> settaCaption;
         std::function<QDateTime()> now = {}; // the current time when empty
     };
 
-    Campaign(Parts parts, DialerReplies &replies, Dispatcher &dispatcher, const DebugFile &debug, QObject *parent = nullptr);
+    // `requests` names the last request, which "invia gruppi" echoes.
+    Campaign(Parts parts, DialerReplies &replies, const Dispatcher &requests, const DebugFile &debug,
+             QObject *parent = nullptr);
     ~Campaign() override;
 
     CampaignDb &db() { return m_db; }
@@ -99,7 +99,7 @@ private:
     QString m_lastOpenError;
     CampaignDb m_db;
     DiagnosisWorker m_diagnoses;
-    DialerReplies &m_replies;
+    const Dispatcher &m_requests;
     SentLedger m_ledger;
     Counters m_counters;
     SentTimeout m_sentTimeout;
@@ -107,11 +107,6 @@ private:
     CustomersService m_customers;
     OutcomeService m_outcomes;
     QueueService m_queue;
-    GroupCustomers m_groupCustomers{m_customers};
-    OperatorCustomers m_operatorCustomers{m_customers};
-    QueueEntry m_groupRelease{m_queue, QueueEntry::GroupRelease};
-    QueueEntry m_operatorRelease{m_queue, QueueEntry::OperatorRelease};
-    QueueEntry m_discard{m_queue, QueueEntry::Discard};
     QSqlTableModel *m_groupTable = nullptr;
     QTimer m_reconnect;
     QTimer m_minute; // customers sent and never answered

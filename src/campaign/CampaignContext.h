@@ -25,7 +25,6 @@ struct CampaignContext {
     const FileLocations &files;
     // The customers this server has in its dialer's queue.
     SentLedger &ledger;
-    std::function<void()> settaCaption;
     // The time the services work with; tests set it.
     std::function<QDateTime()> clockNow;
 

@@ -159,8 +159,8 @@ void CampaignDb::noticeFailure() const
     m_prepared.clear();
     m_scratch.reset();
     handle().close();
-    if (m_onLost)
-        m_onLost(why);
+    // Found from inside a failed statement, which is a const read.
+    Q_EMIT const_cast<CampaignDb *>(this)->lost(why);
 }
 
 void CampaignDb::readIndexes()

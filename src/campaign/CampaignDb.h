@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -19,8 +20,9 @@
 //
 // A database server can go away. After a failed statement the connection is
 // asked a trivial question; when that fails too it is lost: it is closed,
-// `onLost` is told, statements fail at once until reconnect() succeeds.
-class CampaignDb {
+// lost() says so, statements fail at once until reconnect() succeeds.
+class CampaignDb : public QObject {
+    Q_OBJECT
 public:
     CampaignDb();
     ~CampaignDb();
@@ -35,8 +37,6 @@ public:
     bool isSqlite() const { return m_dialect == Dialect::Sqlite; }
     bool isPostgres() const { return m_dialect == Dialect::Postgres; }
 
-    // Told once each time the connection to a server is found lost, with the reason.
-    void setOnLost(std::function<void(const QString &why)> onLost) { m_onLost = std::move(onLost); }
     bool isLost() const { return m_lost; }
     // One attempt to connect again, bounded by the connection time-out;
     // false with `error` set when the server still does not answer.
@@ -83,6 +83,11 @@ public:
     // The journal mode SQLite reports ("wal"); empty for other backends.
     QString journalMode() const;
 
+
+Q_SIGNALS:
+    // Once each time the connection to a server is found lost, with the reason.
+    void lost(const QString &why);
+
 private:
     // A prepared statement kept for reuse, executed with `binds`; finished
     // by the caller once read.
@@ -108,7 +113,6 @@ private:
     bool m_server = false; // a connection that can be lost
     mutable bool m_lost = false;
     mutable bool m_inTransaction = false;
-    std::function<void(const QString &)> m_onLost;
     mutable std::map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
     mutable std::unique_ptr<QSqlQuery> m_scratch;
     std::map<QString, QList<QList<sqlitedialect::OrderTerm>>> m_indexes; // lower-case table -> keys

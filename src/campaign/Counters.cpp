@@ -68,7 +68,7 @@ bool Counters::count(const QString &sql, int element)
         m_ctx.log.aggiungiList2(QStringLiteral("ERRORE DB: ") + error, Severity::Error);
         return false;
     }
-    m_ctx.model.database[element]->setText(QString::number(value));
+    m_ctx.model.database[element]->set(value);
     return true;
 }
 
@@ -79,13 +79,13 @@ void Counters::contatori(bool soloCoda)
     if (m_ctx.level() > 1)
         m_ctx.log.aggiungiList2(now() + QStringLiteral(") AGGIORNO CONTATORI"));
     auto &d = m_ctx.model.database;
-    d[MainModel::InQueue]->setText(QStringLiteral("0"));
+    d[MainModel::InQueue]->set(0);
     if (soloCoda) {
         if (!count(kCodaStatement, MainModel::InQueue))
             return;
     } else {
         for (int e : {MainModel::NotSendable, MainModel::ToOperator, MainModel::Discarded})
-            d[e]->setText(QStringLiteral("0"));
+            d[e]->set(0);
         const QString &conta = m_ctx.settings.templates[sqltemplates::Conta];
         if (!count(conta.isEmpty() ? kDaInviareStatement : conta, MainModel::ToSend)
             || !count(QStringLiteral("Select count(DISTINCT CODESATTORE) from [GRUPPI_ESATTORE] "), MainModel::Collectors)
@@ -100,18 +100,18 @@ void Counters::contatori(bool soloCoda)
             return;
         }
         while (q.next()) {
-            const QString cont = QString::number(numberOf(q, "cont"));
+            const qint64 cont = numberOf(q, "cont");
             switch (numberOf(q, "flagquorin")) {
             case 1:
-                d[MainModel::InQueue]->setText(cont);
+                d[MainModel::InQueue]->set(cont);
                 break;
             case 2:
-                MainModel::add(*d[MainModel::NotSendable], cont.toLongLong());
-                d[MainModel::Discarded]->setText(cont);
+                d[MainModel::NotSendable]->add(cont);
+                d[MainModel::Discarded]->set(cont);
                 break;
             case 3:
-                MainModel::add(*d[MainModel::NotSendable], cont.toLongLong());
-                d[MainModel::ToOperator]->setText(cont);
+                d[MainModel::NotSendable]->add(cont);
+                d[MainModel::ToOperator]->set(cont);
                 break;
             default:
                 break;
@@ -124,12 +124,12 @@ void Counters::contatori(bool soloCoda)
 
 void Counters::db(qint64 n)
 {
-    MainModel::add(*m_ctx.model.database[MainModel::ToSend], n);
+    m_ctx.model.database[MainModel::ToSend]->add(n);
 }
 
 void Counters::coda(qint64 n)
 {
-    MainModel::add(*m_ctx.model.database[MainModel::InQueue], n);
+    m_ctx.model.database[MainModel::InQueue]->add(n);
 }
 
 void Counters::dumpArchivio()
@@ -203,10 +203,10 @@ void Counters::azzeramentoManuale()
     if (!m_ctx.prompts.confirm(QStringLiteral("Confermi azzeramento Flag Quorin?"), true)
         || !m_ctx.prompts.confirm(QStringLiteral("Ultima Richiesta. Confermi azzeramento Flag Quorin?"), true))
         return;
-    for (TextValue *label : m_ctx.model.outcomes)
-        label->setText(QStringLiteral("0"));
-    for (TextValue *label : m_ctx.model.customers)
-        label->setText(QStringLiteral("0"));
+    for (CountValue *count : m_ctx.model.outcomes)
+        count->set(0);
+    for (CountValue *count : m_ctx.model.customers)
+        count->set(0);
     m_ctx.log.list1().clear();
     m_ctx.log.list2().clear();
     QString error;
@@ -217,8 +217,6 @@ void Counters::azzeramentoManuale()
     }
     m_ctx.ledger.clear(); // the customers this server sent may be anybody's now
     list2(now() + QStringLiteral(") AZZERATI %1 FLAG QUORIN").arg(n));
-    m_ctx.clock.countingStart = QDateTime::currentDateTime();
-    if (m_ctx.settaCaption)
-        m_ctx.settaCaption();
+    m_ctx.clock.startCounting(QDateTime::currentDateTime());
     contatori(false);
 }

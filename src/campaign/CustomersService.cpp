@@ -130,19 +130,20 @@ wire::Status CustomersService::rispostaClientiXGruppo(const DialerRequest &reque
     const wire::Status status = dialerbody::decode(request.body, decoded);
     MainModel &m = m_ctx.model;
     if (status.ok()) {
-        m.lastRequest[MainModel::LastSent]->setText(QStringLiteral("0"));
-        m.lastRequest[MainModel::LastId]->setText(n(request.record.id));
+        m.lastRequest[MainModel::LastSent]->set(0);
+        m.lastRequest[MainModel::LastId]->set(request.record.id);
         qint64 left = m_ctx.settings.limiteClientiRichiesta;
         for (const auto &pair : std::as_const(decoded.pairs)) {
             const qint32 wanted = capped(pair.quantity, left, request.record.id);
             logRx(QStringLiteral("Cerco ") + n(wanted) + QStringLiteral(" cl x gr ") + n(pair.group), request.record.id);
-            m.lastRequest[MainModel::LastGroup]->setText(n(pair.group));
-            m.lastRequest[MainModel::LastWanted]->setText(n(wanted));
-            m.lastRequest[MainModel::LastOperator]->setText(QString());
-            if (!sendGroup(request, pair.group, wanted))
+            m.lastRequest[MainModel::LastGroup]->set(pair.group);
+            m.lastRequest[MainModel::LastWanted]->set(wanted);
+            m.lastOperator.setText(QString());
+            qint64 sent = 0;
+            if (!sendGroup(request, pair.group, wanted, sent))
                 break; // refused or the database failed: the dialer still gets its QueryEnd
-            left -= MainModel::countOf(*m.lastRequest[MainModel::LastSent]);
-            requestLogRow(request.record.id, n(pair.group), wanted);
+            left -= sent;
+            requestLogRow(request.record.id, n(pair.group), wanted, sent);
         }
     }
     // The end marker always comes, so the dialer never waits for one.
@@ -150,7 +151,7 @@ wire::Status CustomersService::rispostaClientiXGruppo(const DialerRequest &reque
     return status;
 }
 
-bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qint32 wanted)
+bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qint32 wanted, qint64 &sent)
 {
     QList<QSqlRecord> rows;
     bool failed = false;
@@ -160,8 +161,8 @@ bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qin
     if (failed)
         return false;
     MainModel &m = m_ctx.model;
-    m.lastRequest[MainModel::LastFound]->setText(QStringLiteral("0"));
-    m.lastRequest[MainModel::LastSent]->setText(QStringLiteral("0"));
+    m.lastRequest[MainModel::LastFound]->set(0);
+    m.lastRequest[MainModel::LastSent]->set(0);
     m_ctx.log.addlist3(QStringLiteral("ID [") + n(request.record.id) + QStringLiteral("] | grp [") + n(group)
                            + QStringLiteral("] | qnt_req [") + n(wanted) + QStringLiteral("] | qnt_out [")
                            + n(rows.size()) + QLatin1Char(']'),
@@ -174,8 +175,9 @@ bool CustomersService::sendGroup(const DialerRequest &request, qint32 group, qin
         }
         return true;
     }
-    m.lastRequest[MainModel::LastFound]->setText(n(rows.size()));
+    m.lastRequest[MainModel::LastFound]->set(rows.size());
     sendPackets(request, rows, group, QString(), customerrow::Reply::Group);
+    sent = rows.size();
     return true;
 }
 
@@ -222,9 +224,9 @@ void CustomersService::sendPackets(const DialerRequest &request, const QList<QSq
     for (qsizetype p = 0; p < packets.size(); ++p) {
         const int k = static_cast<int>(packets[p].size());
         logSent(sent[p]);
-        MainModel::add(*m.customers[MainModel::CustomersSent], k);
+        m.customers[MainModel::CustomersSent]->add(k);
         m.metrics.countCustomersDelivered(!byGroup, k);
-        MainModel::add(*m.lastRequest[MainModel::LastSent], k);
+        m.lastRequest[MainModel::LastSent]->add(k);
         const QByteArray body = dialerbody::encode(dialerbody::CustomerList{!byGroup, op, packets[p]});
         if (byGroup) {
             m_counters.coda(k);
@@ -245,31 +247,30 @@ wire::Status CustomersService::rispostaClientiXOperatore(const DialerRequest &re
     const wire::Status status = dialerbody::decode(request.body, r);
     qint64 left = m_ctx.settings.limiteClientiRichiesta;
     const qint32 wanted = status.ok() ? capped(r.quantity, left, request.record.id) : 0;
-    if (status.ok())
-        sendOperator(request, r, wanted);
+    const qint64 sent = status.ok() ? sendOperator(request, r, wanted) : 0;
     // The end marker always comes, so the dialer never waits for one.
     m_replies.sendReply(packet::QueryEndOp, QStringLiteral("Invio QueryEnd_op"), request.record, dialerbody::queryEnd());
     if (status.ok())
-        requestLogRow(request.record.id, r.op, wanted);
+        requestLogRow(request.record.id, r.op, wanted, sent);
     return status;
 }
 
-void CustomersService::sendOperator(const DialerRequest &request, const dialerbody::OperatorRequest &r, qint32 wanted)
+qint64 CustomersService::sendOperator(const DialerRequest &request, const dialerbody::OperatorRequest &r, qint32 wanted)
 {
     const qint32 id = request.record.id;
     logRx(QStringLiteral("pd chiede ") + n(wanted) + QStringLiteral(" x op ") + r.op, id);
     MainModel &m = m_ctx.model;
-    m.lastRequest[MainModel::LastGroup]->setText(QStringLiteral("0"));
-    m.lastRequest[MainModel::LastWanted]->setText(n(wanted));
-    m.lastRequest[MainModel::LastSent]->setText(QStringLiteral("0"));
-    m.lastRequest[MainModel::LastOperator]->setText(r.op);
-    m.lastRequest[MainModel::LastId]->setText(n(id));
+    m.lastRequest[MainModel::LastGroup]->set(0);
+    m.lastRequest[MainModel::LastWanted]->set(wanted);
+    m.lastRequest[MainModel::LastSent]->set(0);
+    m.lastOperator.setText(r.op);
+    m.lastRequest[MainModel::LastId]->set(id);
 
     QList<QSqlRecord> rows;
     const QDateTime now = m_ctx.now();
     if (wanted > 0 && !m_claims.take([&](qint32 top) { return operatorStatement(top, r.op, now); }, wanted, rows, id))
-        return;
-    m.lastRequest[MainModel::LastFound]->setText(QStringLiteral("0"));
+        return 0;
+    m.lastRequest[MainModel::LastFound]->set(0);
     m_ctx.log.addlist3(QStringLiteral("ID [") + n(id) + QStringLiteral("] | op [") + r.op + QStringLiteral("] | qnt_req [")
                            + n(wanted) + QStringLiteral("] | qnt_out [") + n(rows.size()) + QLatin1Char(']'),
                        1);
@@ -279,17 +280,18 @@ void CustomersService::sendOperator(const DialerRequest &request, const dialerbo
             m_ctx.model.metrics.countEmptyAnswer(true, r.op.trimmed());
             explainEmpty(true, r.op, id);
         }
-        return;
+        return 0;
     }
-    m.lastRequest[MainModel::LastFound]->setText(n(rows.size()));
+    m.lastRequest[MainModel::LastFound]->set(rows.size());
     sendPackets(request, rows, r.group, r.op, customerrow::Reply::Operator);
+    return rows.size();
 }
 
-void CustomersService::requestLogRow(qint32 id, const QString &who, qint32 wanted)
+void CustomersService::requestLogRow(qint32 id, const QString &who, qint32 wanted, qint64 sent)
 {
     const auto cell = [](const QString &v) { return QStringLiteral("<td>") + v.toHtmlEscaped() + QStringLiteral("</td>"); };
     const QString row = QStringLiteral("<tr><td>") + textformats::dateTime(m_ctx.now()) + QStringLiteral("</td>")
-        + cell(n(id)) + cell(who) + cell(n(wanted)) + cell(m_ctx.model.lastRequest[MainModel::LastSent]->text())
+        + cell(n(id)) + cell(who) + cell(n(wanted)) + cell(n(sent))
         + QStringLiteral("</tr>");
     HtmlFiles(m_ctx.files).appendRequestRow(row, m_ctx.settings.fileLimitBytes());
 }

@@ -52,8 +52,10 @@ public:
     Statement groupProbe(qint32 group) const;
 
 private:
-    bool sendGroup(const DialerRequest &request, qint32 group, qint32 wanted);
-    void sendOperator(const DialerRequest &request, const dialerbody::OperatorRequest &r, qint32 wanted);
+    // `sent`: how many customers went to the dialer.
+    bool sendGroup(const DialerRequest &request, qint32 group, qint32 wanted, qint64 &sent);
+    // How many customers went to the dialer.
+    qint64 sendOperator(const DialerRequest &request, const dialerbody::OperatorRequest &r, qint32 wanted);
     // False when the probe says the group has nobody to send (or failed: `failed`).
     bool groupHasCustomers(qint32 group, bool &failed);
     void sendPackets(const DialerRequest &request, const QList<QSqlRecord> &rows, qint32 group, const QString &op,
@@ -70,7 +72,7 @@ private:
     void logSent(const QList<Sent> &sent);
     // The quantity a pair may take of what the request has left.
     qint32 capped(qint32 quantity, qint64 left, qint32 requestId);
-    void requestLogRow(qint32 id, const QString &who, qint32 wanted);
+    void requestLogRow(qint32 id, const QString &who, qint32 wanted, qint64 sent);
     qint64 count(const Statement &s);
     void logRx(const QString &text, qint32 id, Severity severity = Severity::Info);
     // An empty answer for a subject that has customers says why, once a minute at most per subject.
@@ -83,22 +85,4 @@ private:
     DiagnosisWorker *m_diagnoses = nullptr;
     DialerReplies &m_replies;
     Counters &m_counters;
-};
-
-class GroupCustomers : public DialerService {
-public:
-    explicit GroupCustomers(CustomersService &s) : m_s(s) {}
-    wire::Status serve(const DialerRequest &r) override { return m_s.rispostaClientiXGruppo(r); }
-
-private:
-    CustomersService &m_s;
-};
-
-class OperatorCustomers : public DialerService {
-public:
-    explicit OperatorCustomers(CustomersService &s) : m_s(s) {}
-    wire::Status serve(const DialerRequest &r) override { return m_s.rispostaClientiXOperatore(r); }
-
-private:
-    CustomersService &m_s;
 };

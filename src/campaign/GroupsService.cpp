@@ -32,8 +32,6 @@ void GroupsService::rispostaGruppi(const packet::RecordId &record)
     m_replies.sendReply(packet::PacchettoGruppi, QStringLiteral("Invio Pacchetto gruppi"), record,
                         dialerbody::encode(dialerbody::GroupList{groups}));
     if (!m_ctx.clock.countingStart.isValid()) {
-        m_ctx.clock.countingStart = m_ctx.now();
-        if (m_ctx.settaCaption)
-            m_ctx.settaCaption();
+        m_ctx.clock.startCounting(m_ctx.now());
     }
 }

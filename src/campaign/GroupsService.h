@@ -6,13 +6,13 @@
 class DialerReplies;
 
 // RispostaGruppi: the list of dialing groups for the dialer (70000 -> 70100).
-class GroupsService : public DialerService {
+class GroupsService {
 public:
     static constexpr int kMaxGroups = 999; // what fits in one body buffer
 
     GroupsService(const CampaignContext &ctx, DialerReplies &replies) : m_ctx(ctx), m_replies(replies) {}
 
-    wire::Status serve(const DialerRequest &request) override
+    wire::Status serve(const DialerRequest &request)
     {
         rispostaGruppi(request.record);
         return {};

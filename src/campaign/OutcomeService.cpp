@@ -57,8 +57,8 @@ wire::Status OutcomeService::registraEsito(const DialerRequest &request)
     Effects after;
     if (known(o.code) && o.code != 0) {
         after.append([this, code = o.code] {
-            MainModel::add(*m_ctx.model.outcomes[code], 1);
-            MainModel::add(*m_ctx.model.outcomes[0], 1);
+            m_ctx.model.outcomes[code]->add(1);
+            m_ctx.model.outcomes[0]->add(1);
         });
     }
     QString error;
@@ -129,46 +129,46 @@ bool OutcomeService::record(const OutcomeRecord &o, const QDateTime &now, Effect
     QDateTime recall;
     if (exists && !update(rows.first(), o, now, recall, error))
         return false;
+    return settle(o, id, exists, recall, after, error);
+}
 
+bool OutcomeService::settle(const OutcomeRecord &o, qint64 id, bool exists, const QDateTime &recall, Effects &after,
+                            QString &error)
+{
     const auto notFound = [&](const QString &shown) {
         after.append([this, shown] { logRx(QStringLiteral("CL ") + shown + QStringLiteral(" non trovato in archivio"), m_requestId); });
+        return true;
     };
     switch (o.code) {
     case 1: case 5: case 6: case 8: case 9: case 10:
-        if (!exists) {
-            notFound(QString::number(id));
-            return true;
-        }
-        return makeAvailable(id, recall, after, error);
-    case 2: case 3: case 4: {
-        if (!exists) {
-            notFound(o.trimmedId());
-            return true;
-        }
-        const qint64 n = contaProblemi(id, error);
-        if (n < 0)
-            return false;
-        const QString times = QStringLiteral(" Tel.Err/o Fax [") + QString::number(n) + QStringLiteral(" volte]");
-        if (n > m_ctx.settings.limiteEsitiNegativi) {
-            after.append([this, line = QStringLiteral("CL SCARTATO ") + o.cleanedId() + times] {
-                logRx(line, m_requestId);
-                MainModel::add(*m_ctx.model.database[MainModel::Discarded], 1);
-            });
-            return setFlag(id, 2, error);
-        }
-        after.append([this, line = QStringLiteral("CL ") + o.cleanedId() + times] { logRx(line, m_requestId); });
-        return makeAvailable(id, recall, after, error);
-    }
+        return exists ? makeAvailable(id, recall, after, error) : notFound(QString::number(id));
+    case 2: case 3: case 4:
+        return exists ? negative(o, id, recall, after, error) : notFound(o.trimmedId());
     case 7:
-        if (!exists) {
-            notFound(o.trimmedId());
-            return true;
-        }
-        after.append([this] { MainModel::add(*m_ctx.model.database[MainModel::ToOperator], 1); });
+        if (!exists)
+            return notFound(o.trimmedId());
+        after.append([this] { m_ctx.model.database[MainModel::ToOperator]->add(1); });
         return setFlag(id, 3, error);
     default:
         return true; // 0 and 11: the customer stays sent
     }
+}
+
+bool OutcomeService::negative(const OutcomeRecord &o, qint64 id, const QDateTime &recall, Effects &after, QString &error)
+{
+    const qint64 n = contaProblemi(id, error);
+    if (n < 0)
+        return false;
+    const QString times = QStringLiteral(" Tel.Err/o Fax [") + QString::number(n) + QStringLiteral(" volte]");
+    if (n > m_ctx.settings.limiteEsitiNegativi) {
+        after.append([this, line = QStringLiteral("CL SCARTATO ") + o.cleanedId() + times] {
+            logRx(line, m_requestId);
+            m_ctx.model.database[MainModel::Discarded]->add(1);
+        });
+        return setFlag(id, 2, error);
+    }
+    after.append([this, line = QStringLiteral("CL ") + o.cleanedId() + times] { logRx(line, m_requestId); });
+    return makeAvailable(id, recall, after, error);
 }
 
 bool OutcomeService::update(const QSqlRecord &row, const OutcomeRecord &o, const QDateTime &now, QDateTime &recall,

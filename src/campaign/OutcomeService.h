@@ -18,12 +18,11 @@ class DialerReplies;
 // dialer can report the outcome again. An outcome reported again after it
 // was stored (its acknowledgement lost with the link) is acknowledged
 // again without a second row, so that it counts once.
-class OutcomeService : public DialerService {
+class OutcomeService {
 public:
     OutcomeService(const CampaignContext &ctx, DialerReplies &replies, Counters &counters)
         : m_ctx(ctx), m_replies(replies), m_counters(counters) {}
 
-    wire::Status serve(const DialerRequest &request) override { return registraEsito(request); }
     // A body too short for its record is refused: nothing stored, nothing acknowledged.
     wire::Status registraEsito(const DialerRequest &request);
     // ContaProblemi: negative outcomes recorded for the customer; -1 on error.
@@ -39,6 +38,10 @@ private:
     using Effects = QList<std::function<void()>>;
     bool alreadyStored(const OutcomeRecord &o, const QDateTime &now, bool &found, QString &error);
     bool record(const OutcomeRecord &o, const QDateTime &now, Effects &after, QString &error);
+    // What the outcome does to customer `id` (found or not) once recorded.
+    bool settle(const OutcomeRecord &o, qint64 id, bool exists, const QDateTime &recall, Effects &after, QString &error);
+    // Answering machine, fax or wrong number: discarded past the limit, else available again.
+    bool negative(const OutcomeRecord &o, qint64 id, const QDateTime &recall, Effects &after, QString &error);
     bool update(const QSqlRecord &row, const OutcomeRecord &o, const QDateTime &now, QDateTime &recall, QString &error);
     bool makeAvailable(qint64 id, const QDateTime &recall, Effects &after, QString &error);
     bool setFlag(qint64 id, int flag, QString &error);

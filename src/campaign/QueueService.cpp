@@ -45,19 +45,6 @@ const QString kRilasciaSeMio = kRilascia
                      " WHERE Quorin_Inviati.contatore=[tabella pratiche].contatore AND Quorin_Inviati.inviato_il=?)");
 } // namespace
 
-wire::Status QueueEntry::serve(const DialerRequest &r)
-{
-    switch (m_kind) {
-    case GroupRelease:
-        return m_s.liberaCodaGruppo(r);
-    case OperatorRelease:
-        return m_s.liberaCodaOperatore(r);
-    case Discard:
-        return m_s.riceviScartati(r);
-    }
-    return {};
-}
-
 int QueueService::releaseOwn(const QString &select, const QVariantList &binds, qsizetype &others, QString &error)
 {
     QList<QSqlRecord> rows;
@@ -176,13 +163,13 @@ wire::Status QueueService::liberaCodaOperatore(const DialerRequest &request)
     return {};
 }
 
-wire::Status QueueService::riceviScartati(const DialerRequest &request)
+wire::Status QueueService::riceviScartati(bool byOperator, const DialerRequest &request)
 {
     dialerbody::CustomerList list;
-    if (wire::Status s = dialerbody::decode(request.body, request.operatorVariant, list); !s.ok())
+    if (wire::Status s = dialerbody::decode(request.body, byOperator, list); !s.ok())
         return s;
     dumpRicevuto(request);
-    return dumpaClienti(request.body, true, request.operatorVariant, request.record.id);
+    return dumpaClienti(request.body, true, byOperator, request.record.id);
 }
 
 void QueueService::dumpRicevuto(const DialerRequest &request)
@@ -203,7 +190,7 @@ wire::Status QueueService::dumpaClienti(const QByteArray &body, bool respinti, b
     const auto count = list.records.size();
     list2((respinti ? QStringLiteral("Respinti ") : QStringLiteral("Ricevuti ")) + QString::number(count)
           + QStringLiteral(" clienti "));
-    MainModel::add(*m_ctx.model.customers[MainModel::CustomersRefused], count);
+    m_ctx.model.customers[MainModel::CustomersRefused]->add(count);
     m_ctx.model.metrics.countCustomersRefused(count);
     for (const dialerbody::CustomerRecord &r : std::as_const(list.records)) {
         if (byOperator)

@@ -26,7 +26,8 @@ public:
 
     wire::Status liberaCodaGruppo(const DialerRequest &request);
     wire::Status liberaCodaOperatore(const DialerRequest &request);
-    wire::Status riceviScartati(const DialerRequest &request);
+    // The records refused, in the operator form (71004) or not (70004).
+    wire::Status riceviScartati(bool byOperator, const DialerRequest &request);
     // DumpaClienti: logs the customer records of `body` and, when `respinti`,
     // makes each customer available again. A body whose count promises more
     // records than it holds is refused whole.
@@ -63,16 +64,4 @@ private:
     Counters &m_counters;
     const DebugFile &m_debug;
     const SentTimeout &m_sentTimes;
-};
-
-// The dispatcher's three entries into the queue service.
-class QueueEntry : public DialerService {
-public:
-    enum Kind { GroupRelease, OperatorRelease, Discard };
-    QueueEntry(QueueService &s, Kind kind) : m_s(s), m_kind(kind) {}
-    wire::Status serve(const DialerRequest &r) override;
-
-private:
-    QueueService &m_s;
-    Kind m_kind;
 };

@@ -7,8 +7,8 @@ namespace {
 const QString kPassword = QStringLiteral("vadrin");
 } // namespace
 
-ConsoleProcedures::ConsoleProcedures(Link link, PromptWaits &waits, QObject *parent)
-    : QObject(parent), m_link(std::move(link)), m_waits(waits)
+ConsoleProcedures::ConsoleProcedures(Link &link, PromptWaits &waits, QObject *parent)
+    : QObject(parent), m_link(link), m_waits(waits)
 {
 }
 
@@ -49,7 +49,7 @@ void ConsoleProcedures::login(const QString &target, bool cdModules, std::functi
             });
         });
     };
-    if (m_link.connected())
+    if (m_link.isConnected())
         return atPrompt(true);
     m_link.open();
     m_waits.waitFor(QStringLiteral("login:"), 5, [this, g, atPrompt](bool seen) {
@@ -112,7 +112,7 @@ QString ConsoleProcedures::logFile(const QDateTime &when)
 
 void ConsoleProcedures::workLog(const QString &keyword)
 {
-    const auto now = [this] { return m_link.now ? m_link.now() : QDateTime::currentDateTime(); };
+    const auto now = [this] { return m_link.time(); };
     login(kPrompt, false, [this, keyword, now](bool ok) {
         if (!ok) {
             Q_EMIT finished(keyword, false);

@@ -19,14 +19,17 @@ public:
     static inline const QString kPrompt = QStringLiteral("[tormix/lan");
     static inline const QString kModules = QStringLiteral("/modules/pd");
 
-    struct Link {
-        std::function<bool()> connected;
-        std::function<void()> open;
-        std::function<void(const QString &)> send; // the text and CR LF
-        std::function<QDateTime()> now;
+    // The console the procedures drive.
+    class Link {
+    public:
+        virtual ~Link() = default;
+        virtual bool isConnected() const = 0;
+        virtual void open() = 0;
+        virtual void send(const QString &text) = 0; // the text and CR LF
+        virtual QDateTime time() const = 0;
     };
 
-    ConsoleProcedures(Link link, PromptWaits &waits, QObject *parent = nullptr);
+    ConsoleProcedures(Link &link, PromptWaits &waits, QObject *parent = nullptr);
 
     // Login: true through `done` when the target is on screen at the end.
     void login(const QString &target, bool cdModules, std::function<void(bool)> done);
@@ -50,7 +53,7 @@ private:
     void run(const QString &name, const QString &target, bool cdModules, const QString &command);
     bool current(quint64 generation) const { return generation == m_generation; }
 
-    Link m_link;
+    Link &m_link;
     PromptWaits &m_waits;
     quint64 m_generation = 0;
 };

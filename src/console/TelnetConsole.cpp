@@ -24,9 +24,7 @@ TelnetConsole::TelnetConsole(QString host, ConsoleClock *clock, QObject *parent)
       m_ownClock(clock ? nullptr : new LoopClock),
       m_clock(clock ? *clock : *m_ownClock),
       m_waits(m_screen, m_clock),
-      m_procedures({[this] { return m_connected; }, [this] { open(); }, [this](const QString &t) { send(t); },
-                    [] { return QDateTime::currentDateTime(); }},
-                   m_waits)
+      m_procedures(*this, m_waits)
 {
     for (TextValue *&p : panels)
         p = new TextValue(QString(), QString(), this);

@@ -18,7 +18,7 @@
 // frmTelnet, "Obel Telnet Client": the telnet link to the dialer's host,
 // its VT100 screen, the status bar, the keys and the one-click procedures.
 // The window, or the headless front end, is a view over it.
-class TelnetConsole : public QObject, public ConsolePort {
+class TelnetConsole : public QObject, public ConsolePort, private ConsoleProcedures::Link {
     Q_OBJECT
 public:
     static inline const QString kDefaultHost = QStringLiteral("tormix");
@@ -37,7 +37,7 @@ public:
 
     void unload(); // the window's close: the socket closed, nothing kept
     // mOpen, mClose.
-    void open();
+    void open() override;
     void close();
     // mSettings' OK: an error text (the dialog stays open), or empty.
     QString applySettings(const QString &host, const QString &port);
@@ -52,12 +52,12 @@ public:
     qint64 receivedBytes() const { return m_received; }
     qint64 droppedBytes() const { return m_dropped; } // not sent: the host had stopped reading
     // Send: the text and CR LF.
-    void send(const QString &text);
+    void send(const QString &text) override;
 
     const QString &host() const { return m_host; }
     quint16 port() const { return m_port; }
     bool connecting() const { return m_connecting; }
-    bool isConnected() const { return m_connected; }
+    bool isConnected() const override { return m_connected; }
     const Vt100Screen &screen() const { return m_screen; }
     TelnetCodec &codec() { return m_codec; }
     ConsoleProcedures &procedures() { return m_procedures; }
@@ -72,6 +72,7 @@ Q_SIGNALS:
     void raiseRequested();
 
 private:
+    QDateTime time() const override { return QDateTime::currentDateTime(); }
     void onConnected();
     void onClosed();
     void onError(QAbstractSocket::SocketError error);

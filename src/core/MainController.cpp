@@ -30,16 +30,20 @@ MainController::MainController(Options options, UserPrompts &prompts, Plugins pl
       m_debug(m_files.rootFile(QStringLiteral("DEBUG.TXT"))),
       m_html(m_files),
       m_prefs(m_files, m_settings, m_model, m_log, m_prompts, m_plugins),
-      m_tick(m_model, m_log, m_plugins, m_clock,
-             {[this] { connetti(); }, [this] { chiudiSocket(); }, [this] { invertiTasti(); },
-              [this] { sendStatusReport(); }, [this](const QDate &today) { purgeDailyLogs(today); }})
+      m_tick(m_model, m_log, m_plugins, m_clock)
 {
+    connect(&m_clock, &RunClock::countingStarted, this, &MainController::settaCaption);
+    connect(&m_tick, &MainTick::closeDue, this, &MainController::chiudiSocket);
+    connect(&m_tick, &MainTick::connectDue, this, &MainController::connetti);
+    connect(&m_tick, &MainTick::connecting, this, &MainController::invertiTasti);
+    connect(&m_tick, &MainTick::statusReportDue, this, &MainController::sendStatusReport);
+    connect(&m_tick, &MainTick::newDay, this, &MainController::purgeDailyLogs);
     m_timer1.setInterval(kMainTickMs);
     m_timer2.setInterval(kMinuteTickMs);
     connect(&m_timer1, &QTimer::timeout, this, [this] { m_tick.tick(); });
     connect(&m_timer2, &QTimer::timeout, this, [this] { m_tick.minuteTick(); });
     for (int i = 0; i < MainModel::kOutcomeCount; ++i)
-        connect(m_model.outcomes[i], &TextValue::textChanged, this, [this, i] { onOutcomeChanged(i); });
+        connect(m_model.outcomes[i], &CountValue::changed, this, [this, i] { onOutcomeChanged(i); });
 }
 
 bool MainController::start()
@@ -278,11 +282,10 @@ QString MainController::missingForUnattended() const
 
 void MainController::onOutcomeChanged(int index)
 {
-    const int sent = MainModel::numberOf(*m_model.customers[MainModel::CustomersSent]);
+    const int sent = int(m_model.customers[MainModel::CustomersSent]->value());
     if (sent <= 0)
         return;
-    m_model.outcomePercent[index]->setText(
-        outcomerates::percentText(MainModel::numberOf(*m_model.outcomes[index]), sent));
+    m_model.outcomePercent[index]->set(outcomerates::percent(int(m_model.outcomes[index]->value()), sent));
 }
 
 void MainController::holdTimers(bool hold)

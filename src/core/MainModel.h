@@ -7,7 +7,7 @@
 #include "core/ObservableValue.h"
 
 // Everything the main window shows or lets the operator set. The window binds
-// to these values; logic reads and writes them.
+// to these values; logic reads and writes them, counters as numbers.
 class MainModel : public QObject {
     Q_OBJECT
 public:
@@ -82,13 +82,16 @@ public:
     TextValue acdCode{QStringLiteral("0")};
     ColourValue ledAcd;
 
-    // Counter arrays.
-    std::array<TextValue *, kTrafficCount> traffic{}; // lblstatus
-    std::array<TextValue *, kDbCount> database{};     // lbl_DatiDB
-    std::array<TextValue *, kOutcomeCount> outcomes{}; // lblEsiti
-    std::array<TextValue *, kOutcomeCount> outcomePercent{}; // lblPercEsiti
-    std::array<TextValue *, 2> customers{};           // lblCL_TX_RX: sent, refused
-    std::array<TextValue *, kLastCount> lastRequest{}; // lblLast
+    // Counter arrays: numbers, which the window and the status page format.
+    std::array<CountValue *, kTrafficCount> traffic{}; // lblstatus; the idle clocks in seconds
+    CountValue countedSeconds{0, CountValue::Unset};   // the rates' seconds, lblstatus(10)'s tool tip
+    TextValue connectionString;                        // lbl_DatiDB(0), text and tool tip
+    std::array<CountValue *, kDbCount> database{};     // lbl_DatiDB; element 0 is `connectionString`
+    std::array<CountValue *, kOutcomeCount> outcomes{}; // lblEsiti
+    std::array<CountValue *, kOutcomeCount> outcomePercent{}; // lblPercEsiti, whole percentages
+    std::array<CountValue *, 2> customers{};           // lblCL_TX_RX: sent, refused
+    std::array<CountValue *, kLastCount> lastRequest{}; // lblLast; element LastOperator is `lastOperator`
+    TextValue lastOperator{QStringLiteral("0")};
 
     // Panels.
     FlagValue logPanelVisible;    // "Log": the two request lists
@@ -98,9 +101,4 @@ public:
 
     // The metrics page's counters: they only grow, whatever the labels show.
     Metrics metrics;
-
-    static int numberOf(const TextValue &label);
-    static qint64 countOf(const TextValue &label);
-    // Adds `delta` to a counter label; `grouped` shows it as "### ### ### ###".
-    static void add(TextValue &label, qint64 delta, bool grouped = false);
 };

@@ -16,8 +16,8 @@ constexpr int kPingEvery = 10;
 constexpr int kReportEvery = 15;
 } // namespace
 
-MainTick::MainTick(MainModel &model, Logger &log, Plugins &plugins, RunClock &clock, Actions actions)
-    : m_model(model), m_log(log), m_plugins(plugins), m_clock(clock), m_actions(std::move(actions)),
+MainTick::MainTick(MainModel &model, Logger &log, Plugins &plugins, RunClock &clock, QObject *parent)
+    : QObject(parent), m_model(model), m_log(log), m_plugins(plugins), m_clock(clock),
       m_now([] { return QDateTime::currentDateTime(); }), m_statusFiles{kStatusFileEvery, {}}, m_ping{kPingEvery, {}}
 {
 }
@@ -42,8 +42,8 @@ void MainTick::tick()
     idleClocks(now);
     outcomeRates(now, filesWritten);
     const int state = linkState();
-    if (state == socketstates::kConnecting && !m_model.closeEnabled.value() && m_actions.invertiTasti)
-        m_actions.invertiTasti();
+    if (state == socketstates::kConnecting && !m_model.closeEnabled.value())
+        Q_EMIT connecting();
     pingOnIdle(state, now);
     reconnect(state);
     m_model.menuClock.setText(textformats::time(now.time()));
@@ -67,8 +67,8 @@ bool MainTick::statusFiles(const QDateTime &now)
 
 void MainTick::idleClocks(const QDateTime &now)
 {
-    m_model.traffic[MainModel::IdleReceive]->setText(textformats::elapsedClock(m_clock.lastReceive.secsTo(now)));
-    m_model.traffic[MainModel::IdleSend]->setText(textformats::elapsedClock(m_clock.lastSend.secsTo(now)));
+    m_model.traffic[MainModel::IdleReceive]->set(m_clock.lastReceive.secsTo(now));
+    m_model.traffic[MainModel::IdleSend]->set(m_clock.lastSend.secsTo(now));
 }
 
 void MainTick::outcomeRates(const QDateTime &now, bool filesWritten)
@@ -76,11 +76,11 @@ void MainTick::outcomeRates(const QDateTime &now, bool filesWritten)
     if (!m_clock.countingStart.isValid())
         return;
     const qint64 seconds = std::llabs(m_clock.countingStart.secsTo(now));
-    m_model.traffic[MainModel::OutcomesPerHour]->setToolTip(QString::number(seconds));
-    const int total = outcomerates::perHour(MainModel::numberOf(*m_model.outcomes[0]), seconds);
-    const int toOperator = outcomerates::perHour(MainModel::numberOf(*m_model.outcomes[7]), seconds);
-    m_model.traffic[MainModel::OutcomesPerHour]->setText(QString::number(total));
-    m_model.traffic[MainModel::OperatorPerHour]->setText(QString::number(toOperator));
+    m_model.countedSeconds.set(seconds);
+    const int total = outcomerates::perHour(int(m_model.outcomes[0]->value()), seconds);
+    const int toOperator = outcomerates::perHour(int(m_model.outcomes[7]->value()), seconds);
+    m_model.traffic[MainModel::OutcomesPerHour]->set(total);
+    m_model.traffic[MainModel::OperatorPerHour]->set(toOperator);
     if (filesWritten && total > 0 && m_plugins.statusPages)
         m_plugins.statusPages->storeOutcomeCounters();
 }
@@ -122,10 +122,9 @@ void MainTick::reconnect(int state)
     const bool closedAndAuto = state == socketstates::kClosed && m_model.autoConnect.value();
     if (!closedAndAuto && state != socketstates::kError)
         return;
-    if (state == socketstates::kError && m_actions.chiudiSocket)
-        m_actions.chiudiSocket();
-    if (m_actions.connetti)
-        m_actions.connetti();
+    if (state == socketstates::kError)
+        Q_EMIT closeDue();
+    Q_EMIT connectDue();
 }
 
 void MainTick::watchdog()
@@ -145,8 +144,7 @@ void MainTick::minuteTick()
         m_plugins.watchdog->sendReport();
     if (++m_reportTicks >= kReportEvery) {
         m_reportTicks = 0;
-        if (m_actions.statusReport)
-            m_actions.statusReport();
+        Q_EMIT statusReportDue();
     }
     daily();
 }
@@ -157,6 +155,5 @@ void MainTick::daily()
     if (today == m_day)
         return;
     m_day = today;
-    if (m_actions.newDay)
-        m_actions.newDay(today);
+    Q_EMIT newDay(today);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QObject>
 #include <functional>
 
 class Logger;
@@ -14,19 +15,12 @@ struct RunClock;
 //
 // The periodic work (status files, ping on idle) follows the clock, not the
 // number of calls, and a tick that starts while another is still running
-// (a question it asked lets events run) does nothing. The dialer link calls
-// packetTick() for each packet it reads: the idle clocks only.
-class MainTick {
+// (a question it asked lets events run) does nothing. packetTick() runs for
+// each packet the dialer link reads: the idle clocks only.
+class MainTick : public QObject {
+    Q_OBJECT
 public:
-    struct Actions {
-        std::function<void()> connetti;     // act as the "Connetti" button
-        std::function<void()> chiudiSocket; // close the link
-        std::function<void()> invertiTasti; // "Chiudi" on, "Connetti" off
-        std::function<void()> statusReport; // send the central status report
-        std::function<void(const QDate &today)> newDay; // the daily chores (old logs deleted)
-    };
-
-    MainTick(MainModel &model, Logger &log, Plugins &plugins, RunClock &clock, Actions actions);
+    MainTick(MainModel &model, Logger &log, Plugins &plugins, RunClock &clock, QObject *parent = nullptr);
 
     void setNow(std::function<QDateTime()> now) { m_now = std::move(now); }
 
@@ -38,6 +32,18 @@ public:
     void daily();
 
     int lastLinkState() const { return m_lastState; }
+
+Q_SIGNALS:
+    // The link is due to be closed (it is in error) ...
+    void closeDue();
+    // ... and connected as the "Connetti" button does.
+    void connectDue();
+    // The link is connecting: "Chiudi" on, "Connetti" off.
+    void connecting();
+    // The central status report is due.
+    void statusReportDue();
+    // The first tick of a day: the daily chores (old logs deleted).
+    void newDay(const QDate &today);
 
 private:
     // Work due every `seconds` of the clock; the first time after `seconds`
@@ -61,7 +67,6 @@ private:
     Logger &m_log;
     Plugins &m_plugins;
     RunClock &m_clock;
-    Actions m_actions;
     std::function<QDateTime()> m_now;
 
     Every m_statusFiles;

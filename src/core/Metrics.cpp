@@ -207,6 +207,15 @@ const Metrics::Histogram *Metrics::requestHistogram(qint32 code) const
 QByteArray Metrics::render() const
 {
     QByteArray out;
+    requestCounters(out);
+    customerCounters(out);
+    latencies(out);
+    gauges(out);
+    return out;
+}
+
+void Metrics::requestCounters(QByteArray &out) const
+{
     static const char *const results[] = {"served", "refused", "unknown"};
     head(out, "quorin_requests_total", "Dialer requests by code and how they ended.", "counter");
     for (const auto &[key, n] : m_requests)
@@ -226,6 +235,10 @@ QByteArray Metrics::render() const
     sample(out, "quorin_customers_refused_total", {}, double(m_refused));
     head(out, "quorin_empty_answer_diagnoses_total", "Diagnoses of an empty customers answer.", "counter");
     sample(out, "quorin_empty_answer_diagnoses_total", {}, double(m_diagnoses));
+}
+
+void Metrics::customerCounters(QByteArray &out) const
+{
     const auto subjects = [&out](const char *name, const Subjects &counts) {
         for (const auto &[key, n] : counts)
             sample(out, name, QByteArray("by=\"") + (key.first ? "operator" : "group") + "\",who=\"" + labelValue(key.second) + '"',
@@ -245,6 +258,10 @@ QByteArray Metrics::render() const
     head(out, "quorin_customers_returned_total", "Customers sent and never answered, given back after OreRilascioInviati hours.",
          "counter");
     sample(out, "quorin_customers_returned_total", {}, double(m_returned));
+}
+
+void Metrics::latencies(QByteArray &out) const
+{
     head(out, "quorin_request_duration_seconds",
          "From handing a request to its service to its last reply handed to the system, pauses included.", "histogram");
     for (const auto &[code, h] : m_requestLatency)
@@ -252,6 +269,10 @@ QByteArray Metrics::render() const
     head(out, "quorin_outcome_duration_seconds", "The same for outcomes, acknowledged or refused by the database.",
          "histogram");
     histogram(out, "quorin_outcome_duration_seconds", {}, m_outcomeLatency);
+}
+
+void Metrics::gauges(QByteArray &out) const
+{
     // A family's samples together, under one head, in the order first added.
     std::vector<QString> names;
     for (const Gauge &g : m_gauges) {
@@ -270,5 +291,4 @@ QByteArray Metrics::render() const
             sample(out, n, g.labels.toUtf8(), g.value ? g.value() : 0.0);
         }
     }
-    return out;
 }

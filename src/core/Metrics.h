@@ -88,4 +88,10 @@ private:
         std::function<double()> value;
     };
     std::vector<Gauge> m_gauges;
+
+    // The page's parts, in its order.
+    void requestCounters(QByteArray &out) const;
+    void customerCounters(QByteArray &out) const;
+    void latencies(QByteArray &out) const;
+    void gauges(QByteArray &out) const;
 };

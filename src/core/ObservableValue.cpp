@@ -21,6 +21,20 @@ void TextValue::setToolTip(const QString &toolTip)
     Q_EMIT toolTipChanged(m_toolTip);
 }
 
+CountValue::CountValue(qint64 value, Start start, QObject *parent)
+    : QObject(parent), m_value(value), m_set(start == Set)
+{
+}
+
+void CountValue::set(qint64 value)
+{
+    if (value == m_value && m_set)
+        return;
+    m_value = value;
+    m_set = true;
+    Q_EMIT changed(m_value);
+}
+
 FlagValue::FlagValue(bool value, QObject *parent) : QObject(parent), m_value(value) {}
 
 void FlagValue::set(bool value)

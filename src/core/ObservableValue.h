@@ -44,6 +44,28 @@ private:
     bool m_value;
 };
 
+// A number a window shows: a counter, a code, a duration in seconds. The
+// view chooses its form. One made `unset` shows its initial caption until
+// its first set(), which is announced even when the number stays the same.
+class CountValue : public QObject {
+    Q_OBJECT
+public:
+    enum Start { Set, Unset };
+    explicit CountValue(qint64 value = 0, Start start = Set, QObject *parent = nullptr);
+
+    qint64 value() const { return m_value; }
+    bool isSet() const { return m_set; }
+    void set(qint64 value);
+    void add(qint64 delta) { set(m_value + delta); }
+
+Q_SIGNALS:
+    void changed(qint64 value);
+
+private:
+    qint64 m_value;
+    bool m_set;
+};
+
 // The colour of an indicator shape.
 class ColourValue : public QObject {
     Q_OBJECT

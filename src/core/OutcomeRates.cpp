@@ -1,5 +1,7 @@
 #include "core/OutcomeRates.h"
 
+#include "core/ObservableValue.h"
+
 #include <cmath>
 
 namespace outcomerates {
@@ -12,12 +14,24 @@ int perHour(int outcomes, qint64 seconds)
     return static_cast<int>(std::nearbyint(rate)); // default rounding mode: halves to even
 }
 
+qint64 percent(int value, int sent)
+{
+    return static_cast<qint64>(std::round(static_cast<double>(value) * 100.0 / static_cast<double>(sent)));
+}
+
+QString percentText(qint64 percent)
+{
+    return (percent == 0 ? QString() : QString::number(percent)) + QLatin1Char('%');
+}
+
 QString percentText(int value, int sent)
 {
-    const double percent = static_cast<double>(value) * 100.0 / static_cast<double>(sent);
-    const double rounded = std::round(percent);
-    const QString number = rounded == 0 ? QString() : QString::number(static_cast<qint64>(rounded));
-    return number + QLatin1Char('%');
+    return percentText(percent(value, sent));
+}
+
+QString percentShown(const CountValue &percent)
+{
+    return percent.isSet() ? percentText(percent.value()) : QStringLiteral("0%");
 }
 
 } // namespace outcomerates

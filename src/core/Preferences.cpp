@@ -70,8 +70,8 @@ Preferences::Outcome Preferences::leggiPreferenze(bool soloImpostazioni)
     if (!m_model.noDb.value() && m_plugins.campaign && !m_plugins.campaign->open(m_settings.connString))
         return Outcome::DatabaseFailed;
     const QString shown = redaction::hidePasswords(m_settings.connString);
-    m_model.database[MainModel::ConnectionString]->setText(shown);
-    m_model.database[MainModel::ConnectionString]->setToolTip(shown);
+    m_model.connectionString.setText(shown);
+    m_model.connectionString.setToolTip(shown);
     return Outcome::Read;
 }
 

@@ -31,7 +31,7 @@ CtMonitor::CtMonitor(Parts parts, UdpReplication &replication, QObject *parent)
                 {[this](const telephony::MonitorPacket &p) { lavoraDatiMonitor(p); },
                  [this](const QByteArray &bytes) {
                      m_model.leds[0]->set(Colour::LightBlue); // until the next tick paints the state again
-                     MainModel::add(*m_parts.main.traffic[MainModel::BytesReceived], bytes.size(), true);
+                     m_parts.main.traffic[MainModel::BytesReceived]->add(bytes.size());
                      m_replication.send(bytes);
                  },
                  [this] { return level(); }, [this] { return m_parts.settings.packetTimeoutMs(); }}),
@@ -388,7 +388,7 @@ void CtMonitor::countersChanged()
     for (int i = 0; i < MonitorModel::kLegend; ++i)
         m_model.legend[i]->setText(n(c[i]));
     MainModel &main = m_parts.main;
-    main.database[MainModel::GroupsLogged]->setText(n(m_table.groupsWithLogged()));
-    main.database[MainModel::AgentsLogged]->setText(n(c[0]));
-    main.database[MainModel::AgentsFree]->setText(n(c[1]));
+    main.database[MainModel::GroupsLogged]->set(m_table.groupsWithLogged());
+    main.database[MainModel::AgentsLogged]->set(c[0]);
+    main.database[MainModel::AgentsFree]->set(c[1]);
 }

@@ -13,6 +13,12 @@ public:
     // then writes the packet with the request's identification record and `body`.
     virtual void sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body,
                            bool logCode = true) = 0;
-    // Identification record of the last packet received.
-    virtual packet::RecordId lastReceived() const = 0;
+};
+
+// Whether replies are still on their way to the dialer: the next request is
+// read only when they are not.
+class ReplyQueue {
+public:
+    virtual ~ReplyQueue() = default;
+    virtual bool busy() const = 0;
 };

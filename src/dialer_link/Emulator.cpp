@@ -5,6 +5,7 @@
 #include "core/Settings.h"
 #include "core/TextFormats.h"
 #include "dialer_link/DialerBodies.h"
+#include "dialer_link/OutcomeRecord.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -123,7 +124,7 @@ void Emulator::inviaRichiestaClientiXOperatore()
 
 void Emulator::provaEsito()
 {
-    const QByteArray record = m_hooks.testOutcome ? m_hooks.testOutcome() : QByteArray(136, '\0');
+    const QByteArray record = OutcomeRecord::test(QDateTime::currentDateTime(), m_random).encode();
     send(packet::Esito, static_cast<qint32>(m_model.serverPort.text().toInt()), record,
          {QString::number(packet::Esito), QStringLiteral("Invio Esito")});
 }
@@ -151,8 +152,7 @@ void Emulator::handle(const QByteArray &bytes)
         break;
     case packet::ClientiGruppo:
         list2(QStringLiteral("Ricevuti Clienti x Gruppo"), kRx, r.id);
-        if (m_hooks.dumpCustomers)
-            m_hooks.dumpCustomers(body, false, r.id);
+        Q_EMIT customersReceived(body, false, r.id);
         break;
     case packet::AckEsito:
         list2(QStringLiteral("Ricevuti ACK ESITO"), kRx, r.id);
@@ -165,8 +165,7 @@ void Emulator::handle(const QByteArray &bytes)
         break;
     case packet::ClientiOperatore:
         list2(QStringLiteral("Ricevuti Clienti x Operatore"), kRx, r.id);
-        if (m_hooks.dumpCustomers)
-            m_hooks.dumpCustomers(body, true, r.id);
+        Q_EMIT customersReceived(body, true, r.id);
         break;
     default:
         list2(QStringLiteral("MSG SCONOSCIUTO"), kRx, r.id);

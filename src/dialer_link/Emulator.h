@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <functional>
+#include <random>
 
 #include "core/Ports.h"
 #include "core/Severity.h"
@@ -21,17 +21,8 @@ class QTcpServer;
 class Emulator : public QObject, public EmulatorPort {
     Q_OBJECT
 public:
-    struct Hooks {
-        // DumpaClienti for the customer packets received (operator mode or not).
-        std::function<void(const QByteArray &body, bool byOperator, qint32 id)> dumpCustomers;
-        // The 136-byte record of the test outcome.
-        std::function<QByteArray()> testOutcome;
-    };
-
     Emulator(Logger &log, MainModel &model, const Settings &settings, QObject *parent = nullptr);
     ~Emulator() override;
-
-    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
 
     void listen(quint16 port) override; // Ascolta3
     void provaEsito() override;         // "prova esito"
@@ -43,6 +34,10 @@ public:
     void inviaRichiestaClientiXGruppi();
     void inviaRichiestaClientiXOperatore();
 
+Q_SIGNALS:
+    // The customer packets received (operator mode or not), for DumpaClienti.
+    void customersReceived(const QByteArray &body, bool byOperator, qint32 id);
+
 private:
     void onNewConnection();
     void onDisconnected();
@@ -52,7 +47,7 @@ private:
 
     Logger &m_log;
     MainModel &m_model;
-    Hooks m_hooks;
+    std::mt19937 m_random{std::random_device{}()}; // the test outcomes' customers and codes
     QTcpServer *m_server;
     wire::FramedReader m_reader; // its socket is the one emulated dialer
     QString m_peerAddress;

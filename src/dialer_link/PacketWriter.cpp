@@ -7,7 +7,8 @@
 
 namespace {
 const QString kTrace = QStringLiteral("*");
-}
+const QString kTx = QStringLiteral("TX");
+} // namespace
 
 PacketWriter::PacketWriter(LinkSocket &socket, Logger &log, MainModel &model, const DebugFile &debug, bool fast,
                            QObject *parent)
@@ -60,13 +61,22 @@ void PacketWriter::write(const packet::Header &header, const packet::RecordId &r
         m_steps.push_back({Step::Pause, {}, {}, id});
     }
     m_steps.push_back({Step::Action, {}, [this, header] {
-                           MainModel::add(*m_model.traffic[MainModel::PacketsSent], 1);
+                           m_model.traffic[MainModel::PacketsSent]->add(1);
                            Q_EMIT packetSent(header.code);
                        }, id});
     m_queuedBytes += head.size() + (header.totlen > 16 ? packet::kRecordIdSize + body.size() : 0);
     measure();
     if (!m_waiting)
         run();
+}
+
+void PacketWriter::sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body,
+                             bool logCode)
+{
+    if (logCode)
+        m_log.scriviLog(QString::number(code), Logger::List1, kTx, echo.id);
+    m_log.scriviLog(logText, Logger::List1, kTx, echo.id);
+    write(packet::replyHeader(code, static_cast<int>(body.size()), m_socket.localPort()), echo, body);
 }
 
 void PacketWriter::run()
@@ -160,7 +170,7 @@ void PacketWriter::traceHeader(const packet::Header &h, const QByteArray &bytes,
         for (const auto &[label, value] : lines)
             m_log.scriviLog(QString::fromLatin1(label) + QString::number(value), Logger::List1, kTrace, id);
     }
-    m_model.traffic[MainModel::LastCodeSent]->setText(QString::number(h.code));
+    m_model.traffic[MainModel::LastCodeSent]->set(h.code);
     m_debug.appendBytes(bytes);
 }
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 
+#include "dialer_link/DialerReplies.h"
 #include "dialer_link/PacketFormat.h"
 
 class DebugFile;
@@ -18,7 +19,7 @@ class MainModel;
 // the writer waits until the socket has handed its output to the system (at
 // most 5 s) and 0.1 s more before the rest; the same pause follows each
 // packet with an identification record. The event loop keeps running.
-class PacketWriter : public QObject {
+class PacketWriter : public QObject, public DialerReplies, public ReplyQueue {
     Q_OBJECT
 public:
     static constexpr int kDrainWaitMs = 5000;
@@ -29,6 +30,10 @@ public:
 
     // Queues one packet; `body` is the channel buffer's content.
     void write(const packet::Header &header, const packet::RecordId &record, const QByteArray &body);
+    // A reply to the dialer: logs the code and `logText` with tag "TX", then
+    // writes header, the request's identification record and `body`.
+    void sendReply(qint32 code, const QString &logText, const packet::RecordId &echo, const QByteArray &body,
+                   bool logCode = true) override;
     // Sends what is queued at once, without pauses (before the link closes).
     void flush();
     // Forgets what is queued (the link is gone).
@@ -36,7 +41,7 @@ public:
     // Packets still queued or in a pause, or bytes the socket has not yet
     // handed to the system. The session reads the next request only when
     // this is false, so the queue never holds more than one reply.
-    bool busy() const;
+    bool busy() const override;
     // The most bytes ever waiting here and in the socket at once.
     qint64 peakQueuedBytes() const { return m_peakQueued; }
     qint64 queuedBytes() const { return m_queuedBytes; }

@@ -4,18 +4,18 @@
 #include "core/Logger.h"
 #include "core/MainModel.h"
 #include "core/Settings.h"
+#include "dialer_link/DialerReplies.h"
 
 namespace {
 const QString kRx = QStringLiteral("RX");
 } // namespace
 
-RequestReader::RequestReader(Logger &log, MainModel &model, const DebugFile &debug, const Settings &settings, Hooks hooks,
+RequestReader::RequestReader(Logger &log, MainModel &model, const DebugFile &debug, const Settings &settings,
                              QObject *parent)
     : QObject(parent),
       m_log(log),
       m_model(model),
       m_debug(debug),
-      m_hooks(std::move(hooks)),
       m_frames({{1, packet::kMaxPacketLength}, wire::BadLength::Drain, {},
                 [&settings] { return settings.packetTimeoutMs(); }},
                QStringLiteral("Winsock1"))
@@ -27,8 +27,9 @@ RequestReader::RequestReader(Logger &log, MainModel &model, const DebugFile &deb
 void RequestReader::connectReader()
 {
     m_frames.setGate([this] { return m_frames.source().isConnected() && !writerBusy(); });
+    connect(&m_frames, &wire::FramedReader::arrived, this, &RequestReader::arrived);
     connect(&m_frames, &wire::FramedReader::bytesRead, this, [this](const QByteArray &bytes) {
-        MainModel::add(*m_model.traffic[MainModel::BytesReceived], bytes.size(), true);
+        m_model.traffic[MainModel::BytesReceived]->add(bytes.size());
     });
     connect(&m_frames, &wire::FramedReader::packetReady, this, &RequestReader::handle);
     connect(&m_frames, &wire::FramedReader::waiting, this, [this](qint64 missing, bool first) {
@@ -54,7 +55,7 @@ void RequestReader::reset()
 
 bool RequestReader::writerBusy() const
 {
-    return m_hooks.writerBusy && m_hooks.writerBusy();
+    return m_writer && m_writer->busy();
 }
 
 void RequestReader::log(const QString &text, const QString &tag, qint32 id, Severity severity)
@@ -65,8 +66,7 @@ void RequestReader::log(const QString &text, const QString &tag, qint32 id, Seve
 void RequestReader::handle(const QByteArray &framed)
 {
     const double level = m_log.level();
-    if (m_hooks.packetTick)
-        m_hooks.packetTick();
+    Q_EMIT packetRead();
     packet::Packet p;
     const wire::Status decoded = packet::decodePacket(framed, p);
     if (level > 0)
@@ -85,10 +85,10 @@ void RequestReader::handle(const QByteArray &framed)
         for (const auto &[label, value] : traces)
             log(QString::fromLatin1(label) + value, kRx, p.record.id);
     }
-    m_model.traffic[MainModel::LastCodeReceived]->setText(QString::number(p.header.code));
+    m_model.traffic[MainModel::LastCodeReceived]->set(p.header.code);
     if (!decoded.ok() || !validHeader(p)) {
         log(QStringLiteral("ERRORE NEI DATI"), kRx, p.record.id);
-        MainModel::add(*m_model.traffic[MainModel::DataErrors], 1);
+        m_model.traffic[MainModel::DataErrors]->add(1);
         m_drainId = p.record.id;
         m_frames.drain();
         return;
@@ -96,8 +96,7 @@ void RequestReader::handle(const QByteArray &framed)
     if (level > 0 && m_frames.pending() > 0)
         log(QStringLiteral("Ho già altri ") + QString::number(m_frames.pending()) + QStringLiteral(" bytes "), {}, p.record.id);
     m_junk.refill();
-    if (m_hooks.dispatch)
-        m_hooks.dispatch(p);
+    Q_EMIT requestReceived(p);
 }
 
 bool RequestReader::validHeader(const packet::Packet &p)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 
 #include "core/QueueDrain.h"
 #include "core/Severity.h"
@@ -11,10 +10,11 @@
 class DebugFile;
 class Logger;
 class MainModel;
+class ReplyQueue;
 struct Settings;
 
 // The receive half of the dialer link: the link's FramedReader, and the
-// checks and log lines of the dialer's requests, each handed to `dispatch`.
+// checks and log lines of the dialer's requests, each announced whole.
 //
 // It reads only when the writer is idle, so the next request is read only
 // when the reply to the previous one has been handed to the system; bytes
@@ -24,17 +24,14 @@ struct Settings;
 class RequestReader : public QObject {
     Q_OBJECT
 public:
-    struct Hooks {
-        std::function<bool()> writerBusy;
-        std::function<void()> packetTick; // what the main tick does for each packet
-        std::function<void(const packet::Packet &)> dispatch;
-    };
-
     static constexpr int kChannel = 1;
     static constexpr qint64 kReadChunk = wire::FramedReader::kReadChunk;
 
-    RequestReader(Logger &log, MainModel &model, const DebugFile &debug, const Settings &settings, Hooks hooks,
+    RequestReader(Logger &log, MainModel &model, const DebugFile &debug, const Settings &settings,
                   QObject *parent = nullptr);
+
+    // Nothing is read while it is busy.
+    void setWriter(const ReplyQueue *writer) { m_writer = writer; }
 
     LinkSocket &socket() { return m_frames.socket(); }
     const LinkSocket &socket() const { return m_frames.socket(); }
@@ -50,6 +47,14 @@ public:
     // The most ever held at once: one chunk and the packet in hand.
     qsizetype peakHeld() const { return m_frames.peakHeld(); }
 
+Q_SIGNALS:
+    // The socket has bytes for us, before any is read.
+    void arrived();
+    // A packet came whole, before it is checked.
+    void packetRead();
+    // A request that passed the checks, in stream order.
+    void requestReceived(const packet::Packet &request);
+
 private:
     void connectReader();
     bool writerBusy() const;
@@ -60,7 +65,7 @@ private:
     Logger &m_log;
     MainModel &m_model;
     const DebugFile &m_debug;
-    Hooks m_hooks;
+    const ReplyQueue *m_writer = nullptr;
     wire::FramedReader m_frames;
     JunkDumpBudget m_junk;
     qint32 m_drainId = 0; // the packet whose fault drains the stream, for the log

@@ -4,8 +4,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-HttpStatusServer::HttpStatusServer(Hooks hooks, QObject *parent)
-    : QObject(parent), m_hooks(std::move(hooks)), m_server(new QTcpServer(this))
+HttpStatusServer::HttpStatusServer(Pages &pages, QObject *parent)
+    : QObject(parent), m_pages(pages), m_server(new QTcpServer(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &HttpStatusServer::onConnection);
     m_idle.setInterval(250);
@@ -23,8 +23,7 @@ bool HttpStatusServer::listen(quint16 port)
     if (m_server->isListening())
         return true;
     if (!m_server->listen(QHostAddress::Any, port)) {
-        if (m_hooks.list2)
-            m_hooks.list2(QStringLiteral("Server web non attivo: porta ") + QString::number(port) + QStringLiteral(" ")
+        Q_EMIT said(QStringLiteral("Server web non attivo: porta ") + QString::number(port) + QStringLiteral(" ")
                           + m_server->errorString());
         return false;
     }
@@ -82,8 +81,7 @@ void HttpStatusServer::onConnection()
         // A browser that goes away, even in the middle of an answer, is just dropped.
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
         connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { drop(socket); });
-        if (m_hooks.list2)
-            m_hooks.list2(QStringLiteral("Connessione esterna richiesta"));
+        Q_EMIT said(QStringLiteral("Connessione esterna richiesta"));
     }
 }
 
@@ -134,8 +132,7 @@ void HttpStatusServer::closeIdle()
     for (QTcpSocket *s : idle) {
         if (const qint64 unread = s->bytesToWrite(); unread > 0) {
             m_unread += unread;
-            if (m_hooks.list2)
-                m_hooks.list2(QStringLiteral("rich.monitor da ") + plainAddress(s->peerAddress()) + QStringLiteral(": non legge, ")
+            Q_EMIT said(QStringLiteral("rich.monitor da ") + plainAddress(s->peerAddress()) + QStringLiteral(": non legge, ")
                               + QString::number(unread) + QStringLiteral(" byte non inviati, chiusa"));
         }
         s->abort();
@@ -184,16 +181,14 @@ void HttpStatusServer::onWritten(QTcpSocket *socket)
 bool HttpStatusServer::serve(QTcpSocket *socket, const QByteArray &request)
 {
     if (!request.contains("ct_monitor")) {
-        if (m_hooks.list2)
-            m_hooks.list2(QStringLiteral("rich.annullata"));
+        Q_EMIT said(QStringLiteral("rich.annullata"));
         closeGracefully(socket);
         return false;
     }
     const statuspage::Peer peer = peerOf(*socket);
     m_lastPeer = peer;
-    if (m_hooks.list2)
-        m_hooks.list2(QStringLiteral("rich.monitor da ") + peer.remoteIp);
-    const QByteArray body = m_hooks.page ? m_hooks.page(peer) : QByteArray();
+    Q_EMIT said(QStringLiteral("rich.monitor da ") + peer.remoteIp);
+    const QByteArray body = m_pages.page(peer);
     // The socket may have gone while the page was built.
     if (!m_clients.contains(socket) || socket->state() != QAbstractSocket::ConnectedState)
         return false;

@@ -32,13 +32,15 @@ public:
     static constexpr qint64 kMaxPending = 1024 * 1024; // answers not yet read by the browser
     static constexpr qint64 kReadBuffer = 64 * 1024;   // requests taken ahead of their answers
 
-    struct Hooks {
-        std::function<void(const QString &)> list2; // AggiungiList2
+    // Who makes the pages.
+    class Pages {
+    public:
+        virtual ~Pages() = default;
         // The page for a request, ANSI; empty when there is none to give.
-        std::function<QByteArray(const statuspage::Peer &)> page;
+        virtual QByteArray page(const statuspage::Peer &peer) = 0;
     };
 
-    explicit HttpStatusServer(Hooks hooks, QObject *parent = nullptr);
+    explicit HttpStatusServer(Pages &pages, QObject *parent = nullptr);
     ~HttpStatusServer() override;
 
     // False (and one log line) when the port cannot be had.
@@ -55,6 +57,11 @@ public:
 
     // The whole answer to a page: status line, headers, body.
     static QByteArray response(const QByteArray &body);
+
+
+Q_SIGNALS:
+    // A line for List2.
+    void said(const QString &line);
 
 private:
     struct Client {
@@ -75,7 +82,7 @@ private:
     void makeRoom();
     static statuspage::Peer peerOf(const QTcpSocket &socket);
 
-    Hooks m_hooks;
+    Pages &m_pages;
     QTcpServer *m_server;
     QHash<QTcpSocket *, Client> m_clients;
     QTimer m_idle;

@@ -1,6 +1,7 @@
 #include "web_status/OutcomeTotals.h"
 
 #include "campaign/CampaignDb.h"
+#include "core/Logger.h"
 #include "core/TextFormats.h"
 
 #include <QSqlRecord>
@@ -8,8 +9,8 @@
 
 void OutcomeTotals::fail(const QString &what, const QString &error)
 {
-    if (!m_failing && m_log)
-        m_log(what + error);
+    if (!m_failing)
+        m_log.aggiungiList2(what + error);
     m_failing = true;
 }
 
@@ -36,12 +37,12 @@ bool OutcomeTotals::load(Values &values)
         // Only the rows the program writes: "1", never "01" or " 1".
         if (!numberOk || interno != QString::number(counter) || !valueOk || counter < 0 || counter >= kCounters || value < 0)
             continue;
-        values[size_t(counter)] = QString::number(value);
+        values[size_t(counter)] = value;
     }
     return true;
 }
 
-bool OutcomeTotals::store(const Values &values, const Values &captions)
+bool OutcomeTotals::store(const Values &values, const Captions &captions)
 {
     if (!m_db.isOpen())
         return false;
@@ -54,9 +55,11 @@ bool OutcomeTotals::store(const Values &values, const Values &captions)
             return m_db.execute(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog, statoAction,"
                                                " statoLinea, statoACD, gruppi, OraLogin, OraLogout)"
                                                " VALUES (?, ?, ?, ?, '', '', '', '', '', '')"),
-                                e, {number, number, captions[size_t(i)], values[size_t(i)]})
+                                e, {number, number, captions[size_t(i)], QString::number(values[size_t(i)])})
                 >= 0;
-        return m_db.execute(QStringLiteral("UPDATE CT_Monitor SET statolog=? WHERE Interno=?"), e, {values[size_t(i)], number}) >= 0;
+        return m_db.execute(QStringLiteral("UPDATE CT_Monitor SET statolog=? WHERE Interno=?"), e,
+                            {QString::number(values[size_t(i)]), number})
+            >= 0;
     };
     QString error;
     const bool all = m_db.inTransaction(

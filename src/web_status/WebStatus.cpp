@@ -5,9 +5,11 @@
 #include "core/IniFile.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
+#include "core/OutcomeRates.h"
 #include "core/RunClock.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
+#include "core/SocketStates.h"
 #include "core/TextFormats.h"
 #include "ct_monitor/CtMonitor.h"
 #include "pbx_lines/PbxMonitor.h"
@@ -20,10 +22,10 @@
 WebStatus::WebStatus(Parts parts, QObject *parent)
     : QObject(parent),
       m_parts(std::move(parts)),
-      m_server({[this](const QString &line) { m_parts.log.aggiungiList2(line); },
-                [this](const statuspage::Peer &peer) { return answer(peer); }}),
-      m_totals(m_parts.db, [this](const QString &line) { m_parts.log.aggiungiList2(line); })
+      m_server(*this),
+      m_totals(m_parts.db, m_parts.log)
 {
+    connect(&m_server, &HttpStatusServer::said, this, [this](const QString &line) { m_parts.log.aggiungiList2(line); });
 }
 
 quint16 WebStatus::port() const
@@ -48,9 +50,9 @@ void WebStatus::startListener()
     m_server.listen(port());
 }
 
-OutcomeTotals::Values WebStatus::captions() const
+OutcomeTotals::Captions WebStatus::captions() const
 {
-    OutcomeTotals::Values v;
+    OutcomeTotals::Captions v;
     for (int i = 0; i < OutcomeTotals::kCounters; ++i)
         v[size_t(i)] = captions::outcome(i);
     return v;
@@ -60,7 +62,7 @@ OutcomeTotals::Values WebStatus::counters() const
 {
     OutcomeTotals::Values v;
     for (int i = 0; i < OutcomeTotals::kCounters; ++i)
-        v[size_t(i)] = m_parts.main.outcomes[size_t(i)]->text();
+        v[size_t(i)] = m_parts.main.outcomes[size_t(i)]->value();
     return v;
 }
 
@@ -70,9 +72,11 @@ statuspage::Inputs WebStatus::inputs(const statuspage::Peer &peer) const
     in.extensionCount = m_parts.monitor.model().tileCount();
     in.groups = m_parts.monitor.model().grid();
     in.outcomeCaptions = captions();
-    in.outcomes = counters();
-    for (int i = 0; i < statuspage::kOutcomes; ++i)
-        in.percents[size_t(i)] = m_parts.main.outcomePercent[size_t(i)]->text();
+    // As the window shows them.
+    for (int i = 0; i < statuspage::kOutcomes; ++i) {
+        in.outcomes[size_t(i)] = QString::number(m_parts.main.outcomes[size_t(i)]->value());
+        in.percents[size_t(i)] = outcomerates::percentShown(*m_parts.main.outcomePercent[size_t(i)]);
+    }
     in.scriptDir = QDir(m_parts.files.paths().appDir).filePath(QStringLiteral("js"));
     in.now = QDateTime::currentDateTime();
     in.start = m_parts.clock.countingStart;
@@ -111,7 +115,7 @@ void WebStatus::refreshTotals()
     // With the dialer link down the page shows what CT_Monitor holds (another
     // copy may be counting), unless this one has counted since it last
     // stored: that would be thrown away.
-    if (!m_totalsLoaded || (m_parts.dialerConnected && m_parts.dialerConnected()) || counters() != m_stored)
+    if (!m_totalsLoaded || m_parts.dialer.state() == socketstates::kConnected || counters() != m_stored)
         return;
     OutcomeTotals::Values values = counters();
     if (!m_totals.load(values))
@@ -122,7 +126,7 @@ void WebStatus::refreshTotals()
 void WebStatus::setCounters(const OutcomeTotals::Values &values)
 {
     for (int i = 0; i < OutcomeTotals::kCounters; ++i)
-        m_parts.main.outcomes[size_t(i)]->setText(values[size_t(i)]);
+        m_parts.main.outcomes[size_t(i)]->set(values[size_t(i)]);
     m_stored = counters();
 }
 
@@ -134,7 +138,7 @@ void WebStatus::writeStatusFiles()
     saveFiles(inputs(filePeer()), nullptr);
 }
 
-QByteArray WebStatus::answer(const statuspage::Peer &peer)
+QByteArray WebStatus::page(const statuspage::Peer &peer)
 {
     if (!m_parts.monitor.isOpen()) {
         // As the menus would: the monitor and the PBX lines, out of the way.

@@ -20,7 +20,7 @@ struct RunClock;
 // The web status: the HTTP listener, the status files rewritten every five
 // seconds while the CT monitor is open, and the outcome totals kept in
 // CT_Monitor between runs.
-class WebStatus : public QObject, public StatusPagesPort {
+class WebStatus : public QObject, public StatusPagesPort, private HttpStatusServer::Pages {
     Q_OBJECT
 public:
     struct Parts {
@@ -32,7 +32,7 @@ public:
         CampaignDb &db;
         CtMonitor &monitor;
         PbxMonitor &pbx;
-        std::function<bool()> dialerConnected;
+        const DialerLinkPort &dialer; // while it is connected the totals are this copy's own
     };
 
     explicit WebStatus(Parts parts, QObject *parent = nullptr);
@@ -51,9 +51,10 @@ public:
     statuspage::Inputs inputs(const statuspage::Peer &peer) const;
 
 private:
-    QByteArray answer(const statuspage::Peer &peer);
+    // The page a browser asked for, saved as the files too.
+    QByteArray page(const statuspage::Peer &peer) override;
     bool saveFiles(const statuspage::Inputs &in, QString *page);
-    OutcomeTotals::Values captions() const;
+    OutcomeTotals::Captions captions() const;
     OutcomeTotals::Values counters() const;
     void setCounters(const OutcomeTotals::Values &values);
     void refreshTotals();
@@ -63,6 +64,6 @@ private:
     HttpStatusServer m_server;
     OutcomeTotals m_totals;
     bool m_totalsLoaded = false;
-    OutcomeTotals::Values m_stored; // the counters as last read from or written to CT_Monitor
+    OutcomeTotals::Values m_stored{}; // the counters as last read from or written to CT_Monitor
     QElapsedTimer m_lastSave; // pages asked for by browsers are saved at most once a second
 };

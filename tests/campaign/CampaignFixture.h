@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "../core/TestSupport.h"
+#include "app/Composition.h"
 #include "campaign/Campaign.h"
 #include "campaign/DemoDatabase.h"
 #include "core/DebugFile.h"
@@ -31,13 +32,11 @@ public:
         bool logCode;
     };
     QList<Reply> sent;
-    packet::RecordId last;
     void sendReply(qint32 code, const QString &text, const packet::RecordId &echo, const QByteArray &body,
                    bool logCode) override
     {
         sent.append({code, text, echo, body, logCode});
     }
-    packet::RecordId lastReceived() const override { return last; }
 };
 
 // A campaign over a fresh database with the program's tables and no rows:
@@ -59,7 +58,7 @@ struct CampaignFixture {
     // Runs at each reading of the clock, while a test sets it: another
     // server's work at a chosen moment of this one's.
     std::function<void()> onClock;
-    Campaign campaign{{log, model, settings, clock, prompts, files, [this] { ++captions; },
+    Campaign campaign{{log, model, settings, clock, prompts, files,
                        [this] {
                            if (onClock)
                                onClock();
@@ -72,6 +71,8 @@ struct CampaignFixture {
     explicit CampaignFixture(int customers = 0) : CampaignFixture(demodatabase::Options{customers, 7}) {}
     explicit CampaignFixture(const demodatabase::Options &demo)
     {
+        Composition::routeDialerRequests(dispatcher, campaign);
+        QObject::connect(&clock, &RunClock::countingStarted, [this] { ++captions; });
         QString error;
         if (!testdatabase::createDemo(dir.path(), demo, connString, error))
             qFatal("demo database: %s", qPrintable(error));
@@ -86,6 +87,7 @@ struct CampaignFixture {
         : connString(first.campaign.db().isSqlite() ? QStringLiteral("Provider=SQLite;Data Source=") + first.path
                                                     : first.connString)
     {
+        Composition::routeDialerRequests(dispatcher, campaign);
         if (!campaign.open(connString))
             qFatal("open failed");
     }
@@ -146,11 +148,11 @@ struct CampaignFixture {
 inline DialerRequest groupRequest(const QList<dialerbody::CustomersRequest::Pair> &pairs, int id = 9)
 {
     const QByteArray body = dialerbody::encode(dialerbody::CustomersRequest{pairs});
-    return {packet::requestHeader(packet::RichiestaClientiGruppi, int(body.size()), 0), {id, QStringLiteral("PD")}, body, false};
+    return {packet::requestHeader(packet::RichiestaClientiGruppi, int(body.size()), 0), {id, QStringLiteral("PD")}, body};
 }
 
 inline DialerRequest operatorRequest(const QString &op, int quantity, int group = 4)
 {
     const QByteArray body = dialerbody::encode(dialerbody::OperatorRequest{group, quantity, op});
-    return {packet::requestHeader(packet::QueryOp, int(body.size()), 0), {11, QStringLiteral("PD")}, body, false};
+    return {packet::requestHeader(packet::QueryOp, int(body.size()), 0), {11, QStringLiteral("PD")}, body};
 }

@@ -122,8 +122,8 @@ void TestCampaignCycle::wholeCycle()
         const qint64 customer = fixedtext::pulisciStringa(two.body.mid(4 + 296 * r + 56, 30)).toLongLong();
         QCOMPARE(number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=%1").arg(customer)), 0);
     }
-    QCOMPARE(controller.model().customers[MainModel::CustomersRefused]->text(), QStringLiteral("2"));
-    QCOMPARE(controller.model().customers[MainModel::CustomersSent]->text(), QStringLiteral("19"));
+    QCOMPARE(controller.model().customers[MainModel::CustomersRefused]->value(), 2);
+    QCOMPARE(controller.model().customers[MainModel::CustomersSent]->value(), 19);
 }
 
 namespace {
@@ -134,7 +134,7 @@ DialerRequest outcomeFor(qint64 customer)
     o.code = 5;
     o.customerId = QString::number(customer);
     o.calllist = QStringLiteral("CL1");
-    return {{176, 0, 0, Esito, 160}, {55, QStringLiteral("PD")}, o.encode(), false};
+    return {{176, 0, 0, Esito, 160}, {55, QStringLiteral("PD")}, o.encode()};
 }
 
 bool contains(const QStringList &lines, const QString &part)

@@ -23,7 +23,7 @@ private:
         f.sql(QStringLiteral("INSERT INTO Esiti_Quorin (id_contatore, data, Esito) VALUES (1, '2020-01-01 10:00:00', 5),"
                              " (2, GETDATE(), 5), (3, GETDATE(), 13)"));
     }
-    static QString db(CampaignFixture &f, int e) { return f.model.database[e]->text(); }
+    static QString db(CampaignFixture &f, int e) { return QString::number(f.model.database[e]->value()); }
     // The "Dati DB" block from its second counter to its ninth.
     static QStringList block(CampaignFixture &f)
     {
@@ -49,7 +49,7 @@ void TestCounters::fullRecount()
 {
     CampaignFixture f;
     seed(f);
-    f.model.database[MainModel::InQueue]->setText(QStringLiteral("99"));
+    f.model.database[MainModel::InQueue]->set(99);
     f.model.debugLevel.setText(QStringLiteral("2"));
     f.campaign.refreshCounters(false);
     // To send: 1 and 2 only; no group, no phone or an expired mandate keep the rest out.
@@ -64,7 +64,7 @@ void TestCounters::queueOnlyRecountCountsEveryCollector()
 {
     CampaignFixture f;
     seed(f);
-    f.model.database[MainModel::Discarded]->setText(QStringLiteral("42"));
+    f.model.database[MainModel::Discarded]->set(42);
     f.campaign.refreshCounters(true);
     QCOMPARE(db(f, 5), QStringLiteral("3")); // 6, 7 and 8, grouped or not
     QCOMPARE(db(f, 7), QStringLiteral("42")); // the rest is left alone
@@ -76,7 +76,7 @@ void TestCounters::queueOnlyRecountCountsEveryCollector()
 void TestCounters::adjustmentsAreNotClamped()
 {
     CampaignFixture f;
-    f.model.database[MainModel::InQueue]->setText(QStringLiteral("5"));
+    f.model.database[MainModel::InQueue]->set(5);
     f.campaign.counters().coda(-7);
     QCOMPARE(db(f, 5), QStringLiteral("-2"));
     f.campaign.counters().db(4);
@@ -159,18 +159,18 @@ void TestCounters::manualResetAsksTwice()
 {
     CampaignFixture f;
     seed(f);
-    f.model.outcomes[3]->setText(QStringLiteral("8"));
+    f.model.outcomes[3]->set(8);
     f.prompts.answers = {true, false};
     f.campaign.manualReset();
     QCOMPARE(f.prompts.asked, (QStringList{QStringLiteral("confirm:Confermi azzeramento Flag Quorin?"),
                                            QStringLiteral("confirm:Ultima Richiesta. Confermi azzeramento Flag Quorin?")}));
-    QCOMPARE(f.model.outcomes[3]->text(), QStringLiteral("8"));
+    QCOMPARE(f.model.outcomes[3]->value(), 8);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin<>0")), 7);
 
     f.prompts.answers = {true, true};
     f.log.list1().addEmptyingWhenFull(QStringLiteral("traffic"));
     f.campaign.manualReset();
-    QCOMPARE(f.model.outcomes[3]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.outcomes[3]->value(), 0);
     QCOMPARE(f.log.list1().count(), 0);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin<>0 or UltimoEsitoQuorin is not null")), 0);
     QVERIFY(f.log.list2().line(0).endsWith(QStringLiteral(") AZZERATI 7 FLAG QUORIN")));

@@ -80,11 +80,11 @@ void TestCustomers::twentyFiveCustomersInThreePackets()
                 QCOMPARE(readInt32Le(reply.body, 4 + 296 * r + 12), r + 4);
         }
     }
-    QCOMPARE(f.model.lastRequest[MainModel::LastSent]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.lastRequest[MainModel::LastFound]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.customers[MainModel::CustomersSent]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("25"));
-    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("-25"));
+    QCOMPARE(f.model.lastRequest[MainModel::LastSent]->value(), 25);
+    QCOMPARE(f.model.lastRequest[MainModel::LastFound]->value(), 25);
+    QCOMPARE(f.model.customers[MainModel::CustomersSent]->value(), 25);
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 25);
+    QCOMPARE(f.model.database[MainModel::ToSend]->value(), -25);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 25);
     QCOMPARE(f.log.list3(0).count(), 1);
     QVERIFY(f.log.list3(0).line(0).endsWith(QStringLiteral("ID [9] | grp [1] | qnt_req [30] | qnt_out [25]")));
@@ -207,8 +207,8 @@ void TestCustomers::operatorPacketsOfNine()
     QCOMPARE(first.body.left(20), fixedtext::completaStringa(QStringLiteral("OP7"), 20));
     QCOMPARE(first.body.size(), 24 + 9 * 296);
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
-    QCOMPARE(f.model.customers[MainModel::CustomersSent]->text(), QStringLiteral("20"));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0")); // the queue counters do not move
+    QCOMPARE(f.model.customers[MainModel::CustomersSent]->value(), 20);
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 0); // the queue counters do not move
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("pd chiede 25 x op OP7")));
     QVERIFY(f.log.list3(1).line(0).endsWith(QStringLiteral("ID [11] | op [OP7] | qnt_req [25] | qnt_out [20]")));
 }
@@ -372,8 +372,8 @@ void TestCustomers::customersThatCannotBeMarkedAreNotSent()
     f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 3}}));
     QCOMPARE(f.replies.sent.size(), 1); // QueryEnd only: the dialer is not left waiting
     QCOMPARE(f.replies.sent.first().code, qint32(QueryEnd));
-    QCOMPARE(f.model.customers[MainModel::CustomersSent]->text(), QStringLiteral("0"));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.customers[MainModel::CustomersSent]->value(), 0);
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 0);
     QVERIFY(f.log.list1().lines().filter(QStringLiteral("ERRORE DB: ")).size() == 1);
     QVERIFY(!QFile::exists(f.dir.filePath(QStringLiteral("web/richieste.htm"))));
 }
@@ -459,7 +459,7 @@ void TestCustomers::twoServersNeverSendOneCustomer()
     QCOMPARE(a.model.metrics.claimsLost(), quint64(locked ? 0 : 50));
     QCOMPARE(a.log.list1().lines().contains(QStringLiteral("GIA' INVIATI DA UN ALTRO SERVER 50 CL.: sostituiti dai successivi")),
              !locked);
-    QCOMPARE(a.model.database[MainModel::InQueue]->text(), QStringLiteral("50"));
+    QCOMPARE(a.model.database[MainModel::InQueue]->value(), 50);
 }
 
 QTEST_GUILESS_MAIN(TestCustomers)

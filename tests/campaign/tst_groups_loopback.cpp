@@ -48,8 +48,8 @@ void TestGroupsLoopback::groupsFromTheDemoDatabase()
                                   " and telefono1 is not null and (FlagQuorin = 0 or FlagQuorin is null)")));
     QVERIFY(q.next());
     QVERIFY(q.value(0).toInt() > 0);
-    QCOMPARE(controller.model().database[MainModel::ToSend]->text(), q.value(0).toString());
-    QCOMPARE(controller.model().database[MainModel::Groups]->text(), QStringLiteral("6"));
+    QCOMPARE(controller.model().database[MainModel::ToSend]->value(), q.value(0).toLongLong());
+    QCOMPARE(controller.model().database[MainModel::Groups]->value(), 6);
 }
 
 // A diagnosis counts on a thread of its own: while it is held there, in the

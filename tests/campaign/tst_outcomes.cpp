@@ -15,7 +15,7 @@ DialerRequest outcome(int code, const QString &id, const QString &calllist = QSt
     o.customerId = id;
     o.progressive = progressive;
     o.az = 2;
-    return {{176, 0, 0, Esito, 160}, {55, QStringLiteral("PD")}, o.encode(), false};
+    return {{176, 0, 0, Esito, 160}, {55, QStringLiteral("PD")}, o.encode()};
 }
 
 struct Outcomes : CampaignFixture {
@@ -23,7 +23,7 @@ struct Outcomes : CampaignFixture {
     {
         customer(100, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
         sql(QStringLiteral("INSERT INTO PLA VALUES ('100', '01/01/2026', '09:00')"));
-        model.customers[MainModel::CustomersSent]->setText(QStringLiteral("10"));
+        model.customers[MainModel::CustomersSent]->set(10);
     }
     // A date as SQLite keeps it, whatever the backend returns.
     QString text(const QString &sql)
@@ -89,10 +89,10 @@ void TestOutcomes::notFoundIsRescheduled()
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 0);
     QCOMPARE(f.number(QStringLiteral("select UltimoEsitoQuorin from [tabella pratiche] where contatore=100")), 1);
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("CL 100 rischedulato alle ") + recall.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))));
-    QCOMPARE(f.model.outcomes[1]->text(), QStringLiteral("1"));
-    QCOMPARE(f.model.outcomes[0]->text(), QStringLiteral("1"));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("-1"));
-    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.outcomes[1]->value(), 1);
+    QCOMPARE(f.model.outcomes[0]->value(), 1);
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), -1);
+    QCOMPARE(f.model.database[MainModel::ToSend]->value(), 1);
     QCOMPARE(f.replies.sent.size(), 1);
     QCOMPARE(f.replies.sent.first().code, qint32(AckEsito));
     QCOMPARE(f.replies.sent.first().echo.id, 55);
@@ -118,8 +118,8 @@ void TestOutcomes::eleventhNegativeDiscards()
     f.campaign.outcomes().registraEsito(outcome(3, QStringLiteral("100")));
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("CL SCARTATO 100 Tel.Err/o Fax [11 volte]")));
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 2);
-    QCOMPARE(f.model.database[MainModel::Discarded]->text(), QStringLiteral("1"));
-    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.database[MainModel::Discarded]->value(), 1);
+    QCOMPARE(f.model.database[MainModel::ToSend]->value(), 0);
     QCOMPARE(f.replies.sent.size(), 1);
 }
 
@@ -150,8 +150,8 @@ void TestOutcomes::passedToOperator()
     Outcomes f;
     f.campaign.outcomes().registraEsito(outcome(7, QStringLiteral("100")));
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 3);
-    QCOMPARE(f.model.database[MainModel::ToOperator]->text(), QStringLiteral("1"));
-    QCOMPARE(f.model.outcomes[7]->text(), QStringLiteral("1"));
+    QCOMPARE(f.model.database[MainModel::ToOperator]->value(), 1);
+    QCOMPARE(f.model.outcomes[7]->value(), 1);
 }
 
 void TestOutcomes::missingCustomerStillRecordedAndAcknowledged()
@@ -169,12 +169,12 @@ void TestOutcomes::codeZeroCountsNothingButUpdates()
 {
     Outcomes f;
     f.campaign.outcomes().registraEsito(outcome(0, QStringLiteral("100")));
-    for (TextValue *label : f.model.outcomes)
-        QCOMPARE(label->text(), QStringLiteral("0"));
+    for (CountValue *count : f.model.outcomes)
+        QCOMPARE(count->value(), 0);
     QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 1);
     QCOMPARE(f.number(QStringLiteral("select Tot_Esiti_Quorin from [tabella pratiche] where contatore=100")), 1);
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 1); // stays sent
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("-1"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), -1);
 }
 
 void TestOutcomes::memoGrowsLineByLine()
@@ -200,7 +200,7 @@ void TestOutcomes::databaseFailureIsNotAcknowledged()
     QVERIFY(f.replies.sent.isEmpty());
     QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 0); // rolled back whole
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 1);
-    QCOMPARE(f.model.outcomes[0]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.outcomes[0]->value(), 0);
     QVERIFY(f.log.list1().lines().last().startsWith(QStringLiteral("ERRORE DB: ")));
 }
 
@@ -210,7 +210,7 @@ void TestOutcomes::unknownCodeIsRecordedOnly()
     f.campaign.outcomes().registraEsito(outcome(15, QStringLiteral("100")));
     QCOMPARE(f.number(QStringLiteral("select Esito from Esiti_Quorin")), 15);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where contatore=100 and UltimoEsitoQuorin is null")), 1);
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 0);
     QVERIFY(f.log.list1().line(0).startsWith(QStringLiteral("Esito 15 () x id 100")));
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("Esito 15 sconosciuto: registrato senza altri effetti")));
     QCOMPARE(f.replies.sent.size(), 1);
@@ -226,7 +226,7 @@ void TestOutcomes::wireTextIsStoredAndListedVerbatim()
     o.calllist = QStringLiteral("%3 lista");
     o.customerId = QStringLiteral("100");
     o.progressive = 7009;
-    const DialerRequest r{requestHeader(Esito, OutcomeRecord::Size, 12000), {56, QStringLiteral("PD")}, o.encode(), false};
+    const DialerRequest r{requestHeader(Esito, OutcomeRecord::Size, 12000), {56, QStringLiteral("PD")}, o.encode()};
     QVERIFY(f.campaign.outcomes().registraEsito(r).ok());
     QCOMPARE(f.replies.sent.size(), 1); // stored, so acknowledged
     QCOMPARE(f.text(QStringLiteral("select Operatore from Esiti_Quorin")), QStringLiteral("op%8"));
@@ -245,8 +245,8 @@ void TestOutcomes::shortBodyHasNoDatabaseEffect()
     QVERIFY(f.replies.sent.isEmpty());
     QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 0);
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), 1);
-    QCOMPARE(f.model.outcomes[0]->text(), QStringLiteral("0"));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.outcomes[0]->value(), 0);
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 0);
 }
 
 void TestOutcomes::outcomeReportedAgainIsStoredOnce_data()
@@ -275,9 +275,9 @@ void TestOutcomes::outcomeReportedAgainIsStoredOnce()
     QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), 1);
     QCOMPARE(f.number(QStringLiteral("select Tot_Esiti_Quorin from [tabella pratiche] where contatore=100")), 1);
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=100")), flag);
-    QCOMPARE(f.model.outcomes[code]->text(), QStringLiteral("1"));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("-1"));
-    QCOMPARE(f.model.database[MainModel::Discarded]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.outcomes[code]->value(), 1);
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), -1);
+    QCOMPARE(f.model.database[MainModel::Discarded]->value(), 0);
     QCOMPARE(f.log.list1().lines().filter(QStringLiteral("ESITO DUPLICATO ")).size(), 1);
     QCOMPARE(f.model.metrics.outcomeDuplicates(), quint64(1));
     QCOMPARE(f.model.metrics.outcomesAcknowledged(code), quint64(1));

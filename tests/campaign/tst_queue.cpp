@@ -44,11 +44,11 @@ void TestQueue::groupReleaseSkipsExpiredMandates()
         f.customer(i, i <= 7 ? QStringLiteral("A") : QStringLiteral("B"), QStringLiteral("333"), 1, i <= 2 ? -3 : 30);
         f.campaign.ledger().add(i, f.now); // as this server sent them; 8 is of another group
     }
-    f.model.database[MainModel::InQueue]->setText(QStringLiteral("8"));
-    f.campaign.queue().liberaCodaGruppo({{}, {3, QStringLiteral("PD")}, dialerbody::encode(dialerbody::GroupRelease{1}), false});
+    f.model.database[MainModel::InQueue]->set(8);
+    f.campaign.queue().liberaCodaGruppo({{}, {3, QStringLiteral("PD")}, dialerbody::encode(dialerbody::GroupRelease{1})});
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 5 CL. grp 1")));
-    QCOMPARE(f.model.database[MainModel::InQueue]->text(), QStringLiteral("3"));
-    QCOMPARE(f.model.database[MainModel::ToSend]->text(), QStringLiteral("5"));
+    QCOMPARE(f.model.database[MainModel::InQueue]->value(), 3);
+    QCOMPARE(f.model.database[MainModel::ToSend]->value(), 5);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 3);
     QCOMPARE(f.replies.sent.size(), 1);
     QCOMPARE(f.replies.sent.first().code, qint32(FreeQueueReply));
@@ -67,7 +67,7 @@ void TestQueue::operatorReleaseKeepsTomorrow()
     for (int id : {1, 2, 3})
         f.campaign.ledger().add(id, f.now);
     const auto release = [&](const QString &op, qint32 id) {
-        f.campaign.queue().liberaCodaOperatore({{}, {id, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op}), false});
+        f.campaign.queue().liberaCodaOperatore({{}, {id, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op})});
     };
     release(QStringLiteral("OP"), 4);
     QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 1 CL x OP OP")));
@@ -102,7 +102,7 @@ void TestQueue::operatorDiscardReactivatesBoth()
     QCOMPARE(list1.filter(QStringLiteral("riattivato")).size(), 2);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=0")), 2);
     QCOMPARE(f.number(QStringLiteral("select UltimoEsitoQuorin from [tabella pratiche] where contatore=10")), 4);
-    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->text(), QStringLiteral("2"));
+    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->value(), 2);
     QVERIFY(f.replies.sent.isEmpty());
     const QByteArray debug = readFile(f.debug.path());
     QVERIFY(debug.contains(" ID_RICH21 PDTAG               \r\n"));
@@ -125,7 +125,7 @@ void TestQueue::plainDiscardAtLowLevelLogsFourLinesPerRecord()
     QByteArray body;
     appendInt32Le(body, 1);
     body += customerRecord(3, 77, QStringLiteral("555"), QStringLiteral("VERDI"));
-    f.campaign.queue().riceviScartati({{0, 0, 0, DiscardQuery, 0}, {1, {}}, body, false});
+    f.campaign.queue().riceviScartati(false, {{0, 0, 0, DiscardQuery, 0}, {1, {}}, body});
     QStringList lines;
     for (const QString &line : f.log.list2().lines())
         if (line.contains(QStringLiteral(" (RX) 1 (")))
@@ -146,10 +146,10 @@ void TestQueue::discardCountBeyondTheBodyIsRefused()
     appendInt32Le(body, 3);
     body += customerRecord(1, 5, QStringLiteral("1"), QStringLiteral("N"));
     // Three records announced, one present: the discard is refused whole.
-    QVERIFY(!f.campaign.queue().riceviScartati({{0, 0, 0, DiscardQuery, 0}, {1, {}}, body, false}).ok());
+    QVERIFY(!f.campaign.queue().riceviScartati(false, {{0, 0, 0, DiscardQuery, 0}, {1, {}}, body}).ok());
     QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=5")), 1);
     QVERIFY(f.log.list2().lines().filter(QStringLiteral("Respinti")).isEmpty());
-    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->text(), QStringLiteral("0"));
+    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->value(), 0);
 }
 
 void TestQueue::unquotedReleasePlaceholderTakesOnlySafeCodes()
@@ -161,7 +161,7 @@ void TestQueue::unquotedReleasePlaceholderTakesOnlySafeCodes()
     f.settings.templates[sqltemplates::LiberaOperatore] = QStringLiteral(
         "UPDATE [tabella pratiche] set flagquorin=0 WHERE [codice esattore]=## AND FlagQuorin=1");
     const auto release = [&](const QString &op) {
-        f.campaign.queue().liberaCodaOperatore({{}, {6, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op}), false});
+        f.campaign.queue().liberaCodaOperatore({{}, {6, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op})});
     };
     release(QStringLiteral("1 OR 1=1"));
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 2);
@@ -199,9 +199,9 @@ void TestQueue::releaseLeavesOtherServersQueues()
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 11);
     const auto release = [&] {
         if (byOperator)
-            a.campaign.queue().liberaCodaOperatore({{}, {2, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, QStringLiteral("A")}), false});
+            a.campaign.queue().liberaCodaOperatore({{}, {2, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, QStringLiteral("A")})});
         else
-            a.campaign.queue().liberaCodaGruppo({{}, {2, {}}, dialerbody::encode(dialerbody::GroupRelease{1}), false});
+            a.campaign.queue().liberaCodaGruppo({{}, {2, {}}, dialerbody::encode(dialerbody::GroupRelease{1})});
     };
     // A's dialer drops its queue: A's five come back, B's stay in B's dialer's queue.
     release();
@@ -210,7 +210,7 @@ void TestQueue::releaseLeavesOtherServersQueues()
     QVERIFY(a.log.list1().lines().contains(QStringLiteral("NON LIBERATI 6") + who
                                            + QStringLiteral(": non inviati da questo server in questa sessione")));
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 6);
-    QCOMPARE(a.model.database[MainModel::InQueue]->text(), QStringLiteral("0"));
+    QCOMPARE(a.model.database[MainModel::InQueue]->value(), 0);
     release(); // nothing of A's is left
     QVERIFY(a.log.list1().lines().contains(QStringLiteral("LIBERATI 0") + who));
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 6);
@@ -241,7 +241,7 @@ void TestQueue::sentAndUnansweredComeBack()
     OutcomeRecord o;
     o.code = 5;
     o.customerId = QStringLiteral("2");
-    a.campaign.outcomes().registraEsito({{}, {2, QStringLiteral("PD")}, o.encode(), false});
+    a.campaign.outcomes().registraEsito({{}, {2, QStringLiteral("PD")}, o.encode()});
 
     a.now = a.now.addSecs(2 * 3600 - 60);
     a.campaign.sentTimeout().tick();
@@ -262,14 +262,14 @@ void TestQueue::sentAndUnansweredComeBack()
                  error),
              qPrintable(error));
     a.now = a.now.addSecs(120); // two hours and a minute
-    const int queued = a.model.database[MainModel::InQueue]->text().toInt();
+    const int queued = a.model.database[MainModel::InQueue]->value();
     a.campaign.sentTimeout().tick();
     QCOMPARE(a.model.metrics.customersReturned(), quint64(3));
     QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
     QCOMPARE(a.number(QStringLiteral("select count(*) from Quorin_Inviati where contatore>1000")), 0);
     for (int id : {1, 3, 9})
         QVERIFY(a.log.list1().lines().contains(QStringLiteral("CL %1 rilasciato: inviato da oltre 2 ore senza esito").arg(id)));
-    QCOMPARE(a.model.database[MainModel::InQueue]->text().toInt(), queued - 3);
+    QCOMPARE(a.model.database[MainModel::InQueue]->value(), queued - 3);
     QVERIFY(!a.campaign.ledger().contains(1));
     // The other server, a moment later, finds nothing left to give back.
     b.now = a.now;

@@ -10,7 +10,7 @@
 
 namespace {
 
-struct Rig {
+struct Rig : ConsoleProcedures::Link {
     Vt100Screen screen;
     ManualClock clock;
     PromptWaits waits{screen, clock};
@@ -18,9 +18,11 @@ struct Rig {
     int opened = 0;
     QStringList sent;
     QDateTime now{QDate(2026, 12, 6), QTime(10, 44, 59)};
-    ConsoleProcedures procedures{{[this] { return connected; }, [this] { ++opened; }, [this](const QString &t) { sent << t; },
-                                  [this] { return now; }},
-                                 waits};
+    ConsoleProcedures procedures{*this, waits};
+    bool isConnected() const override { return connected; }
+    void open() override { ++opened; }
+    void send(const QString &t) override { sent << t; }
+    QDateTime time() const override { return now; }
     QList<std::pair<QString, bool>> finished;
 
     Rig()

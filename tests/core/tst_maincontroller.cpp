@@ -232,13 +232,13 @@ void TestMainController::outcomePercentagesFollowTheCounters()
 {
     Fixture f;
     MainModel &m = f.model();
-    m.outcomes[3]->setText(QStringLiteral("5"));
-    QCOMPARE(m.outcomePercent[3]->text(), QStringLiteral("0%")); // nothing sent yet: left alone
-    m.customers[MainModel::CustomersSent]->setText(QStringLiteral("40"));
-    m.outcomes[3]->setText(QStringLiteral("6"));
-    QCOMPARE(m.outcomePercent[3]->text(), QStringLiteral("15%"));
-    m.outcomes[11]->setText(QStringLiteral("1"));
-    QCOMPARE(m.outcomePercent[11]->text(), QStringLiteral("3%")); // 2.5 rounds up
+    m.outcomes[3]->set(5);
+    QVERIFY(!m.outcomePercent[3]->isSet()); // nothing sent yet: left alone
+    m.customers[MainModel::CustomersSent]->set(40);
+    m.outcomes[3]->set(6);
+    QCOMPARE(m.outcomePercent[3]->value(), 15);
+    m.outcomes[11]->set(1);
+    QCOMPARE(m.outcomePercent[11]->value(), 3); // 2.5 rounds up
 }
 
 void TestMainController::testQueryAsksFirst()

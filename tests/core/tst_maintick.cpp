@@ -8,6 +8,7 @@
 #include "core/MainTick.h"
 #include "core/OutcomeRates.h"
 #include "core/RunClock.h"
+#include "core/TextFormats.h"
 
 class TestMainTick : public QObject {
     Q_OBJECT
@@ -24,16 +25,19 @@ private:
         RunClock clock;
         QStringList actions;
         QDateTime now{QDate(2026, 12, 6), QTime(10, 0, 0)};
-        MainTick tick{model, log, plugins, clock,
-                      {[this] { actions << QStringLiteral("connetti"); }, [this] {
-                           actions << QStringLiteral("chiudi");
-                           link.close();
-                       },
-                       [this] { actions << QStringLiteral("inverti"); }, [this] { actions << QStringLiteral("report"); },
-                       [this](const QDate &day) { actions << QStringLiteral("day ") + day.toString(Qt::ISODate); }}};
+        MainTick tick{model, log, plugins, clock};
 
         Fixture()
         {
+            QObject::connect(&tick, &MainTick::connectDue, [this] { actions << QStringLiteral("connetti"); });
+            QObject::connect(&tick, &MainTick::closeDue, [this] {
+                actions << QStringLiteral("chiudi");
+                link.close();
+            });
+            QObject::connect(&tick, &MainTick::connecting, [this] { actions << QStringLiteral("inverti"); });
+            QObject::connect(&tick, &MainTick::statusReportDue, [this] { actions << QStringLiteral("report"); });
+            QObject::connect(&tick, &MainTick::newDay,
+                             [this](const QDate &day) { actions << QStringLiteral("day ") + day.toString(Qt::ISODate); });
             clock.lastReceive = now;
             clock.lastSend = now;
             tick.setNow([this] { return now; });
@@ -178,30 +182,30 @@ void TestMainTick::idleClocks()
     f.clock.lastReceive = f.now.addSecs(-3725);
     f.clock.lastSend = f.now.addSecs(-(86400 + 61));
     f.ticks(1);
-    QCOMPARE(f.model.traffic[MainModel::IdleReceive]->text(), QStringLiteral("01:02:05"));
-    QCOMPARE(f.model.traffic[MainModel::IdleSend]->text(), QStringLiteral("00:01:01")); // a day wraps like a clock
+    QCOMPARE(f.model.traffic[MainModel::IdleReceive]->value(), 3725);
+    QCOMPARE(textformats::elapsedClock(f.model.traffic[MainModel::IdleSend]->value()), QStringLiteral("00:01:01")); // a day wraps like a clock
     QCOMPARE(f.model.menuClock.text(), QStringLiteral("10:00:00"));
 }
 
 void TestMainTick::ratesNeedACountingStart()
 {
     Fixture f;
-    f.model.outcomes[0]->setText(QStringLiteral("50"));
+    f.model.outcomes[0]->set(50);
     f.ticks(1);
-    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->text(), QStringLiteral("0"));
-    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->toolTip(), QString());
+    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->value(), 0);
+    QVERIFY(!f.model.countedSeconds.isSet());
     f.clock.countingStart = f.now.addSecs(-1800);
-    f.model.outcomes[7]->setText(QStringLiteral("5"));
+    f.model.outcomes[7]->set(5);
     f.ticks(1);
-    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->text(), QStringLiteral("100"));
-    QCOMPARE(f.model.traffic[MainModel::OperatorPerHour]->text(), QStringLiteral("10"));
-    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->toolTip(), QStringLiteral("1800"));
+    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->value(), 100);
+    QCOMPARE(f.model.traffic[MainModel::OperatorPerHour]->value(), 10);
+    QCOMPARE(f.model.countedSeconds.value(), 1800);
     // A start time in the future counts its absolute distance; zero counts as 1.
     f.clock.countingStart = f.now;
-    f.model.outcomes[0]->setText(QStringLiteral("1"));
+    f.model.outcomes[0]->set(1);
     f.ticks(1);
-    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->text(), QStringLiteral("3600"));
-    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->toolTip(), QStringLiteral("0"));
+    QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->value(), 3600);
+    QCOMPARE(f.model.countedSeconds.value(), 0);
 }
 
 void TestMainTick::ratesRoundHalvesToEven()
@@ -223,7 +227,7 @@ void TestMainTick::statusFilesEveryFifthTickAndOutcomeStore()
     QCOMPARE(f.pages.files, 1);
     QCOMPARE(f.pages.stores, 0); // not counting yet
     f.clock.countingStart = f.now.addSecs(-3600);
-    f.model.outcomes[0]->setText(QStringLiteral("12"));
+    f.model.outcomes[0]->set(12);
     f.ticks(5);
     QCOMPARE(f.pages.files, 2);
     QCOMPARE(f.pages.stores, 1); // only on the tick that rewrote the files
@@ -244,11 +248,11 @@ void TestMainTick::aTickInsideATickDoesNothing()
     f.model.autoConnect.set(true);
     // "Connetti" asks a question whose dialog lets the timer fire again.
     int connects = 0;
-    MainTick tick(f.model, f.log, f.plugins, f.clock, {[&] {
-                                                           ++connects;
-                                                           tick.tick();
-                                                       },
-                                                       {}, {}, {}, {}});
+    MainTick tick(f.model, f.log, f.plugins, f.clock);
+    QObject::connect(&tick, &MainTick::connectDue, [&] {
+        ++connects;
+        tick.tick();
+    });
     tick.setNow([&f] { return f.now; });
     tick.tick();
     QCOMPARE(connects, 1);
@@ -265,7 +269,7 @@ void TestMainTick::packetTicksOnlyMoveTheIdleClocks()
     f.clock.lastReceive = f.now.addSecs(-7);
     for (int i = 0; i < 100; ++i) // a burst of packets within one second
         f.tick.packetTick();
-    QCOMPARE(f.model.traffic[MainModel::IdleReceive]->text(), QStringLiteral("00:00:07"));
+    QCOMPARE(f.model.traffic[MainModel::IdleReceive]->value(), 7);
     QCOMPARE(f.pages.files, 0);
     QCOMPARE(f.ping.pings, 0);
     QCOMPARE(f.watchdog.checks, 0);

@@ -143,8 +143,8 @@ void TestPreferences::fullReadLogsTemplatesAndOpensDatabase()
     QCOMPARE(f.settings.templates[sqltemplates::ClientiOperatore], QString()); // under 10 characters
     QCOMPARE(f.settings.templates[sqltemplates::ContaProblemi], QStringLiteral("select count(*)  from Esiti_Quorin"));
     QCOMPARE(f.campaign.calls, QStringList{QStringLiteral("open Driver=QSQLITE;Database=c.db")});
-    QCOMPARE(f.model.database[MainModel::ConnectionString]->text(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
-    QCOMPARE(f.model.database[MainModel::ConnectionString]->toolTip(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
+    QCOMPARE(f.model.connectionString.text(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
+    QCOMPARE(f.model.connectionString.toolTip(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
 }
 
 void TestPreferences::noDbLeavesDatabaseClosed()
@@ -154,7 +154,7 @@ void TestPreferences::noDbLeavesDatabaseClosed()
     f.sharedIni("dsn=x");
     f.prefs.leggiPreferenze(false);
     QVERIFY(f.campaign.calls.isEmpty());
-    QCOMPARE(f.model.database[MainModel::ConnectionString]->text(), QStringLiteral("dsn=x"));
+    QCOMPARE(f.model.connectionString.text(), QStringLiteral("dsn=x"));
 }
 
 void TestPreferences::orderByFirstLineOrDefault()
@@ -242,8 +242,8 @@ void TestPreferences::connectionStringCaptionHidesThePassword()
     f.sharedIni("Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=Cap-Pw-3");
     QVERIFY(f.prefs.leggiPreferenze(false) == Preferences::Outcome::Read);
     const QString shown = QStringLiteral("Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=***");
-    QCOMPARE(f.model.database[MainModel::ConnectionString]->text(), shown);
-    QCOMPARE(f.model.database[MainModel::ConnectionString]->toolTip(), shown);
+    QCOMPARE(f.model.connectionString.text(), shown);
+    QCOMPARE(f.model.connectionString.toolTip(), shown);
     // The program itself still gets the whole string.
     QCOMPARE(f.campaign.calls, QStringList{QStringLiteral("open Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=Cap-Pw-3")});
     // And no list line shows it, whoever writes one.

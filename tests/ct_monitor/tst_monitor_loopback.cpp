@@ -125,7 +125,7 @@ void TestMonitorLoopback::tablesAndDatabaseFollowTheServer()
     for (const simbytes::Extension &e : sim.extensions())
         logged += e.logState != QStringLiteral("LOGGED_OUT");
     QCOMPARE(p.monitor().table().counters()[0], logged);
-    QCOMPARE(p.controller->model().database[MainModel::AgentsLogged]->text(), QString::number(logged));
+    QCOMPARE(p.controller->model().database[MainModel::AgentsLogged]->value(), logged);
     const QStringList list = p.monitor().model().list.lines();
     if (unknownEvery)
         QVERIFY(!list.filter(QStringLiteral("DA WS2= MSG SCONOSC=25999")).isEmpty());

@@ -84,7 +84,7 @@ void TestBackpressure::aDialerThatDoesNotReadGetsOneReplyAtATime()
         pipelined += DialerPeer::request(RichiestaClientiGruppi, 1000 + i,
                                          dialerbody::encode(dialerbody::CustomersRequest{{{1 + i % 6, 10}}}));
     p.dialer.peer->write(pipelined);
-    const auto served = [&] { return MainModel::countOf(*p.controller->model().traffic[MainModel::Dispatched]); };
+    const auto served = [&] { return p.controller->model().traffic[MainModel::Dispatched]->value(); };
     // The program ends up waiting on the dialer: its reply is not handed
     // over, and it has not served the requests behind it.
     QTRY_VERIFY_WITH_TIMEOUT(p.dialer.peer->bytesAvailable() >= DialerPeer::kReadBuffer
@@ -122,7 +122,7 @@ void TestBackpressure::nothingIsReadWhileAReplyWaits()
     // The socket's buffer fills and stays full: the rest waits in TCP.
     QTRY_VERIFY_WITH_TIMEOUT(p.link().socket().bytesAvailable() >= LinkSocket::kReadBuffer, 20000);
     QCOMPARE(p.link().reader().held(), 0);
-    QCOMPARE(p.controller->model().traffic[MainModel::Dispatched]->text(), QStringLiteral("0"));
+    QCOMPARE(p.controller->model().traffic[MainModel::Dispatched]->value(), 0);
     QCOMPARE(p.link().socket().bytesAvailable(), LinkSocket::kReadBuffer);
 }
 

@@ -68,13 +68,13 @@ void TestDialerLink::dbOkArrivesOnConnect()
     QByteArray port(4, '\0');
     qToLittleEndian<qint32>(f.peer().peerPort(), port.data());
     QCOMPARE(dbok, QByteArray::fromHex("00000010FFFFFFFF") + port + QByteArray::fromHex("DE11010000000000"));
-    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->text(), QStringLiteral("1"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->value(), 1, 20000);
     const QStringList lines = f.list1();
     QCOMPARE(lines.mid(0, 4), (QStringList{QStringLiteral("Tento la connessione"), QStringLiteral("Connesso a 127.0.0.1"),
                                            QStringLiteral("70110"), QStringLiteral("Invio DBOK")}));
     QVERIFY(f.controller.model().closeEnabled.value());
     QVERIFY(!f.controller.model().connectEnabled.value());
-    QCOMPARE(f.controller.model().traffic[MainModel::LastCodeSent]->text(), QStringLiteral("70110"));
+    QCOMPARE(f.controller.model().traffic[MainModel::LastCodeSent]->value(), 70110);
     QCOMPARE(readFile(f.controller.debugFile().path()), dbok); // the header bytes, no identification record
 }
 
@@ -120,7 +120,7 @@ void TestDialerLink::requestsAreDispatchedAndCounted()
     QVERIFY(f.connect());
     f.peer().write(DialerPeer::request(RichiestaGruppi, 5) + DialerPeer::request(71003, 6) + DialerPeer::request(75555, 7)
                    + DialerPeer::request(100, 8));
-    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::DataErrors]->text(), QStringLiteral("2"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::DataErrors]->value(), 2, 20000);
     const QStringList lines = f.list1();
     QVERIFY(lines.contains(QStringLiteral("Ricevuta Richiesta gruppi")));
     QVERIFY(lines.contains(QStringLiteral("Ricevuto PDOUTOP_FREEQUEUE_OP")));
@@ -129,10 +129,10 @@ void TestDialerLink::requestsAreDispatchedAndCounted()
     QVERIFY(lines.contains(QStringLiteral("MSG SCONOSC=75555")));
     QVERIFY(lines.contains(QStringLiteral("ERRORE NEI DATI")));
     MainModel &m = f.controller.model();
-    QCOMPARE(m.traffic[MainModel::Dispatched]->text(), QStringLiteral("1"));
-    QCOMPARE(m.traffic[MainModel::UnknownCodes]->text(), QStringLiteral("1"));
-    QCOMPARE(m.traffic[MainModel::LastCodeReceived]->text(), QStringLiteral("100"));
-    QCOMPARE(m.traffic[MainModel::BytesReceived]->text(), QStringLiteral("   176")); // "### ### ### ###"
+    QCOMPARE(m.traffic[MainModel::Dispatched]->value(), 1);
+    QCOMPARE(m.traffic[MainModel::UnknownCodes]->value(), 1);
+    QCOMPARE(m.traffic[MainModel::LastCodeReceived]->value(), 100);
+    QCOMPARE(m.traffic[MainModel::BytesReceived]->value(), 176); // "### ### ### ###"
     QVERIFY(f.controller.log().list2().lines().isEmpty()); // the bad request was last: nothing to drain
 }
 
@@ -141,7 +141,7 @@ void TestDialerLink::repliesLeaveInOrder()
     Fixture f(false);
     QVERIFY(f.connect());
     for (int id = 1; id <= 3; ++id)
-        f.link().sendReply(AckEsito, QStringLiteral("Invio AckEsito"), {id, QStringLiteral("tag%1").arg(id)}, {});
+        f.link().writer().sendReply(AckEsito, QStringLiteral("Invio AckEsito"), {id, QStringLiteral("tag%1").arg(id)}, {});
     const QByteArray all = f.readExactly(20 + 3 * 44);
     QCOMPARE(all.size(), 152);
     for (int i = 0; i < 3; ++i) {
@@ -153,7 +153,7 @@ void TestDialerLink::repliesLeaveInOrder()
         QCOMPARE(r.id, i + 1);
         QCOMPARE(r.contact, QStringLiteral("tag%1").arg(i + 1).leftJustified(20));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->text(), QStringLiteral("4"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->value(), 4, 20000);
 }
 
 void TestDialerLink::linkDroppedMidPacket()
@@ -161,13 +161,13 @@ void TestDialerLink::linkDroppedMidPacket()
     Fixture f(false);
     f.link().writer().setPauseMs(3000); // long enough to drop the link between two pieces
     QVERIFY(f.connect());
-    f.link().sendReply(AckEsito, QStringLiteral("Invio AckEsito"), {1, QStringLiteral("x")}, {});
+    f.link().writer().sendReply(AckEsito, QStringLiteral("Invio AckEsito"), {1, QStringLiteral("x")}, {});
     QCOMPARE(f.readExactly(4), QByteArray::fromHex("00000010")); // DBOK's length, then its pause
     f.peer().abort();
     QTRY_COMPARE_WITH_TIMEOUT(f.link().state(), 9, 20000);
     QTRY_COMPARE_WITH_TIMEOUT(f.list1().count(QStringLiteral("Socket non connessa")), 2, 20000);
     QVERIFY(!f.link().writer().busy());
-    QCOMPARE(f.controller.model().traffic[MainModel::PacketsSent]->text(), QStringLiteral("0")); // no packet completed
+    QCOMPARE(f.controller.model().traffic[MainModel::PacketsSent]->value(), 0); // no packet completed
 }
 
 void TestDialerLink::dbDownLeavesEvenWhenTheProgramEndsAtOnce()

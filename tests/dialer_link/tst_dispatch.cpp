@@ -12,14 +12,15 @@
 using namespace packet;
 
 namespace {
-class RecordingService : public DialerService {
-public:
+struct RecordingService {
     QList<DialerRequest> served;
     wire::Status verdict;
-    wire::Status serve(const DialerRequest &request) override
+    Dispatcher::Handler handler()
     {
-        served << request;
-        return verdict;
+        return [this](const DialerRequest &request) {
+            served << request;
+            return verdict;
+        };
     }
 };
 
@@ -53,42 +54,36 @@ void TestDispatch::everyRequestCodeHasItsService_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("service");
-    QTest::addColumn<bool>("operatorVariant");
-    using S = Dispatcher::Service;
-    QTest::newRow("70000") << 70000 << QStringLiteral("Ricevuta Richiesta gruppi") << int(S::Groups) << false;
-    QTest::newRow("70001") << 70001 << QStringLiteral("Ricevuta Richiesta clienti x gruppi") << int(S::CustomersPerGroup) << false;
-    QTest::newRow("70002") << 70002 << QStringLiteral("Ricevuto Esito") << int(S::Outcome) << false;
-    QTest::newRow("70003") << 70003 << QStringLiteral("Ricevuto PDOUTDB_FREEQUEUE") << int(S::GroupQueueRelease) << false;
-    QTest::newRow("70004") << 70004 << QStringLiteral("Ricevuto Discard_Query") << int(S::Discard) << false;
-    QTest::newRow("71001") << 71001 << QStringLiteral("Ricevuto PDOUTOP_QUERY_OP") << int(S::CustomersPerOperator) << false;
-    QTest::newRow("71002") << 71002 << QStringLiteral("Ricevuto Esito OP") << int(S::Outcome) << false;
-    QTest::newRow("71003") << 71003 << QStringLiteral("Ricevuto PDOUTOP_FREEQUEUE_OP") << int(S::OperatorQueueRelease) << false;
-    QTest::newRow("71004") << 71004 << QStringLiteral("Ricevuto Discard_Query_OP") << int(S::Discard) << true;
+    QTest::newRow("70000") << 70000 << QStringLiteral("Ricevuta Richiesta gruppi");
+    QTest::newRow("70001") << 70001 << QStringLiteral("Ricevuta Richiesta clienti x gruppi");
+    QTest::newRow("70002") << 70002 << QStringLiteral("Ricevuto Esito");
+    QTest::newRow("70003") << 70003 << QStringLiteral("Ricevuto PDOUTDB_FREEQUEUE");
+    QTest::newRow("70004") << 70004 << QStringLiteral("Ricevuto Discard_Query");
+    QTest::newRow("71001") << 71001 << QStringLiteral("Ricevuto PDOUTOP_QUERY_OP");
+    QTest::newRow("71002") << 71002 << QStringLiteral("Ricevuto Esito OP");
+    QTest::newRow("71003") << 71003 << QStringLiteral("Ricevuto PDOUTOP_FREEQUEUE_OP");
+    QTest::newRow("71004") << 71004 << QStringLiteral("Ricevuto Discard_Query_OP");
 }
 
 void TestDispatch::everyRequestCodeHasItsService()
 {
     QFETCH(int, code);
     QFETCH(QString, text);
-    QFETCH(int, service);
-    QFETCH(bool, operatorVariant);
     Bench b;
     b.model.debugLevel.setText(QStringLiteral("0"));
     std::map<int, std::unique_ptr<RecordingService>> services;
-    for (int s = 0; s <= int(Dispatcher::Service::OperatorQueueRelease); ++s) {
+    for (int s : {70000, 70001, 70002, 70003, 70004, 71001, 71002, 71003, 71004}) {
         services[s] = std::make_unique<RecordingService>();
-        b.dispatcher.setService(Dispatcher::Service(s), services[s].get());
+        b.dispatcher.route(s, services[s]->handler());
     }
     b.dispatcher.dispatch(packetOf(code, 42, QByteArray("body")));
     QCOMPARE(b.log.list1().lines(), QStringList{text});
-    QCOMPARE(b.model.traffic[MainModel::Dispatched]->text(), QStringLiteral("1"));
+    QCOMPARE(b.model.traffic[MainModel::Dispatched]->value(), 1);
     for (const auto &[s, recorder] : services)
-        QCOMPARE(recorder->served.size(), s == service ? 1 : 0);
-    const DialerRequest &request = services[service]->served.first();
+        QCOMPARE(recorder->served.size(), s == code ? 1 : 0);
+    const DialerRequest &request = services[code]->served.first();
     QCOMPARE(request.record.id, 42);
     QCOMPARE(request.body, QByteArray("body"));
-    QCOMPARE(request.operatorVariant, operatorVariant);
 }
 
 void TestDispatch::unknownCodeIsCountedAndUnanswered()
@@ -97,8 +92,8 @@ void TestDispatch::unknownCodeIsCountedAndUnanswered()
     b.dispatcher.dispatch(packetOf(70110, 1));
     b.dispatcher.dispatch(packetOf(75000, 2));
     QCOMPARE(b.log.list1().lines(), (QStringList{QStringLiteral("MSG SCONOSC=70110"), QStringLiteral("MSG SCONOSC=75000")}));
-    QCOMPARE(b.model.traffic[MainModel::UnknownCodes]->text(), QStringLiteral("2"));
-    QCOMPARE(b.model.traffic[MainModel::Dispatched]->text(), QStringLiteral("0"));
+    QCOMPARE(b.model.traffic[MainModel::UnknownCodes]->value(), 2);
+    QCOMPARE(b.model.traffic[MainModel::Dispatched]->value(), 0);
 }
 
 void TestDispatch::missingServiceStillLogsAndCounts()
@@ -108,7 +103,7 @@ void TestDispatch::missingServiceStillLogsAndCounts()
     b.log.setClock([] { return QTime(1, 0, 0); });
     b.dispatcher.dispatch(packetOf(70000, 77));
     QCOMPARE(b.log.list1().lines(), QStringList{QStringLiteral("3600) (RX) 77 (Ricevuta Richiesta gruppi")});
-    QCOMPARE(b.model.traffic[MainModel::Dispatched]->text(), QStringLiteral("1"));
+    QCOMPARE(b.model.traffic[MainModel::Dispatched]->value(), 1);
 }
 
 void TestDispatch::refusedRequestIsADataErrorWithADump()
@@ -116,13 +111,13 @@ void TestDispatch::refusedRequestIsADataErrorWithADump()
     Bench b;
     RecordingService outcomes;
     outcomes.verdict = wire::Status::tooShort(QStringLiteral("Esito"), 3, 136);
-    b.dispatcher.setService(Dispatcher::Service::Outcome, &outcomes);
+    b.dispatcher.route(Esito, outcomes.handler());
     b.dispatcher.dispatch(packetOf(Esito, 9, QByteArray("abc")));
     QCOMPARE(outcomes.served.size(), 1);
     QCOMPARE(b.log.list1().lines(), (QStringList{QStringLiteral("Ricevuto Esito"),
                                                  QStringLiteral("ERRORE NEI DATI: Esito troppo corto: 3 byte, attesi 136")}));
-    QCOMPARE(b.model.traffic[MainModel::DataErrors]->text(), QStringLiteral("1"));
-    QCOMPARE(b.model.traffic[MainModel::Dispatched]->text(), QStringLiteral("0"));
+    QCOMPARE(b.model.traffic[MainModel::DataErrors]->value(), 1);
+    QCOMPARE(b.model.traffic[MainModel::Dispatched]->value(), 0);
     // The whole packet goes to DEBUG.TXT, so the dialer's fault can be shown.
     const QByteArray file = readFile(b.debug.path());
     QVERIFY(file.contains(" ERRORE NEI DATI codice 70002 ID_RICH9: Esito troppo corto"));

@@ -100,7 +100,8 @@ void TestEmulator::repliesAreRecognisedAndFramed()
 {
     Bench b;
     QList<std::pair<bool, int>> dumps;
-    b.emulator.setHooks({[&](const QByteArray &body, bool byOperator, qint32) { dumps.append({byOperator, int(body.size())}); }, {}});
+    QObject::connect(&b.emulator, &Emulator::customersReceived,
+                     [&](const QByteArray &body, bool byOperator, qint32) { dumps.append({byOperator, int(body.size())}); });
     b.server.connectToHost(QHostAddress::LocalHost, b.port);
     b.read(44);
     // DBOK and the next reply in one segment: framing keeps them apart.
@@ -184,7 +185,7 @@ void TestEmulator::wholeEmulatedSession()
     QCOMPARE(lines.filter(QStringLiteral("Ricevuti 10 clienti")).size(), 15); // 100 + 50 in packets of 10
     // 100 + 50 by group, and whatever operator 140 has due today.
     const int byOperator = controller.log().list3(1).line(0).section(QStringLiteral("qnt_out ["), 1).chopped(1).toInt();
-    QCOMPARE(controller.model().customers[MainModel::CustomersSent]->text().toInt(), 150 + byOperator);
+    QCOMPARE(controller.model().customers[MainModel::CustomersSent]->value(), 150 + byOperator);
 }
 
 QTEST_MAIN(TestEmulator)

@@ -10,6 +10,7 @@
 #include "core/MainModel.h"
 #include "core/Settings.h"
 #include "dialer_link/DialerBodies.h"
+#include "dialer_link/DialerReplies.h"
 #include "dialer_link/RequestReader.h"
 
 using namespace packet;
@@ -37,6 +38,13 @@ QByteArray request(qint32 code, qint32 id, const QByteArray &body = {})
     return encodePacket(requestHeader(code, int(body.size()), 12000), {id, QStringLiteral("PD")}, body);
 }
 
+// A writer that is busy while the test says so.
+struct BusyFlag : ReplyQueue {
+    const bool &flag;
+    explicit BusyFlag(const bool &f) : flag(f) {}
+    bool busy() const override { return flag; }
+};
+
 struct Bench {
     QTemporaryDir dir;
     DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
@@ -48,15 +56,18 @@ struct Bench {
     bool busyAfterServe = false; // each request gets a reply that occupies the writer
     int ticks = 0;
     QList<Packet> served;
-    RequestReader reader{log, model, debug, settings,
-                         {[this] { return busy; }, [this] { ++ticks; },
-                          [this](const Packet &p) {
-                              served << p;
-                              busy = busy || busyAfterServe;
-                          }}};
+    RequestReader reader{log, model, debug, settings};
+
+    BusyFlag writer{busy};
 
     Bench()
     {
+        reader.setWriter(&writer);
+        QObject::connect(&reader, &RequestReader::packetRead, [this] { ++ticks; });
+        QObject::connect(&reader, &RequestReader::requestReceived, [this](const Packet &p) {
+            served << p;
+            busy = busy || busyAfterServe;
+        });
         model.debugLevel.setText(QStringLiteral("0"));
         reader.frames().setSource(&source);
     }
@@ -68,7 +79,7 @@ struct Bench {
         return out;
     }
     QStringList list1() { return log.list1().lines(); }
-    QString counter(MainModel::Traffic t) { return model.traffic[t]->text(); }
+    QString counter(MainModel::Traffic t) { return QString::number(model.traffic[t]->value()); }
 };
 
 } // namespace

@@ -304,12 +304,21 @@ void TestWebStatus::outcomeTotalsSurviveARestart()
     };
     Program p("PortaWeb=0\r\n", previousRun);
     MainModel &m = p.controller->model();
-    QCOMPARE(m.outcomes[1]->text(), QStringLiteral("17"));
-    QCOMPARE(m.outcomes[7]->text(), QStringLiteral("4"));
-    QCOMPARE(m.outcomes[2]->text(), QStringLiteral("0")); // not a number: skipped
-    QCOMPARE(m.outcomes[5]->text(), QStringLiteral("0")); // negative: skipped
+    QCOMPARE(m.outcomes[1]->value(), 17);
+    QCOMPARE(m.outcomes[7]->value(), 4);
+    QCOMPARE(m.outcomes[2]->value(), 0); // not a number: skipped
+    QCOMPARE(m.outcomes[5]->value(), 0); // negative: skipped
+    const auto stored = [&p](int counter) {
+        QString value;
+        QSqlQuery q(p.parts->campaign().db().handle());
+        q.prepare(QStringLiteral("SELECT statolog FROM CT_Monitor WHERE Interno=?"));
+        q.addBindValue(QString::number(counter));
+        if (q.exec() && q.next())
+            value = q.value(0).toString();
+        return value;
+    };
     // The first store keeps what was there and adds what this run counted.
-    m.outcomes[3]->setText(QStringLiteral("9"));
+    m.outcomes[3]->set(9);
     p.parts->web().storeOutcomeCounters();
     QCOMPARE(statolog(p, 1), QStringLiteral("17"));
     QCOMPARE(statolog(p, 3), QStringLiteral("9"));
@@ -331,12 +340,12 @@ void TestWebStatus::totalsFollowTheDatabaseOnlyWhenNothingIsLost()
     // the page shows it.
     QSqlQuery(p.parts->campaign().db().handle()).exec(QStringLiteral("UPDATE CT_Monitor SET statolog='30' WHERE Interno='4'"));
     web.writeStatusFiles();
-    QCOMPARE(m.outcomes[4]->text(), QStringLiteral("30"));
+    QCOMPARE(m.outcomes[4]->value(), 30);
     // This one counted since it stored: its count is not thrown away.
-    m.outcomes[4]->setText(QStringLiteral("31"));
+    m.outcomes[4]->set(31);
     QSqlQuery(p.parts->campaign().db().handle()).exec(QStringLiteral("UPDATE CT_Monitor SET statolog='2' WHERE Interno='4'"));
     web.writeStatusFiles();
-    QCOMPARE(m.outcomes[4]->text(), QStringLiteral("31"));
+    QCOMPARE(m.outcomes[4]->value(), 31);
     web.storeOutcomeCounters();
     QCOMPARE(statolog(p, 4), QStringLiteral("31"));
 }
@@ -350,10 +359,10 @@ void TestWebStatus::aFailingReadLeavesTheCountersAlone()
     };
     Program p("PortaWeb=0\r\n", withoutTable);
     MainModel &m = p.controller->model();
-    m.outcomes[2]->setText(QStringLiteral("5"));
+    m.outcomes[2]->set(5);
     for (int i = 0; i < 3; ++i)
         p.parts->web().storeOutcomeCounters(); // never stored over totals not read
-    QCOMPARE(m.outcomes[2]->text(), QStringLiteral("5"));
+    QCOMPARE(m.outcomes[2]->value(), 5);
     QCOMPARE(list2(p).filter(QStringLiteral("Contatori esiti non letti da CT_Monitor")).size(), 1);
     QVERIFY(list2(p).filter(QStringLiteral("non salvati")).isEmpty());
 }

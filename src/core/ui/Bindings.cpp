@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 
 #include "core/LogList.h"
+#include "core/TextFormats.h"
 
 namespace bind {
 namespace {
@@ -91,6 +92,35 @@ QLabel *label(TextValue &value, QWidget *parent)
     auto *widget = new QLabel(parent);
     label(widget, value);
     return widget;
+}
+
+QString plain(const CountValue &value)
+{
+    return QString::number(value.value());
+}
+
+QString grouped(const CountValue &value)
+{
+    return value.isSet() ? textformats::groupedCount(value.value()) : QStringLiteral("0");
+}
+
+QString clock(const CountValue &value)
+{
+    return value.isSet() ? textformats::elapsedClock(value.value()) : QStringLiteral("0");
+}
+
+QLabel *label(CountValue &value, Shown shown, QWidget *parent)
+{
+    auto *widget = new QLabel(shown(value), parent);
+    QObject::connect(&value, &CountValue::changed, widget, [widget, &value, shown] { widget->setText(shown(value)); });
+    return widget;
+}
+
+void toolTip(QWidget *widget, CountValue &value)
+{
+    const auto show = [widget, &value] { widget->setToolTip(value.isSet() ? QString::number(value.value()) : QString()); };
+    show();
+    QObject::connect(&value, &CountValue::changed, widget, show);
 }
 
 QLineEdit *lineEdit(TextValue &value, QWidget *parent)

@@ -21,6 +21,15 @@ QColor colourOf(Colour colour);
 
 QLabel *label(TextValue &value, QWidget *parent = nullptr);
 void label(QLabel *widget, TextValue &value);
+
+// How a label shows a number; "0" until its first value.
+using Shown = QString (*)(const CountValue &value);
+QString plain(const CountValue &value);
+QString grouped(const CountValue &value); // "### ### ### ###"
+QString clock(const CountValue &value);   // seconds as "hh:mm:ss"
+QLabel *label(CountValue &value, Shown shown = plain, QWidget *parent = nullptr);
+// The number as the widget's tool tip, empty until its first value.
+void toolTip(QWidget *widget, CountValue &value);
 QLineEdit *lineEdit(TextValue &value, QWidget *parent = nullptr);
 QCheckBox *checkBox(const QString &caption, FlagValue &value, QWidget *parent = nullptr);
 // A small coloured shape, the state indicator.

@@ -12,14 +12,18 @@
 namespace frames {
 namespace {
 
-QLabel *counter(TextValue &value, const QString &name, int index, QWidget *parent)
+QLabel *counter(QLabel *l, const QString &name, int index)
 {
-    auto *l = bind::label(value, parent);
     l->setObjectName(name + QLatin1Char('_') + QString::number(index));
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return l;
+}
+
+QLabel *counter(CountValue &value, const QString &name, int index, QWidget *parent, bind::Shown shown = bind::plain)
+{
+    return counter(bind::label(value, shown, parent), name, index);
 }
 
 QPushButton *button(const QString &name, const QString &text, const QString &toolTip, bool available, QWidget *parent)
@@ -51,16 +55,19 @@ QGroupBox *traffic(MainController &c, QWidget *parent)
     grid->addWidget(counter(*t[3], name, 3, frame), 1, 1);
 
     const char *const heads[] = {"Bytes", "Last Msg", "Idle"};
+    const bind::Shown shown[] = {bind::grouped, bind::plain, bind::clock};
     for (int col = 0; col < 3; ++col) {
         grid->addWidget(bind::caption(QString::fromLatin1(heads[col]), frame), 2, 1 + col * 2);
         grid->addWidget(bind::caption(QStringLiteral(" Rx"), frame), 3, col * 2);
-        grid->addWidget(counter(*t[4 + col * 2], name, 4 + col * 2, frame), 3, 1 + col * 2);
+        grid->addWidget(counter(*t[4 + col * 2], name, 4 + col * 2, frame, shown[col]), 3, 1 + col * 2);
         grid->addWidget(bind::caption(QStringLiteral("Tx"), frame), 4, col * 2);
-        grid->addWidget(counter(*t[5 + col * 2], name, 5 + col * 2, frame), 4, 1 + col * 2);
+        grid->addWidget(counter(*t[5 + col * 2], name, 5 + col * 2, frame, shown[col]), 4, 1 + col * 2);
     }
     grid->addWidget(bind::caption(QStringLiteral("esiti x h"), frame), 5, 1);
     grid->addWidget(bind::caption(QStringLiteral(" t"), frame), 6, 0);
-    grid->addWidget(counter(*t[10], name, 10, frame), 6, 1);
+    auto *rate = counter(*t[10], name, 10, frame);
+    bind::toolTip(rate, c.model().countedSeconds);
+    grid->addWidget(rate, 6, 1);
     grid->addWidget(bind::caption(QStringLiteral("+"), frame), 6, 2);
     grid->addWidget(counter(*t[11], name, 11, frame), 6, 3);
     return frame;
@@ -75,7 +82,7 @@ QGroupBox *database(MainController &c, QWidget *parent)
     auto *grid = new QGridLayout(frame);
     const QString name = QStringLiteral("lbl_DatiDB");
 
-    auto *conn = counter(*d[0], name, 0, frame);
+    auto *conn = counter(bind::label(m.connectionString, frame), name, 0);
     conn->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // A long connection string must not widen the window; the tool tip has it whole.
     conn->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

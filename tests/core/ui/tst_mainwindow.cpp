@@ -109,7 +109,7 @@ void TestMainWindow::controlsAndModelStayInStep()
     QCOMPARE(ip->text(), QStringLiteral("10.0.0.1"));
     child<QCheckBox>(f.window, "chk_noDB")->click();
     QVERIFY(m.noDb.value());
-    m.traffic[MainModel::PacketsSent]->setText(QStringLiteral("17"));
+    m.traffic[MainModel::PacketsSent]->set(17);
     QCOMPARE(child<QLabel>(f.window, "lblstatus_3")->text(), QStringLiteral("17"));
     f.controller.log().scriviLog(QStringLiteral("hello"), 0);
     QCOMPARE(child<QListView>(f.window, "List1")->currentIndex().row(), 0);
@@ -157,8 +157,8 @@ void TestMainWindow::databaseButtonsAndGridWorkOnTheDemoDatabase()
     auto *agg = child<QPushButton>(window, "Command2");
     QVERIFY(agg->isEnabled());
     agg->click();
-    QCOMPARE(controller.model().database[MainModel::Groups]->text(), QStringLiteral("6"));
-    QVERIFY(controller.model().database[MainModel::ToSend]->text().toInt() > 0);
+    QCOMPARE(controller.model().database[MainModel::Groups]->value(), 6);
+    QVERIFY(controller.model().database[MainModel::ToSend]->value() > 0);
 
     child<QPushButton>(window, "Command10_0")->click(); // archive state
     QVERIFY(controller.log().list2().line(0).endsWith(QStringLiteral(") STATO ARCHIVIO")));
