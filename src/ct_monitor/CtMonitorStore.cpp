@@ -172,6 +172,16 @@ void CtMonitorStore::sampleLatencies(const QList<int> &done, const QHash<int, qi
     }
 }
 
+// A new row holds empty texts, never Null.
+bool CtMonitorStore::insertEmpty(const QString &interno, QString &error)
+{
+    return m_db.execute(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog, statoAction,"
+                                       " statoLinea, statoACD, gruppi, OraLogin, OraLogout)"
+                                       " VALUES (?, '', '', '', '', '', '', '', '', '')"),
+                        error, {interno})
+        >= 0;
+}
+
 bool CtMonitorStore::write(int extension, QString &error, bool &unchanged)
 {
     const QString interno = QString::number(extension);
@@ -179,15 +189,8 @@ bool CtMonitorStore::write(int extension, QString &error, bool &unchanged)
     QList<QSqlRecord> rows;
     if (!m_db.rows(QStringLiteral("Select * From CT_Monitor where Interno=?"), rows, error, {interno}))
         return false;
-    if (rows.isEmpty()) {
-        // A new row holds empty texts, never Null.
-        if (m_db.execute(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog, statoAction,"
-                                        " statoLinea, statoACD, gruppi, OraLogin, OraLogout)"
-                                        " VALUES (?, '', '', '', '', '', '', '', '', '')"),
-                         error, {interno})
-            < 0)
-            return false;
-    }
+    if (rows.isEmpty() && !insertEmpty(interno, error))
+        return false;
     QVariantList values;
     unchanged = true;
     for (int i = 0; i < int(std::size(kColumns)); ++i) {

@@ -63,6 +63,7 @@ private:
     QList<int> writeRows(const QList<int> &extensions, QStringList &invariati);
     void sampleLatencies(const QList<int> &done, const QHash<int, qint64> &scheduled);
     bool write(int extension, QString &error, bool &unchanged);
+    bool insertEmpty(const QString &interno, QString &error);
     QString cut(const QString &column, const QString &value);
     void appendAggDbLog(int extension, const ExtensionTable::Row &row);
     void logLine(const QString &text, Severity severity = Severity::Info);
