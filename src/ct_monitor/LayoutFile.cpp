@@ -102,14 +102,20 @@ struct Reader {
         }
         return QPoint(*x, *y);
     }
+    // The point of an entry of `size` lines; nothing, with the problem
+    // noted, when the file ends before the entry does.
+    std::optional<QPoint> entry(int size, const QString &endsEarly)
+    {
+        if (at + size - 1 >= lines.size()) {
+            out.problem = stoppedAt(at, endsEarly);
+            return std::nullopt;
+        }
+        return point();
+    }
     bool tiles(int count)
     {
         for (int i = 0; i < count; ++i, at += 2) {
-            if (at + 1 >= lines.size()) {
-                out.problem = stoppedAt(at, QStringLiteral("file finito prima delle posizioni"));
-                return false;
-            }
-            const auto p = point();
+            const auto p = entry(2, QStringLiteral("file finito prima delle posizioni"));
             if (!p)
                 return false;
             out.tiles.append(*p);
@@ -135,11 +141,7 @@ struct Reader {
     bool texts(int count)
     {
         for (int i = 0; i < count; ++i, at += 3) {
-            if (at + 2 >= lines.size()) {
-                out.problem = stoppedAt(at, QStringLiteral("testo incompleto"));
-                return false;
-            }
-            const auto p = point();
+            const auto p = entry(3, QStringLiteral("testo incompleto"));
             if (!p)
                 return false;
             QString text = unquoted(lines[at + 2]);
