@@ -15,10 +15,8 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
                  m_link.writer(), m_link.dispatcher(), c.debugFile()),
       m_emulator(c.log(), c.model(), c.settings()),
       m_replication(c.log()),
-      m_phone({[&c](const QString &key) { return inifile::leggiIni(c.files().settingsFile(), kSettingsSection, key); },
-               [&c](const QString &line) { c.log().scriviLog(line, Logger::Monitor); }}),
-      m_ctMonitor({c.log(), c.model(), c.settings(), c.files(), prompts, m_campaign.db(), c.debugFile(), m_notice, m_phone,
-                   [&c](bool hold) { c.holdTimers(hold); }},
+      m_phone(c.files()),
+      m_ctMonitor({c.log(), c.model(), c.settings(), c.files(), prompts, m_campaign.db(), c.debugFile(), m_notice, m_phone},
                   m_replication),
       m_pbx({c.log(), c.model(), c.files(), c.debugFile(), m_ctMonitor.table(),
              [&c] { return c.settings().packetTimeoutMs(); }}),
@@ -47,6 +45,7 @@ Composition::Composition(MainController &c, UserPrompts &prompts, bool fast, con
         m_watchdog.setPort(quint16(p));
         m_watchdogWindow.setPort(quint16(p));
     }
+    connectCtMonitor(c);
     QObject::connect(&m_watchdog, &Watchdog::said, &c, [&c](const QString &line, bool down) {
         c.log().aggiungiList2(line, down ? Severity::Warning : Severity::Info);
     });
@@ -102,6 +101,12 @@ void Composition::connectDialerLink(MainController &c, UserPrompts &prompts)
     QObject::connect(&m_link, &DialerLink::greeted, &tick, &MainTick::tick);
     QObject::connect(&m_link.reader(), &RequestReader::packetRead, &tick, &MainTick::packetTick);
     QObject::connect(&m_link, &DialerLink::errorToShow, &c, [&prompts](const QString &text) { prompts.message(text); });
+}
+
+void Composition::connectCtMonitor(MainController &c)
+{
+    QObject::connect(&m_phone, &CommandPhone::said, &c, [&c](const QString &line) { c.log().scriviLog(line, Logger::Monitor); });
+    QObject::connect(&m_ctMonitor.session(), &MonitorSession::mainTimersHeld, &c, [&c](bool hold) { c.holdTimers(hold); });
 }
 
 void Composition::startMetrics(MainController &c)

@@ -60,6 +60,7 @@ private:
     MetricsServer m_metrics;
 
     void connectDialerLink(MainController &c, UserPrompts &prompts);
+    void connectCtMonitor(MainController &c);
     void startMetrics(MainController &c);
     void listenMetrics(MainController &c);
 };

@@ -14,19 +14,20 @@
 #include <QTextStream>
 #include <QUdpSocket>
 
-// The listening ports a start would open, as their owners read the settings.
-void ConfigCheck::ports(QTextStream &out)
+namespace {
+
+struct Port {
+    QString what;
+    bool udp;
+    QHostAddress address;
+    int port;
+};
+
+// The listening ports a start would open, as their owners read the settings file's `text`.
+QList<Port> wantedPorts(const QString &text)
 {
-    QFile file(FileLocations(m_paths).settingsFile());
-    const QString text = file.open(QIODevice::ReadOnly) ? ansi::decode(file.readAll()) : QString();
     const auto value = [&text](const QString &key) { return initext::value(text, kSettingsSection, key).trimmed(); };
     const auto number = [&value](const QString &key) { return textformats::leadingNumber(value(key)); };
-    struct Port {
-        QString what;
-        bool udp;
-        QHostAddress address;
-        int port;
-    };
     QList<Port> wanted;
     // As WebStatus reads it: unset or not a port, the built-in one; "0" any free one.
     bool ok = false;
@@ -52,24 +53,35 @@ void ConfigCheck::ports(QTextStream &out)
     if (monitor && number(settingskey::AscoltaUdpPort) > 0)
         wanted.append({QStringLiteral("replicated stream (AscoltaUDP_Port)"), true, QHostAddress(QHostAddress::AnyIPv4),
                        int(textformats::leadingInteger(value(settingskey::AscoltaUdpPort)))});
+    return wanted;
+}
+
+// Why the port cannot be opened now; empty when it can.
+QString refusal(const Port &p)
+{
+    if (p.udp) {
+        QUdpSocket s;
+        return s.bind(p.address, quint16(p.port)) ? QString() : s.errorString();
+    }
+    QTcpServer s;
+    return s.listen(p.address, quint16(p.port)) ? QString() : s.errorString();
+}
+
+} // namespace
+
+void ConfigCheck::ports(QTextStream &out)
+{
+    QFile file(FileLocations(m_paths).settingsFile());
+    const QString text = file.open(QIODevice::ReadOnly) ? ansi::decode(file.readAll()) : QString();
     out << "Ports:" << Qt::endl;
-    for (const Port &p : wanted) {
+    for (const Port &p : wantedPorts(text)) {
         const QString name = (p.udp ? QStringLiteral("UDP ") : QStringLiteral("TCP ")) + p.address.toString()
             + QLatin1Char(':') + QString::number(p.port);
         if (p.port <= 0 || p.port > 65535) {
             out << "  " << p.what << ": any free port" << Qt::endl;
             continue;
         }
-        QString error;
-        if (p.udp) {
-            QUdpSocket s;
-            if (!s.bind(p.address, quint16(p.port)))
-                error = s.errorString();
-        } else {
-            QTcpServer s;
-            if (!s.listen(p.address, quint16(p.port)))
-                error = s.errorString();
-        }
+        const QString error = refusal(p);
         out << "  " << p.what << ": " << name << (error.isEmpty() ? QStringLiteral(" free") : QStringLiteral(" NOT FREE"))
             << Qt::endl;
         if (!error.isEmpty())

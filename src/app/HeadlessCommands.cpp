@@ -14,6 +14,12 @@ QStringList words(const QString &text)
 {
     return text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
+
+// Word `i` as a tile coordinate, from `least` to the largest one.
+int coordinate(const QStringList &w, int i, int least)
+{
+    return int(std::clamp<qint64>(textformats::leadingInteger(w.value(i)), least, MonitorTiles::kMaxCoordinate));
+}
 } // namespace
 
 HeadlessCommands::HeadlessCommands(MainController &controller, Composition &parts, HeadlessPrompts &prompts,
@@ -175,7 +181,7 @@ void HeadlessCommands::addMonitor()
     });
     add(QStringLiteral("LOGOUT GENERALE"), {}, [this, &ct](const QString &) {
         m_prompts.answerQuestions(1);
-        ct.logoutGenerale();
+        ct.commands().logoutGenerale();
     });
     add(QStringLiteral("Login casuale"), QStringLiteral("<quanti>"), [this, &ct](const QString &a) {
         m_prompts.answerInputs({a});
@@ -226,34 +232,41 @@ void HeadlessCommands::addConsole()
         add(keyword, {}, [&t, keyword](const QString &) { t.log(keyword); });
 }
 
+// The tiles highlighted by a search, by extension.
+void HeadlessCommands::printHighlighted()
+{
+    MonitorTiles &tiles = m_parts.ctMonitor().tiles();
+    QStringList found;
+    for (int i = 0; i < tiles.count(); ++i) {
+        if (tiles.tile(i).highlighted)
+            found << QString::number(MonitorTiles::extensionOf(i));
+    }
+    print(QStringLiteral("evidenziati: ") + found.join(QLatin1Char(' ')));
+}
+
+// A command whose argument answers the one input box it opens.
+void HeadlessCommands::addAsking(const QString &caption, const QString &argument, std::function<void()> run)
+{
+    add(caption, argument, [this, run](const QString &arg) {
+        m_prompts.answerInputs({arg});
+        run();
+    });
+}
+
 void HeadlessCommands::addMonitorWindow()
 {
     CtMonitor &ct = m_parts.ctMonitor();
     MonitorActions &a = ct.actions();
-    const auto highlighted = [this, &ct] {
-        QStringList found;
-        for (int i = 0; i < ct.tiles().count(); ++i) {
-            if (ct.tiles().tile(i).highlighted)
-                found << QString::number(MonitorTiles::extensionOf(i));
-        }
-        print(QStringLiteral("evidenziati: ") + found.join(QLatin1Char(' ')));
-    };
-    const auto asking = [this](const QString &caption, const QString &argument, std::function<void()> run) {
-        add(caption, argument, [this, run](const QString &arg) {
-            m_prompts.answerInputs({arg});
-            run();
-        });
-    };
-    asking(QStringLiteral("cerca oper."), QStringLiteral("<testo>"), [&a, highlighted] {
+    addAsking(QStringLiteral("cerca oper."), QStringLiteral("<testo>"), [this, &a] {
         a.cerca(false);
-        highlighted();
+        printHighlighted();
     });
-    asking(QStringLiteral("cerca+chiama op."), QStringLiteral("<testo>"), [&a, highlighted] {
+    addAsking(QStringLiteral("cerca+chiama op."), QStringLiteral("<testo>"), [this, &a] {
         a.cerca(true);
-        highlighted();
+        printHighlighted();
     });
-    asking(QStringLiteral("chiama oper."), QStringLiteral("<numero>"), [&a] { a.chiama(); });
-    asking(QStringLiteral("chiama est."), QStringLiteral("<numero>"), [&a] { a.chiama(); });
+    addAsking(QStringLiteral("chiama oper."), QStringLiteral("<numero>"), [&a] { a.chiama(); });
+    addAsking(QStringLiteral("chiama est."), QStringLiteral("<numero>"), [&a] { a.chiama(); });
     add(QStringLiteral("interrompi"), {}, [&a](const QString &) { a.interrompi(); });
     add(QStringLiteral("lista"), {}, [&a](const QString &) { a.toggleList(); });
     add(QStringLiteral("edit"), {}, [&a](const QString &) { a.edit(); });
@@ -262,15 +275,22 @@ void HeadlessCommands::addMonitorWindow()
     add(QStringLiteral("Visualizza COnteggi Telefonate"), QStringLiteral("[0|1]"), [&ct](const QString &arg) {
         ct.tiles().setShowCalls(arg.isEmpty() ? !ct.tiles().showCalls() : textformats::leadingNumber(arg) != 0);
     });
-    // Controls without a caption go by their name.
+    addMonitorControls();
+}
+
+// Controls without a caption go by their name.
+void HeadlessCommands::addMonitorControls()
+{
+    CtMonitor &ct = m_parts.ctMonitor();
+    MonitorActions &a = ct.actions();
     add(QStringLiteral("ListaInterni"), QStringLiteral("<riga>"),
         [&a](const QString &arg) { a.listActivated(int(textformats::leadingInteger(arg))); });
-    add(QStringLiteral("Evidenzia"), QStringLiteral("<gruppo>"), [&a, highlighted](const QString &arg) {
+    add(QStringLiteral("Evidenzia"), QStringLiteral("<gruppo>"), [this, &a](const QString &arg) {
         a.gridClicked(arg);
-        highlighted();
+        printHighlighted();
     });
     add(QStringLiteral("LED_stato_server"), QStringLiteral("<0|1>"),
-        [&ct](const QString &arg) { ct.ledDoubleClicked(int(textformats::leadingInteger(arg))); });
+        [&ct](const QString &arg) { ct.links().ledDoubleClicked(int(textformats::leadingInteger(arg))); });
     add(QStringLiteral("Allinea"), QStringLiteral("<da> <a>"), [this, &a](const QString &arg) {
         m_prompts.answerInputs(words(arg));
         a.formDoubleClicked();
@@ -278,24 +298,18 @@ void HeadlessCommands::addMonitorWindow()
     add(QStringLiteral("Messaggio"), QStringLiteral("<x> <y> <testo>"), [this, &a](const QString &arg) {
         const QStringList w = words(arg);
         m_prompts.answerInputs({w.mid(2).join(QLatin1Char(' '))});
-        const auto number = [&w](int i) {
-            return int(std::clamp<qint64>(textformats::leadingInteger(w.value(i)), 0, MonitorTiles::kMaxCoordinate));
-        };
-        a.formRightClicked({number(0), number(1)});
+        a.formRightClicked({coordinate(w, 0, 0), coordinate(w, 1, 0)});
     });
     add(QStringLiteral("Sposta"), QStringLiteral("<interno> <x> <y>"), [this, &a](const QString &arg) {
         const QStringList w = words(arg);
-        const auto number = [&w](int i) {
-            return int(std::clamp<qint64>(textformats::leadingInteger(w.value(i)), -MonitorTiles::kMaxCoordinate,
-                                          MonitorTiles::kMaxCoordinate));
-        };
-        const int index = MonitorTiles::indexOf(number(0));
+        const int least = -MonitorTiles::kMaxCoordinate;
+        const int index = MonitorTiles::indexOf(coordinate(w, 0, least));
         if (index < 0 || index >= m_parts.ctMonitor().tiles().count()) {
             print(QStringLiteral("Sposta: nessun interno ") + w.value(0));
             return;
         }
         a.tileMoveStarted(index);
-        a.tileMoved(index, {number(1), number(2)});
+        a.tileMoved(index, {coordinate(w, 1, least), coordinate(w, 2, least)});
     });
 }
 

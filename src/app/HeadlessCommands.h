@@ -34,6 +34,9 @@ private:
     void addSettings();
     void addMonitor();
     void addMonitorWindow();
+    void addMonitorControls();
+    void addAsking(const QString &caption, const QString &argument, std::function<void()> run);
+    void printHighlighted();
     void addPbx();
     void addConsole();
     void print(const QString &text);

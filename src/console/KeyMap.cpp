@@ -6,31 +6,23 @@
 
 namespace keymap {
 
+namespace {
+// What the cursor and function keys send.
+struct Sequence {
+    int key;
+    const char *bytes;
+};
+constexpr Sequence kSequences[] = {{Qt::Key_Up, "\x1b[A"},   {Qt::Key_Down, "\x1b[B"}, {Qt::Key_Right, "\x1b[C"},
+                                   {Qt::Key_Left, "\x1b[D"}, {Qt::Key_Home, "\x1b[H"}, {Qt::Key_End, "\x1b[K"},
+                                   {Qt::Key_F1, "\x1bOP"},   {Qt::Key_F2, "\x1bOQ"},   {Qt::Key_F3, "\x1bOR"},
+                                   {Qt::Key_F4, "\x1bOS"}};
+} // namespace
+
 QByteArray bytesFor(int key, const QString &text, bool ctrl)
 {
-    switch (key) {
-    case Qt::Key_Up:
-        return "\x1b[A";
-    case Qt::Key_Down:
-        return "\x1b[B";
-    case Qt::Key_Right:
-        return "\x1b[C";
-    case Qt::Key_Left:
-        return "\x1b[D";
-    case Qt::Key_Home:
-        return "\x1b[H";
-    case Qt::Key_End:
-        return "\x1b[K";
-    case Qt::Key_F1:
-        return "\x1bOP";
-    case Qt::Key_F2:
-        return "\x1bOQ";
-    case Qt::Key_F3:
-        return "\x1bOR";
-    case Qt::Key_F4:
-        return "\x1bOS";
-    default:
-        break;
+    for (const Sequence &s : kSequences) {
+        if (s.key == key)
+            return s.bytes;
     }
     if (ctrl && key > 64 && key < 128) // Ctrl+@ would give only a NUL: nothing
         return QByteArray(1, char(key - 64));

@@ -59,31 +59,7 @@ void TelnetCodec::step(char ch, Output &out)
             out.data.append(ch);
         break;
     case AfterIac:
-        switch (b) {
-        case DO:
-            m_state = AfterDo;
-            break;
-        case DONT:
-            m_state = AfterDont;
-            break;
-        case WILL:
-            m_state = AfterWill;
-            break;
-        case WONT:
-            m_state = AfterWont;
-            break;
-        case SB:
-            m_sub.clear();
-            m_state = InSub;
-            break;
-        case SE:
-            onSubEnd(out.reply);
-            m_state = Data;
-            break;
-        default: // IAC IAC and the other commands are not data here
-            m_state = Data;
-            break;
-        }
+        m_state = afterIac(b, out.reply);
         break;
     case InSub:
         if (b == IAC)
@@ -91,21 +67,52 @@ void TelnetCodec::step(char ch, Output &out)
         else if (m_sub.size() < kSubLimit)
             m_sub.append(ch);
         break;
-    case AfterDo:
-        onDo(b, out.reply);
+    default: // the option of a DO, WILL, WONT or DONT
+        onOption(b, out.reply);
         m_state = Data;
+        break;
+    }
+}
+
+// The command after an IAC; the state it leads to.
+TelnetCodec::State TelnetCodec::afterIac(quint8 b, QByteArray &reply)
+{
+    switch (b) {
+    case DO:
+        return AfterDo;
+    case DONT:
+        return AfterDont;
+    case WILL:
+        return AfterWill;
+    case WONT:
+        return AfterWont;
+    case SB:
+        m_sub.clear();
+        return InSub;
+    case SE:
+        onSubEnd(reply);
+        return Data;
+    default: // IAC IAC and the other commands are not data here
+        return Data;
+    }
+}
+
+void TelnetCodec::onOption(quint8 option, QByteArray &reply)
+{
+    switch (m_state) {
+    case AfterDo:
+        onDo(option, reply);
         break;
     case AfterWill:
-        onWill(b, out.reply);
-        m_state = Data;
+        onWill(option, reply);
         break;
     case AfterWont:
-        onWont(b, out.reply);
-        m_state = Data;
+        onWont(option, reply);
         break;
     case AfterDont:
-        onDont(b, out.reply);
-        m_state = Data;
+        onDont(option, reply);
+        break;
+    default:
         break;
     }
 }
@@ -155,21 +162,22 @@ void TelnetCodec::onDo(quint8 option, QByteArray &reply)
 
 void TelnetCodec::onWill(quint8 option, QByteArray &reply)
 {
-    switch (option) {
-    case Echo:
-        if (!m_remoteEcho)
-            reply += cmd(DO, option);
-        m_remoteEcho = true;
-        break;
-    case SuppressGoAhead:
-        if (!m_remoteSga)
-            reply += cmd(DO, option);
-        m_remoteSga = true;
-        break;
-    default:
-        reply += cmd(DONT, option);
-        break;
+    onRemoteOption(option, DO, DONT, reply);
+}
+
+// WILL and DONT are answered alike, each with its own words: echo and
+// go-ahead are taken as on, `agree` said the first time; any other option
+// is refused.
+void TelnetCodec::onRemoteOption(quint8 option, quint8 agree, quint8 refuse, QByteArray &reply)
+{
+    bool *on = option == Echo ? &m_remoteEcho : option == SuppressGoAhead ? &m_remoteSga : nullptr;
+    if (!on) {
+        reply += cmd(refuse, option);
+        return;
     }
+    if (!*on)
+        reply += cmd(agree, option);
+    *on = true;
 }
 
 void TelnetCodec::onWont(quint8 option, QByteArray &reply)
@@ -195,19 +203,5 @@ void TelnetCodec::onWont(quint8 option, QByteArray &reply)
 
 void TelnetCodec::onDont(quint8 option, QByteArray &reply)
 {
-    switch (option) {
-    case Echo:
-        if (!m_remoteEcho)
-            reply += cmd(WONT, option);
-        m_remoteEcho = true;
-        break;
-    case SuppressGoAhead:
-        if (!m_remoteSga)
-            reply += cmd(WONT, option);
-        m_remoteSga = true;
-        break;
-    default:
-        reply += cmd(WONT, option);
-        break;
-    }
+    onRemoteOption(option, WONT, WONT, reply);
 }

@@ -41,6 +41,9 @@ public:
 
 private:
     void step(char ch, Output &out);
+    State afterIac(quint8 b, QByteArray &reply);
+    void onOption(quint8 option, QByteArray &reply);
+    void onRemoteOption(quint8 option, quint8 agree, quint8 refuse, QByteArray &reply);
     void onDo(quint8 option, QByteArray &reply);
     void onWill(quint8 option, QByteArray &reply);
     void onWont(quint8 option, QByteArray &reply);

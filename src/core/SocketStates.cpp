@@ -10,7 +10,7 @@ struct Row {
     Colour colour;
 };
 
-constexpr std::array<Row, 10> kRows = {{
+constexpr std::array<Row, kStateCount> kRows = {{
     {"Socket chiusa", Colour::Red},
     {"Socket aperta", Colour::Blue},
     {"In ascolto", Colour::Magenta},

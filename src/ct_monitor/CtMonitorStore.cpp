@@ -30,9 +30,10 @@ QString text(const QSqlRecord &r, const char *field)
 }
 } // namespace
 
-CtMonitorStore::CtMonitorStore(CampaignDb &db, Logger &log, ExtensionTable &table, QString aggDbLog, QObject *parent)
+CtMonitorStore::CtMonitorStore(CampaignDb &db, Logger &log, ExtensionTable &table, QString aggDbLog, Clock now,
+                               QObject *parent)
     : QObject(parent), m_db(db), m_log(log), m_table(table), m_aggDbLog(std::move(aggDbLog)),
-      m_now([] { return QDateTime::currentDateTime(); })
+      m_now(now ? std::move(now) : Clock([] { return QDateTime::currentDateTime(); }))
 {
     m_clock.start();
     m_flushTimer.setSingleShot(true);
@@ -104,56 +105,81 @@ void CtMonitorStore::flush()
     m_dirty.clear();
     int written = 0, unchanged = 0;
     QStringList invariati;
-    const auto writeAll = [&](const QList<int> &which, QStringList &sameOut, QString &error) {
-        QStringList same;
-        const bool ok = m_db.inTransaction(
-            [&](QString &e) {
-                same.clear();
-                for (int extension : which) {
-                    bool unchangedRow = false;
-                    if (!write(extension, e, unchangedRow))
-                        return false;
-                    if (unchangedRow)
-                        same << QString::number(extension);
-                }
-                return true;
-            },
-            error);
-        if (ok)
-            sameOut << same;
-        return ok;
-    };
-    QString error;
-    QList<int> done = extensions;
-    if (!writeAll(extensions, invariati, error)) {
-        // One row that fails must not take the others with it: each again
-        // on its own, each failure logged.
-        logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error, Severity::Error);
-        done.clear();
-        for (int extension : std::as_const(extensions)) {
-            QString rowError;
-            if (writeAll({extension}, invariati, rowError))
-                done.append(extension);
-            else
-                logLine(QStringLiteral("ERRORE DB CT_Monitor Interno ") + QString::number(extension) + QStringLiteral(": ")
-                            + rowError,
-                        Severity::Error);
-        }
-    }
-    for (int extension : std::as_const(done))
+    const QList<int> done = writeRows(extensions, invariati);
+    for (int extension : done)
         invariati.contains(QString::number(extension)) ? ++unchanged : ++written;
+    sampleLatencies(done, scheduled);
+    m_rowsWritten += written;
+    for (const QString &extension : std::as_const(invariati))
+        logLine(QStringLiteral("Interno ") + extension + QStringLiteral(" INVARIATO"));
+    Q_EMIT flushed(written, unchanged);
+}
+
+// The rows of `which` in one transaction; those found unchanged are added
+// to `sameOut` when it commits.
+bool CtMonitorStore::writeTogether(const QList<int> &which, QStringList &sameOut, QString &error)
+{
+    QStringList same;
+    const bool ok = m_db.inTransaction(
+        [&](QString &e) {
+            same.clear();
+            for (int extension : which) {
+                bool unchangedRow = false;
+                if (!write(extension, e, unchangedRow))
+                    return false;
+                if (unchangedRow)
+                    same << QString::number(extension);
+            }
+            return true;
+        },
+        error);
+    if (ok)
+        sameOut << same;
+    return ok;
+}
+
+// The extensions whose rows were committed.
+QList<int> CtMonitorStore::writeRows(const QList<int> &extensions, QStringList &invariati)
+{
+    QString error;
+    if (writeTogether(extensions, invariati, error))
+        return extensions;
+    // One row that fails must not take the others with it: each again
+    // on its own, each failure logged.
+    logLine(QStringLiteral("ERRORE DB CT_Monitor: ") + error, Severity::Error);
+    QList<int> done;
+    for (int extension : extensions) {
+        QString rowError;
+        if (writeTogether({extension}, invariati, rowError))
+            done.append(extension);
+        else
+            logLine(QStringLiteral("ERRORE DB CT_Monitor Interno ") + QString::number(extension) + QStringLiteral(": ")
+                        + rowError,
+                    Severity::Error);
+    }
+    return done;
+}
+
+void CtMonitorStore::sampleLatencies(const QList<int> &done, const QHash<int, qint64> &scheduled)
+{
     const qint64 now = m_clock.nsecsElapsed();
-    for (int extension : std::as_const(done)) {
+    for (int extension : done) {
         const qint64 us = (now - scheduled.value(extension)) / 1000;
         if (m_latencies.size() < kSamples)
             m_latencies.append(us);
         else
             m_latencies[m_nextSample++ % kSamples] = us;
     }
-    m_rowsWritten += written;
-    for (const QString &extension : std::as_const(invariati))
-        logLine(QStringLiteral("Interno ") + extension + QStringLiteral(" INVARIATO"));
-    Q_EMIT flushed(written, unchanged);
+}
+
+// A new row holds empty texts, never Null.
+bool CtMonitorStore::insertEmpty(const QString &interno, QString &error)
+{
+    return m_db.execute(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog, statoAction,"
+                                       " statoLinea, statoACD, gruppi, OraLogin, OraLogout)"
+                                       " VALUES (?, '', '', '', '', '', '', '', '', '')"),
+                        error, {interno})
+        >= 0;
 }
 
 bool CtMonitorStore::write(int extension, QString &error, bool &unchanged)
@@ -163,15 +189,8 @@ bool CtMonitorStore::write(int extension, QString &error, bool &unchanged)
     QList<QSqlRecord> rows;
     if (!m_db.rows(QStringLiteral("Select * From CT_Monitor where Interno=?"), rows, error, {interno}))
         return false;
-    if (rows.isEmpty()) {
-        // A new row holds empty texts, never Null.
-        if (m_db.execute(QStringLiteral("INSERT INTO CT_Monitor (Interno, ID_Agent, Descrizione, statolog, statoAction,"
-                                        " statoLinea, statoACD, gruppi, OraLogin, OraLogout)"
-                                        " VALUES (?, '', '', '', '', '', '', '', '', '')"),
-                         error, {interno})
-            < 0)
-            return false;
-    }
+    if (rows.isEmpty() && !insertEmpty(interno, error))
+        return false;
     QVariantList values;
     unchanged = true;
     for (int i = 0; i < int(std::size(kColumns)); ++i) {
@@ -196,7 +215,7 @@ bool CtMonitorStore::write(int extension, QString &error, bool &unchanged)
 
 void CtMonitorStore::appendAggDbLog(int extension, const ExtensionTable::Row &row)
 {
-    if (!m_level || m_level() <= 0)
+    if (m_log.level() <= 0)
         return;
     const QString line = textformats::dateTime(m_now()) + QStringLiteral(" Quo_Interni.id=") + QString::number(extension)
         + QStringLiteral(" op ") + row[T::Agent] + QStringLiteral(" Stato ") + row[T::LogState];

@@ -23,12 +23,14 @@ class CtMonitorStore : public QObject {
 public:
     static constexpr int kFlushMs = 200;
 
-    CtMonitorStore(CampaignDb &db, Logger &log, ExtensionTable &table, QString aggDbLog, QObject *parent = nullptr);
+    using Clock = std::function<QDateTime()>;
+    // DEBUG-AGGDB.LOG is written at the log's diagnostic level above 0;
+    // `now` stamps its lines and the logout times (unset: the system's clock).
+    CtMonitorStore(CampaignDb &db, Logger &log, ExtensionTable &table, QString aggDbLog, Clock now = {},
+                   QObject *parent = nullptr);
 
-    // The diagnostic level and the size limit of DEBUG-AGGDB.LOG.
-    void setLevel(std::function<double()> level) { m_level = std::move(level); }
+    // The size limit of DEBUG-AGGDB.LOG.
     void setFileLimit(qint64 bytes) { m_fileLimit = bytes; }
-    void setNow(std::function<QDateTime()> now) { m_now = std::move(now); }
 
     // AggiornaCTMonitorDB, soon: the extension's row will be written.
     void schedule(int extension);
@@ -57,7 +59,11 @@ Q_SIGNALS:
     void flushed(int written, int unchanged);
 
 private:
+    bool writeTogether(const QList<int> &which, QStringList &sameOut, QString &error);
+    QList<int> writeRows(const QList<int> &extensions, QStringList &invariati);
+    void sampleLatencies(const QList<int> &done, const QHash<int, qint64> &scheduled);
     bool write(int extension, QString &error, bool &unchanged);
+    bool insertEmpty(const QString &interno, QString &error);
     QString cut(const QString &column, const QString &value);
     void appendAggDbLog(int extension, const ExtensionTable::Row &row);
     void logLine(const QString &text, Severity severity = Severity::Info);
@@ -66,8 +72,7 @@ private:
     Logger &m_log;
     ExtensionTable &m_table;
     QString m_aggDbLog;
-    std::function<double()> m_level;
-    std::function<QDateTime()> m_now;
+    Clock m_now;
     qint64 m_fileLimit = 0;
     QHash<int, qint64> m_dirty; // extension -> when first scheduled (ns)
     QElapsedTimer m_clock;

@@ -54,11 +54,9 @@ QString stoppedAt(qsizetype line, const QString &why)
     return QStringLiteral("riga ") + QString::number(line + 1) + QStringLiteral(": ") + why;
 }
 
-} // namespace
-
-Layout read(const QByteArray &bytes, int tileCount, int maxCoordinate)
+// The file's lines, without line ends and trailing blank lines.
+QStringList linesOf(const QByteArray &bytes)
 {
-    Layout out;
     // A text editor may have saved it as UTF-8 with a byte-order mark.
     const QByteArray head = bytes.left(kMaxBytes);
     const QString text = head.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(head.mid(3)) : ansi::decode(head);
@@ -69,23 +67,33 @@ Layout read(const QByteArray &bytes, int tileCount, int maxCoordinate)
     }
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
         lines.removeLast();
-    if (bytes.size() > kMaxBytes)
-        out.problem = QStringLiteral("file oltre ") + QString::number(kMaxBytes) + QStringLiteral(" byte, letto l'inizio");
+    return lines;
+}
 
-    // The window's count first; else the largest count the file's lines
-    // add up for (a smaller one can take a coordinate for the text count).
-    int tiles = std::max(0, tileCount);
-    if (!addsUp(lines, tiles)) {
-        for (int t = int((lines.size() - 1) / 2); t >= 0; --t) {
-            if (addsUp(lines, t)) {
-                tiles = t;
-                break;
-            }
-        }
+// The window's count first; else the largest count the file's lines add up
+// for (a smaller one can take a coordinate for the text count).
+int tilesIn(const QStringList &lines, int tileCount)
+{
+    const int tiles = std::max(0, tileCount);
+    if (addsUp(lines, tiles))
+        return tiles;
+    for (int t = int((lines.size() - 1) / 2); t >= 0; --t) {
+        if (addsUp(lines, t))
+            return t;
     }
+    return tiles;
+}
+
+// Reads the lines in order; where it stops, the layout says why.
+struct Reader {
+    const QStringList &lines;
+    int maxCoordinate;
+    Layout &out;
+    qsizetype at = 0;
 
     // The point on lines `at` and `at + 1`; a problem noted when there is none.
-    const auto point = [&](qsizetype at) -> std::optional<QPoint> {
+    std::optional<QPoint> point()
+    {
         const auto x = coordinate(lines[at], maxCoordinate);
         const auto y = coordinate(lines[at + 1], maxCoordinate);
         if (!x || !y) {
@@ -93,42 +101,71 @@ Layout read(const QByteArray &bytes, int tileCount, int maxCoordinate)
             return std::nullopt;
         }
         return QPoint(*x, *y);
-    };
-    qsizetype at = 0;
-    for (int i = 0; i < tiles; ++i, at += 2) {
-        if (at + 1 >= lines.size()) {
-            out.problem = stoppedAt(at, QStringLiteral("file finito prima delle posizioni"));
-            return out;
+    }
+    // The point of an entry of `size` lines; nothing, with the problem
+    // noted, when the file ends before the entry does.
+    std::optional<QPoint> entry(int size, const QString &endsEarly)
+    {
+        if (at + size - 1 >= lines.size()) {
+            out.problem = stoppedAt(at, endsEarly);
+            return std::nullopt;
         }
-        const auto p = point(at);
-        if (!p)
-            return out;
-        out.tiles.append(*p);
+        return point();
     }
-    if (at >= lines.size()) {
-        if (!lines.isEmpty() && out.problem.isEmpty())
-            out.problem = stoppedAt(at, QStringLiteral("manca il numero dei testi"));
-        return out;
-    }
-    const auto n = number(lines[at]);
-    if (!n || *n < 0) {
-        out.problem = stoppedAt(at, QStringLiteral("numero dei testi non valido"));
-        return out;
-    }
-    const int texts = int(std::min(*n, double(kMaxTexts)));
-    ++at;
-    for (int i = 0; i < texts; ++i, at += 3) {
-        if (at + 2 >= lines.size()) {
-            out.problem = stoppedAt(at, QStringLiteral("testo incompleto"));
-            return out;
+    bool tiles(int count)
+    {
+        for (int i = 0; i < count; ++i, at += 2) {
+            const auto p = entry(2, QStringLiteral("file finito prima delle posizioni"));
+            if (!p)
+                return false;
+            out.tiles.append(*p);
         }
-        const auto p = point(at);
-        if (!p)
-            return out;
-        QString text = unquoted(lines[at + 2]);
-        text.replace(QChar(kLineBreak), QLatin1Char('\n'));
-        out.texts.append({*p, text});
+        return true;
     }
+    // The count of texts; nothing when the file ends or the count is no count.
+    std::optional<double> textCount()
+    {
+        if (at >= lines.size()) {
+            if (!lines.isEmpty() && out.problem.isEmpty())
+                out.problem = stoppedAt(at, QStringLiteral("manca il numero dei testi"));
+            return std::nullopt;
+        }
+        const auto n = number(lines[at]);
+        if (!n || *n < 0) {
+            out.problem = stoppedAt(at, QStringLiteral("numero dei testi non valido"));
+            return std::nullopt;
+        }
+        ++at;
+        return n;
+    }
+    bool texts(int count)
+    {
+        for (int i = 0; i < count; ++i, at += 3) {
+            const auto p = entry(3, QStringLiteral("testo incompleto"));
+            if (!p)
+                return false;
+            QString text = unquoted(lines[at + 2]);
+            text.replace(QChar(kLineBreak), QLatin1Char('\n'));
+            out.texts.append({*p, text});
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+Layout read(const QByteArray &bytes, int tileCount, int maxCoordinate)
+{
+    Layout out;
+    const QStringList lines = linesOf(bytes);
+    if (bytes.size() > kMaxBytes)
+        out.problem = QStringLiteral("file oltre ") + QString::number(kMaxBytes) + QStringLiteral(" byte, letto l'inizio");
+    Reader reader{lines, maxCoordinate, out};
+    if (!reader.tiles(tilesIn(lines, tileCount)))
+        return out;
+    const auto n = reader.textCount();
+    if (!n || !reader.texts(int(std::min(*n, double(kMaxTexts)))))
+        return out;
     if (*n > kMaxTexts && out.problem.isEmpty())
         out.problem = QStringLiteral("più di ") + QString::number(kMaxTexts) + QStringLiteral(" testi, letti i primi");
     return out;

@@ -2,6 +2,7 @@
 
 #include "auxiliary/PopupNotice.h"
 #include "core/Logger.h"
+#include "core/Settings.h"
 #include "core/TextFormats.h"
 #include "core/UserPrompts.h"
 #include "ct_monitor/MonitorTiles.h"
@@ -121,7 +122,7 @@ void MonitorActions::edit()
         return;
     }
     m_edit = true;
-    m_parts.hold(true);
+    Q_EMIT held(true);
     leggiPosizioni();
     Q_EMIT editModeChanged(true);
 }
@@ -131,13 +132,13 @@ void MonitorActions::leaveEditMode()
     if (!m_edit)
         return;
     m_edit = false;
-    m_parts.hold(false);
+    Q_EMIT held(false);
     Q_EMIT editModeChanged(false);
 }
 
 bool MonitorActions::salvaPosizioni()
 {
-    const QString path = m_parts.layoutPath();
+    const QString path = m_parts.files.layoutFile();
     // Written aside and renamed: a failure midway leaves the old layout whole.
     QSaveFile file(path);
     const QByteArray bytes = layoutfile::write({m_parts.tiles.positions(), m_texts, {}});
@@ -151,7 +152,7 @@ bool MonitorActions::salvaPosizioni()
 
 void MonitorActions::leggiPosizioni()
 {
-    const QString path = m_parts.layoutPath();
+    const QString path = m_parts.files.layoutFile();
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return; // the computed layout stays
@@ -229,5 +230,5 @@ void MonitorActions::formDoubleClicked()
 
 void MonitorActions::openLayoutFile()
 {
-    m_parts.prompts.editFile(m_parts.layoutPath());
+    m_parts.prompts.editFile(m_parts.files.layoutFile());
 }

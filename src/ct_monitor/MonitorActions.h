@@ -2,12 +2,12 @@
 
 #include <QObject>
 #include <QPoint>
-#include <functional>
 
 #include "core/LogList.h"
 #include "core/ObservableValue.h"
 #include "ct_monitor/LayoutFile.h"
 
+class FileLocations;
 class Logger;
 class MonitorTiles;
 class PhoneControl;
@@ -29,10 +29,7 @@ public:
         PopupNotice &notice;
         PhoneControl &phone;
         MonitorTiles &tiles;
-        std::function<QString()> layoutPath;
-        // Edit mode on (true) or off: the window's and the main window's
-        // timers and the two links stop, or start again.
-        std::function<void(bool)> hold;
+        const FileLocations &files; // the layout file's place
     };
 
     explicit MonitorActions(Parts parts, QObject *parent = nullptr);
@@ -77,6 +74,9 @@ public:
     TextValue coordinates;                              // last tile position set, for the label
 
 Q_SIGNALS:
+    // Edit mode on (true) or off, before editModeChanged: the window's and
+    // the main window's timers and the two links are to stop, or start again.
+    void held(bool on);
     void editModeChanged(bool on);
     void textsChanged();
     // Ridisegna: tiles back to their stored places, a move under way undone.

@@ -12,12 +12,9 @@ QString n(qint64 v)
 }
 } // namespace
 
-MonitorLink::MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent)
-    : QObject(parent), m_log(log), m_debug(debug), m_hooks(std::move(hooks)),
-      m_reader(policy(false), QStringLiteral("Winsock2")), m_reconnector(m_reader.socket(), QStringLiteral("Monitor"))
+MonitorLink::MonitorLink(Logger &log, const DebugFile &debug, const Settings &settings, QObject *parent)
+    : TelephonyLink(log, debug, settings, wire::BadLength::Drain, QStringLiteral("Winsock2"), QStringLiteral("Monitor"), parent)
 {
-    connect(&m_reconnector, &wire::Reconnector::said, this,
-            [this](const QString &line, bool down) { this->log(line, down ? Severity::Warning : Severity::Info); });
     connectReader();
 }
 
@@ -25,10 +22,7 @@ MonitorLink::MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObje
 void MonitorLink::connectReader()
 {
     using R = wire::FramedReader;
-    connect(&m_reader, &R::bytesRead, this, [this](const QByteArray &bytes) {
-        if (m_hooks.bytesRead)
-            m_hooks.bytesRead(bytes);
-    });
+    connect(&m_reader, &R::bytesRead, this, &MonitorLink::bytesRead);
     logReader(m_reader, m_log, m_debug,
               {Logger::Monitor, kChannel, QStringLiteral("DA WS2= Ricevuto PacketLen="), QStringLiteral("DA WS2= Aspetto altri "),
                QStringLiteral("DA WS2= Ho già altri "), [](qint32 length, qint64 pending, bool) {
@@ -43,26 +37,6 @@ void MonitorLink::connectReader()
         log(whole ? QStringLiteral("Tento con ") + n(length)
                   : QStringLiteral("Ho trovato ") + n(length) + QStringLiteral(" MA ESCO PER MANCANZA BYTE"));
     });
-}
-
-// TCP drains a bad length; a replicated stream, joined anywhere, is
-// realigned on the lengths the server sends.
-wire::ReadPolicy MonitorLink::policy(bool udp) const
-{
-    if (!udp)
-        return {telephony::kFraming, wire::BadLength::Drain, {}, m_hooks.timeoutMs};
-    return {telephony::kFraming, wire::BadLength::Realign, telephony::pacchettoBuono, m_hooks.timeoutMs};
-}
-
-void MonitorLink::log(const QString &text, Severity severity)
-{
-    m_log.scriviLog(text, Logger::Monitor, severity);
-}
-
-void MonitorLink::debug(const QString &text)
-{
-    if (m_hooks.level && m_hooks.level() > 0)
-        log(text);
 }
 
 void MonitorLink::connectTo(const QString &host, quint16 port)
@@ -190,6 +164,5 @@ void MonitorLink::handle(const QByteArray &framed)
         return;
     }
     debug(QStringLiteral("Ricevuto ") + n(p.header.code) + QLatin1Char(' ') + n(p.sub.subcode));
-    if (m_hooks.packet)
-        m_hooks.packet(p);
+    Q_EMIT packetReceived(p);
 }

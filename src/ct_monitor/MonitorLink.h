@@ -2,19 +2,12 @@
 
 #include <QElapsedTimer>
 #include <QHostAddress>
-#include <QObject>
 #include <QPointer>
-#include <functional>
 
-#include "core/Severity.h"
 #include "ct_monitor/TelephonyFormat.h"
-#include "wire/FramedReader.h"
-#include "wire/Reconnector.h"
+#include "ct_monitor/TelephonyLink.h"
 
 #include <QUdpSocket>
-
-class DebugFile;
-class Logger;
 
 // The monitor link (Winsock2): a receive-only TCP client of the telephony
 // server's port 9992 kept up by its Reconnector, or, listening for a
@@ -27,18 +20,11 @@ class Logger;
 // takes datagrams only from the sender named (the main copy), and reads a
 // bounded number at each turn of the event loop, so that a flood on it
 // cannot hold the dialer link.
-class MonitorLink : public QObject {
+class MonitorLink : public TelephonyLink {
     Q_OBJECT
 public:
     static constexpr int kChannel = 2; // SvuotaCoda's
-    struct Hooks {
-        std::function<void(const telephony::MonitorPacket &)> packet; // a decoded 25000 or 25002
-        std::function<void(const QByteArray &)> bytesRead;            // every byte, for the mirror and the counter
-        std::function<double()> level;
-        std::function<int()> timeoutMs;
-    };
-
-    MonitorLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent = nullptr);
+    MonitorLink(Logger &log, const DebugFile &debug, const Settings &settings, QObject *parent = nullptr);
 
     // TCP to host:port, kept up from now on.
     void connectTo(const QString &host, quint16 port);
@@ -61,29 +47,25 @@ public:
     bool isUp() const;
     // Up, or meant to be: not closed.
     bool wanted() const { return m_reconnector.wanted() || m_udpWanted; }
-    wire::Reconnector &reconnector() { return m_reconnector; }
     QString peer() const;
     quint16 localPort() const;
 
-    // Decoding, without a socket (also what the sockets feed).
-    void feed(const QByteArray &bytes) { m_reader.feed(bytes); }
     const Framer &framer() const { return m_reader.framer(); }
     int resyncSteps() const { return m_reader.realignSteps(); }
+
+Q_SIGNALS:
+    void packetReceived(const telephony::MonitorPacket &packet); // a decoded 25000 or 25002
+    void bytesRead(const QByteArray &bytes);                      // every byte, for the mirror and the counter
 
 private:
     void connectReader();
     void onUdpData();
     void handle(const QByteArray &framed);
     bool accepts(const QHostAddress &sender);
-    wire::ReadPolicy policy(bool udp) const;
-    void log(const QString &text, Severity severity = Severity::Info);
-    void debug(const QString &text);
+    // TCP drains a bad length; a replicated stream, joined anywhere, is
+    // realigned on the lengths the server sends.
+    wire::ReadPolicy policy(bool udp) const { return TelephonyLink::policy(udp ? wire::BadLength::Realign : wire::BadLength::Drain); }
 
-    Logger &m_log;
-    const DebugFile &m_debug;
-    Hooks m_hooks;
-    wire::FramedReader m_reader;
-    wire::Reconnector m_reconnector;
     bool m_udpWanted = false;
     QPointer<QUdpSocket> m_udp;
     quint16 m_udpRefused = 0; // the port last refused, logged once

@@ -101,3 +101,13 @@ int OperatorCommands::logoutDatabase()
     m_table.recount();
     return kLastLoggedOut - T::kFirst + 1;
 }
+
+void OperatorCommands::logoutGenerale()
+{
+    if (m_table.counters()[0] == 0) {
+        loginCasuale();
+        return;
+    }
+    if (m_prompts.confirm(QStringLiteral("CONFERMI LOGOUT GENERALE?"), true))
+        logoutAll();
+}

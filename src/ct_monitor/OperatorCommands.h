@@ -33,6 +33,9 @@ public:
     int logoutAll();
     // LoginCasuale; the number of commands sent.
     int loginCasuale();
+    // The double-click on the logged counter: "CONFERMI LOGOUT GENERALE?"
+    // and ButtaTuttiFuori, or LoginCasuale when nobody is logged.
+    void logoutGenerale();
     // "Vuoi sloggare dal DB tutti gli utenti?": extensions 101 to 180 logged
     // out in the table and in CT_Monitor; the number changed, -1 when not confirmed.
     int logoutDatabase();

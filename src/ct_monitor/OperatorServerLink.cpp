@@ -10,20 +10,15 @@ QString n(qint64 v)
 }
 } // namespace
 
-OperatorServerLink::OperatorServerLink(Logger &log, const DebugFile &debug, Hooks hooks, QObject *parent)
-    : QObject(parent), m_log(log), m_debug(debug), m_hooks(std::move(hooks)),
-      m_reader({telephony::kFraming, wire::BadLength::Drain, {}, m_hooks.timeoutMs}, QStringLiteral("Winsock4")),
-      m_reconnector(m_reader.socket(), QStringLiteral("OprSrv"))
+OperatorServerLink::OperatorServerLink(Logger &log, const DebugFile &debug, const Settings &settings, QObject *parent)
+    : TelephonyLink(log, debug, settings, wire::BadLength::Drain, QStringLiteral("Winsock4"), QStringLiteral("OprSrv"), parent)
 {
     connectReader();
 }
 
-// What the reader and the reconnector report, in this link's words.
+// What the reader reports, in this link's words.
 void OperatorServerLink::connectReader()
 {
-    connect(&m_reconnector, &wire::Reconnector::said, this, [this](const QString &line, bool down) {
-        log(line, {}, down ? Severity::Warning : Severity::Info);
-    });
     logReader(m_reader, m_log, m_debug,
               {Logger::Monitor, kChannel, QStringLiteral("DA WS4= Ricevuto PacketLen4="), QStringLiteral("DA WS4= Aspetto altri "),
                QStringLiteral("DA WS4= Ho già altri "), [](qint32 length, qint64 pending, bool timedOut) {
@@ -35,17 +30,6 @@ void OperatorServerLink::connectReader()
                    return QStringLiteral("DA WS4= PROBLEMA PacketLen4") + at + QStringLiteral(" RX = ") + n(pending);
                }});
     connect(&m_reader, &wire::FramedReader::packetReady, this, &OperatorServerLink::handle);
-}
-
-void OperatorServerLink::log(const QString &text, const QString &tag, Severity severity)
-{
-    m_log.scriviLog(text, Logger::Monitor, tag, 0, severity);
-}
-
-void OperatorServerLink::debug(const QString &text)
-{
-    if (m_hooks.level && m_hooks.level() > 0)
-        log(text);
 }
 
 void OperatorServerLink::connectTo(const QString &host, quint16 port)

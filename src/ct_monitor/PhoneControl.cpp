@@ -1,10 +1,12 @@
 #include "ct_monitor/PhoneControl.h"
 
+#include "core/IniFile.h"
+#include "core/Settings.h"
 #include "core/SettingsKeys.h"
 #include "platform/ProcessRunner.h"
 
-CommandPhone::CommandPhone(Parts parts, QObject *parent)
-    : QObject(parent), m_parts(std::move(parts)), m_runner(new platform::ProcessRunner(this))
+CommandPhone::CommandPhone(const FileLocations &files, QObject *parent)
+    : QObject(parent), m_files(files), m_runner(new platform::ProcessRunner(this))
 {
 }
 
@@ -25,7 +27,7 @@ bool CommandPhone::callPhone(const QString &number)
 {
     const QString n = number.trimmed();
     if (!validNumber(n)) {
-        m_parts.log(QStringLiteral("Telefono: numero non valido [") + number.left(kMaxNumber) + QLatin1Char(']'));
+        Q_EMIT said(QStringLiteral("Telefono: numero non valido [") + number.left(kMaxNumber) + QLatin1Char(']'));
         return false;
     }
     return run(settingskey::ComandoChiamata, n);
@@ -38,13 +40,13 @@ bool CommandPhone::hangPhone()
 
 bool CommandPhone::run(const QString &key, const QString &argument)
 {
-    const QString command = m_parts.setting(key).trimmed();
+    const QString command = inifile::leggiIni(m_files.settingsFile(), kSettingsSection, key).trimmed();
     if (command.isEmpty()) {
-        m_parts.log(QStringLiteral("Telefono non configurato: manca ") + key + QStringLiteral(" in conn_quorin.ini"));
+        Q_EMIT said(QStringLiteral("Telefono non configurato: manca ") + key + QStringLiteral(" in conn_quorin.ini"));
         return false;
     }
     if (m_running >= kMaxRunning) {
-        m_parts.log(QStringLiteral("Telefono: ") + QString::number(m_running) + QStringLiteral(" comandi ancora in corso, ")
+        Q_EMIT said(QStringLiteral("Telefono: ") + QString::number(m_running) + QStringLiteral(" comandi ancora in corso, ")
                     + key + QStringLiteral(" non eseguito"));
         return false;
     }
@@ -52,9 +54,9 @@ bool CommandPhone::run(const QString &key, const QString &argument)
     m_runner->eseguiEAttendi(command, argument, [this, key](int code, bool started) {
         --m_running;
         if (!started)
-            m_parts.log(QStringLiteral("Telefono: ") + key + QStringLiteral(" non partito"));
+            Q_EMIT said(QStringLiteral("Telefono: ") + key + QStringLiteral(" non partito"));
         else if (code != 0)
-            m_parts.log(QStringLiteral("Telefono: ") + key + QStringLiteral(" uscito con codice ") + QString::number(code));
+            Q_EMIT said(QStringLiteral("Telefono: ") + key + QStringLiteral(" uscito con codice ") + QString::number(code));
         Q_EMIT finished(code, started);
     });
     return true;

@@ -2,7 +2,8 @@
 
 #include <QObject>
 #include <QString>
-#include <functional>
+
+class FileLocations;
 
 namespace platform {
 class ProcessRunner;
@@ -29,12 +30,8 @@ public:
     static constexpr int kMaxNumber = 32;
     static constexpr int kMaxRunning = 4; // a softphone that never returns cannot pile up processes
 
-    struct Parts {
-        std::function<QString(const QString &key)> setting;
-        std::function<void(const QString &line)> log;
-    };
-
-    explicit CommandPhone(Parts parts, QObject *parent = nullptr);
+    // The commands are read from the settings file at every use.
+    explicit CommandPhone(const FileLocations &files, QObject *parent = nullptr);
     ~CommandPhone() override;
 
     bool callPhone(const QString &number) override;
@@ -46,11 +43,13 @@ public:
 Q_SIGNALS:
     // The command's end: its exit code, or started false when it could not run.
     void finished(int exitCode, bool started);
+    // A line for the monitor's list: a refused number, a command missing or failed.
+    void said(const QString &line);
 
 private:
     bool run(const QString &key, const QString &argument);
 
-    Parts m_parts;
+    const FileLocations &m_files;
     platform::ProcessRunner *m_runner;
     int m_running = 0;
 };

@@ -112,6 +112,18 @@ QByteArray serverPacket(qint32 code, const QByteArray &body)
     return packet::encodeHeader({totlen, -1, kMonitorPort, code, totlen}, packet::Link::Monitor) + body;
 }
 
+// RecOra, after the header of a 25002.
+wire::Status decodeTime(const QByteArray &framed, MonitorPacket &out)
+{
+    const qsizetype at = kLength + kHeaderFields;
+    if (framed.size() < at + TimeRecord::Size)
+        return wire::Status::tooShort(QStringLiteral("RecOra"), std::max<qsizetype>(0, framed.size() - at), TimeRecord::Size);
+    out.time.time = fixedtext::daArrayAchar(framed.mid(at + TimeRecord::Time, TimeRecord::TimeWidth), TimeRecord::TimeWidth);
+    for (int i = 0; i < TimeRecord::ByteCount; ++i)
+        out.time.bytes[i] = static_cast<quint8>(framed[at + TimeRecord::Bytes + i]);
+    return {};
+}
+
 } // namespace
 
 bool pacchettoBuono(qint32 length)
@@ -125,16 +137,8 @@ wire::Status decodeMonitor(const QByteArray &framed, MonitorPacket &out)
     if (wire::Status s = packet::decodeHeader(framed, out.header, packet::Link::Monitor); !s.ok())
         return s;
     const qsizetype framedAfterLength = framed.size() - kLength;
-    if (out.header.code == Time) {
-        const qsizetype at = kLength + kHeaderFields;
-        if (framed.size() < at + TimeRecord::Size)
-            return wire::Status::tooShort(QStringLiteral("RecOra"), std::max<qsizetype>(0, framed.size() - at), TimeRecord::Size);
-        out.time.time = fixedtext::daArrayAchar(framed.mid(at + TimeRecord::Time, TimeRecord::TimeWidth),
-                                                TimeRecord::TimeWidth);
-        for (int i = 0; i < TimeRecord::ByteCount; ++i)
-            out.time.bytes[i] = static_cast<quint8>(framed[at + TimeRecord::Bytes + i]);
-        return {};
-    }
+    if (out.header.code == Time)
+        return decodeTime(framed, out);
     if (out.header.code != Monitor)
         return {}; // the caller reports the unknown code
     const qsizetype subAt = kLength + kHeaderFields;

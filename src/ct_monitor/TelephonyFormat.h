@@ -35,9 +35,11 @@ inline constexpr qint32 kMaxPacketLength = 3100;
 // A length too short for the header is as corrupt as one too long.
 inline constexpr Framer::Rules kFraming{16, kMaxPacketLength};
 
-enum Code : qint32 {
-    Monitor = 25000,
-    Time = 25002,
+// The monitor link's packets.
+enum MonitorCode : qint32 { Monitor = 25000, Time = 25002 };
+
+// The operator server's: the two messages of a command, then its replies.
+enum OperatorCode : qint32 {
     OpCommand = 55006,
     OpExtension = 55007,
     ReplyIntegers = 56001,

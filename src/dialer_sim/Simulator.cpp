@@ -275,70 +275,28 @@ void Simulator::onPacket(const Packet &p)
         m_replyTimer.start();
 }
 
+// True when `p` has the code `code` and answers `o`; else the run fails.
+bool Simulator::expectCode(const Packet &p, const Outstanding &o, qint32 code)
+{
+    const QString why = replycheck::check(p, code, o.id, m_tag);
+    if (!why.isEmpty())
+        fail(QStringLiteral("request ") + n(o.id) + QStringLiteral(": ") + why);
+    return why.isEmpty();
+}
+
 // True when `p` completes the answer to `o`; false when more must come
 // (or the run failed).
 bool Simulator::completes(const Packet &p, Outstanding &o)
 {
-    const auto expectCode = [&](qint32 code) {
-        const QString why = replycheck::check(p, code, o.id, m_tag);
-        if (!why.isEmpty())
-            fail(QStringLiteral("request ") + n(o.id) + QStringLiteral(": ") + why);
-        return why.isEmpty();
-    };
     const qint64 latencyUs = (m_run.nsecsElapsed() - o.sentNs) / 1000;
     switch (o.expect) {
-    case Expect::Groups: {
-        if (!expectCode(PacchettoGruppi))
-            return false;
-        dialerbody::GroupList list;
-        const wire::Status s = dialerbody::decode(p.body, list);
-        if (!s.ok() || list.groups.isEmpty() || p.body.size() != 4 + 4 * list.groups.size()) {
-            fail(QStringLiteral("groups reply of ") + n(p.body.size()) + QStringLiteral(" bytes: ") + s.error);
-            return false;
-        }
-        m_groups = list.groups;
-        return true;
-    }
+    case Expect::Groups:
+        return expectCode(p, o, PacchettoGruppi) && takeGroups(p);
     case Expect::Customers:
-    case Expect::OperatorCustomers: {
-        const bool byOperator = o.expect == Expect::OperatorCustomers;
-        const qint32 data = byOperator ? ClientiOperatore : ClientiGruppo;
-        if (p.header.code == data) {
-            if (!expectCode(data))
-                return false;
-            if (const QString why = replycheck::checkCustomers(p, byOperator, o.group, o.op); !why.isEmpty()) {
-                fail(QStringLiteral("request ") + n(o.id) + QStringLiteral(": ") + why);
-                return false;
-            }
-            dialerbody::CustomerList list;
-            dialerbody::decode(p.body, byOperator, list);
-            for (const dialerbody::CustomerRecord &r : std::as_const(list.records)) {
-                o.records << dialerbody::encode(r);
-                o.received << fixedtext::pulisciStringa(r.contatore).toLongLong();
-            }
-            return false;
-        }
-        if (!expectCode(byOperator ? QueryEndOp : QueryEnd))
-            return false;
-        // Only full answers measure the latency of a group request of that size.
-        if (o.timed && o.received.size() == m_options.groupQuantity)
-            m_stats.groupLatencyUs << latencyUs;
-        if (o.timed && o.received.isEmpty())
-            m_stats.emptyLatencyUs << latencyUs;
-        m_stats.customers += o.received.size();
-        for (qint64 customer : std::as_const(o.received))
-            m_journal.received(customer, o.group, o.op);
-        m_stats.received += o.received;
-        if (o.outcomesAfter)
-            m_pendingOutcomes += o.received;
-        if (o.keep) {
-            m_kept = o.records;
-            m_keptIds = o.received;
-        }
-        return true;
-    }
+    case Expect::OperatorCustomers:
+        return completesCustomers(p, o, latencyUs);
     case Expect::Outcome:
-        if (!expectCode(AckEsito))
+        if (!expectCode(p, o, AckEsito))
             return false;
         ++m_stats.outcomesAcked;
         m_stats.outcomeLatencyUs << latencyUs;
@@ -347,12 +305,69 @@ bool Simulator::completes(const Packet &p, Outstanding &o)
         return true;
     case Expect::Release:
     case Expect::OperatorRelease:
-        if (!expectCode(o.expect == Expect::Release ? FreeQueueReply : FreeQueueOpReply))
+        if (!expectCode(p, o, o.expect == Expect::Release ? FreeQueueReply : FreeQueueOpReply))
             return false;
         ++m_stats.releases;
         return true;
     }
     return true;
+}
+
+bool Simulator::takeGroups(const Packet &p)
+{
+    dialerbody::GroupList list;
+    const wire::Status s = dialerbody::decode(p.body, list);
+    if (!s.ok() || list.groups.isEmpty() || p.body.size() != 4 + 4 * list.groups.size()) {
+        fail(QStringLiteral("groups reply of ") + n(p.body.size()) + QStringLiteral(" bytes: ") + s.error);
+        return false;
+    }
+    m_groups = list.groups;
+    return true;
+}
+
+// A packet of customers (more must come), or the QueryEnd that closes them.
+bool Simulator::completesCustomers(const Packet &p, Outstanding &o, qint64 latencyUs)
+{
+    const bool byOperator = o.expect == Expect::OperatorCustomers;
+    const qint32 data = byOperator ? ClientiOperatore : ClientiGruppo;
+    if (p.header.code == data) {
+        if (!expectCode(p, o, data))
+            return false;
+        if (const QString why = replycheck::checkCustomers(p, byOperator, o.group, o.op); !why.isEmpty()) {
+            fail(QStringLiteral("request ") + n(o.id) + QStringLiteral(": ") + why);
+            return false;
+        }
+        dialerbody::CustomerList list;
+        dialerbody::decode(p.body, byOperator, list);
+        for (const dialerbody::CustomerRecord &r : std::as_const(list.records)) {
+            o.records << dialerbody::encode(r);
+            o.received << fixedtext::pulisciStringa(r.contatore).toLongLong();
+        }
+        return false;
+    }
+    if (!expectCode(p, o, byOperator ? QueryEndOp : QueryEnd))
+        return false;
+    customersReceived(o, latencyUs);
+    return true;
+}
+
+void Simulator::customersReceived(const Outstanding &o, qint64 latencyUs)
+{
+    // Only full answers measure the latency of a group request of that size.
+    if (o.timed && o.received.size() == m_options.groupQuantity)
+        m_stats.groupLatencyUs << latencyUs;
+    if (o.timed && o.received.isEmpty())
+        m_stats.emptyLatencyUs << latencyUs;
+    m_stats.customers += o.received.size();
+    for (qint64 customer : std::as_const(o.received))
+        m_journal.received(customer, o.group, o.op);
+    m_stats.received += o.received;
+    if (o.outcomesAfter)
+        m_pendingOutcomes += o.received;
+    if (o.keep) {
+        m_kept = o.records;
+        m_keptIds = o.received;
+    }
 }
 
 void Simulator::sendCustomers(bool byOperator, qint32 quantity, bool outcomes, bool keep)
@@ -450,15 +465,17 @@ void Simulator::next()
 // Queues the request of `phase` in the current round; false when the round skips it.
 bool Simulator::step(int phase)
 {
-    const auto ints = [](std::initializer_list<qint32> values) {
-        QByteArray out;
-        for (qint32 v : values)
-            appendInt32Le(out, v);
-        return out;
+    // The rounds each phase runs in: those where round % every == at.
+    struct Cadence {
+        int every;
+        int at;
     };
+    static constexpr Cadence kCadence[kPhases] = {{1, 0}, {1, 0}, {3, 1}, {3, 1}, {4, 2}, {4, 2}, {5, 3}, {5, 3}};
     if (m_options.customersOnly && phase > 1)
         return false;
     if (!m_options.releases && (phase == 3 || phase == 7))
+        return false;
+    if (phase < 0 || phase >= kPhases || m_round % kCadence[phase].every != kCadence[phase].at)
         return false;
     switch (phase) {
     case 0:
@@ -469,50 +486,45 @@ bool Simulator::step(int phase)
         sendCustomers(false, m_options.groupQuantity, true, false);
         return true;
     case 2:
-        if (m_round % 3 != 1)
-            return false;
         sendCustomers(false, 5, false, false);
         return true;
     case 3:
-        if (m_round % 3 != 1)
-            return false;
         m_journal.groupReleased(m_group);
         send(FreeQueue, dialerbody::encode(dialerbody::GroupRelease{m_group}), expecting(Expect::Release));
         return true;
     case 4:
-        if (m_round % 4 != 2)
-            return false;
         sendCustomers(false, 2, false, true);
         return true;
-    case 5: {
-        if (m_round % 4 != 2 || m_kept.isEmpty())
-            return false;
-        QByteArray body = ints({qint32(m_kept.size())});
-        for (const QByteArray &rec : std::as_const(m_kept))
-            body += rec;
-        m_stats.discarded += m_kept.size();
-        m_kept.clear();
-        for (qint64 customer : std::as_const(m_keptIds))
-            m_journal.givenBack(customer);
-        m_keptIds.clear();
-        sendDiscard(body);
-        send(RichiestaGruppi, {}, expecting(Expect::Groups)); // answered only after the discard was served
-        return true;
-    }
+    case 5:
+        return refuseKept();
     case 6:
-        if (m_round % 5 != 3)
-            return false;
         sendCustomers(true, 9, true, false);
         return true;
-    case 7:
-        if (m_round % 5 != 3)
-            return false;
+    default:
         m_journal.operatorReleased(m_operator);
         send(FreeQueueOp, dialerbody::encode(dialerbody::OperatorRelease{0, m_operator}), expecting(Expect::OperatorRelease));
         return true;
-    default:
-        return false;
     }
+}
+
+// The records kept from an earlier request refused, and the groups asked
+// for behind them; false when none were kept.
+bool Simulator::refuseKept()
+{
+    if (m_kept.isEmpty())
+        return false;
+    QByteArray body;
+    appendInt32Le(body, qint32(m_kept.size()));
+    for (const QByteArray &rec : std::as_const(m_kept))
+        body += rec;
+    m_stats.discarded += m_kept.size();
+    m_kept.clear();
+    for (qint64 customer : std::as_const(m_keptIds))
+        m_journal.givenBack(customer);
+    m_keptIds.clear();
+    sendDiscard(body);
+    send(RichiestaGruppi, {}, expecting(Expect::Groups)); // answered only after the discard was served
+    return true;
 }
 
 qint64 Simulator::percentile(QList<qint64> values, double p)

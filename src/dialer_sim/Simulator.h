@@ -127,9 +127,14 @@ private:
     void giveUpFront();
     void onReplyTimeout();
     bool completes(const packet::Packet &p, Outstanding &o);
+    bool expectCode(const packet::Packet &p, const Outstanding &o, qint32 code);
+    bool takeGroups(const packet::Packet &p);
+    bool completesCustomers(const packet::Packet &p, Outstanding &o, qint64 latencyUs);
+    void customersReceived(const Outstanding &o, qint64 latencyUs);
     void stall();
     void next();
     bool step(int phase);
+    bool refuseKept();
     void send(qint32 code, const QByteArray &body, Outstanding o);
     void sendDiscard(const QByteArray &body);
     void flush();

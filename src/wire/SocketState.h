@@ -5,17 +5,19 @@
 // program's: core/SocketStates.h).
 namespace socketstates {
 
+// Numbered 0 to 9 in this order; kStateCount counts them.
 enum State : int {
-    kClosed = 0,
-    kOpen = 1,
-    kListening = 2,
-    kPending = 3,
-    kResolving = 4,
-    kResolved = 5,
-    kConnecting = 6,
-    kConnected = 7,
-    kClosing = 8,
-    kError = 9,
+    kClosed,
+    kOpen,
+    kListening,
+    kPending,
+    kResolving,
+    kResolved,
+    kConnecting,
+    kConnected,
+    kClosing,
+    kError,
+    kStateCount,
 };
 
 } // namespace socketstates

@@ -27,13 +27,12 @@ telephony::ExtensionRecord record(int number, const QString &log, const QString 
 struct Store : CampaignFixture {
     ExtensionTable table;
     LogList monitorList{QStringLiteral("ListaMonitor")};
-    CtMonitorStore store{campaign.db(), log, table, dir.filePath(QStringLiteral("DEBUG-AGGDB.LOG"))};
+    CtMonitorStore store{campaign.db(), log, table, dir.filePath(QStringLiteral("DEBUG-AGGDB.LOG")), [this] { return when; }};
     QDateTime when{QDate(2026, 12, 6), QTime(9, 0)};
 
     Store()
     {
         log.setDestination(Logger::Monitor, [this] { return &monitorList; });
-        store.setNow([this] { return when; });
     }
     QStringList row(int extension)
     {
@@ -230,7 +229,7 @@ void TestCtMonitorStore::traceFileAtLevelOne()
     s.apply(record(130, QStringLiteral("LOGGED_IN")));
     s.store.flush();
     QVERIFY(!QFile::exists(trace));
-    s.store.setLevel([] { return 1.0; });
+    s.model.debugLevel.setText(QStringLiteral("1"));
     s.apply(record(130, QStringLiteral("PAUSED")));
     s.store.flush();
     QCOMPARE(readFile(trace), QByteArray("06/12/2026 09:00:00 Quo_Interni.id=130 op 1001 Stato PAUSED\r\n"));

@@ -143,7 +143,7 @@ void TestMonitorLoopback::operatorCommandsReachTheOperatorServer()
     QVERIFY(sim.listen());
     Program p(ports(sim));
     QSqlQuery(p.parts->campaign().db().handle()).exec(QStringLiteral("INSERT INTO esattori VALUES ('777', 'pw777')"));
-    p.monitor().open();
+    p.monitor().session().open();
     QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && p.monitor().operatorLink().isConnected(), 20000);
     QTRY_COMPARE_WITH_TIMEOUT(p.monitor().table().row(110)[ExtensionTable::LogState], QStringLiteral("LOGGED_OUT"), 20000);
     QSignalSpy applied(&sim, &TelephonySim::commandApplied);
@@ -160,7 +160,7 @@ void TestMonitorLoopback::operatorCommandsReachTheOperatorServer()
     QTRY_VERIFY_WITH_TIMEOUT(p.monitor().model().list.lines().contains(QStringLiteral("56003 msg=OK 1")), 20000);
     // Everybody out: one logout for the one agent logged in.
     p.prompts.answers = {true};
-    p.monitor().logoutGenerale();
+    p.monitor().commands().logoutGenerale();
     QVERIFY(applied.wait(20000));
     QCOMPARE(sim.commands().last().subcode, 2);
     QCOMPARE(sim.commands().last().extension, 105);
@@ -259,7 +259,7 @@ void TestMonitorLoopback::databaseOnlyWithAnUnreachableReplica()
     QVERIFY(p.monitor().isOpen());
     QVERIFY(p.controller->log().list2().lines().last().endsWith(QStringLiteral("Replica UDP Abortita")));
     QVERIFY(!p.parts->replication().isOn());
-    QCOMPARE(p.monitor().timer().interval(), 5000);
+    QCOMPARE(p.monitor().session().timer().interval(), 5000);
     QCOMPARE(p.monitor().monitorLink().state(), 0);
     QCOMPARE(p.monitor().operatorLink().state(), 0);
     QCOMPARE(p.monitor().model().leds[0]->value(), Colour::Yellow);
@@ -269,7 +269,7 @@ void TestMonitorLoopback::databaseOnlyWithAnUnreachableReplica()
     // Another program writes CT_Monitor; the timer reads it back.
     QSqlQuery(p.parts->campaign().db().handle())
         .exec(QStringLiteral("INSERT INTO CT_Monitor VALUES ('120', '88', 'Luca', 'LOGGED_IN', 'FREE', 'IDLE', '', '', '', '')"));
-    p.monitor().tick();
+    p.monitor().session().tick();
     QCOMPARE(p.monitor().table().row(120)[ExtensionTable::Agent], QStringLiteral("88"));
     QCOMPARE(p.monitor().model().list.lines().last(), QStringLiteral("db reads"));
 }

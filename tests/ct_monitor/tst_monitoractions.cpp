@@ -74,11 +74,11 @@ void TestMonitorActions::editModeHoldsTimersAndLinksUntilItEnds()
     MainController &c = *p.controller;
     ct.toggle();
     QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && ct.operatorLink().isConnected(), 20000);
-    QVERIFY(ct.timer().isActive() && c.timer1().isActive() && c.timer2().isActive());
+    QVERIFY(ct.session().timer().isActive() && c.timer1().isActive() && c.timer2().isActive());
 
     p.actions().edit();
     QVERIFY(p.actions().editMode());
-    QVERIFY(!ct.timer().isActive());
+    QVERIFY(!ct.session().timer().isActive());
     QVERIFY(!c.timer1().isActive());
     QVERIFY(!c.timer2().isActive());
     QCOMPARE(ct.monitorLink().state(), 0);
@@ -88,16 +88,16 @@ void TestMonitorActions::editModeHoldsTimersAndLinksUntilItEnds()
     // "edit" again: everything runs again and the links come back.
     p.actions().edit();
     QVERIFY(!p.actions().editMode());
-    QVERIFY(ct.timer().isActive() && c.timer1().isActive() && c.timer2().isActive());
+    QVERIFY(ct.session().timer().isActive() && c.timer1().isActive() && c.timer2().isActive());
     QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && ct.operatorLink().isConnected(), 20000);
 
     // Closing the window in edit mode ends it too: the main timers run, the monitor stays closed.
     p.actions().edit();
-    ct.close();
+    ct.session().close();
     QVERIFY(!ct.isOpen());
     QVERIFY(!p.actions().editMode());
     QVERIFY(c.timer1().isActive() && c.timer2().isActive());
-    QVERIFY(!ct.timer().isActive());
+    QVERIFY(!ct.session().timer().isActive());
     QCOMPARE(ct.monitorLink().state(), 0);
     QCOMPARE(ct.operatorLink().state(), 0);
 }
@@ -113,7 +113,7 @@ void TestMonitorActions::exitDuringEditModeKeepsTheMainTickStopped()
     p.actions().edit();
     QVERIFY(!c.timer1().isActive()); // as "Esci" left it
     QVERIFY(c.timer2().isActive());
-    QVERIFY(p.monitor().timer().isActive());
+    QVERIFY(p.monitor().session().timer().isActive());
 }
 
 void TestMonitorActions::theLayoutIsSavedAndRestored()
@@ -279,7 +279,7 @@ void TestMonitorActions::pendingRowsReachTheDatabaseAtExit()
     r.agent = QStringLiteral("4242");
     r.logState = QStringLiteral("PAUSED");
     packet.extensions = {r};
-    p.monitor().lavoraDatiMonitor(packet);
+    p.monitor().feed().lavoraDatiMonitor(packet);
     QVERIFY(p.monitor().store().pending());
     p.controller->unload(); // at once, before the store's moment has passed
     QList<QSqlRecord> rows;
@@ -305,18 +305,18 @@ void TestMonitorActions::theLinksLedsOpenAndCloseThem()
     QTRY_VERIFY_WITH_TIMEOUT(sim->monitorConnected() && ct.operatorLink().isConnected(), 20000);
 
     // An open link's double click closes it, and it stays closed, the timer's round included.
-    ct.ledDoubleClicked(1);
+    ct.links().ledDoubleClicked(1);
     QVERIFY(p.logged(QStringLiteral("Chiusa Socket 4 ( OprSrv)")));
-    ct.ledDoubleClicked(0);
+    ct.links().ledDoubleClicked(0);
     QVERIFY(p.logged(QStringLiteral("Chiusa Socket 2 ( Monitor)")));
-    ct.tick();
+    ct.session().tick();
     QCOMPARE(ct.operatorLink().state(), 0);
     QCOMPARE(ct.monitorLink().state(), 0);
     QVERIFY(!ct.operatorLink().reconnector().retrying() && !ct.monitorLink().reconnector().retrying());
     // A closed link's double click opens it.
-    ct.ledDoubleClicked(1);
+    ct.links().ledDoubleClicked(1);
     QVERIFY(p.logged(QStringLiteral("Aperta Socket 4 ( OprSrv)")));
-    ct.ledDoubleClicked(0);
+    ct.links().ledDoubleClicked(0);
     QVERIFY(p.logged(QStringLiteral("Aperta Socket 2 ( Monitor)")));
     QTRY_VERIFY_WITH_TIMEOUT(sim->monitorConnected() && ct.operatorLink().isConnected(), 20000);
 
@@ -332,17 +332,17 @@ void TestMonitorActions::theLinksLedsOpenAndCloseThem()
     sim = std::make_unique<TelephonySim>(same);
     QVERIFY(sim->listen());
     const int closed = count(QStringLiteral("Chiusa Socket"));
-    ct.ledDoubleClicked(1);
-    ct.ledDoubleClicked(0);
+    ct.links().ledDoubleClicked(1);
+    ct.links().ledDoubleClicked(0);
     QCOMPARE(count(QStringLiteral("Chiusa Socket")), closed);
     QTRY_VERIFY_WITH_TIMEOUT(sim->monitorConnected() && ct.operatorLink().isConnected(), 20000);
     QCOMPARE(count(QStringLiteral("Collegamento OprSrv non disponibile (")), 1);
     QCOMPARE(count(QStringLiteral("Collegamento OprSrv ripristinato")), 1);
 
     // What arrives on the UDP port is only counted.
-    QCOMPARE(ct.udpSockets().listeningPort(), ws6);
+    QCOMPARE(ct.links().udpSockets().listeningPort(), ws6);
     QUdpSocket sender;
-    QSignalSpy arrived(&ct.udpSockets(), &ServerUdpSockets::arrived);
+    QSignalSpy arrived(&ct.links().udpSockets(), &ServerUdpSockets::arrived);
     sender.writeDatagram(QByteArray(9, 'x'), QHostAddress::LocalHost, ws6);
     QVERIFY(arrived.wait(20000));
     QVERIFY(p.logged(QStringLiteral("DATI IN ARRIVO DA WS6 9")));

@@ -17,6 +17,7 @@
 #include "core/LogList.h"
 #include "core/Logger.h"
 #include "core/MainModel.h"
+#include "core/Settings.h"
 #include "ct_monitor/MonitorLink.h"
 #include "telephony_sim/SimBytes.h"
 
@@ -97,16 +98,16 @@ struct Fixture {
     QByteArray seen;
     std::unique_ptr<MonitorLink> link;
 
-    explicit Fixture(int timeoutMs = 0)
+    Settings settings;
+
+    explicit Fixture(int timeoutSec = 0)
     {
         log.setDestination(Logger::Monitor, [this] { return &list; });
-        MonitorLink::Hooks hooks;
-        hooks.packet = [this](const MonitorPacket &p) { packets << describe(p); };
-        hooks.bytesRead = [this](const QByteArray &b) { seen += b; };
-        hooks.level = [this] { return log.level(); };
-        if (timeoutMs > 0)
-            hooks.timeoutMs = [timeoutMs] { return timeoutMs; };
-        link = std::make_unique<MonitorLink>(log, debug, hooks);
+        if (timeoutSec > 0)
+            settings.timeoutPacchettoSec = timeoutSec;
+        link = std::make_unique<MonitorLink>(log, debug, settings);
+        QObject::connect(link.get(), &MonitorLink::packetReceived, [this](const MonitorPacket &p) { packets << describe(p); });
+        QObject::connect(link.get(), &MonitorLink::bytesRead, [this](const QByteArray &b) { seen += b; });
     }
 
     QStringList linesStartingWith(const QString &prefix) const
@@ -282,7 +283,7 @@ void TestMonitorLink::bytesReadSeesEveryByte()
 
 void TestMonitorLink::incompletePacketIsDroppedWhenItsTimeRunsOut()
 {
-    Fixture f(200);
+    Fixture f(1);
 
     // A packet cut short.
     f.link->feed(kExtPacket.left(100));

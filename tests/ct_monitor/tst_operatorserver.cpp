@@ -14,6 +14,7 @@
 #include "core/Logger.h"
 #include "core/LogList.h"
 #include "core/MainModel.h"
+#include "core/Settings.h"
 #include "ct_monitor/OperatorServerLink.h"
 #include "telephony_sim/SimBytes.h"
 
@@ -33,9 +34,14 @@ struct Fixture {
     Logger log{model.debugLevel};
     LogList list{QStringLiteral("ListaMonitor")};
     DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
-    OperatorServerLink link{log, debug, {[this] { return log.level(); }, [] { return 200; }}};
+    Settings settings;
+    OperatorServerLink link{log, debug, settings};
 
-    Fixture() { log.setDestination(Logger::Monitor, [this] { return &list; }); }
+    Fixture()
+    {
+        settings.timeoutPacchettoSec = 1;
+        log.setDestination(Logger::Monitor, [this] { return &list; });
+    }
 
     // Lines as logged, whatever decoration the debug level adds in front.
     QStringList linesEndingWith(const QString &tail) const

@@ -5,7 +5,6 @@
 #include "console/ui/TcpIpDialog.h"
 #include "core/ui/Bindings.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -14,6 +13,7 @@ ConsoleWindow::ConsoleWindow(TelnetConsole &console, QWidget *parent) : QMainWin
 {
     setObjectName(QStringLiteral("frmTelnet"));
     setWindowTitle(QStringLiteral("Obel Telnet Client"));
+    bind::onClose(this, [&console] { console.unload(); });
     m_screen = new ScreenView(console, this);
     setCentralWidget(m_screen);
 
@@ -73,8 +73,3 @@ void ConsoleWindow::settings()
     dialog.exec();
 }
 
-void ConsoleWindow::closeEvent(QCloseEvent *event)
-{
-    m_console.unload();
-    event->accept();
-}

@@ -16,9 +16,6 @@ public:
     // mSettings: frmTCPIP, modal.
     void settings();
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     TelnetConsole &m_console;
     ScreenView *m_screen;

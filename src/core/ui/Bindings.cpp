@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "core/LogList.h"
@@ -15,21 +16,25 @@
 namespace bind {
 namespace {
 
-class DoubleClickFilter : public QObject {
+// Runs its action on one kind of event (of one key, for key presses). A
+// close goes on to the window, which accepts it; any other event is taken.
+class ActionFilter : public QObject {
 public:
-    DoubleClickFilter(std::function<void()> action, QObject *parent) : QObject(parent), m_action(std::move(action)) {}
+    ActionFilter(QEvent::Type type, int key, std::function<void()> action, QObject *parent)
+        : QObject(parent), m_type(type), m_key(key), m_action(std::move(action)) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            m_action();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
+        if (event->type() != m_type || (m_type == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() != m_key))
+            return QObject::eventFilter(watched, event);
+        m_action();
+        return m_type != QEvent::Close;
     }
 
 private:
+    QEvent::Type m_type;
+    int m_key;
     std::function<void()> m_action;
 };
 
@@ -37,7 +42,17 @@ private:
 
 void onDoubleClick(QWidget *widget, std::function<void()> action)
 {
-    widget->installEventFilter(new DoubleClickFilter(std::move(action), widget));
+    widget->installEventFilter(new ActionFilter(QEvent::MouseButtonDblClick, 0, std::move(action), widget));
+}
+
+void onKey(QWidget *widget, int key, std::function<void()> action)
+{
+    widget->installEventFilter(new ActionFilter(QEvent::KeyPress, key, std::move(action), widget));
+}
+
+void onClose(QWidget *window, std::function<void()> action)
+{
+    window->installEventFilter(new ActionFilter(QEvent::Close, 0, std::move(action), window));
 }
 
 QListView *listBox(LogList &list, const QString &name, QWidget *parent)

@@ -40,6 +40,11 @@ void visible(QWidget *widget, FlagValue &value);
 
 // Runs `action` on a double click on the widget (labels, indicators).
 void onDoubleClick(QWidget *widget, std::function<void()> action);
+// Runs `action` on a press of `key` (Qt::Key) in the widget or any child that leaves it.
+void onKey(QWidget *widget, int key, std::function<void()> action);
+// Runs `action` when the window closes, before it goes: a window that is a
+// view over its logic tells it so.
+void onClose(QWidget *window, std::function<void()> action);
 
 // A list box over a log list: follows the list's selection so that it
 // scrolls to the newest line.

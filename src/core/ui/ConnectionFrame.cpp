@@ -37,15 +37,10 @@ protected:
     }
 };
 
-} // namespace
-
-QGroupBox *connection(MainController &c, QWidget *parent)
+// The dialer server's address, and the buttons that connect to it and close the link.
+void addServer(QGridLayout *grid, MainController &c, QWidget *frame)
 {
     MainModel &m = c.model();
-    auto *frame = new QGroupBox(QStringLiteral("Server Quorin"), parent);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    auto *grid = new QGridLayout(frame);
-
     auto *ip = bind::lineEdit(m.serverIp, frame);
     ip->setObjectName(QStringLiteral("Txt_Ip_Server_Quorin"));
     auto *port = bind::lineEdit(m.serverPort, frame);
@@ -68,7 +63,10 @@ QGroupBox *connection(MainController &c, QWidget *parent)
     QObject::connect(close, &QPushButton::clicked, &c, &MainController::chiudi);
     grid->addWidget(connect, 0, 2);
     grid->addWidget(close, 1, 2);
+}
 
+void addChecks(QGridLayout *grid, MainModel &m, QWidget *frame)
+{
     const struct {
         const char *name;
         const char *caption;
@@ -84,7 +82,11 @@ QGroupBox *connection(MainController &c, QWidget *parent)
         grid->addWidget(box, 2 + i / 2, i % 2);
         ++i;
     }
+}
 
+// The link's LED, state code and text.
+QHBoxLayout *linkState(MainModel &m, QWidget *frame)
+{
     auto *state = new QHBoxLayout;
     auto *led = bind::led(m.led, frame);
     led->setObjectName(QStringLiteral("LED"));
@@ -95,9 +97,14 @@ QGroupBox *connection(MainController &c, QWidget *parent)
     state->addWidget(led);
     state->addWidget(code);
     state->addWidget(text, 1);
-    grid->addLayout(state, 4, 0, 1, 3);
+    return state;
+}
 
-    auto *indicators = new QHBoxLayout;
+// The watchdog's LED and the ping's labels (a click pings once).
+QHBoxLayout *indicators(MainController &c, QWidget *frame)
+{
+    MainModel &m = c.model();
+    auto *row = new QHBoxLayout;
     auto *wd = bind::label(m.watchdog, frame);
     wd->setObjectName(QStringLiteral("Label1_3"));
     auto *ledWd = bind::led(m.ledWatchdog, frame);
@@ -116,12 +123,25 @@ QGroupBox *connection(MainController &c, QWidget *parent)
         ping->onClick = [p] { p->startPing(); };
         pingResult->onClick = ping->onClick;
     }
-    indicators->addWidget(wd);
-    indicators->addWidget(ledWd);
-    indicators->addSpacing(12);
-    indicators->addWidget(ping);
-    indicators->addWidget(pingResult, 1);
-    grid->addLayout(indicators, 5, 0, 1, 3);
+    row->addWidget(wd);
+    row->addWidget(ledWd);
+    row->addSpacing(12);
+    row->addWidget(ping);
+    row->addWidget(pingResult, 1);
+    return row;
+}
+
+} // namespace
+
+QGroupBox *connection(MainController &c, QWidget *parent)
+{
+    auto *frame = new QGroupBox(QStringLiteral("Server Quorin"), parent);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto *grid = new QGridLayout(frame);
+    addServer(grid, c, frame);
+    addChecks(grid, c.model(), frame);
+    grid->addLayout(linkState(c.model(), frame), 4, 0, 1, 3);
+    grid->addLayout(indicators(c, frame), 5, 0, 1, 3);
     return frame;
 }
 

@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QKeyEvent>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(MainController &controller, QWidget *parent)
@@ -23,6 +22,7 @@ MainWindow::MainWindow(MainController &controller, QWidget *parent)
     setWindowTitle(m.caption.text());
     connect(&m.caption, &TextValue::textChanged, this, &QWidget::setWindowTitle);
     mainmenus::build(*this, controller);
+    bind::onKey(this, Qt::Key_Escape, [&controller] { controller.toggleLogPanel(); });
 
     auto *central = new QWidget(this);
     auto *outer = new QHBoxLayout(central);
@@ -59,11 +59,3 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-void MainWindow::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        m_controller.toggleLogPanel();
-        return;
-    }
-    QMainWindow::keyPressEvent(event);
-}

@@ -6,7 +6,6 @@
 #include "ct_monitor/ui/TileArea.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -64,20 +63,38 @@ CtMonitorWindow::CtMonitorWindow(CtMonitor &monitor, QWidget *parent)
     m_panel->move(4, 4);
     m_panel->show(); // a widget given a parent starts hidden
 
-    m_extensions = named(bind::listBox(monitor.actions().list, QStringLiteral("ListaInterni"), m_area), QStringLiteral("ListaInterni"));
-    bind::visible(m_extensions, monitor.actions().listShown);
-    connect(m_extensions, &QListView::activated, this,
-            [this](const QModelIndex &index) { m_monitor.actions().listActivated(index.row()); });
-    connect(m_extensions, &QListView::doubleClicked, this,
-            [this](const QModelIndex &index) { m_monitor.actions().listActivated(index.row()); });
-    connect(&monitor.actions().listShown, &FlagValue::changed, this, [this] { placeList(); });
+    buildExtensionList();
 
     connect(m_area, &TileArea::contentChanged, this, &CtMonitorWindow::fitContent);
     fitContent();
     connect(&model, &MonitorModel::gridChanged, this, &CtMonitorWindow::fillGrid);
     fillGrid();
+    followMonitor();
+}
 
-    // Shown while the monitor is open; "Finestra Monitor" brings it forward.
+// "ListaInterni", over the tiles while "lista" shows it.
+void CtMonitorWindow::buildExtensionList()
+{
+    MonitorActions &actions = m_monitor.actions();
+    m_extensions = named(bind::listBox(actions.list, QStringLiteral("ListaInterni"), m_area), QStringLiteral("ListaInterni"));
+    bind::visible(m_extensions, actions.listShown);
+    connect(m_extensions, &QListView::activated, this,
+            [this](const QModelIndex &index) { m_monitor.actions().listActivated(index.row()); });
+    connect(m_extensions, &QListView::doubleClicked, this,
+            [this](const QModelIndex &index) { m_monitor.actions().listActivated(index.row()); });
+    connect(&actions.listShown, &FlagValue::changed, this, [this] { placeList(); });
+}
+
+// Shown while the monitor is open; "Finestra Monitor" brings it forward.
+void CtMonitorWindow::followMonitor()
+{
+    CtMonitor &monitor = m_monitor;
+    MonitorModel &model = monitor.model();
+    // Closing the window unloads the monitor: timer and links stop.
+    bind::onClose(this, [&monitor] {
+        if (monitor.isOpen())
+            monitor.session().close();
+    });
     connect(&model.loaded, &FlagValue::changed, this, [this](bool open) {
         if (open) {
             show();
@@ -87,7 +104,7 @@ CtMonitorWindow::CtMonitorWindow(CtMonitor &monitor, QWidget *parent)
         }
     });
     connect(&monitor, &CtMonitor::minimiseRequested, this, &QWidget::showMinimized);
-    connect(&monitor, &CtMonitor::refillRequested, this, [this] {
+    connect(&monitor.session(), &MonitorSession::refillRequested, this, [this] {
         show();
         raise();
         activateWindow();
@@ -108,7 +125,7 @@ QWidget *CtMonitorWindow::buildPanel()
         QFrame *led = named(bind::led(*model.leds[i], panel), QStringLiteral("LED_stato_server"), i);
         led->setToolTip(model.ledTips[i]->text());
         connect(model.ledTips[i], &TextValue::textChanged, led, &QWidget::setToolTip);
-        bind::onDoubleClick(led, [this, i] { m_monitor.ledDoubleClicked(i); });
+        bind::onDoubleClick(led, [this, i] { m_monitor.links().ledDoubleClicked(i); });
         leds->addWidget(led);
     }
     leds->addStretch();
@@ -178,7 +195,7 @@ QWidget *CtMonitorWindow::buildGroups(QWidget *parent)
         if (const QString colour = tilecolours::legend(i); !colour.isEmpty())
             counter->setStyleSheet(QStringLiteral("background-color: ") + colour + QLatin1Char(';'));
         if (i == 0) // the logged counter: everybody out, or a test login when nobody is in
-            bind::onDoubleClick(counter, [this] { m_monitor.logoutGenerale(); });
+            bind::onDoubleClick(counter, [this] { m_monitor.commands().logoutGenerale(); });
         // Two bands of five: each caption over its counter.
         legend->addWidget(caption, (i / 5) * 2, i % 5, Qt::AlignCenter);
         legend->addWidget(counter, (i / 5) * 2 + 1, i % 5);
@@ -234,10 +251,3 @@ void CtMonitorWindow::placeList()
     m_extensions->raise();
 }
 
-void CtMonitorWindow::closeEvent(QCloseEvent *event)
-{
-    // Closing the window unloads the monitor: timer and links stop.
-    if (m_monitor.isOpen())
-        m_monitor.close();
-    event->accept();
-}

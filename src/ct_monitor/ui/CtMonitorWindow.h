@@ -18,12 +18,11 @@ public:
 
     TileArea &tiles() { return *m_area; }
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     QWidget *buildPanel();
     QWidget *buildGroups(QWidget *parent);
+    void buildExtensionList();
+    void followMonitor();
     void fillGrid();
     void fitContent();
     void placeList();

@@ -5,7 +5,6 @@
 #include "pbx_lines/PbxMonitor.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -97,39 +96,13 @@ PbxWindow::PbxWindow(PbxMonitor &pbx, QWidget *parent) : QWidget(parent), m_pbx(
     setObjectName(QStringLiteral("Frm_LineeEsterne"));
     setWindowTitle(QStringLiteral("PBX Linee Esterne"));
     connect(&pbx.caption, &TextValue::textChanged, this, &QWidget::setWindowTitle);
+    bind::onClose(this, [&pbx] {
+        if (pbx.isOpen())
+            pbx.close();
+    });
     auto *v = new QVBoxLayout(this);
-
-    auto *top = new QHBoxLayout;
-    QFrame *led = bind::led(pbx.led, this);
-    led->setObjectName(QStringLiteral("LED_stato_server"));
-    connect(&pbx.ledTip, &TextValue::textChanged, led, &QWidget::setToolTip);
-    bind::onDoubleClick(led, [&pbx] { pbx.toggleLink(); });
-    top->addWidget(led);
-    QCheckBox *messages = bind::checkBox(QStringLiteral("Visualizza Messaggi"), pbx.messagesShown, this);
-    messages->setObjectName(QStringLiteral("chkInLinea"));
-    top->addWidget(messages);
-    top->addStretch();
-    v->addLayout(top);
-
-    // "Dati Linee": the tiles and, when ticked, the messages share its width.
-    auto *frame = new QGroupBox(QStringLiteral("Dati Linee"), this);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    auto *h = new QHBoxLayout(frame);
-    m_tiles = new LineTiles(pbx, frame);
-    h->addWidget(m_tiles);
-    QListView *inLinea = bind::listBox(pbx.messages, QStringLiteral("InLinea"), frame);
-    bind::visible(inLinea, pbx.messagesShown);
-    h->addWidget(inLinea, 1);
-    m_totals = new QTableWidget(0, 2, frame);
-    m_totals->setObjectName(QStringLiteral("Totali"));
-    m_totals->setHorizontalHeaderLabels({QStringLiteral("Stato"), QStringLiteral("Linee")});
-    m_totals->verticalHeader()->hide();
-    m_totals->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_totals->setColumnWidth(0, 200);
-    m_totals->setColumnWidth(1, 50);
-    m_totals->setFixedWidth(270);
-    h->addWidget(m_totals);
-    v->addWidget(frame, 1);
+    v->addLayout(topRow());
+    v->addWidget(linesFrame(), 1);
 
     QListView *list = bind::listBox(pbx.list, QStringLiteral("List1"), this);
     list->setMinimumHeight(120);
@@ -152,6 +125,46 @@ PbxWindow::PbxWindow(PbxMonitor &pbx, QWidget *parent) : QWidget(parent), m_pbx(
         raise();
         activateWindow();
     });
+}
+
+// The link's LED and the box that shows the messages.
+QHBoxLayout *PbxWindow::topRow()
+{
+    PbxMonitor &pbx = m_pbx;
+    auto *top = new QHBoxLayout;
+    QFrame *led = bind::led(pbx.led, this);
+    led->setObjectName(QStringLiteral("LED_stato_server"));
+    connect(&pbx.ledTip, &TextValue::textChanged, led, &QWidget::setToolTip);
+    bind::onDoubleClick(led, [&pbx] { pbx.toggleLink(); });
+    top->addWidget(led);
+    QCheckBox *messages = bind::checkBox(QStringLiteral("Visualizza Messaggi"), pbx.messagesShown, this);
+    messages->setObjectName(QStringLiteral("chkInLinea"));
+    top->addWidget(messages);
+    top->addStretch();
+    return top;
+}
+
+// "Dati Linee": the tiles and, when ticked, the messages share its width.
+QGroupBox *PbxWindow::linesFrame()
+{
+    auto *frame = new QGroupBox(QStringLiteral("Dati Linee"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto *h = new QHBoxLayout(frame);
+    m_tiles = new LineTiles(m_pbx, frame);
+    h->addWidget(m_tiles);
+    QListView *inLinea = bind::listBox(m_pbx.messages, QStringLiteral("InLinea"), frame);
+    bind::visible(inLinea, m_pbx.messagesShown);
+    h->addWidget(inLinea, 1);
+    m_totals = new QTableWidget(0, 2, frame);
+    m_totals->setObjectName(QStringLiteral("Totali"));
+    m_totals->setHorizontalHeaderLabels({QStringLiteral("Stato"), QStringLiteral("Linee")});
+    m_totals->verticalHeader()->hide();
+    m_totals->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_totals->setColumnWidth(0, 200);
+    m_totals->setColumnWidth(1, 50);
+    m_totals->setFixedWidth(270);
+    h->addWidget(m_totals);
+    return frame;
 }
 
 QRect PbxWindow::tileRect(int line) const
@@ -189,9 +202,3 @@ QList<std::pair<QString, QString>> PbxWindow::totals() const
     return out;
 }
 
-void PbxWindow::closeEvent(QCloseEvent *event)
-{
-    if (m_pbx.isOpen())
-        m_pbx.close();
-    event->accept();
-}

@@ -4,6 +4,8 @@
 #include <QWidget>
 
 class PbxMonitor;
+class QGroupBox;
+class QHBoxLayout;
 class QTableWidget;
 
 // Frm_LineeEsterne, "PBX Linee Esterne": the LED, "Dati Linee" with a tile
@@ -22,10 +24,9 @@ public:
     // The totals by state as shown: "code name" and the count, a row each.
     QList<std::pair<QString, QString>> totals() const;
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
+    QHBoxLayout *topRow();
+    QGroupBox *linesFrame();
     void fillTotals();
 
     PbxMonitor &m_pbx;
