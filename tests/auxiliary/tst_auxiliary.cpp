@@ -2,10 +2,10 @@
 #include <QtTest>
 
 #include "../core/TestSupport.h"
-#include "auxiliary/GradientBands.h"
-#include "auxiliary/OperatingParameters.h"
 #include "auxiliary/PopupNotice.h"
+#include "core/GradientBands.h"
 #include "core/IniFile.h"
+#include "core/OperatingParameters.h"
 #include "core/Settings.h"
 
 using namespace gradientbands;

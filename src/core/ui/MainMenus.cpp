@@ -1,9 +1,9 @@
 #include "core/ui/MainMenus.h"
 
-#include "auxiliary/ui/ParametersDialog.h"
 #include "core/ConfigFiles.h"
 #include "core/MainController.h"
 #include "core/ui/Frames.h"
+#include "core/ui/ParametersDialog.h"
 
 #include <QMainWindow>
 #include <QMenu>

@@ -1,9 +1,9 @@
 #include "core/ui/MainWindow.h"
 
-#include "auxiliary/ui/LogoBand.h"
 #include "core/MainController.h"
 #include "core/ui/Bindings.h"
 #include "core/ui/Frames.h"
+#include "core/ui/LogoBand.h"
 #include "core/ui/MainMenus.h"
 
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "auxiliary/GradientBands.h"
+#include "core/GradientBands.h"
 
 // The gradient band with its caption reading upwards; redrawn on resize.
 class LogoBand : public QWidget {

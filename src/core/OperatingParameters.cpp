@@ -1,4 +1,4 @@
-#include "auxiliary/OperatingParameters.h"
+#include "core/OperatingParameters.h"
 
 #include "core/IniFile.h"
 #include "core/Settings.h"

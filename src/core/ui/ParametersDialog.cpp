@@ -1,4 +1,4 @@
-#include "auxiliary/ui/ParametersDialog.h"
+#include "core/ui/ParametersDialog.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "auxiliary/GradientBands.h"
+#include "core/GradientBands.h"
 
 #include <algorithm>
 

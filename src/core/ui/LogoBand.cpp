@@ -1,4 +1,4 @@
-#include "auxiliary/ui/LogoBand.h"
+#include "core/ui/LogoBand.h"
 
 #include <QPainter>
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <array>
 
-#include "auxiliary/OperatingParameters.h"
+#include "core/OperatingParameters.h"
 
 class QLineEdit;
 
