@@ -1,13 +1,12 @@
 // The dialer link's input: the framer over a stream, the packet decoder and
 // every body codec. The first byte chooses which; the rest is the input.
 // Decoded bodies are encoded again and must give back what was read.
-#include "FuzzSupport.h"
+#include "FuzzFraming.h"
 
 #include "core/TextFormats.h"
 #include "dialer_link/DialerBodies.h"
 #include "dialer_link/OutcomeRecord.h"
 #include "dialer_link/PacketFormat.h"
-#include "wire/Framer.h"
 
 namespace {
 
@@ -33,64 +32,9 @@ void checkPacket(const QByteArray &framed)
     expect(framed.startsWith(again), QStringLiteral("packet does not encode back to its bytes"));
 }
 
-struct Cut {
-    QList<QByteArray> packets;
-    qsizetype corruptAt = -1; // stream offset of the first corrupt length
-    qsizetype drained = 0;
-    qsizetype held = 0;
-};
-
-// As the request reader frames: whole packets handed on, a corrupt length
-// drains what is held.
-template <typename Feed>
-Cut frame(Feed feed)
-{
-    Cut cut;
-    Framer framer({1, packet::kMaxPacketLength});
-    qsizetype consumed = 0;
-    feed([&](const QByteArray &piece) {
-        framer.append(piece);
-        for (;;) {
-            const Framer::Frame f = framer.next();
-            if (f.status == Framer::Frame::NeedMore)
-                break;
-            if (f.status == Framer::Frame::Corrupt) {
-                expect(f.length < 1 || f.length > packet::kMaxPacketLength, QStringLiteral("corrupt within bounds"));
-                if (cut.corruptAt < 0)
-                    cut.corruptAt = consumed;
-                const qsizetype n = framer.takeAll().size();
-                cut.drained += n;
-                consumed += n;
-                continue;
-            }
-            expect(f.bytes.size() == 4 + f.length && f.length >= 1 && f.length <= packet::kMaxPacketLength,
-                   QStringLiteral("frame of the wrong size"));
-            expect(packet::readInt32Be(f.bytes, 0) == f.length, QStringLiteral("length field not the frame's"));
-            consumed += f.bytes.size();
-            if (cut.corruptAt < 0)
-                cut.packets.append(f.bytes);
-            checkPacket(f.bytes);
-        }
-    });
-    cut.held = framer.size();
-    expect(framer.size() < 4 || framer.expectedLength() >= 1, QStringLiteral("held bytes past a bad length"));
-    return cut;
-}
-
 void stream(const QByteArray &input)
 {
-    const Cut whole = frame([&](auto take) { take(input); });
-    qsizetype framedBytes = 0;
-    for (const QByteArray &p : whole.packets)
-        framedBytes += p.size();
-    if (whole.corruptAt < 0)
-        expect(framedBytes + whole.held == input.size(), QStringLiteral("bytes lost by the framer"));
-    else
-        expect(framedBytes + whole.drained + whole.held == input.size(), QStringLiteral("bytes lost by the framer"));
-    std::mt19937 random = fuzz::splitter(input);
-    const Cut pieces = frame([&](auto take) { fuzz::inPieces(input, random, 64, take); });
-    expect(whole.packets == pieces.packets && whole.corruptAt == pieces.corruptAt,
-           QStringLiteral("packets differ when the stream comes in pieces"));
+    fuzz::frameBothWays(kTarget, {1, packet::kMaxPacketLength}, input, 64, checkPacket);
 }
 
 template <typename T>

@@ -1,7 +1,7 @@
 // The monitor link's input: the framer over a stream with the telephony
 // server's length bounds, and the monitor packet decoder. Decoded records
 // are encoded again and must decode to the same records.
-#include "FuzzSupport.h"
+#include "FuzzFraming.h"
 
 #include "ct_monitor/TelephonyFormat.h"
 
@@ -63,38 +63,6 @@ void checkPacket(const QByteArray &framed)
         expect(sameGroup(p.groups[i], back.groups[i]), QStringLiteral("group does not decode back"));
 }
 
-template <typename Feed>
-QList<QByteArray> frame(Feed feed, qsizetype &corruptAt)
-{
-    QList<QByteArray> packets;
-    Framer framer(telephony::kFraming);
-    qsizetype consumed = 0;
-    corruptAt = -1;
-    feed([&](const QByteArray &piece) {
-        framer.append(piece);
-        for (;;) {
-            const Framer::Frame f = framer.next();
-            if (f.status == Framer::Frame::NeedMore)
-                return;
-            if (f.status == Framer::Frame::Corrupt) {
-                // The TCP link drains; the stream goes on with what comes next.
-                if (corruptAt < 0)
-                    corruptAt = consumed;
-                consumed += framer.takeAll().size();
-                continue;
-            }
-            expect(f.bytes.size() == 4 + f.length && f.length >= telephony::kFraming.minLength
-                       && f.length <= telephony::kMaxPacketLength,
-                   QStringLiteral("frame out of bounds"));
-            consumed += f.bytes.size();
-            if (corruptAt < 0)
-                packets.append(f.bytes);
-            checkPacket(f.bytes);
-        }
-    });
-    return packets;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -102,10 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray input = fuzz::bytes(data, size);
     // One packet as it is, framed or not: the decoder must refuse, not read past it.
     checkPacket(input);
-    qsizetype wholeCorrupt = -1, piecesCorrupt = -1;
-    const QList<QByteArray> whole = frame([&](auto take) { take(input); }, wholeCorrupt);
-    std::mt19937 random = fuzz::splitter(input);
-    const QList<QByteArray> pieces = frame([&](auto take) { fuzz::inPieces(input, random, 200, take); }, piecesCorrupt);
-    expect(whole == pieces && wholeCorrupt == piecesCorrupt, QStringLiteral("packets differ when the stream comes in pieces"));
+    fuzz::frameBothWays(kTarget, telephony::kFraming, input, 200, checkPacket);
     return 0;
 }

@@ -2,7 +2,7 @@
 // server's length bounds, the reply decoder, and the decoders of the
 // command messages (the simulator's side). Commands decoded are encoded
 // again and must decode to the same command.
-#include "FuzzSupport.h"
+#include "FuzzFraming.h"
 
 #include "ct_monitor/TelephonyFormat.h"
 #include "wire/FixedText.h"
@@ -55,37 +55,6 @@ void checkCommand(const QByteArray &body)
            QStringLiteral("extension does not decode back"));
 }
 
-template <typename Feed>
-QList<QByteArray> frame(Feed feed, qsizetype &corruptAt)
-{
-    QList<QByteArray> packets;
-    Framer framer(telephony::kFraming);
-    qsizetype consumed = 0;
-    corruptAt = -1;
-    feed([&](const QByteArray &piece) {
-        framer.append(piece);
-        for (;;) {
-            const Framer::Frame f = framer.next();
-            if (f.status == Framer::Frame::NeedMore)
-                return;
-            if (f.status == Framer::Frame::Corrupt) {
-                if (corruptAt < 0)
-                    corruptAt = consumed;
-                consumed += framer.takeAll().size();
-                continue;
-            }
-            expect(f.bytes.size() == 4 + f.length && f.length <= telephony::kMaxPacketLength,
-                   QStringLiteral("frame out of bounds"));
-            consumed += f.bytes.size();
-            if (corruptAt < 0)
-                packets.append(f.bytes);
-            checkReply(f.bytes);
-            checkCommand(f.bytes.mid(20));
-        }
-    });
-    return packets;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -95,10 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkCommand(input);
     qint32 extension = 0;
     expect(telephony::decodeOpExtension(input, extension).ok() == (input.size() >= 4), QStringLiteral("extension too short"));
-    qsizetype wholeCorrupt = -1, piecesCorrupt = -1;
-    const QList<QByteArray> whole = frame([&](auto take) { take(input); }, wholeCorrupt);
-    std::mt19937 random = fuzz::splitter(input);
-    const QList<QByteArray> pieces = frame([&](auto take) { fuzz::inPieces(input, random, 100, take); }, piecesCorrupt);
-    expect(whole == pieces && wholeCorrupt == piecesCorrupt, QStringLiteral("packets differ when the stream comes in pieces"));
+    fuzz::frameBothWays(kTarget, telephony::kFraming, input, 100, [](const QByteArray &framed) {
+        checkReply(framed);
+        checkCommand(framed.mid(20));
+    });
     return 0;
 }

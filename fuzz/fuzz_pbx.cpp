@@ -1,7 +1,7 @@
 // The PBX line monitor's input: the framer over a stream with the line
 // monitor's length bounds and the packet decoder. Decoded records and call
 // messages are encoded again and must decode to the same values.
-#include "FuzzSupport.h"
+#include "FuzzFraming.h"
 
 #include "pbx_lines/PbxFormat.h"
 
@@ -54,46 +54,12 @@ void checkPacket(const QByteArray &framed)
     }
 }
 
-template <typename Feed>
-QList<QByteArray> frame(Feed feed, qsizetype &corruptAt)
-{
-    QList<QByteArray> packets;
-    Framer framer(pbx::kFraming);
-    qsizetype consumed = 0;
-    corruptAt = -1;
-    feed([&](const QByteArray &piece) {
-        framer.append(piece);
-        for (;;) {
-            const Framer::Frame f = framer.next();
-            if (f.status == Framer::Frame::NeedMore)
-                return;
-            if (f.status == Framer::Frame::Corrupt) {
-                if (corruptAt < 0)
-                    corruptAt = consumed;
-                consumed += framer.takeAll().size();
-                continue;
-            }
-            expect(f.bytes.size() == 4 + f.length && f.length >= 16 && f.length <= pbx::kMaxPacketLength,
-                   QStringLiteral("frame out of bounds"));
-            consumed += f.bytes.size();
-            if (corruptAt < 0)
-                packets.append(f.bytes);
-            checkPacket(f.bytes);
-        }
-    });
-    return packets;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray input = fuzz::bytes(data, size);
     checkPacket(input);
-    qsizetype wholeCorrupt = -1, piecesCorrupt = -1;
-    const QList<QByteArray> whole = frame([&](auto take) { take(input); }, wholeCorrupt);
-    std::mt19937 random = fuzz::splitter(input);
-    const QList<QByteArray> pieces = frame([&](auto take) { fuzz::inPieces(input, random, 300, take); }, piecesCorrupt);
-    expect(whole == pieces && wholeCorrupt == piecesCorrupt, QStringLiteral("packets differ when the stream comes in pieces"));
+    fuzz::frameBothWays(kTarget, pbx::kFraming, input, 300, checkPacket);
     return 0;
 }
