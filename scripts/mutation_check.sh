@@ -56,6 +56,11 @@ O2|src/ct_monitor/TelephonyFormat.cpp|if (body.size() < ReplyPair::Size)|if (fal
 O3|src/ct_monitor/TelephonyFormat.cpp|if (body.size() % 4 != 0)|if (false)|CT|reply 56004 cut inside a number
 P1|src/pbx_lines/PbxFormat.cpp|if (end < first)|if (false)|PBX|PBX lines block too short
 P2|src/pbx_lines/PbxFormat.cpp|if (end < kBody + CallRecord::Integers)|if (false)|PBX|PBX call message too short
+M1|src/ct_monitor/TelephonyFormat.cpp|const bool extended = out.header.code == ReplyCode @OR@ out.header.code == ReplyMessage;|const bool extended = out.header.code == ReplyMessage;|CT|reply 56002 skips its header extension
+M2|src/ct_monitor/TelephonyFormat.cpp|const qsizetype bytes = std::min(announced,|const qsizetype bytes = std::min(framedAfterLength,|CT|monitor records walked as far as Len says
+M3|src/ct_monitor/ExtensionTable.cpp|m_counters[1] += in && r[ActionState]|m_counters[1] += r[ActionState]|CT|free counter counts logged agents only
+M4|src/ct_monitor/ExtensionTable.cpp|if (byText < 100 @OR@ byText > 399 @OR@ !hasRow(r.number))|if (!hasRow(r.number))|CT|extension kept only with a text 100..399
+M5|src/pbx_lines/PbxMonitor.cpp|    && !c.text.toLower().contains(QStringLiteral("interno chiamante"))) {|) {|PBX|a caller's message is not a call
 C1|src/console/TelnetCodec.cpp|else if (m_sub.size() < kSubLimit)|else|CON|telnet sub-negotiation bound
 C2|src/console/Vt100Parser.cpp|if (m_sequence.count < kMaxParameters) {|if (true) {|CON|VT100 parameter count bound
 H1|src/web_status/HttpRequestReader.cpp|if (m_buffer.size() <= kMaxRequest)|if (true)|WEB|HTTP request size bound

@@ -67,7 +67,6 @@ private Q_SLOTS:
     void tablesAndDatabaseFollowTheServer_data();
     void tablesAndDatabaseFollowTheServer();
     void operatorCommandsReachTheOperatorServer();
-    void aSecondProgramFollowsTheReplica();
     void aConfigurationBurstReachesAReplicaInAnotherProcess();
     void databaseOnlyWithAnUnreachableReplica();
 };
@@ -167,29 +166,6 @@ void TestMonitorLoopback::operatorCommandsReachTheOperatorServer()
     QTRY_COMPARE_WITH_TIMEOUT(p.monitor().table().row(105)[ExtensionTable::LogState], QStringLiteral("LOGGED_OUT"), 20000);
 }
 
-void TestMonitorLoopback::aSecondProgramFollowsTheReplica()
-{
-    TelephonySim::Options o;
-    o.extensions = 12;
-    o.extensionRate = 20;
-    o.groupRate = 5;
-    o.seconds = 2;
-    TelephonySim sim(o);
-    QVERIFY(sim.listen());
-    const quint16 port = freeUdpPort();
-    Program replica("AscoltaUDP_Port=" + QByteArray::number(port) + "\r\nAutoCTMonitor=1\r\n");
-    QVERIFY(replica.monitor().monitorLink().udp());
-    Program source(ports(sim) + "ReplicaUDP_IP=127.0.0.1\r\nReplicaUDP_Port=" + QByteArray::number(port) + "\r\n");
-    QVERIFY(source.parts->replication().isOn());
-    QVERIFY(source.controller->log().list2().lines().filter(QStringLiteral("Inizio Replica Upd su 127.0.0.1:")).size() == 1);
-    QSignalSpy finished(&sim, &TelephonySim::finished);
-    QVERIFY(finished.wait(30000));
-    sim.resend();
-    QTRY_VERIFY_WITH_TIMEOUT(follows(source, sim, false), 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(follows(replica, sim, false), 20000);
-    QVERIFY(source.parts->replication().sent() > 0);
-}
-
 void TestMonitorLoopback::aConfigurationBurstReachesAReplicaInAnotherProcess()
 {
     // The largest configuration, 105,100 bytes in one burst: one datagram a
@@ -220,6 +196,8 @@ void TestMonitorLoopback::aConfigurationBurstReachesAReplicaInAnotherProcess()
     QVERIFY(QTest::qWaitFor([&] { return readFile(out).contains("CTMonitor | LED 0 verde"); }, 30000));
 
     Program source(ports(sim) + "ReplicaUDP_IP=127.0.0.1\r\nReplicaUDP_Port=" + QByteArray::number(port) + "\r\n");
+    QVERIFY(source.parts->replication().isOn());
+    QCOMPARE(source.controller->log().list2().lines().filter(QStringLiteral("Inizio Replica Upd su 127.0.0.1:")).size(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(follows(source, sim, false), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(source.parts->replication().sent() >= 105100, 60000); // and the time now and then
     QCOMPARE(source.parts->replication().dropped(), 0);

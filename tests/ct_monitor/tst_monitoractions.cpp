@@ -26,12 +26,6 @@ void agent(Program &p, int extension, const QString &name, const QString &log = 
     p.monitor().table().applyExtension(r, QDateTime::currentDateTime());
 }
 
-QByteArray ports(const TelephonySim &sim)
-{
-    return "PortaMonitor=" + QByteArray::number(sim.monitorPort()) + "\r\nPortaOprSvr=" + QByteArray::number(sim.operatorPort())
-        + "\r\nPortaUDPServer=1\r\n";
-}
-
 // A command line that creates dir/<its last argument>.
 QByteArray touchIn(const QString &dir)
 {
@@ -55,25 +49,30 @@ QList<int> tiles(Program &p)
 class TestMonitorActions : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void editModeHoldsTimersAndLinksUntilItEnds();
+    void editModeAndTheLedsHoldAndReleaseTheLinks();
     void exitDuringEditModeKeepsTheMainTickStopped();
     void theLayoutIsSavedAndRestored();
     void anInstallationsLayoutIsAppliedWhenTheMonitorOpens();
     void searchAndCallGoThroughTheTelephone();
     void theExtensionListRefreshesOnlyWhileShown();
     void pendingRowsReachTheDatabaseAtExit();
-    void theLinksLedsOpenAndCloseThem();
 };
 
-void TestMonitorActions::editModeHoldsTimersAndLinksUntilItEnds()
+void TestMonitorActions::editModeAndTheLedsHoldAndReleaseTheLinks()
 {
-    TelephonySim sim({});
-    QVERIFY(sim.listen());
-    Program p(ports(sim));
+    auto sim = std::make_unique<TelephonySim>(TelephonySim::Options{});
+    QVERIFY(sim->listen());
+    QUdpSocket probe; // a free port for WS6, held until the monitor takes it
+    QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+    const quint16 ws6 = probe.localPort();
+    probe.close();
+    Program p("PortaMonitor=" + QByteArray::number(sim->monitorPort()) + "\r\nPortaOprSvr=" + QByteArray::number(sim->operatorPort())
+              + "\r\nPortaUDPServer=" + QByteArray::number(ws6) + "\r\n");
     CtMonitor &ct = p.monitor();
     MainController &c = *p.controller;
+    const auto up = [&] { return sim->monitorConnected() && ct.operatorLink().isConnected(); };
     ct.toggle();
-    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && ct.operatorLink().isConnected(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(up(), 20000);
     QVERIFY(ct.session().timer().isActive() && c.timer1().isActive() && c.timer2().isActive());
 
     p.actions().edit();
@@ -83,13 +82,13 @@ void TestMonitorActions::editModeHoldsTimersAndLinksUntilItEnds()
     QVERIFY(!c.timer2().isActive());
     QCOMPARE(ct.monitorLink().state(), 0);
     QCOMPARE(ct.operatorLink().state(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(!sim.monitorConnected(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!sim->monitorConnected(), 20000);
 
     // "edit" again: everything runs again and the links come back.
     p.actions().edit();
     QVERIFY(!p.actions().editMode());
     QVERIFY(ct.session().timer().isActive() && c.timer1().isActive() && c.timer2().isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && ct.operatorLink().isConnected(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(up(), 20000);
 
     // Closing the window in edit mode ends it too: the main timers run, the monitor stays closed.
     p.actions().edit();
@@ -100,6 +99,53 @@ void TestMonitorActions::editModeHoldsTimersAndLinksUntilItEnds()
     QVERIFY(!ct.session().timer().isActive());
     QCOMPARE(ct.monitorLink().state(), 0);
     QCOMPARE(ct.operatorLink().state(), 0);
+    ct.toggle();
+    QTRY_VERIFY_WITH_TIMEOUT(up(), 20000);
+    ct.model().list.clear(); // what edit mode said
+    const auto count = [&ct](const QString &text) { return ct.model().list.lines().filter(text).size(); };
+
+    // An open link's double click closes it, and it stays closed, the timer's round included.
+    ct.links().ledDoubleClicked(1);
+    QVERIFY(p.logged(QStringLiteral("Chiusa Socket 4 ( OprSrv)")));
+    ct.links().ledDoubleClicked(0);
+    QVERIFY(p.logged(QStringLiteral("Chiusa Socket 2 ( Monitor)")));
+    ct.session().tick();
+    QCOMPARE(ct.operatorLink().state(), 0);
+    QCOMPARE(ct.monitorLink().state(), 0);
+    QVERIFY(!ct.operatorLink().reconnector().retrying() && !ct.monitorLink().reconnector().retrying());
+    // A closed link's double click opens it.
+    ct.links().ledDoubleClicked(1);
+    QVERIFY(p.logged(QStringLiteral("Aperta Socket 4 ( OprSrv)")));
+    ct.links().ledDoubleClicked(0);
+    QVERIFY(p.logged(QStringLiteral("Aperta Socket 2 ( Monitor)")));
+    QTRY_VERIFY_WITH_TIMEOUT(up(), 20000);
+
+    // The server restarts: both links fall in error and wait to try again; a
+    // double click opens a link in error at once, long before its next try.
+    ct.operatorLink().reconnector().setWaits(600000, 600000);
+    ct.monitorLink().reconnector().setWaits(600000, 600000);
+    TelephonySim::Options same;
+    same.monitorPort = sim->monitorPort();
+    same.operatorPort = sim->operatorPort();
+    sim.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(ct.operatorLink().state() == 9 && ct.monitorLink().state() == 9, 20000);
+    sim = std::make_unique<TelephonySim>(same);
+    QVERIFY(sim->listen());
+    const int closed = count(QStringLiteral("Chiusa Socket"));
+    ct.links().ledDoubleClicked(1);
+    ct.links().ledDoubleClicked(0);
+    QCOMPARE(count(QStringLiteral("Chiusa Socket")), closed);
+    QTRY_VERIFY_WITH_TIMEOUT(up(), 20000);
+    QCOMPARE(count(QStringLiteral("Collegamento OprSrv non disponibile (")), 1);
+    QCOMPARE(count(QStringLiteral("Collegamento OprSrv ripristinato")), 1);
+
+    // What arrives on the UDP port is only counted.
+    QCOMPARE(ct.links().udpSockets().listeningPort(), ws6);
+    QUdpSocket sender;
+    QSignalSpy arrived(&ct.links().udpSockets(), &ServerUdpSockets::arrived);
+    sender.writeDatagram(QByteArray(9, 'x'), QHostAddress::LocalHost, ws6);
+    QVERIFY(arrived.wait(20000));
+    QVERIFY(p.logged(QStringLiteral("DATI IN ARRIVO DA WS6 9")));
 }
 
 void TestMonitorActions::exitDuringEditModeKeepsTheMainTickStopped()
@@ -287,65 +333,6 @@ void TestMonitorActions::pendingRowsReachTheDatabaseAtExit()
     QVERIFY2(p.openAside()->rows(QStringLiteral("SELECT statolog FROM CT_Monitor WHERE Interno='133'"), rows, error), qPrintable(error));
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.first().value(0).toString(), QStringLiteral("PAUSED"));
-}
-
-void TestMonitorActions::theLinksLedsOpenAndCloseThem()
-{
-    auto sim = std::make_unique<TelephonySim>(TelephonySim::Options{});
-    QVERIFY(sim->listen());
-    QUdpSocket probe; // a free port for WS6, held until the monitor takes it
-    QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
-    const quint16 ws6 = probe.localPort();
-    probe.close();
-    Program p("PortaMonitor=" + QByteArray::number(sim->monitorPort()) + "\r\nPortaOprSvr=" + QByteArray::number(sim->operatorPort())
-              + "\r\nPortaUDPServer=" + QByteArray::number(ws6) + "\r\n");
-    CtMonitor &ct = p.monitor();
-    const auto count = [&p](const QString &text) { return p.monitor().model().list.lines().filter(text).size(); };
-    ct.toggle();
-    QTRY_VERIFY_WITH_TIMEOUT(sim->monitorConnected() && ct.operatorLink().isConnected(), 20000);
-
-    // An open link's double click closes it, and it stays closed, the timer's round included.
-    ct.links().ledDoubleClicked(1);
-    QVERIFY(p.logged(QStringLiteral("Chiusa Socket 4 ( OprSrv)")));
-    ct.links().ledDoubleClicked(0);
-    QVERIFY(p.logged(QStringLiteral("Chiusa Socket 2 ( Monitor)")));
-    ct.session().tick();
-    QCOMPARE(ct.operatorLink().state(), 0);
-    QCOMPARE(ct.monitorLink().state(), 0);
-    QVERIFY(!ct.operatorLink().reconnector().retrying() && !ct.monitorLink().reconnector().retrying());
-    // A closed link's double click opens it.
-    ct.links().ledDoubleClicked(1);
-    QVERIFY(p.logged(QStringLiteral("Aperta Socket 4 ( OprSrv)")));
-    ct.links().ledDoubleClicked(0);
-    QVERIFY(p.logged(QStringLiteral("Aperta Socket 2 ( Monitor)")));
-    QTRY_VERIFY_WITH_TIMEOUT(sim->monitorConnected() && ct.operatorLink().isConnected(), 20000);
-
-    // The server restarts: both links fall in error and wait to try again; a
-    // double click opens a link in error at once, long before its next try.
-    ct.operatorLink().reconnector().setWaits(600000, 600000);
-    ct.monitorLink().reconnector().setWaits(600000, 600000);
-    TelephonySim::Options same;
-    same.monitorPort = sim->monitorPort();
-    same.operatorPort = sim->operatorPort();
-    sim.reset();
-    QTRY_VERIFY_WITH_TIMEOUT(ct.operatorLink().state() == 9 && ct.monitorLink().state() == 9, 20000);
-    sim = std::make_unique<TelephonySim>(same);
-    QVERIFY(sim->listen());
-    const int closed = count(QStringLiteral("Chiusa Socket"));
-    ct.links().ledDoubleClicked(1);
-    ct.links().ledDoubleClicked(0);
-    QCOMPARE(count(QStringLiteral("Chiusa Socket")), closed);
-    QTRY_VERIFY_WITH_TIMEOUT(sim->monitorConnected() && ct.operatorLink().isConnected(), 20000);
-    QCOMPARE(count(QStringLiteral("Collegamento OprSrv non disponibile (")), 1);
-    QCOMPARE(count(QStringLiteral("Collegamento OprSrv ripristinato")), 1);
-
-    // What arrives on the UDP port is only counted.
-    QCOMPARE(ct.links().udpSockets().listeningPort(), ws6);
-    QUdpSocket sender;
-    QSignalSpy arrived(&ct.links().udpSockets(), &ServerUdpSockets::arrived);
-    sender.writeDatagram(QByteArray(9, 'x'), QHostAddress::LocalHost, ws6);
-    QVERIFY(arrived.wait(20000));
-    QVERIFY(p.logged(QStringLiteral("DATI IN ARRIVO DA WS6 9")));
 }
 
 QTEST_MAIN(TestMonitorActions)

@@ -5,19 +5,14 @@
 #include <QtTest>
 
 #include "../support/Bytes.h"
+#include "LinkLog.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUdpSocket>
-#include <QTemporaryDir>
 #include <limits>
 #include <memory>
 
-#include "core/DebugFile.h"
-#include "core/LogList.h"
-#include "core/Logger.h"
-#include "core/MainModel.h"
-#include "core/Settings.h"
 #include "ct_monitor/MonitorLink.h"
 #include "telephony_sim/SimBytes.h"
 
@@ -87,55 +82,19 @@ const QString kGrp = decoded(kGroupPacket);
 const QString kFourGrp = decoded(kFourPacket);
 const QString kTime = decoded(kTimePacket);
 
-// A monitor link with its log list and DEBUG.TXT, fed without a socket.
-struct Fixture {
-    QTemporaryDir dir;
-    MainModel model;
-    Logger log{model.debugLevel};
-    LogList list{QStringLiteral("ListaMonitor")};
-    DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
+// A monitor link fed without a socket, what it gives described.
+struct Fixture : LinkLog {
     QStringList packets;
     QByteArray seen;
     std::unique_ptr<MonitorLink> link;
 
-    Settings settings;
-
     explicit Fixture(int timeoutSec = 0)
     {
-        log.setDestination(Logger::Monitor, [this] { return &list; });
         if (timeoutSec > 0)
             settings.timeoutPacchettoSec = timeoutSec;
         link = std::make_unique<MonitorLink>(log, debug, settings);
         QObject::connect(link.get(), &MonitorLink::packetReceived, [this](const MonitorPacket &p) { packets << describe(p); });
         QObject::connect(link.get(), &MonitorLink::bytesRead, [this](const QByteArray &b) { seen += b; });
-    }
-
-    QStringList linesStartingWith(const QString &prefix) const
-    {
-        QStringList out;
-        for (const QString &line : list.lines()) {
-            if (line.startsWith(prefix))
-                out << line;
-        }
-        return out;
-    }
-    bool logged(const QString &prefix) const { return !linesStartingWith(prefix).isEmpty(); }
-
-    // Waits for a log line that starts with `prefix`.
-    bool waitForLine(const QString &prefix)
-    {
-        QSignalSpy added(&list, &LogList::lineAdded);
-        while (!logged(prefix)) {
-            if (!added.wait(10000))
-                return false;
-        }
-        return true;
-    }
-
-    QByteArray debugText() const
-    {
-        QFile f(debug.path());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
@@ -157,23 +116,21 @@ class TestMonitorLink : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void anySplitGivesTheSamePackets();
-    void severalPacketsInOneFeed();
     void longestPacketIsAccepted();
     void badLengthOnTcpDrainsWhatIsPending_data();
     void badLengthOnTcpDrainsWhatIsPending();
     void unknownCodeSkipsOnlyItsOwnPacket();
-    void bytesReadSeesEveryByte();
     void incompletePacketIsDroppedWhenItsTimeRunsOut();
     void udpStreamIsRealignedOnAKnownLength();
-    void udpRealignmentWaitsForTheRestOfThePacket();
     void junkOnTheReplicaPortIsOneEpisodeAndOthersAreDropped();
     void framerStartsCleanAndALostLinkComesBackByItself();
 };
 
 void TestMonitorLink::anySplitGivesTheSamePackets()
 {
-    const QByteArray stream = kExtPacket + kGroupPacket + kTimePacket + kFourPacket;
-    const QStringList expected{kExt, kGrp, kTime, kFourGrp};
+    // The time message is read once: the packet right behind it starts where its 14 bytes end.
+    const QByteArray stream = kExtPacket + kGroupPacket + kTimePacket + kFourPacket + kSixPacket;
+    const QStringList expected{kExt, kGrp, kTime, kFourGrp, kSixExt};
     Fixture f;
     for (int cut = 0; cut <= stream.size(); ++cut) {
         f.packets.clear();
@@ -184,21 +141,12 @@ void TestMonitorLink::anySplitGivesTheSamePackets()
     }
 
     f.packets.clear();
+    f.seen.clear();
     for (char c : stream)
         f.link->feed(QByteArray(1, c));
     QCOMPARE(f.packets, expected);
+    QCOMPARE(f.seen, stream);
     QVERIFY(f.list.lines().isEmpty()); // nothing to complain about
-}
-
-void TestMonitorLink::severalPacketsInOneFeed()
-{
-    Fixture f;
-    // The time message is read once: the group packet right behind it, and
-    // the packets after that, start where its 14 bytes end.
-    f.link->feed(kTimePacket + kGroupPacket + kSixPacket + kTimePacket + kExtPacket);
-    QCOMPARE(f.packets, (QStringList{kTime, kGrp, kSixExt, kTime, kExt}));
-    QCOMPARE(f.link->framer().size(), 0);
-    QVERIFY(f.list.lines().isEmpty());
 }
 
 void TestMonitorLink::longestPacketIsAccepted()
@@ -213,7 +161,7 @@ void TestMonitorLink::longestPacketIsAccepted()
     Fixture f;
     f.link->feed(packet + kTimePacket);
     QCOMPARE(f.packets, (QStringList{decoded(simbytes::extensions(telephony::ExtensionConfig, seven)), kTime}));
-    QVERIFY(!f.logged(QStringLiteral("DA WS2= PROBLEMA")));
+    QVERIFY(f.startingWith(QStringLiteral("DA WS2= PROBLEMA")).isEmpty());
 }
 
 void TestMonitorLink::badLengthOnTcpDrainsWhatIsPending_data()
@@ -236,7 +184,7 @@ void TestMonitorLink::badLengthOnTcpDrainsWhatIsPending()
     const QByteArray junk = QByteArray("JUNK").repeated(4).left(15);
     f.link->feed(be32(length) + junk + kTimePacket);
 
-    const QStringList problems = f.linesStartingWith(QStringLiteral("DA WS2= PROBLEMA PacketLen2=") + n(length) + QStringLiteral(" RX = "));
+    const QStringList problems = f.startingWith(QStringLiteral("DA WS2= PROBLEMA PacketLen2=") + n(length) + QStringLiteral(" RX = "));
     QVERIFY2(problems.size() == 1, qPrintable(f.list.lines().join(u'\n')));
     QCOMPARE(f.packets, QStringList{kGrp});
     QCOMPARE(f.link->framer().size(), 0);
@@ -247,6 +195,7 @@ void TestMonitorLink::badLengthOnTcpDrainsWhatIsPending()
     // The next packet starts clean.
     f.link->feed(kExtPacket + kTimePacket);
     QCOMPARE(f.packets, (QStringList{kGrp, kExt, kTime}));
+    QCOMPARE(f.seen, kGroupPacket + be32(length) + junk + kTimePacket + kExtPacket + kTimePacket); // drained bytes too
 }
 
 void TestMonitorLink::unknownCodeSkipsOnlyItsOwnPacket()
@@ -254,31 +203,17 @@ void TestMonitorLink::unknownCodeSkipsOnlyItsOwnPacket()
     Fixture f;
     // A code the program does not know, of a length the server sends ...
     f.link->feed(simbytes::unknownCode(25999) + kTimePacket + kExtPacket);
-    QCOMPARE(f.linesStartingWith(QStringLiteral("DA WS2= MSG SCONOSC=")), QStringList{QStringLiteral("DA WS2= MSG SCONOSC=25999")});
+    QCOMPARE(f.startingWith(QStringLiteral("DA WS2= MSG SCONOSC=")), QStringList{QStringLiteral("DA WS2= MSG SCONOSC=25999")});
     QCOMPARE(f.packets, (QStringList{kTime, kExt}));
 
     // ... and of any other length.
     const QByteArray other = be32(50) + be32(-1) + be32(9992) + be32(31000) + be32(50) + QByteArray(34, 'x');
     f.link->feed(other + kGroupPacket);
-    QVERIFY(f.logged(QStringLiteral("DA WS2= MSG SCONOSC=31000")));
+    QVERIFY(!f.startingWith(QStringLiteral("DA WS2= MSG SCONOSC=31000")).isEmpty());
     QCOMPARE(f.packets, (QStringList{kTime, kExt, kGrp}));
-    QVERIFY(!f.logged(QStringLiteral("DA WS2= PROBLEMA")));
+    QVERIFY(f.startingWith(QStringLiteral("DA WS2= PROBLEMA")).isEmpty());
     QCOMPARE(f.link->framer().size(), 0);
-}
-
-void TestMonitorLink::bytesReadSeesEveryByte()
-{
-    Fixture f;
-    const QList<QByteArray> feeds{kExtPacket.left(3), kExtPacket.mid(3) + kTimePacket.left(20), kTimePacket.mid(20),
-                                  simbytes::unknownCode(25999), be32(0) + QByteArray(40, 'j'), kGroupPacket};
-    QByteArray all;
-    for (const QByteArray &b : feeds) {
-        f.link->feed(b);
-        all += b;
-    }
-    QCOMPARE(f.seen.size(), all.size());
-    QCOMPARE(f.seen, all);
-    QCOMPARE(f.packets, (QStringList{kExt, kTime, kGrp}));
+    QCOMPARE(f.seen, simbytes::unknownCode(25999) + kTimePacket + kExtPacket + other + kGroupPacket);
 }
 
 void TestMonitorLink::incompletePacketIsDroppedWhenItsTimeRunsOut()
@@ -288,7 +223,7 @@ void TestMonitorLink::incompletePacketIsDroppedWhenItsTimeRunsOut()
     // A packet cut short.
     f.link->feed(kExtPacket.left(100));
     QVERIFY(f.packets.isEmpty());
-    QVERIFY(f.waitForLine(QStringLiteral("DA WS2= PROBLEMA PacketLen2=448 RX = ")));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.startingWith(QStringLiteral("DA WS2= PROBLEMA PacketLen2=448 RX = ")).isEmpty(), 10000);
     QCOMPARE(f.link->framer().size(), 0);
     f.link->feed(kTimePacket);
     QCOMPARE(f.packets, QStringList{kTime});
@@ -297,14 +232,14 @@ void TestMonitorLink::incompletePacketIsDroppedWhenItsTimeRunsOut()
     // for them.
     f.list.clear();
     f.link->feed(be32(448));
-    QVERIFY(f.waitForLine(QStringLiteral("DA WS2= PROBLEMA PacketLen2=448 RX = ")));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.startingWith(QStringLiteral("DA WS2= PROBLEMA PacketLen2=448 RX = ")).isEmpty(), 10000);
     f.link->feed(kGroupPacket);
     QCOMPARE(f.packets, (QStringList{kTime, kGrp}));
 
     // Half a length field.
     f.list.clear();
     f.link->feed(QByteArray::fromHex("0000"));
-    QVERIFY(f.waitForLine(QStringLiteral("DA WS2= PROBLEMA PacketLen2=")));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.startingWith(QStringLiteral("DA WS2= PROBLEMA PacketLen2=")).isEmpty(), 10000);
     QCOMPARE(f.link->framer().size(), 0);
     f.link->feed(kExtPacket);
     QCOMPARE(f.packets, (QStringList{kTime, kGrp, kExt}));
@@ -329,7 +264,7 @@ void TestMonitorLink::udpStreamIsRealignedOnAKnownLength()
     QCOMPARE(f.packets, (QStringList{kTime, kFourGrp, kGrp}));
     QCOMPARE(f.link->resyncSteps(), int(tail.size()));
     // One line for the realignment, with the bytes it skipped, not one a byte.
-    const QStringList steps = f.linesStartingWith(QStringLiteral("Tento il riallineamento"));
+    const QStringList steps = f.startingWith(QStringLiteral("Tento il riallineamento"));
     QCOMPARE(steps, QStringList{QStringLiteral("Tento il riallineamento . passo ") + n(tail.size()) + QStringLiteral(" buf=")
                                 + n(stream.size() - tail.size())});
     const QStringList lines = f.list.lines();
@@ -341,21 +276,17 @@ void TestMonitorLink::udpStreamIsRealignedOnAKnownLength()
     // An unknown code of a known length: only that packet is lost.
     f.list.clear();
     f.link->feed(simbytes::unknownCode(25999) + kExtPacket);
-    QVERIFY(f.logged(QStringLiteral("DA WS2= MSG SCONOSC=25999")));
-    QVERIFY(f.logged(QStringLiteral("Tento il riallineamento")));
+    QVERIFY(!f.startingWith(QStringLiteral("DA WS2= MSG SCONOSC=25999")).isEmpty());
+    QVERIFY(!f.startingWith(QStringLiteral("Tento il riallineamento")).isEmpty());
     QCOMPARE(f.packets, (QStringList{kTime, kFourGrp, kGrp, kExt}));
-}
-
-void TestMonitorLink::udpRealignmentWaitsForTheRestOfThePacket()
-{
-    Fixture f;
-    QVERIFY(f.link->listenUdp(0));
 
     // The known length is found, its packet not all there yet.
-    const QByteArray tail = kExtPacket.mid(300);
-    QCOMPARE(firstKnownLength(tail + kTimePacket), tail.size());
-    f.link->feed(tail + kTimePacket.left(10));
-    QVERIFY(f.logged(QStringLiteral("Ho trovato 30 MA ESCO PER MANCANZA BYTE")));
+    f.packets.clear();
+    f.list.clear();
+    const QByteArray rest = kExtPacket.mid(300);
+    QCOMPARE(firstKnownLength(rest + kTimePacket), rest.size());
+    f.link->feed(rest + kTimePacket.left(10));
+    QVERIFY(!f.startingWith(QStringLiteral("Ho trovato 30 MA ESCO PER MANCANZA BYTE")).isEmpty());
     QVERIFY(f.packets.isEmpty());
     f.link->feed(kTimePacket.mid(10) + kExtPacket);
     QCOMPARE(f.packets, (QStringList{kTime, kExt}));
@@ -366,7 +297,7 @@ void TestMonitorLink::udpRealignmentWaitsForTheRestOfThePacket()
     const QByteArray junk = QByteArray("JUNK").repeated(4);
     QCOMPARE(firstKnownLength(junk), -1);
     f.link->feed(junk);
-    QVERIFY(f.logged(QStringLiteral("NON HO BYTE - ESCO")));
+    QVERIFY(!f.startingWith(QStringLiteral("NON HO BYTE - ESCO")).isEmpty());
     f.link->feed(kGroupPacket);
     QCOMPARE(f.packets, (QStringList{kTime, kExt, kGrp}));
 }
@@ -384,10 +315,10 @@ void TestMonitorLink::junkOnTheReplicaPortIsOneEpisodeAndOthersAreDropped()
         f.link->feed(junk);
     f.link->feed(kTimePacket);
     QCOMPARE(f.packets, QStringList{kTime});
-    QCOMPARE(f.linesStartingWith(QStringLiteral("Tento il riallineamento")),
+    QCOMPARE(f.startingWith(QStringLiteral("Tento il riallineamento")),
              QStringList{QStringLiteral("Tento il riallineamento . passo 20000 buf=34")});
-    QCOMPARE(f.linesStartingWith(QStringLiteral("NON HO BYTE - ESCO")).size(), 1);
-    QCOMPARE(f.linesStartingWith(QStringLiteral("DA WS2= PROBLEMA")).size(), 1);
+    QCOMPARE(f.startingWith(QStringLiteral("NON HO BYTE - ESCO")).size(), 1);
+    QCOMPARE(f.startingWith(QStringLiteral("DA WS2= PROBLEMA")).size(), 1);
     QVERIFY(f.list.count() < 10);
 
     // Over the network: a stream from another address is counted and
@@ -401,8 +332,8 @@ void TestMonitorLink::junkOnTheReplicaPortIsOneEpisodeAndOthersAreDropped()
         main.writeDatagram(&b, 1, QHostAddress::LocalHost, f.link->localPort());
     QTRY_COMPARE_WITH_TIMEOUT(f.packets, (QStringList{kTime, kGrp}), 20000);
     QTRY_COMPARE_WITH_TIMEOUT(f.link->foreignDatagrams(), kExtPacket.size(), 20000);
-    QCOMPARE(f.linesStartingWith(QStringLiteral("DA WS2= scartati ")).size(), 1);
-    QVERIFY(f.linesStartingWith(QStringLiteral("DA WS2= scartati ")).first().contains(QStringLiteral("127.0.0.2")));
+    QCOMPARE(f.startingWith(QStringLiteral("DA WS2= scartati ")).size(), 1);
+    QVERIFY(f.startingWith(QStringLiteral("DA WS2= scartati ")).first().contains(QStringLiteral("127.0.0.2")));
 }
 
 void TestMonitorLink::framerStartsCleanAndALostLinkComesBackByItself()
@@ -438,8 +369,8 @@ void TestMonitorLink::framerStartsCleanAndALostLinkComesBackByItself()
     // The link comes back by itself, saying once that it was down and once that it is back.
     QVERIFY(accepted.wait(10000));
     QTRY_VERIFY_WITH_TIMEOUT(f.link->isUp(), 10000);
-    QCOMPARE(f.linesStartingWith(QStringLiteral("Collegamento Monitor non disponibile (")).size(), 1);
-    QCOMPARE(f.linesStartingWith(QStringLiteral("Collegamento Monitor ripristinato")).size(), 1);
+    QCOMPARE(f.startingWith(QStringLiteral("Collegamento Monitor non disponibile (")).size(), 1);
+    QCOMPARE(f.startingWith(QStringLiteral("Collegamento Monitor ripristinato")).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestMonitorLink)

@@ -55,8 +55,7 @@ class TestMonitorTiles : public QObject {
 private Q_SLOTS:
     void coloursAreThoseOfTheStatusPage();
     void captionsShowTheExtensionOrItsCalls();
-    void searchHighlightsByToolTipInAnyCase();
-    void groupHighlightFollowsTheRecords();
+    void searchAndGroupHighlights();
     void theExtensionListNamesLoggedAgents();
     void tilesAreLaidOutMovedAndAligned();
 };
@@ -112,7 +111,7 @@ void TestMonitorTiles::captionsShowTheExtensionOrItsCalls()
     QCOMPARE(f.tiles.count(), ExtensionTable::kRows);
 }
 
-void TestMonitorTiles::searchHighlightsByToolTipInAnyCase()
+void TestMonitorTiles::searchAndGroupHighlights()
 {
     Fixture f;
     f.apply(record(101, QStringLiteral("ROSSI"), QStringLiteral("LOGGED_IN")));
@@ -124,11 +123,8 @@ void TestMonitorTiles::searchHighlightsByToolTipInAnyCase()
     QCOMPARE(f.highlighted(), QList<int>{103}); // the others cleared
     QVERIFY(f.tiles.search(QStringLiteral("verdi")).isEmpty());
     QVERIFY(f.highlighted().isEmpty());
-}
 
-void TestMonitorTiles::groupHighlightFollowsTheRecords()
-{
-    Fixture f;
+    // A group's highlight follows the records.
     f.apply(record(101, QStringLiteral("1001"), QStringLiteral("LOGGED_IN"), QStringLiteral("FREE"), {3}));
     f.apply(record(102, QStringLiteral("1002"), QStringLiteral("LOGGED_IN"), QStringLiteral("FREE"), {13}));
     f.tiles.evidenzia(QStringLiteral("3"));

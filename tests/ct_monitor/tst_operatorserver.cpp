@@ -4,17 +4,12 @@
 #include <QtTest>
 
 #include "../support/Bytes.h"
+#include "LinkLog.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <optional>
 
-#include "core/DebugFile.h"
-#include "core/Logger.h"
-#include "core/LogList.h"
-#include "core/MainModel.h"
-#include "core/Settings.h"
 #include "ct_monitor/OperatorServerLink.h"
 #include "telephony_sim/SimBytes.h"
 
@@ -28,40 +23,10 @@ QByteArray reply(qint32 code, const QByteArray &body, std::optional<qint32> len 
     return be32(totlen) + be32(-1) + be32(20600) + be32(code) + be32(len.value_or(totlen)) + body;
 }
 
-struct Fixture {
-    QTemporaryDir dir;
-    MainModel model;
-    Logger log{model.debugLevel};
-    LogList list{QStringLiteral("ListaMonitor")};
-    DebugFile debug{dir.filePath(QStringLiteral("DEBUG.TXT"))};
-    Settings settings;
+struct Fixture : LinkLog {
     OperatorServerLink link{log, debug, settings};
 
-    Fixture()
-    {
-        settings.timeoutPacchettoSec = 1;
-        log.setDestination(Logger::Monitor, [this] { return &list; });
-    }
-
-    // Lines as logged, whatever decoration the debug level adds in front.
-    QStringList linesEndingWith(const QString &tail) const
-    {
-        QStringList out;
-        for (const QString &line : list.lines()) {
-            if (line.endsWith(tail))
-                out << line;
-        }
-        return out;
-    }
-    bool logged(const QString &line) const { return list.lines().contains(line); }
-    bool loggedStart(const QString &prefix) const
-    {
-        for (const QString &line : list.lines()) {
-            if (line.startsWith(prefix))
-                return true;
-        }
-        return false;
-    }
+    Fixture() { settings.timeoutPacchettoSec = 1; }
 };
 
 } // namespace
@@ -70,8 +35,7 @@ class TestOperatorServer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void repliesAreLoggedWhateverTheSplit();
-    void integersAreLoggedOnlyAtDebugLevel();
-    void listCountIsLenOverFour();
+    void integerRepliesAreLoggedOnlyAtDebugLevel();
     void unknownCodeSkipsOnlyItsOwnPacket();
     void badLengthIsLoggedAndDrained_data();
     void badLengthIsLoggedAndDrained();
@@ -104,7 +68,7 @@ void TestOperatorServer::repliesAreLoggedWhateverTheSplit()
     }
 }
 
-void TestOperatorServer::integersAreLoggedOnlyAtDebugLevel()
+void TestOperatorServer::integerRepliesAreLoggedOnlyAtDebugLevel()
 {
     Fixture f;
     const QByteArray integers = reply(56001, be32(7) + be32(-9));
@@ -113,26 +77,22 @@ void TestOperatorServer::integersAreLoggedOnlyAtDebugLevel()
 
     f.model.debugLevel.setText(QStringLiteral("1"));
     f.link.feed(integers);
-    QCOMPARE(f.linesEndingWith(QStringLiteral("RICEVUTO 56001 IN BODY 7")).size(), 1);
-    const QStringList second = f.linesEndingWith(QStringLiteral("(e -9"));
+    QCOMPARE(f.endingWith(QStringLiteral("RICEVUTO 56001 IN BODY 7")).size(), 1);
+    const QStringList second = f.endingWith(QStringLiteral("(e -9"));
     QCOMPARE(second.size(), 1);
-    QVERIFY(f.list.lines().indexOf(second.first()) > f.list.lines().indexOf(f.linesEndingWith(QStringLiteral("IN BODY 7")).first()));
+    QVERIFY(f.list.lines().indexOf(second.first()) > f.list.lines().indexOf(f.endingWith(QStringLiteral("IN BODY 7")).first()));
 
     // A body too short for its two integers is refused, not read as zeros.
     f.list.clear();
     f.link.feed(reply(56001, be32(7)));
-    QCOMPARE(f.linesEndingWith(QStringLiteral("DA WS4= PROBLEMA Risposta 56001 troppo corto: 4 byte, attesi 8")).size(), 1);
-    QVERIFY(f.linesEndingWith(QStringLiteral("(e 0")).isEmpty());
-}
+    QCOMPARE(f.endingWith(QStringLiteral("DA WS4= PROBLEMA Risposta 56001 troppo corto: 4 byte, attesi 8")).size(), 1);
+    QVERIFY(f.endingWith(QStringLiteral("(e 0")).isEmpty());
 
-void TestOperatorServer::listCountIsLenOverFour()
-{
-    Fixture f;
-    f.model.debugLevel.setText(QStringLiteral("1"));
-    // Five integers; Len as the server sends it is 36.
+    // A list of five integers: its count is Len (36, as the server sends it) over four.
+    f.list.clear();
     const QByteArray body = be32(3) + be32(101) + be32(102) + be32(0x01020304) + be32(-1);
     f.link.feed(reply(56004, body));
-    QCOMPARE(f.linesEndingWith(QStringLiteral("56004 Ricevuta lista grp e interni -  tot=9")).size(), 1);
+    QCOMPARE(f.endingWith(QStringLiteral("56004 Ricevuta lista grp e interni -  tot=9")).size(), 1);
     QStringList values;
     for (const QString &line : f.list.lines()) {
         const qsizetype at = line.indexOf(QStringLiteral("56004 RIC "));
@@ -145,8 +105,8 @@ void TestOperatorServer::listCountIsLenOverFour()
     // A list that ends inside an integer is refused whole.
     f.list.clear();
     f.link.feed(reply(56004, body.left(6)));
-    QCOMPARE(f.linesEndingWith(QStringLiteral("DA WS4= PROBLEMA Risposta 56004 troppo corto: 6 byte, attesi 8")).size(), 1);
-    QVERIFY(f.linesEndingWith(QStringLiteral("tot=")).isEmpty());
+    QCOMPARE(f.endingWith(QStringLiteral("DA WS4= PROBLEMA Risposta 56004 troppo corto: 6 byte, attesi 8")).size(), 1);
+    QVERIFY(f.endingWith(QStringLiteral("tot=")).isEmpty());
 }
 
 void TestOperatorServer::unknownCodeSkipsOnlyItsOwnPacket()
@@ -176,12 +136,12 @@ void TestOperatorServer::badLengthIsLoggedAndDrained()
     Fixture f;
     // Ten bytes of junk, then a good packet: pending too, so thrown away.
     f.link.feed(be32(length) + QByteArray(10, 'j') + simbytes::operatorMessage(QStringLiteral("perso")));
-    QVERIFY2(f.loggedStart(problem), qPrintable(f.list.lines().join(u'\n')));
-    QVERIFY(!f.logged(QStringLiteral("56003 msg=perso")));
+    QVERIFY2(!f.startingWith(problem).isEmpty(), qPrintable(f.list.lines().join(u'\n')));
+    QVERIFY(!f.has(QStringLiteral("56003 msg=perso")));
     QVERIFY(QFile(f.debug.path()).size() > 0);
 
     f.link.feed(simbytes::operatorMessage(QStringLiteral("dopo")));
-    QVERIFY2(f.logged(QStringLiteral("56003 msg=dopo")), qPrintable(f.list.lines().join(u'\n')));
+    QVERIFY2(f.has(QStringLiteral("56003 msg=dopo")), qPrintable(f.list.lines().join(u'\n')));
 }
 
 void TestOperatorServer::commandReachesTheServerOnlyWhenConnected()
@@ -191,7 +151,7 @@ void TestOperatorServer::commandReachesTheServerOnlyWhenConnected()
 
     // Closed: nothing goes out.
     f.link.sendCommand(command);
-    QVERIFY(f.logged(QStringLiteral("Socket non connessa")));
+    QVERIFY(f.has(QStringLiteral("Socket non connessa")));
     QVERIFY(!f.list.lines().join(u'\n').contains(QStringLiteral("segreta")));
 
     QTcpServer server;
@@ -208,7 +168,7 @@ void TestOperatorServer::commandReachesTheServerOnlyWhenConnected()
     // Connected: 55007 with the extension, then 55006 with the command.
     f.list.clear();
     f.link.sendCommand(command);
-    QVERIFY(!f.logged(QStringLiteral("Socket non connessa")));
+    QVERIFY(!f.has(QStringLiteral("Socket non connessa")));
     QByteArray received;
     QSignalSpy readable(peer, &QTcpSocket::readyRead);
     while (received.size() < 24 + 54) {
@@ -236,7 +196,7 @@ void TestOperatorServer::commandReachesTheServerOnlyWhenConnected()
     f.link.close();
     f.list.clear();
     f.link.sendCommand(command);
-    QVERIFY(f.logged(QStringLiteral("Socket non connessa")));
+    QVERIFY(f.has(QStringLiteral("Socket non connessa")));
     QVERIFY(gone.wait(10000));
     QCOMPARE(peer->readAll(), QByteArray());
 }
@@ -246,10 +206,10 @@ void TestOperatorServer::aReplyThatNeverEndsIsDropped()
     Fixture f;
     // A length that promises more than ever comes, then silence.
     f.link.feed(reply(56003, QByteArray(16, '\0') + "primo").left(25));
-    QTRY_VERIFY_WITH_TIMEOUT(f.loggedStart(QStringLiteral("DA WS4= PROBLEMA PacketLen4=")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.startingWith(QStringLiteral("DA WS4= PROBLEMA PacketLen4=")).isEmpty(), 10000);
     // The next reply is read from its own start.
     f.link.feed(reply(56003, QByteArray(16, '\0') + "secondo"));
-    QVERIFY(f.logged(QStringLiteral("56003 msg=secondo")));
+    QVERIFY(f.has(QStringLiteral("56003 msg=secondo")));
 }
 
 void TestOperatorServer::aLostLinkComesBackByItselfSayingSoOnce()
@@ -281,7 +241,7 @@ void TestOperatorServer::aLostLinkComesBackByItselfSayingSoOnce()
     QCOMPARE(f.list.lines().filter(QStringLiteral("Collegamento OprSrv non disponibile (")).size(), 1);
     QCOMPARE(f.list.lines().filter(QStringLiteral("Collegamento OprSrv ripristinato")).size(), 1);
     f.link.sendCommand({1, 105, QStringLiteral("777"), QString()});
-    QVERIFY(!f.logged(QStringLiteral("Socket non connessa")));
+    QVERIFY(!f.has(QStringLiteral("Socket non connessa")));
 
     // Closed by hand, it stays closed.
     f.link.close();
