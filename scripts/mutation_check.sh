@@ -70,7 +70,7 @@ N1|src/wire/Reconnector.cpp|    m_retry.start(nextWaitMs());|    ;|REC|reconnect
 N2|src/wire/Reconnector.cpp|    if (!m_down) {|    if (true) {|REC|link down said once
 A1|src/web_status/StatusPage.cpp|for (int k = 1; k <= 80; ++k)|for (int k = 1; k <= 90; ++k)|PAGE|watchdog report: extensions 101 to 180
 A2|src/auxiliary/Watchdog.cpp|if (p.socket->bytesToWrite() > kMaxPending) {|if (false) {|AUX|watchdog: a peer that never reads is bounded
-A3|src/app/HeadlessCommands.cpp|m_prompts.answerQuestions(1);|;|APP|headless "Esci" answers its question Yes
+A3|src/app/HeadlessCommands.cpp|m_prompts.answerQuestions(1); // typed on purpose|; //|APP|headless "Esci" answers its question Yes
 A4|src/auxiliary/PingService.cpp|return text.leftJustified(30, QLatin1Char(' '), true);|return text;|AUX|ping status text thirty characters
 A5|src/console/ConsoleProcedures.cpp|m_link.send(QStringLiteral("cd modules/pd"));|;|PROC|console procedure: cd modules/pd step
 EOF
