@@ -32,6 +32,10 @@ WEB="tst_httprequestreader tst_webstatus tst_metricsserver"
 SQL="tst_sqltext tst_customers tst_outcomes tst_groups tst_queue tst_counters"
 RED="tst_preferences tst_headless tst_service_output"
 REC="tst_monitorlink tst_operatorserver tst_pbxlines tst_console_loopback"
+PAGE="tst_statuspage tst_webstatus tst_browser tst_headless"
+AUX="tst_watchdog tst_watchdogwindow tst_ping tst_headless"
+APP="tst_headless tst_service_output tst_console_headless"
+PROC="tst_procedures tst_console_loopback tst_console_headless tst_consolewindow"
 
 # id|file|text to find (exactly once)|replacement|tests|what
 mutations() {
@@ -69,6 +73,11 @@ S2|src/campaign/SqlText.cpp|v.replace(QLatin1Char('\''), QStringLiteral("''"));|
 R1|src/core/Redaction.cpp|if (charAt(text, i + 1) != close)|if (true)|RED|redaction: doubled quote inside a password
 N1|src/wire/Reconnector.cpp|    m_retry.start(nextWaitMs());|    ;|REC|reconnection after a loss
 N2|src/wire/Reconnector.cpp|    if (!m_down) {|    if (true) {|REC|link down said once
+A1|src/web_status/StatusPage.cpp|for (int k = 1; k <= 80; ++k)|for (int k = 1; k <= 90; ++k)|PAGE|watchdog report: extensions 101 to 180
+A2|src/auxiliary/Watchdog.cpp|if (p.socket->bytesToWrite() > kMaxPending) {|if (false) {|AUX|watchdog: a peer that never reads is bounded
+A3|src/app/HeadlessCommands.cpp|m_prompts.answerQuestions(1); // typed on purpose|; //|APP|headless "Esci" answers its question Yes
+A4|src/auxiliary/PingService.cpp|return text.leftJustified(30, QLatin1Char(' '), true);|return text;|AUX|ping status text thirty characters
+A5|src/console/ConsoleProcedures.cpp|m_link.send(QStringLiteral("cd modules/pd"));|;|PROC|console procedure: cd modules/pd step
 EOF
 }
 

@@ -22,30 +22,17 @@
 class TestHeadless : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void startsPrintsAndStopsOnSigterm();
     void missingConnectionStringExitsNonZero();
     void minimalStartReadsNoTemplates();
     void listLinesArePrefixedByTheirList();
     void helpAndBadOptions();
     void commandsFromStandardInput();
-    void esciIsTypedOnPurpose();
     void monitorAndPbxWindowsFromStandardInput();
-    void watchdogAndPingFromStandardInput();
+    void watchdogPingAndEsciFromStandardInput();
     void aReaderThatStopsReadingDoesNotStopTheProgram();
     void checkConfig_data();
     void checkConfig();
 };
-
-void TestHeadless::startsPrintsAndStopsOnSigterm()
-{
-    Install install;
-    QProcess p;
-    Output out;
-    QVERIFY(startedOn(install, p, out));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(install.dir.filePath(QStringLiteral("DEBUG.TXT"))), 20000);
-    QVERIFY(stoppedCleanly(p)); // SIGTERM: shut down as "Esci" and Yes, without asking
-    QVERIFY(!(out.all + p.readAllStandardOutput()).contains("CONFERMI"));
-}
 
 void TestHeadless::missingConnectionStringExitsNonZero()
 {
@@ -159,27 +146,18 @@ void TestHeadless::commandsFromStandardInput()
     QVERIFY(out.waitFor(p, "MsgBox | Dati Server mancanti"));
     QVERIFY(out.waitFor(p, "MsgBox | Dati Server mancanti"));
     QCOMPARE(p.state(), QProcess::Running);
-    QVERIFY(stoppedCleanly(p));
-}
-
-void TestHeadless::esciIsTypedOnPurpose()
-{
-    Install install;
-    QProcess p;
-    Output out;
-    QVERIFY(startedOn(install, p, out));
-    p.write("Esci\n");
-    QVERIFY(out.waitFor(p, "MsgBox | CONFERMI USCITA DA VASTEL_QUORIN? -> Si"));
-    QVERIFY(p.waitForFinished(20000));
-    QCOMPARE(p.exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(install.dir.filePath(QStringLiteral("DEBUG.TXT"))), 20000);
+    QVERIFY(stoppedCleanly(p)); // SIGTERM: shut down as "Esci" and Yes, without asking
+    QVERIFY(!(out.all + p.readAllStandardOutput()).contains("CONFERMI"));
 }
 
 void TestHeadless::monitorAndPbxWindowsFromStandardInput()
 {
     // The telephony simulator as a process of its own, on any free ports.
     QProcess sim;
-    sim.start(QStringLiteral(QUORIN_TELEPHONY_SIM), {QStringLiteral("--extensions"), QStringLiteral("20"), QStringLiteral("--rate"),
-                                                    QStringLiteral("5"), QStringLiteral("--pbx-rate"), QStringLiteral("5")});
+    const QStringList rates{QStringLiteral("--extensions"), QStringLiteral("20"), QStringLiteral("--rate"),
+                            QStringLiteral("5"), QStringLiteral("--pbx-rate"), QStringLiteral("5")};
+    sim.start(QStringLiteral(QUORIN_TELEPHONY_SIM), rates);
     QVERIFY(sim.waitForStarted(20000));
     Output simOut;
     QVERIFY(simOut.waitFor(sim, "pbx on "));
@@ -221,10 +199,9 @@ void TestHeadless::monitorAndPbxWindowsFromStandardInput()
         return true;
     };
     QVERIFY(eachOnce("non disponibile ("));
-    sim.start(QStringLiteral(QUORIN_TELEPHONY_SIM),
-              {QStringLiteral("--extensions"), QStringLiteral("20"), QStringLiteral("--rate"), QStringLiteral("5"),
-               QStringLiteral("--pbx-rate"), QStringLiteral("5"), QStringLiteral("--monitor-port"), ports.captured(1),
-               QStringLiteral("--operator-port"), ports.captured(2), QStringLiteral("--pbx-port"), ports.captured(3)});
+    sim.start(QStringLiteral(QUORIN_TELEPHONY_SIM), rates + QStringList{QStringLiteral("--monitor-port"), ports.captured(1),
+                                                                        QStringLiteral("--operator-port"), ports.captured(2),
+                                                                        QStringLiteral("--pbx-port"), ports.captured(3)});
     QVERIFY(sim.waitForStarted(20000));
     QVERIFY(eachOnce("ripristinato"));
     p.write("Login 105 777\n");
@@ -246,7 +223,7 @@ void TestHeadless::monitorAndPbxWindowsFromStandardInput()
     sim.waitForFinished(20000);
 }
 
-void TestHeadless::watchdogAndPingFromStandardInput()
+void TestHeadless::watchdogPingAndEsciFromStandardInput()
 {
     // A free port for both ends of the watchdog: the program tells its own window.
     Install install;
@@ -266,14 +243,14 @@ void TestHeadless::watchdogAndPingFromStandardInput()
     QVERIFY(out.waitFor(p, " Stato: 7"));
     p.write("Ip tormix\nping\n");
     QVERIFY(out.waitFor(p, "Ping | tormix -1   [ inet_addr: bad IP forma 0 ms 0 bytes | #FF0000"));
+    // The label's other caption; its texts and colours on loopback: tst_ping.
     p.write("Ip 127.0.0.1\nlblPing\n");
     QVERIFY(out.waitFor(p, "Ping | 127.0.0.1 "));
-    QVERIFY(out.waitFor(p, "\n"));
-    const QByteArray line = out.all.mid(out.all.lastIndexOf("Ping | 127.0.0.1 "));
-    QVERIFY2(line.contains(" 0   [ ip success ]") ? line.contains(" 14 bytes | #00FF00")
-                                                   : line.contains("-2   [ ping not permitted ]") && line.contains("#FF0000"),
-             line.constData());
-    QVERIFY(stoppedCleanly(p));
+    // "Esci" typed on purpose: its question is answered Yes.
+    p.write("Esci\n");
+    QVERIFY(out.waitFor(p, "MsgBox | CONFERMI USCITA DA VASTEL_QUORIN? -> Si"));
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitCode(), 0);
 }
 
 void TestHeadless::aReaderThatStopsReadingDoesNotStopTheProgram()

@@ -49,8 +49,7 @@ private Q_SLOTS:
     void peersHearAtConnectionAndOnEachRound();
     void aPeerThatNeverReadsIsBounded();
     void aLostPeerIsReconnectedAndToldAgain();
-    void theWindowShowsTheLastArrival();
-    void aNewPeerReplacesTheOld();
+    void theWindowShowsTheLastArrivalOfItsLastPeer();
 };
 
 void TestWatchdog::onlyConfiguredPeersAreUsed()
@@ -96,7 +95,8 @@ void TestWatchdog::peersHearAtConnectionAndOnEachRound()
                  {9, QStringLiteral("127.0.0.3")}});
     wd.check();
     // Told at once on connecting, without waiting for the minute; each
-    // connection tells everybody connected, so all end with the same report.
+    // connection tells everybody connected, so all end with the same report
+    // (in the files' code page).
     const auto allHeard = [&](int report) {
         const QByteArray text = "WD Ready on 127.0.0.1 " + QByteArray::number(report) + "\r\n\xE8\r\n";
         return first.got.endsWith(text) && second.got.endsWith(text) && third.got.endsWith(text);
@@ -106,8 +106,6 @@ void TestWatchdog::peersHearAtConnectionAndOnEachRound()
     QCOMPARE(wd.state(0), socketstates::kConnected);
     QCOMPARE(wd.firstPeerState(), socketstates::kConnected);
     QVERIFY(wd.state(5) != socketstates::kConnected);
-    // Text goes in the files' code page.
-    QVERIFY(first.got.contains("\r\n\xE8\r\n"));
 
     // The minute's round: everybody connected hears the same new report, once.
     const int before[] = {first.reports(), second.reports(), third.reports()};
@@ -196,7 +194,7 @@ void TestWatchdog::aLostPeerIsReconnectedAndToldAgain()
     QVERIFY(QTest::qWaitFor([&] { return peer.connections.last()->state() == QAbstractSocket::UnconnectedState; }, 20000));
 }
 
-void TestWatchdog::theWindowShowsTheLastArrival()
+void TestWatchdog::theWindowShowsTheLastArrivalOfItsLastPeer()
 {
     WatchdogMonitor window;
     window.setPort(0);
@@ -220,7 +218,6 @@ void TestWatchdog::theWindowShowsTheLastArrival()
     QVERIFY(QTest::qWaitFor([&] { return window.list.count() == 2; }, 20000));
     QCOMPARE(window.list.lines(), (QStringList{QStringLiteral("WD Ready on 10.0.0.1 06/12/2026 10:00:00"),
                                                QStringLiteral("primo|sec\u00E8")}));
-    QSignalSpy cleared(&window.list, &QAbstractItemModel::modelReset);
     peer.write("ondo|\r\n\r\nfine");
     QVERIFY(QTest::qWaitFor([&] { return window.list.lines().contains(QStringLiteral("fine")); }, 20000));
     QCOMPARE(window.list.lines(), (QStringList{QStringLiteral("ondo|"), QString(), QStringLiteral("fine")}));
@@ -237,26 +234,11 @@ void TestWatchdog::theWindowShowsTheLastArrival()
     again.write("x\r\n");
     QVERIFY(QTest::qWaitFor([&] { return window.list.lines() == QStringList({QStringLiteral("x"), QString()}); }, 20000));
 
-    // Closing stops listening.
-    window.unload();
-    QVERIFY(!window.isOpen());
-    QVERIFY(QTest::qWaitFor([&] { return again.state() == QAbstractSocket::UnconnectedState; }, 20000));
-    QCOMPARE(window.state(), 0);
-}
-
-void TestWatchdog::aNewPeerReplacesTheOld()
-{
-    WatchdogMonitor window;
-    window.setPort(0);
-    window.show();
-    QTcpSocket old, newer;
-    old.connectToHost(QHostAddress::LocalHost, window.port());
-    QVERIFY(old.waitForConnected(20000));
-    old.write("vecchio\r\n");
-    QVERIFY(QTest::qWaitFor([&] { return window.list.lines().value(0) == QStringLiteral("vecchio"); }, 20000));
+    // A new peer replaces the old.
+    QTcpSocket newer;
     newer.connectToHost(QHostAddress::LocalHost, window.port());
     QVERIFY(newer.waitForConnected(20000));
-    QVERIFY(QTest::qWaitFor([&] { return old.state() == QAbstractSocket::UnconnectedState; }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return again.state() == QAbstractSocket::UnconnectedState; }, 20000));
     newer.write("nuovo\r\n");
     QVERIFY(QTest::qWaitFor([&] { return window.list.lines().value(0) == QStringLiteral("nuovo"); }, 20000));
 
@@ -289,6 +271,12 @@ void TestWatchdog::aNewPeerReplacesTheOld()
     QVERIFY2(lines <= arrivals.size() * (WatchdogMonitor::kMaxLinesShown + 1),
              qPrintable(QString::number(lines) + QStringLiteral(" lines, arrivals ") + QString::number(arrivals.size())));
     QVERIFY(widest <= WatchdogMonitor::kMaxLineWidth);
+
+    // Closing stops listening.
+    window.unload();
+    QVERIFY(!window.isOpen());
+    QVERIFY(QTest::qWaitFor([&] { return newer.state() == QAbstractSocket::UnconnectedState; }, 20000));
+    QCOMPARE(window.state(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestWatchdog)
