@@ -32,7 +32,7 @@ WEB="tst_httprequestreader tst_webstatus tst_metricsserver"
 SQL="tst_sqltext tst_customers tst_outcomes tst_groups tst_queue tst_counters"
 RED="tst_preferences tst_headless tst_service_output"
 REC="tst_monitorlink tst_operatorserver tst_pbxlines tst_console_loopback"
-CAMP="tst_sqlitedialect tst_postgresdialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counters tst_groups tst_diagnosis tst_campaign_cycle tst_groups_loopback tst_simulator tst_killrestart"
+CAMP="tst_sqldialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counters tst_groups tst_diagnosis tst_campaign_cycle tst_simulator tst_killrestart"
 
 # id|file|text to find (exactly once)|replacement|tests|what
 mutations() {
