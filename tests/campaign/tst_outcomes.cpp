@@ -151,7 +151,11 @@ void TestOutcomes::effectsOnTheCustomer()
     QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin")), negatives + 1);
     QCOMPARE(f.number(QStringLiteral("select top 1 Esito from Esiti_Quorin order by ID_Esito desc")), code);
     QTEST(int(f.flag(100)), "flag");
-    QTEST(f.text(QStringLiteral("select UltimoEsitoQuorin from [tabella pratiche] where contatore=100")), "last");
+    QFETCH(QString, last); // Null read back is 0 on some backends: asked as such
+    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where contatore=100 and UltimoEsitoQuorin is null")),
+             last.isEmpty() ? 1 : 0);
+    if (!last.isEmpty())
+        QCOMPARE(f.number(QStringLiteral("select UltimoEsitoQuorin from [tabella pratiche] where contatore=100")), last.toLongLong());
     // Only a customer not found, with a shift set, is moved.
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where contatore=100 and datarichiamo is null")), 1);
     QCOMPARE(f.text(QStringLiteral("select ORAPLA from PLA")), QStringLiteral("09:00"));
