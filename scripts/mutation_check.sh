@@ -36,6 +36,7 @@ PAGE="tst_statuspage tst_webstatus tst_browser tst_headless"
 AUX="tst_watchdog tst_watchdogwindow tst_ping tst_headless"
 APP="tst_headless tst_service_output tst_console_headless"
 PROC="tst_procedures tst_console_loopback tst_console_headless tst_consolewindow"
+CAMP="tst_sqldialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counters tst_groups tst_diagnosis tst_campaign_cycle tst_simulator tst_killrestart"
 
 # id|file|text to find (exactly once)|replacement|tests|what
 mutations() {
@@ -71,6 +72,11 @@ H1|src/web_status/HttpRequestReader.cpp|if (m_buffer.size() <= kMaxRequest)|if (
 S1|src/campaign/CampaignDb.cpp|if (v.metaType().id() == QMetaType::QString && v.toString().isNull())|if (false)|SQL|SQL binding: empty text bound as text
 S2|src/campaign/SqlText.cpp|v.replace(QLatin1Char('\''), QStringLiteral("''"));|;|SQL|SQL quoting of a value
 R1|src/core/Redaction.cpp|if (charAt(text, i + 1) != close)|if (true)|RED|redaction: doubled quote inside a password
+K1|src/campaign/CustomerClaims.cpp|contatore=? AND (FlagQuorin=0 or FlagQuorin is null)");|contatore=?");|CAMP|customer claim: a second server's mark
+K2|src/campaign/OutcomeService.cpp|(duplicate @OR@ record(o, now, after, e))|(record(o, now, after, e))|CAMP|outcome reported again: stored once
+K3|src/campaign/Counters.cpp|database[MainModel::InQueue]->add(n);|database[MainModel::InQueue]->add(0);|CAMP|queue counter follows sends and releases
+K4|src/campaign/QueueService.cpp|if (m_ctx.ledger.contains(id))|if (true)|CAMP|queue release: this server's customers only
+K5|src/campaign/SqlDialect.cpp|if (findTop(t, "FROM", from + 1) >= 0 @OR@ |if (|CAMP|UPDATE rewrite: a second FROM refused
 N1|src/wire/Reconnector.cpp|    m_retry.start(nextWaitMs());|    ;|REC|reconnection after a loss
 N2|src/wire/Reconnector.cpp|    if (!m_down) {|    if (true) {|REC|link down said once
 A1|src/web_status/StatusPage.cpp|for (int k = 1; k <= 80; ++k)|for (int k = 1; k <= 90; ++k)|PAGE|watchdog report: extensions 101 to 180

@@ -114,6 +114,16 @@ struct CampaignFixture {
             qFatal("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
         return q.value(0).toLongLong();
     }
+    qint64 sentCount() { return number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")); }
+    qint64 flag(int id) { return number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=%1").arg(id)); }
+    QStringList list1() { return log.list1().lines(); }
+    // Group `g` of collector `collector` with `count` sendable customers from `firstId` on.
+    void group(int g, const QString &collector, int count, int firstId = 1)
+    {
+        sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (%1, '%2')").arg(g).arg(collector));
+        for (int i = firstId; i < firstId + count; ++i)
+            customer(i, collector, QStringLiteral("33300%1").arg(i), 0, 30);
+    }
     // A customer row; dates relative to now in days.
     void customer(int id, const QString &collector, const QVariant &phone1, const QVariant &flag, int expiresInDays,
                   const QVariant &lastOutcome = QVariant())

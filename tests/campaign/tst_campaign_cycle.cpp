@@ -1,9 +1,11 @@
 // A fake dialer drives a whole campaign cycle against the demo database:
-// groups, customers, an outcome for each, a release and a discard. On the
-// database QUORIN_TEST_DB names when it is set, an SQLite file otherwise.
+// groups, customers, an outcome for each, a release and a discard; and the
+// dialer served while a diagnosis counts. On the database QUORIN_TEST_DB
+// names when it is set, an SQLite file otherwise.
 #include <QtTest>
 
 #include "../support/DialerPeer.h"
+#include "../support/Loopback.h"
 #include "../support/Program.h"
 #include "CampaignFixture.h"
 #include "dialer_link/OutcomeRecord.h"
@@ -22,12 +24,22 @@ QByteArray ints(std::initializer_list<qint32> values)
     return out;
 }
 
+DialerRequest outcomeFor(qint64 customer)
+{
+    OutcomeRecord o;
+    o.code = 5;
+    o.customerId = QString::number(customer);
+    o.calllist = QStringLiteral("CL1");
+    return {{176, 0, 0, Esito, 160}, {55, QStringLiteral("PD")}, o.encode()};
+}
+
 } // namespace
 
 class TestCampaignCycle : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void wholeCycle();
+    void aDiagnosisNeverHoldsTheDialer();
     void lostSessionIsReportedAndReconnected();
 };
 
@@ -48,12 +60,37 @@ void TestCampaignCycle::wholeCycle()
         return parts.campaign().db().scalar(sql, value, why) ? value : -1;
     };
 
-    // Groups.
+    // Groups: those of the demo database, each listed as sent.
     qint32 id = dialer.send(RichiestaGruppi, {});
     packet::Packet groups = dialer.receive();
     QCOMPARE(groups.header.code, qint32(PacchettoGruppi));
     QCOMPARE(groups.record.id, id);
+    QCOMPARE(groups.header.totlen, 40 + 4 + 6 * 4); // six groups in the demo data
+    QCOMPARE(readInt32Le(groups.body, 0), 6);
+    QList<qint32> sentGroups, stored;
+    for (int i = 0; i < 6; ++i)
+        sentGroups << readInt32Le(groups.body, 4 + 4 * i);
+    QSqlQuery q(parts.campaign().db().handle());
+    QVERIFY(q.exec(QStringLiteral("select distinct GRUPPO from GRUPPI_ESATTORE order by GRUPPO")));
+    while (q.next())
+        stored << q.value(0).toInt();
+    std::sort(sentGroups.begin(), sentGroups.end());
+    QCOMPARE(sentGroups, stored);
     const qint32 group = readInt32Le(groups.body, 4);
+    QVERIFY(controller.clock().countingStart.isValid());
+    const QStringList lines = controller.log().list1().lines();
+    const qsizetype first = lines.indexOf(QStringLiteral("Ricevuta Richiesta gruppi"));
+    QVERIFY(first >= 0);
+    QCOMPARE(lines.mid(first + 1, 6).filter(QStringLiteral("Invio gruppo ")).size(), 6);
+    QCOMPARE(lines.mid(first + 7, 2), (QStringList{QStringLiteral("70100"), QStringLiteral("Invio Pacchetto gruppi")}));
+    // "agg." makes the counters match the database.
+    parts.campaign().refreshCounters(false);
+    const qint64 toSend = number(QStringLiteral("select count(*) from [tabella pratiche] p where exists (select 1 from GRUPPI_ESATTORE g"
+                                                " where g.CODESATTORE = p.[codice esattore]) and [scadenza mandato] >= GETDATE()"
+                                                " and telefono1 is not null and (FlagQuorin = 0 or FlagQuorin is null)"));
+    QVERIFY(toSend > 0);
+    QCOMPARE(controller.model().database[MainModel::ToSend]->value(), toSend);
+    QCOMPARE(controller.model().database[MainModel::Groups]->value(), 6);
 
     // Twelve customers of the first group: 10 + 2, then QueryEnd.
     id = dialer.send(RichiestaClientiGruppi, ints({1, group, 12}));
@@ -83,11 +120,7 @@ void TestCampaignCycle::wholeCycle()
 
     // An outcome for each: every one acknowledged, every one stored.
     for (qint64 customer : sent) {
-        OutcomeRecord o;
-        o.code = 5;
-        o.customerId = QString::number(customer);
-        o.calllist = QStringLiteral("CL1");
-        id = dialer.send(Esito, o.encode());
+        id = dialer.send(Esito, outcomeFor(customer).body);
         const packet::Packet ack = dialer.receive();
         QCOMPARE(ack.header.code, qint32(AckEsito));
         QCOMPARE(ack.header.totlen, 40);
@@ -125,28 +158,6 @@ void TestCampaignCycle::wholeCycle()
     QCOMPARE(controller.model().customers[MainModel::CustomersRefused]->value(), 2);
     QCOMPARE(controller.model().customers[MainModel::CustomersSent]->value(), 19);
 }
-
-namespace {
-
-DialerRequest outcomeFor(qint64 customer)
-{
-    OutcomeRecord o;
-    o.code = 5;
-    o.customerId = QString::number(customer);
-    o.calllist = QStringLiteral("CL1");
-    return {{176, 0, 0, Esito, 160}, {55, QStringLiteral("PD")}, o.encode()};
-}
-
-bool contains(const QStringList &lines, const QString &part)
-{
-    for (const QString &line : lines) {
-        if (line.contains(part))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 void TestCampaignCycle::lostSessionIsReportedAndReconnected()
 {
@@ -199,8 +210,8 @@ void TestCampaignCycle::lostSessionIsReportedAndReconnected()
     f.campaign.outcomes().registraEsito(outcomeFor(100));
     QVERIFY(f.replies.sent.isEmpty());
     QVERIFY2(db.isLost(), qPrintable(f.log.list1().lines().join(QLatin1Char('\n'))));
-    QVERIFY(contains(f.log.list1().lines(), QStringLiteral("esito non confermato")));
-    QVERIFY(contains(f.log.list1().lines(), QStringLiteral("ERRORE DB: connessione persa")));
+    QVERIFY(!f.list1().filter(QStringLiteral("esito non confermato")).isEmpty());
+    QVERIFY(!f.list1().filter(QStringLiteral("ERRORE DB: connessione persa")).isEmpty());
     // While it is lost a statement fails at once, without waiting on the server.
     QElapsedTimer quick;
     quick.start();
@@ -213,9 +224,9 @@ void TestCampaignCycle::lostSessionIsReportedAndReconnected()
     QVERIFY(db.isLost());
     QVERIFY(allowConnections(true));
     QVERIFY(QTest::qWaitFor([&] { return !db.isLost(); }, 20000));
-    QVERIFY(contains(f.log.list2().lines(), QStringLiteral("DB RICONNESSO dopo")));
+    QVERIFY(!f.log.list2().lines().filter(QStringLiteral("DB RICONNESSO dopo")).isEmpty());
     const QStringList waits = f.log.list2().lines().filter(QStringLiteral("nuovo tentativo tra"));
-    QVERIFY(contains(waits, QStringLiteral("tra 500 ms")) && contains(waits, QStringLiteral("tra 1000 ms")));
+    QVERIFY(!waits.filter(QStringLiteral("tra 500 ms")).isEmpty() && !waits.filter(QStringLiteral("tra 1000 ms")).isEmpty());
 
     // The dialer reports it again: stored once, acknowledged once, on the program's clock again.
     f.campaign.outcomes().registraEsito(outcomeFor(100));
@@ -223,6 +234,69 @@ void TestCampaignCycle::lostSessionIsReportedAndReconnected()
     QCOMPARE(f.replies.sent.first().code, qint32(AckEsito));
     QCOMPARE(f.number(QStringLiteral("select count(*) from Esiti_Quorin where id_contatore=100")), 1);
     QVERIFY(onLocalClock());
+}
+
+// A diagnosis counts on a thread of its own: while it is held there, in the
+// middle of its counting, the dialer's requests are answered as ever.
+void TestCampaignCycle::aDiagnosisNeverHoldsTheDialer()
+{
+    DialerPeer dialer;
+    Program p(Program::Options{"ServerPort=" + QByteArray::number(dialer.port()) + "\r\nMetricsPort=0\r\n", {300, 3}, {}, true, false, true});
+    MainController &controller = *p.controller;
+    Composition &parts = *p.parts;
+    QString error;
+    // The metrics port on this machine only, since no "MetricsIp" names another address.
+    QTRY_VERIFY_WITH_TIMEOUT(parts.metrics().isListening(), 20000);
+    QCOMPARE(parts.metrics().address(), QHostAddress(QHostAddress::LocalHost));
+    controller.connetti();
+    QVERIFY(dialer.accept());
+    QCOMPARE(dialer.receive().header.code, qint32(DbOk));
+    // Every customer already in the dialer's queue: each group answers empty, with customers to explain.
+    QVERIFY(parts.campaign().db().execute(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=1"), error) > 0);
+    QSqlQuery q(parts.campaign().db().handle());
+    QVERIFY(q.exec(QStringLiteral("select min(GRUPPO) from GRUPPI_ESATTORE")) && q.next());
+    const qint32 group = q.value(0).toInt();
+
+    ThreadGate gate;
+    parts.campaign().diagnoses().setBeforeComputing([&gate] { gate.hold(); });
+    QTcpSocket page;
+    page.connectToHost(QHostAddress::LocalHost, parts.metrics().port());
+    QVERIFY(page.waitForConnected(20000));
+    page.write("GET /diagnosi?gruppo=" + QByteArray::number(group) + " HTTP/1.0\r\n\r\n");
+    QVERIFY(gate.waitArrived());
+
+    // Held mid-count: groups, and an empty customers answer whose own diagnosis joins the one under way.
+    qint32 id = dialer.send(RichiestaGruppi);
+    Packet reply = dialer.receive();
+    QCOMPARE(reply.header.code, qint32(PacchettoGruppi));
+    QCOMPARE(reply.record.id, id);
+    QByteArray pair;
+    for (qint32 v : {1, group, 10})
+        appendInt32Le(pair, v);
+    id = dialer.send(RichiestaClientiGruppi, pair);
+    reply = dialer.receive();
+    QCOMPARE(reply.header.code, qint32(QueryEnd));
+    QCOMPARE(reply.record.id, id);
+    QVERIFY(page.bytesAvailable() == 0 && page.state() == QAbstractSocket::ConnectedState);
+
+    gate.open();
+    const QByteArray answer = readToClose(page);
+    QVERIFY(!gate.timedOut);
+    QCOMPARE(parts.campaign().diagnoses().computations(), 1);
+    // The page's text is the lines the program shows, as before.
+    const QByteArray body = answer.mid(answer.indexOf("\r\n\r\n") + 4);
+    QVERIFY2(answer.startsWith("HTTP/1.0 200 OK\r\n"), answer.constData());
+    QVERIFY(body.startsWith("Gruppo " + QByteArray::number(group) + "\n"));
+    QStringList shown;
+    for (const QString &line : controller.log().list2().lines())
+        if (line.contains(QStringLiteral(" | DIAGNOSI ")))
+            shown << line.section(QStringLiteral(" | DIAGNOSI "), 1);
+    QCOMPARE(QString::fromUtf8(body), shown.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    // The once-a-minute line of the empty answer, from the same count.
+    QTRY_VERIFY_WITH_TIMEOUT(!controller.log().list1().lines().filter(QStringLiteral("DIAGNOSI gr. ")).isEmpty(), 20000);
+    const QString line = controller.log().list1().lines().filter(QStringLiteral("DIAGNOSI gr. ")).first();
+    QVERIFY2(line.startsWith(QStringLiteral("DIAGNOSI gr. ") + QString::number(group) + QStringLiteral(": ")), qPrintable(line));
+    QVERIFY(line.contains(QStringLiteral(" 0 inviabili; ")));
 }
 
 QTEST_MAIN(TestCampaignCycle)

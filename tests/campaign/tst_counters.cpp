@@ -34,18 +34,13 @@ private:
     }
 
 private Q_SLOTS:
-    void fullRecount();
-    void queueOnlyRecountCountsEveryCollector();
-    void adjustmentsAreNotClamped();
-    void templatesReplaceTheBuiltInStatements();
-    void noDatabaseModeDoesNothing();
-    void archiveState();
-    void outcomeSummaries();
-    void initialResetNeedsMoreThanTenCharacters();
+    void recounts();
+    void archiveStateAndOutcomeSummaries();
+    void initialReset();
     void manualResetAsksTwice();
 };
 
-void TestCounters::fullRecount()
+void TestCounters::recounts()
 {
     CampaignFixture f;
     seed(f);
@@ -58,35 +53,14 @@ void TestCounters::fullRecount()
     const QStringList lines = f.list2Messages();
     QVERIFY(lines.last().endsWith(QStringLiteral(") CONTATORI AGGIORNATI")));
     QVERIFY(lines.filter(QStringLiteral(") AGGIORNO CONTATORI")).size() == 1);
-}
 
-void TestCounters::queueOnlyRecountCountsEveryCollector()
-{
-    CampaignFixture f;
-    seed(f);
+    // The queue alone counts every collector's customers.
     f.model.database[MainModel::Discarded]->set(42);
     f.campaign.refreshCounters(true);
     QCOMPARE(db(f, 5), QStringLiteral("3")); // 6, 7 and 8, grouped or not
     QCOMPARE(db(f, 7), QStringLiteral("42")); // the rest is left alone
-    f.sql(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=0 WHERE FlagQuorin=1"));
-    f.campaign.refreshCounters(false);
-    QCOMPARE(db(f, 5), QStringLiteral("0"));
-}
-
-void TestCounters::adjustmentsAreNotClamped()
-{
-    CampaignFixture f;
-    f.model.database[MainModel::InQueue]->set(5);
-    f.campaign.counters().coda(-7);
-    QCOMPARE(db(f, 5), QStringLiteral("-2"));
-    f.campaign.counters().db(4);
-    QCOMPARE(db(f, 1), QStringLiteral("4"));
-}
-
-void TestCounters::templatesReplaceTheBuiltInStatements()
-{
-    CampaignFixture f;
-    seed(f);
+    // Templates replace the built-in statements.
+    f.model.database[MainModel::InQueue]->set(-1);
     f.settings.templates[sqltemplates::Conta] = QStringLiteral("select count(*) from [tabella pratiche]");
     f.settings.templates[sqltemplates::Riepilogo] =
         QStringLiteral("select count(*) as cont, flagquorin from [tabella pratiche] group by flagquorin");
@@ -94,40 +68,36 @@ void TestCounters::templatesReplaceTheBuiltInStatements()
     QCOMPARE(db(f, 1), QStringLiteral("12"));
     QCOMPARE(db(f, 5), QStringLiteral("3"));
     QCOMPARE(db(f, 6), QStringLiteral("3"));
-}
-
-void TestCounters::noDatabaseModeDoesNothing()
-{
-    CampaignFixture f;
-    seed(f);
-    f.model.noDb.set(true);
-    f.settings.templates[sqltemplates::Auto] = QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=0");
+    f.settings.templates[sqltemplates::Conta].clear();
+    f.settings.templates[sqltemplates::Riepilogo].clear();
+    f.sql(QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=0 WHERE FlagQuorin=1"));
     f.campaign.refreshCounters(false);
-    f.campaign.initialReset();
-    QCOMPARE(db(f, 1), QStringLiteral("0"));
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 3);
+    QCOMPARE(db(f, 5), QStringLiteral("0"));
+
+    // Adjustments are not clamped.
+    f.model.database[MainModel::InQueue]->set(5);
+    f.campaign.counters().coda(-7);
+    QCOMPARE(db(f, 5), QStringLiteral("-2"));
+    f.model.database[MainModel::ToSend]->set(0);
+    f.campaign.counters().db(4);
+    QCOMPARE(db(f, 1), QStringLiteral("4"));
 }
 
-void TestCounters::archiveState()
+void TestCounters::archiveStateAndOutcomeSummaries()
 {
     CampaignFixture f;
     seed(f);
     f.log.list2().addEmptyingWhenFull(QStringLiteral("old line"));
     f.campaign.dumpArchive();
-    const QStringList lines = f.log.list2().lines();
+    QStringList lines = f.log.list2().lines();
     QVERIFY(lines.first().endsWith(QStringLiteral(") STATO ARCHIVIO")));
     QVERIFY(lines.contains(QStringLiteral("Ult.ESITO (5 abb.ring) flagQuorin (1 Inviato a Quorin)  = 2")));
     QVERIFY(lines.contains(QStringLiteral("Ult.ESITO (0 Esiti Rx) flagQuorin (0 Da inviare a Quorin)  = 1")));
     QVERIFY(lines.contains(QStringLiteral("Ult.ESITO (7 -> Oper.) flagQuorin (3 Passato ad Operatore)  = 2")));
     QVERIFY(!lines.contains(QStringLiteral("old line")));
-}
 
-void TestCounters::outcomeSummaries()
-{
-    CampaignFixture f;
-    seed(f);
     f.campaign.outcomeSummary(1);
-    QStringList lines = f.log.list2().lines();
+    lines = f.log.list2().lines();
     QVERIFY(lines[0].endsWith(QStringLiteral(") RIEPILOGO ESITI TOTALI")));
     QCOMPARE(lines.mid(1), (QStringList{QStringLiteral("ESITO (5 abb.ring) = 2"), QStringLiteral("ESITO (13 ?) = 1")}));
     f.campaign.outcomeSummary(2);
@@ -137,10 +107,19 @@ void TestCounters::outcomeSummaries()
     QVERIFY(lines.contains(QStringLiteral("ESITO (5 abb.ring) = 1")));
 }
 
-void TestCounters::initialResetNeedsMoreThanTenCharacters()
+void TestCounters::initialReset()
 {
     CampaignFixture f;
     seed(f);
+    // Without a database nothing is counted or reset.
+    f.model.noDb.set(true);
+    f.settings.templates[sqltemplates::Auto] = QStringLiteral("UPDATE [tabella pratiche] SET FlagQuorin=0");
+    f.campaign.refreshCounters(false);
+    f.campaign.initialReset();
+    QCOMPARE(db(f, 1), QStringLiteral("0"));
+    QCOMPARE(f.sentCount(), 3);
+    f.model.noDb.set(false);
+    // More than ten characters are needed.
     f.settings.templates[sqltemplates::Auto] = QStringLiteral("select 1;x"); // exactly 10
     f.campaign.initialReset();
     QVERIFY(f.list2Messages().filter(QStringLiteral("AZZERAMENTO")).isEmpty());

@@ -5,12 +5,6 @@
 using namespace packet;
 
 namespace {
-void addGroupCustomers(CampaignFixture &f, int count, int firstId = 1, const QString &collector = QStringLiteral("A"))
-{
-    for (int i = 0; i < count; ++i)
-        f.customer(firstId + i, collector, QStringLiteral("33300%1").arg(firstId + i), 0, 30);
-}
-
 // The customers of the group packets sent, by their id.
 QList<qint64> sentIds(const RecordingReplies &r)
 {
@@ -37,33 +31,28 @@ QList<int> recordCounts(const RecordingReplies &r, qint32 code, int countOffset 
 class TestCustomers : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void twentyFiveCustomersInThreePackets();
-    void twentyCustomersInExactlyTwoPackets();
-    void firstPairEmptySecondServed();
-    void recordLayout();
+    void twentyFiveCustomersInThreePacketsAnEmptyPairTwentyInTwo();
+    void recordLayoutAndOrder();
     void phoneChoices_data();
     void phoneChoices();
     void operatorPacketsOfNine();
     void operatorWindowAndRecallFields();
     void testQueriesCountWithoutSending();
-    void quotesFromTheWireStayInert();
-    void unquotedPlaceholderTakesOnlySafeCodes();
-    void theWindowFollowsTheServiceClock();
-    void shortRequestsAreRefusedWithAnEmptyAnswer();
+    void operatorCodesFromTheWireStayInert();
+    void requestsNotServedGetAnEmptyAnswer();
     void oneRequestTakesAtMostItsLimit();
-    void customersThatCannotBeMarkedAreNotSent();
-    void nullsSortAsOnSqlServer();
     void theDemoServesAnOperatorAtAnyHour_data();
     void theDemoServesAnOperatorAtAnyHour();
     void twoServersNeverSendOneCustomer_data();
     void twoServersNeverSendOneCustomer();
 };
 
-void TestCustomers::twentyFiveCustomersInThreePackets()
+void TestCustomers::twentyFiveCustomersInThreePacketsAnEmptyPairTwentyInTwo()
 {
     CampaignFixture f;
-    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
-    addGroupCustomers(f, 25);
+    f.group(1, QStringLiteral("A"), 25);
+    f.group(3, QStringLiteral("B"), 4, 101);
+    f.group(2, QStringLiteral("C"), 20, 201);
     QDir(f.dir.path()).mkdir(QStringLiteral("web"));
     const DialerRequest ask = groupRequest({{1, 30}});
     f.dispatch(ask.header, ask.record, ask.body);
@@ -85,29 +74,34 @@ void TestCustomers::twentyFiveCustomersInThreePackets()
     QCOMPARE(f.model.customers[MainModel::CustomersSent]->value(), 25);
     QCOMPARE(f.model.database[MainModel::InQueue]->value(), 25);
     QCOMPARE(f.model.database[MainModel::ToSend]->value(), -25);
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 25);
+    QCOMPARE(f.sentCount(), 25);
     QCOMPARE(f.log.list3(0).count(), 1);
     QVERIFY(f.log.list3(0).line(0).endsWith(QStringLiteral("ID [9] | grp [1] | qnt_req [30] | qnt_out [25]")));
-    const QStringList lines = f.log.list1().lines();
+    const QStringList lines = f.list1();
     QCOMPARE(lines.filter(QStringLiteral("Invio cliente ")).size(), 25);
     QVERIFY(lines.contains(QStringLiteral("Cerco 30 cl x gr 1")));
     const QByteArray html = readFile(f.dir.filePath(QStringLiteral("web/richieste.htm")));
     QVERIFY(html.contains("</td><td>9</td><td>1</td><td>30</td><td>25</td></tr>\r\n"));
     const QByteArray phones = readFile(f.dir.filePath(phonelog::fileName(QDate::currentDate())));
     QCOMPARE(phones.count('\n'), 25);
-}
 
-void TestCustomers::twentyCustomersInExactlyTwoPackets()
-{
-    CampaignFixture f;
-    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (2, 'A')"));
-    addGroupCustomers(f, 20);
-    // The day's phone log, near its limit, is rotated on the way: the full
-    // file kept whole as ".1", every line of this answer in one or the other.
+    // A first pair with nobody, a second one served.
+    f.replies.sent.clear();
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{7, 5}, {3, 2}}));
+    QVERIFY(f.list1().contains(QStringLiteral("Non trovati clienti x gr.7")));
+    QCOMPARE(recordCounts(f.replies, ClientiGruppo), QList<int>{2});
+    QCOMPARE(recordCounts(f.replies, QueryEnd), QList<int>{0});
+    QCOMPARE(f.replies.sent.size(), 2);
+    QCOMPARE(f.log.list3(0).count(), 3);
+    QCOMPARE(f.sentCount(), 27);
+
+    // Exactly two packets; the day's phone log, near its limit, is rotated on the
+    // way: the full file kept whole as ".1", every line of this answer in one or the other.
     f.settings.limiteFileMB = 1;
     const QString log = f.dir.filePath(phonelog::fileName(f.now.date()));
     const QByteArray full((1 << 20) - 300, 'x');
     writeFile(f.dir.path(), phonelog::fileName(f.now.date()), full);
+    f.replies.sent.clear();
     f.campaign.customers().rispostaClientiXGruppo(groupRequest({{2, 20}}));
     QCOMPARE(recordCounts(f.replies, ClientiGruppo), (QList<int>{10, 10}));
     const QByteArray kept = readFile(log + QStringLiteral(".1"));
@@ -118,21 +112,7 @@ void TestCustomers::twentyCustomersInExactlyTwoPackets()
     QCOMPARE(kept.count('\n') + fresh.count('\n'), 20 + 1);
 }
 
-void TestCustomers::firstPairEmptySecondServed()
-{
-    CampaignFixture f;
-    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (3, 'A')"));
-    addGroupCustomers(f, 4);
-    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{7, 5}, {3, 2}}));
-    QVERIFY(f.log.list1().lines().contains(QStringLiteral("Non trovati clienti x gr.7")));
-    QCOMPARE(recordCounts(f.replies, ClientiGruppo), QList<int>{2});
-    QCOMPARE(recordCounts(f.replies, QueryEnd), QList<int>{0});
-    QCOMPARE(f.replies.sent.size(), 2);
-    QCOMPARE(f.log.list3(0).count(), 2);
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 2);
-}
-
-void TestCustomers::recordLayout()
+void TestCustomers::recordLayoutAndOrder()
 {
     CampaignFixture f;
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (5, 'A')"));
@@ -154,6 +134,22 @@ void TestCustomers::recordLayout()
     QCOMPARE(rec.mid(106, 180), QByteArray(180, 'R')); // cut at 180
     QCOMPARE(rec.mid(286, 6), QByteArray(6, '\0'));
     QCOMPARE(readInt32Le(rec, 292), 5);
+
+    // The same names and mandate: the recall (ascending) and the amount
+    // (descending) of the default order decide, Null lowest as on SQL Server.
+    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'N')"));
+    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, Nome, Cognome, [scadenza mandato],"
+                         " datarichiamo, [IMPORTO TOTALE]) VALUES"
+                         " (1, 'N', '3331', 'Anna', 'Bianchi', '2999-01-01 00:00:00', '2026-06-15 10:00:00', 5),"
+                         " (2, 'N', '3332', 'Anna', 'Bianchi', '2999-01-01 00:00:00', NULL, NULL),"
+                         " (3, 'N', '3333', 'Anna', 'Bianchi', '2999-01-01 00:00:00', NULL, 7)"));
+    f.replies.sent.clear();
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 3}}));
+    QCOMPARE(recordCounts(f.replies, ClientiGruppo), QList<int>{3});
+    QByteArrayList ids;
+    for (int r = 0; r < 3; ++r)
+        ids << f.replies.sent.first().body.mid(4 + 296 * r + 56, 30).replace('\0', QByteArray());
+    QCOMPARE(ids, (QByteArrayList{"3", "2", "1"}));
 }
 
 void TestCustomers::phoneChoices_data()
@@ -209,25 +205,31 @@ void TestCustomers::operatorPacketsOfNine()
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
     QCOMPARE(f.model.customers[MainModel::CustomersSent]->value(), 20);
     QCOMPARE(f.model.database[MainModel::InQueue]->value(), 0); // the queue counters do not move
-    QVERIFY(f.log.list1().lines().contains(QStringLiteral("pd chiede 25 x op OP7")));
+    QVERIFY(f.list1().contains(QStringLiteral("pd chiede 25 x op OP7")));
     QVERIFY(f.log.list3(1).line(0).endsWith(QStringLiteral("ID [11] | op [OP7] | qnt_req [25] | qnt_out [20]")));
 }
 
 void TestCustomers::operatorWindowAndRecallFields()
 {
     CampaignFixture f;
-    const QDateTime now = f.now;
+    const QDate today = f.now.date();
     const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-    const QString early = QDateTime(now.date(), QTime(0, 0, 30)).toString(format);
-    const QString later = now.addSecs(2 * 3600).toString(format);
-    const QString yesterday = QDateTime(now.date().addDays(-1), QTime(18, 0)).toString(format);
+    const QString early = QDateTime(today, QTime(0, 0, 30)).toString(format);
+    const QString later = f.now.addSecs(2 * 3600).toString(format);
+    const QString yesterday = QDateTime(today.addDays(-1), QTime(18, 0)).toString(format);
     f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, datarichiamo, [scadenza mandato]) VALUES"
                          " (1, 'OP', '333', '%1', '2999-01-01'), (2, 'OP', '333', '%2', '2999-01-01'), (3, 'OP', '333', '%3', '2999-01-01')")
               .arg(early, later, yesterday));
     f.settings.intervallo = 0;
+    // The window follows the service clock: just after midnight the recall at 00:00:30 is not yet due ...
+    f.now = QDateTime(today, QTime(0, 0, 10));
     f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("OP"), 10, 8));
-    QCOMPARE(recordCounts(f.replies, ClientiOperatore, 20), QList<int>{1}); // only the recall already due today
-    const QByteArray rec = f.replies.sent.first().body.mid(24, 296);
+    QVERIFY(recordCounts(f.replies, ClientiOperatore, 20).isEmpty());
+    // ... twenty seconds later it is, alone, with its "HHMM".
+    f.now = QDateTime(today, QTime(0, 0, 50));
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("OP"), 10, 8));
+    QCOMPARE(recordCounts(f.replies, ClientiOperatore, 20), QList<int>{1});
+    const QByteArray rec = f.replies.sent[1].body.mid(24, 296);
     QCOMPARE(readInt32Le(rec, 0), 8);
     QCOMPARE(readInt32Le(rec, 4), 2);
     QCOMPARE(rec.mid(288, 4), QByteArray("0000"));
@@ -249,20 +251,19 @@ void TestCustomers::operatorWindowAndRecallFields()
 void TestCustomers::testQueriesCountWithoutSending()
 {
     CampaignFixture f;
-    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
-    addGroupCustomers(f, 7);
+    f.group(1, QStringLiteral("A"), 7);
     QCOMPARE(f.campaign.customers().testGruppo(QStringLiteral("1")), 7);
     QCOMPARE(f.prompts.asked.last(), QStringLiteral("message:Records 7"));
     f.settings.intervallo = 24 * 60;
     QCOMPARE(f.campaign.customers().testOperatore(QStringLiteral("A")), 0); // no recall times
     QVERIFY(f.replies.sent.isEmpty());
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
+    QCOMPARE(f.sentCount(), 0);
     f.settings.templates[sqltemplates::ClientiGruppo] =
         QStringLiteral("[tabella pratiche].* from [tabella pratiche] where contatore < ## order by contatore desc");
     QCOMPARE(f.campaign.customers().testGruppo(QStringLiteral("4")), 3);
 }
 
-void TestCustomers::quotesFromTheWireStayInert()
+void TestCustomers::operatorCodesFromTheWireStayInert()
 {
     CampaignFixture f;
     f.settings.intervallo = 24 * 60;
@@ -275,55 +276,30 @@ void TestCustomers::quotesFromTheWireStayInert()
     f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("' OR ''='"), 10));
     QVERIFY(recordCounts(f.replies, ClientiOperatore, 20).isEmpty());
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
-}
 
-void TestCustomers::unquotedPlaceholderTakesOnlySafeCodes()
-{
-    CampaignFixture f;
-    for (int id = 1; id <= 4; ++id)
-        f.customer(id, id <= 2 ? QStringLiteral("140") : QStringLiteral("141"), QStringLiteral("333"), 0, 30);
     // An installation's template that leaves the placeholder without quotes.
+    for (int id = 11; id <= 14; ++id)
+        f.customer(id, id <= 12 ? QStringLiteral("140") : QStringLiteral("141"), QStringLiteral("333"), 0, 30);
     f.settings.templates[sqltemplates::ClientiOperatore] =
         QStringLiteral("[tabella pratiche].* from [tabella pratiche] where [codice esattore]=## and FlagQuorin=0 order by contatore");
     f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("0 OR 1=1"), 10));
     QVERIFY(recordCounts(f.replies, ClientiOperatore, 20).isEmpty());
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp)); // an empty answer
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
-    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("RICHIESTA RIFIUTATA: ")).size(), 1);
+    QCOMPARE(f.sentCount(), 1);
+    QCOMPARE(f.list1().filter(QStringLiteral("RICHIESTA RIFIUTATA: ")).size(), 1);
     // A plain code still works with the same template.
     f.replies.sent.clear();
     f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("141"), 10));
     QCOMPARE(recordCounts(f.replies, ClientiOperatore, 20), QList<int>{2});
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 2);
+    QCOMPARE(f.sentCount(), 3);
     // The test entry refuses the same way, without touching the database.
     QCOMPARE(f.campaign.customers().testOperatore(QStringLiteral("1 OR 1=1")), -1);
 }
 
-void TestCustomers::theWindowFollowsTheServiceClock()
+void TestCustomers::requestsNotServedGetAnEmptyAnswer()
 {
     CampaignFixture f;
-    f.settings.intervallo = 0;
-    const QDate day(2026, 3, 2);
-    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, datarichiamo, [scadenza mandato])"
-                         " VALUES (1, 'OP', '333', '2026-03-02 00:00:30', '2999-01-01')"));
-    // Just after midnight the recall at 00:00:30 is not yet due ...
-    f.now = QDateTime(day, QTime(0, 0, 10));
-    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("OP"), 10));
-    QVERIFY(recordCounts(f.replies, ClientiOperatore, 20).isEmpty());
-    // ... and twenty seconds later it is, with its "HHMM".
-    f.now = QDateTime(day, QTime(0, 0, 50));
-    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("OP"), 10));
-    QCOMPARE(recordCounts(f.replies, ClientiOperatore, 20), QList<int>{1});
-    const QByteArray rec = f.replies.sent[1].body.mid(24, 296);
-    QCOMPARE(rec.mid(288, 4), QByteArray("0000"));
-    QCOMPARE(readInt32Le(rec, 4), 2);
-}
-
-void TestCustomers::shortRequestsAreRefusedWithAnEmptyAnswer()
-{
-    CampaignFixture f;
-    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
-    addGroupCustomers(f, 3);
+    f.group(1, QStringLiteral("A"), 3);
     // Two pairs announced, one present: nothing is read as zeros or served.
     const DialerRequest cut = groupRequest({{1, 3}, {1, 3}});
     DialerRequest shortened = cut;
@@ -331,71 +307,45 @@ void TestCustomers::shortRequestsAreRefusedWithAnEmptyAnswer()
     QVERIFY(!f.campaign.customers().rispostaClientiXGruppo(shortened).ok());
     QCOMPARE(f.replies.sent.size(), 1);
     QCOMPARE(f.replies.sent.first().code, qint32(QueryEnd));
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
+    QCOMPARE(f.sentCount(), 0);
     DialerRequest op = operatorRequest(QStringLiteral("A"), 5);
     op.body.chop(1);
     QVERIFY(!f.campaign.customers().rispostaClientiXOperatore(op).ok());
     QCOMPARE(f.replies.sent.last().code, qint32(QueryEndOp));
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
-}
+    QCOMPARE(f.sentCount(), 0);
 
-void TestCustomers::oneRequestTakesAtMostItsLimit()
-{
-    CampaignFixture f;
-    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A'), (2, 'B')"));
-    addGroupCustomers(f, 30, 1, QStringLiteral("A"));
-    addGroupCustomers(f, 30, 101, QStringLiteral("B"));
-    f.settings.limiteClientiRichiesta = 15;
-    // A dialer asking for two billion customers gets what the limit allows, over all pairs.
-    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 10}, {2, 2000000000}}));
-    QCOMPARE(recordCounts(f.replies, ClientiGruppo), (QList<int>{10, 5}));
-    QCOMPARE(f.replies.sent.last().code, qint32(QueryEnd));
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 15);
-    QVERIFY(f.log.list1().lines().contains(
-        QStringLiteral("RICHIESTA LIMITATA: 2000000000 clienti chiesti, 5 serviti (LimiteClientiRichiesta 15)")));
-    f.replies.sent.clear();
-    f.settings.intervallo = 24 * 60;
-    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("A"), 2000000000));
-    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("RICHIESTA LIMITATA: ")).size(), 2);
-}
-
-void TestCustomers::customersThatCannotBeMarkedAreNotSent()
-{
-    CampaignFixture f;
-    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
-    addGroupCustomers(f, 3);
     // Marking a customer sent fails: a trigger on SQLite, a constraint elsewhere.
     f.sql(f.campaign.db().isSqlite() ? QStringLiteral("CREATE TRIGGER no_marks BEFORE UPDATE OF FlagQuorin ON [tabella pratiche]"
                                                       " BEGIN SELECT RAISE(ABORT, 'locked'); END")
                                      : QStringLiteral("ALTER TABLE [tabella pratiche] ADD CONSTRAINT no_marks CHECK (FlagQuorin <> 1)"));
     QDir(f.dir.path()).mkdir(QStringLiteral("web"));
+    f.replies.sent.clear();
     f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 3}}));
     QCOMPARE(f.replies.sent.size(), 1); // QueryEnd only: the dialer is not left waiting
     QCOMPARE(f.replies.sent.first().code, qint32(QueryEnd));
     QCOMPARE(f.model.customers[MainModel::CustomersSent]->value(), 0);
     QCOMPARE(f.model.database[MainModel::InQueue]->value(), 0);
-    QVERIFY(f.log.list1().lines().filter(QStringLiteral("ERRORE DB: ")).size() == 1);
+    QVERIFY(f.list1().filter(QStringLiteral("ERRORE DB: ")).size() == 1);
     QVERIFY(!QFile::exists(f.dir.filePath(QStringLiteral("web/richieste.htm"))));
 }
 
-void TestCustomers::nullsSortAsOnSqlServer()
+void TestCustomers::oneRequestTakesAtMostItsLimit()
 {
     CampaignFixture f;
-    f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
-    // The same names and mandate: the recall (ascending) and the amount
-    // (descending) of the default order decide, Null lowest as on SQL Server.
-    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, Nome, Cognome, [scadenza mandato],"
-                         " datarichiamo, [IMPORTO TOTALE]) VALUES"
-                         " (1, 'A', '3331', 'Anna', 'Bianchi', '2999-01-01 00:00:00', '2026-06-15 10:00:00', 5),"
-                         " (2, 'A', '3332', 'Anna', 'Bianchi', '2999-01-01 00:00:00', NULL, NULL),"
-                         " (3, 'A', '3333', 'Anna', 'Bianchi', '2999-01-01 00:00:00', NULL, 7)"));
-    QDir(f.dir.path()).mkdir(QStringLiteral("web"));
-    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 3}}));
-    QCOMPARE(recordCounts(f.replies, ClientiGruppo), QList<int>{3});
-    QByteArrayList ids;
-    for (int r = 0; r < 3; ++r)
-        ids << f.replies.sent.first().body.mid(4 + 296 * r + 56, 30).replace('\0', QByteArray());
-    QCOMPARE(ids, (QByteArrayList{"3", "2", "1"}));
+    f.group(1, QStringLiteral("A"), 30);
+    f.group(2, QStringLiteral("B"), 30, 101);
+    f.settings.limiteClientiRichiesta = 15;
+    // A dialer asking for two billion customers gets what the limit allows, over all pairs.
+    f.campaign.customers().rispostaClientiXGruppo(groupRequest({{1, 10}, {2, 2000000000}}));
+    QCOMPARE(recordCounts(f.replies, ClientiGruppo), (QList<int>{10, 5}));
+    QCOMPARE(f.replies.sent.last().code, qint32(QueryEnd));
+    QCOMPARE(f.sentCount(), 15);
+    QVERIFY(f.list1().contains(
+        QStringLiteral("RICHIESTA LIMITATA: 2000000000 clienti chiesti, 5 serviti (LimiteClientiRichiesta 15)")));
+    f.replies.sent.clear();
+    f.settings.intervallo = 24 * 60;
+    f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("A"), 2000000000));
+    QCOMPARE(f.list1().filter(QStringLiteral("RICHIESTA LIMITATA: ")).size(), 2);
 }
 
 void TestCustomers::theDemoServesAnOperatorAtAnyHour_data()
@@ -415,8 +365,8 @@ void TestCustomers::theDemoServesAnOperatorAtAnyHour()
     CampaignFixture f(demo);
     f.now = QDateTime(day, at);
     f.campaign.customers().rispostaClientiXOperatore(operatorRequest(QStringLiteral("140"), 9));
-    QVERIFY2(!recordCounts(f.replies, ClientiOperatore, 20).isEmpty(), qPrintable(f.log.list1().lines().join(QLatin1Char('\n'))));
-    QVERIFY(f.log.list1().lines().filter(QStringLiteral("Non trovati clienti x Op.140")).isEmpty());
+    QVERIFY2(!recordCounts(f.replies, ClientiOperatore, 20).isEmpty(), qPrintable(f.list1().join(QLatin1Char('\n'))));
+    QVERIFY(f.list1().filter(QStringLiteral("Non trovati clienti x Op.140")).isEmpty());
 }
 
 void TestCustomers::twoServersNeverSendOneCustomer_data()
@@ -436,8 +386,7 @@ void TestCustomers::twoServersNeverSendOneCustomer()
     CampaignFixture b(CampaignFixture::SameDatabase{}, a);
     a.settings.templates[sqltemplates::ClientiGruppo] = templ;
     b.settings.templates[sqltemplates::ClientiGruppo] = templ;
-    a.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
-    addGroupCustomers(a, 120);
+    a.group(1, QStringLiteral("A"), 120);
     // Server B answers the same request while A's answer is under way: A
     // has read its rows (and, where the database locks them, holds them).
     bool interleaved = false;
@@ -452,12 +401,12 @@ void TestCustomers::twoServersNeverSendOneCustomer()
     QCOMPARE(toB.size(), 50);
     const QSet<qint64> both = QSet<qint64>(toA.begin(), toA.end()).intersect(QSet<qint64>(toB.begin(), toB.end()));
     QVERIFY2(both.isEmpty(), qPrintable(QString::number(both.size()) + QStringLiteral(" customers sent by both")));
-    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 100);
+    QCOMPARE(a.sentCount(), 100);
     // Where the rows were read without a lock, B's marks came first and A
     // passed over every row it had read; where they were locked, B never saw them.
     const bool locked = templ.isEmpty() && a.campaign.db().locksRows();
     QCOMPARE(a.model.metrics.claimsLost(), quint64(locked ? 0 : 50));
-    QCOMPARE(a.log.list1().lines().contains(QStringLiteral("GIA' INVIATI DA UN ALTRO SERVER 50 CL.: sostituiti dai successivi")),
+    QCOMPARE(a.list1().contains(QStringLiteral("GIA' INVIATI DA UN ALTRO SERVER 50 CL.: sostituiti dai successivi")),
              !locked);
     QCOMPARE(a.model.database[MainModel::InQueue]->value(), 50);
 }

@@ -11,9 +11,7 @@ namespace {
 struct Seeded : CampaignFixture {
     Seeded()
     {
-        sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES (5, 'A')"));
-        sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES (5, 'B')"));
-        sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES (6, 'C')"));
+        sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE (GRUPPO, CODESATTORE) VALUES (5, 'A'), (5, 'B'), (6, 'C')"));
         const QDateTime yesterday = now.addDays(-1), tomorrow = now.addDays(1), later = now.addDays(30);
         // id, collector, phone, flag, recall, mandate
         add(1, "A", QStringLiteral("333"), {}, {}, later);        // sendable
@@ -61,14 +59,12 @@ struct Seeded : CampaignFixture {
 class TestDiagnosis : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void aGroupsCustomersByCondition();
-    void anOperatorsWindowAndGroups();
+    void groupsAndOperatorsByCondition();
     void anEmptyAnswerExplainsItselfOnceAMinute();
-    void aDatabaseThatCannotAnswer();
     void theWorkerSharesKeepsAndBounds();
 };
 
-void TestDiagnosis::aGroupsCustomersByCondition()
+void TestDiagnosis::groupsAndOperatorsByCondition()
 {
     Seeded f;
     const EmptyAnswerDiagnosis d = EmptyAnswerDiagnosis::forGroup(f.campaign.db(), 5, f.now);
@@ -97,28 +93,32 @@ void TestDiagnosis::aGroupsCustomersByCondition()
             QCOMPARE(lines[i].size() - lines[i].trimmed().section(QLatin1Char(' '), -1).size(), 34);
     }
     QVERIFY(lines.contains(QStringLiteral("inviabili").leftJustified(34, QLatin1Char(' ')) + QStringLiteral("3")));
-}
 
-void TestDiagnosis::anOperatorsWindowAndGroups()
-{
-    Seeded f;
-    EmptyAnswerDiagnosis d = EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral(" D "), f.now, 0);
-    QVERIFY2(d.ok(), qPrintable(d.error));
-    QCOMPARE(d.who, QStringLiteral("D"));
-    QCOMPARE(d.collectors, 0);
-    QCOMPARE(d.customers, 4);
-    QCOMPARE(d.outsideRecall, 3);
-    QCOMPARE(d.available, 1);
-    QCOMPARE(f.campaign.customers().testOperatore(QStringLiteral("D")), d.available);
-    QVERIFY(d.lines().last().contains(QStringLiteral("non fa parte di alcun gruppo")));
+    // An operator: his window, and the groups of his collector.
+    EmptyAnswerDiagnosis op = EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral(" D "), f.now, 0);
+    QVERIFY2(op.ok(), qPrintable(op.error));
+    QCOMPARE(op.who, QStringLiteral("D"));
+    QCOMPARE(op.collectors, 0);
+    QCOMPARE(op.customers, 4);
+    QCOMPARE(op.outsideRecall, 3);
+    QCOMPARE(op.available, 1);
+    QCOMPARE(f.campaign.customers().testOperatore(QStringLiteral("D")), op.available);
+    QVERIFY(op.lines().last().contains(QStringLiteral("non fa parte di alcun gruppo")));
     // A wider window takes in the recall an hour from now.
     QCOMPARE(EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral("D"), f.now, 120).available, 2);
     // A code full of quotes is a value, never SQL.
-    d = EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral("D' OR '1'='1"), f.now, 0);
-    QVERIFY2(d.ok(), qPrintable(d.error));
-    QCOMPARE(d.customers, 0);
+    op = EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral("D' OR '1'='1"), f.now, 0);
+    QVERIFY2(op.ok(), qPrintable(op.error));
+    QCOMPARE(op.customers, 0);
     // Collector B is in group 5.
     QCOMPARE(EmptyAnswerDiagnosis::forOperator(f.campaign.db(), QStringLiteral("B"), f.now, 0).collectors, 1);
+
+    // A database that cannot answer.
+    f.sql(QStringLiteral("DROP TABLE GRUPPI_ESATTORE"));
+    const EmptyAnswerDiagnosis failed = EmptyAnswerDiagnosis::forGroup(f.campaign.db(), 5, f.now);
+    QVERIFY(!failed.ok());
+    QVERIFY(failed.summary().startsWith(QStringLiteral("DIAGNOSI gr. 5: ERRORE DB ")));
+    QCOMPARE(failed.lines().size(), 2);
 }
 
 void TestDiagnosis::anEmptyAnswerExplainsItselfOnceAMinute()
@@ -168,16 +168,6 @@ void TestDiagnosis::anEmptyAnswerExplainsItselfOnceAMinute()
     QVERIFY(f.list2Messages().contains(QStringLiteral("DIAGNOSI Gruppo 5")));
     QVERIFY(f.campaign.diagnose(false, QStringLiteral("cinque"), [&shown](const QStringList &lines) { shown = lines; }));
     QCOMPARE(shown, QStringList{QStringLiteral("gruppo non valido: cinque")});
-}
-
-void TestDiagnosis::aDatabaseThatCannotAnswer()
-{
-    Seeded f;
-    f.sql(QStringLiteral("DROP TABLE GRUPPI_ESATTORE"));
-    const EmptyAnswerDiagnosis d = EmptyAnswerDiagnosis::forGroup(f.campaign.db(), 5, f.now);
-    QVERIFY(!d.ok());
-    QVERIFY(d.summary().startsWith(QStringLiteral("DIAGNOSI gr. 5: ERRORE DB ")));
-    QCOMPARE(d.lines().size(), 2);
 }
 
 void TestDiagnosis::theWorkerSharesKeepsAndBounds()

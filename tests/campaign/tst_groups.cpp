@@ -8,17 +8,14 @@ using namespace packet;
 class TestGroups : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void threeGroupsSentOnceEach();
-    void emptyTableGivesACountOfZero();
-    void countingStartIsSetByTheFirstReplyOnly();
-    void moreThan999GroupsAreCut();
-    void failingStatementSendsNothing();
+    void groupsSentOnceEachAtMost999();
+    void emptyTableCountsZeroAndStartsTheCountOnce();
     void gridFiltersKeepQuotesInert();
-    void wrongDatabaseEndsAfterTheQuestion();
+    void failingDatabases();
     void odbcPathServesTheSameReply();
 };
 
-void TestGroups::threeGroupsSentOnceEach()
+void TestGroups::groupsSentOnceEachAtMost999()
 {
     CampaignFixture f;
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A'), (2, 'B'), (5, 'C'), (5, 'D'), (1, 'E')"));
@@ -33,13 +30,24 @@ void TestGroups::threeGroupsSentOnceEach()
     const Header h = replyHeader(reply.code, int(reply.body.size()), 0);
     QCOMPARE(h.totlen, 56);
     QCOMPARE(h.len, 40);
-    QCOMPARE(f.log.list1().lines(), (QStringList{QStringLiteral("Ricevuta Richiesta gruppi"), QStringLiteral("Invio gruppo 1"),
+    QCOMPARE(f.list1(), (QStringList{QStringLiteral("Ricevuta Richiesta gruppi"), QStringLiteral("Invio gruppo 1"),
                                                  QStringLiteral("Invio gruppo 2"), QStringLiteral("Invio gruppo 5")}));
+
+    // More than 999 groups are cut.
+    f.replies.sent.clear();
+    f.sql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1200)"
+                         " INSERT INTO GRUPPI_ESATTORE SELECT i, 'X' FROM n"));
+    f.campaign.groups().rispostaGruppi({1, {}});
+    const QByteArray body = f.replies.sent.first().body;
+    QCOMPARE(body.size(), 4 + 999 * 4);
+    QCOMPARE(packet::readInt32Le(body, 0), 999);
+    QCOMPARE(f.list1().filter(QStringLiteral("TROPPI GRUPPI")).size(), 1);
 }
 
-void TestGroups::emptyTableGivesACountOfZero()
+void TestGroups::emptyTableCountsZeroAndStartsTheCountOnce()
 {
     CampaignFixture f;
+    QVERIFY(!f.clock.countingStart.isValid());
     f.campaign.groups().rispostaGruppi({1, QStringLiteral("x")});
     QCOMPARE(f.replies.sent.size(), 1);
     const auto &reply = f.replies.sent.first();
@@ -47,13 +55,7 @@ void TestGroups::emptyTableGivesACountOfZero()
     const Header h = replyHeader(reply.code, int(reply.body.size()), 0);
     QCOMPARE(h.totlen, 44);
     QCOMPARE(h.len, 28);
-}
-
-void TestGroups::countingStartIsSetByTheFirstReplyOnly()
-{
-    CampaignFixture f;
-    QVERIFY(!f.clock.countingStart.isValid());
-    f.campaign.groups().rispostaGruppi({1, {}});
+    // The counting start is set by the first reply only.
     QVERIFY(f.clock.countingStart.isValid());
     QCOMPARE(f.captions, 1);
     const QDateTime first = QDateTime::currentDateTime().addSecs(-3600);
@@ -61,28 +63,6 @@ void TestGroups::countingStartIsSetByTheFirstReplyOnly()
     f.campaign.groups().rispostaGruppi({2, {}});
     QCOMPARE(f.clock.countingStart, first);
     QCOMPARE(f.captions, 1);
-}
-
-void TestGroups::moreThan999GroupsAreCut()
-{
-    CampaignFixture f;
-    f.sql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1200)"
-                         " INSERT INTO GRUPPI_ESATTORE SELECT i, 'X' FROM n"));
-    f.campaign.groups().rispostaGruppi({1, {}});
-    const QByteArray body = f.replies.sent.first().body;
-    QCOMPARE(body.size(), 4 + 999 * 4);
-    QCOMPARE(packet::readInt32Le(body, 0), 999);
-    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("TROPPI GRUPPI")).size(), 1);
-}
-
-void TestGroups::failingStatementSendsNothing()
-{
-    CampaignFixture f;
-    f.sql(QStringLiteral("DROP TABLE GRUPPI_ESATTORE"));
-    f.campaign.groups().rispostaGruppi({1, {}});
-    QVERIFY(f.replies.sent.isEmpty());
-    QVERIFY(f.log.list1().line(0).startsWith(QStringLiteral("ERRORE DB: ")));
-    QVERIFY(!f.clock.countingStart.isValid());
 }
 
 void TestGroups::gridFiltersKeepQuotesInert()
@@ -103,9 +83,15 @@ void TestGroups::gridFiltersKeepQuotesInert()
     QCOMPARE(f.number(QStringLiteral("select count(*) from GRUPPI_ESATTORE where CODESATTORE='Z'")), 1);
 }
 
-void TestGroups::wrongDatabaseEndsAfterTheQuestion()
+void TestGroups::failingDatabases()
 {
     CampaignFixture f;
+    f.sql(QStringLiteral("DROP TABLE GRUPPI_ESATTORE"));
+    f.campaign.groups().rispostaGruppi({1, {}});
+    QVERIFY(f.replies.sent.isEmpty());
+    QVERIFY(f.log.list1().line(0).startsWith(QStringLiteral("ERRORE DB: ")));
+    QVERIFY(!f.clock.countingStart.isValid());
+    // A wrong database ends after the question.
     f.campaign.close();
     f.prompts.answers = {true};
     QVERIFY(!f.campaign.open(QStringLiteral("Provider=SQLite;Data Source=missing.sqlite")));

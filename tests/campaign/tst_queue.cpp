@@ -25,18 +25,14 @@ QByteArray customerRecord(int group, int id, const QString &phone, const QString
 class TestQueue : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void groupReleaseSkipsExpiredMandates();
-    void operatorReleaseKeepsTomorrow();
-    void operatorDiscardReactivatesBoth();
-    void plainDiscardAtLowLevelLogsFourLinesPerRecord();
-    void discardCountBeyondTheBodyIsRefused();
-    void unquotedReleasePlaceholderTakesOnlySafeCodes();
+    void releasesSkipExpiredMandatesAndTomorrow();
+    void discards();
     void releaseLeavesOtherServersQueues_data();
     void releaseLeavesOtherServersQueues();
     void sentAndUnansweredComeBack();
 };
 
-void TestQueue::groupReleaseSkipsExpiredMandates()
+void TestQueue::releasesSkipExpiredMandatesAndTomorrow()
 {
     CampaignFixture f;
     f.sql(QStringLiteral("INSERT INTO GRUPPI_ESATTORE VALUES (1, 'A')"));
@@ -46,43 +42,55 @@ void TestQueue::groupReleaseSkipsExpiredMandates()
     }
     f.model.database[MainModel::InQueue]->set(8);
     f.campaign.queue().liberaCodaGruppo({{}, {3, QStringLiteral("PD")}, dialerbody::encode(dialerbody::GroupRelease{1})});
-    QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 5 CL. grp 1")));
+    QVERIFY(f.list1().contains(QStringLiteral("LIBERATI 5 CL. grp 1")));
     QCOMPARE(f.model.database[MainModel::InQueue]->value(), 3);
     QCOMPARE(f.model.database[MainModel::ToSend]->value(), 5);
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 3);
+    QCOMPARE(f.sentCount(), 3);
     QCOMPARE(f.replies.sent.size(), 1);
     QCOMPARE(f.replies.sent.first().code, qint32(FreeQueueReply));
     QCOMPARE(f.replies.sent.first().text, QStringLiteral("Invio FreeQueue"));
     QVERIFY(f.replies.sent.first().body.isEmpty());
-}
 
-void TestQueue::operatorReleaseKeepsTomorrow()
-{
-    CampaignFixture f;
+    // An operator's release keeps tomorrow's recalls.
     const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
     const QDate today = f.now.date();
     f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin, datarichiamo, [scadenza mandato]) VALUES"
-                         " (1, 'OP', '3', 1, '%1', '2999-01-01'), (2, 'OP', '3', 1, '%2', '2999-01-01'), (3, 'XX', '3', 1, '%1', '2999-01-01')")
+                         " (11, 'OP', '3', 1, '%1', '2999-01-01'), (12, 'OP', '3', 1, '%2', '2999-01-01'), (13, 'XX', '3', 1, '%1', '2999-01-01')")
               .arg(QDateTime(today, QTime(23, 0)).toString(format), QDateTime(today.addDays(1), QTime(9, 0)).toString(format)));
-    for (int id : {1, 2, 3})
+    for (int id : {11, 12, 13})
         f.campaign.ledger().add(id, f.now);
     const auto release = [&](const QString &op, qint32 id) {
         f.campaign.queue().liberaCodaOperatore({{}, {id, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op})});
     };
     release(QStringLiteral("OP"), 4);
-    QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 1 CL x OP OP")));
-    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 0);
-    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=2")), 1);
-    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=3")), 1);
-    QCOMPARE(f.replies.sent.first().code, qint32(FreeQueueOpReply));
+    QVERIFY(f.list1().contains(QStringLiteral("LIBERATI 1 CL x OP OP")));
+    QCOMPARE(f.flag(11), 0);
+    QCOMPARE(f.flag(12), 1);
+    QCOMPARE(f.flag(13), 1);
+    QCOMPARE(f.replies.sent.last().code, qint32(FreeQueueOpReply));
 
     // An operator code holding placeholders or arg() markers stays text.
     release(QStringLiteral("A%1#ora1#'"), 5);
-    QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 0 CL x OP A%1#ora1#'")));
-    QCOMPARE(f.replies.sent.size(), 2);
+    QVERIFY(f.list1().contains(QStringLiteral("LIBERATI 0 CL x OP A%1#ora1#'")));
+    QCOMPARE(f.replies.sent.size(), 3);
+
+    // An installation's template that leaves the placeholder without quotes takes only safe codes.
+    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin, datarichiamo, [scadenza mandato]) VALUES"
+                         " (14, '140', '3', 1, '%1', '2999-01-01'), (15, '141', '3', 1, '%1', '2999-01-01')")
+              .arg(QDateTime(today, QTime(9, 0)).toString(format)));
+    f.settings.templates[sqltemplates::LiberaOperatore] = QStringLiteral(
+        "UPDATE [tabella pratiche] set flagquorin=0 WHERE [codice esattore]=## AND FlagQuorin=1");
+    release(QStringLiteral("1 OR 1=1"), 6);
+    QCOMPARE(f.sentCount(), 7);
+    QCOMPARE(f.list1().filter(QStringLiteral("RICHIESTA RIFIUTATA: ")).size(), 1);
+    QVERIFY(f.list1().contains(QStringLiteral("LIBERATI 0 CL x OP 1 OR 1=1")));
+    QCOMPARE(f.replies.sent.last().code, qint32(FreeQueueOpReply)); // an empty answer
+    release(QStringLiteral("141"), 7);
+    QCOMPARE(f.flag(15), 0);
+    QCOMPARE(f.flag(14), 1);
 }
 
-void TestQueue::operatorDiscardReactivatesBoth()
+void TestQueue::discards()
 {
     CampaignFixture f;
     f.customer(10, QStringLiteral("A"), QStringLiteral("333"), 1, 30, 4);
@@ -98,7 +106,7 @@ void TestQueue::operatorDiscardReactivatesBoth()
     QCOMPARE(list2.filter(QStringLiteral("T.Pro=4")).size(), 2);
     QCOMPARE(list2.filter(QStringLiteral("Respinti 2 clienti ")).size(), 1);
     QCOMPARE(list2.filter(QRegularExpression(QStringLiteral("\\(id_cl=10 {28}$"))).size(), 1); // full width, NULs as blanks
-    const QStringList list1 = f.log.list1().lines();
+    const QStringList list1 = f.list1();
     QCOMPARE(list1.filter(QStringLiteral("riattivato")).size(), 2);
     QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=0")), 2);
     QCOMPARE(f.number(QStringLiteral("select UltimoEsitoQuorin from [tabella pratiche] where contatore=10")), 4);
@@ -114,18 +122,28 @@ void TestQueue::operatorDiscardReactivatesBoth()
     appendInt32Le(late, 1);
     late += customerRecord(4, 12, QStringLiteral("555"), QStringLiteral("VERDI"));
     f.dispatch({int(late.size()) + 40, 0, 0, DiscardQueryOp, int(late.size()) + 24}, {22, QStringLiteral("PDTAG")}, late);
-    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=12")), 2);
-    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("CL 12 non riattivato: non risulta inviato")).size(), 1);
-}
+    QCOMPARE(f.flag(12), 2);
+    QCOMPARE(f.list1().filter(QStringLiteral("CL 12 non riattivato: non risulta inviato")).size(), 1);
 
-void TestQueue::plainDiscardAtLowLevelLogsFourLinesPerRecord()
-{
-    CampaignFixture f;
+    // A plain discard at debug level 1.
     f.model.debugLevel.setText(QStringLiteral("1"));
-    QByteArray body;
-    appendInt32Le(body, 1);
-    body += customerRecord(3, 77, QStringLiteral("555"), QStringLiteral("VERDI"));
-    f.campaign.queue().riceviScartati(false, {{0, 0, 0, DiscardQuery, 0}, {1, {}}, body});
+    const QStringList respinti = f.log.list2().lines().filter(QStringLiteral("Respinti"));
+    const auto refused = f.model.customers[MainModel::CustomersRefused]->value();
+    f.customer(5, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
+    QByteArray cut;
+    appendInt32Le(cut, 3);
+    cut += customerRecord(1, 5, QStringLiteral("1"), QStringLiteral("N"));
+    // Three records announced, one present: the discard is refused whole.
+    QVERIFY(!f.campaign.queue().riceviScartati(false, {{0, 0, 0, DiscardQuery, 0}, {2, {}}, cut}).ok());
+    QCOMPARE(f.flag(5), 1);
+    QCOMPARE(f.log.list2().lines().filter(QStringLiteral("Respinti")), respinti);
+    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->value(), refused);
+
+    // At debug level 1, four lines a record.
+    QByteArray plain;
+    appendInt32Le(plain, 1);
+    plain += customerRecord(3, 77, QStringLiteral("555"), QStringLiteral("VERDI"));
+    f.campaign.queue().riceviScartati(false, {{0, 0, 0, DiscardQuery, 0}, {1, {}}, plain});
     QStringList lines;
     for (const QString &line : f.log.list2().lines())
         if (line.contains(QStringLiteral(" (RX) 1 (")))
@@ -135,42 +153,7 @@ void TestQueue::plainDiscardAtLowLevelLogsFourLinesPerRecord()
     QVERIFY(lines[2].startsWith(QStringLiteral("id_cl=77")));
     QVERIFY(lines[3].startsWith(QStringLiteral("TEL=555")));
     QVERIFY(lines[4].startsWith(QStringLiteral("info cl=VERDI")));
-    QVERIFY(f.log.list1().lines().last().endsWith(QStringLiteral("CL 77 non trovato in archivio")));
-}
-
-void TestQueue::discardCountBeyondTheBodyIsRefused()
-{
-    CampaignFixture f;
-    f.customer(5, QStringLiteral("A"), QStringLiteral("333"), 1, 30);
-    QByteArray body;
-    appendInt32Le(body, 3);
-    body += customerRecord(1, 5, QStringLiteral("1"), QStringLiteral("N"));
-    // Three records announced, one present: the discard is refused whole.
-    QVERIFY(!f.campaign.queue().riceviScartati(false, {{0, 0, 0, DiscardQuery, 0}, {1, {}}, body}).ok());
-    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=5")), 1);
-    QVERIFY(f.log.list2().lines().filter(QStringLiteral("Respinti")).isEmpty());
-    QCOMPARE(f.model.customers[MainModel::CustomersRefused]->value(), 0);
-}
-
-void TestQueue::unquotedReleasePlaceholderTakesOnlySafeCodes()
-{
-    CampaignFixture f;
-    const QString today = QDateTime(f.now.date(), QTime(9, 0)).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    f.sql(QStringLiteral("INSERT INTO [tabella pratiche] (contatore, [codice esattore], Telefono1, FlagQuorin, datarichiamo, [scadenza mandato]) VALUES"
-                         " (1, '140', '3', 1, '%1', '2999-01-01'), (2, '141', '3', 1, '%1', '2999-01-01')").arg(today));
-    f.settings.templates[sqltemplates::LiberaOperatore] = QStringLiteral(
-        "UPDATE [tabella pratiche] set flagquorin=0 WHERE [codice esattore]=## AND FlagQuorin=1");
-    const auto release = [&](const QString &op) {
-        f.campaign.queue().liberaCodaOperatore({{}, {6, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, op})});
-    };
-    release(QStringLiteral("1 OR 1=1"));
-    QCOMPARE(f.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 2);
-    QCOMPARE(f.log.list1().lines().filter(QStringLiteral("RICHIESTA RIFIUTATA: ")).size(), 1);
-    QVERIFY(f.log.list1().lines().contains(QStringLiteral("LIBERATI 0 CL x OP 1 OR 1=1")));
-    QCOMPARE(f.replies.sent.last().code, qint32(FreeQueueOpReply)); // an empty answer
-    release(QStringLiteral("141"));
-    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=2")), 0);
-    QCOMPARE(f.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
+    QVERIFY(f.list1().last().endsWith(QStringLiteral("CL 77 non trovato in archivio")));
 }
 
 void TestQueue::releaseLeavesOtherServersQueues_data()
@@ -196,7 +179,7 @@ void TestQueue::releaseLeavesOtherServersQueues()
     const DialerRequest request = groupRequest({{1, 5}}, 1);
     a.campaign.customers().rispostaClientiXGruppo(request); // five for A's dialer
     b.campaign.customers().rispostaClientiXGruppo(request); // five for B's
-    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 11);
+    QCOMPARE(a.sentCount(), 11);
     const auto release = [&] {
         if (byOperator)
             a.campaign.queue().liberaCodaOperatore({{}, {2, {}}, dialerbody::encode(dialerbody::OperatorRelease{0, QStringLiteral("A")})});
@@ -206,14 +189,14 @@ void TestQueue::releaseLeavesOtherServersQueues()
     // A's dialer drops its queue: A's five come back, B's stay in B's dialer's queue.
     release();
     const QString who = byOperator ? QStringLiteral(" CL x OP A") : QStringLiteral(" CL. grp 1");
-    QVERIFY(a.log.list1().lines().contains(QStringLiteral("LIBERATI 5") + who));
-    QVERIFY(a.log.list1().lines().contains(QStringLiteral("NON LIBERATI 6") + who
+    QVERIFY(a.list1().contains(QStringLiteral("LIBERATI 5") + who));
+    QVERIFY(a.list1().contains(QStringLiteral("NON LIBERATI 6") + who
                                            + QStringLiteral(": non inviati da questo server in questa sessione")));
-    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 6);
+    QCOMPARE(a.sentCount(), 6);
     QCOMPARE(a.model.database[MainModel::InQueue]->value(), 0);
     release(); // nothing of A's is left
-    QVERIFY(a.log.list1().lines().contains(QStringLiteral("LIBERATI 0") + who));
-    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 6);
+    QVERIFY(a.list1().contains(QStringLiteral("LIBERATI 0") + who));
+    QCOMPARE(a.sentCount(), 6);
 }
 
 void TestQueue::sentAndUnansweredComeBack()
@@ -265,10 +248,10 @@ void TestQueue::sentAndUnansweredComeBack()
     const int queued = a.model.database[MainModel::InQueue]->value();
     a.campaign.sentTimeout().tick();
     QCOMPARE(a.model.metrics.customersReturned(), quint64(3));
-    QCOMPARE(a.number(QStringLiteral("select count(*) from [tabella pratiche] where FlagQuorin=1")), 0);
+    QCOMPARE(a.sentCount(), 0);
     QCOMPARE(a.number(QStringLiteral("select count(*) from Quorin_Inviati where contatore>1000")), 0);
     for (int id : {1, 3, 9})
-        QVERIFY(a.log.list1().lines().contains(QStringLiteral("CL %1 rilasciato: inviato da oltre 2 ore senza esito").arg(id)));
+        QVERIFY(a.list1().contains(QStringLiteral("CL %1 rilasciato: inviato da oltre 2 ore senza esito").arg(id)));
     QCOMPARE(a.model.database[MainModel::InQueue]->value(), queued - 3);
     QVERIFY(!a.campaign.ledger().contains(1));
     // The other server, a moment later, finds nothing left to give back.
@@ -280,12 +263,12 @@ void TestQueue::sentAndUnansweredComeBack()
     // B sends customer 1 again; A had it on its list of overdue customers,
     // read before B's mark: A leaves it in B's dialer's queue.
     b.campaign.customers().rispostaClientiXGruppo(ask);
-    QCOMPARE(b.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
+    QCOMPARE(b.flag(1), 1);
     int given = -1;
     QVERIFY(a.campaign.db().inTransaction(
         [&](QString &e) { return (given = a.campaign.sentTimeout().giveBack(1, a.now.addSecs(-2 * 3600), e)) >= 0; }, error));
     QCOMPARE(given, 0);
-    QCOMPARE(a.number(QStringLiteral("select FlagQuorin from [tabella pratiche] where contatore=1")), 1);
+    QCOMPARE(a.flag(1), 1);
 }
 
 QTEST_GUILESS_MAIN(TestQueue)

@@ -44,10 +44,8 @@ class TestFramer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void anySegmentationGivesTheSamePackets();
-    void severalPacketsInOneAppend();
     void splitLengthFieldWaits();
     void outOfRangeLengthIsCorruptAndConsumesNothing();
-    void expectedLengthFollowsThePacketInHand();
     void droppingJunkBytesFindsThePacket();
     void packetOfMaximumLength();
 };
@@ -75,11 +73,8 @@ void TestFramer::anySegmentationGivesTheSamePackets()
     }
     QCOMPARE(got, expected);
     QCOMPARE(f.size(), 0);
-}
 
-void TestFramer::severalPacketsInOneAppend()
-{
-    Framer f(kRules);
+    // Several packets in one append, the last one cut.
     f.append(dbOk + groups + outcome + dbOk + outcome.left(10));
     QCOMPARE(takePackets(f), (QList<QByteArray>{dbOk, groups, outcome, dbOk}));
     QCOMPARE(f.size(), 10);
@@ -91,23 +86,32 @@ void TestFramer::severalPacketsInOneAppend()
 void TestFramer::splitLengthFieldWaits()
 {
     Framer f(kRules);
+    QCOMPARE(f.expectedLength(), 0);
     f.append(groups.left(2));
     Framer::Frame frame = f.next();
     QCOMPARE(frame.status, Framer::Frame::NeedMore);
     QCOMPARE(frame.length, 0);
+    QCOMPARE(f.expectedLength(), 0);
     QVERIFY(f.partial());
+    f.append(groups.mid(2, 1));
+    QCOMPARE(f.expectedLength(), 0);
 
-    f.append(groups.mid(2, 2));
+    f.append(groups.mid(3, 1));
     frame = f.next();
     QCOMPARE(frame.status, Framer::Frame::NeedMore);
     QCOMPARE(frame.length, 40);
+    QCOMPARE(f.expectedLength(), 40);
 
     f.append(groups.mid(4, groups.size() - 5)); // all but the last byte
     QCOMPARE(f.next().status, Framer::Frame::NeedMore);
-    f.append(groups.right(1));
+    // The expected length follows the packet in hand.
+    f.append(groups.right(1) + outcome.left(6));
     frame = f.next();
     QCOMPARE(frame.status, Framer::Frame::Packet);
     QCOMPARE(frame.bytes, groups);
+    QCOMPARE(f.expectedLength(), 176);
+    f.takeAll();
+    QCOMPARE(f.expectedLength(), 0);
 }
 
 void TestFramer::outOfRangeLengthIsCorruptAndConsumesNothing()
@@ -135,21 +139,6 @@ void TestFramer::outOfRangeLengthIsCorruptAndConsumesNothing()
     f.append(be32(kRules.minLength) + QByteArray(kRules.minLength, 'h'));
     QCOMPARE(f.next().status, Framer::Frame::Packet);
     QCOMPARE(f.size(), 0);
-}
-
-void TestFramer::expectedLengthFollowsThePacketInHand()
-{
-    Framer f(kRules);
-    QCOMPARE(f.expectedLength(), 0);
-    f.append(outcome.left(3));
-    QCOMPARE(f.expectedLength(), 0);
-    f.append(outcome.mid(3, 1));
-    QCOMPARE(f.expectedLength(), 176);
-    f.append(outcome.mid(4) + groups.left(6));
-    QCOMPARE(f.next().bytes, outcome);
-    QCOMPARE(f.expectedLength(), 40);
-    f.takeAll();
-    QCOMPARE(f.expectedLength(), 0);
 }
 
 void TestFramer::droppingJunkBytesFindsThePacket()
