@@ -32,6 +32,7 @@ WEB="tst_httprequestreader tst_webstatus tst_metricsserver"
 SQL="tst_sqltext tst_customers tst_outcomes tst_groups tst_queue tst_counters"
 RED="tst_preferences tst_headless tst_service_output"
 REC="tst_monitorlink tst_operatorserver tst_pbxlines tst_console_loopback"
+CORE="tst_maintick tst_maincontroller tst_preferences tst_metrics tst_metricsserver tst_requestreader tst_dispatch tst_dialerlink"
 
 # id|file|text to find (exactly once)|replacement|tests|what
 mutations() {
@@ -64,6 +65,11 @@ S2|src/campaign/SqlText.cpp|v.replace(QLatin1Char('\''), QStringLiteral("''"));|
 R1|src/core/Redaction.cpp|if (charAt(text, i + 1) != close)|if (true)|RED|redaction: doubled quote inside a password
 N1|src/wire/Reconnector.cpp|    m_retry.start(nextWaitMs());|    ;|REC|reconnection after a loss
 N2|src/wire/Reconnector.cpp|    if (!m_down) {|    if (true) {|REC|link down said once
+L1|src/core/MainTick.cpp|m_model.autoConnect.value() @OR@ state != socketstates::kClosed) {|m_model.autoConnect.value()) {|CORE|ping on idle only while the link is closed
+L2|src/core/Preferences.cpp|LimiteEsitiNegativiTollerati), Settings::kDefaultLimiteEsitiNegativi)|LimiteEsitiNegativiTollerati), 0)|CORE|preference: zero limit takes the default
+L3|src/dialer_link/RequestReader.cpp|return m_writer && m_writer->busy();|return false;|CORE|requests read only while the writer is idle
+L4|src/core/Metrics.cpp|result == RequestResult::Unknown ? kOtherCode : code|code|CORE|metrics: unknown codes under one label
+L5|src/dialer_link/Dispatcher.cpp|QStringLiteral("MSG SCONOSC=")|QStringLiteral("MSG SCONOSCIUTO=")|CORE|dispatcher: unknown code's log line
 EOF
 }
 
