@@ -87,214 +87,225 @@ struct Bench {
 class TestRequestReader : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void splitAtEveryByteBoundary()
-    {
-        const QByteArray stream = request(RichiestaGruppi, 1)
-            + request(RichiestaClientiGruppi, 2, dialerbody::encode(dialerbody::CustomersRequest{{{5, 10}}}))
-            + request(Esito, 3, QByteArray(136, 'e'));
-        for (int cut = 0; cut <= stream.size(); ++cut) {
-            Bench b;
-            b.source.bytes = stream.left(cut);
-            b.reader.pump();
-            b.source.bytes += stream.mid(cut);
-            b.reader.pump();
-            QCOMPARE(b.ids(), (QList<qint32>{1, 2, 3}));
-            QCOMPARE(b.served[2].body, QByteArray(136, 'e'));
-            QCOMPARE(b.counter(MainModel::DataErrors), QStringLiteral("0"));
-            QCOMPARE(b.reader.held(), 0);
-            QCOMPARE(b.ticks, 3); // the idle clocks, once per packet
-            QCOMPARE(b.log.list2().count(), 0); // nothing drained
-        }
-    }
+    void splitAtEveryByteBoundary();
+    void readsNothingWhileTheWriterIsBusyOrGone();
+    void badRequestsAreCountedAndDrained_data();
+    void badRequestsAreCountedAndDrained();
+    void corruptLengthIsReportedAndDrained_data();
+    void corruptLengthIsReportedAndDrained();
+    void falseLengthTimesOutAndTheNextRequestIsServed();
+    void timeSpentWritingIsNotTheDialersFault();
+    void oversizedBodyAndJunkFloodAreBounded();
+    void tracesAtLevelsOneAndTwo();
+};
 
-    void readsNothingWhileTheWriterIsBusyOrGone()
-    {
+void TestRequestReader::splitAtEveryByteBoundary()
+{
+    const QByteArray stream = request(RichiestaGruppi, 1)
+        + request(RichiestaClientiGruppi, 2, dialerbody::encode(dialerbody::CustomersRequest{{{5, 10}}}))
+        + request(Esito, 3, QByteArray(136, 'e'));
+    for (int cut = 0; cut <= stream.size(); ++cut) {
         Bench b;
-        QByteArray many;
-        for (int id = 1; id <= 5000; ++id)
-            many += request(RichiestaGruppi, id); // 220,000 bytes
-        b.source.bytes = many;
-        b.busyAfterServe = true;
-        b.busy = true; // DBOK is still being written
+        b.source.bytes = stream.left(cut);
         b.reader.pump();
-        QVERIFY(b.served.isEmpty());
-        QCOMPARE(b.source.reads, 0);
-        // Each reply keeps the writer busy until it is handed over: one request
-        // is served per idle writer, and at most one chunk is taken from the
-        // socket; the rest stays there for TCP to push back on the dialer.
-        for (int round = 1; round <= 3; ++round) {
-            b.busy = false;
-            b.reader.pump();
-            QCOMPARE(b.served.size(), round);
-            b.reader.pump(); // a wake-up while busy serves nothing
-            QCOMPARE(b.served.size(), round);
-            QCOMPARE(b.reader.held() + b.source.bytes.size(), many.size() - round * 44);
-            QVERIFY(b.reader.held() <= RequestReader::kReadChunk);
-        }
+        b.source.bytes += stream.mid(cut);
+        b.reader.pump();
         QCOMPARE(b.ids(), (QList<qint32>{1, 2, 3}));
-        // Nor is a source read once it is disconnected.
-        Bench gone;
-        gone.source.connected = false;
-        gone.source.bytes = request(RichiestaGruppi, 1);
-        gone.reader.pump();
-        QVERIFY(gone.served.isEmpty());
-        QCOMPARE(gone.source.reads, 0);
-    }
-
-    void badRequestsAreCountedAndDrained_data()
-    {
-        QTest::addColumn<QByteArray>("bad");
-        QTest::newRow("code below the requests") << request(100, 8);
-        QTest::newRow("negative id") << request(RichiestaGruppi, -1);
-        QByteArray negativeLen = request(RichiestaGruppi, 4);
-        negativeLen.replace(16, 4, QByteArray::fromHex("FFFFFFFF"));
-        QTest::newRow("negative Len") << negativeLen;
-        // A request always has its identification record; header-only is a reply's shape.
-        QTest::newRow("header only") << encodeHeader(requestHeader(RichiestaGruppi, 0, 12000)).left(4 + 16).replace(0, 4, QByteArray::fromHex("00000010"));
-        QTest::newRow("shorter than a header") << QByteArray::fromHex("00000008" "0102030405060708");
-    }
-
-    void badRequestsAreCountedAndDrained()
-    {
-        QFETCH(QByteArray, bad);
-        Bench b;
-        const QByteArray after = request(RichiestaGruppi, 9) + QByteArray("tail");
-        b.source.bytes = request(RichiestaGruppi, 1) + bad + after;
-        b.reader.pump();
-        QCOMPARE(b.ids(), QList<qint32>{1});
-        QVERIFY(b.list1().contains(QStringLiteral("ERRORE NEI DATI")));
-        QCOMPARE(b.counter(MainModel::DataErrors), QStringLiteral("1"));
-        // Everything pending behind the bad packet is drained: the stream has no markers.
-        QCOMPARE(b.log.list2().lines().first(), QStringLiteral("Svuoto coda 1 per ") + QString::number(after.size()) + QStringLiteral(" bytes"));
-        QCOMPARE(b.source.bytes.size(), 0);
+        QCOMPARE(b.served[2].body, QByteArray(136, 'e'));
+        QCOMPARE(b.counter(MainModel::DataErrors), QStringLiteral("0"));
         QCOMPARE(b.reader.held(), 0);
-        QVERIFY(readFile(b.debug.path()).contains(" SVUOTO CODA x " + QByteArray::number(after.size()) + " bytes"));
-        // A fresh stream starts with the next bytes.
-        b.source.bytes = request(RichiestaGruppi, 10);
-        b.reader.pump();
-        QCOMPARE(b.ids(), (QList<qint32>{1, 10}));
+        QCOMPARE(b.ticks, 3); // the idle clocks, once per packet
+        QCOMPARE(b.log.list2().count(), 0); // nothing drained
     }
+}
 
-    void corruptLengthIsReportedAndDrained_data()
-    {
-        QTest::addColumn<QByteArray>("length");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("zero") << QByteArray::fromHex("00000000") << QStringLiteral("PROBLEMA PacketLen=0 RX = 48");
-        QTest::newRow("negative") << QByteArray::fromHex("FFFFFFF0") << QStringLiteral("PROBLEMA PacketLen=0 RX = 48");
-        QTest::newRow("absurd") << QByteArray::fromHex("00010001") << QStringLiteral("PROBLEMA PacketLen=65537 RX = 48");
-    }
-
-    void corruptLengthIsReportedAndDrained()
-    {
-        QFETCH(QByteArray, length);
-        QFETCH(QString, line);
-        Bench b;
-        b.source.bytes = length + request(RichiestaGruppi, 2);
-        b.reader.pump();
-        QVERIFY(b.served.isEmpty());
-        QCOMPARE(b.list1(), QStringList{line});
-        QCOMPARE(b.log.list2().lines(), (QStringList{QStringLiteral("Svuoto coda 1 per 48 bytes"), QStringLiteral("Svuotata la coda 1")}));
-        QCOMPARE(b.reader.held() + b.source.bytes.size(), 0);
-    }
-
-    void falseLengthTimesOutAndTheNextRequestIsServed()
-    {
-        Bench b;
-        b.settings.timeoutPacchettoSec = 1;
-        // A length inside the accepted range whose bytes never come.
-        b.source.bytes = QByteArray::fromHex("00001004") + QByteArray(30, 'x');
-        b.reader.pump();
-        QVERIFY(b.served.isEmpty());
-        QCOMPARE(b.reader.held(), 34);
-        // A request sent meanwhile is taken as bytes of the false packet and goes
-        // with it; the link is not held up for long.
-        b.source.bytes += request(RichiestaGruppi, 7);
-        b.reader.pump();
-        QVERIFY(b.served.isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(b.list1().contains(QStringLiteral("PROBLEMA PacketLen=4100 RX = 78")), 20000);
-        QCOMPARE(b.reader.held(), 0);
-        QVERIFY(b.log.list2().lines().contains(QStringLiteral("Svuoto coda 1 per 78 bytes")));
-        b.source.bytes = request(RichiestaGruppi, 8);
-        b.reader.pump();
-        QCOMPARE(b.ids(), QList<qint32>{8});
-    }
-
-    void timeSpentWritingIsNotTheDialersFault()
-    {
-        Bench b;
-        b.settings.timeoutPacchettoSec = 1;
-        const QByteArray whole = request(RichiestaGruppi, 4);
-        b.source.bytes = whole.left(10);
-        b.reader.pump(); // the time-out starts
-        // A reply from a button keeps the writer busy while the rest arrives.
-        b.busy = true;
-        b.source.bytes += whole.mid(10);
-        b.reader.pump();
-        QSignalSpy expired(&b.reader.incompleteTimer(), &QTimer::timeout);
-        QVERIFY(expired.wait(20000)); // past the time-out, still busy: re-armed, nothing dropped
-        QVERIFY(b.list1().filter(QStringLiteral("PROBLEMA")).isEmpty());
-        QVERIFY(b.reader.incompleteTimer().isActive());
+void TestRequestReader::readsNothingWhileTheWriterIsBusyOrGone()
+{
+    Bench b;
+    QByteArray many;
+    for (int id = 1; id <= 5000; ++id)
+        many += request(RichiestaGruppi, id); // 220,000 bytes
+    b.source.bytes = many;
+    b.busyAfterServe = true;
+    b.busy = true; // DBOK is still being written
+    b.reader.pump();
+    QVERIFY(b.served.isEmpty());
+    QCOMPARE(b.source.reads, 0);
+    // Each reply keeps the writer busy until it is handed over: one request
+    // is served per idle writer, and at most one chunk is taken from the
+    // socket; the rest stays there for TCP to push back on the dialer.
+    for (int round = 1; round <= 3; ++round) {
         b.busy = false;
         b.reader.pump();
-        QCOMPARE(b.ids(), QList<qint32>{4});
-        QVERIFY(b.list1().filter(QStringLiteral("PROBLEMA")).isEmpty());
+        QCOMPARE(b.served.size(), round);
+        b.reader.pump(); // a wake-up while busy serves nothing
+        QCOMPARE(b.served.size(), round);
+        QCOMPARE(b.reader.held() + b.source.bytes.size(), many.size() - round * 44);
+        QVERIFY(b.reader.held() <= RequestReader::kReadChunk);
     }
+    QCOMPARE(b.ids(), (QList<qint32>{1, 2, 3}));
+    // Nor is a source read once it is disconnected.
+    Bench gone;
+    gone.source.connected = false;
+    gone.source.bytes = request(RichiestaGruppi, 1);
+    gone.reader.pump();
+    QVERIFY(gone.served.isEmpty());
+    QCOMPARE(gone.source.reads, 0);
+}
 
-    void oversizedBodyAndJunkFloodAreBounded()
-    {
-        Bench b;
-        b.source.bytes = request(DiscardQuery, 1, QByteArray(4500, 'z')) + request(RichiestaGruppi, 2);
-        b.reader.pump();
-        QCOMPARE(b.ids(), (QList<qint32>{1, 2}));
-        QCOMPARE(b.served[0].body.size(), kBodyBufferSize);
-        QVERIFY(b.list1().contains(QStringLiteral("PROBLEMA")));
-        QCOMPARE(b.counter(MainModel::DataErrors), QStringLiteral("0"));
-        // A megabyte of junk costs a few kilobytes of dump, not four megabytes.
-        Bench flood;
-        const QByteArray junk(1024 * 1024, '\0');
-        flood.source.bytes = junk;
-        flood.reader.pump();
-        QVERIFY(flood.served.isEmpty());
-        QCOMPARE(flood.source.bytes.size(), 0);
-        const qint64 written = QFileInfo(flood.debug.path()).size();
-        QVERIFY2(written < 32 * 1024, qPrintable(QString::number(written)));
-        QVERIFY(readFile(flood.debug.path()).contains(" bytes non scritti su "));
-        // A good packet after the flood is served, and ends the run of junk.
-        flood.source.bytes = request(RichiestaGruppi, 3);
-        flood.reader.pump();
-        QCOMPARE(flood.ids(), QList<qint32>{3});
-    }
+void TestRequestReader::badRequestsAreCountedAndDrained_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+    QTest::newRow("code below the requests") << request(100, 8);
+    QTest::newRow("negative id") << request(RichiestaGruppi, -1);
+    QByteArray negativeLen = request(RichiestaGruppi, 4);
+    negativeLen.replace(16, 4, QByteArray::fromHex("FFFFFFFF"));
+    QTest::newRow("negative Len") << negativeLen;
+    // A request always has its identification record; header-only is a reply's shape.
+    QTest::newRow("header only") << encodeHeader(requestHeader(RichiestaGruppi, 0, 12000)).left(4 + 16).replace(0, 4, QByteArray::fromHex("00000010"));
+    QTest::newRow("shorter than a header") << QByteArray::fromHex("00000008" "0102030405060708");
+}
 
-    void tracesAtLevelsOneAndTwo()
-    {
-        Bench b;
-        b.model.debugLevel.setText(QStringLiteral("1"));
-        b.log.setClock([] { return QTime(0, 0, 1); });
-        const QByteArray second = request(RichiestaGruppi, 2);
-        b.source.bytes = request(RichiestaGruppi, 1) + second.left(30);
-        b.reader.pump();
-        QCOMPARE(b.ids(), QList<qint32>{1});
-        const QStringList lines = b.list1();
-        QVERIFY(lines.contains(QStringLiteral("1)(Ricevuto PacketLen=40 BytesReceived=74")));
-        QVERIFY(lines.contains(QStringLiteral("1)(Ho già altri 30 bytes ")));
-        QVERIFY(lines.contains(QStringLiteral("1)(Aspetto altri 14 bytes ")));
-        b.source.bytes = second.mid(30);
-        b.reader.pump();
-        QCOMPARE(b.ids(), (QList<qint32>{1, 2}));
-        QCOMPARE(b.list1().filter(QStringLiteral("Aspetto altri")).size(), 1);
-        // At level two, each field of a header.
-        Bench two;
-        two.model.debugLevel.setText(QStringLiteral("2"));
-        two.source.bytes = request(FreeQueue, 6, dialerbody::encode(dialerbody::GroupRelease{3}));
-        two.reader.pump();
-        const QStringList traces = two.list1().filter(QStringLiteral("(WS1-"));
-        QCOMPARE(traces.size(), 7);
-        QVERIFY(traces[0].endsWith(QStringLiteral("(WS1-Totlen   44")));
-        QVERIFY(traces[4].endsWith(QStringLiteral("(WS1-Code     70003")));
-        QVERIFY(traces[6].endsWith(QStringLiteral("(WS1-Contact  PD                  ")));
-        QCOMPARE(two.counter(MainModel::LastCodeReceived), QStringLiteral("70003"));
-    }
-};
+void TestRequestReader::badRequestsAreCountedAndDrained()
+{
+    QFETCH(QByteArray, bad);
+    Bench b;
+    const QByteArray after = request(RichiestaGruppi, 9) + QByteArray("tail");
+    b.source.bytes = request(RichiestaGruppi, 1) + bad + after;
+    b.reader.pump();
+    QCOMPARE(b.ids(), QList<qint32>{1});
+    QVERIFY(b.list1().contains(QStringLiteral("ERRORE NEI DATI")));
+    QCOMPARE(b.counter(MainModel::DataErrors), QStringLiteral("1"));
+    // Everything pending behind the bad packet is drained: the stream has no markers.
+    QCOMPARE(b.log.list2().lines().first(), QStringLiteral("Svuoto coda 1 per ") + QString::number(after.size()) + QStringLiteral(" bytes"));
+    QCOMPARE(b.source.bytes.size(), 0);
+    QCOMPARE(b.reader.held(), 0);
+    QVERIFY(readFile(b.debug.path()).contains(" SVUOTO CODA x " + QByteArray::number(after.size()) + " bytes"));
+    // A fresh stream starts with the next bytes.
+    b.source.bytes = request(RichiestaGruppi, 10);
+    b.reader.pump();
+    QCOMPARE(b.ids(), (QList<qint32>{1, 10}));
+}
+
+void TestRequestReader::corruptLengthIsReportedAndDrained_data()
+{
+    QTest::addColumn<QByteArray>("length");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("zero") << QByteArray::fromHex("00000000") << QStringLiteral("PROBLEMA PacketLen=0 RX = 48");
+    QTest::newRow("negative") << QByteArray::fromHex("FFFFFFF0") << QStringLiteral("PROBLEMA PacketLen=0 RX = 48");
+    QTest::newRow("absurd") << QByteArray::fromHex("00010001") << QStringLiteral("PROBLEMA PacketLen=65537 RX = 48");
+}
+
+void TestRequestReader::corruptLengthIsReportedAndDrained()
+{
+    QFETCH(QByteArray, length);
+    QFETCH(QString, line);
+    Bench b;
+    b.source.bytes = length + request(RichiestaGruppi, 2);
+    b.reader.pump();
+    QVERIFY(b.served.isEmpty());
+    QCOMPARE(b.list1(), QStringList{line});
+    QCOMPARE(b.log.list2().lines(), (QStringList{QStringLiteral("Svuoto coda 1 per 48 bytes"), QStringLiteral("Svuotata la coda 1")}));
+    QCOMPARE(b.reader.held() + b.source.bytes.size(), 0);
+}
+
+void TestRequestReader::falseLengthTimesOutAndTheNextRequestIsServed()
+{
+    Bench b;
+    b.settings.timeoutPacchettoSec = 1;
+    // A length inside the accepted range whose bytes never come.
+    b.source.bytes = QByteArray::fromHex("00001004") + QByteArray(30, 'x');
+    b.reader.pump();
+    QVERIFY(b.served.isEmpty());
+    QCOMPARE(b.reader.held(), 34);
+    // A request sent meanwhile is taken as bytes of the false packet and goes
+    // with it; the link is not held up for long.
+    b.source.bytes += request(RichiestaGruppi, 7);
+    b.reader.pump();
+    QVERIFY(b.served.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(b.list1().contains(QStringLiteral("PROBLEMA PacketLen=4100 RX = 78")), 20000);
+    QCOMPARE(b.reader.held(), 0);
+    QVERIFY(b.log.list2().lines().contains(QStringLiteral("Svuoto coda 1 per 78 bytes")));
+    b.source.bytes = request(RichiestaGruppi, 8);
+    b.reader.pump();
+    QCOMPARE(b.ids(), QList<qint32>{8});
+}
+
+void TestRequestReader::timeSpentWritingIsNotTheDialersFault()
+{
+    Bench b;
+    b.settings.timeoutPacchettoSec = 1;
+    const QByteArray whole = request(RichiestaGruppi, 4);
+    b.source.bytes = whole.left(10);
+    b.reader.pump(); // the time-out starts
+    // A reply from a button keeps the writer busy while the rest arrives.
+    b.busy = true;
+    b.source.bytes += whole.mid(10);
+    b.reader.pump();
+    QSignalSpy expired(&b.reader.incompleteTimer(), &QTimer::timeout);
+    QVERIFY(expired.wait(20000)); // past the time-out, still busy: re-armed, nothing dropped
+    QVERIFY(b.list1().filter(QStringLiteral("PROBLEMA")).isEmpty());
+    QVERIFY(b.reader.incompleteTimer().isActive());
+    b.busy = false;
+    b.reader.pump();
+    QCOMPARE(b.ids(), QList<qint32>{4});
+    QVERIFY(b.list1().filter(QStringLiteral("PROBLEMA")).isEmpty());
+}
+
+void TestRequestReader::oversizedBodyAndJunkFloodAreBounded()
+{
+    Bench b;
+    b.source.bytes = request(DiscardQuery, 1, QByteArray(4500, 'z')) + request(RichiestaGruppi, 2);
+    b.reader.pump();
+    QCOMPARE(b.ids(), (QList<qint32>{1, 2}));
+    QCOMPARE(b.served[0].body.size(), kBodyBufferSize);
+    QVERIFY(b.list1().contains(QStringLiteral("PROBLEMA")));
+    QCOMPARE(b.counter(MainModel::DataErrors), QStringLiteral("0"));
+    // A megabyte of junk costs a few kilobytes of dump, not four megabytes.
+    Bench flood;
+    const QByteArray junk(1024 * 1024, '\0');
+    flood.source.bytes = junk;
+    flood.reader.pump();
+    QVERIFY(flood.served.isEmpty());
+    QCOMPARE(flood.source.bytes.size(), 0);
+    const qint64 written = QFileInfo(flood.debug.path()).size();
+    QVERIFY2(written < 32 * 1024, qPrintable(QString::number(written)));
+    QVERIFY(readFile(flood.debug.path()).contains(" bytes non scritti su "));
+    // A good packet after the flood is served, and ends the run of junk.
+    flood.source.bytes = request(RichiestaGruppi, 3);
+    flood.reader.pump();
+    QCOMPARE(flood.ids(), QList<qint32>{3});
+}
+
+void TestRequestReader::tracesAtLevelsOneAndTwo()
+{
+    Bench b;
+    b.model.debugLevel.setText(QStringLiteral("1"));
+    b.log.setClock([] { return QTime(0, 0, 1); });
+    const QByteArray second = request(RichiestaGruppi, 2);
+    b.source.bytes = request(RichiestaGruppi, 1) + second.left(30);
+    b.reader.pump();
+    QCOMPARE(b.ids(), QList<qint32>{1});
+    const QStringList lines = b.list1();
+    QVERIFY(lines.contains(QStringLiteral("1)(Ricevuto PacketLen=40 BytesReceived=74")));
+    QVERIFY(lines.contains(QStringLiteral("1)(Ho già altri 30 bytes ")));
+    QVERIFY(lines.contains(QStringLiteral("1)(Aspetto altri 14 bytes ")));
+    b.source.bytes = second.mid(30);
+    b.reader.pump();
+    QCOMPARE(b.ids(), (QList<qint32>{1, 2}));
+    QCOMPARE(b.list1().filter(QStringLiteral("Aspetto altri")).size(), 1);
+    // At level two, each field of a header.
+    Bench two;
+    two.model.debugLevel.setText(QStringLiteral("2"));
+    two.source.bytes = request(FreeQueue, 6, dialerbody::encode(dialerbody::GroupRelease{3}));
+    two.reader.pump();
+    const QStringList traces = two.list1().filter(QStringLiteral("(WS1-"));
+    QCOMPARE(traces.size(), 7);
+    QVERIFY(traces[0].endsWith(QStringLiteral("(WS1-Totlen   44")));
+    QVERIFY(traces[4].endsWith(QStringLiteral("(WS1-Code     70003")));
+    QVERIFY(traces[6].endsWith(QStringLiteral("(WS1-Contact  PD                  ")));
+    QCOMPARE(two.counter(MainModel::LastCodeReceived), QStringLiteral("70003"));
+}
 
 QTEST_GUILESS_MAIN(TestRequestReader)
 #include "tst_requestreader.moc"
