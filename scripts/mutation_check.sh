@@ -37,6 +37,7 @@ AUX="tst_watchdog tst_watchdogwindow tst_ping tst_headless"
 APP="tst_headless tst_service_output tst_console_headless"
 PROC="tst_procedures tst_console_loopback tst_console_headless tst_consolewindow"
 CAMP="tst_sqldialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counters tst_groups tst_diagnosis tst_campaign_cycle tst_simulator tst_killrestart"
+CORE="tst_maintick tst_maincontroller tst_preferences tst_metrics tst_metricsserver tst_requestreader tst_dispatch tst_dialerlink"
 
 # id|file|text to find (exactly once)|replacement|tests|what
 mutations() {
@@ -84,6 +85,11 @@ A2|src/auxiliary/Watchdog.cpp|if (p.socket->bytesToWrite() > kMaxPending) {|if (
 A3|src/app/HeadlessCommands.cpp|m_prompts.answerQuestions(1); // typed on purpose|; //|APP|headless "Esci" answers its question Yes
 A4|src/auxiliary/PingService.cpp|return text.leftJustified(30, QLatin1Char(' '), true);|return text;|AUX|ping status text thirty characters
 A5|src/console/ConsoleProcedures.cpp|m_link.send(QStringLiteral("cd modules/pd"));|;|PROC|console procedure: cd modules/pd step
+L1|src/core/MainTick.cpp|m_model.autoConnect.value() @OR@ state != socketstates::kClosed) {|m_model.autoConnect.value()) {|CORE|ping on idle only while the link is closed
+L2|src/core/Preferences.cpp|LimiteEsitiNegativiTollerati), Settings::kDefaultLimiteEsitiNegativi)|LimiteEsitiNegativiTollerati), 0)|CORE|preference: zero limit takes the default
+L3|src/dialer_link/RequestReader.cpp|return m_writer && m_writer->busy();|return false;|CORE|requests read only while the writer is idle
+L4|src/core/Metrics.cpp|result == RequestResult::Unknown ? kOtherCode : code|code|CORE|metrics: unknown codes under one label
+L5|src/dialer_link/Dispatcher.cpp|QStringLiteral("MSG SCONOSC=")|QStringLiteral("MSG SCONOSCIUTO=")|CORE|dispatcher: unknown code's log line
 EOF
 }
 

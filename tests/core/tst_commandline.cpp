@@ -7,8 +7,7 @@ class TestCommandLine : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void wordsMatchAnywhereInUpperCase();
-    void folderValuesAreNotWords();
-    void errors();
+    void optionValuesAreNotWordsAndErrors();
 };
 
 void TestCommandLine::wordsMatchAnywhereInUpperCase()
@@ -22,7 +21,7 @@ void TestCommandLine::wordsMatchAnywhereInUpperCase()
     QVERIFY(cl.error.isEmpty());
 }
 
-void TestCommandLine::folderValuesAreNotWords()
+void TestCommandLine::optionValuesAreNotWordsAndErrors()
 {
     const auto cl = CommandLine::parse({QStringLiteral("--app-dir"), QStringLiteral("/srv/fast/minimo"),
                                         QStringLiteral("--shared-dir"), QStringLiteral("s"), QStringLiteral("--root-dir"),
@@ -39,10 +38,6 @@ void TestCommandLine::folderValuesAreNotWords()
     QVERIFY(both.fast);
     QCOMPARE(both.telnetHost, QStringLiteral("pd1"));
     QVERIFY(!CommandLine::parse({QStringLiteral("--telnet-host")}).error.isEmpty());
-}
-
-void TestCommandLine::errors()
-{
     QVERIFY(!CommandLine::parse({QStringLiteral("--app-dir")}).error.isEmpty());
     QVERIFY(!CommandLine::parse({QStringLiteral("--bogus")}).error.isEmpty());
     QVERIFY(!CommandLine::parse({QStringLiteral("--customers"), QStringLiteral("many")}).error.isEmpty());

@@ -15,11 +15,8 @@ class TestDiagnosticFiles : public QObject {
 private Q_SLOTS:
     void hexDump_data();
     void hexDump();
-    void debugFileResetAndAppend();
-    void requestLogHeaderBytes();
-    void salvaFileHtmlAppendsOrReplaces();
-    void missingWebFolderIsSilent();
-    void debugFileRotatesPastItsLimit();
+    void requestLogHeaderAndRows();
+    void debugFileResetAppendAndRotation();
     void requestLogRotatesWithItsHeader();
     void dailyLogsOlderThanTheirDaysGo();
 };
@@ -43,7 +40,30 @@ void TestDiagnosticFiles::hexDump()
     QCOMPARE(hexdump::format(bytes), dump);
 }
 
-void TestDiagnosticFiles::debugFileResetAndAppend()
+void TestDiagnosticFiles::requestLogHeaderAndRows()
+{
+    QTemporaryDir dir;
+    FileLocations files(platform::AppPaths{dir.path(), dir.path(), dir.path()});
+    HtmlFiles html(files);
+    // Without a "web" folder nothing is written, and no folder made.
+    QVERIFY(!html.creaFileLogRichieste());
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("web"))));
+    QDir(dir.path()).mkdir(QStringLiteral("web"));
+    writeFile(dir.filePath(QStringLiteral("web")), QStringLiteral("richieste.htm"), "old rows");
+    QVERIFY(html.creaFileLogRichieste());
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("web/richieste.htm"))),
+             QByteArray("<html><head><title>Log Richieste PD</title><meta http-equiv=\"refresh\" content=\"10\">"
+                        "<link rel=\"stylesheet\" type=\"text/css\" href=\"stileservice.css\"></head>\r\n"
+                        "<table>\r\n<tr>\r\n<th>data</th>\r\n<th>id</th>\r\n<th>gruppo/oper</th>\r\n"
+                        "<th>rich.</th>\r\n<th>inviati</th>\r\n</tr>\r\n\r\n"));
+    // Rows are appended in the code page, or replace the file.
+    QVERIFY(html.salvaFileHtml(QStringLiteral("x"), QStringLiteral("richieste"), false));
+    QVERIFY(html.salvaFileHtml(QStringLiteral("<tr><td>Cortesì</td></tr>"), QStringLiteral("richieste"), true));
+    QVERIFY(html.salvaFileHtml(QStringLiteral("<tr></tr>"), QStringLiteral("richieste"), true));
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("web/richieste.htm"))), QByteArray("x\r\n<tr><td>Cortes\xEC</td></tr>\r\n<tr></tr>\r\n"));
+}
+
+void TestDiagnosticFiles::debugFileResetAppendAndRotation()
 {
     QTemporaryDir dir;
     DebugFile debug(dir.filePath(QStringLiteral("DEBUG.TXT")));
@@ -56,49 +76,9 @@ void TestDiagnosticFiles::debugFileResetAndAppend()
     QCOMPARE(readFile(debug.path()),
              QByteArray("\x00\x01", 2) + "06/12/2026 09:05:01 SVUOTO CODA x 3 bytes\r\n"
                  "00000000| 61 62 63                                             | abc\r\n");
-}
 
-void TestDiagnosticFiles::requestLogHeaderBytes()
-{
-    QTemporaryDir dir;
-    QDir(dir.path()).mkdir(QStringLiteral("web"));
-    FileLocations files(platform::AppPaths{dir.path(), dir.path(), dir.path()});
-    HtmlFiles html(files);
-    writeFile(dir.filePath(QStringLiteral("web")), QStringLiteral("richieste.htm"), "old rows");
-    QVERIFY(html.creaFileLogRichieste());
-    QCOMPARE(readFile(dir.filePath(QStringLiteral("web/richieste.htm"))),
-             QByteArray("<html><head><title>Log Richieste PD</title><meta http-equiv=\"refresh\" content=\"10\">"
-                        "<link rel=\"stylesheet\" type=\"text/css\" href=\"stileservice.css\"></head>\r\n"
-                        "<table>\r\n<tr>\r\n<th>data</th>\r\n<th>id</th>\r\n<th>gruppo/oper</th>\r\n"
-                        "<th>rich.</th>\r\n<th>inviati</th>\r\n</tr>\r\n\r\n"));
-}
-
-void TestDiagnosticFiles::salvaFileHtmlAppendsOrReplaces()
-{
-    QTemporaryDir dir;
-    QDir(dir.path()).mkdir(QStringLiteral("web"));
-    FileLocations files(platform::AppPaths{dir.path(), dir.path(), dir.path()});
-    HtmlFiles html(files);
-    QVERIFY(html.salvaFileHtml(QStringLiteral("<tr><td>Cortesì</td></tr>"), QStringLiteral("richieste"), true));
-    QVERIFY(html.salvaFileHtml(QStringLiteral("<tr></tr>"), QStringLiteral("richieste"), true));
-    QCOMPARE(readFile(dir.filePath(QStringLiteral("web/richieste.htm"))), QByteArray("<tr><td>Cortes\xEC</td></tr>\r\n<tr></tr>\r\n"));
-    QVERIFY(html.salvaFileHtml(QStringLiteral("x"), QStringLiteral("richieste"), false));
-    QCOMPARE(readFile(dir.filePath(QStringLiteral("web/richieste.htm"))), QByteArray("x\r\n"));
-}
-
-void TestDiagnosticFiles::missingWebFolderIsSilent()
-{
-    QTemporaryDir dir;
-    FileLocations files(platform::AppPaths{dir.path(), dir.path(), dir.path()});
-    HtmlFiles html(files);
-    QVERIFY(!html.creaFileLogRichieste());
-    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("web"))));
-}
-
-void TestDiagnosticFiles::debugFileRotatesPastItsLimit()
-{
-    QTemporaryDir dir;
-    DebugFile debug(dir.filePath(QStringLiteral("DEBUG.TXT")));
+    // Past its limit the file starts again.
+    QVERIFY(debug.reset());
     const QString kept = dir.filePath(QStringLiteral("DEBUG.TXT.1"));
     debug.setLimit(1000);
     for (int i = 0; i < 9; ++i)

@@ -9,9 +9,7 @@ class TestLogLists : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void emptiesBeforeThe32001stLine();
-    void trimmingKeepsTheOldestLine();
-    void trimmingFollowsTheSelectionNotTheCount();
-    void levelZeroLeavesTheMessagePlain();
+    void trimmingKeepsTheOldestLineAndFollowsTheSelection();
     void decorationWithAndWithoutTag();
     void decorationFollowsTheLevelTextAtEveryCall();
     void destinations();
@@ -31,7 +29,7 @@ void TestLogLists::emptiesBeforeThe32001stLine()
     QCOMPARE(list.selection(), 0);
 }
 
-void TestLogLists::trimmingKeepsTheOldestLine()
+void TestLogLists::trimmingKeepsTheOldestLineAndFollowsTheSelection()
 {
     LogList list(QStringLiteral("List3(0)"));
     for (int i = 0; i < 102; ++i)
@@ -43,16 +41,12 @@ void TestLogLists::trimmingKeepsTheOldestLine()
     QCOMPARE(list.line(1), QStringLiteral("51"));
     QCOMPARE(list.line(52), QStringLiteral("102"));
     QCOMPARE(list.selection(), 52);
-}
-
-void TestLogLists::trimmingFollowsTheSelectionNotTheCount()
-{
-    LogList list(QStringLiteral("List2"));
+    LogList list2(QStringLiteral("List2"));
     for (int i = 0; i < 150; ++i)
-        list.addTrimming(QString::number(i), 1000);
-    list.setSelection(1001); // beyond the threshold, whatever the count says
-    list.addTrimming(QStringLiteral("x"), 1000);
-    QCOMPARE(list.count(), 101);
+        list2.addTrimming(QString::number(i), 1000);
+    list2.setSelection(1001); // beyond the threshold, whatever the count says
+    list2.addTrimming(QStringLiteral("x"), 1000);
+    QCOMPARE(list2.count(), 101);
     // A list too short to lose 50 lines keeps line 0.
     LogList shortList(QStringLiteral("s"));
     shortList.addTrimming(QStringLiteral("a"), 0);
@@ -60,16 +54,6 @@ void TestLogLists::trimmingFollowsTheSelectionNotTheCount()
     shortList.setSelection(5);
     shortList.addTrimming(QStringLiteral("c"), 0);
     QCOMPARE(shortList.lines(), QStringList{QStringLiteral("a")});
-}
-
-void TestLogLists::levelZeroLeavesTheMessagePlain()
-{
-    TextValue level(QStringLiteral("0"));
-    Logger log(level);
-    QString message = QStringLiteral("Ricevuto Esito");
-    log.scriviLog(message, Logger::List1, QStringLiteral("RX"), 12);
-    QCOMPARE(message, QStringLiteral("Ricevuto Esito"));
-    QCOMPARE(log.list1().lines(), QStringList{QStringLiteral("Ricevuto Esito")});
 }
 
 void TestLogLists::decorationWithAndWithoutTag()
@@ -92,7 +76,9 @@ void TestLogLists::decorationFollowsTheLevelTextAtEveryCall()
 {
     TextValue level(QStringLiteral("abc"));
     Logger log(level);
-    log.scriviLog(QStringLiteral("a"), Logger::List1);
+    QString message = QStringLiteral("a");
+    log.scriviLog(message, Logger::List1, QStringLiteral("RX"), 12);
+    QCOMPARE(message, QStringLiteral("a")); // level 0: plain, tag and id left out
     level.setText(QStringLiteral(" 2x"));
     log.scriviLog(QStringLiteral("b"), Logger::List1);
     level.setText(QStringLiteral("-1"));

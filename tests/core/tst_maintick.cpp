@@ -34,7 +34,10 @@ private:
                 actions << QStringLiteral("chiudi");
                 link.close();
             });
-            QObject::connect(&tick, &MainTick::connecting, [this] { actions << QStringLiteral("inverti"); });
+            QObject::connect(&tick, &MainTick::connecting, [this] {
+                actions << QStringLiteral("inverti");
+                model.closeEnabled.set(true);
+            });
             QObject::connect(&tick, &MainTick::statusReportDue, [this] { actions << QStringLiteral("report"); });
             QObject::connect(&tick, &MainTick::newDay,
                              [this](const QDate &day) { actions << QStringLiteral("day ") + day.toString(Qt::ISODate); });
@@ -54,23 +57,13 @@ private:
 
 private Q_SLOTS:
     void pingsEveryTenthIdleTick();
-    void noPingWithAutoConnect();
-    void autoConnectReconnectsAClosedLink();
-    void errorStateIsRecycledWithoutAutoConnect();
-    void withoutALinkNothingReconnects();
-    void stateChangesAreLoggedOnce();
-    void unknownStateKeepsTextAndShowsMagenta();
-    void connectingSwapsTheButtons();
-    void idleClocks();
-    void ratesNeedACountingStart();
-    void ratesRoundHalvesToEven();
-    void statusFilesEveryFifthTickAndOutcomeStore();
-    void watchdogIsCheckedEveryTick();
+    void linkStateOnEachTick_data();
+    void linkStateOnEachTick();
+    void ratesNeedACountingStartAndRoundHalvesToEven();
+    void statusFilesByTheClockWatchdogEveryTick();
     void aTickInsideATickDoesNothing();
-    void packetTicksOnlyMoveTheIdleClocks();
-    void periodicWorkFollowsTheClockNotTheCalls();
-    void minuteTickHourBoundary();
-    void statusReportEveryFifteenMinutes();
+    void idleClocksAndPacketTicks();
+    void minuteTicksHourDayAndReport();
     void percentages_data();
     void percentages();
 };
@@ -88,106 +81,71 @@ void TestMainTick::pingsEveryTenthIdleTick()
     f.link.currentState = 7; // connected: not idle
     f.ticks(20);
     QCOMPARE(f.ping.pings, 3);
-}
-
-void TestMainTick::noPingWithAutoConnect()
-{
-    Fixture f;
-    f.model.pingOnIdle.set(true);
-    f.model.autoConnect.set(true);
-    f.link.currentState = 0;
+    f.model.autoConnect.set(true); // reconnecting, not pinging
     for (int i = 0; i < 30; ++i) {
         f.link.currentState = 0; // the fake connect moves to 6; keep it idle
         f.ticks(1);
     }
-    QCOMPARE(f.ping.pings, 0);
+    QCOMPARE(f.ping.pings, 3);
 }
 
-void TestMainTick::autoConnectReconnectsAClosedLink()
+void TestMainTick::linkStateOnEachTick_data()
 {
-    Fixture f;
-    f.ticks(1);
-    QVERIFY(f.actions.isEmpty());
-    f.model.autoConnect.set(true);
-    f.ticks(1);
-    QCOMPARE(f.actions, QStringList{QStringLiteral("connetti")});
+    QTest::addColumn<bool>("linked");
+    QTest::addColumn<bool>("autoConnect");
+    QTest::addColumn<QList<int>>("states"); // one tick each
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("led");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<int>("logged"); // List1 lines: one per change of state
+    const QString closed = QStringLiteral("Socket chiusa [NON OK]");
+    const QString pending = QStringLiteral("Connessione pendente [NON OK]");
+    const auto led = [](Colour c) { return int(c); };
+    QTest::newRow("closed") << true << false << QList<int>{0, 0} << closed << led(Colour::Red) << QStringList() << 0;
+    QTest::newRow("closed, AutoConnect reconnects")
+        << true << true << QList<int>{0} << closed << led(Colour::Red) << QStringList{QStringLiteral("connetti")} << 0;
+    QTest::newRow("no link: nothing reconnects")
+        << false << true << QList<int>{0, 0, 0} << closed << led(Colour::Red) << QStringList() << 0;
+    QTest::newRow("error recycled without AutoConnect")
+        << true << false << QList<int>{9} << QStringLiteral("Errore [NON OK]") << led(Colour::Black)
+        << QStringList{QStringLiteral("chiudi"), QStringLiteral("connetti")} << 1;
+    QTest::newRow("connected, logged once") << true << false << QList<int>{0, 0, 7, 7, 7} << QStringLiteral("Connessione stabilita  [OK]")
+                                            << led(Colour::Green) << QStringList() << 1;
+    QTest::newRow("dropped") << true << false << QList<int>{7, 0} << closed << led(Colour::Red) << QStringList() << 2;
+    QTest::newRow("pending") << true << false << QList<int>{3} << pending << led(Colour::Yellow) << QStringList() << 1;
+    QTest::newRow("unknown keeps the text") << true << false << QList<int>{3, 42} << pending << led(Colour::Magenta) << QStringList() << 2;
+    QTest::newRow("connecting swaps the buttons once") << true << false << QList<int>{6, 6} << QStringLiteral("Connettendo... [NON OK]")
+                                                       << led(Colour::White) << QStringList{QStringLiteral("inverti")} << 1;
 }
 
-void TestMainTick::errorStateIsRecycledWithoutAutoConnect()
+void TestMainTick::linkStateOnEachTick()
 {
+    QFETCH(bool, linked);
+    QFETCH(bool, autoConnect);
+    QFETCH(QList<int>, states);
+    QFETCH(QString, status);
+    QFETCH(int, led);
+    QFETCH(QStringList, actions);
+    QFETCH(int, logged);
     Fixture f;
-    f.link.currentState = 9;
-    f.ticks(1);
-    QCOMPARE(f.actions, (QStringList{QStringLiteral("chiudi"), QStringLiteral("connetti")}));
-    QCOMPARE(f.model.status.text(), QStringLiteral("Errore [NON OK]"));
-    QCOMPARE(f.model.led.value(), Colour::Black);
+    if (!linked)
+        f.plugins.link = nullptr;
+    f.model.autoConnect.set(autoConnect);
+    for (int state : states) {
+        f.link.currentState = state;
+        f.ticks(1);
+    }
+    QCOMPARE(f.actions, actions);
+    QCOMPARE(f.model.status.text(), status);
+    QCOMPARE(int(f.model.led.value()), led);
+    QCOMPARE(f.model.codeStatus.text(), QString::number(linked ? states.last() : 0));
+    QCOMPARE(f.tick.lastLinkState(), linked ? states.last() : 0);
+    QCOMPARE(f.log.list1().count(), logged);
+    if (logged > 0)
+        QCOMPARE(f.log.list1().lines().last(), status);
 }
 
-void TestMainTick::withoutALinkNothingReconnects()
-{
-    Fixture f;
-    f.plugins.link = nullptr;
-    f.model.autoConnect.set(true);
-    f.ticks(3);
-    QVERIFY(f.actions.isEmpty());
-    QCOMPARE(f.model.codeStatus.text(), QStringLiteral("0"));
-    QCOMPARE(f.model.status.text(), QStringLiteral("Socket chiusa [NON OK]"));
-    QCOMPARE(f.model.led.value(), Colour::Red);
-}
-
-void TestMainTick::stateChangesAreLoggedOnce()
-{
-    Fixture f;
-    f.ticks(2);
-    QCOMPARE(f.log.list1().count(), 0); // starts from state 0
-    f.link.currentState = 7;
-    f.ticks(3);
-    QCOMPARE(f.log.list1().lines(), QStringList{QStringLiteral("Connessione stabilita  [OK]")});
-    QCOMPARE(f.model.codeStatus.text(), QStringLiteral("7"));
-    QCOMPARE(f.model.led.value(), Colour::Green);
-    f.link.currentState = 0;
-    f.ticks(1);
-    QCOMPARE(f.log.list1().count(), 2);
-    QCOMPARE(f.tick.lastLinkState(), 0);
-}
-
-void TestMainTick::unknownStateKeepsTextAndShowsMagenta()
-{
-    Fixture f;
-    f.link.currentState = 3;
-    f.ticks(1);
-    QCOMPARE(f.model.status.text(), QStringLiteral("Connessione pendente [NON OK]"));
-    QCOMPARE(f.model.led.value(), Colour::Yellow);
-    f.link.currentState = 42;
-    f.ticks(1);
-    QCOMPARE(f.model.status.text(), QStringLiteral("Connessione pendente [NON OK]"));
-    QCOMPARE(f.model.led.value(), Colour::Magenta);
-    QCOMPARE(f.model.codeStatus.text(), QStringLiteral("42"));
-}
-
-void TestMainTick::connectingSwapsTheButtons()
-{
-    Fixture f;
-    f.link.currentState = 6;
-    f.ticks(1);
-    QCOMPARE(f.actions, QStringList{QStringLiteral("inverti")});
-    f.model.closeEnabled.set(true);
-    f.ticks(1);
-    QCOMPARE(f.actions.size(), 1);
-}
-
-void TestMainTick::idleClocks()
-{
-    Fixture f;
-    f.clock.lastReceive = f.now.addSecs(-3725);
-    f.clock.lastSend = f.now.addSecs(-(86400 + 61));
-    f.ticks(1);
-    QCOMPARE(f.model.traffic[MainModel::IdleReceive]->value(), 3725);
-    QCOMPARE(textformats::elapsedClock(f.model.traffic[MainModel::IdleSend]->value()), QStringLiteral("00:01:01")); // a day wraps like a clock
-    QCOMPARE(f.model.menuClock.text(), QStringLiteral("10:00:00"));
-}
-
-void TestMainTick::ratesNeedACountingStart()
+void TestMainTick::ratesNeedACountingStartAndRoundHalvesToEven()
 {
     Fixture f;
     f.model.outcomes[0]->set(50);
@@ -206,21 +164,19 @@ void TestMainTick::ratesNeedACountingStart()
     f.ticks(1);
     QCOMPARE(f.model.traffic[MainModel::OutcomesPerHour]->value(), 3600);
     QCOMPARE(f.model.countedSeconds.value(), 0);
-}
-
-void TestMainTick::ratesRoundHalvesToEven()
-{
-    QCOMPARE(outcomerates::perHour(1, 7200), 0);  // 0.5
-    QCOMPARE(outcomerates::perHour(3, 7200), 2);  // 1.5
-    QCOMPARE(outcomerates::perHour(5, 7200), 2);  // 2.5
-    QCOMPARE(outcomerates::perHour(7, 7200), 4);  // 3.5
-    QCOMPARE(outcomerates::perHour(2, 7000), 1);  // 1.03
+    // Halves round to even.
+    QCOMPARE(outcomerates::perHour(1, 7200), 0); // 0.5
+    QCOMPARE(outcomerates::perHour(3, 7200), 2); // 1.5
+    QCOMPARE(outcomerates::perHour(5, 7200), 2); // 2.5
+    QCOMPARE(outcomerates::perHour(7, 7200), 4); // 3.5
+    QCOMPARE(outcomerates::perHour(2, 7000), 1); // 1.03
     QCOMPARE(outcomerates::perHour(0, 0), 0);
 }
 
-void TestMainTick::statusFilesEveryFifthTickAndOutcomeStore()
+void TestMainTick::statusFilesByTheClockWatchdogEveryTick()
 {
     Fixture f;
+    f.watchdog.firstState = 9;
     f.ticks(4);
     QCOMPARE(f.pages.files, 0);
     f.ticks(1);
@@ -231,15 +187,15 @@ void TestMainTick::statusFilesEveryFifthTickAndOutcomeStore()
     f.ticks(5);
     QCOMPARE(f.pages.files, 2);
     QCOMPARE(f.pages.stores, 1); // only on the tick that rewrote the files
-}
-
-void TestMainTick::watchdogIsCheckedEveryTick()
-{
-    Fixture f;
-    f.watchdog.firstState = 9;
-    f.ticks(2);
-    QCOMPARE(f.watchdog.checks, 2);
+    QCOMPARE(f.watchdog.checks, 10); // the watchdog on every tick
     QCOMPARE(f.model.ledWatchdog.value(), Colour::Black);
+    // Two calls a second (the link's connect also runs the tick): files every five seconds still.
+    for (int s = 0; s < 20; ++s) {
+        f.tick.tick();
+        f.tick.tick();
+        f.now = f.now.addSecs(1);
+    }
+    QCOMPARE(f.pages.files, 6);
 }
 
 void TestMainTick::aTickInsideATickDoesNothing()
@@ -261,7 +217,7 @@ void TestMainTick::aTickInsideATickDoesNothing()
     QCOMPARE(connects, 2);
 }
 
-void TestMainTick::packetTicksOnlyMoveTheIdleClocks()
+void TestMainTick::idleClocksAndPacketTicks()
 {
     Fixture f;
     f.model.autoConnect.set(true);
@@ -274,31 +230,22 @@ void TestMainTick::packetTicksOnlyMoveTheIdleClocks()
     QCOMPARE(f.ping.pings, 0);
     QCOMPARE(f.watchdog.checks, 0);
     QVERIFY(f.actions.isEmpty()); // no reconnection from the packet reader
+    // The tick moves both, and the menu's clock.
+    f.clock.lastReceive = f.now.addSecs(-3725);
+    f.clock.lastSend = f.now.addSecs(-(86400 + 61));
+    f.ticks(1);
+    QCOMPARE(f.model.traffic[MainModel::IdleReceive]->value(), 3725);
+    QCOMPARE(textformats::elapsedClock(f.model.traffic[MainModel::IdleSend]->value()), QStringLiteral("00:01:01")); // a day wraps like a clock
+    QCOMPARE(f.model.menuClock.text(), QStringLiteral("10:00:00"));
 }
 
-void TestMainTick::periodicWorkFollowsTheClockNotTheCalls()
+void TestMainTick::minuteTicksHourDayAndReport()
 {
     Fixture f;
-    // Two calls a second (the link's connect also runs the tick): files every five seconds still.
-    for (int s = 0; s < 20; ++s) {
-        f.tick.tick();
-        f.tick.tick();
-        f.now = f.now.addSecs(1);
+    for (const QTime &t : {QTime(20, 59, 59), QTime(21, 0, 0), QTime(7, 59, 0), QTime(8, 0, 0)}) {
+        f.now = QDateTime(QDate(2026, 12, 6), t);
+        f.tick.minuteTick();
     }
-    QCOMPARE(f.pages.files, 4);
-}
-
-void TestMainTick::minuteTickHourBoundary()
-{
-    Fixture f;
-    f.now = QDateTime(QDate(2026, 12, 6), QTime(20, 59, 59));
-    f.tick.minuteTick();
-    f.now = QDateTime(QDate(2026, 12, 6), QTime(21, 0, 0));
-    f.tick.minuteTick();
-    f.now = QDateTime(QDate(2026, 12, 6), QTime(7, 59, 0));
-    f.tick.minuteTick();
-    f.now = QDateTime(QDate(2026, 12, 6), QTime(8, 0, 0));
-    f.tick.minuteTick();
     QCOMPARE(f.campaign.calls, (QStringList{QStringLiteral("counters true"), QStringLiteral("counters false"),
                                             QStringLiteral("counters false"), QStringLiteral("counters true")}));
     QCOMPARE(f.watchdog.reports, 4);
@@ -309,12 +256,8 @@ void TestMainTick::minuteTickHourBoundary()
     f.tick.daily();
     f.tick.minuteTick();
     QCOMPARE(f.actions, (QStringList{QStringLiteral("day 2026-12-06"), QStringLiteral("day 2026-12-07")}));
-}
-
-void TestMainTick::statusReportEveryFifteenMinutes()
-{
-    Fixture f;
-    for (int i = 0; i < 14; ++i)
+    // The status report on every fifteenth minute tick: six so far.
+    for (int i = 0; i < 8; ++i)
         f.tick.minuteTick();
     QVERIFY(!f.actions.contains(QStringLiteral("report")));
     f.tick.minuteTick();

@@ -37,13 +37,10 @@ private:
 
 private Q_SLOTS:
     void controlsFollowTheFileEvenWhenKeysAreMissing();
-    void numericDefaults();
     void watchdogDigitsAreIndependent();
-    void minimalReadTouchesOnlySettings();
     void missingConnectionStringStopsAndOpensTheSharedFile();
     void fullReadLogsTemplatesAndOpensDatabase();
-    void noDbLeavesDatabaseClosed();
-    void orderByFirstLineOrDefault();
+    void noDbAndOrderByFirstLineOrDefault();
     void fileNamesMatchWithoutCase();
     void saveWritesSevenKeysAndRemovesEmptyOnes();
     void passwordsAreHidden_data();
@@ -64,11 +61,11 @@ void TestPreferences::controlsFollowTheFileEvenWhenKeysAreMissing()
     QVERIFY(f.model.pingOnIdle.value());
     QVERIFY(!f.model.noDb.value());
     QCOMPARE(f.model.debugLevel.text(), QStringLiteral("2"));
-}
-
-void TestPreferences::numericDefaults()
-{
-    Fixture f;
+    // A minimal read needs no shared file, asks nothing and opens nothing.
+    QVERIFY(f.prompts.asked.isEmpty());
+    QVERIFY(f.campaign.calls.isEmpty());
+    QCOMPARE(f.log.list2().count(), 0);
+    // Numbers: zero or none takes the default.
     f.settingsIni("LimiteEsitiNegativiTollerati=0\r\nSpostaNonTrovati=\r\nintervallo=\r\n");
     f.prefs.leggiPreferenze(true);
     QCOMPARE(f.settings.limiteEsitiNegativi, 10);
@@ -93,18 +90,6 @@ void TestPreferences::watchdogDigitsAreIndependent()
     // Reading again after an edit does not repeat the addresses.
     f.prefs.leggiPreferenze(true);
     QCOMPARE(f.model.watchdog.toolTip(), QStringLiteral(" 10.0.0.3 10.0.0.9"));
-}
-
-void TestPreferences::minimalReadTouchesOnlySettings()
-{
-    Fixture f;
-    f.settingsIni("ServerIp=10.0.0.1\r\n");
-    // No shared file: a full read would stop the program.
-    QVERIFY(f.prefs.leggiPreferenze(true) == Preferences::Outcome::Read);
-    QCOMPARE(f.model.serverIp.text(), QStringLiteral("10.0.0.1"));
-    QVERIFY(f.prompts.asked.isEmpty());
-    QVERIFY(f.campaign.calls.isEmpty());
-    QCOMPARE(f.log.list2().count(), 0);
 }
 
 void TestPreferences::missingConnectionStringStopsAndOpensTheSharedFile()
@@ -147,21 +132,14 @@ void TestPreferences::fullReadLogsTemplatesAndOpensDatabase()
     QCOMPARE(f.model.connectionString.toolTip(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
 }
 
-void TestPreferences::noDbLeavesDatabaseClosed()
+void TestPreferences::noDbAndOrderByFirstLineOrDefault()
 {
     Fixture f;
     f.settingsIni("nodb=1\r\n");
     f.sharedIni("dsn=x");
     f.prefs.leggiPreferenze(false);
-    QVERIFY(f.campaign.calls.isEmpty());
+    QVERIFY(f.campaign.calls.isEmpty()); // "nodb": the database stays closed
     QCOMPARE(f.model.connectionString.text(), QStringLiteral("dsn=x"));
-}
-
-void TestPreferences::orderByFirstLineOrDefault()
-{
-    Fixture f;
-    f.sharedIni("dsn=x");
-    f.prefs.leggiPreferenze(false);
     QCOMPARE(f.settings.orderBy, sqltemplates::kDefaultOrderBy);
     writeFile(f.dir.filePath(QStringLiteral("dati")), QStringLiteral("Orderby190.ini"), "[Cognome] asc\r\n[Nome]\r\n");
     f.prefs.leggiPreferenze(false);

@@ -11,12 +11,9 @@ class TestSettingsFiles : public QObject {
 private Q_SLOTS:
     void valueRead_data();
     void valueRead();
-    void writeReplacesOnlyItsLine();
-    void writeEmptyRemovesKey();
+    void writeReplacesOrRemovesOnlyItsLine();
     void writeCreatesSectionAndFile();
-    void removingFromMissingFileCreatesNothing();
-    void ansiRoundTripOnDisk();
-    void everyByteSurvivesDecodeEncode();
+    void ansiOnDiskAndEveryByteBack();
 };
 
 void TestSettingsFiles::valueRead_data()
@@ -51,7 +48,7 @@ void TestSettingsFiles::valueRead()
     QCOMPARE(initext::value(text, section, key), value);
 }
 
-void TestSettingsFiles::writeReplacesOnlyItsLine()
+void TestSettingsFiles::writeReplacesOrRemovesOnlyItsLine()
 {
     const QString text = QStringLiteral("; header comment\r\n[Settings]\r\nServerIp=1.2.3.4\r\n  odd line without equals\r\n"
                                         "ServerPort=12000\r\n\r\n[Other]\r\nServerIp=keep\r\n");
@@ -61,14 +58,11 @@ void TestSettingsFiles::writeReplacesOnlyItsLine()
     // A new key joins its section before the blank line that separates sections.
     const QString added = initext::withValue(text, QStringLiteral("Settings"), QStringLiteral("debug"), QStringLiteral("2"));
     QVERIFY(added.contains(QStringLiteral("ServerPort=12000\r\ndebug=2\r\n\r\n[Other]")));
-}
-
-void TestSettingsFiles::writeEmptyRemovesKey()
-{
-    const QString text = QStringLiteral("[Settings]\r\nServerIp=1.2.3.4\r\nServerPort=12000\r\n");
-    const QString out = initext::withValue(text, QStringLiteral("Settings"), QStringLiteral("serverip"), QString());
-    QCOMPARE(out, QStringLiteral("[Settings]\r\nServerPort=12000\r\n"));
-    QCOMPARE(initext::withValue(out, QStringLiteral("Settings"), QStringLiteral("absent"), QString()), out);
+    // An empty value removes the key; removing an absent key changes nothing.
+    const QString removed = initext::withValue(text, QStringLiteral("Settings"), QStringLiteral("serverip"), QString());
+    QCOMPARE(removed, QStringLiteral("; header comment\r\n[Settings]\r\n  odd line without equals\r\n"
+                                     "ServerPort=12000\r\n\r\n[Other]\r\nServerIp=keep\r\n"));
+    QCOMPARE(initext::withValue(removed, QStringLiteral("Settings"), QStringLiteral("absent"), QString()), removed);
 }
 
 void TestSettingsFiles::writeCreatesSectionAndFile()
@@ -80,17 +74,13 @@ void TestSettingsFiles::writeCreatesSectionAndFile()
     QVERIFY(inifile::scriviIni(file, QStringLiteral("datiserver"), QStringLiteral("connstring"), QStringLiteral("x")));
     QCOMPARE(readFile(file), QByteArray("[Settings]\r\nServerIp=10.1.1.1\r\n[datiserver]\r\nconnstring=x\r\n"));
     QCOMPARE(inifile::leggiIni(file, QStringLiteral("DATISERVER"), QStringLiteral("ConnString")), QStringLiteral("x"));
+    // Removing from a missing file creates nothing.
+    const QString none = dir.filePath(QStringLiteral("none.ini"));
+    QVERIFY(inifile::scriviIni(none, QStringLiteral("Settings"), QStringLiteral("ServerIp"), QString()));
+    QVERIFY(!QFile::exists(none));
 }
 
-void TestSettingsFiles::removingFromMissingFileCreatesNothing()
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("none.ini"));
-    QVERIFY(inifile::scriviIni(file, QStringLiteral("Settings"), QStringLiteral("ServerIp"), QString()));
-    QVERIFY(!QFile::exists(file));
-}
-
-void TestSettingsFiles::ansiRoundTripOnDisk()
+void TestSettingsFiles::ansiOnDiskAndEveryByteBack()
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("a.ini"));
@@ -98,10 +88,6 @@ void TestSettingsFiles::ansiRoundTripOnDisk()
     QVERIFY(inifile::scriviIni(file, QStringLiteral("S"), QStringLiteral("k"), value));
     QVERIFY(readFile(file).contains("Perch\xE9 costa 5 \x80"));
     QCOMPARE(inifile::leggiIni(file, QStringLiteral("S"), QStringLiteral("k")), value);
-}
-
-void TestSettingsFiles::everyByteSurvivesDecodeEncode()
-{
     QByteArray all;
     for (int i = 0; i < 256; ++i)
         all.append(static_cast<char>(i));

@@ -74,19 +74,15 @@ void compareRecord(const CustomerRecord &got, const CustomerRecord &sent)
 class TestBodies : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void customersRequest();
-    void groupList();
+    void customersRequestAndGroupList();
     void countsAreCheckedAgainstTheBytes();
-    void operatorRequestAndRelease();
-    void groupReleaseAndQueryEnd();
+    void operatorAndGroupReleasesAndQueryEnd();
     void customerRecordLayout();
     void customerListsRoundTrip();
-    void customersPacketOfTenRecords();
-    void outcomeRecordLayout();
-    void outcomeIdForms();
+    void outcomeRecordLayoutAndIds();
 };
 
-void TestBodies::customersRequest()
+void TestBodies::customersRequestAndGroupList()
 {
     CustomersRequest r;
     r.pairs = {{7, 5}, {12, 1}, {-3, 0}};
@@ -100,17 +96,14 @@ void TestBodies::customersRequest()
     QVERIFY(refusesPrefixes<CustomersRequest>(le32(0)));
     QVERIFY(decode(le32(0), back).ok());
     QVERIFY(back.pairs.isEmpty());
-}
 
-void TestBodies::groupList()
-{
     const GroupList list{{101, 7, 65000}};
-    const QByteArray bytes = encode(list);
-    QCOMPARE(bytes, hex("03000000" "65000000" "07000000" "E8FD0000"));
-    GroupList back;
-    QVERIFY(decode(bytes, back).ok());
-    QCOMPARE(back.groups, list.groups);
-    QVERIFY(refusesPrefixes<GroupList>(bytes));
+    const QByteArray groups = encode(list);
+    QCOMPARE(groups, hex("03000000" "65000000" "07000000" "E8FD0000"));
+    GroupList groupsBack;
+    QVERIFY(decode(groups, groupsBack).ok());
+    QCOMPARE(groupsBack.groups, list.groups);
+    QVERIFY(refusesPrefixes<GroupList>(groups));
 }
 
 void TestBodies::countsAreCheckedAgainstTheBytes()
@@ -148,7 +141,7 @@ void TestBodies::countsAreCheckedAgainstTheBytes()
     QCOMPARE(cl.records[0].position, 3);
 }
 
-void TestBodies::operatorRequestAndRelease()
+void TestBodies::operatorAndGroupReleasesAndQueryEnd()
 {
     OperatorRequest q;
     q.group = 12;
@@ -181,10 +174,7 @@ void TestBodies::operatorRequestAndRelease()
 
     QVERIFY(refusesPrefixes<OperatorRequest>(encode(q)));
     QVERIFY(refusesPrefixes<OperatorRelease>(encode(rel)));
-}
 
-void TestBodies::groupReleaseAndQueryEnd()
-{
     QCOMPARE(encode(GroupRelease{77}), hex("4D000000"));
     GroupRelease back;
     QVERIFY(decode(hex("B3FFFFFF"), back).ok());
@@ -251,23 +241,7 @@ void TestBodies::customerListsRoundTrip()
     }
 }
 
-void TestBodies::customersPacketOfTenRecords()
-{
-    CustomerList list;
-    for (int i = 0; i < 10; ++i)
-        list.records << sampleRecord(i);
-    const QByteArray body = encode(list);
-    QCOMPARE(body.size(), 2964);
-
-    const QByteArray wire = packet::encodePacket(packet::replyHeader(packet::ClientiGruppo, int(body.size()), 50001),
-                                                 {99, QStringLiteral("tag")}, body);
-    QCOMPARE(wire.size(), 3008);
-    QCOMPARE(wire.left(4), hex("00000BBC"));            // Totlen 3004
-    QCOMPARE(wire.mid(16, 4), hex("AC0B0000"));         // Len 2988
-    QCOMPARE(wire.mid(44 + 4 + 9 * 296 + 12, 4), le32(12)); // last record's position
-}
-
-void TestBodies::outcomeRecordLayout()
+void TestBodies::outcomeRecordLayoutAndIds()
 {
     QByteArray wire(136, 'Y'); // spare bytes the decoder must not read
     put(wire, 0, le32(25121430));
@@ -306,11 +280,8 @@ void TestBodies::outcomeRecordLayout()
         OutcomeRecord out;
         return OutcomeRecord::decode(b, out);
     }));
-}
 
-void TestBodies::outcomeIdForms()
-{
-    OutcomeRecord r;
+    // The customer id's two cleaned forms.
     QVERIFY(OutcomeRecord::decode(QByteArray(72, '\0') + padded("  00123abc", 30) + QByteArray(34, '\0'), r).ok());
     QCOMPARE(r.cleanedId(), QStringLiteral("00123abc"));
     QCOMPARE(r.trimmedId(), QStringLiteral("00123abc"));

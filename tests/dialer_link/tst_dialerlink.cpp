@@ -51,16 +51,15 @@ struct Fixture {
 class TestDialerLink : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void dbOkArrivesOnConnect();
+    void dbOkOnConnectThenRepliesInOrder();
     void chiudiSendsDbDownBeforeClosing();
     void refusedConnectionIsReportedAndRecycled();
     void requestsAreDispatchedAndCounted();
-    void repliesLeaveInOrder();
     void linkDroppedMidPacket();
     void dbDownLeavesEvenWhenTheProgramEndsAtOnce();
 };
 
-void TestDialerLink::dbOkArrivesOnConnect()
+void TestDialerLink::dbOkOnConnectThenRepliesInOrder()
 {
     Fixture f(false);
     QVERIFY(f.connect());
@@ -76,6 +75,22 @@ void TestDialerLink::dbOkArrivesOnConnect()
     QVERIFY(!f.controller.model().connectEnabled.value());
     QCOMPARE(f.controller.model().traffic[MainModel::LastCodeSent]->value(), 70110);
     QCOMPARE(readFile(f.controller.debugFile().path()), dbok); // the header bytes, no identification record
+
+    // Replies leave in the order they were given.
+    for (int id = 1; id <= 3; ++id)
+        f.link().writer().sendReply(AckEsito, QStringLiteral("Invio AckEsito"), {id, QStringLiteral("tag%1").arg(id)}, {});
+    const QByteArray all = f.readExactly(3 * 44);
+    QCOMPARE(all.size(), 132);
+    for (int i = 0; i < 3; ++i) {
+        const QByteArray one = all.mid(i * 44, 44);
+        QCOMPARE(readInt32Be(one, 0), 40);
+        QCOMPARE(readInt32Le(one, 12), qint32(AckEsito));
+        RecordId r;
+        QVERIFY(decodeRecordId(one, r, kHeaderSize).ok());
+        QCOMPARE(r.id, i + 1);
+        QCOMPARE(r.contact, QStringLiteral("tag%1").arg(i + 1).leftJustified(20));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->value(), 4, 20000);
 }
 
 void TestDialerLink::chiudiSendsDbDownBeforeClosing()
@@ -134,26 +149,6 @@ void TestDialerLink::requestsAreDispatchedAndCounted()
     QCOMPARE(m.traffic[MainModel::LastCodeReceived]->value(), 100);
     QCOMPARE(m.traffic[MainModel::BytesReceived]->value(), 176); // "### ### ### ###"
     QVERIFY(f.controller.log().list2().lines().isEmpty()); // the bad request was last: nothing to drain
-}
-
-void TestDialerLink::repliesLeaveInOrder()
-{
-    Fixture f(false);
-    QVERIFY(f.connect());
-    for (int id = 1; id <= 3; ++id)
-        f.link().writer().sendReply(AckEsito, QStringLiteral("Invio AckEsito"), {id, QStringLiteral("tag%1").arg(id)}, {});
-    const QByteArray all = f.readExactly(20 + 3 * 44);
-    QCOMPARE(all.size(), 152);
-    for (int i = 0; i < 3; ++i) {
-        const QByteArray one = all.mid(20 + i * 44, 44);
-        QCOMPARE(readInt32Be(one, 0), 40);
-        QCOMPARE(readInt32Le(one, 12), qint32(AckEsito));
-        RecordId r;
-        QVERIFY(decodeRecordId(one, r, kHeaderSize).ok());
-        QCOMPARE(r.id, i + 1);
-        QCOMPARE(r.contact, QStringLiteral("tag%1").arg(i + 1).leftJustified(20));
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->value(), 4, 20000);
 }
 
 void TestDialerLink::linkDroppedMidPacket()

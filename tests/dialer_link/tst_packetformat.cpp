@@ -26,27 +26,28 @@ QByteArray framedPacket(qint32 len, const QByteArray &framedBody)
 class TestPacketFormat : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void headerOnlyRepliesAreTwentyBytes();
-    void emptyReplyIsFortyFourBytes();
+    void repliesOfTwentyAndFortyFourBytes();
     void byteOrderPerLink();
     void truncatedHeaderAndRecordAreRefused();
     void contactIsAnsiAndTwentyWide();
-    void decodePacketHeaderOnly();
     void decodePacketBodyFollowsLenAndTotlen();
-    void decodePacketNeedsTheRecord();
     void fixedTexts();
 };
 
-void TestPacketFormat::headerOnlyRepliesAreTwentyBytes()
+void TestPacketFormat::repliesOfTwentyAndFortyFourBytes()
 {
     // The record passed in must not reach the wire: DBOK has none.
     const QByteArray dbOk = encodePacket(replyHeader(DbOk, 0, 50001, true), {9, QStringLiteral("X")}, {});
     QCOMPARE(dbOk, hex("00000010" "FFFFFFFF" "51C30000" "DE110100" "00000000"));
     QCOMPARE(encodePacket(replyHeader(DbDown, 0, 50001, true), {}, {}).mid(offset::Code, 4), hex("DD110100"));
-}
+    Packet p;
+    p.record = {4, QStringLiteral("stale")}; // must not survive the decode
+    QVERIFY(decodePacket(dbOk, p).ok());
+    QCOMPARE(p.header, (Header{16, -1, 50001, DbOk, 0}));
+    QCOMPARE(p.record, RecordId{});
+    QVERIFY(p.body.isEmpty());
 
-void TestPacketFormat::emptyReplyIsFortyFourBytes()
-{
+    // Any other reply has its identification record.
     const Header h = replyHeader(AckEsito, 0, 50001);
     QCOMPARE(h.totlen, 40);
     QCOMPARE(h.len, 24);
@@ -91,6 +92,14 @@ void TestPacketFormat::truncatedHeaderAndRecordAreRefused()
     QVERIFY(!decodeRecordId(record, r, 100).ok()); // offset past the end
     QVERIFY(decodeRecordId(header + record, r, kHeaderSize).ok());
     QCOMPARE(r.id, 5);
+    // A whole packet needs its record.
+    QVERIFY(refusesPrefixes(framedPacket(24 + 2, "ab").left(kPrefixSize), [](const QByteArray &b) {
+        Packet p;
+        return decodePacket(b, p);
+    }));
+    // Totlen 16 but a Len announcing a record: the record is missing, not absent.
+    Packet p;
+    QVERIFY(!decodePacket(encodeHeader({16, 0, 12000, RichiestaGruppi, 24}), p).ok());
 }
 
 void TestPacketFormat::contactIsAnsiAndTwentyWide()
@@ -109,16 +118,6 @@ void TestPacketFormat::contactIsAnsiAndTwentyWide()
     const QByteArray wire = encodePacket(requestHeader(FreeQueue, 4, 12000), {1, longTag}, hex("2A000000"));
     QCOMPARE(wire.size(), 48);
     QCOMPARE(wire.mid(offset::Body), hex("2A000000"));
-}
-
-void TestPacketFormat::decodePacketHeaderOnly()
-{
-    Packet p;
-    p.record = {4, QStringLiteral("stale")}; // must not survive the decode
-    QVERIFY(decodePacket(hex("00000010" "FFFFFFFF" "51C30000" "DE110100" "00000000"), p).ok());
-    QCOMPARE(p.header, (Header{16, -1, 50001, DbOk, 0}));
-    QCOMPARE(p.record, RecordId{});
-    QVERIFY(p.body.isEmpty());
 }
 
 void TestPacketFormat::decodePacketBodyFollowsLenAndTotlen()
@@ -145,17 +144,6 @@ void TestPacketFormat::decodePacketBodyFollowsLenAndTotlen()
         QCOMPARE(p.record, (RecordId{3, QStringLiteral("PD") + QString(18, QLatin1Char(' '))}));
         QVERIFY2(p.body == c.body, qPrintable(QStringLiteral("Len ") + QString::number(c.len)));
     }
-}
-
-void TestPacketFormat::decodePacketNeedsTheRecord()
-{
-    QVERIFY(refusesPrefixes(framedPacket(24 + 2, "ab").left(kPrefixSize), [](const QByteArray &b) {
-        Packet p;
-        return decodePacket(b, p);
-    }));
-    // Totlen 16 but a Len announcing a record: the record is missing, not absent.
-    Packet p;
-    QVERIFY(!decodePacket(encodeHeader({16, 0, 12000, RichiestaGruppi, 24}), p).ok());
 }
 
 void TestPacketFormat::fixedTexts()

@@ -88,18 +88,15 @@ class TestRequestReader : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void splitAtEveryByteBoundary();
-    void readsNothingWhileTheWriterIsBusy();
+    void readsNothingWhileTheWriterIsBusyOrGone();
     void badRequestsAreCountedAndDrained_data();
     void badRequestsAreCountedAndDrained();
     void corruptLengthIsReportedAndDrained_data();
     void corruptLengthIsReportedAndDrained();
     void falseLengthTimesOutAndTheNextRequestIsServed();
     void timeSpentWritingIsNotTheDialersFault();
-    void oversizedBodyIsCutWithoutLosingTheNextPacket();
-    void junkFloodDumpsItsFirstKilobytes();
-    void waitingAndMoreBytesAtLevelOne();
-    void tracesAtLevelTwo();
-    void disconnectedSourceIsNotRead();
+    void oversizedBodyAndJunkFloodAreBounded();
+    void tracesAtLevelsOneAndTwo();
 };
 
 void TestRequestReader::splitAtEveryByteBoundary()
@@ -122,7 +119,7 @@ void TestRequestReader::splitAtEveryByteBoundary()
     }
 }
 
-void TestRequestReader::readsNothingWhileTheWriterIsBusy()
+void TestRequestReader::readsNothingWhileTheWriterIsBusyOrGone()
 {
     Bench b;
     QByteArray many;
@@ -147,6 +144,13 @@ void TestRequestReader::readsNothingWhileTheWriterIsBusy()
         QVERIFY(b.reader.held() <= RequestReader::kReadChunk);
     }
     QCOMPARE(b.ids(), (QList<qint32>{1, 2, 3}));
+    // Nor is a source read once it is disconnected.
+    Bench gone;
+    gone.source.connected = false;
+    gone.source.bytes = request(RichiestaGruppi, 1);
+    gone.reader.pump();
+    QVERIFY(gone.served.isEmpty());
+    QCOMPARE(gone.source.reads, 0);
 }
 
 void TestRequestReader::badRequestsAreCountedAndDrained_data()
@@ -248,7 +252,7 @@ void TestRequestReader::timeSpentWritingIsNotTheDialersFault()
     QVERIFY(b.list1().filter(QStringLiteral("PROBLEMA")).isEmpty());
 }
 
-void TestRequestReader::oversizedBodyIsCutWithoutLosingTheNextPacket()
+void TestRequestReader::oversizedBodyAndJunkFloodAreBounded()
 {
     Bench b;
     b.source.bytes = request(DiscardQuery, 1, QByteArray(4500, 'z')) + request(RichiestaGruppi, 2);
@@ -257,27 +261,23 @@ void TestRequestReader::oversizedBodyIsCutWithoutLosingTheNextPacket()
     QCOMPARE(b.served[0].body.size(), kBodyBufferSize);
     QVERIFY(b.list1().contains(QStringLiteral("PROBLEMA")));
     QCOMPARE(b.counter(MainModel::DataErrors), QStringLiteral("0"));
-}
-
-void TestRequestReader::junkFloodDumpsItsFirstKilobytes()
-{
-    Bench b;
-    const QByteArray junk(1024 * 1024, '\0');
-    b.source.bytes = junk;
-    b.reader.pump();
-    QVERIFY(b.served.isEmpty());
-    QCOMPARE(b.source.bytes.size(), 0);
     // A megabyte of junk costs a few kilobytes of dump, not four megabytes.
-    const qint64 written = QFileInfo(b.debug.path()).size();
+    Bench flood;
+    const QByteArray junk(1024 * 1024, '\0');
+    flood.source.bytes = junk;
+    flood.reader.pump();
+    QVERIFY(flood.served.isEmpty());
+    QCOMPARE(flood.source.bytes.size(), 0);
+    const qint64 written = QFileInfo(flood.debug.path()).size();
     QVERIFY2(written < 32 * 1024, qPrintable(QString::number(written)));
-    QVERIFY(readFile(b.debug.path()).contains(" bytes non scritti su "));
+    QVERIFY(readFile(flood.debug.path()).contains(" bytes non scritti su "));
     // A good packet after the flood is served, and ends the run of junk.
-    b.source.bytes = request(RichiestaGruppi, 3);
-    b.reader.pump();
-    QCOMPARE(b.ids(), QList<qint32>{3});
+    flood.source.bytes = request(RichiestaGruppi, 3);
+    flood.reader.pump();
+    QCOMPARE(flood.ids(), QList<qint32>{3});
 }
 
-void TestRequestReader::waitingAndMoreBytesAtLevelOne()
+void TestRequestReader::tracesAtLevelsOneAndTwo()
 {
     Bench b;
     b.model.debugLevel.setText(QStringLiteral("1"));
@@ -294,30 +294,17 @@ void TestRequestReader::waitingAndMoreBytesAtLevelOne()
     b.reader.pump();
     QCOMPARE(b.ids(), (QList<qint32>{1, 2}));
     QCOMPARE(b.list1().filter(QStringLiteral("Aspetto altri")).size(), 1);
-}
-
-void TestRequestReader::tracesAtLevelTwo()
-{
-    Bench b;
-    b.model.debugLevel.setText(QStringLiteral("2"));
-    b.source.bytes = request(FreeQueue, 6, dialerbody::encode(dialerbody::GroupRelease{3}));
-    b.reader.pump();
-    const QStringList traces = b.list1().filter(QStringLiteral("(WS1-"));
+    // At level two, each field of a header.
+    Bench two;
+    two.model.debugLevel.setText(QStringLiteral("2"));
+    two.source.bytes = request(FreeQueue, 6, dialerbody::encode(dialerbody::GroupRelease{3}));
+    two.reader.pump();
+    const QStringList traces = two.list1().filter(QStringLiteral("(WS1-"));
     QCOMPARE(traces.size(), 7);
     QVERIFY(traces[0].endsWith(QStringLiteral("(WS1-Totlen   44")));
     QVERIFY(traces[4].endsWith(QStringLiteral("(WS1-Code     70003")));
     QVERIFY(traces[6].endsWith(QStringLiteral("(WS1-Contact  PD                  ")));
-    QCOMPARE(b.counter(MainModel::LastCodeReceived), QStringLiteral("70003"));
-}
-
-void TestRequestReader::disconnectedSourceIsNotRead()
-{
-    Bench b;
-    b.source.connected = false;
-    b.source.bytes = request(RichiestaGruppi, 1);
-    b.reader.pump();
-    QVERIFY(b.served.isEmpty());
-    QCOMPARE(b.source.reads, 0);
+    QCOMPARE(two.counter(MainModel::LastCodeReceived), QStringLiteral("70003"));
 }
 
 QTEST_GUILESS_MAIN(TestRequestReader)

@@ -52,29 +52,24 @@ void TestMainWindow::everyControlIsThereWithItsCaption()
 {
     Fixture f;
     QWidget &w = f.window;
-    const std::pair<const char *, const char *> groups[] = {
-        {"Frame1", "Server Quorin"}, {"Frame2", "Stato connessione PD"}, {"Frame3", "Dati DB"}, {"Frame5", "Gruppi/Operatori"}};
-    for (const auto &[name, title] : groups) {
-        auto *g = child<QGroupBox>(w, name);
-        QVERIFY(g);
-        QCOMPARE(g->title(), QString::fromLatin1(title));
-    }
-    const std::pair<const char *, const char *> buttons[] = {
-        {"cmd_Connetti", "Connetti"}, {"Command1", "Chiudi"}, {"Command2", "agg."}, {"Command3", "prova esito"},
-        {"Command4", "Azzera"}, {"Command5", "clear list"}, {"Command6", "invia gruppi"}, {"Command10_0", "A"},
-        {"Command10_1", "et"}, {"Command10_2", "eg"}, {"Command11", "Finestra Monitor"}, {"Command8", "Filtra"},
-        {"Command9", "azzera"}, {"Command7", "Chiudi"}};
-    for (const auto &[name, text] : buttons) {
-        auto *b = child<QPushButton>(w, name);
-        QVERIFY(b);
-        QCOMPARE(b->text(), QString::fromLatin1(text));
+    // Group boxes show a title, buttons and boxes a text.
+    const char *const group = "QGroupBox", *const button = "QPushButton", *const box = "QCheckBox";
+    const std::tuple<const char *, const char *, const char *> captions[] = {
+        {"Frame1", group, "Server Quorin"}, {"Frame2", group, "Stato connessione PD"}, {"Frame3", group, "Dati DB"},
+        {"Frame5", group, "Gruppi/Operatori"}, {"cmd_Connetti", button, "Connetti"}, {"Command1", button, "Chiudi"},
+        {"Command2", button, "agg."}, {"Command3", button, "prova esito"}, {"Command4", button, "Azzera"},
+        {"Command5", button, "clear list"}, {"Command6", button, "invia gruppi"}, {"Command10_0", button, "A"},
+        {"Command10_1", button, "et"}, {"Command10_2", button, "eg"}, {"Command11", button, "Finestra Monitor"},
+        {"Command8", button, "Filtra"}, {"Command9", button, "azzera"}, {"Command7", button, "Chiudi"},
+        {"Emula", box, "Simulazione"}, {"chkAutoConnect", box, "AutoConnect"}, {"chkPingOnIdle", box, "ping on idle"},
+        {"chk_noDB", box, "NODB"}};
+    for (const auto &[name, kind, caption] : captions) {
+        QWidget *c = child<QWidget>(w, name);
+        QVERIFY2(c && c->inherits(kind), name);
+        QCOMPARE(c->property(kind == group ? "title" : "text").toString(), QString::fromLatin1(caption));
     }
     QCOMPARE(child<QPushButton>(w, "Command2")->toolTip(), QStringLiteral("Aggiorna Contatori"));
     QCOMPARE(child<QPushButton>(w, "Command10_2")->toolTip(), QStringLiteral("Riepilogo Archivio Esiti odierno"));
-    const std::pair<const char *, const char *> checks[] = {
-        {"Emula", "Simulazione"}, {"chkAutoConnect", "AutoConnect"}, {"chkPingOnIdle", "ping on idle"}, {"chk_noDB", "NODB"}};
-    for (const auto &[name, text] : checks)
-        QCOMPARE(child<QCheckBox>(w, name)->text(), QString::fromLatin1(text));
     QCOMPARE(child<QLineEdit>(w, "Txt_Ip_Server_Quorin")->text(), QStringLiteral("127.0.0.1"));
     QCOMPARE(child<QLineEdit>(w, "Txt_Porta_server_Quorin")->text(), QStringLiteral("12000"));
     QCOMPARE(child<QLabel>(w, "Label2_1")->toolTip(), QStringLiteral("Clicca x Ping singolo"));
@@ -203,6 +198,11 @@ void TestMainWindow::aNoticeOnScreenIsNotOpenedTwice()
             n += qobject_cast<QMessageBox *>(w) && w->isVisible();
         return n;
     };
+    const auto acceptAll = [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QMessageBox *>(w))
+                box->accept();
+    };
     int seen = -1;
     bool repeatReturned = false;
     // While the first box is open, events run: the link's error comes again,
@@ -211,9 +211,7 @@ void TestMainWindow::aNoticeOnScreenIsNotOpenedTwice()
         prompts.message(text); // returns at once
         repeatReturned = true;
         seen = boxes();
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *box = qobject_cast<QMessageBox *>(w))
-                box->accept();
+        acceptAll();
     });
     prompts.message(text);
     QVERIFY(repeatReturned);
@@ -222,9 +220,7 @@ void TestMainWindow::aNoticeOnScreenIsNotOpenedTwice()
     // Once closed, the notice can be shown again.
     QTimer::singleShot(0, [&] {
         seen = boxes();
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *box = qobject_cast<QMessageBox *>(w))
-                box->accept();
+        acceptAll();
     });
     prompts.message(text);
     QCOMPARE(seen, 1);
