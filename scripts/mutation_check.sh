@@ -37,6 +37,7 @@ AUX="tst_watchdog tst_watchdogwindow tst_ping tst_headless"
 APP="tst_headless tst_service_output tst_console_headless"
 PROC="tst_procedures tst_console_loopback tst_console_headless tst_consolewindow"
 CAMP="tst_sqldialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counters tst_groups tst_diagnosis tst_campaign_cycle tst_simulator tst_killrestart"
+LINK="tst_requestreader tst_dispatch tst_dialerlink tst_backpressure tst_emulator tst_queue tst_simulator"
 CORE="tst_maintick tst_maincontroller tst_preferences tst_metrics tst_metricsserver tst_requestreader tst_dispatch tst_dialerlink"
 
 # id|file|text to find (exactly once)|replacement|tests|what
@@ -90,6 +91,12 @@ L2|src/core/Preferences.cpp|LimiteEsitiNegativiTollerati), Settings::kDefaultLim
 L3|src/dialer_link/RequestReader.cpp|return m_writer && m_writer->busy();|return false;|CORE|requests read only while the writer is idle
 L4|src/core/Metrics.cpp|result == RequestResult::Unknown ? kOtherCode : code|code|CORE|metrics: unknown codes under one label
 L5|src/dialer_link/Dispatcher.cpp|QStringLiteral("MSG SCONOSC=")|QStringLiteral("MSG SCONOSCIUTO=")|CORE|dispatcher: unknown code's log line
+E1|src/dialer_link/RequestReader.cpp|Q_EMIT packetRead();|;|LINK|reader: idle clocks told of each packet
+E2|src/dialer_link/RequestReader.cpp|traffic[MainModel::BytesReceived]->add(bytes.size());|traffic[MainModel::BytesReceived]->add(0);|LINK|reader: bytes received counted
+E3|src/app/Composition.cpp|{packet::FreeQueueOp, std::bind_front(&QueueService::liberaCodaOperatore, &queue)},||LINK|operator release routed to its service
+E4|src/dialer_link/PacketWriter.cpp|return !m_steps.empty() @OR@ m_waiting @OR@ m_socket.bytesToWrite() > 0;|return !m_steps.empty() @OR@ m_socket.bytesToWrite() > 0;|LINK|writer busy through a reply's pause
+E5|src/dialer_link/RequestReader.cpp|QString::number(std::max(0, length))|QString::number(length)|LINK|reader: a negative length logged as 0
+E6|src/dialer_link/Emulator.cpp|list2(QStringLiteral("Ricevuti gruppi"), kRx, r.id);|;|LINK|built-in dialer: groups reply recognised
 EOF
 }
 
