@@ -94,7 +94,7 @@ L5|src/dialer_link/Dispatcher.cpp|QStringLiteral("MSG SCONOSC=")|QStringLiteral(
 E1|src/dialer_link/RequestReader.cpp|Q_EMIT packetRead();|;|LINK|reader: idle clocks told of each packet
 E2|src/dialer_link/RequestReader.cpp|traffic[MainModel::BytesReceived]->add(bytes.size());|traffic[MainModel::BytesReceived]->add(0);|LINK|reader: bytes received counted
 E3|src/app/Composition.cpp|{packet::FreeQueueOp, std::bind_front(&QueueService::liberaCodaOperatore, &queue)},||LINK|operator release routed to its service
-E4|src/dialer_link/PacketWriter.cpp|return !m_steps.empty() @OR@ m_waiting @OR@ m_socket.bytesToWrite() > 0;|return !m_steps.empty() @OR@ m_socket.bytesToWrite() > 0;|LINK|writer busy through a reply's pause
+E7|src/dialer_link/PacketWriter.cpp|return !m_steps.empty() @OR@ m_waiting @OR@ m_socket.bytesToWrite() > 0;|return m_socket.bytesToWrite() > 0;|LINK|writer busy until its reply's last piece is out
 E5|src/dialer_link/RequestReader.cpp|QString::number(std::max(0, length))|QString::number(length)|LINK|reader: a negative length logged as 0
 E6|src/dialer_link/Emulator.cpp|list2(QStringLiteral("Ricevuti gruppi"), kRx, r.id);|;|LINK|built-in dialer: groups reply recognised
 EOF
