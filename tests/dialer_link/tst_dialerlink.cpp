@@ -1,12 +1,15 @@
-// The dialer link over real loopback sockets, against a fake dialer.
+// The dialer link over real loopback sockets, against a fake dialer. A
+// dialer that sends faster than it reads gets one request served at a time,
+// after the previous reply was handed over; the program holds at most one
+// reply and one chunk of requests.
 #include <QtTest>
 
-#include "../core/TestSupport.h"
+#include "../support/Bytes.h"
 #include "../support/DialerPeer.h"
-#include "app/Composition.h"
+#include "../support/Loopback.h"
+#include "../support/Program.h"
 #include "core/LogList.h"
-#include "core/MainController.h"
-#include "dialer_link/PacketFormat.h"
+#include "dialer_link/DialerBodies.h"
 
 using namespace packet;
 
@@ -34,15 +37,11 @@ struct Fixture {
         return dialer.accept() && QTest::qWaitFor([this] { return link().state() == 7; }, 20000);
     }
     QStringList list1() const { return const_cast<MainController &>(controller).log().list1().lines(); }
+    // The first n bytes the dialer receives; fewer if they do not come.
     QByteArray readExactly(int n)
     {
-        QByteArray out;
-        if (!QTest::qWaitFor([&] {
-                out += peer().read(n - out.size());
-                return out.size() >= n;
-            }, 20000))
-            qWarning("waited in vain for %d bytes", n);
-        return out;
+        QTest::qWaitFor([&] { return peer().bytesAvailable() >= n; }, 20000);
+        return peer().read(n);
     }
 };
 
@@ -52,11 +51,12 @@ class TestDialerLink : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void dbOkOnConnectThenRepliesInOrder();
-    void chiudiSendsDbDownBeforeClosing();
+    void dbDownLeavesBeforeTheClose_data();
+    void dbDownLeavesBeforeTheClose();
     void refusedConnectionIsReportedAndRecycled();
-    void requestsAreDispatchedAndCounted();
     void linkDroppedMidPacket();
-    void dbDownLeavesEvenWhenTheProgramEndsAtOnce();
+    void aDialerThatDoesNotReadGetsOneReplyAtATime();
+    void nothingIsReadWhileAReplyWaits();
 };
 
 void TestDialerLink::dbOkOnConnectThenRepliesInOrder()
@@ -64,49 +64,56 @@ void TestDialerLink::dbOkOnConnectThenRepliesInOrder()
     Fixture f(false);
     QVERIFY(f.connect());
     const QByteArray dbok = f.readExactly(20);
-    QByteArray port(4, '\0');
-    qToLittleEndian<qint32>(f.peer().peerPort(), port.data());
-    QCOMPARE(dbok, QByteArray::fromHex("00000010FFFFFFFF") + port + QByteArray::fromHex("DE11010000000000"));
+    QCOMPARE(dbok, hex("00000010" "FFFFFFFF") + le32(f.peer().peerPort()) + hex("DE110100" "00000000"));
     QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->value(), 1, 20000);
     const QStringList lines = f.list1();
     QCOMPARE(lines.mid(0, 4), (QStringList{QStringLiteral("Tento la connessione"), QStringLiteral("Connesso a 127.0.0.1"),
                                            QStringLiteral("70110"), QStringLiteral("Invio DBOK")}));
-    QVERIFY(f.controller.model().closeEnabled.value());
-    QVERIFY(!f.controller.model().connectEnabled.value());
     QCOMPARE(f.controller.model().traffic[MainModel::LastCodeSent]->value(), 70110);
     QCOMPARE(readFile(f.controller.debugFile().path()), dbok); // the header bytes, no identification record
 
     // Replies leave in the order they were given.
     for (int id = 1; id <= 3; ++id)
         f.link().writer().sendReply(AckEsito, QStringLiteral("Invio AckEsito"), {id, QStringLiteral("tag%1").arg(id)}, {});
-    const QByteArray all = f.readExactly(3 * 44);
-    QCOMPARE(all.size(), 132);
-    for (int i = 0; i < 3; ++i) {
-        const QByteArray one = all.mid(i * 44, 44);
-        QCOMPARE(readInt32Be(one, 0), 40);
-        QCOMPARE(readInt32Le(one, 12), qint32(AckEsito));
-        RecordId r;
-        QVERIFY(decodeRecordId(one, r, kHeaderSize).ok());
-        QCOMPARE(r.id, i + 1);
-        QCOMPARE(r.contact, QStringLiteral("tag%1").arg(i + 1).leftJustified(20));
+    for (int id = 1; id <= 3; ++id) {
+        const Packet reply = f.dialer.receive();
+        QCOMPARE(reply.header.code, qint32(AckEsito));
+        QCOMPARE(reply.record.id, id);
+        QCOMPARE(reply.record.contact, QStringLiteral("tag%1").arg(id).leftJustified(20));
     }
     QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::PacketsSent]->value(), 4, 20000);
 }
 
-void TestDialerLink::chiudiSendsDbDownBeforeClosing()
+void TestDialerLink::dbDownLeavesBeforeTheClose_data()
 {
-    Fixture f(false);
-    QVERIFY(f.connect());
-    f.controller.chiudi(); // at once, with DBOK's second half still waiting for its pause
-    QCOMPARE(f.link().state(), 0);
-    QVERIFY(f.controller.model().connectEnabled.value());
-    QByteArray all;
-    QTRY_VERIFY_WITH_TIMEOUT((all += f.peer().readAll(), f.peer().state() == QAbstractSocket::UnconnectedState), 20000);
-    all += f.peer().readAll();
+    QTest::addColumn<bool>("programEnds");
+    // At once, with DBOK's second half still waiting for its pause.
+    QTest::newRow("Chiudi") << false;
+    // The program's objects go without another turn of the event loop.
+    QTest::newRow("the program ends at once") << true;
+}
+
+void TestDialerLink::dbDownLeavesBeforeTheClose()
+{
+    QFETCH(bool, programEnds);
+    auto f = std::make_unique<Fixture>(programEnds);
+    QVERIFY(f->connect());
+    std::unique_ptr<QTcpSocket> peer(f->dialer.peer);
+    peer->setParent(nullptr);
+    if (programEnds) {
+        QVERIFY(QTest::qWaitFor([&] { return peer->bytesAvailable() >= 20; }, 20000)); // DBOK whole
+        f->prompts.answers = {true};
+        QVERIFY(f->controller.requestClose());
+        f.reset();
+    } else {
+        f->controller.chiudi();
+        QCOMPARE(f->link().state(), 0);
+        QVERIFY(f->list1().contains(QStringLiteral("Invio DBDOWN")));
+    }
+    const QByteArray all = readToClose(*peer);
     QCOMPARE(all.size(), 40);
-    QCOMPARE(all.mid(12, 4), QByteArray::fromHex("DE110100"));
-    QCOMPARE(all.mid(32, 4), QByteArray::fromHex("DD110100"));
-    QVERIFY(f.list1().contains(QStringLiteral("Invio DBDOWN")));
+    QCOMPARE(all.mid(12, 4), hex("DE110100"));
+    QCOMPARE(all.mid(32, 4), hex("DD110100"));
 }
 
 void TestDialerLink::refusedConnectionIsReportedAndRecycled()
@@ -129,28 +136,6 @@ void TestDialerLink::refusedConnectionIsReportedAndRecycled()
     QCOMPARE(f.link().state(), 9);
 }
 
-void TestDialerLink::requestsAreDispatchedAndCounted()
-{
-    Fixture f(true);
-    QVERIFY(f.connect());
-    f.peer().write(DialerPeer::request(RichiestaGruppi, 5) + DialerPeer::request(71003, 6) + DialerPeer::request(75555, 7)
-                   + DialerPeer::request(100, 8));
-    QTRY_COMPARE_WITH_TIMEOUT(f.controller.model().traffic[MainModel::DataErrors]->value(), 2, 20000);
-    const QStringList lines = f.list1();
-    QVERIFY(lines.contains(QStringLiteral("Ricevuta Richiesta gruppi")));
-    QVERIFY(lines.contains(QStringLiteral("Ricevuto PDOUTOP_FREEQUEUE_OP")));
-    // A release without its operator code is refused, not read as zeros.
-    QVERIFY(lines.contains(QStringLiteral("ERRORE NEI DATI: PDOUTOP_FREEQUEUE_OP troppo corto: 0 byte, attesi 24")));
-    QVERIFY(lines.contains(QStringLiteral("MSG SCONOSC=75555")));
-    QVERIFY(lines.contains(QStringLiteral("ERRORE NEI DATI")));
-    MainModel &m = f.controller.model();
-    QCOMPARE(m.traffic[MainModel::Dispatched]->value(), 1);
-    QCOMPARE(m.traffic[MainModel::UnknownCodes]->value(), 1);
-    QCOMPARE(m.traffic[MainModel::LastCodeReceived]->value(), 100);
-    QCOMPARE(m.traffic[MainModel::BytesReceived]->value(), 176); // "### ### ### ###"
-    QVERIFY(f.controller.log().list2().lines().isEmpty()); // the bad request was last: nothing to drain
-}
-
 void TestDialerLink::linkDroppedMidPacket()
 {
     Fixture f(false);
@@ -165,22 +150,52 @@ void TestDialerLink::linkDroppedMidPacket()
     QCOMPARE(f.controller.model().traffic[MainModel::PacketsSent]->value(), 0); // no packet completed
 }
 
-void TestDialerLink::dbDownLeavesEvenWhenTheProgramEndsAtOnce()
+void TestDialerLink::aDialerThatDoesNotReadGetsOneReplyAtATime()
 {
-    auto f = std::make_unique<Fixture>(true);
-    QVERIFY(f->connect());
-    std::unique_ptr<QTcpSocket> peer(f->dialer.peer);
-    peer->setParent(nullptr);
-    QByteArray all;
-    QVERIFY(QTest::qWaitFor([&] { return (all += peer->readAll()).size() >= 20; }, 20000));
-    f->prompts.answers = {true};
-    QVERIFY(f->controller.requestClose());
-    f.reset(); // the program's objects go without another turn of the event loop
-    QVERIFY(QTest::qWaitFor([&] {
-        all += peer->readAll();
-        return all.size() >= 40 && peer->state() == QAbstractSocket::UnconnectedState;
-    }, 20000));
-    QCOMPARE(all.mid(32, 4), QByteArray::fromHex("DD110100"));
+    Program p(Program::Options{{}, {4000, 5}});
+    DialerLink &link = p.parts->dialerLink();
+    DialerPeer dialer;
+    link.connectTo(QStringLiteral("127.0.0.1"), dialer.port());
+    QVERIFY(dialer.accept());
+    QCOMPARE(dialer.receive().header.code, qint32(DbOk));
+    // The dialer's socket holds little (DialerPeer::kReadBuffer): when it
+    // stops reading, TCP stops the program.
+    constexpr int kRequests = 300; // about 900 KB of replies, more than the sockets hold
+    QByteArray pipelined;
+    for (int i = 0; i < kRequests; ++i)
+        pipelined += DialerPeer::request(RichiestaClientiGruppi, 1000 + i,
+                                         dialerbody::encode(dialerbody::CustomersRequest{{{1 + i % 6, 10}}}));
+    dialer.peer->write(pipelined);
+    const auto served = [&] { return p.controller->model().traffic[MainModel::Dispatched]->value(); };
+    // The program ends up waiting on the dialer: its reply is not handed
+    // over, and it has not served the requests behind it.
+    QTRY_VERIFY_WITH_TIMEOUT(dialer.peer->bytesAvailable() >= DialerPeer::kReadBuffer
+                                 && link.socket().bytesToWrite() > 0 && served() < kRequests,
+                             30000);
+    QVERIFY(served() < kRequests);
+    const qint64 oneReply = (kPrefixSize + 4 + 10 * dialerbody::CustomerRecord::Size) + (kPrefixSize + 4);
+    QVERIFY2(link.writer().peakQueuedBytes() <= oneReply, qPrintable(QString::number(link.writer().peakQueuedBytes())));
+    QVERIFY(link.reader().peakHeld() <= RequestReader::kReadChunk);
+    // Then it reads, freely, and the program serves the rest.
+    dialer.peer->setReadBufferSize(0);
+    QTRY_COMPARE_WITH_TIMEOUT(served(), kRequests, 30000);
+    QVERIFY(link.writer().peakQueuedBytes() <= oneReply);
+}
+
+void TestDialerLink::nothingIsReadWhileAReplyWaits()
+{
+    Fixture f(false);
+    f.link().writer().setPauseMs(60000); // DBOK's pause outlasts the test
+    QVERIFY(f.connect());
+    QByteArray flood;
+    for (int i = 0; i < 20000; ++i) // over a megabyte of requests
+        flood += DialerPeer::request(RichiestaGruppi, i);
+    f.peer().write(flood);
+    // The socket's buffer fills and stays full: the rest waits in TCP.
+    QTRY_VERIFY_WITH_TIMEOUT(f.link().socket().bytesAvailable() >= LinkSocket::kReadBuffer, 20000);
+    QCOMPARE(f.link().reader().held(), 0);
+    QCOMPARE(f.controller.model().traffic[MainModel::Dispatched]->value(), 0);
+    QCOMPARE(f.link().socket().bytesAvailable(), LinkSocket::kReadBuffer);
 }
 
 QTEST_MAIN(TestDialerLink)

@@ -48,11 +48,7 @@ void TestPacketFormat::repliesOfTwentyAndFortyFourBytes()
     QVERIFY(p.body.isEmpty());
 
     // Any other reply has its identification record.
-    const Header h = replyHeader(AckEsito, 0, 50001);
-    QCOMPARE(h.totlen, 40);
-    QCOMPARE(h.len, 24);
-    const QByteArray bytes = encodePacket(h, {7, QStringLiteral("PD01")}, {});
-    QCOMPARE(bytes.size(), 44);
+    const QByteArray bytes = encodePacket(replyHeader(AckEsito, 0, 50001), {7, QStringLiteral("PD01")}, {});
     QCOMPARE(bytes, hex("00000028" "FFFFFFFF" "51C30000" "D7110100" "18000000" "07000000") + "PD01" + QByteArray(16, ' '));
 }
 
@@ -87,7 +83,6 @@ void TestPacketFormat::truncatedHeaderAndRecordAreRefused()
     const QByteArray record = encodeRecordId({5, QStringLiteral("PD")});
     RecordId r;
     QVERIFY(refusesPrefixes(record, [&r](const QByteArray &b) { return decodeRecordId(b, r); }));
-    QVERIFY(refusesPrefixes(record, [&](const QByteArray &b) { return decodeRecordId(header + b, r, kHeaderSize); }));
     QVERIFY(!decodeRecordId(record, r, 1).ok());
     QVERIFY(!decodeRecordId(record, r, 100).ok()); // offset past the end
     QVERIFY(decodeRecordId(header + record, r, kHeaderSize).ok());
@@ -116,7 +111,6 @@ void TestPacketFormat::contactIsAnsiAndTwentyWide()
     const QString longTag = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
     QCOMPARE(encodeRecordId({1, longTag}), hex("01000000") + "ABCDEFGHIJKLMNOPQRST");
     const QByteArray wire = encodePacket(requestHeader(FreeQueue, 4, 12000), {1, longTag}, hex("2A000000"));
-    QCOMPARE(wire.size(), 48);
     QCOMPARE(wire.mid(offset::Body), hex("2A000000"));
 }
 

@@ -64,52 +64,24 @@ void TestFramer::anySegmentationGivesTheSamePackets()
         QCOMPARE(f.size(), 0);
         QVERIFY(!f.partial());
     }
-
-    Framer f(kRules);
-    QList<QByteArray> got;
-    for (char c : stream) {
-        f.append(QByteArray(1, c));
-        got += takePackets(f);
-    }
-    QCOMPARE(got, expected);
-    QCOMPARE(f.size(), 0);
-
-    // Several packets in one append, the last one cut.
-    f.append(dbOk + groups + outcome + dbOk + outcome.left(10));
-    QCOMPARE(takePackets(f), (QList<QByteArray>{dbOk, groups, outcome, dbOk}));
-    QCOMPARE(f.size(), 10);
-    QVERIFY(f.partial());
-    f.append(outcome.mid(10));
-    QCOMPARE(takePackets(f), QList<QByteArray>{outcome});
 }
 
 void TestFramer::splitLengthFieldWaits()
 {
+    // Fewer than four bytes hold no length yet: nothing is read past them.
     Framer f(kRules);
     QCOMPARE(f.expectedLength(), 0);
-    f.append(groups.left(2));
-    Framer::Frame frame = f.next();
-    QCOMPARE(frame.status, Framer::Frame::NeedMore);
-    QCOMPARE(frame.length, 0);
-    QCOMPARE(f.expectedLength(), 0);
-    QVERIFY(f.partial());
-    f.append(groups.mid(2, 1));
-    QCOMPARE(f.expectedLength(), 0);
-
+    for (int held = 1; held <= 3; ++held) {
+        f.append(groups.mid(held - 1, 1));
+        const Framer::Frame frame = f.next();
+        QCOMPARE(frame.status, Framer::Frame::NeedMore);
+        QCOMPARE(frame.length, 0);
+        QCOMPARE(f.expectedLength(), 0);
+        QVERIFY(f.partial());
+    }
     f.append(groups.mid(3, 1));
-    frame = f.next();
-    QCOMPARE(frame.status, Framer::Frame::NeedMore);
-    QCOMPARE(frame.length, 40);
+    QCOMPARE(f.next().length, 40);
     QCOMPARE(f.expectedLength(), 40);
-
-    f.append(groups.mid(4, groups.size() - 5)); // all but the last byte
-    QCOMPARE(f.next().status, Framer::Frame::NeedMore);
-    // The expected length follows the packet in hand.
-    f.append(groups.right(1) + outcome.left(6));
-    frame = f.next();
-    QCOMPARE(frame.status, Framer::Frame::Packet);
-    QCOMPARE(frame.bytes, groups);
-    QCOMPARE(f.expectedLength(), 176);
     f.takeAll();
     QCOMPARE(f.expectedLength(), 0);
 }
