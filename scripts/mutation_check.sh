@@ -37,6 +37,8 @@ AUX="tst_watchdog tst_watchdogwindow tst_ping tst_headless"
 APP="tst_headless tst_service_output tst_console_headless"
 PROC="tst_procedures tst_console_loopback tst_console_headless tst_consolewindow"
 CAMP="tst_sqldialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counters tst_groups tst_diagnosis tst_campaign_cycle tst_simulator tst_killrestart"
+OUT="tst_headless tst_stdout_socket"
+JRN="tst_platform tst_service_output tst_headless"
 CORE="tst_maintick tst_maincontroller tst_preferences tst_metrics tst_metricsserver tst_requestreader tst_dispatch tst_dialerlink"
 
 # id|file|text to find (exactly once)|replacement|tests|what
@@ -90,6 +92,12 @@ L2|src/core/Preferences.cpp|LimiteEsitiNegativiTollerati), Settings::kDefaultLim
 L3|src/dialer_link/RequestReader.cpp|return m_writer && m_writer->busy();|return false;|CORE|requests read only while the writer is idle
 L4|src/core/Metrics.cpp|result == RequestResult::Unknown ? kOtherCode : code|code|CORE|metrics: unknown codes under one label
 L5|src/dialer_link/Dispatcher.cpp|QStringLiteral("MSG SCONOSC=")|QStringLiteral("MSG SCONOSCIUTO=")|CORE|dispatcher: unknown code's log line
+B1|src/platform/StandardOutput.cpp|} else if (S_ISFIFO(st.st_mode)) {|} else if (false) {|OUT|output to a slow pipe reader is bounded
+B2|src/web_status/HttpRequestReader.cpp|        m_skipping = true;|        ;|WEB|status page: a long request's rest skipped
+B3|src/web_status/StatusPage.cpp|out += QStringLiteral(" bgcolor=#800080> ");|out += QStringLiteral(" bgcolor=#800081> ");|PAGE|status page: an extension's colour
+B4|src/web_status/MetricsServer.cpp|m_hooks.diagnosis(r.byOperator, r.who,|m_hooks.diagnosis(r.byOperator, QString(),|WEB|metrics port: the diagnosis asked for
+B5|src/auxiliary/ui/WatchdogWindow.cpp|connect(&monitor.caption, &TextValue::textChanged, this, &QWidget::setWindowTitle);|;|AUX|watchdog window: title follows its caption
+B6|src/platform/Journal.cpp|qulonglong(st.st_dev) == device && qulonglong(st.st_ino) == inode;|qulonglong(st.st_dev) == device;|JRN|journal: only the stream it names
 EOF
 }
 
