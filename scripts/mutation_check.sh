@@ -38,6 +38,8 @@ APP="tst_headless tst_service_output tst_console_headless"
 PROC="tst_procedures tst_console_loopback tst_console_headless tst_consolewindow"
 CAMP="tst_sqldialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counters tst_groups tst_diagnosis tst_campaign_cycle tst_simulator tst_killrestart"
 LINK="tst_requestreader tst_dispatch tst_dialerlink tst_emulator tst_queue tst_simulator"
+OUT="tst_headless tst_stdout_socket"
+JRN="tst_platform tst_service_output tst_headless"
 CORE="tst_maintick tst_maincontroller tst_preferences tst_metrics tst_metricsserver tst_requestreader tst_dispatch tst_dialerlink"
 
 # id|file|text to find (exactly once)|replacement|tests|what
@@ -97,6 +99,12 @@ E3|src/app/Composition.cpp|{packet::FreeQueueOp, std::bind_front(&QueueService::
 E7|src/dialer_link/PacketWriter.cpp|return !m_steps.empty() @OR@ m_waiting @OR@ m_socket.bytesToWrite() > 0;|return m_socket.bytesToWrite() > 0;|LINK|writer busy until its reply's last piece is out
 E5|src/dialer_link/RequestReader.cpp|QString::number(std::max(0, length))|QString::number(length)|LINK|reader: a negative length logged as 0
 E6|src/dialer_link/Emulator.cpp|list2(QStringLiteral("Ricevuti gruppi"), kRx, r.id);|;|LINK|built-in dialer: groups reply recognised
+B1|src/platform/StandardOutput.cpp|} else if (S_ISFIFO(st.st_mode)) {|} else if (false) {|OUT|output to a slow pipe reader is bounded
+B2|src/web_status/HttpRequestReader.cpp|        m_skipping = true;|        ;|WEB|status page: a long request's rest skipped
+B3|src/web_status/StatusPage.cpp|out += QStringLiteral(" bgcolor=#800080> ");|out += QStringLiteral(" bgcolor=#800081> ");|PAGE|status page: an extension's colour
+B4|src/web_status/MetricsServer.cpp|m_hooks.diagnosis(r.byOperator, r.who,|m_hooks.diagnosis(r.byOperator, QString(),|WEB|metrics port: the diagnosis asked for
+B5|src/auxiliary/ui/WatchdogWindow.cpp|connect(&monitor.caption, &TextValue::textChanged, this, &QWidget::setWindowTitle);|;|AUX|watchdog window: title follows its caption
+B6|src/platform/Journal.cpp|qulonglong(st.st_dev) == device && qulonglong(st.st_ino) == inode;|qulonglong(st.st_dev) == device;|JRN|journal: only the stream it names
 EOF
 }
 

