@@ -37,6 +37,7 @@ AUX="tst_watchdog tst_watchdogwindow tst_ping tst_headless"
 APP="tst_headless tst_service_output tst_console_headless"
 PROC="tst_procedures tst_console_loopback tst_console_headless tst_consolewindow"
 CAMP="tst_sqldialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counters tst_groups tst_diagnosis tst_campaign_cycle tst_simulator tst_killrestart"
+CTM="tst_telephonyformat tst_extensiontable tst_monitortiles tst_layoutfile tst_monitorlink tst_operatorserver tst_ctmonitorstore tst_monitoractions tst_monitor_loopback tst_monitorwindows"
 CORE="tst_maintick tst_maincontroller tst_preferences tst_metrics tst_metricsserver tst_requestreader tst_dispatch tst_dialerlink"
 
 # id|file|text to find (exactly once)|replacement|tests|what
@@ -90,6 +91,12 @@ L2|src/core/Preferences.cpp|LimiteEsitiNegativiTollerati), Settings::kDefaultLim
 L3|src/dialer_link/RequestReader.cpp|return m_writer && m_writer->busy();|return false;|CORE|requests read only while the writer is idle
 L4|src/core/Metrics.cpp|result == RequestResult::Unknown ? kOtherCode : code|code|CORE|metrics: unknown codes under one label
 L5|src/dialer_link/Dispatcher.cpp|QStringLiteral("MSG SCONOSC=")|QStringLiteral("MSG SCONOSCIUTO=")|CORE|dispatcher: unknown code's log line
+G1|src/ct_monitor/MonitorCounters.cpp|main.database[MainModel::AgentsLogged]->set(c[0]);|main.database[MainModel::AgentsLogged]->set(c[1]);|CTM|monitor: agents logged on the main window
+G2|src/ct_monitor/CtMonitor.cpp|connect(&monitor.reconnector(), &wire::Reconnector::attempted, &m_feed, &MonitorFeed::restart);|;|CTM|monitor: a new stream starts its configuration afresh
+G3|src/ct_monitor/MonitorFeed.cpp|m_parts.store.schedule(r.number);|;|CTM|monitor: records reach CT_Monitor
+G4|src/wire/FramedReader.cpp|if (!m_incomplete.isActive() && m_policy.timeoutMs)|if (false)|CTM|telephony links: a packet never completed is dropped
+G5|src/wire/FramedReader.cpp|Q_EMIT realignExhausted();|;|CTM|monitor over UDP: a realignment run dry is said
+G6|src/ct_monitor/MonitorTiles.cpp|setHighlight(i, match);|setHighlight(i, false);|CTM|monitor: a search highlights the tiles it finds
 EOF
 }
 
