@@ -5,6 +5,7 @@
 // link's own test; the tables following a live server, the windows'.)
 #include <QtTest>
 
+#include "../support/Loopback.h"
 #include "../support/Program.h"
 #include "telephony_sim/TelephonySim.h"
 
@@ -40,6 +41,7 @@ private Q_SLOTS:
     void operatorCommandsReachTheOperatorServer();
     void aConfigurationBurstReachesAReplicaInAnotherProcess();
     void databaseOnlyWithAnUnreachableReplica();
+    void aNewStreamStartsItsConfigurationAfresh();
 };
 
 void TestMonitorLoopback::operatorCommandsReachTheOperatorServer()
@@ -158,6 +160,29 @@ void TestMonitorLoopback::databaseOnlyWithAnUnreachableReplica()
     p.monitor().session().tick();
     QCOMPARE(p.monitor().table().row(120)[ExtensionTable::Agent], QStringLiteral("88"));
     QCOMPARE(p.monitor().model().list.lines().last(), QStringLiteral("db reads"));
+}
+
+void TestMonitorLoopback::aNewStreamStartsItsConfigurationAfresh()
+{
+    // The link drops right after a configuration; the next stream's smaller
+    // configuration sets the tiles alone, not on top of the last one's.
+    const auto configuration = [](int last) {
+        simbytes::Extension first, other;
+        first.number = 101;
+        other.number = last;
+        return simbytes::extensions(telephony::ExtensionConfig, {first, other});
+    };
+    ScriptedHost host;
+    Program p("PortaMonitor=" + host.port().toLatin1() + "\r\nPortaOprSvr=" + QByteArray::number(freePort()) + "\r\n");
+    p.monitor().session().open();
+    QVERIFY(host.connected());
+    host.say(configuration(140));
+    QTRY_COMPARE_WITH_TIMEOUT(p.monitor().model().tileCount(), 40, 20000);
+    QSignalSpy accepted(&host.server, &QTcpServer::newConnection);
+    host.peer->abort();
+    QVERIFY(accepted.wait(20000));
+    host.say(configuration(110));
+    QTRY_COMPARE_WITH_TIMEOUT(p.monitor().model().tileCount(), 10, 20000);
 }
 
 QTEST_MAIN(TestMonitorLoopback)
