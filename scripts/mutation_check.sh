@@ -40,6 +40,7 @@ CAMP="tst_sqldialect tst_sqltext tst_customers tst_outcomes tst_queue tst_counte
 LINK="tst_requestreader tst_dispatch tst_dialerlink tst_emulator tst_queue tst_simulator"
 OUT="tst_headless tst_stdout_socket"
 JRN="tst_platform tst_service_output tst_headless"
+CTM="tst_telephonyformat tst_extensiontable tst_monitortiles tst_layoutfile tst_monitorlink tst_operatorserver tst_ctmonitorstore tst_monitoractions tst_monitor_loopback tst_monitorwindows"
 CORE="tst_maintick tst_maincontroller tst_preferences tst_metrics tst_metricsserver tst_requestreader tst_dispatch tst_dialerlink"
 
 # id|file|text to find (exactly once)|replacement|tests|what
@@ -105,6 +106,12 @@ B3|src/web_status/StatusPage.cpp|out += QStringLiteral(" bgcolor=#800080> ");|ou
 B4|src/web_status/MetricsServer.cpp|m_hooks.diagnosis(r.byOperator, r.who,|m_hooks.diagnosis(r.byOperator, QString(),|WEB|metrics port: the diagnosis asked for
 B5|src/auxiliary/ui/WatchdogWindow.cpp|connect(&monitor.caption, &TextValue::textChanged, this, &QWidget::setWindowTitle);|;|AUX|watchdog window: title follows its caption
 B6|src/platform/Journal.cpp|qulonglong(st.st_dev) == device && qulonglong(st.st_ino) == inode;|qulonglong(st.st_dev) == device;|JRN|journal: only the stream it names
+G1|src/ct_monitor/MonitorCounters.cpp|main.database[MainModel::AgentsLogged]->set(c[0]);|main.database[MainModel::AgentsLogged]->set(c[1]);|CTM|monitor: agents logged on the main window
+G2|src/ct_monitor/CtMonitor.cpp|connect(&monitor.reconnector(), &wire::Reconnector::attempted, &m_feed, &MonitorFeed::restart);|;|CTM|monitor: a new stream starts its configuration afresh
+G3|src/ct_monitor/MonitorFeed.cpp|m_parts.store.schedule(r.number);|;|CTM|monitor: records reach CT_Monitor
+G4|src/wire/FramedReader.cpp|if (!m_incomplete.isActive() && m_policy.timeoutMs)|if (false)|CTM|telephony links: a packet never completed is dropped
+G5|src/wire/FramedReader.cpp|Q_EMIT realignExhausted();|;|CTM|monitor over UDP: a realignment run dry is said
+G6|src/ct_monitor/MonitorTiles.cpp|setHighlight(i, match);|setHighlight(i, false);|CTM|monitor: a search highlights the tiles it finds
 EOF
 }
 

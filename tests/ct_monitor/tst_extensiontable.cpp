@@ -75,7 +75,7 @@ private Q_SLOTS:
     void displayText_data();
     void displayText();
     void groupTextNamesGroupsInSlotOrder();
-    void groupNumbersOutsideTheTableAreRejected();
+    void groupsOutsideTheTableAreRejectedAndCountsBounded();
     void countersAndGroupTotals();
 };
 
@@ -211,7 +211,7 @@ void TestExtensionTable::groupTextNamesGroupsInSlotOrder()
     QCOMPARE(t.groupText(slots), QStringLiteral(" Gruppo/i [[3] name3][[9] ]"));
 }
 
-void TestExtensionTable::groupNumbersOutsideTheTableAreRejected()
+void TestExtensionTable::groupsOutsideTheTableAreRejectedAndCountsBounded()
 {
     ExtensionTable t;
     QSignalSpy changed(&t, &ExtensionTable::groupsChanged);
@@ -231,6 +231,17 @@ void TestExtensionTable::groupNumbersOutsideTheTableAreRejected()
     QCOMPARE(t.group(1).name, QStringLiteral("primo"));
     QCOMPARE(t.group(300).third, 70000);
     QCOMPARE(t.group(300).name, QStringLiteral("ultimo"));
+
+    // Counts at the ends of the integers, in every group: the totals neither
+    // overflow nor go below zero.
+    constexpr qint32 kMost = std::numeric_limits<qint32>::max();
+    for (int g = 1; g <= ExtensionTable::kGroups; ++g)
+        t.applyGroup(group(g, QStringLiteral("G"), kMost, std::numeric_limits<qint32>::min(), kMost));
+    t.recount();
+    QVERIFY(t.totalLogged() > 0);
+    QCOMPARE(t.totalFree(), 0);
+    QCOMPARE(t.group(7).logged, ExtensionTable::kMaxGroupCount);
+    QCOMPARE(t.groupsWithLogged(), ExtensionTable::kGroups);
 }
 
 void TestExtensionTable::countersAndGroupTotals()

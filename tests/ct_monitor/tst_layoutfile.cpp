@@ -22,7 +22,7 @@ class TestLayoutFile : public QObject {
 private Q_SLOTS:
     void whatIsSavedIsReadBack();
     void anInstallationsFileLandsEveryTile();
-    void aFileSavedWithAnotherTileCountStillFits();
+    void aCountThatAddsUpTooAndAnEditorsUtf8();
     void damagedFilesAreReadAsFarAsTheyAreSound();
 };
 
@@ -45,6 +45,14 @@ void TestLayoutFile::whatIsSavedIsReadBack()
     QCOMPARE(back.texts[0], layout.texts[0]);
     QCOMPARE(back.texts[1].text, QStringLiteral("due righe\nseconda, con \"virgolette\" e è"));
     QCOMPARE(back.texts[2].text, layout.texts[2].text);
+    // Read by a window with fewer tiles or more: the tiles saved (the caller
+    // places those it has) and the texts.
+    for (int count : {40, 200}) {
+        const layoutfile::Layout other = layoutfile::read(bytes, count, kMax);
+        QVERIFY2(other.problem.isEmpty(), qPrintable(other.problem));
+        QCOMPARE(other.tiles, layout.tiles);
+        QCOMPARE(other.texts.size(), 3);
+    }
     // Never more than 99 texts written.
     layout.texts = QList<layoutfile::FreeText>(150, {{1, 1}, QStringLiteral("x")});
     QCOMPARE(layoutfile::read(layoutfile::write(layout), 96, kMax).texts.size(), layoutfile::kMaxTexts);
@@ -75,22 +83,8 @@ void TestLayoutFile::anInstallationsFileLandsEveryTile()
     QCOMPARE(layoutfile::read(lf, 12, kMax).tiles, l.tiles);
 }
 
-void TestLayoutFile::aFileSavedWithAnotherTileCountStillFits()
+void TestLayoutFile::aCountThatAddsUpTooAndAnEditorsUtf8()
 {
-    // Saved with 40 tiles and one text; the window now has 96 (or 20).
-    layoutfile::Layout saved;
-    for (int i = 0; i < 40; ++i)
-        saved.tiles.append({1000 + i, 2000 + i});
-    saved.texts = {{{10, 20}, QStringLiteral("nota")}};
-    const QByteArray bytes = layoutfile::write(saved);
-    const layoutfile::Layout more = layoutfile::read(bytes, 96, kMax);
-    QVERIFY(more.problem.isEmpty());
-    QCOMPARE(more.tiles, saved.tiles);
-    QCOMPARE(more.texts, saved.texts);
-    const layoutfile::Layout fewer = layoutfile::read(bytes, 20, kMax);
-    QCOMPARE(fewer.tiles, saved.tiles); // the caller places those it has
-    QCOMPARE(fewer.texts, saved.texts);
-
     // 96 tiles and no text, the first at x = 64: a count of 0 would add up
     // too (64 texts), and must not win over the tiles.
     layoutfile::Layout snapped;
@@ -101,10 +95,10 @@ void TestLayoutFile::aFileSavedWithAnotherTileCountStillFits()
     QVERIFY(read40.texts.isEmpty());
 
     // Saved again by a text editor as UTF-8 with a byte-order mark.
-    saved.texts = {{{10, 20}, QStringLiteral("caffè")}};
-    const QByteArray utf8 = "\xEF\xBB\xBF" + QString::fromLatin1(layoutfile::write(saved)).toUtf8(); // è is the same in both
-    const layoutfile::Layout edited = layoutfile::read(utf8, 40, kMax);
-    QCOMPARE(edited.tiles, saved.tiles);
+    snapped.texts = {{{10, 20}, QStringLiteral("caffè")}};
+    const QByteArray utf8 = "\xEF\xBB\xBF" + QString::fromLatin1(layoutfile::write(snapped)).toUtf8(); // è is the same in both
+    const layoutfile::Layout edited = layoutfile::read(utf8, 96, kMax);
+    QCOMPARE(edited.tiles, snapped.tiles);
     QCOMPARE(edited.texts.value(0).text, QStringLiteral("caffè"));
 }
 

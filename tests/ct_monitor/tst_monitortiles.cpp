@@ -54,9 +54,8 @@ class TestMonitorTiles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void coloursAreThoseOfTheStatusPage();
-    void captionsShowTheExtensionOrItsCalls();
+    void captionsAndTheExtensionListOfLoggedAgents();
     void searchAndGroupHighlights();
-    void theExtensionListNamesLoggedAgents();
     void tilesAreLaidOutMovedAndAligned();
 };
 
@@ -87,7 +86,7 @@ void TestMonitorTiles::coloursAreThoseOfTheStatusPage()
     QVERIFY(tilecolours::legend(0).isEmpty());
 }
 
-void TestMonitorTiles::captionsShowTheExtensionOrItsCalls()
+void TestMonitorTiles::captionsAndTheExtensionListOfLoggedAgents()
 {
     Fixture f;
     QCOMPARE(f.tiles.count(), MonitorTiles::kDefaultCount);
@@ -103,6 +102,14 @@ void TestMonitorTiles::captionsShowTheExtensionOrItsCalls()
     QCOMPARE(f.tile(105).caption, QStringLiteral("8"));
     f.tiles.setShowCalls(false);
     QCOMPARE(f.tile(105).caption, QStringLiteral("105"));
+    // The extension list names the agents logged in; a line gives its extension back.
+    f.apply(record(106, QStringLiteral("1006"), QStringLiteral("LOGGED_OUT")));
+    f.apply(record(107, QString(), QStringLiteral("LOGGED_IN")));
+    const QStringList list = f.tiles.extensionList();
+    QCOMPARE(list, QStringList{QStringLiteral("INT. [ 105 ] Op. ") + f.tile(105).toolTip});
+    QCOMPARE(MonitorTiles::extensionOfListLine(list[0]), 105);
+    QCOMPARE(MonitorTiles::extensionOfListLine(QStringLiteral("INT. [")), 0);
+    QCOMPARE(MonitorTiles::extensionOfListLine(QString()), 0);
     // Tiles beyond the count are not touched; a larger count draws them.
     f.apply(record(250, QStringLiteral("2500"), QStringLiteral("LOGGED_IN")));
     f.tiles.setCount(150);
@@ -140,20 +147,6 @@ void TestMonitorTiles::searchAndGroupHighlights()
     f.tiles.search(QStringLiteral("operatore 1001"));
     f.apply(record(102, QStringLiteral("1002"), QStringLiteral("PAUSED"), QStringLiteral("FREE"), {13}));
     QCOMPARE(f.highlighted(), QList<int>{101});
-}
-
-void TestMonitorTiles::theExtensionListNamesLoggedAgents()
-{
-    Fixture f;
-    f.apply(record(105, QStringLiteral("1005"), QStringLiteral("LOGGED_IN")));
-    f.apply(record(106, QStringLiteral("1006"), QStringLiteral("LOGGED_OUT")));
-    f.apply(record(107, QString(), QStringLiteral("LOGGED_IN")));
-    const QStringList list = f.tiles.extensionList();
-    QCOMPARE(list.size(), 1);
-    QCOMPARE(list[0], QStringLiteral("INT. [ 105 ] Op. ") + f.tile(105).toolTip);
-    QCOMPARE(MonitorTiles::extensionOfListLine(list[0]), 105);
-    QCOMPARE(MonitorTiles::extensionOfListLine(QStringLiteral("INT. [")), 0);
-    QCOMPARE(MonitorTiles::extensionOfListLine(QString()), 0);
 }
 
 void TestMonitorTiles::tilesAreLaidOutMovedAndAligned()

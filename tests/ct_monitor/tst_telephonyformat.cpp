@@ -312,7 +312,7 @@ void TestTelephonyFormat::operatorCommandBytes()
     QCOMPARE(encodeOpCommand({1, 101, QStringLiteral("5"), QString()}, 1).mid(41), QByteArray(13, '\0'));
 
     // The simulator's server takes a 55006 too short for its fields, its
-    // fields left empty (whole commands: tst_operatorserver).
+    // fields left empty (whole commands: tst_monitor_loopback).
     QByteArray shortCommand = bytes.left(20 + 8);
     patchBe(shortCommand, kTotlenAt, 16 + 8);
     patchBe(shortCommand, kLenAt, 8);

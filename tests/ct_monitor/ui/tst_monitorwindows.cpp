@@ -26,10 +26,11 @@ QColor painted(const QImage &image, const QRect &tile)
 
 bool tableFollows(CtMonitor &ct, const TelephonySim &sim)
 {
+    using T = ExtensionTable;
     for (const simbytes::Extension &e : sim.extensions()) {
-        const ExtensionTable::Row &r = ct.table().row(e.number);
-        if (r[ExtensionTable::LogState] != e.logState || r[ExtensionTable::ActionState] != e.actionState
-            || r[ExtensionTable::Agent] != e.agent)
+        const T::Row &r = ct.table().row(e.number);
+        if (QStringList{r[T::LogState], r[T::ActionState], r[T::LineState], r[T::Agent], r[T::Description]}
+            != QStringList{e.logState, e.actionState, e.lineState, e.agent, e.description})
             return false;
     }
     return true;
@@ -100,6 +101,14 @@ void TestMonitorWindows::tilesShowTheSimulatedCallCentre()
     QTRY_VERIFY_WITH_TIMEOUT(tableFollows(ct, sim), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(linesFollow(pbx, pbxSim), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(callsFollow(ct, pbxSim), 20000);
+    // A tile for every extension the configuration named; the agents logged
+    // counted, on the main window too.
+    QCOMPARE(ct.model().tileCount(), 30);
+    int logged = 0;
+    for (const simbytes::Extension &e : sim.extensions())
+        logged += e.logState != QStringLiteral("LOGGED_OUT");
+    QTRY_COMPARE_WITH_TIMEOUT(ct.table().counters()[0], logged, 20000);
+    QCOMPARE(p.controller->model().database[MainModel::AgentsLogged]->value(), logged);
 
     // Every extension tile in its state's colour, captioned with its number.
     TileArea &area = monitorWindow.tiles();
