@@ -11,10 +11,8 @@ private Q_SLOTS:
     void joinLines_data();
     void joinLines();
     void splitLinesAcceptsEveryLineEnd();
-    void customersPerGroup_data();
-    void customersPerGroup();
-    void customersPerOperator_data();
-    void customersPerOperator();
+    void customersTemplates_data();
+    void customersTemplates();
 };
 
 void TestSqlTemplates::joinLines_data()
@@ -52,50 +50,41 @@ void TestSqlTemplates::splitLinesAcceptsEveryLineEnd()
     QCOMPARE(splitLines(QStringLiteral("a\r\n\r\nb")), (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
 }
 
-void TestSqlTemplates::customersPerGroup_data()
+void TestSqlTemplates::customersTemplates_data()
 {
+    QTest::addColumn<bool>("perOperator");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expectedText");
-    QTest::addColumn<bool>("orderByKept");
+    QTest::addColumn<bool>("orderByKept"); // per group only
     const QString of29 = QStringLiteral("select * from clienti where x"); // 29 characters
     QCOMPARE(of29.size(), 29);
-    QTest::newRow("29 characters: absent") << of29 << QString() << true;
-    QTest::newRow("30, select prefix dropped")
-        << QStringLiteral("select * from clienti where xy") << QStringLiteral("* from clienti where xy") << false;
-    QTest::newRow("30, mixed case prefix") << QStringLiteral("SeLeCt * from clienti where xy")
-                                           << QStringLiteral("* from clienti where xy") << false;
-    QTest::newRow("no select prefix kept") << QStringLiteral("top 10 * from clienti order by x")
-                                           << QStringLiteral("top 10 * from clienti order by x") << false;
-    QTest::newRow("select without blank kept") << QStringLiteral("select\t* from clienti where xyz")
-                                               << QStringLiteral("select\t* from clienti where xyz") << false;
+    QTest::newRow("per group, 29 characters: absent") << false << of29 << QString() << true;
+    QTest::newRow("per group, 30, select prefix dropped")
+        << false << QStringLiteral("select * from clienti where xy") << QStringLiteral("* from clienti where xy") << false;
+    QTest::newRow("per group, 30, mixed case prefix")
+        << false << QStringLiteral("SeLeCt * from clienti where xy") << QStringLiteral("* from clienti where xy") << false;
+    QTest::newRow("per group, no select prefix kept")
+        << false << QStringLiteral("top 10 * from clienti order by x") << QStringLiteral("top 10 * from clienti order by x") << false;
+    QTest::newRow("per group, select without blank kept")
+        << false << QStringLiteral("select\t* from clienti where xyz") << QStringLiteral("select\t* from clienti where xyz") << false;
+    QTest::newRow("per operator, 9 characters") << true << QStringLiteral("select ab") << QString() << true;
+    QTest::newRow("per operator, 10 characters") << true << QStringLiteral("select abc") << QStringLiteral("abc") << true;
+    QTest::newRow("per operator, no prefix") << true << QStringLiteral("* from pratiche") << QStringLiteral("* from pratiche") << true;
 }
 
-void TestSqlTemplates::customersPerGroup()
+void TestSqlTemplates::customersTemplates()
 {
+    QFETCH(bool, perOperator);
     QFETCH(QString, text);
     QFETCH(QString, expectedText);
     QFETCH(bool, orderByKept);
     QString orderBy = kDefaultOrderBy;
-    normaliseClientiGruppo(text, orderBy);
+    if (perOperator)
+        normaliseClientiOperatore(text);
+    else
+        normaliseClientiGruppo(text, orderBy);
     QCOMPARE(text, expectedText);
     QCOMPARE(orderBy, orderByKept ? kDefaultOrderBy : QString());
-}
-
-void TestSqlTemplates::customersPerOperator_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("9 characters") << QStringLiteral("select ab") << QString();
-    QTest::newRow("10 characters") << QStringLiteral("select abc") << QStringLiteral("abc");
-    QTest::newRow("no prefix") << QStringLiteral("* from pratiche") << QStringLiteral("* from pratiche");
-}
-
-void TestSqlTemplates::customersPerOperator()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    normaliseClientiOperatore(text);
-    QCOMPARE(text, expected);
 }
 
 QTEST_GUILESS_MAIN(TestSqlTemplates)
