@@ -82,6 +82,12 @@ K2|src/campaign/OutcomeService.cpp|(duplicate @OR@ record(o, now, after, e))|(re
 K3|src/campaign/Counters.cpp|database[MainModel::InQueue]->add(n);|database[MainModel::InQueue]->add(0);|CAMP|queue counter follows sends and releases
 K4|src/campaign/QueueService.cpp|if (m_ctx.ledger.contains(id))|if (true)|CAMP|queue release: this server's customers only
 K5|src/campaign/SqlDialect.cpp|if (findTop(t, "FROM", from + 1) >= 0 @OR@ |if (|CAMP|UPDATE rewrite: a second FROM refused
+F1|src/campaign/GroupsService.cpp|select  DISTINCT GRUPPO|select  GRUPPO|CAMP|groups reply: each group once
+F2|src/campaign/QueueService.cpp|const int n = m_ctx.db.execute(kRilascia, error, {id});|const int n = 1;|CAMP|discard: the customer made available
+F3|src/app/Composition.cpp|{packet::DiscardQuery, std::bind_front(&QueueService::riceviScartati, &queue, false)},||CAMP|group discard routed to its service
+F4|src/app/Composition.cpp|{packet::FreeQueue, std::bind_front(&QueueService::liberaCodaGruppo, &queue)},||CAMP|group release routed to its service
+F5|src/campaign/QueueService.cpp|m_ctx.model.customers[MainModel::CustomersRefused]->add(count);|;|CAMP|discard: refused customers counted
+F6|src/campaign/CustomersService.cpp|if (!m_diagnoses)|if (true)|CAMP|empty answer: its diagnosis logged
 N1|src/wire/Reconnector.cpp|    m_retry.start(nextWaitMs());|    ;|REC|reconnection after a loss
 N2|src/wire/Reconnector.cpp|    if (!m_down) {|    if (true) {|REC|link down said once
 A1|src/web_status/StatusPage.cpp|for (int k = 1; k <= 80; ++k)|for (int k = 1; k <= 90; ++k)|PAGE|watchdog report: extensions 101 to 180
