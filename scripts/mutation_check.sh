@@ -88,6 +88,8 @@ F3|src/app/Composition.cpp|{packet::DiscardQuery, std::bind_front(&QueueService:
 F4|src/app/Composition.cpp|{packet::FreeQueue, std::bind_front(&QueueService::liberaCodaGruppo, &queue)},||CAMP|group release routed to its service
 F5|src/campaign/QueueService.cpp|m_ctx.model.customers[MainModel::CustomersRefused]->add(count);|;|CAMP|discard: refused customers counted
 F6|src/campaign/CustomersService.cpp|if (!m_diagnoses)|if (true)|CAMP|empty answer: its diagnosis logged
+F7|src/campaign/Counters.cpp| AND ([scadenza mandato] >= GETDATE()) AND (telefono1 IS NOT NULL)| AND (telefono1 IS NOT NULL)|CAMP|counters: an expired mandate is not to send
+F8|src/dialer_link/PacketFormat.cpp|return {bodyLength + kMinRequestTotlen, -1, localPort, code, bodyLength + kRecordIdSize};|return {bodyLength + kMinRequestTotlen, -1, localPort, code, kRecordIdSize};|CAMP|reply header: Len counts the body
 N1|src/wire/Reconnector.cpp|    m_retry.start(nextWaitMs());|    ;|REC|reconnection after a loss
 N2|src/wire/Reconnector.cpp|    if (!m_down) {|    if (true) {|REC|link down said once
 A1|src/web_status/StatusPage.cpp|for (int k = 1; k <= 80; ++k)|for (int k = 1; k <= 90; ++k)|PAGE|watchdog report: extensions 101 to 180
