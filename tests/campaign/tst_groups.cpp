@@ -27,9 +27,6 @@ void TestGroups::groupsSentOnceEachAtMost999()
     QCOMPARE(reply.text, QStringLiteral("Invio Pacchetto gruppi"));
     QCOMPARE(reply.echo, request);
     QCOMPARE(reply.body, QByteArray::fromHex("03000000" "01000000" "02000000" "05000000"));
-    const Header h = replyHeader(reply.code, int(reply.body.size()), 0);
-    QCOMPARE(h.totlen, 56);
-    QCOMPARE(h.len, 40);
     QCOMPARE(f.list1(), (QStringList{QStringLiteral("Ricevuta Richiesta gruppi"), QStringLiteral("Invio gruppo 1"),
                                                  QStringLiteral("Invio gruppo 2"), QStringLiteral("Invio gruppo 5")}));
 
@@ -52,9 +49,6 @@ void TestGroups::emptyTableCountsZeroAndStartsTheCountOnce()
     QCOMPARE(f.replies.sent.size(), 1);
     const auto &reply = f.replies.sent.first();
     QCOMPARE(reply.body, QByteArray(4, '\0'));
-    const Header h = replyHeader(reply.code, int(reply.body.size()), 0);
-    QCOMPARE(h.totlen, 44);
-    QCOMPARE(h.len, 28);
     // The counting start is set by the first reply only.
     QVERIFY(f.clock.countingStart.isValid());
     QCOMPARE(f.captions, 1);

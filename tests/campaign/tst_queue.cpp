@@ -139,11 +139,11 @@ void TestQueue::discards()
     QCOMPARE(f.log.list2().lines().filter(QStringLiteral("Respinti")), respinti);
     QCOMPARE(f.model.customers[MainModel::CustomersRefused]->value(), refused);
 
-    // At debug level 1, four lines a record.
+    // At debug level 1, four lines a record; a group's discard, as the link hands it over.
     QByteArray plain;
     appendInt32Le(plain, 1);
     plain += customerRecord(3, 77, QStringLiteral("555"), QStringLiteral("VERDI"));
-    f.campaign.queue().riceviScartati(false, {{0, 0, 0, DiscardQuery, 0}, {1, {}}, plain});
+    f.dispatch({int(plain.size()) + 40, 0, 0, DiscardQuery, int(plain.size()) + 24}, {1, {}}, plain);
     QStringList lines;
     for (const QString &line : f.log.list2().lines())
         if (line.contains(QStringLiteral(" (RX) 1 (")))
