@@ -41,6 +41,7 @@ LINK="tst_requestreader tst_dispatch tst_dialerlink tst_emulator tst_queue tst_s
 OUT="tst_headless tst_stdout_socket"
 JRN="tst_platform tst_service_output tst_headless"
 CTM="tst_telephonyformat tst_extensiontable tst_monitortiles tst_layoutfile tst_monitorlink tst_operatorserver tst_ctmonitorstore tst_monitoractions tst_monitor_loopback tst_monitorwindows"
+JPBX="tst_pbxlines tst_monitorlink tst_statuspage tst_monitorwindows"
 CORE="tst_maintick tst_maincontroller tst_preferences tst_metrics tst_metricsserver tst_requestreader tst_dispatch tst_dialerlink"
 
 # id|file|text to find (exactly once)|replacement|tests|what
@@ -120,6 +121,11 @@ G3|src/ct_monitor/MonitorFeed.cpp|m_parts.store.schedule(r.number);|;|CTM|monito
 G4|src/wire/FramedReader.cpp|if (!m_incomplete.isActive() && m_policy.timeoutMs)|if (false)|CTM|telephony links: a packet never completed is dropped
 G5|src/wire/FramedReader.cpp|Q_EMIT realignExhausted();|;|CTM|monitor over UDP: a realignment run dry is said
 G6|src/ct_monitor/MonitorTiles.cpp|setHighlight(i, match);|setHighlight(i, false);|CTM|monitor: a search highlights the tiles it finds
+J1|src/wire/Framer.cpp|if (size() < total)|if (size() < kLengthField)|JPBX|framing: a packet waits for its last byte
+J2|src/pbx_lines/LineTable.cpp|{12, "#800000"}|{12, "#800001"}|JPBX|PBX line colour of state 12
+J3|src/pbx_lines/LineTable.cpp|{5, "#FFFF00"}|{5, "#FFFF01"}|JPBX|PBX line colour of state 5
+J4|src/pbx_lines/PbxFormat.cpp|out.call.text = fixedtext::pulisciStringa(text);|out.call.text = QString::fromLatin1(text);|JPBX|PBX call text loses its NUL padding
+J5|src/pbx_lines/PbxFormat.cpp|out.call.width = text.size();|out.call.width = 0;|JPBX|PBX call text width as sent
 EOF
 }
 

@@ -39,13 +39,12 @@ private Q_SLOTS:
     void controlsFollowTheFileEvenWhenKeysAreMissing();
     void watchdogDigitsAreIndependent();
     void missingConnectionStringStopsAndOpensTheSharedFile();
-    void fullReadLogsTemplatesAndOpensDatabase();
+    void fullReadLogsTemplatesAndOpensTheDatabaseWithoutShowingItsPassword();
     void noDbAndOrderByFirstLineOrDefault();
     void fileNamesMatchWithoutCase();
     void saveWritesSevenKeysAndRemovesEmptyOnes();
     void passwordsAreHidden_data();
     void passwordsAreHidden();
-    void connectionStringCaptionHidesThePassword();
 };
 
 void TestPreferences::controlsFollowTheFileEvenWhenKeysAreMissing()
@@ -105,11 +104,11 @@ void TestPreferences::missingConnectionStringStopsAndOpensTheSharedFile()
     QVERIFY(f.campaign.calls.isEmpty());
 }
 
-void TestPreferences::fullReadLogsTemplatesAndOpensDatabase()
+void TestPreferences::fullReadLogsTemplatesAndOpensTheDatabaseWithoutShowingItsPassword()
 {
     Fixture f;
     f.settingsIni("debug=0\r\n");
-    f.sharedIni("Driver=QSQLITE;Database=c.db");
+    f.sharedIni("Driver=QSQLITE;Database=c.db;Password=Cap-Pw-3");
     writeFile(f.dir.path(), QStringLiteral("SQL_EXT.TXT"), "; group query\r\nselect * from [tabella pratiche]\r\nwhere gruppo = '##'\r\n");
     writeFile(f.dir.path(), QStringLiteral("SQL_OP_EXT.TXT"), "select x");
     writeFile(f.dir.path(), QStringLiteral("SQL_CONTAPROB_EXT.TXT"), "select count(*)\r\n\r\nfrom Esiti_Quorin");
@@ -127,9 +126,13 @@ void TestPreferences::fullReadLogsTemplatesAndOpensDatabase()
     QCOMPARE(f.settings.orderBy, QString()); // the template carries its own ordering
     QCOMPARE(f.settings.templates[sqltemplates::ClientiOperatore], QString()); // under 10 characters
     QCOMPARE(f.settings.templates[sqltemplates::ContaProblemi], QStringLiteral("select count(*)  from Esiti_Quorin"));
-    QCOMPARE(f.campaign.calls, QStringList{QStringLiteral("open Driver=QSQLITE;Database=c.db")});
-    QCOMPARE(f.model.connectionString.text(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
-    QCOMPARE(f.model.connectionString.toolTip(), QStringLiteral("Driver=QSQLITE;Database=c.db"));
+    // The program gets the whole string; the caption, its tooltip and any list line hide the password.
+    QCOMPARE(f.campaign.calls, QStringList{QStringLiteral("open Driver=QSQLITE;Database=c.db;Password=Cap-Pw-3")});
+    const QString shown = QStringLiteral("Driver=QSQLITE;Database=c.db;Password=***");
+    QCOMPARE(f.model.connectionString.text(), shown);
+    QCOMPARE(f.model.connectionString.toolTip(), shown);
+    f.log.scriviLog(QStringLiteral("ERRORE DB: login failed, Password=Cap-Pw-3"), Logger::List1);
+    QCOMPARE(f.log.list1().lines().last(), QStringLiteral("ERRORE DB: login failed, Password=***"));
 }
 
 void TestPreferences::noDbAndOrderByFirstLineOrDefault()
@@ -211,22 +214,6 @@ void TestPreferences::passwordsAreHidden()
     QFETCH(QString, text);
     QFETCH(QString, shown);
     QCOMPARE(redaction::hidePasswords(text), shown);
-}
-
-void TestPreferences::connectionStringCaptionHidesThePassword()
-{
-    Fixture f;
-    f.settingsIni("debug=0\r\n");
-    f.sharedIni("Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=Cap-Pw-3");
-    QVERIFY(f.prefs.leggiPreferenze(false) == Preferences::Outcome::Read);
-    const QString shown = QStringLiteral("Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=***");
-    QCOMPARE(f.model.connectionString.text(), shown);
-    QCOMPARE(f.model.connectionString.toolTip(), shown);
-    // The program itself still gets the whole string.
-    QCOMPARE(f.campaign.calls, QStringList{QStringLiteral("open Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=Cap-Pw-3")});
-    // And no list line shows it, whoever writes one.
-    f.log.scriviLog(QStringLiteral("ERRORE DB: login failed, Password=Cap-Pw-3"), Logger::List1);
-    QCOMPARE(f.log.list1().lines().last(), QStringLiteral("ERRORE DB: login failed, Password=***"));
 }
 
 QTEST_GUILESS_MAIN(TestPreferences)
